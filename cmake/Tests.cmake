@@ -1,0 +1,56 @@
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# One test program per folder under tests/. Folders that need the private
+# sound server share the "pulse" fixture (scripts/pulse-daemon.sh).
+set(ZOLVANE2_TEST_DEPS_platform zolvane2_platform)
+set(ZOLVANE2_TEST_DEPS_trackfile zolvane2_trackfile)
+set(ZOLVANE2_TEST_DEPS_record zolvane2_record)
+set(ZOLVANE2_TEST_DEPS_jobs zolvane2_jobs)
+set(ZOLVANE2_TEST_DEPS_play zolvane2_play)
+set(ZOLVANE2_TEST_DEPS_cli zolvane2core)
+# Folders whose tests use the private sound server run one at a time.
+foreach(f platform trackfile jobs)
+  set(ZOLVANE2_TEST_LOCK_${f} none_${f})
+endforeach()
+foreach(f record play cli)
+  set(ZOLVANE2_TEST_LOCK_${f} pulse)
+endforeach()
+
+add_library(zolvane2_testsupport INTERFACE)
+target_include_directories(zolvane2_testsupport INTERFACE ${PROJECT_SOURCE_DIR}/tests)
+
+foreach(folder platform trackfile record jobs play cli)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
+  file(GLOB own CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
+  if(own)
+    add_executable(test_${folder} ${sources})
+    target_link_libraries(test_${folder} PRIVATE ${ZOLVANE2_TEST_DEPS_${folder}} zolvane2_testsupport
+                          zolvane2_warnings GTest::gtest GTest::gtest_main)
+    target_compile_definitions(test_${folder} PRIVATE
+      ZOLVANE2_CLI_PATH="$<TARGET_FILE:zolvane2-cli>" ZOLVANE2_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    add_dependencies(test_${folder} zolvane2-cli)
+    gtest_discover_tests(test_${folder} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES LABELS ${folder} FIXTURES_REQUIRED pulse RESOURCE_LOCK ${ZOLVANE2_TEST_LOCK_${folder}}
+                         ENVIRONMENT "PULSE_SERVER=unix:${CMAKE_BINARY_DIR}/pulse/runtime/pulse/native;ZOLVANE2_PULSE_DIR=${CMAKE_BINARY_DIR}/pulse")
+  endif()
+endforeach()
+
+# A private sound server for the tests that record and play for real: its own
+# runtime folder, a pipe source fed bit-exact and a null sink.
+add_test(NAME pulse_daemon_start COMMAND ${PROJECT_SOURCE_DIR}/scripts/pulse-daemon.sh start ${CMAKE_BINARY_DIR}/pulse)
+add_test(NAME pulse_daemon_stop COMMAND ${PROJECT_SOURCE_DIR}/scripts/pulse-daemon.sh stop ${CMAKE_BINARY_DIR}/pulse)
+set_tests_properties(pulse_daemon_start PROPERTIES FIXTURES_SETUP pulse)
+set_tests_properties(pulse_daemon_stop PROPERTIES FIXTURES_CLEANUP pulse)
+
+if(TARGET zolvane2)
+  file(GLOB app_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/app/*.cpp)
+  if(app_tests)
+    add_executable(test_app ${app_tests})
+    target_link_libraries(test_app PRIVATE zolvane2_window zolvane2_testsupport zolvane2_warnings
+                          GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(test_app DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES LABELS app FIXTURES_REQUIRED pulse RESOURCE_LOCK pulse
+                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PULSE_SERVER=unix:${CMAKE_BINARY_DIR}/pulse/runtime/pulse/native;ZOLVANE2_PULSE_DIR=${CMAKE_BINARY_DIR}/pulse")
+  endif()
+endif()

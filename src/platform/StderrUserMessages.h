@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdio>
+
+#include "platform/UserMessages.h"
+
+namespace zolvane2 {
+
+// Messages of the command-line tool: "title: text" on stderr, line breaks
+// made Unix-like. Questions take the answer given at construction (a script
+// cannot answer), by default the safe one.
+class StderrUserMessages final : public UserMessages {
+public:
+    explicit StderrUserMessages(std::FILE* out = stderr) : out_(out) {}
+    MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override;
+
+    [[nodiscard]] static std::string ToUnixLines(const std::string& text);
+
+private:
+    std::FILE* out_;
+};
+
+}  // namespace zolvane2
