@@ -1,7 +1,9 @@
 #pragma once
 
+#include <string>
+
 namespace zolvane2::cli {
 
-[[nodiscard]] const char* HelpText();
+[[nodiscard]] std::string HelpText();
 
 }  // namespace zolvane2::cli

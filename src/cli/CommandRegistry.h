@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zolvane2::cli {
+
+// Each command of zolvane2-cli lives in a file of its own and registers itself
+// with a static CommandRegistration; the entry point and --help read the list.
+struct Command {
+    std::string name;
+    int order = 0;             // place in --help
+    std::string usage;         // first help line, e.g. "info [--rate HZ] FILE..."
+    std::string help;          // the rest: what it does and every option
+    std::function<int(const std::vector<std::string>& args)> run;  // args after the command name
+};
+
+class CommandRegistration {
+public:
+    explicit CommandRegistration(Command command);
+};
+
+[[nodiscard]] const std::vector<Command>& Commands();
+
+}  // namespace zolvane2::cli
