@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "trackfile/TLongStream.h"
+
+namespace zolvane2 {
+
+// A file on disk as a TLongStream, over a 64-bit POSIX file descriptor.
+//
+// Modes: fmCreate creates the file (emptying one that exists) for reading and
+// writing, shared with nobody. Any other mode opens an existing file: the low
+// two bits give the access (0 read, 1 write, 2 both), bits 4 to 7 the sharing
+// allowed to others (0 and 1 none, 2 read, 3 write, 4 both). Track files are
+// always opened with mode 0: read-only, no sharing.
+//
+// Sharing is kept with advisory locks (flock): a stream that shares nothing
+// holds an exclusive lock, so a second stream of the program (or another
+// program that locks) cannot open the same file while it is held.
+//
+// Throws FileCreateError "ファイル %s を作成できません" or FileOpenError
+// "ファイル %s は開けません"; no object survives a failed construction.
+class TLongFileStream final : public TLongStream {
+public:
+    static constexpr unsigned fmCreate = 0xFFFF;
+    static constexpr unsigned fmOpenRead = 0x0000;
+    static constexpr unsigned fmOpenWrite = 0x0001;
+    static constexpr unsigned fmOpenReadWrite = 0x0002;
+    static constexpr unsigned fmShareExclusive = 0x0010;
+    static constexpr unsigned fmShareDenyWrite = 0x0020;
+    static constexpr unsigned fmShareDenyRead = 0x0030;
+    static constexpr unsigned fmShareDenyNone = 0x0040;
+
+    TLongFileStream(const std::string& fileName, unsigned mode);
+    ~TLongFileStream() override;
+
+    [[nodiscard]] std::int64_t Read(void* buffer, std::int64_t count) override;
+    [[nodiscard]] std::int64_t Write(const void* buffer, std::int64_t count) override;
+    std::int64_t Seek64(std::int64_t offset, int origin) override;
+    [[nodiscard]] std::int64_t GetPosition64() override;
+    void SetPosition64(std::int64_t position) override;
+    [[nodiscard]] std::int64_t GetSize64() override;
+
+    [[nodiscard]] const std::string& FileName() const { return fileName_; }
+    [[nodiscard]] int Handle() const { return fd_; }
+
+private:
+    std::string fileName_;
+    int fd_ = -1;
+};
+
+}  // namespace zolvane2
