@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zolvane2 {
+
+// Checks the combine command makes before it starts, shared by the window
+// (which shows the texts in message boxes) and zolvane2-cli (which prints them).
+
+inline constexpr const char* kParameterMismatchText = "パラメータの異なるファイルを結合することはできません。";
+inline constexpr const char* kParameterMismatchCaption = "Error";
+inline constexpr const char* kNoFreeSpaceText = "ディスクの空き容量が足りません。";
+inline constexpr const char* kSizeOverCaption = "サイズオーバー";
+inline constexpr const char* kAskRawText = "WAVEファイルは2Gを越えることができません\r\nRAW形式で保存しますか?";
+
+// Channel count of a list row's channel text: "STEREO" 2, "MONO" 1, else 0,
+// without regard to case.
+[[nodiscard]] int32_t ChannelCode(const std::string& channelsText);
+
+// Collects the parameters of the checked entries in list order.
+struct CombineParameters {
+    int32_t channels = 0;
+    int32_t frequency = 0;
+    bool mismatch = false;
+
+    // Takes one checked entry; false (and mismatch set) when its channels or
+    // frequency differ from those taken before: it is the offending entry.
+    bool Take(int32_t channelCode, int32_t entryFrequency);
+    // No checked entry, or none whose channel text is known: nothing to do.
+    [[nodiscard]] bool Empty() const { return static_cast<int64_t>(channels) * frequency == 0; }
+};
+
+enum class CombineSizeVerdict {
+    Go,                   // start the job
+    NotEnoughSpace,       // stop with the free-space message
+    OverFileSystemLimit,  // stop with the file-system message
+    AskForRaw             // ask the 2 GB question (Yes: RAW, No: capped WAVE, Cancel: stop)
+};
+
+struct CombineSizeCheck {
+    CombineSizeVerdict verdict = CombineSizeVerdict::Go;
+    std::string text;     // message or question, empty for Go
+    std::string caption;  // "サイズオーバー" unless Go
+};
+
+// "このドライブ(FAT32)では 4G以上のファイルを作成することができません。"
+[[nodiscard]] std::string FileSystemLimitText(const std::string& fileSystemName, int64_t limit);
+
+// The size checks from given figures: total data bytes against the free
+// bytes (-1 when unknown), the file system's limit and the WAVE limit.
+[[nodiscard]] CombineSizeCheck CheckCombineSize(int64_t totalBytes, int64_t freeBytes,
+                                                const std::string& fileSystemName, bool rawOutput);
+
+// The same for the file system that will hold target.
+[[nodiscard]] CombineSizeCheck CheckCombineTarget(const std::string& target, int64_t totalBytes, bool rawOutput);
+
+// path with its extension replaced by ext (".raw"), or ext added when the
+// file name has none.
+[[nodiscard]] std::string ReplaceExtension(const std::string& path, const std::string& ext);
+
+// The lower-cased extension of the file name part of path (".wav"), or "".
+[[nodiscard]] std::string LowerExtension(const std::string& path);
+
+}  // namespace zolvane2

@@ -1,0 +1,80 @@
+#include "jobs/RecordingEstimate.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "jobs/DiskSpace.h"
+
+namespace zolvane2 {
+
+Rgb SizeWarningRgb(SizeWarning warning) {
+    switch (warning) {
+        case SizeWarning::Red:
+            return {255, 0, 0};
+        case SizeWarning::Yellow:
+            return {255, 255, 0};
+        case SizeWarning::SkyBlue:
+            return {0, 204, 255};
+    }
+    return {0, 204, 255};
+}
+
+RecordingEstimate ComputeRecordingEstimate(const RecordingEstimateInput& input) {
+    RecordingEstimate result;
+    const int64_t bytesPerSecond = static_cast<int64_t>(input.sampleRate) * input.channels * 2;
+    const int64_t needed = bytesPerSecond * input.recordingSeconds;
+    result.neededBytes = needed;
+
+    int64_t room = std::min(input.freeBytes, input.sizeLimit);
+    if (!input.rawOutput) {
+        room = std::min(room, kWaveSizeLimit);
+    }
+    // A failed free-space query (-1) or a rate of 0 shows no recording time
+    // rather than a division by zero.
+    const int64_t longest = (bytesPerSecond > 0 && room > 0) ? room / bytesPerSecond : 0;
+    const int64_t minutes = longest / 60;
+    const int64_t s = longest - minutes * 60;
+    const int64_t hours = minutes / 60;
+    const int64_t m = minutes - hours * 60;
+    char text[64];
+    std::snprintf(text, sizeof text, "%lldh%2.2lldm%2.2llds", static_cast<long long>(hours), static_cast<long long>(m),
+                  static_cast<long long>(s));
+    result.maxRecTime = text;
+
+    if (input.freeBytes < needed) {
+        result.warning = SizeWarning::Red;
+        result.warningText = kWarnNoFreeSpace;
+    } else if (input.sizeLimit < needed) {
+        result.warning = SizeWarning::Yellow;
+        result.warningText = kWarnFileSystemLimit;
+    } else if (needed > kWaveSizeLimit && !input.rawOutput) {
+        result.warning = SizeWarning::Yellow;
+        result.warningText = kWarnOver2G;
+    } else {
+        result.warning = SizeWarning::SkyBlue;
+        result.warningText = kWarnFits;
+    }
+
+    const double mb = static_cast<double>(needed) / 1024.0 / 1024.0;
+    if (mb > 1024.0) {
+        std::snprintf(text, sizeof text, "%2.2fGバイト", mb / 1024.0);
+    } else {
+        std::snprintf(text, sizeof text, "%2.2fMバイト", mb);
+    }
+    result.recSize = text;
+    return result;
+}
+
+RecordingEstimate EstimateRecording(const std::string& baseFileName, int32_t sampleRate, int32_t channels,
+                                    int64_t recordingSeconds, bool rawOutput) {
+    RecordingEstimateInput input;
+    input.sampleRate = sampleRate;
+    input.channels = channels;
+    input.recordingSeconds = recordingSeconds;
+    input.rawOutput = rawOutput;
+    input.sizeLimit = FileSizeLimit(FileSystemName(baseFileName));
+    input.freeBytes = FreeDiskBytes(baseFileName);
+    return ComputeRecordingEstimate(input);
+}
+
+}  // namespace zolvane2
