@@ -1,0 +1,366 @@
+#include "record/TriggerSplitter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "trackfile/TrackNaming.h"
+
+namespace zolvane2 {
+
+namespace {
+
+constexpr const char* kSettingsErrorTitle = "設定エラー";
+
+std::int16_t SampleAt(const std::uint8_t* p) {
+    std::int16_t s;
+    std::memcpy(&s, p, sizeof s);
+    return s;
+}
+
+int Magnitude(std::int16_t s) {
+    const int v = s;
+    return v < 0 ? -v : v;
+}
+
+// Index of the first sample whose magnitude is above level, or count when
+// none is. The chunked test lets the compiler vectorise the common case of a
+// long wait through quiet audio; only the chunk that holds a loud sample is
+// walked one by one.
+std::int64_t FirstLoudSample(const std::uint8_t* bytes, std::int64_t count, int level) {
+    constexpr std::int64_t kChunk = 64;
+    std::int64_t i = 0;
+    for (; i + kChunk <= count; i += kChunk) {
+        int any = 0;
+        for (std::int64_t k = 0; k < kChunk; ++k) {
+            any |= static_cast<int>(Magnitude(SampleAt(bytes + 2 * (i + k))) > level);
+        }
+        if (any != 0) {
+            break;
+        }
+    }
+    for (; i < count; ++i) {
+        if (Magnitude(SampleAt(bytes + 2 * i)) > level) {
+            return i;
+        }
+    }
+    return count;
+}
+
+// Walks frames from the first, counting the quiet run; answers the index of
+// the frame at which the run grows beyond limit, or frames when it does not.
+template <int Channels>
+std::int64_t ScanForQuietRun(const std::uint8_t* bytes, std::int64_t frames, int level, std::int64_t limit,
+                             std::int64_t& silence) {
+    std::int64_t run = silence;
+    for (std::int64_t f = 0; f < frames; ++f) {
+        const std::uint8_t* p = bytes + f * 2 * Channels;
+        int peak = Magnitude(SampleAt(p));
+        if constexpr (Channels == 2) {
+            peak = std::max(peak, Magnitude(SampleAt(p + 2)));
+        }
+        // Quiet frames lengthen the run; any other frame (a peak equal to the
+        // level included) ends it.
+        run = peak < level ? run + 1 : 0;
+        if (run > limit) {
+            silence = run;
+            return f;
+        }
+    }
+    silence = run;
+    return frames;
+}
+
+std::int64_t ScanForQuietRunAny(const std::uint8_t* bytes, std::int64_t frames, int channels, int level,
+                                std::int64_t limit, std::int64_t& silence) {
+    std::int64_t run = silence;
+    for (std::int64_t f = 0; f < frames; ++f) {
+        int peak = 0;
+        for (int c = 0; c < channels; ++c) {
+            peak = std::max(peak, Magnitude(SampleAt(bytes + (f * channels + c) * 2)));
+        }
+        run = peak < level ? run + 1 : 0;
+        if (run > limit) {
+            silence = run;
+            return f;
+        }
+    }
+    silence = run;
+    return frames;
+}
+
+std::int32_t ClampFrames(std::int64_t frames) {
+    return static_cast<std::int32_t>(std::min<std::int64_t>(frames, std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+TriggerSplitter::TriggerSplitter(SplitterOwner& owner, UserMessages* messages) : owner_(owner), messages_(messages) {}
+
+std::int64_t TriggerSplitter::SecondsToFrames(std::int32_t sampleRate, double seconds) {
+    // Extended precision: 0.3 s is a little below 0.3 as a double, and the
+    // 64-bit mantissa keeps that, so 0.3 × 44100 truncates to 13229.
+    const long double product = static_cast<long double>(sampleRate) * static_cast<long double>(seconds);
+    if (!(product == product)) {
+        return 0;
+    }
+    constexpr auto kMax = static_cast<long double>(std::numeric_limits<std::int64_t>::max() / 2);
+    return static_cast<std::int64_t>(std::clamp(product, -kMax, kMax));
+}
+
+std::string TriggerSplitter::SecondsText(double seconds) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15g", seconds);
+    return buffer;
+}
+
+void TriggerSplitter::ShowSettingsError(const std::string& text) {
+    UserMessages& m = messages_ != nullptr ? *messages_ : GetUserMessages();
+    m.Show(text, kSettingsErrorTitle, MsgIcon::None, MsgButtons::Ok);
+}
+
+void TriggerSplitter::SetTriggerDelay(double seconds) {
+    const std::int64_t frames = SecondsToFrames(conditions_.SampleRate, seconds);
+    if (frames < 0) {
+        ShowSettingsError("トリガディレイ" + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" +
+                          "トリガディレイはプラスにしかなれないので、\r\n" +
+                          "トリガディレイ0(トリガディレイなし)に修正します。");
+        conditions_.DelayFrames = 0;
+        return;
+    }
+    conditions_.DelayFrames = ClampFrames(frames);
+}
+
+void TriggerSplitter::SetTrackInterval(double seconds) {
+    const std::int64_t frames = SecondsToFrames(conditions_.SampleRate, seconds);
+    if (frames < 0) {
+        ShowSettingsError("トラック間隔" + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" +
+                          "トラック間隔はプラスにしかなれないので、\r\n" + "トラック間隔0に修正します。");
+        conditions_.SilenceFrames = 0;
+        return;
+    }
+    conditions_.SilenceFrames = ClampFrames(frames);
+}
+
+void TriggerSplitter::SetLastTimeAfterTrigger(double seconds) {
+    const std::int64_t frames = SecondsToFrames(conditions_.SampleRate, seconds);
+    if (frames < 0) {
+        ShowSettingsError("残す時間" + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" +
+                          "残す時間はプラスにしかなれないので、\r\n" + "残す時間0(残す時間なし)に修正します。");
+        conditions_.TailFrames = 0;
+        return;
+    }
+    if (frames > conditions_.SilenceFrames) {
+        ShowSettingsError("残す時間" + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" +
+                          "この時間はトラック間隔よりも長すぎます。\r\n" +
+                          "残す時間をトラック間隔と同じ長さに修正します。");
+        conditions_.TailFrames = conditions_.SilenceFrames;
+        return;
+    }
+    conditions_.TailFrames = ClampFrames(frames);
+}
+
+void TriggerSplitter::SetDigits(std::int32_t digits) {
+    conditions_.Digits = digits;
+    SetMaxTrackNumber(TrackNaming::MaxTrackNumberFor(digits));
+}
+
+void TriggerSplitter::SetMaxTrackNumber(std::int64_t maxNumber) {
+    const std::int32_t limit = TrackNaming::MaxTrackNumberFor(conditions_.Digits);
+    if (maxNumber > limit) {
+        ShowSettingsError("トラック数の最大値" + std::to_string(maxNumber) + "が指定されましたが、\r\n" +
+                          "トラック桁数は" + std::to_string(conditions_.Digits) + "なので、\r\n" + "最大値を" +
+                          std::to_string(limit) + "に修正します。");
+        conditions_.MaxTrackNumber = limit;
+        return;
+    }
+    conditions_.MaxTrackNumber = static_cast<std::int32_t>(maxNumber);
+}
+
+void TriggerSplitter::Start() {
+    workBuffer_.Clear();
+    scanPosition_ = 0;
+    silenceCount_ = 0;
+    hasTrack_ = true;
+    cutDone_ = false;
+    inTrack_ = conditions_.Mode() != CutMode::Trigger;
+}
+
+void TriggerSplitter::AppendHeld(std::int64_t count) {
+    count = std::min(count, workBuffer_.Size());
+    if (count > 0) {
+        owner_.AppendToTrack(workBuffer_.Data(), count);
+    }
+}
+
+void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
+    if (!hasTrack_) {
+        return;
+    }
+    scanPosition_ = workBuffer_.Size();
+    workBuffer_.Append(bytes, count);
+    CutMode mode = conditions_.Mode();
+    if (mode == CutMode::FixedLength && options_.cutOnce && cutDone_) {
+        mode = CutMode::None;
+    }
+    switch (mode) {
+        case CutMode::Trigger:
+            workBuffer_.SetPosition64(scanPosition_);
+            ProcessTrigger();
+            break;
+        case CutMode::FixedLength:
+            ProcessFixedLength();
+            break;
+        case CutMode::None:
+            FlushHeld();
+            break;
+    }
+}
+
+void TriggerSplitter::ProcessTrigger() {
+    if (!inTrack_) {
+        if (FindTrigger()) {
+            silenceCount_ = 0;
+            FindTrackEnd();
+        }
+        return;
+    }
+    if (FindTrackEnd() && FindTrigger()) {
+        silenceCount_ = 0;
+        FindTrackEnd();
+    }
+}
+
+bool TriggerSplitter::FindTrigger() {
+    const std::int64_t fb = conditions_.FrameBytes();
+    const std::int64_t delayBytes = std::max<std::int64_t>(conditions_.DelayFrames, 0) * fb;
+    const std::int64_t size = workBuffer_.Size();
+    const std::int64_t frames = fb > 0 ? (size - scanPosition_) / fb : 0;
+    if (frames > 0) {
+        const std::int64_t samples = frames * conditions_.Channels;
+        const std::int64_t loud =
+            FirstLoudSample(workBuffer_.Data() + scanPosition_, samples, conditions_.TriggerLevel);
+        if (loud < samples) {
+            const std::int64_t triggerOffset = scanPosition_ + loud / conditions_.Channels * fb;
+            const std::int64_t after = triggerOffset + fb;
+            const std::int64_t start = after - fb - delayBytes;
+            std::int64_t preRoll;
+            if (start >= 0) {
+                preRoll = conditions_.DelayFrames;
+                workBuffer_.KeepFrom(start);
+                scanPosition_ = delayBytes;
+            } else {
+                // Fewer than the delay's frames are held: the track starts
+                // at the first of them.
+                preRoll = after / fb;
+                scanPosition_ = after;
+            }
+            owner_.TrackTriggered(preRoll);
+            inTrack_ = true;
+            workBuffer_.SetPosition64(scanPosition_);
+            return true;
+        }
+    }
+    if (size > delayBytes) {
+        workBuffer_.KeepFrom(size - delayBytes);
+    }
+    return false;
+}
+
+bool TriggerSplitter::FindTrackEnd() {
+    if (!hasTrack_) {
+        return false;
+    }
+    const std::int64_t fb = conditions_.FrameBytes();
+    const std::int64_t size = workBuffer_.Size();
+    const std::int64_t frames = fb > 0 ? std::max<std::int64_t>((size - scanPosition_) / fb, 0) : 0;
+    const std::int64_t silenceFrames = std::max<std::int64_t>(conditions_.SilenceFrames, 0);
+    const std::int64_t tailFrames = std::clamp<std::int64_t>(conditions_.TailFrames, 0, silenceFrames);
+    const std::uint8_t* scan = workBuffer_.Data() + scanPosition_;
+    const int level = conditions_.TriggerLevel;
+    std::int64_t endFrame;
+    switch (conditions_.Channels) {
+        case 1:
+            endFrame = ScanForQuietRun<1>(scan, frames, level, silenceFrames, silenceCount_);
+            break;
+        case 2:
+            endFrame = ScanForQuietRun<2>(scan, frames, level, silenceFrames, silenceCount_);
+            break;
+        default:
+            endFrame = ScanForQuietRunAny(scan, frames, conditions_.Channels, level, silenceFrames, silenceCount_);
+            break;
+    }
+    if (endFrame < frames) {
+        const std::int64_t after = scanPosition_ + (endFrame + 1) * fb;
+        const std::int64_t end = std::clamp<std::int64_t>(after - silenceFrames * fb + tailFrames * fb, 0, size);
+        AppendHeld(end);
+        if (!owner_.CutTrack()) {
+            hasTrack_ = false;
+            return false;
+        }
+        inTrack_ = false;
+        workBuffer_.KeepFrom(end - tailFrames * fb);
+        scanPosition_ = (silenceFrames - tailFrames) * fb;
+        workBuffer_.SetPosition64(scanPosition_);
+        return true;
+    }
+    // No end yet: the quiet run is held back until it ends the track or a
+    // loud frame follows it; everything before it belongs to the track.
+    const std::int64_t held = silenceCount_ * fb;
+    if (size > held) {
+        AppendHeld(size - held);
+        workBuffer_.KeepFrom(size - held);
+    }
+    return false;
+}
+
+void TriggerSplitter::ProcessFixedLength() {
+    const std::int64_t size = workBuffer_.Size();
+    const std::int64_t allowed =
+        conditions_.IntervalFrames * conditions_.FrameBytes() + options_.headerBytes - owner_.CurrentTrackSize();
+    if (size <= allowed) {
+        FlushHeld();
+        return;
+    }
+    const std::int64_t first = std::max<std::int64_t>(allowed, 0);
+    AppendHeld(first);
+    if (!owner_.CutTrack()) {
+        hasTrack_ = false;
+        return;
+    }
+    cutDone_ = true;
+    owner_.TrackTriggered(0);
+    if (size > first) {
+        owner_.AppendToTrack(workBuffer_.Data() + first, size - first);
+    }
+    workBuffer_.Clear();
+}
+
+bool TriggerSplitter::ManualTrackChange() {
+    if (!hasTrack_) {
+        return false;
+    }
+    // The held audio is written before the cut, so it is gone from the
+    // buffer whatever the cut answers.
+    FlushHeld();
+    scanPosition_ = 0;
+    if (!owner_.CutTrack()) {
+        hasTrack_ = false;
+        return false;
+    }
+    inTrack_ = conditions_.Mode() != CutMode::Trigger;
+    return true;
+}
+
+void TriggerSplitter::Stop() {
+    workBuffer_.Clear();
+    scanPosition_ = 0;
+}
+
+void TriggerSplitter::FlushHeld() {
+    AppendHeld(workBuffer_.Size());
+    workBuffer_.Clear();
+}
+
+}  // namespace zolvane2

@@ -1,0 +1,126 @@
+#include "trackfile/TLongFileStream.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include "platform/Errors.h"
+
+namespace zolvane2 {
+
+namespace {
+
+std::string WithName(const char* pattern, const std::string& fileName) {
+    std::string text = pattern;
+    text.replace(text.find("%s"), 2, fileName);
+    return text;
+}
+
+// Takes the lock that stands for the sharing others are allowed; false when
+// another holder's lock is in the way.
+bool LockFor(int fd, unsigned share) {
+    const int kind = share <= 1 ? LOCK_EX : LOCK_SH;
+    int rc;
+    do {
+        rc = ::flock(fd, kind | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+
+}  // namespace
+
+TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName) {
+    if (mode == fmCreate) {
+        // Truncate only after the lock is held, so that creating over a file
+        // that another stream holds fails without emptying it.
+        fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ < 0 || !LockFor(fd_, 0) || ::ftruncate(fd_, 0) != 0) {
+            if (fd_ >= 0) {
+                ::close(fd_);
+            }
+            throw FileCreateError(WithName("ファイル %s を作成できません", fileName));
+        }
+        return;
+    }
+    int flags = O_RDONLY;
+    switch (mode & 3U) {
+        case 1:
+            flags = O_WRONLY;
+            break;
+        case 2:
+            flags = O_RDWR;
+            break;
+        default:
+            break;
+    }
+    fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC);
+    struct stat st {};
+    const bool regular = fd_ >= 0 && ::fstat(fd_, &st) == 0 && !S_ISDIR(st.st_mode);
+    if (!regular || !LockFor(fd_, (mode >> 4) & 0xFU)) {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        throw FileOpenError(WithName("ファイル %s は開けません", fileName));
+    }
+}
+
+TLongFileStream::~TLongFileStream() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+std::int64_t TLongFileStream::Read(void* buffer, std::int64_t count) {
+    if (count <= 0) {
+        return 0;
+    }
+    ssize_t n;
+    do {
+        n = ::read(fd_, buffer, static_cast<std::size_t>(count));
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? 0 : n;
+}
+
+std::int64_t TLongFileStream::Write(const void* buffer, std::int64_t count) {
+    if (count <= 0) {
+        return 0;
+    }
+    ssize_t n;
+    do {
+        n = ::write(fd_, buffer, static_cast<std::size_t>(count));
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? 0 : n;
+}
+
+std::int64_t TLongFileStream::Seek64(std::int64_t offset, int origin) {
+    int whence = SEEK_SET;
+    if (origin == soFromCurrent) {
+        whence = SEEK_CUR;
+    } else if (origin == soFromEnd) {
+        whence = SEEK_END;
+    }
+    ::lseek(fd_, static_cast<off_t>(offset), whence);
+    return GetPosition64();
+}
+
+std::int64_t TLongFileStream::GetPosition64() {
+    return ::lseek(fd_, 0, SEEK_CUR);
+}
+
+void TLongFileStream::SetPosition64(std::int64_t position) {
+    ::lseek(fd_, static_cast<off_t>(position), SEEK_SET);
+}
+
+std::int64_t TLongFileStream::GetSize64() {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        return -1;
+    }
+    return st.st_size;
+}
+
+}  // namespace zolvane2

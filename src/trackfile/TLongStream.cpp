@@ -1,0 +1,59 @@
+#include "trackfile/TLongStream.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Errors.h"
+
+namespace zolvane2 {
+
+namespace {
+constexpr const char* kReadErrorText = "ストリームからの読み込みエラー";
+constexpr const char* kWriteErrorText = "ストリームへの書き込みエラー";
+constexpr std::int64_t kCopyChunk = 1 << 20;
+}  // namespace
+
+std::int64_t TLongStream::GetPosition64() {
+    return Seek64(0, soFromCurrent);
+}
+
+void TLongStream::SetPosition64(std::int64_t position) {
+    Seek64(position, soFromBeginning);
+}
+
+std::int64_t TLongStream::GetSize64() {
+    const std::int64_t position = GetPosition64();
+    const std::int64_t size = Seek64(0, soFromEnd);
+    Seek64(position, soFromBeginning);
+    return size;
+}
+
+void TLongStream::ReadBuffer(void* buffer, std::int64_t count) {
+    if (count != 0 && Read(buffer, count) != count) {
+        throw ReadError(kReadErrorText);
+    }
+}
+
+void TLongStream::WriteBuffer(const void* buffer, std::int64_t count) {
+    if (count != 0 && Write(buffer, count) != count) {
+        throw WriteError(kWriteErrorText);
+    }
+}
+
+std::int64_t TLongStream::CopyFrom(TLongStream& source, std::int64_t count) {
+    if (count == 0) {
+        source.SetPosition64(0);
+        count = source.GetSize64();
+    }
+    std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::clamp<std::int64_t>(count, 1, kCopyChunk)));
+    std::int64_t left = count;
+    while (left > 0) {
+        const std::int64_t n = std::min<std::int64_t>(left, kCopyChunk);
+        source.ReadBuffer(chunk.data(), n);
+        WriteBuffer(chunk.data(), n);
+        left -= n;
+    }
+    return count;
+}
+
+}  // namespace zolvane2

@@ -1,0 +1,269 @@
+#include "trackfile/TrackFileReader.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/FileSystem.h"
+#include "trackfile/TLongFileStream.h"
+
+namespace zolvane2 {
+
+namespace {
+
+constexpr int kMaxWords = 200;
+constexpr std::int64_t k2GB = std::int64_t{1} << 31;
+
+std::uint32_t U32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+int U16(const std::uint8_t* p) {
+    return p[0] | (p[1] << 8);
+}
+
+std::string Upper(std::string s) {
+    for (char& c : s) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return s;
+}
+
+// Reads 4-byte words from the stream's position until one equals tag; at most
+// kMaxWords, and never past the end of the file.
+bool FindTag(TLongStream& stream, const char* tag) {
+    std::array<std::uint8_t, 4> word{};
+    for (int i = 0; i < kMaxWords; ++i) {
+        if (stream.Read(word.data(), 4) != 4) {
+            return false;
+        }
+        if (std::memcmp(word.data(), tag, 4) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+struct WaveHeader {
+    int formatTag = 0;
+    int channels = 0;
+    int sampleRate = 0;
+    int blockAlign = 0;
+    int bitsPerSample = 0;
+    std::int64_t dataOffset = 0;
+    std::int64_t dataSize = 0;
+};
+
+enum class ParseResult { Ok, NoFormat, NoData };
+
+// Steps shared by both readers: find the format chunk, take its record, find
+// the data chunk and its size. The stream is closed when this returns.
+ParseResult ParseWave(const std::string& path, std::int64_t fileSize, WaveHeader& header) {
+    TLongFileStream stream(path, TLongFileStream::fmOpenRead);
+    stream.SetPosition64(0);
+    if (!FindTag(stream, "fmt ")) {
+        return ParseResult::NoFormat;
+    }
+    stream.Seek64(4, TLongStream::soFromCurrent);
+    std::array<std::uint8_t, 18> format{};
+    if (stream.Read(format.data(), 18) != 18) {
+        return ParseResult::NoData;
+    }
+    header.formatTag = U16(&format[0]);
+    header.channels = U16(&format[2]);
+    header.sampleRate = static_cast<int>(U32(&format[4]));
+    header.blockAlign = U16(&format[12]);
+    header.bitsPerSample = U16(&format[14]);
+    stream.Seek64(-22, TLongStream::soFromCurrent);
+    std::array<std::uint8_t, 4> size{};
+    if (stream.Read(size.data(), 4) != 4) {
+        return ParseResult::NoData;
+    }
+    const auto chunkSize = static_cast<std::int32_t>(U32(size.data()));
+    // A chunk size that points before the start leaves the position where it is.
+    if (stream.GetPosition64() + chunkSize >= 0) {
+        stream.Seek64(chunkSize, TLongStream::soFromCurrent);
+    }
+    if (!FindTag(stream, "data")) {
+        return ParseResult::NoData;
+    }
+    std::int64_t headerSize = 0;
+    if (stream.Read(size.data(), 4) == 4) {
+        headerSize = static_cast<std::int32_t>(U32(size.data()));
+    }
+    header.dataOffset = std::min(stream.GetPosition64(), fileSize);
+    const std::int64_t present = fileSize - header.dataOffset;
+    if (fileSize >= k2GB) {
+        // Headers of files beyond 2 GB are capped; every frame counts.
+        header.dataSize = present;
+    } else if (headerSize == 0) {
+        // Sizes never patched (the recording was interrupted): the frames
+        // that are there are the data.
+        header.dataSize = present;
+    } else {
+        header.dataSize = std::clamp<std::int64_t>(headerSize, 0, present);
+    }
+    return ParseResult::Ok;
+}
+
+void Report(UserMessages& messages, const std::string& path, const char* text, const char* title) {
+    messages.Show(path + "\r\n" + text, title, MsgIcon::Error, MsgButtons::Ok);
+}
+
+bool ParseOrReport(const std::string& path, std::int64_t fileSize, WaveHeader& header, UserMessages& messages) {
+    switch (ParseWave(path, fileSize, header)) {
+        case ParseResult::NoFormat:
+            Report(messages, path, TrackFileReader::kNotWave, TrackFileReader::kErrorTitle);
+            return false;
+        case ParseResult::NoData:
+            Report(messages, path, TrackFileReader::kNoData, TrackFileReader::kErrorTitle);
+            return false;
+        case ParseResult::Ok:
+            break;
+    }
+    return true;
+}
+
+bool Degenerate(const WaveHeader& h) {
+    return h.channels == 0 || h.sampleRate <= 0 || h.blockAlign == 0;
+}
+
+}  // namespace
+
+bool TrackFileReader::IsTrackFileName(const std::string& path) {
+    const std::string ext = Upper(FileSystem::ExtensionOf(path));
+    return ext == ".WAV" || ext == ".RAW";
+}
+
+bool TrackFileReader::IsRawFileName(const std::string& path) {
+    return Upper(FileSystem::ExtensionOf(path)) == ".RAW";
+}
+
+std::string TrackFileReader::ChannelText(int channels) {
+    if (channels == 1) {
+        return "Mono";
+    }
+    if (channels == 2) {
+        return "Stereo";
+    }
+    return std::to_string(channels) + "ch";
+}
+
+std::string TrackFileReader::LengthText(double seconds) {
+    if (!(seconds >= 0) || !std::isfinite(seconds)) {
+        seconds = 0;
+    }
+    // The length is a fraction of a day: whole hours, then the minutes and
+    // seconds of its time of day, rounded to the millisecond first.
+    const double days = seconds / 86400.0;
+    const auto hours = static_cast<long long>(days * 24.0);
+    const auto ms = std::llround((days - std::floor(days)) * 86400000.0);
+    const long long minutes = (ms / 60000) % 60;
+    const long long secs = (ms / 1000) % 60;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%5.5lld:%02lld:%02lld", hours, minutes, secs);
+    return buffer;
+}
+
+std::string TrackFileReader::DateText(std::time_t time) {
+    std::tm local{};
+    localtime_r(&time, &local);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec / 2 * 2);
+    return buffer;
+}
+
+std::optional<FileProperties> TrackFileReader::ReadFileProperties(const std::string& path, int rawSampleRate,
+                                                                  int rawChannels, UserMessages& messages) {
+    const auto entry = FileSystem::LookUp(path);
+    if (!entry || !IsTrackFileName(path)) {
+        return std::nullopt;
+    }
+    FileProperties p;
+    p.path = path;
+    p.fileName = FileSystem::NameOf(path);
+    p.folder = FileSystem::FolderOf(path);
+    p.fileSize = entry->size;
+    p.lastWrite = entry->lastWrite;
+    p.dateText = DateText(entry->lastWrite);
+    double frames = 0;
+    if (IsRawFileName(path)) {
+        p.raw = true;
+        p.channels = rawChannels;
+        p.sampleRate = rawSampleRate;
+        p.dataOffset = 0;
+        p.dataSize = entry->size;
+        if (rawChannels > 0) {
+            frames = std::trunc(static_cast<double>(entry->size) * 0.5 / rawChannels);
+        }
+    } else {
+        WaveHeader h;
+        if (!ParseOrReport(path, entry->size, h, messages)) {
+            return std::nullopt;
+        }
+        if (h.formatTag != 1) {
+            Report(messages, path, kNotPcm, kUnsupportedTitle);
+            return std::nullopt;
+        }
+        if (h.bitsPerSample != 16) {
+            Report(messages, path, kNot16Bit, kUnsupportedTitle);
+            return std::nullopt;
+        }
+        if (Degenerate(h)) {
+            Report(messages, path, kUnsupportedWave, kUnsupportedTitle);
+            return std::nullopt;
+        }
+        p.formatTag = h.formatTag;
+        p.channels = h.channels;
+        p.sampleRate = h.sampleRate;
+        p.bitsPerSample = h.bitsPerSample;
+        p.dataOffset = h.dataOffset;
+        p.dataSize = h.dataSize;
+        frames = std::trunc(static_cast<double>(h.dataSize) / (h.bitsPerSample / 8.0) / h.channels);
+    }
+    p.lengthSeconds = p.sampleRate > 0 ? frames / p.sampleRate : 0.0;
+    p.lengthText = LengthText(p.lengthSeconds);
+    p.channelText = ChannelText(p.channels);
+    return p;
+}
+
+std::optional<PlayInfo> TrackFileReader::PrepareForPlaying(const std::string& path, UserMessages& messages) {
+    const auto entry = FileSystem::LookUp(path);
+    if (!entry) {
+        Report(messages, path, kNotFound, kErrorTitle);
+        return std::nullopt;
+    }
+    if (!IsTrackFileName(path)) {
+        return std::nullopt;
+    }
+    PlayInfo info;
+    if (IsRawFileName(path)) {
+        info.raw = true;
+        info.dataOffset = 0;
+        info.dataSize = entry->size;
+        return info;
+    }
+    WaveHeader h;
+    if (!ParseOrReport(path, entry->size, h, messages)) {
+        return std::nullopt;
+    }
+    if (h.formatTag != 1 || Degenerate(h)) {
+        Report(messages, path, kUnsupportedWave, kErrorTitle);
+        return std::nullopt;
+    }
+    info.dataOffset = h.dataOffset;
+    info.dataSize = h.dataSize;
+    info.channels = h.channels;
+    info.sampleRate = h.sampleRate;
+    info.formatTag = h.formatTag;
+    info.bitsPerSample = h.bitsPerSample;
+    return info;
+}
+
+}  // namespace zolvane2

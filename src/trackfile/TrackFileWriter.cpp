@@ -1,0 +1,134 @@
+#include "trackfile/TrackFileWriter.h"
+
+#include <array>
+
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+
+namespace zolvane2 {
+
+namespace {
+
+void PutU16(std::uint8_t* p, unsigned v) {
+    p[0] = static_cast<std::uint8_t>(v & 0xFFU);
+    p[1] = static_cast<std::uint8_t>((v >> 8) & 0xFFU);
+}
+
+void PutU32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFFU);
+    }
+}
+
+void WriteU32(TLongStream& stream, std::uint32_t v) {
+    std::array<std::uint8_t, 4> b{};
+    PutU32(b.data(), v);
+    stream.WriteBuffer(b.data(), 4);
+}
+
+}  // namespace
+
+TrackFileWriter::TrackFileWriter(CapPolicy policy) : policy_(policy) {}
+
+TrackFileWriter::~TrackFileWriter() = default;
+
+void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, int sampleRate) {
+    stream.WriteBuffer("RIFF", 4);
+    WriteU32(stream, 0);
+    stream.WriteBuffer("WAVEfmt ", 8);
+    WriteU32(stream, 16);
+    // The 18-byte PCM format record; its zero extension size is overwritten
+    // by "data", leaving the 16-byte format chunk.
+    std::array<std::uint8_t, 18> format{};
+    PutU16(&format[0], 1);
+    PutU16(&format[2], static_cast<unsigned>(channels));
+    PutU32(&format[4], static_cast<std::uint32_t>(sampleRate));
+    PutU32(&format[8], static_cast<std::uint32_t>(channels) * static_cast<std::uint32_t>(sampleRate) * 2U);
+    PutU16(&format[12], static_cast<unsigned>(channels) * 2U);
+    PutU16(&format[14], 16);
+    stream.WriteBuffer(format.data(), static_cast<std::int64_t>(format.size()));
+    stream.Seek64(-2, TLongStream::soFromCurrent);
+    stream.WriteBuffer("data", 4);
+    WriteU32(stream, 0);
+}
+
+void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw) {
+    stream_.reset();
+    stream_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmCreate);
+    fileName_ = path;
+    raw_ = raw;
+    tooLong_ = false;
+    if (!raw) {
+        WriteProvisionalHeader(*stream_, channels, sampleRate);
+    }
+}
+
+void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
+    if (!stream_) {
+        throw WriteError("ストリームへの書き込みエラー");
+    }
+    stream_->WriteBuffer(bytes, count);
+}
+
+void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
+    if (!stream_) {
+        throw WriteError("ストリームへの書き込みエラー");
+    }
+    if (count > 0) {
+        stream_->CopyFrom(source, count);
+    }
+}
+
+std::int64_t TrackFileWriter::CurrentSize() const {
+    return stream_ ? stream_->GetSize64() : 0;
+}
+
+bool TrackFileWriter::MustCap(std::int64_t fileSize, CapPolicy policy) {
+    constexpr std::int64_t kLimit = std::int64_t{1} << 31;
+    return policy == CapPolicy::Redivide ? fileSize >= kLimit : fileSize - 8 >= kLimit;
+}
+
+std::string TrackFileWriter::TooLongName(const std::string& path) {
+    const std::string ext = FileSystem::ExtensionOf(path);
+    return path.substr(0, path.size() - ext.size()) + "_tooLONG.wav";
+}
+
+FinishStatus TrackFileWriter::CloseOutput() {
+    if (!stream_) {
+        return FinishStatus::Deleted;
+    }
+    const std::int64_t size = stream_->GetSize64();
+    bool kept = false;
+    bool capped = false;
+    if (raw_) {
+        kept = size > 0;
+    } else if (size > kHeaderSize) {
+        kept = true;
+        capped = MustCap(size, policy_);
+        const auto riffSize = capped ? kCappedRiffSize : static_cast<std::uint32_t>(size - 8);
+        const auto dataSize = capped ? kCappedDataSize : static_cast<std::uint32_t>(size - kHeaderSize);
+        stream_->Seek64(4, TLongStream::soFromBeginning);
+        WriteU32(*stream_, riffSize);
+        stream_->Seek64(32, TLongStream::soFromCurrent);
+        WriteU32(*stream_, dataSize);
+    }
+    stream_.reset();
+    if (!kept) {
+        (void)FileSystem::Delete(fileName_);
+        return FinishStatus::Deleted;
+    }
+    if (capped) {
+        tooLong_ = true;
+        // A file already carrying the capped name is never replaced; the
+        // track then keeps its own name, and the name reported is the one
+        // the track really has.
+        const std::string newName = TooLongName(fileName_);
+        if (FileSystem::RenameNoReplace(fileName_, newName)) {
+            fileName_ = newName;
+        }
+        return FinishStatus::TooLong;
+    }
+    return FinishStatus::Kept;
+}
+
+}  // namespace zolvane2
