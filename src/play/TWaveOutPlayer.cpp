@@ -1,0 +1,118 @@
+#include "play/TWaveOutPlayer.h"
+
+#include <cmath>
+#include <exception>
+#include <stdexcept>
+
+#include "platform/ErrorDisplay.h"
+#include "platform/FileSystem.h"
+#include "platform/UserMessages.h"
+#include "trackfile/TrackFileReader.h"
+
+namespace zolvane2 {
+
+TWaveOutPlayer::TWaveOutPlayer(MainThreadDispatcher* dispatcher) : self_(std::make_shared<TWaveOutPlayer*>(this)) {
+    if (dispatcher == nullptr) {
+        throw std::logic_error("TWaveOutPlayer needs a main-thread dispatcher");
+    }
+    // The hidden window: "WM_PlayEnd" posted by the thread reaches the main
+    // thread through the dispatcher and becomes OnPlayEnd there.
+    std::weak_ptr<TWaveOutPlayer*> weak = self_;
+    hiddenWindow_ = std::make_unique<DispatchedNotifyWindow>(*dispatcher, [weak](const Message& message) {
+        if (const std::shared_ptr<TWaveOutPlayer*> self = weak.lock(); self && *self != nullptr) {
+            (*self)->HiddenWindowProc(message);
+        }
+    });
+    thread_ = std::make_unique<TWaveOutThread>(hiddenWindow_.get());
+    // The refill, level hand-over included, must finish within one block's
+    // playing time.
+    thread_->SetPriority(ThreadPriority::Higher);
+    thread_->SetFreeOnTerminate(false);
+    thread_->Resume();
+}
+
+TWaveOutPlayer::~TWaveOutPlayer() {
+    // Handlers of the owner must not run while it is going away.
+    onPlayEnd_ = nullptr;
+    thread_->SetOnPlayedEvent(nullptr);
+    *self_ = nullptr;
+    thread_->Queue().Post(thread_->Messages().quit);
+    thread_->WaitFor();
+    thread_->SetNotifyWindow(nullptr);
+    thread_.reset();
+    hiddenWindow_.reset();
+}
+
+bool TWaveOutPlayer::SetFileName(const std::string& fileName) {
+    UserMessages& messages = GetUserMessages();
+    if (!FileSystem::LookUp(fileName)) {
+        // The reader reports the missing file; the player keeps what it had.
+        (void)TrackFileReader::PrepareForPlaying(fileName, messages);
+        return false;
+    }
+    thread_->SetFileName(fileName);
+    if (!TrackFileReader::IsTrackFileName(fileName)) {
+        return false;
+    }
+    std::optional<PlayInfo> info;
+    try {
+        info = TrackFileReader::PrepareForPlaying(fileName, messages);
+    } catch (const std::exception& e) {
+        ShowStandardError(e.what(), messages);
+        return false;
+    }
+    if (!info) {
+        return false;
+    }
+    thread_->SetDataStart(info->dataOffset);
+    thread_->SetDataSize(info->dataSize);
+    thread_->SetChannels(info->channels);
+    thread_->SetSamplesPerSec(info->sampleRate);
+    return true;
+}
+
+void TWaveOutPlayer::Play() {
+    thread_->Queue().Post(thread_->Messages().start, 0, 0);
+}
+
+void TWaveOutPlayer::Stop() {
+    thread_->Queue().Post(thread_->Messages().stop, 0, 0);
+}
+
+void TWaveOutPlayer::Seek(std::int64_t sampleIndex) {
+    thread_->SetSeekOffset(sampleIndex * thread_->Channels() * 2);
+    thread_->Queue().Post(thread_->Messages().seek, 0, 0);
+}
+
+std::int64_t TWaveOutPlayer::SampleCount() const {
+    const int channels = thread_->Channels();
+    if (channels <= 0) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(
+        std::trunc(static_cast<double>(thread_->DataSize()) / static_cast<double>(channels) / 2.0));
+}
+
+std::int64_t TWaveOutPlayer::SamplePosition() const {
+    const int channels = thread_->Channels();
+    if (channels <= 0) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(
+        std::trunc(static_cast<double>(thread_->Position()) / static_cast<double>(channels) / 2.0));
+}
+
+void TWaveOutPlayer::HiddenWindowProc(const Message& message) {
+    if (message.msg == thread_->Messages().playEnd) {
+        endReason_ = static_cast<TPlayEndReason>(message.wParam);
+        DoPlayEnd();
+    }
+}
+
+void TWaveOutPlayer::DoPlayEnd() {
+    if (onPlayEnd_) {
+        onPlayEnd_(this);
+    }
+}
+
+}  // namespace zolvane2
