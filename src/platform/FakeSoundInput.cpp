@@ -1,0 +1,249 @@
+#include "platform/FakeSoundInput.h"
+
+#include <algorithm>
+
+namespace zolvane2 {
+
+FakeSoundInput::FakeSoundInput(std::vector<std::string> sources) : sources_(std::move(sources)) {}
+
+std::vector<std::string> FakeSoundInput::DeviceNames() {
+    const std::lock_guard lock(mutex_);
+    std::vector<std::string> names{kDefaultInputDeviceName};
+    names.insert(names.end(), sources_.begin(), sources_.end());
+    return names;
+}
+
+int FakeSoundInput::DeviceCount() {
+    const std::lock_guard lock(mutex_);
+    return static_cast<int>(sources_.size());
+}
+
+SoundResult FakeSoundInput::Enter(FakeSoundCall call) {
+    calls_.push_back(call);
+    const auto it = failures_.find(call);
+    if (it == failures_.end()) {
+        return kSoundOk;
+    }
+    const SoundResult r = it->second;
+    failures_.erase(it);
+    return r;
+}
+
+SoundResult FakeSoundInput::Open(int deviceIndex, int sampleRate, int channels, std::shared_ptr<MessageQueue> owner) {
+    const std::lock_guard lock(mutex_);
+    if (const SoundResult r = Enter(FakeSoundCall::Open); r != kSoundOk) {
+        return r;
+    }
+    if (open_) {
+        return kSoundErrBusy;
+    }
+    if (!owner || deviceIndex < 0 || sampleRate <= 0 || channels < 1 || channels > 2) {
+        return kSoundErrInvalid;
+    }
+    if (static_cast<std::size_t>(deviceIndex) > sources_.size()) {
+        return kSoundErrNoEntity;
+    }
+    open_ = true;
+    started_ = false;
+    owner_ = std::move(owner);
+    index_ = deviceIndex;
+    rate_ = sampleRate;
+    channels_ = channels;
+    return kSoundOk;
+}
+
+SoundResult FakeSoundInput::Prepare(SoundBuffer& buffer) {
+    const std::lock_guard lock(mutex_);
+    if (const SoundResult r = Enter(FakeSoundCall::Prepare); r != kSoundOk) {
+        return r;
+    }
+    if (buffer.data == nullptr || buffer.length <= 0) {
+        return kSoundErrInvalid;
+    }
+    buffer.flags.fetch_or(kSoundBufferPrepared);
+    return kSoundOk;
+}
+
+SoundResult FakeSoundInput::Unprepare(SoundBuffer& buffer) {
+    const std::lock_guard lock(mutex_);
+    if (const SoundResult r = Enter(FakeSoundCall::Unprepare); r != kSoundOk) {
+        return r;
+    }
+    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
+        return kSoundErrBusy;
+    }
+    buffer.flags.fetch_and(~kSoundBufferPrepared);
+    return kSoundOk;
+}
+
+SoundResult FakeSoundInput::AddBuffer(SoundBuffer& buffer) {
+    const std::lock_guard lock(mutex_);
+    if (const SoundResult r = Enter(FakeSoundCall::AddBuffer); r != kSoundOk) {
+        return r;
+    }
+    if (!open_) {
+        return kSoundErrBadState;
+    }
+    if ((buffer.flags.load() & kSoundBufferPrepared) == 0U) {
+        return kSoundErrInvalid;
+    }
+    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
+        return kSoundErrBusy;
+    }
+    buffer.bytesRecorded.store(0);
+    buffer.flags.store(kSoundBufferPrepared | kSoundBufferQueued);
+    queued_.push_back(&buffer);
+    return kSoundOk;
+}
+
+SoundResult FakeSoundInput::Start() {
+    const std::lock_guard lock(mutex_);
+    if (const SoundResult r = Enter(FakeSoundCall::Start); r != kSoundOk) {
+        return r;
+    }
+    if (!open_) {
+        return kSoundErrBadState;
+    }
+    started_ = true;
+    return kSoundOk;
+}
+
+SoundResult FakeSoundInput::Stop() {
+    const std::lock_guard lock(mutex_);
+    if (const SoundResult r = Enter(FakeSoundCall::Stop); r != kSoundOk) {
+        return r;
+    }
+    if (!open_) {
+        return kSoundErrBadState;
+    }
+    started_ = false;
+    return kSoundOk;
+}
+
+SoundResult FakeSoundInput::Reset() {
+    const std::lock_guard lock(mutex_);
+    const SoundResult r = Enter(FakeSoundCall::Reset);
+    if (r != kSoundOk) {
+        return r;
+    }
+    if (!open_) {
+        return kSoundErrBadState;
+    }
+    started_ = false;
+    while (!queued_.empty()) {
+        SoundBuffer* b = queued_.front();
+        queued_.pop_front();
+        b->flags.store((b->flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
+        owner_->Post(MM_WIM_DATA, 0, ToLParam(b));
+    }
+    return kSoundOk;
+}
+
+SoundResult FakeSoundInput::Close() {
+    const std::lock_guard lock(mutex_);
+    if (const SoundResult r = Enter(FakeSoundCall::Close); r != kSoundOk) {
+        return r;
+    }
+    if (!open_) {
+        return kSoundErrBadState;
+    }
+    for (SoundBuffer* b : queued_) {
+        b->flags.fetch_and(~kSoundBufferQueued);
+    }
+    queued_.clear();
+    open_ = false;
+    started_ = false;
+    owner_.reset();
+    return kSoundOk;
+}
+
+void FakeSoundInput::SetSources(std::vector<std::string> sources) {
+    const std::lock_guard lock(mutex_);
+    sources_ = std::move(sources);
+}
+
+void FakeSoundInput::Feed(const std::vector<std::uint8_t>& pcm) {
+    const std::lock_guard lock(mutex_);
+    fed_.insert(fed_.end(), pcm.begin(), pcm.end());
+}
+
+bool FakeSoundInput::Deliver() {
+    const std::lock_guard lock(mutex_);
+    if (!started_ || queued_.empty()) {
+        return false;
+    }
+    SoundBuffer* b = queued_.front();
+    if (static_cast<std::int64_t>(fed_.size()) < b->length) {
+        return false;
+    }
+    const auto n = static_cast<std::ptrdiff_t>(b->length);
+    std::copy(fed_.begin(), fed_.begin() + n, b->data);
+    fed_.erase(fed_.begin(), fed_.begin() + n);
+    queued_.pop_front();
+    b->bytesRecorded.store(b->length);
+    b->flags.store((b->flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
+    owner_->Post(MM_WIM_DATA, 0, ToLParam(b));
+    return true;
+}
+
+int FakeSoundInput::DeliverAll() {
+    int n = 0;
+    while (Deliver()) {
+        ++n;
+    }
+    return n;
+}
+
+void FakeSoundInput::LoseDevice(SoundResult code) {
+    const std::lock_guard lock(mutex_);
+    if (owner_) {
+        owner_->Post(MM_WIM_DEVICE_LOST, static_cast<WParam>(code), 0);
+    }
+}
+
+void FakeSoundInput::FailNext(FakeSoundCall call, SoundResult code) {
+    const std::lock_guard lock(mutex_);
+    failures_[call] = code;
+}
+
+std::vector<FakeSoundCall> FakeSoundInput::Calls() const {
+    const std::lock_guard lock(mutex_);
+    return calls_;
+}
+
+bool FakeSoundInput::IsOpen() const {
+    const std::lock_guard lock(mutex_);
+    return open_;
+}
+
+bool FakeSoundInput::IsStarted() const {
+    const std::lock_guard lock(mutex_);
+    return started_;
+}
+
+int FakeSoundInput::OpenedIndex() const {
+    const std::lock_guard lock(mutex_);
+    return index_;
+}
+
+int FakeSoundInput::OpenedRate() const {
+    const std::lock_guard lock(mutex_);
+    return rate_;
+}
+
+int FakeSoundInput::OpenedChannels() const {
+    const std::lock_guard lock(mutex_);
+    return channels_;
+}
+
+int FakeSoundInput::QueuedCount() const {
+    const std::lock_guard lock(mutex_);
+    return static_cast<int>(queued_.size());
+}
+
+std::int64_t FakeSoundInput::FedRemaining() const {
+    const std::lock_guard lock(mutex_);
+    return static_cast<std::int64_t>(fed_.size());
+}
+
+}  // namespace zolvane2

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/FakeSoundCall.h"
+#include "platform/SoundInput.h"
+
+namespace zolvane2 {
+
+// A sound input for tests: the test feeds PCM and decides when each block is
+// "recorded" by calling Deliver, which fills the oldest queued block
+// completely and posts it to the owner like a real device.
+//
+// Threads: the owner (e.g. a capture thread) calls the SoundInput members,
+// the test thread the feeding and observing ones; one mutex guards all state.
+class FakeSoundInput final : public SoundInput {
+public:
+    explicit FakeSoundInput(std::vector<std::string> sources = {"Fake source"});
+
+    [[nodiscard]] std::vector<std::string> DeviceNames() override;
+    [[nodiscard]] int DeviceCount() override;
+    [[nodiscard]] SoundResult Open(int deviceIndex, int sampleRate, int channels,
+                                   std::shared_ptr<MessageQueue> owner) override;
+    [[nodiscard]] SoundResult Prepare(SoundBuffer& buffer) override;
+    [[nodiscard]] SoundResult Unprepare(SoundBuffer& buffer) override;
+    [[nodiscard]] SoundResult AddBuffer(SoundBuffer& buffer) override;
+    [[nodiscard]] SoundResult Start() override;
+    [[nodiscard]] SoundResult Stop() override;
+    [[nodiscard]] SoundResult Reset() override;
+    [[nodiscard]] SoundResult Close() override;
+
+    // Test side.
+    void SetSources(std::vector<std::string> sources);
+    void Feed(const std::vector<std::uint8_t>& pcm);
+    // Fills the oldest queued block from the fed PCM and posts it. False when
+    // the device is not started, no block is queued or less than a block is
+    // fed.
+    bool Deliver();
+    // Delivers while Deliver succeeds; returns how many blocks went.
+    int DeliverAll();
+    // Posts MM_WIM_DEVICE_LOST as a vanished device would.
+    void LoseDevice(SoundResult code);
+    // The next call of that kind fails with code.
+    void FailNext(FakeSoundCall call, SoundResult code);
+
+    [[nodiscard]] std::vector<FakeSoundCall> Calls() const;
+    [[nodiscard]] bool IsOpen() const;
+    [[nodiscard]] bool IsStarted() const;
+    [[nodiscard]] int OpenedIndex() const;
+    [[nodiscard]] int OpenedRate() const;
+    [[nodiscard]] int OpenedChannels() const;
+    [[nodiscard]] int QueuedCount() const;
+    [[nodiscard]] std::int64_t FedRemaining() const;
+
+private:
+    // Records the call; kSoundOk unless a failure was asked for.
+    [[nodiscard]] SoundResult Enter(FakeSoundCall call);  // mutex held
+
+    mutable std::mutex mutex_;
+    std::vector<std::string> sources_;
+    std::vector<FakeSoundCall> calls_;
+    std::map<FakeSoundCall, SoundResult> failures_;
+    std::shared_ptr<MessageQueue> owner_;
+    std::deque<SoundBuffer*> queued_;
+    std::deque<std::uint8_t> fed_;
+    bool open_ = false;
+    bool started_ = false;
+    int index_ = -1;
+    int rate_ = 0;
+    int channels_ = 0;
+};
+
+}  // namespace zolvane2

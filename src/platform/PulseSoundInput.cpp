@@ -1,0 +1,341 @@
+#include "platform/PulseSoundInput.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/PulseLock.h"
+
+namespace zolvane2 {
+
+namespace {
+
+struct SourceList {
+    PulseConnection* connection = nullptr;
+    std::vector<std::string> names;
+    std::vector<std::string> descriptions;
+};
+
+void OnSourceInfo(pa_context* /*c*/, const pa_source_info* info, int eol, void* userdata) {
+    auto* list = static_cast<SourceList*>(userdata);
+    if (eol == 0 && info != nullptr) {
+        list->names.emplace_back(info->name != nullptr ? info->name : "");
+        list->descriptions.emplace_back(info->description != nullptr ? info->description : list->names.back());
+    }
+    list->connection->Signal();
+}
+
+}  // namespace
+
+PulseSoundInput::~PulseSoundInput() {
+    TearDown();
+}
+
+SoundResult PulseSoundInput::ListSources(PulseConnection& connection, std::vector<Source>& out) {
+    SourceList list{&connection, {}, {}};
+    const PulseLock lock(connection.Mainloop());
+    const SoundResult r =
+        connection.Finish(pa_context_get_source_info_list(connection.Context(), &OnSourceInfo, &list), kTimeout);
+    if (r != kSoundOk) {
+        return r;
+    }
+    out.clear();
+    for (std::size_t i = 0; i < list.names.size(); ++i) {
+        out.push_back(Source{list.names[i], list.descriptions[i]});
+    }
+    return kSoundOk;
+}
+
+std::vector<std::string> PulseSoundInput::DeviceNames() {
+    std::vector<std::string> names{kDefaultInputDeviceName};
+    PulseConnection connection;
+    std::vector<Source> sources;
+    if (connection.Connect(kTimeout) == kSoundOk && ListSources(connection, sources) == kSoundOk) {
+        for (const auto& s : sources) {
+            names.push_back(s.description);
+        }
+    }
+    return names;
+}
+
+int PulseSoundInput::DeviceCount() {
+    PulseConnection connection;
+    std::vector<Source> sources;
+    if (connection.Connect(kTimeout) != kSoundOk || ListSources(connection, sources) != kSoundOk) {
+        return 0;
+    }
+    return static_cast<int>(sources.size());
+}
+
+SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels, std::shared_ptr<MessageQueue> owner) {
+    if (connection_) {
+        return kSoundErrBusy;
+    }
+    pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate), static_cast<std::uint8_t>(channels)};
+    if (!owner || deviceIndex < 0 || sampleRate <= 0 || channels <= 0 || channels > static_cast<int>(PA_CHANNELS_MAX) ||
+        pa_sample_spec_valid(&spec) == 0) {
+        return kSoundErrInvalid;
+    }
+    auto connection = std::make_unique<PulseConnection>();
+    SoundResult r = connection->Connect(kTimeout);
+    if (r != kSoundOk) {
+        return r;
+    }
+    std::string sourceName;
+    if (deviceIndex > 0) {
+        std::vector<Source> sources;
+        r = ListSources(*connection, sources);
+        if (r != kSoundOk) {
+            return r;
+        }
+        if (static_cast<std::size_t>(deviceIndex) > sources.size()) {
+            return kSoundErrNoEntity;
+        }
+        sourceName = sources[static_cast<std::size_t>(deviceIndex) - 1].name;
+    }
+    connection_ = std::move(connection);
+    owner_ = std::move(owner);
+    lostReported_ = false;
+    ready_ = false;
+    r = ConnectStream(spec, sourceName);
+    if (r != kSoundOk) {
+        TearDown();
+    }
+    return r;
+}
+
+SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& spec, const std::string& sourceName) {
+    const PulseLock lock(connection_->Mainloop());
+    connection_->SetOnLost([this](SoundResult code) { ReportLost(code); });
+    stream_.reset(pa_stream_new(connection_->Context(), "Zolvane2 recording", &spec, nullptr));
+    if (!stream_) {
+        return connection_->LastError();
+    }
+    pa_stream_set_state_callback(stream_.get(), &PulseSoundInput::OnStreamState, this);
+    pa_stream_set_read_callback(stream_.get(), &PulseSoundInput::OnRead, this);
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.tlength = static_cast<std::uint32_t>(-1);
+    attr.prebuf = static_cast<std::uint32_t>(-1);
+    attr.minreq = static_cast<std::uint32_t>(-1);
+    // Small fragments keep the blocks flowing evenly; the blocks themselves
+    // are filled here.
+    attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &spec));
+    auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
+    if (!sourceName.empty()) {
+        // A chosen device that goes away ends the recording instead of
+        // silently going on with another one.
+        flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_DONT_MOVE);
+    }
+    if (pa_stream_connect_record(stream_.get(), sourceName.empty() ? nullptr : sourceName.c_str(), &attr, flags) < 0) {
+        return connection_->LastError();
+    }
+    if (!connection_->WaitUntil([this] { return pa_stream_get_state(stream_.get()) != PA_STREAM_CREATING; },
+                                kTimeout)) {
+        return kSoundErrTimeout;
+    }
+    if (pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
+        return connection_->LastError();
+    }
+    ready_ = true;
+    return kSoundOk;
+}
+
+SoundResult PulseSoundInput::Prepare(SoundBuffer& buffer) {
+    if (buffer.data == nullptr || buffer.length <= 0) {
+        return kSoundErrInvalid;
+    }
+    buffer.flags.fetch_or(kSoundBufferPrepared);
+    return kSoundOk;
+}
+
+SoundResult PulseSoundInput::Unprepare(SoundBuffer& buffer) {
+    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
+        return kSoundErrBusy;
+    }
+    buffer.flags.fetch_and(~kSoundBufferPrepared);
+    return kSoundOk;
+}
+
+SoundResult PulseSoundInput::AddBuffer(SoundBuffer& buffer) {
+    if (!stream_) {
+        return kSoundErrBadState;
+    }
+    const PulseLock lock(connection_->Mainloop());
+    const std::uint32_t f = buffer.flags.load();
+    if ((f & kSoundBufferPrepared) == 0U) {
+        return kSoundErrInvalid;
+    }
+    if ((f & kSoundBufferQueued) != 0U) {
+        return kSoundErrBusy;
+    }
+    buffer.bytesRecorded.store(0);
+    buffer.flags.store(kSoundBufferPrepared | kSoundBufferQueued);
+    queued_.push_back(&buffer);
+    Deliver();
+    return kSoundOk;
+}
+
+SoundResult PulseSoundInput::Start() {
+    if (!stream_) {
+        return kSoundErrBadState;
+    }
+    const PulseLock lock(connection_->Mainloop());
+    return Cork(false);
+}
+
+SoundResult PulseSoundInput::Stop() {
+    if (!stream_) {
+        return kSoundErrBadState;
+    }
+    const PulseLock lock(connection_->Mainloop());
+    const SoundResult r = Cork(true);
+    if (!queued_.empty() && queued_.front()->bytesRecorded.load() > 0) {
+        HandBack();
+    }
+    return r;
+}
+
+SoundResult PulseSoundInput::Reset() {
+    if (!stream_) {
+        return kSoundErrBadState;
+    }
+    const PulseLock lock(connection_->Mainloop());
+    SoundResult r = Cork(true);
+    if (r == kSoundOk) {
+        PulseConnection::Request request{connection_.get()};
+        r = connection_->Finish(pa_stream_flush(stream_.get(), &PulseConnection::StreamDone, &request), request,
+                                kTimeout);
+    }
+    kept_.clear();
+    keptHead_ = 0;
+    while (!queued_.empty()) {
+        HandBack();
+    }
+    return r;
+}
+
+SoundResult PulseSoundInput::Close() {
+    if (!connection_) {
+        return kSoundErrBadState;
+    }
+    TearDown();
+    return kSoundOk;
+}
+
+std::int64_t PulseSoundInput::KeptBytes() {
+    if (!connection_) {
+        return 0;
+    }
+    const PulseLock lock(connection_->Mainloop());
+    return static_cast<std::int64_t>(KeptSize());
+}
+
+void PulseSoundInput::TearDown() {
+    if (!connection_) {
+        return;
+    }
+    {
+        const PulseLock lock(connection_->Mainloop());
+        connection_->SetOnLost(nullptr);
+        stream_.reset();
+        ready_ = false;
+        for (SoundBuffer* b : queued_) {
+            b->flags.fetch_and(~kSoundBufferQueued);
+        }
+        queued_.clear();
+        kept_.clear();
+        keptHead_ = 0;
+    }
+    connection_.reset();
+    owner_.reset();
+}
+
+SoundResult PulseSoundInput::Cork(bool cork) {
+    if (!connection_->Ready() || pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
+        return lostReported_ ? kSoundErrConnectionTerminated : connection_->LastError();
+    }
+    PulseConnection::Request request{connection_.get()};
+    return connection_->Finish(pa_stream_cork(stream_.get(), cork ? 1 : 0, &PulseConnection::StreamDone, &request),
+                               request, kTimeout);
+}
+
+void PulseSoundInput::Keep(const std::uint8_t* data, std::size_t n) {
+    if (KeptSize() + n > kMaxKeptBytes) {
+        return;
+    }
+    if (keptHead_ > 0 && keptHead_ == kept_.size()) {
+        kept_.clear();
+        keptHead_ = 0;
+    } else if (keptHead_ >= 1024U * 1024U) {
+        kept_.erase(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(keptHead_));
+        keptHead_ = 0;
+    }
+    if (data != nullptr) {
+        kept_.insert(kept_.end(), data, data + n);
+    } else {
+        kept_.resize(kept_.size() + n, 0);
+    }
+}
+
+void PulseSoundInput::Deliver() {
+    while (!queued_.empty() && KeptSize() > 0) {
+        SoundBuffer* b = queued_.front();
+        const std::int64_t have = b->bytesRecorded.load();
+        const auto n =
+            static_cast<std::size_t>(std::min<std::int64_t>(b->length - have, static_cast<std::int64_t>(KeptSize())));
+        std::memcpy(b->data + have, kept_.data() + keptHead_, n);
+        keptHead_ += n;
+        b->bytesRecorded.store(have + static_cast<std::int64_t>(n));
+        if (have + static_cast<std::int64_t>(n) == b->length) {
+            HandBack();
+        }
+    }
+    if (keptHead_ == kept_.size()) {
+        kept_.clear();
+        keptHead_ = 0;
+    }
+}
+
+void PulseSoundInput::HandBack() {
+    SoundBuffer* b = queued_.front();
+    queued_.pop_front();
+    b->flags.store((b->flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
+    owner_->Post(MM_WIM_DATA, 0, ToLParam(b));
+}
+
+void PulseSoundInput::ReportLost(SoundResult code) {
+    // A failure while opening is Open's own result.
+    if (!ready_ || lostReported_) {
+        return;
+    }
+    lostReported_ = true;
+    owner_->Post(MM_WIM_DEVICE_LOST, static_cast<WParam>(code), 0);
+}
+
+void PulseSoundInput::OnRead(pa_stream* stream, std::size_t /*nbytes*/, void* userdata) {
+    auto* self = static_cast<PulseSoundInput*>(userdata);
+    while (pa_stream_readable_size(stream) > 0) {
+        const void* data = nullptr;
+        std::size_t n = 0;
+        if (pa_stream_peek(stream, &data, &n) < 0 || n == 0) {
+            break;
+        }
+        // A hole (data lost by the server) keeps its length as silence, so the
+        // timing of what follows stays right.
+        self->Keep(static_cast<const std::uint8_t*>(data), n);
+        pa_stream_drop(stream);
+    }
+    self->Deliver();
+}
+
+void PulseSoundInput::OnStreamState(pa_stream* stream, void* userdata) {
+    auto* self = static_cast<PulseSoundInput*>(userdata);
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+        const int e = pa_context_errno(pa_stream_get_context(stream));
+        self->ReportLost(e == PA_OK ? PA_ERR_KILLED : e);
+    }
+    self->connection_->Signal();
+}
+
+}  // namespace zolvane2

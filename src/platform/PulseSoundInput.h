@@ -1,0 +1,77 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/PulseConnection.h"
+#include "platform/SoundInput.h"
+
+namespace zolvane2 {
+
+// Sound input from a PulseAudio (or pipewire-pulse) record stream.
+//
+// Threads: the owner thread calls every member. The connection's main-loop
+// thread runs the stream callbacks, which copy the captured bytes into the
+// queued blocks (or into the keep buffer when none is queued) and post the
+// filled blocks to the owner's queue. The block queue and the keep buffer are
+// shared between the two and touched only under the main loop's lock.
+class PulseSoundInput final : public SoundInput {
+public:
+    PulseSoundInput() = default;
+    ~PulseSoundInput() override;
+
+    [[nodiscard]] std::vector<std::string> DeviceNames() override;
+    [[nodiscard]] int DeviceCount() override;
+    [[nodiscard]] SoundResult Open(int deviceIndex, int sampleRate, int channels,
+                                   std::shared_ptr<MessageQueue> owner) override;
+    [[nodiscard]] SoundResult Prepare(SoundBuffer& buffer) override;
+    [[nodiscard]] SoundResult Unprepare(SoundBuffer& buffer) override;
+    [[nodiscard]] SoundResult AddBuffer(SoundBuffer& buffer) override;
+    [[nodiscard]] SoundResult Start() override;
+    [[nodiscard]] SoundResult Stop() override;
+    [[nodiscard]] SoundResult Reset() override;
+    [[nodiscard]] SoundResult Close() override;
+
+    // Audio held back because no block was queued (lock taken inside).
+    [[nodiscard]] std::int64_t KeptBytes();
+
+    // How long a connection or a server request may take before it counts
+    // as failed.
+    static constexpr std::chrono::milliseconds kTimeout{5000};
+    // More than this (about six minutes of CD-quality stereo) is not kept.
+    static constexpr std::size_t kMaxKeptBytes = 64U * 1024U * 1024U;
+
+private:
+    struct Source {
+        std::string name;
+        std::string description;
+    };
+
+    [[nodiscard]] static SoundResult ListSources(PulseConnection& connection, std::vector<Source>& out);
+    [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& spec, const std::string& sourceName);
+    [[nodiscard]] SoundResult Cork(bool cork);           // lock held
+    void Keep(const std::uint8_t* data, std::size_t n);  // lock held; data nullptr: silence
+    void Deliver();                                      // lock held
+    void HandBack();                                     // lock held: the front block
+    void ReportLost(SoundResult code);                   // lock held
+    [[nodiscard]] std::size_t KeptSize() const { return kept_.size() - keptHead_; }
+    void TearDown();
+
+    static void OnRead(pa_stream* stream, std::size_t nbytes, void* userdata);
+    static void OnStreamState(pa_stream* stream, void* userdata);
+
+    std::unique_ptr<PulseConnection> connection_;
+    PulseStreamPtr stream_;
+    std::shared_ptr<MessageQueue> owner_;
+    std::deque<SoundBuffer*> queued_;
+    std::vector<std::uint8_t> kept_;
+    std::size_t keptHead_ = 0;
+    bool ready_ = false;
+    bool lostReported_ = false;
+};
+
+}  // namespace zolvane2

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+#include "platform/PulseConnection.h"
+#include "platform/SoundOutput.h"
+
+namespace zolvane2 {
+
+// Sound output to the server's default sink through a playback stream.
+//
+// Threads: the owner thread calls every member. The main-loop thread runs the
+// callbacks: a short timer asks the server how far it has read while blocks
+// are pending, and the answer hands back each block whose last byte the
+// server has consumed, posting it to the owner's queue. The pending list and
+// the byte counters are touched only under the main loop's lock.
+class PulseSoundOutput final : public SoundOutput {
+public:
+    PulseSoundOutput() = default;
+    ~PulseSoundOutput() override;
+
+    [[nodiscard]] int DeviceCount() override;
+    [[nodiscard]] SoundResult Open(int sampleRate, int channels, std::shared_ptr<MessageQueue> owner) override;
+    [[nodiscard]] SoundResult SetVolume(std::uint16_t left, std::uint16_t right) override;
+    [[nodiscard]] SoundResult Prepare(SoundBuffer& buffer) override;
+    [[nodiscard]] SoundResult Unprepare(SoundBuffer& buffer) override;
+    [[nodiscard]] SoundResult Write(SoundBuffer& buffer) override;
+    [[nodiscard]] SoundResult Pause() override;
+    [[nodiscard]] SoundResult Restart() override;
+    [[nodiscard]] SoundResult Reset() override;
+    [[nodiscard]] SoundResult Close() override;
+
+    static constexpr std::chrono::milliseconds kTimeout{5000};
+    // How often the server is asked for its read position while blocks wait.
+    static constexpr pa_usec_t kPollUsec = 10 * PA_USEC_PER_MSEC;
+
+private:
+    struct Pending {
+        SoundBuffer* buffer;
+        std::int64_t end;  // stream offset just past the block's last byte
+    };
+
+    [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& spec);
+    [[nodiscard]] SoundResult Cork(bool cork);  // lock held
+    void Complete();                            // lock held
+    void ArmTimer();                            // lock held
+    void ReportLost(SoundResult code);          // lock held
+    void TearDown();
+
+    static void OnTimer(pa_mainloop_api* api, pa_time_event* e, const struct timeval* tv, void* userdata);
+    static void OnTiming(pa_stream* stream, int success, void* userdata);
+    static void OnStreamState(pa_stream* stream, void* userdata);
+
+    std::unique_ptr<PulseConnection> connection_;
+    PulseStreamPtr stream_;
+    PulseTimeEventPtr timer_;
+    std::shared_ptr<MessageQueue> owner_;
+    std::deque<Pending> pending_;
+    std::int64_t written_ = 0;
+    std::int64_t consumed_ = 0;
+    int channels_ = 0;
+    bool timerArmed_ = false;
+    bool updateInFlight_ = false;
+    bool ready_ = false;
+    bool lostReported_ = false;
+};
+
+}  // namespace zolvane2

@@ -1,0 +1,36 @@
+#include "platform/SoundBuffer.h"
+
+#include <pulse/def.h>
+#include <pulse/error.h>
+
+namespace zolvane2 {
+
+// The codes are the sound server's own, so its texts describe them.
+static_assert(kSoundErrAccess == PA_ERR_ACCESS);
+static_assert(kSoundErrInvalid == PA_ERR_INVALID);
+static_assert(kSoundErrExist == PA_ERR_EXIST);
+static_assert(kSoundErrNoEntity == PA_ERR_NOENTITY);
+static_assert(kSoundErrConnectionRefused == PA_ERR_CONNECTIONREFUSED);
+static_assert(kSoundErrTimeout == PA_ERR_TIMEOUT);
+static_assert(kSoundErrConnectionTerminated == PA_ERR_CONNECTIONTERMINATED);
+static_assert(kSoundErrKilled == PA_ERR_KILLED);
+static_assert(kSoundErrBadState == PA_ERR_BADSTATE);
+static_assert(kSoundErrNotSupported == PA_ERR_NOTSUPPORTED);
+static_assert(kSoundErrBusy == PA_ERR_BUSY);
+
+std::string SoundErrorText(SoundResult code) {
+    const char* text = pa_strerror(code);
+    std::string s = text != nullptr ? text : "Unknown error";
+    constexpr std::size_t kMaxText = 255;
+    if (s.size() > kMaxText) {
+        // Cut before a UTF-8 continuation byte so the text stays valid.
+        std::size_t n = kMaxText;
+        while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0U) == 0x80U) {
+            --n;
+        }
+        s.resize(n);
+    }
+    return s;
+}
+
+}  // namespace zolvane2

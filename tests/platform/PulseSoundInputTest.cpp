@@ -1,0 +1,244 @@
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/PulseSoundInput.h"
+#include "support/SoundTestSupport.h"
+
+namespace zolvane2 {
+namespace {
+
+using namespace std::chrono_literals;
+using soundtest::PipeSource;
+
+// Two blocks circulating through a real input, the way the capture thread
+// drives it.
+class Capture {
+public:
+    explicit Capture(SoundInput& input) : input_(input), queue_(std::make_shared<MessageQueue>()) {
+        for (int i = 0; i < kSoundBufferCount; ++i) {
+            bytes_[i].assign(static_cast<std::size_t>(kSoundBufferBytes), 0);
+            blocks_[i].data = bytes_[i].data();
+            blocks_[i].length = kSoundBufferBytes;
+            blocks_[i].user = static_cast<std::uintptr_t>(i);
+        }
+    }
+
+    SoundResult Open(int index, int rate, int channels) {
+        SoundResult r = input_.Open(index, rate, channels, queue_);
+        for (auto& b : blocks_) {
+            if (r == kSoundOk) {
+                r = input_.Prepare(b);
+            }
+            if (r == kSoundOk) {
+                r = input_.AddBuffer(b);
+            }
+        }
+        return r;
+    }
+
+    // Takes filled blocks until `bytes` were captured (true) or a wait of
+    // `patience` brings nothing. Each block goes back at once when requeue.
+    bool CollectUntil(std::size_t bytes, bool requeue = true, std::chrono::milliseconds patience = 5000ms) {
+        while (captured.size() < bytes) {
+            const auto m = queue_->GetFor(patience);
+            if (!m) {
+                return false;
+            }
+            Take(*m, requeue);
+        }
+        return true;
+    }
+
+    void Take(const Message& m, bool requeue) {
+        messages.push_back(m);
+        if (m.msg != MM_WIM_DATA) {
+            return;
+        }
+        SoundBuffer* b = FromLParam(m.lParam);
+        order.push_back(b->user);
+        captured.insert(captured.end(), b->data, b->data + b->bytesRecorded.load());
+        if (requeue) {
+            EXPECT_EQ(input_.AddBuffer(*b), kSoundOk);
+        }
+    }
+
+    // Everything posted so far, without waiting.
+    void TakePending(bool requeue) {
+        while (const auto m = queue_->Peek(true)) {
+            Take(*m, requeue);
+        }
+    }
+
+    MessageQueue& Queue() { return *queue_; }
+    SoundBuffer& Block(int i) { return blocks_[i]; }
+
+    std::vector<std::uint8_t> captured;
+    std::vector<std::uintptr_t> order;
+    std::vector<Message> messages;
+
+private:
+    SoundInput& input_;
+    std::shared_ptr<MessageQueue> queue_;
+    std::vector<std::uint8_t> bytes_[kSoundBufferCount];
+    SoundBuffer blocks_[kSoundBufferCount];
+};
+
+class PulseSoundInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!soundtest::ServerAvailable()) {
+            GTEST_SKIP() << "no private sound server";
+        }
+    }
+};
+
+TEST_F(PulseSoundInputTest, ListsDefaultEntryFirstThenEverySourceIncludingMonitors) {
+    PipeSource source(44100, 2);
+    ASSERT_TRUE(source.Loaded());
+    PulseSoundInput input;
+    const auto names = input.DeviceNames();
+    ASSERT_GE(names.size(), 3U);
+    EXPECT_EQ(names[0], "コントロールパネルの設定(WAVE_MAPPER)");
+    EXPECT_GT(soundtest::IndexOf(names, source.Description()), 0);
+    bool monitor = false;
+    for (const auto& n : names) {
+        monitor = monitor || n.rfind("Monitor of ", 0) == 0;
+    }
+    EXPECT_TRUE(monitor);
+    EXPECT_EQ(input.DeviceCount(), static_cast<int>(names.size()) - 1);
+}
+
+// Stereo and mono, each at the source's own format: what goes into the FIFO
+// comes out of the blocks bit for bit, in full blocks, alternating.
+class PulseCaptureFormatTest : public PulseSoundInputTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PulseCaptureFormatTest, CapturesTheSourceBitExactInFullBlocksInOrder) {
+    const int channels = GetParam();
+    PipeSource source(44100, channels);
+    ASSERT_TRUE(source.Loaded());
+    PulseSoundInput input;
+    const int index = soundtest::IndexOf(input.DeviceNames(), source.Description());
+    ASSERT_GT(index, 0);
+    Capture capture(input);
+    ASSERT_EQ(capture.Open(index, 44100, channels), kSoundOk);
+    ASSERT_EQ(input.Start(), kSoundOk);
+    // Five and a half blocks: the half stays in the block being filled.
+    const auto signal = soundtest::NoiseFrames(kSoundBufferBytes * 11 / 2 / (2 * channels), channels, 7U);
+    source.Write(signal);
+    ASSERT_TRUE(capture.CollectUntil(5 * kSoundBufferBytes));
+    EXPECT_EQ(capture.captured.size(), static_cast<std::size_t>(5 * kSoundBufferBytes));
+    EXPECT_EQ(capture.order, (std::vector<std::uintptr_t>{0, 1, 0, 1, 0}));
+    // The last half never fills a block; Stop hands it back with what it holds.
+    EXPECT_FALSE(capture.CollectUntil(signal.size(), true, 300ms));
+    ASSERT_EQ(input.Stop(), kSoundOk);
+    capture.TakePending(false);
+    ASSERT_EQ(capture.captured.size(), signal.size());
+    EXPECT_TRUE(capture.captured == signal);
+    EXPECT_EQ(capture.order.back(), 1U);
+    EXPECT_EQ(input.Reset(), kSoundOk);
+    EXPECT_EQ(input.Close(), kSoundOk);
+}
+
+INSTANTIATE_TEST_SUITE_P(StereoAndMono, PulseCaptureFormatTest, ::testing::Values(2, 1));
+
+TEST_F(PulseSoundInputTest, KeepsAudioWhileNoBlockIsQueuedAndHandsItOnLater) {
+    PipeSource source(44100, 2);
+    ASSERT_TRUE(source.Loaded());
+    PulseSoundInput input;
+    const int index = soundtest::IndexOf(input.DeviceNames(), source.Description());
+    ASSERT_GT(index, 0);
+    Capture capture(input);
+    ASSERT_EQ(capture.Open(index, 44100, 2), kSoundOk);
+    ASSERT_EQ(input.Start(), kSoundOk);
+    // Three seconds arrive while the owner holds both blocks.
+    const auto signal = soundtest::NoiseFrames(3 * 44100, 2, 11U);
+    source.Write(signal);
+    ASSERT_TRUE(capture.CollectUntil(2 * kSoundBufferBytes, false));
+    const auto rest = static_cast<std::int64_t>(signal.size()) - 2 * kSoundBufferBytes;
+    for (int i = 0; i < 500 && input.KeptBytes() < rest; ++i) {
+        (void)capture.Queue().GetFor(10ms);
+    }
+    EXPECT_EQ(input.KeptBytes(), rest);
+    ASSERT_EQ(input.AddBuffer(capture.Block(0)), kSoundOk);
+    ASSERT_EQ(input.AddBuffer(capture.Block(1)), kSoundOk);
+    ASSERT_TRUE(capture.CollectUntil(signal.size() / kSoundBufferBytes * kSoundBufferBytes));
+    // Reset hands back the block being filled with the last part.
+    ASSERT_EQ(input.Reset(), kSoundOk);
+    capture.TakePending(false);
+    ASSERT_EQ(capture.captured.size(), signal.size());
+    EXPECT_TRUE(capture.captured == signal);
+    EXPECT_EQ(input.Close(), kSoundOk);
+}
+
+TEST_F(PulseSoundInputTest, ResetHandsBackEveryQueuedBlockAndBlocksFollowTheRules) {
+    PulseSoundInput input;
+    Capture capture(input);
+    SoundBuffer loose;
+    std::vector<std::uint8_t> bytes(16);
+    loose.data = bytes.data();
+    loose.length = 16;
+    EXPECT_EQ(input.AddBuffer(loose), kSoundErrBadState);
+    ASSERT_EQ(capture.Open(0, 44100, 2), kSoundOk);
+    EXPECT_EQ(input.AddBuffer(loose), kSoundErrInvalid);  // not prepared
+    EXPECT_EQ(input.Unprepare(capture.Block(0)), kSoundErrBusy);
+    EXPECT_EQ(input.AddBuffer(capture.Block(0)), kSoundErrBusy);
+    EXPECT_EQ(input.Reset(), kSoundOk);
+    capture.TakePending(false);
+    ASSERT_EQ(capture.messages.size(), 2U);
+    EXPECT_EQ(capture.order, (std::vector<std::uintptr_t>{0, 1}));
+    EXPECT_EQ(input.Unprepare(capture.Block(0)), kSoundOk);
+    EXPECT_EQ(input.Close(), kSoundOk);
+    EXPECT_EQ(input.Close(), kSoundErrBadState);
+    EXPECT_EQ(input.Open(0, 0, 2, std::make_shared<MessageQueue>()), kSoundErrInvalid);
+}
+
+TEST_F(PulseSoundInputTest, OpeningADeviceBeyondTheListFails) {
+    PulseSoundInput input;
+    const auto names = input.DeviceNames();
+    EXPECT_EQ(input.Open(static_cast<int>(names.size()) + 5, 44100, 2, std::make_shared<MessageQueue>()),
+              kSoundErrNoEntity);
+}
+
+TEST_F(PulseSoundInputTest, ASourceThatVanishesIsReportedOnce) {
+    auto source = std::make_unique<PipeSource>(44100, 2);
+    ASSERT_TRUE(source->Loaded());
+    PulseSoundInput input;
+    const int index = soundtest::IndexOf(input.DeviceNames(), source->Description());
+    ASSERT_GT(index, 0);
+    Capture capture(input);
+    ASSERT_EQ(capture.Open(index, 44100, 2), kSoundOk);
+    ASSERT_EQ(input.Start(), kSoundOk);
+    source->Unload();
+    const auto m = capture.Queue().GetFor(5000ms);
+    ASSERT_TRUE(m.has_value());
+    EXPECT_EQ(m->msg, MM_WIM_DEVICE_LOST);
+    EXPECT_NE(static_cast<SoundResult>(m->wParam), kSoundOk);
+    // The owner can still take the device down without hanging.
+    EXPECT_NE(input.Stop(), kSoundOk);
+    (void)input.Reset();
+    capture.TakePending(false);
+    EXPECT_EQ(input.Close(), kSoundOk);
+    for (const auto& msg : capture.messages) {
+        EXPECT_NE(msg.msg, MM_WIM_DEVICE_LOST);
+    }
+}
+
+TEST(PulseSoundInputAbsentServerTest, ReportsTheServersErrorWithoutHanging) {
+    const soundtest::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
+    PulseSoundInput input;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(input.DeviceNames(), std::vector<std::string>{kDefaultInputDeviceName});
+    EXPECT_EQ(input.DeviceCount(), 0);
+    const SoundResult r = input.Open(0, 44100, 2, std::make_shared<MessageQueue>());
+    EXPECT_NE(r, kSoundOk);
+    EXPECT_FALSE(input.ErrorText(r).empty());
+    EXPECT_EQ(input.Start(), kSoundErrBadState);
+    EXPECT_EQ(input.Close(), kSoundErrBadState);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+}
+
+}  // namespace
+}  // namespace zolvane2
