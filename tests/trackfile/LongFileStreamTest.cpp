@@ -1,0 +1,164 @@
+#include <array>
+
+#include <gtest/gtest.h>
+
+#include "platform/Errors.h"
+#include "support/TrackfileTestSupport.h"
+#include "trackfile/TLongFileStream.h"
+#include "trackfile/TMemoryStream.h"
+
+namespace zolvane2 {
+namespace {
+
+using test::Bytes;
+using test::TrackfileTempDir;
+
+TEST(LongFileStream, SeekBeyond2GBAndWriteLandsExactly) {
+    TrackfileTempDir dir;
+    const std::string path = dir.File("big.raw");
+    {
+        TLongFileStream s(path, TLongFileStream::fmCreate);
+        const std::int64_t at = std::int64_t{1} << 31;
+        EXPECT_EQ(s.Seek64(at, TLongStream::soFromBeginning), at);
+        s.WriteBuffer("abcd", 4);
+        EXPECT_EQ(s.GetPosition64(), at + 4);
+        EXPECT_EQ(s.GetSize64(), 2'147'483'652);
+        s.SetPosition64(at);
+        std::array<char, 4> back{};
+        s.ReadBuffer(back.data(), 4);
+        EXPECT_EQ(std::string(back.data(), 4), "abcd");
+        EXPECT_EQ(s.Seek64(-1, TLongStream::soFromEnd), 2'147'483'651);
+    }
+    std::error_code ec;
+    EXPECT_EQ(std::filesystem::file_size(path, ec), 2'147'483'652U);
+}
+
+TEST(LongFileStream, StepsBackFromTheCurrentPosition) {
+    TrackfileTempDir dir;
+    TLongFileStream s(dir.File("a.wav"), TLongFileStream::fmCreate);
+    s.SetPosition64(20);
+    const Bytes eighteen(18, 0x55);
+    s.WriteBuffer(eighteen.data(), 18);
+    EXPECT_EQ(s.Seek64(-2, TLongStream::soFromCurrent), 36);
+    EXPECT_EQ(s.GetPosition64(), 36);
+}
+
+TEST(LongFileStream, CreatingEmptiesAnExistingFile) {
+    TrackfileTempDir dir;
+    const std::string path = dir.File("t.wav");
+    test::WriteBytes(path, Bytes(100, 1));
+    TLongFileStream s(path, TLongFileStream::fmCreate);
+    EXPECT_EQ(s.GetSize64(), 0);
+}
+
+TEST(LongFileStream, FileHeldByAnotherStreamCannotBeOpenedOrCreated) {
+    TrackfileTempDir dir;
+    const std::string path = dir.File("held.wav");
+    test::WriteBytes(path, Bytes(10, 1));
+    {
+        TLongFileStream first(path, 0);
+        try {
+            TLongFileStream second(path, 0);
+            FAIL() << "second open succeeded";
+        } catch (const FileOpenError& e) {
+            EXPECT_EQ(std::string(e.what()), "ファイル " + path + " は開けません");
+        }
+        try {
+            TLongFileStream created(path, TLongFileStream::fmCreate);
+            FAIL() << "create over a held file succeeded";
+        } catch (const FileCreateError& e) {
+            EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません");
+        }
+    }
+    // The failed create must not have emptied the file it could not take.
+    EXPECT_EQ(test::ReadBytes(path).size(), 10U);
+    TLongFileStream again(path, 0);
+    EXPECT_EQ(again.GetSize64(), 10);
+}
+
+TEST(LongFileStream, MissingFileAndBadFolderGiveTheirMessages) {
+    TrackfileTempDir dir;
+    const std::string missing = dir.File("none.wav");
+    EXPECT_THROW(TLongFileStream(missing, 0), FileOpenError);
+    const std::string badFolder = dir.File("no/such/folder.wav");
+    try {
+        TLongFileStream s(badFolder, TLongFileStream::fmCreate);
+        FAIL();
+    } catch (const FileCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "ファイル " + badFolder + " を作成できません");
+    }
+    EXPECT_THROW(TLongFileStream(dir.Path(), 0), FileOpenError);
+}
+
+TEST(LongFileStream, WholeBufferOperationsTurnShortTransfersIntoErrors) {
+    TrackfileTempDir dir;
+    const std::string path = dir.File("r.raw");
+    test::WriteBytes(path, Bytes(3, 9));
+    TLongFileStream s(path, 0);
+    std::array<char, 8> buffer{};
+    EXPECT_EQ(s.Read(buffer.data(), 8), 3);
+    EXPECT_EQ(s.Read(buffer.data(), 8), 0);
+    s.SetPosition64(0);
+    try {
+        s.ReadBuffer(buffer.data(), 4);
+        FAIL();
+    } catch (const ReadError& e) {
+        EXPECT_STREQ(e.what(), "ストリームからの読み込みエラー");
+    }
+    // Read-only: a write moves nothing and the whole-buffer write says so.
+    EXPECT_EQ(s.Write("x", 1), 0);
+    try {
+        s.WriteBuffer("x", 1);
+        FAIL();
+    } catch (const WriteError& e) {
+        EXPECT_STREQ(e.what(), "ストリームへの書き込みエラー");
+    }
+}
+
+TEST(LongFileStream, FullDeviceSurfacesAsWriteError) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full";
+    }
+    TLongFileStream s("/dev/full", TLongFileStream::fmOpenWrite | TLongFileStream::fmShareDenyNone);
+    EXPECT_THROW(s.WriteBuffer("abc", 3), WriteError);
+}
+
+TEST(LongFileStream, CopiesBetweenMemoryAndFile) {
+    TrackfileTempDir dir;
+    const std::string path = dir.File("c.raw");
+    TMemoryStream memory;
+    Bytes data(3'000'000);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>(i % 251);
+    }
+    memory.Assign(data.data(), static_cast<std::int64_t>(data.size()));
+    {
+        TLongFileStream file(path, TLongFileStream::fmCreate);
+        memory.SetPosition64(100);
+        EXPECT_EQ(file.CopyFrom(memory, 2'000'000), 2'000'000);
+        EXPECT_THROW(file.CopyFrom(memory, 1'000'000), ReadError);  // only 999,900 left
+    }
+    const Bytes written = test::ReadBytes(path);
+    ASSERT_GE(written.size(), 2'000'000U);
+    EXPECT_TRUE(std::equal(written.begin(), written.begin() + 2'000'000, data.begin() + 100));
+}
+
+TEST(MemoryStream, KeepFromAndPositions) {
+    TMemoryStream m;
+    m.Append("0123456789", 10);
+    EXPECT_EQ(m.GetPosition64(), 0);
+    m.KeepFrom(4);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Data()), 6), "456789");
+    EXPECT_EQ(m.Seek64(-2, TLongStream::soFromEnd), 4);
+    std::array<char, 4> b{};
+    EXPECT_EQ(m.Read(b.data(), 4), 2);
+    m.KeepFrom(100);
+    EXPECT_EQ(m.Size(), 0);
+    m.SetPosition64(3);
+    EXPECT_EQ(m.Write("ab", 2), 2);  // grows with zeros before
+    EXPECT_EQ(m.Size(), 5);
+    EXPECT_EQ(m.GetSize64(), 5);
+}
+
+}  // namespace
+}  // namespace zolvane2

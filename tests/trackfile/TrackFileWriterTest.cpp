@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+#include "support/TrackfileTestSupport.h"
+#include "trackfile/TrackFileWriter.h"
+
+namespace zolvane2 {
+namespace {
+
+using test::Bytes;
+using test::GetLe32;
+using test::TrackfileTempDir;
+
+TEST(TrackFileWriter, ProvisionalHeaderIsTheCanonical44Bytes) {
+    TrackfileTempDir dir;
+    const std::string path = dir.File("Track00001.wav");
+    TrackFileWriter w;
+    w.OpenOutput(path, 2, 44100, false);
+    EXPECT_EQ(w.CurrentSize(), 44);
+    const Bytes expected = test::MakeWave(test::WaveSpec{}, 0);
+    Bytes header = test::ReadBytes(path);
+    ASSERT_EQ(header.size(), 44U);
+    EXPECT_EQ(GetLe32(header, 4), 0U);  // both sizes 0 while writing
+    EXPECT_EQ(GetLe32(header, 40), 0U);
+    header[4] = expected[4];
+    header[5] = expected[5];
+    EXPECT_EQ(header, expected);
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::Deleted);
+}
+
+TEST(TrackFileWriter, EmptyWaveIsDeletedAndOneFrameByteKept) {
+    TrackfileTempDir dir;
+    TrackFileWriter w;
+    const std::string empty = dir.File("e.wav");
+    w.OpenOutput(empty, 1, 44100, false);
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::Deleted);
+    EXPECT_FALSE(FileSystem::Exists(empty));
+
+    const std::string one = dir.File("o.wav");
+    w.OpenOutput(one, 1, 8000, false);
+    w.Append("x", 1);
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::Kept);
+    const Bytes b = test::ReadBytes(one);
+    ASSERT_EQ(b.size(), 45U);
+    EXPECT_EQ(GetLe32(b, 4), 37U);
+    EXPECT_EQ(GetLe32(b, 40), 1U);
+    EXPECT_EQ(GetLe32(b, 24), 8000U);
+    EXPECT_EQ(GetLe32(b, 28), 16000U);
+    EXPECT_FALSE(w.TooLong());
+    EXPECT_EQ(w.FileName(), one);
+}
+
+TEST(TrackFileWriter, RawKeptOnlyWithBytes) {
+    TrackfileTempDir dir;
+    TrackFileWriter w;
+    w.OpenOutput(dir.File("a.raw"), 2, 44100, true);
+    EXPECT_EQ(w.CurrentSize(), 0);
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::Deleted);
+    EXPECT_FALSE(FileSystem::Exists(dir.File("a.raw")));
+    w.OpenOutput(dir.File("b.raw"), 2, 44100, true);
+    w.Append("abcd", 4);
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::Kept);
+    EXPECT_EQ(test::ReadBytes(dir.File("b.raw")), (Bytes{'a', 'b', 'c', 'd'}));
+}
+
+// Writes a WAVE file through the writer and stretches it (sparse) to size
+// bytes before finishing it.
+FinishStatus FinishAtSize(TrackFileWriter& w, const std::string& path, std::int64_t size) {
+    w.OpenOutput(path, 2, 44100, false);
+    w.Append("abcd", 4);
+    EXPECT_TRUE(test::MakeSparse(path, size));
+    EXPECT_EQ(w.CurrentSize(), size);
+    return w.CloseOutput();
+}
+
+TEST(TrackFileWriter, RecorderCapsFrom2147483656Bytes) {
+    TrackfileTempDir dir;
+    TrackFileWriter w(CapPolicy::RecorderAndCombine);
+    const std::string below = dir.File("Track00011.wav");
+    EXPECT_EQ(FinishAtSize(w, below, 2'147'483'655), FinishStatus::Kept);
+    {
+        TLongFileStream s(below, 0);
+        Bytes header(44);
+        s.ReadBuffer(header.data(), 44);
+        EXPECT_EQ(GetLe32(header, 4), 2'147'483'647U);
+        EXPECT_EQ(GetLe32(header, 40), 2'147'483'611U);
+    }
+    EXPECT_FALSE(w.TooLong());
+
+    const std::string at = dir.File("Track00012.wav");
+    EXPECT_EQ(FinishAtSize(w, at, 2'147'483'656), FinishStatus::TooLong);
+    EXPECT_TRUE(w.TooLong());
+    const std::string renamed = dir.File("Track00012_tooLONG.wav");
+    EXPECT_EQ(w.FileName(), renamed);
+    EXPECT_FALSE(FileSystem::Exists(at));
+    const auto entry = FileSystem::LookUp(renamed);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->size, 2'147'483'656);  // nothing truncated
+    TLongFileStream s(renamed, 0);
+    Bytes header(44);
+    s.ReadBuffer(header.data(), 44);
+    EXPECT_EQ(GetLe32(header, 4), TrackFileWriter::kCappedRiffSize);
+    EXPECT_EQ(GetLe32(header, 40), TrackFileWriter::kCappedDataSize);
+    EXPECT_EQ(std::string(header.begin() + 44 - 8, header.begin() + 44 - 4), "data");
+
+    // A new file clears the flag.
+    w.OpenOutput(dir.File("Track00013.wav"), 2, 44100, false);
+    EXPECT_FALSE(w.TooLong());
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::Deleted);
+}
+
+TEST(TrackFileWriter, RedivideCapsFrom2GB) {
+    TrackfileTempDir dir;
+    TrackFileWriter w(CapPolicy::Redivide);
+    EXPECT_EQ(FinishAtSize(w, dir.File("a-001.wav"), 2'147'483'647), FinishStatus::Kept);
+    EXPECT_EQ(FinishAtSize(w, dir.File("a-002.wav"), 2'147'483'648), FinishStatus::TooLong);
+    EXPECT_EQ(w.FileName(), dir.File("a-002_tooLONG.wav"));
+    EXPECT_TRUE(TrackFileWriter::MustCap(2'147'483'648, CapPolicy::Redivide));
+    EXPECT_FALSE(TrackFileWriter::MustCap(2'147'483'655, CapPolicy::RecorderAndCombine));
+}
+
+TEST(TrackFileWriter, CappedRenameNeverReplacesAnExistingFile) {
+    TrackfileTempDir dir;
+    const std::string other = dir.File("T1_tooLONG.wav");
+    test::WriteBytes(other, Bytes(5, 7));
+    TrackFileWriter w;
+    EXPECT_EQ(FinishAtSize(w, dir.File("T1.wav"), 2'147'483'700), FinishStatus::TooLong);
+    EXPECT_EQ(test::ReadBytes(other), Bytes(5, 7));
+    EXPECT_EQ(w.FileName(), dir.File("T1.wav"));  // the name it really has
+    EXPECT_TRUE(FileSystem::Exists(dir.File("T1.wav")));
+}
+
+TEST(TrackFileWriter, TooLongNameReplacesOnlyTheLastExtension) {
+    EXPECT_EQ(TrackFileWriter::TooLongName("/a.b/Track00012.wav"), "/a.b/Track00012_tooLONG.wav");
+    EXPECT_EQ(TrackFileWriter::TooLongName("/a.b/Take"), "/a.b/Take_tooLONG.wav");
+}
+
+TEST(TrackFileWriter, CreateFailurePropagates) {
+    TrackFileWriter w;
+    EXPECT_THROW(w.OpenOutput("/nonexistent-folder-zolvane2/x.wav", 2, 44100, false), FileCreateError);
+    EXPECT_FALSE(w.IsOpen());
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::Deleted);
+}
+
+}  // namespace
+}  // namespace zolvane2

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "support/TrackfileTestSupport.h"
+#include "trackfile/TrackNaming.h"
+
+namespace zolvane2 {
+namespace {
+
+using test::TrackfileTempDir;
+
+TEST(TrackNaming, StemFormatAndNames) {
+    EXPECT_EQ(TrackNaming::Stem("Track.wav"), "Track");
+    EXPECT_EQ(TrackNaming::Stem("/rec.d/Take"), "/rec.d/Take");
+    EXPECT_EQ(TrackNaming::Stem("/rec.d/a.b.wav"), "/rec.d/a.b");
+    EXPECT_EQ(TrackNaming::NumberFormat(5), "%5.5d");
+    EXPECT_EQ(TrackNaming::NumberFormat(1), "%1.1d");
+    EXPECT_EQ(TrackNaming::FormatNumber(7, 5), "00007");
+    EXPECT_EQ(TrackNaming::FormatNumber(123456, 5), "123456");
+    EXPECT_EQ(TrackNaming::FormatNumber(2'147'483'647, 10), "2147483647");
+    EXPECT_EQ(TrackNaming::FormatNumber(12'345'678'901LL, 3), "12345678901");
+    EXPECT_EQ(TrackNaming::TrackFileName("/rec.d/Take", 1, 5, false), "/rec.d/Take00001.wav");
+    EXPECT_EQ(TrackNaming::TrackFileName("Track", 12, 5, true), "Track00012.raw");
+    EXPECT_EQ(TrackNaming::CappedFileName("Track", 12, 5), "Track00012_tooLONG.wav");
+}
+
+TEST(TrackNaming, MaximumForDigits) {
+    EXPECT_EQ(TrackNaming::MaxTrackNumberFor(1), 9);
+    EXPECT_EQ(TrackNaming::MaxTrackNumberFor(5), 99999);
+    EXPECT_EQ(TrackNaming::MaxTrackNumberFor(9), 999'999'999);
+    EXPECT_EQ(TrackNaming::MaxTrackNumberFor(10), 2'147'483'647);
+    EXPECT_EQ(TrackNaming::MaxTrackNumberFor(0), 0);
+}
+
+TEST(TrackNaming, AnyOfTheThreeNamesTakesANumber) {
+    TrackfileTempDir dir;
+    const std::string stem = dir.File("Track");
+    EXPECT_EQ(TrackNaming::FindFreeNumber(stem, 5, 1, 99999), 1);
+    test::WriteBytes(stem + "00001.wav", {});
+    test::WriteBytes(stem + "00002_tooLONG.wav", {});
+    test::WriteBytes(stem + "00003.raw", {});
+    EXPECT_TRUE(TrackNaming::IsNumberTaken(stem, 3, 5));
+    EXPECT_FALSE(TrackNaming::IsNumberTaken(stem, 4, 5));
+    EXPECT_EQ(TrackNaming::FindFreeNumber(stem, 5, 1, 99999), 4);
+    EXPECT_EQ(TrackNaming::FindFreeNumberUnbounded(stem, 5, 1), 4);
+    // Starting from a finished track moves past it; a deleted one is reused.
+    EXPECT_EQ(TrackNaming::FindFreeNumber(stem, 5, 4, 99999), 4);
+    EXPECT_EQ(TrackNaming::FindFreeNumber(stem, 5, 5, 4), 0);  // start above the maximum
+}
+
+TEST(TrackNaming, NoNumberLeft) {
+    TrackfileTempDir dir;
+    const std::string stem = dir.File("Track");
+    for (int n = 1; n <= 99; ++n) {
+        test::WriteBytes(stem + TrackNaming::FormatNumber(n, 2) + ".wav", {});
+    }
+    EXPECT_EQ(TrackNaming::FindFreeNumber(stem, 2, 1, TrackNaming::MaxTrackNumberFor(2)), 0);
+    EXPECT_EQ(TrackNaming::FindFreeNumberUnbounded(stem, 2, 1), 100);
+    // The largest possible maximum does not wrap around.
+    test::WriteBytes(dir.File("T2147483647.wav"), {});
+    EXPECT_EQ(TrackNaming::FindFreeNumber(dir.File("T"), 10, 2'147'483'647, 2'147'483'647), 0);
+}
+
+}  // namespace
+}  // namespace zolvane2
