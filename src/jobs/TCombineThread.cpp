@@ -1,0 +1,101 @@
+#include "jobs/TCombineThread.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace zolvane2 {
+
+namespace {
+
+void SetGrowing(std::vector<std::int64_t>& array, std::size_t index, std::int64_t value) {
+    if (index >= array.size()) {
+        array.resize(index + 1);
+    }
+    array[index] = value;
+}
+
+std::int64_t At(const std::vector<std::int64_t>& array, std::size_t index) {
+    return index < array.size() ? array[index] : 0;
+}
+
+}  // namespace
+
+TCombineThread::TCombineThread() = default;
+
+TCombineThread::~TCombineThread() = default;
+
+void TCombineThread::SetDataOffsets(std::size_t index, std::int64_t offset) {
+    SetGrowing(dataOffsets_, index, offset);
+}
+
+void TCombineThread::SetDataLengths(std::size_t index, std::int64_t length) {
+    SetGrowing(dataLengths_, index, length);
+}
+
+void TCombineThread::DoProgress() {
+    if (onProgress_) {
+        onProgress_(*this, progress_.load());
+    }
+}
+
+void TCombineThread::Execute() {
+    std::int64_t doneBytes = 0;
+    try {
+        writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_);
+        for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
+            CopySource(i, doneBytes);
+        }
+    } catch (const std::exception& e) {
+        // A source that cannot be opened or read ends the copying here; what
+        // was written is finished and listed below all the same.
+        errorMessage_ = e.what();
+        source_.reset();
+    }
+    if (!writer_.IsOpen()) {
+        return;
+    }
+    try {
+        outputKept_ = writer_.CloseOutput() != FinishStatus::Deleted;
+        outputFileName_ = writer_.FileName();
+    } catch (const std::exception& e) {
+        if (errorMessage_.empty()) {
+            errorMessage_ = e.what();
+        }
+        return;
+    }
+    if (outputKept_ && onFileFinished_) {
+        const std::string name = outputFileName_;
+        Synchronize([this, &name] { onFileFinished_(name); });
+    }
+    if (totalBytes_ <= 0 && errorMessage_.empty()) {
+        // Nothing to copy: the bar still reaches its end.
+        progress_.store(100);
+        Synchronize([this] { DoProgress(); });
+    }
+}
+
+void TCombineThread::CopySource(std::size_t i, std::int64_t& doneBytes) {
+    const std::int64_t length = std::max<std::int64_t>(At(dataLengths_, i), 0);
+    const std::int64_t blocks = length / kJobBlockBytes;
+    const std::int64_t rest = length - blocks * kJobBlockBytes;
+    source_ = std::make_unique<TLongFileStream>(fileNames_[i], TLongFileStream::fmOpenRead);
+    source_->SetPosition64(At(dataOffsets_, i));
+    block_.resize(static_cast<std::size_t>(kJobBlockBytes));
+    for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
+        CopyBlock(kJobBlockBytes, doneBytes);
+    }
+    if (rest > 0 && !cancelRequested_.load()) {
+        CopyBlock(rest, doneBytes);
+    }
+    source_.reset();
+}
+
+void TCombineThread::CopyBlock(std::int64_t count, std::int64_t& doneBytes) {
+    source_->ReadBuffer(block_.data(), count);
+    writer_.Append(block_.data(), count);
+    doneBytes += count;
+    progress_.store(JobPercent(doneBytes, totalBytes_));
+    Synchronize([this] { DoProgress(); });
+}
+
+}  // namespace zolvane2

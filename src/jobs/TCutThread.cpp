@@ -1,0 +1,209 @@
+#include "jobs/TCutThread.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "platform/Errors.h"
+#include "trackfile/TrackFileReader.h"
+#include "trackfile/TrackNaming.h"
+
+namespace zolvane2 {
+
+namespace {
+
+template <typename T>
+void SetGrowing(std::vector<T>& array, std::size_t index, T value) {
+    if (index >= array.size()) {
+        array.resize(index + 1);
+    }
+    array[index] = value;
+}
+
+template <typename T>
+T At(const std::vector<T>& array, std::size_t index) {
+    return index < array.size() ? array[index] : T{};
+}
+
+}  // namespace
+
+TCutThread::TCutThread() : splitter_(*this, nullptr) {}
+
+TCutThread::~TCutThread() = default;
+
+void TCutThread::SetDataOffsets(std::size_t index, std::int64_t offset) {
+    SetGrowing(dataOffsets_, index, offset);
+}
+void TCutThread::SetDataLengths(std::size_t index, std::int64_t length) {
+    SetGrowing(dataLengths_, index, length);
+}
+void TCutThread::SetSampleRates(std::size_t index, std::int32_t sampleRate) {
+    SetGrowing(sampleRates_, index, sampleRate);
+}
+void TCutThread::SetChannelCounts(std::size_t index, std::int32_t channels) {
+    SetGrowing(channelCounts_, index, channels);
+}
+
+void TCutThread::SetTriggerDelay(double seconds) {
+    triggerDelay_ = std::max(seconds, 0.0);
+}
+void TCutThread::SetTrackInterval(double seconds) {
+    trackInterval_ = std::max(seconds, 0.0);
+}
+void TCutThread::SetLastTimeAfterTrigger(double seconds) {
+    lastTimeAfterTrigger_ = std::min(std::max(seconds, 0.0), trackInterval_);
+}
+
+std::string TCutThread::OutputBaseFor(const std::string& sourcePath) {
+    return TrackNaming::Stem(sourcePath) + "-";
+}
+
+void TCutThread::DoProgress() {
+    if (onProgress_) {
+        onProgress_(*this, progress_.load());
+    }
+}
+
+void TCutThread::ReportProgress(std::int64_t done) {
+    progress_.store(JobPercent(done, totalBytes_));
+    Synchronize([this] { DoProgress(); });
+}
+
+void TCutThread::Execute() {
+    std::int64_t doneBytes = 0;
+    try {
+        for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
+            if (!CutFile(i, doneBytes)) {
+                break;
+            }
+        }
+    } catch (const std::exception& e) {
+        // The job ends here; the error is kept for whoever shows it, and the
+        // piece being written is finished so that its audio does not sit
+        // behind a provisional header.
+        errorMessage_ = e.what();
+        try {
+            if (writer_.IsOpen()) {
+                CloseOutput();
+            }
+        } catch (...) {
+            // Finishing failed as well (disk gone); the first error is the one told.
+        }
+    }
+    source_.reset();
+}
+
+bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
+    const std::string& path = fileNames_[i];
+    // The source is opened before the first piece exists, so an unopenable
+    // source leaves nothing behind.
+    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    outputBase_ = OutputBaseFor(path);
+    channels_ = At(channelCounts_, i);
+    sampleRate_ = At(sampleRates_, i);
+    if (channels_ < 1) {
+        // A channel count the list could not name: there are no frames to
+        // scan, so the file is refused instead of dividing by zero.
+        throw Error(path + "\r\n" + TrackFileReader::kUnsupportedWave);
+    }
+    const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(channels_);
+    CuttingConditions c;
+    c.SampleRate = sampleRate_;
+    c.Channels = channels_;
+    c.UseTrigger = useTrigger_;
+    c.CutByInterval = cutByInterval_ || cutOnce_;
+    c.TriggerLevel = triggerLevel_;
+    const auto frames32 = [this](double seconds) {
+        return static_cast<std::int32_t>(
+            std::min<std::int64_t>(TriggerSplitter::SecondsToFrames(sampleRate_, seconds), INT32_MAX));
+    };
+    c.DelayFrames = frames32(triggerDelay_);
+    c.SilenceFrames = frames32(trackInterval_);
+    c.TailFrames = frames32(lastTimeAfterTrigger_);
+    const long double intervalBytes =
+        std::trunc(static_cast<long double>(sampleRate_) * intervalSeconds_ * 2 * channels_);
+    const auto wholeBytes = static_cast<std::int64_t>(std::clamp<long double>(intervalBytes, -1e17L, 1e17L));
+    c.IntervalFrames = (wholeBytes - wholeBytes % frameBytes) / frameBytes;
+    c.Digits = digits_;
+    splitter_.SetConditions(c);
+    splitter_.SetOptions({rawOutput_ ? 0 : TrackFileWriter::kHeaderSize, cutOnce_});
+    splitter_.Start();
+
+    trackNumber_ = 1;
+    FindFreeNumber();
+    OpenOutput();
+
+    const std::int64_t offset = At(dataOffsets_, i);
+    const std::int64_t length = At(dataLengths_, i);
+    source_->SetPosition64(offset);
+    const std::int64_t blocks = std::max<std::int64_t>((length - offset) / kJobBlockBytes, 0);
+    block_.resize(static_cast<std::size_t>(kJobBlockBytes));
+    for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
+        source_->ReadBuffer(block_.data(), kJobBlockBytes);
+        splitter_.ProcessBlock(block_.data(), kJobBlockBytes);
+        ReportProgress(source_->GetPosition64() - offset + doneBytes);
+    }
+    if (cancelRequested_.load()) {
+        // What the splitter still holds is dropped with it.
+        CloseOutput();
+        source_.reset();
+        return false;
+    }
+    // The rest of the data region only: chunks that follow the data (tags,
+    // cue lists) are not audio and stay out of the pieces.
+    const std::int64_t dataEnd = std::min(source_->GetSize64(), offset + std::max<std::int64_t>(length, 0));
+    const std::int64_t rest = dataEnd - source_->GetPosition64();
+    if (rest > 0) {
+        block_.resize(static_cast<std::size_t>(rest));
+        source_->ReadBuffer(block_.data(), rest);
+        splitter_.ProcessBlock(block_.data(), rest);
+    }
+    splitter_.FlushHeld();
+    CloseOutput();
+    ReportProgress(source_->GetPosition64() - offset + doneBytes);
+    doneBytes += std::max<std::int64_t>(source_->GetPosition64() - offset, 0);
+    source_.reset();
+    block_.resize(static_cast<std::size_t>(kJobBlockBytes));
+    block_.shrink_to_fit();
+    return true;
+}
+
+void TCutThread::FindFreeNumber() {
+    trackNumber_ = TrackNaming::FindFreeNumberUnbounded(outputBase_, digits_, trackNumber_);
+}
+
+void TCutThread::OpenOutput() {
+    outputFileName_ = TrackNaming::TrackFileName(outputBase_, trackNumber_, digits_, rawOutput_);
+    writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_);
+}
+
+bool TCutThread::CloseOutput() {
+    const FinishStatus status = writer_.CloseOutput();
+    outputFileName_ = writer_.FileName();
+    const bool kept = status != FinishStatus::Deleted;
+    if (kept && onFileFinished_) {
+        const std::string name = outputFileName_;
+        Synchronize([this, &name] { onFileFinished_(name); });
+    }
+    // A kept piece's number is taken now; a deleted one's is free again.
+    FindFreeNumber();
+    return kept;
+}
+
+void TCutThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count) {
+    writer_.Append(bytes, count);
+}
+
+bool TCutThread::CutTrack() {
+    CloseOutput();
+    OpenOutput();
+    return true;
+}
+
+void TCutThread::TrackTriggered(std::int64_t /*preRollFrames*/) {}
+
+std::int64_t TCutThread::CurrentTrackSize() {
+    return writer_.CurrentSize();
+}
+
+}  // namespace zolvane2

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "jobs/JobEvents.h"
+#include "platform/Thread.h"
+#include "record/SplitterOwner.h"
+#include "record/TriggerSplitter.h"
+#include "trackfile/TLongFileStream.h"
+#include "trackfile/TrackFileWriter.h"
+
+namespace zolvane2 {
+
+// Re-divides existing WAVE and RAW files into numbered pieces by the cutting
+// rules of the recorder: by trigger level and silence, by fixed length, not at
+// all, or once at a given time (the split at a playback position).
+//
+// Threads: the main thread creates the object suspended, calls the setters,
+// then Resume; from then on it only sets CancelRequested. Execute, the
+// streams, the splitter and the writer belong to the worker. The worker
+// reaches the main thread only through Synchronize (progress, each kept
+// piece) and the end notification (Thread::SetOnTerminate, the window's
+// JobFinished), which runs after Execute has returned.
+//
+// Pieces of source "dir/Name.ext" are "dir/Name-" + number + ".wav"/".raw",
+// the number zero-padded to Digits and starting again at 1 for every source,
+// skipping numbers already taken on disk, without upper limit.
+class TCutThread : public Thread, private SplitterOwner {
+public:
+    TCutThread();
+    ~TCutThread() override;
+
+    // Per source file, in list order. The array setters grow their array to
+    // index + 1 when index is beyond its end.
+    void SetFileNames(std::vector<std::string> fileNames) { fileNames_ = std::move(fileNames); }
+    void SetDataOffsets(std::size_t index, std::int64_t offset);
+    void SetDataLengths(std::size_t index, std::int64_t length);
+    void SetSampleRates(std::size_t index, std::int32_t sampleRate);
+    void SetChannelCounts(std::size_t index, std::int32_t channels);
+
+    // Times in seconds; negative values are stored as 0. LastTimeAfterTrigger
+    // is limited to TrackInterval, so set TrackInterval first.
+    void SetTriggerDelay(double seconds);
+    void SetTrackInterval(double seconds);
+    void SetLastTimeAfterTrigger(double seconds);
+    void SetTriggerLevel(std::int32_t level) { triggerLevel_ = level; }
+    void SetDigits(std::int32_t digits) { digits_ = digits; }
+    void SetTotalBytes(std::int64_t total) { totalBytes_ = total; }
+    void SetUseTrigger(bool value) { useTrigger_ = value; }
+    void SetCutByInterval(bool value) { cutByInterval_ = value; }
+    void SetIntervalSeconds(double seconds) { intervalSeconds_ = seconds; }
+    void SetCutOnce(bool value) { cutOnce_ = value; }
+    void SetRawOutput(bool value) { rawOutput_ = value; }
+    void SetOnProgress(TProgressEvent handler) { onProgress_ = std::move(handler); }
+    // Each kept piece (the window's AddFileToList with row −1).
+    void SetOnFileFinished(TFileFinishedEvent handler) { onFileFinished_ = std::move(handler); }
+    // The cancel button; the worker looks at it between blocks.
+    void SetCancelRequested(bool value) { cancelRequested_.store(value); }
+
+    [[nodiscard]] const std::vector<std::string>& FileNames() const { return fileNames_; }
+    [[nodiscard]] double TriggerDelay() const { return triggerDelay_; }
+    [[nodiscard]] double TrackInterval() const { return trackInterval_; }
+    [[nodiscard]] double LastTimeAfterTrigger() const { return lastTimeAfterTrigger_; }
+    [[nodiscard]] std::int32_t TriggerLevel() const { return triggerLevel_; }
+    [[nodiscard]] std::int32_t Digits() const { return digits_; }
+    [[nodiscard]] std::int64_t TotalBytes() const { return totalBytes_; }
+    [[nodiscard]] bool UseTrigger() const { return useTrigger_; }
+    [[nodiscard]] bool CutByInterval() const { return cutByInterval_; }
+    [[nodiscard]] double IntervalSeconds() const { return intervalSeconds_; }
+    [[nodiscard]] bool CutOnce() const { return cutOnce_; }
+    [[nodiscard]] bool RawOutput() const { return rawOutput_; }
+    [[nodiscard]] bool CancelRequested() const { return cancelRequested_.load(); }
+    [[nodiscard]] std::int32_t Progress() const { return progress_.load(); }
+    // The text of the error that ended the job early ("" when none); read it
+    // in the end notification.
+    [[nodiscard]] const std::string& ErrorMessage() const { return errorMessage_; }
+
+    // Piece names: OutputBase + number formatted to digits.
+    [[nodiscard]] static std::string OutputBaseFor(const std::string& sourcePath);
+
+protected:
+    void Execute() override;
+    // Hands Progress to OnProgress; runs on the main thread.
+    virtual void DoProgress();
+
+private:
+    // SplitterOwner: the splitter appends to and cuts the open piece.
+    void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) override;
+    [[nodiscard]] bool CutTrack() override;
+    void TrackTriggered(std::int64_t preRollFrames) override;
+    [[nodiscard]] std::int64_t CurrentTrackSize() override;
+
+    // Cuts source i; false when a cancel ended the job.
+    bool CutFile(std::size_t i, std::int64_t& doneBytes);
+    void FindFreeNumber();
+    void OpenOutput();
+    // Finishes the open piece, reports it when kept, moves the number on.
+    bool CloseOutput();
+    void ReportProgress(std::int64_t done);
+
+    std::vector<std::string> fileNames_;
+    std::string outputFileName_;
+    std::vector<std::int64_t> dataOffsets_;
+    std::vector<std::int64_t> dataLengths_;
+    std::int64_t trackNumber_ = 1;
+    std::unique_ptr<TLongFileStream> source_;
+    TrackFileWriter writer_{CapPolicy::Redivide};
+    TriggerSplitter splitter_;
+    std::vector<std::uint8_t> block_;
+    std::string outputBase_;
+    double triggerDelay_ = 0;
+    std::int32_t triggerLevel_ = 0;
+    double trackInterval_ = 0;
+    double lastTimeAfterTrigger_ = 0;
+    std::int32_t sampleRate_ = 0;
+    std::vector<std::int32_t> sampleRates_;
+    std::int32_t digits_ = 5;
+    std::vector<std::int32_t> channelCounts_;
+    std::int32_t channels_ = 0;
+    std::int64_t totalBytes_ = 0;
+    std::atomic<std::int32_t> progress_{0};
+    TProgressEvent onProgress_;
+    TFileFinishedEvent onFileFinished_;
+    std::atomic<bool> cancelRequested_{false};
+    bool useTrigger_ = true;
+    bool cutByInterval_ = false;
+    double intervalSeconds_ = 0;
+    bool cutOnce_ = false;
+    bool rawOutput_ = false;
+    std::string errorMessage_;
+};
+
+}  // namespace zolvane2

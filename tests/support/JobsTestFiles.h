@@ -1,0 +1,182 @@
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "platform/QueuedDispatcher.h"
+#include "platform/Thread.h"
+
+namespace zolvane2::test {
+
+// A fresh folder removed with its contents at the end of the test; under
+// /dev/shm when big is set and that exists, so that 2 GB files stay in memory.
+class JobsTempDir {
+public:
+    explicit JobsTempDir(bool big = false) {
+        std::filesystem::path base = std::filesystem::temp_directory_path();
+        std::error_code ec;
+        if (big && std::filesystem::is_directory("/dev/shm", ec)) {
+            base = "/dev/shm";
+        }
+        std::string pattern = (base / "zolvane2-jobs-XXXXXX").string();
+        char* made = ::mkdtemp(pattern.data());
+        path_ = made != nullptr ? made : pattern;
+    }
+    ~JobsTempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    JobsTempDir(const JobsTempDir&) = delete;
+    JobsTempDir& operator=(const JobsTempDir&) = delete;
+
+    [[nodiscard]] const std::string& Path() const { return path_; }
+    [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+using JobBytes = std::vector<std::uint8_t>;
+
+inline JobBytes ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return JobBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void WriteAll(const std::string& path, const JobBytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::uint32_t Le32(const JobBytes& b, std::size_t at) {
+    return static_cast<std::uint32_t>(b.at(at)) | (static_cast<std::uint32_t>(b.at(at + 1)) << 8) |
+           (static_cast<std::uint32_t>(b.at(at + 2)) << 16) | (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
+}
+
+inline std::uint16_t Le16(const JobBytes& b, std::size_t at) {
+    return static_cast<std::uint16_t>(b.at(at) | (b.at(at + 1) << 8));
+}
+
+inline void PushLe(JobBytes& b, std::uint32_t v, int width) {
+    for (int i = 0; i < width; ++i) {
+        b.push_back(static_cast<std::uint8_t>((v >> (8 * i)) & 0xFFU));
+    }
+}
+
+// The 44-byte header of a finished WAVE file holding dataSize bytes.
+inline JobBytes WaveHeader(int channels, int rate, std::uint32_t dataSize) {
+    JobBytes h;
+    const auto tag = [&h](const char* t) { h.insert(h.end(), t, t + 4); };
+    tag("RIFF");
+    PushLe(h, dataSize + 36, 4);
+    tag("WAVE");
+    tag("fmt ");
+    PushLe(h, 16, 4);
+    PushLe(h, 1, 2);
+    PushLe(h, static_cast<std::uint32_t>(channels), 2);
+    PushLe(h, static_cast<std::uint32_t>(rate), 4);
+    PushLe(h, static_cast<std::uint32_t>(rate * channels * 2), 4);
+    PushLe(h, static_cast<std::uint32_t>(channels * 2), 2);
+    PushLe(h, 16, 2);
+    tag("data");
+    PushLe(h, dataSize, 4);
+    return h;
+}
+
+// 16-bit samples as little-endian bytes.
+inline JobBytes Pcm(const std::vector<std::int16_t>& samples) {
+    JobBytes b;
+    b.reserve(samples.size() * 2);
+    for (const std::int16_t s : samples) {
+        PushLe(b, static_cast<std::uint16_t>(s), 2);
+    }
+    return b;
+}
+
+// frames of every channel at value v.
+inline void AppendFrames(std::vector<std::int16_t>& samples, std::int64_t frames, int channels, std::int16_t v) {
+    samples.insert(samples.end(), static_cast<std::size_t>(frames * channels), v);
+}
+
+// A WAVE file of data bytes, with trailing bytes after the data chunk.
+inline void WriteWave(const std::string& path, int channels, int rate, const JobBytes& data,
+                      const JobBytes& trailing = {}) {
+    JobBytes all = WaveHeader(channels, rate, static_cast<std::uint32_t>(data.size()));
+    all.insert(all.end(), data.begin(), data.end());
+    all.insert(all.end(), trailing.begin(), trailing.end());
+    WriteAll(path, all);
+}
+
+// Data bytes whose every 2-byte sample carries its own index, so that any
+// lost, doubled or moved byte shows.
+inline JobBytes CountingData(std::int64_t bytes) {
+    JobBytes b(static_cast<std::size_t>(bytes));
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        const std::size_t sample = i / 2;
+        b[i] = static_cast<std::uint8_t>(i % 2 == 0 ? sample & 0xFF : (sample >> 8) & 0x3F);
+    }
+    return b;
+}
+
+// prefix + n + suffix, built by appending (GCC 12 warns falsely on
+// "literal" + std::string chains at -O3).
+inline std::string NumberedName(const std::string& prefix, long long n, const std::string& suffix) {
+    std::string name = prefix;
+    name.append(std::to_string(n));
+    name.append(suffix);
+    return name;
+}
+
+// A sparse file of size bytes (all zero).
+inline bool MakeSparse(const std::string& path, std::int64_t size) {
+    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = ::ftruncate(fd, size) == 0;
+    ::close(fd);
+    return ok;
+}
+
+inline std::int64_t SizeOf(const std::string& path) {
+    std::error_code ec;
+    const auto s = std::filesystem::file_size(path, ec);
+    return ec ? -1 : static_cast<std::int64_t>(s);
+}
+
+// Runs a job thread to its end on this (main) thread, draining the
+// dispatcher it reports through; records what it reports.
+struct JobRun {
+    std::vector<std::string> files;
+    std::vector<int> progress;
+    bool finished = false;
+};
+
+template <typename Job>
+void RunJob(Job& job, JobRun& run, QueuedDispatcher& dispatcher,
+            const std::function<void(Job&, int)>& onProgress = nullptr) {
+    job.SetOnFileFinished([&run](const std::string& path) { run.files.push_back(path); });
+    job.SetOnProgress([&run, &job, onProgress](Thread&, std::int32_t percent) {
+        run.progress.push_back(percent);
+        if (onProgress) {
+            onProgress(job, percent);
+        }
+    });
+    job.SetOnTerminate([&run] { run.finished = true; });
+    job.Resume();
+    dispatcher.PumpUntil([&run] { return run.finished; }, std::chrono::minutes(5));
+    job.WaitFor();
+}
+
+}  // namespace zolvane2::test
