@@ -1,0 +1,143 @@
+#include <utime.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "support/TrackfileTestSupport.h"
+
+namespace {
+
+using zolvane2::test::Bytes;
+using zolvane2::test::MakeWave;
+using zolvane2::test::TrackfileTempDir;
+using zolvane2::test::WaveSpec;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (const char c : s) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+std::string Slurp(const std::string& path) {
+    const Bytes b = zolvane2::test::ReadBytes(path);
+    return std::string(b.begin(), b.end());
+}
+
+// Runs zolvane2-cli with args (already quoted) from folder.
+CliRun RunCli(const TrackfileTempDir& dir, const std::string& args) {
+    const std::string out = dir.File("stdout.txt");
+    const std::string err = dir.File("stderr.txt");
+    const std::string command = "cd " + Quote(dir.Path()) + " && " + Quote(ZOLVANE2_CLI_PATH) + " " + args + " >" +
+                                Quote(out) + " 2>" + Quote(err);
+    CliRun r;
+    const int raw = std::system(command.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = Slurp(out);
+    r.err = Slurp(err);
+    return r;
+}
+
+// Gives the file a known local modification time: 2021/03/04 05:06:07.
+void Stamp(const std::string& path) {
+    std::tm t{};
+    t.tm_year = 2021 - 1900;
+    t.tm_mon = 2;
+    t.tm_mday = 4;
+    t.tm_hour = 5;
+    t.tm_min = 6;
+    t.tm_sec = 7;
+    t.tm_isdst = -1;
+    const std::time_t when = std::mktime(&t);
+    utimbuf times{when, when};
+    ASSERT_EQ(::utime(path.c_str(), &times), 0);
+}
+
+constexpr const char* kDate = "2021/03/04 05:06:06";
+
+TEST(InfoCommand, WaveRowsAreExact) {
+    TrackfileTempDir dir;
+    WaveSpec stereo;
+    stereo.dataSize = 176400;
+    const std::string a = dir.File("Track00001.wav");
+    zolvane2::test::WriteBytes(a, MakeWave(stereo, 176400));
+    Stamp(a);
+    WaveSpec mono;
+    mono.channels = 1;
+    mono.sampleRate = 22050;
+    mono.dataSize = 22050 * 2 * 65;
+    const std::string b = dir.File("LOUD.WAV");
+    zolvane2::test::WriteBytes(b, MakeWave(mono, 22050 * 2 * 65));
+    Stamp(b);
+
+    const CliRun r = RunCli(dir, "info Track00001.wav " + Quote(b));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const std::string folder = dir.Path() + "/";
+    EXPECT_EQ(r.out, std::string("Track00001.wav\t") + kDate + "\t00000:00:01\tStereo\t44100\t" + folder +
+                         "\t44\t176400\n" + "LOUD.WAV\t" + kDate + "\t00000:01:05\tMono\t22050\t" + folder +
+                         "\t44\t2866500\n");
+}
+
+TEST(InfoCommand, RawTakesRateAndChannelsFromTheOptions) {
+    TrackfileTempDir dir;
+    const std::string raw = dir.File("take.raw");
+    zolvane2::test::WriteBytes(raw, Bytes(352800, 0));
+    Stamp(raw);
+    const std::string folder = dir.Path() + "/";
+    const CliRun byDefault = RunCli(dir, "info take.raw");
+    EXPECT_EQ(byDefault.status, 0);
+    EXPECT_EQ(byDefault.out,
+              std::string("take.raw\t") + kDate + "\t00000:00:02\tStereo\t44100\t" + folder + "\t0\t352800\n");
+    const CliRun mono = RunCli(dir, "info --rate 22050 --channels 1 take.raw");
+    EXPECT_EQ(mono.status, 0);
+    EXPECT_EQ(mono.out, std::string("take.raw\t") + kDate + "\t00000:00:08\tMono\t22050\t" + folder + "\t0\t352800\n");
+}
+
+TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
+    TrackfileTempDir dir;
+    WaveSpec eight;
+    eight.bitsPerSample = 8;
+    eight.dataSize = 4;
+    zolvane2::test::WriteBytes(dir.File("8bit.wav"), MakeWave(eight, 4));
+    zolvane2::test::WriteBytes(dir.File("song.mp3"), Bytes(10, 1));
+    zolvane2::test::WriteBytes(dir.File("junk.wav"), Bytes(100, 'j'));
+    WaveSpec good;
+    good.dataSize = 4;
+    zolvane2::test::WriteBytes(dir.File("ok.wav"), MakeWave(good, 4));
+
+    const CliRun r = RunCli(dir, "info gone.wav 8bit.wav song.mp3 junk.wav ok.wav");
+    EXPECT_EQ(r.status, 1);
+    const std::string p = dir.Path() + "/";
+    EXPECT_EQ(r.err, p + "gone.wav: が見つかりません。\n" + p + "8bit.wav: は16bitWaveファイルではありません。\n" + p +
+                         "junk.wav: はWaveファイルではない可能性があります。\n");
+    EXPECT_EQ(r.out.rfind("ok.wav\t", 0), 0U);
+
+    const CliRun skipped = RunCli(dir, "info song.mp3");
+    EXPECT_EQ(skipped.status, 0);
+    EXPECT_EQ(skipped.out, "");
+    EXPECT_EQ(skipped.err, "");
+}
+
+TEST(InfoCommand, BadUsageIsAnError) {
+    TrackfileTempDir dir;
+    EXPECT_EQ(RunCli(dir, "info").status, 2);
+    EXPECT_EQ(RunCli(dir, "info --channels 3 a.raw").status, 2);
+    EXPECT_EQ(RunCli(dir, "info --rate x a.raw").status, 2);
+    EXPECT_EQ(RunCli(dir, "info --bogus a.raw").status, 2);
+    const CliRun help = RunCli(dir, "--help");
+    EXPECT_NE(help.out.find("info [--rate HZ] [--channels 1|2] FILE..."), std::string::npos);
+}
+
+}  // namespace
