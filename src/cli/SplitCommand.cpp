@@ -1,0 +1,158 @@
+// zolvane2-cli split: re-divides WAVE and RAW files into numbered pieces by
+// the cutting rules, as the window's re-divide button does.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/CommandRegistry.h"
+#include "cli/CuttingOptions.h"
+#include "cli/SplitJoinJob.h"
+#include "jobs/TCutThread.h"
+
+namespace zolvane2::cli {
+
+namespace {
+
+constexpr const char* kCommand = "split";
+
+double ParseSplitTime(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value) || value < 0) {
+        throw UsageError("--at wants a time in seconds of 0 or more, not '" + text + "'");
+    }
+    return value;
+}
+
+int RunSplit(const std::vector<std::string>& args) {
+    CuttingOptionsParser parser;
+    std::optional<double> splitAt;
+    std::vector<std::string> files;
+    CuttingOptions options;
+    try {
+        for (std::size_t i = 0; i < args.size();) {
+            const std::string& a = args[i];
+            if (a == "--") {
+                files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+                break;
+            }
+            if (const std::size_t used = parser.Take(args, i); used > 0) {
+                i += used;
+                continue;
+            }
+            const auto [name, inlineValue] = SplitOptionArgument(a);
+            if (name == "--at") {
+                if (!inlineValue && i + 1 >= args.size()) {
+                    throw UsageError("--at needs a value");
+                }
+                splitAt = ParseSplitTime(inlineValue ? *inlineValue : args[i + 1]);
+                i += inlineValue ? 1 : 2;
+                continue;
+            }
+            if (a.size() > 1 && a[0] == '-') {
+                throw UsageError("unknown option '" + a + "'");
+            }
+            files.push_back(a);
+            ++i;
+        }
+        if (files.empty()) {
+            throw UsageError("no FILE given");
+        }
+        options = parser.Result();
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "zolvane2-cli split: %s (see zolvane2-cli --help)\n", e.what());
+        return 2;
+    }
+
+    const auto sources = ReadSources(files, options.sampleRate, options.channels, kCommand);
+    if (!sources) {
+        return 1;
+    }
+
+    // The job frees itself when it ends; what the tool needs afterwards is
+    // copied out in its end notification.
+    auto* job = new TCutThread;
+    std::vector<std::string> names;
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < sources->size(); ++i) {
+        const FileProperties& p = (*sources)[i];
+        names.push_back(p.path);
+        job->SetDataOffsets(i, p.dataOffset);
+        job->SetDataLengths(i, p.dataSize);
+        job->SetSampleRates(i, p.sampleRate);
+        job->SetChannelCounts(i, p.channels);
+        total += p.dataSize;
+    }
+    if (splitAt) {
+        // The player's split: once at the given time, no level settings.
+        job->SetUseTrigger(false);
+        job->SetCutByInterval(false);
+        job->SetIntervalSeconds(*splitAt);
+        job->SetCutOnce(true);
+    } else {
+        job->SetUseTrigger(options.mode == CuttingMode::Trigger);
+        job->SetCutByInterval(options.mode == CuttingMode::Interval);
+        job->SetIntervalSeconds(static_cast<double>(options.lengthSeconds));
+        job->SetTriggerLevel(options.triggerLevel);
+        job->SetTriggerDelay(options.delayMs / 1000.0);
+        job->SetTrackInterval(options.gapMs / 1000.0);
+        job->SetLastTimeAfterTrigger(options.tailMs / 1000.0);
+    }
+    job->SetTotalBytes(total);
+    job->SetRawOutput(options.raw);
+    job->SetFileNames(names);
+    job->SetDigits(options.digits);
+
+    TerminalProgress progress;
+    std::atomic<bool> finished{false};
+    std::string error;
+    job->SetOnProgress([&progress](Thread&, std::int32_t percent) { progress.Show(percent); });
+    job->SetOnFileFinished([&progress](const std::string& path) {
+        progress.Clear();
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+    });
+    job->SetOnTerminate([&finished, &error, job] {
+        error = job->ErrorMessage();
+        finished.store(true);
+    });
+    job->SetFreeOnTerminate(true);
+    const bool cancelled = RunJobToEnd(
+        *job, [job] { job->SetCancelRequested(true); }, finished);
+    progress.Clear();
+    if (!error.empty()) {
+        PrintJobError(kCommand, error);
+        return 1;
+    }
+    if (cancelled) {
+        std::fputs("zolvane2-cli split: cancelled\n", stderr);
+        return 130;
+    }
+    return 0;
+}
+
+const CommandRegistration kSplit{Command{
+    kCommand,
+    20,
+    "split [--mode trigger|interval|none] [--level N] [--delay MS] [--gap MS] [--tail MS]\n"
+    "                     [--length T] [--at SECONDS] [--digits N] [--raw] [--rate HZ]\n"
+    "                     [--channels N] [--settings FILE] FILE...",
+    "      Re-divides each WAVE (.wav) or RAW (.raw) FILE into numbered pieces\n"
+    "      beside it: NAME-00001.wav, NAME-00002.wav, ... (numbers already taken\n"
+    "      on disk are skipped; every FILE starts again at 1). Each kept piece's\n"
+    "      full path is printed on stdout as soon as it is finished. Ctrl-C\n"
+    "      stops: the open piece is finished and printed, later files are left\n"
+    "      alone (exit status 130). A file that cannot be read stops the work\n"
+    "      with a message on stderr and exit status 1.\n" +
+        CuttingOptionsParser::HelpText() +
+        "      --at SECONDS       split each FILE once, at that time (as the player's\n"
+        "                         split does); the cutting mode is then ignored\n"
+        "      RAW files are read with --rate and --channels.\n",
+    RunSplit,
+}};
+
+}  // namespace
+
+}  // namespace zolvane2::cli

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "trackfile/TrackFileReader.h"
+
+namespace zolvane2 {
+class Thread;
+}
+
+namespace zolvane2::cli {
+
+// What `split` and `join` share: reading their source files as the result
+// list does, and running one job thread to its end from the tool's main
+// thread, with Ctrl-C as the cancel button and a progress bar on stderr when
+// stderr is a terminal.
+
+// Full, normalised path of a file named on the command line.
+[[nodiscard]] std::string FullPathOf(const std::string& name);
+
+// The properties of every file as the result list reads them (RAW files with
+// rawRate and rawChannels). Every problem is printed to stderr as
+// "<path>: <text>"; nullopt when any file is missing, not a .wav/.raw file or
+// rejected, so that nothing is written.
+[[nodiscard]] std::optional<std::vector<FileProperties>> ReadSources(const std::vector<std::string>& names, int rawRate,
+                                                                     int rawChannels, const char* command);
+
+// Shows the percentage on stderr as a bar, only when stderr is a terminal.
+class TerminalProgress {
+public:
+    TerminalProgress();
+    ~TerminalProgress();
+    TerminalProgress(const TerminalProgress&) = delete;
+    TerminalProgress& operator=(const TerminalProgress&) = delete;
+
+    void Show(std::int32_t percent);
+    // Removes the bar so that messages start on a clean line.
+    void Clear();
+
+private:
+    bool enabled_;
+    bool shown_ = false;
+    int last_ = -1;
+};
+
+// Starts job (configured, free-on-terminate, its end notification setting
+// finished) and pumps the main-thread dispatcher until finished holds. The
+// first Ctrl-C calls cancel once; a second one ends the program as usual.
+// Answers whether Ctrl-C was pressed.
+bool RunJobToEnd(Thread& job, const std::function<void()>& cancel, const std::atomic<bool>& finished);
+
+// Writes the error text of a job ("\r\n" made "\n") as "zolvane2-cli <command>: <text>".
+void PrintJobError(const char* command, const std::string& text);
+
+}  // namespace zolvane2::cli

@@ -1,0 +1,181 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+#include <sys/file.h>
+
+#include "support/JobsCliRun.h"
+#include "support/JobsTestFiles.h"
+
+namespace zolvane2 {
+namespace {
+
+using test::JobBytes;
+
+// Stereo 44,100 Hz: quiet 1 s, loud 2 s, quiet 4 s, loud 1 s, quiet 4 s.
+JobBytes TwoSongs() {
+    std::vector<std::int16_t> s;
+    test::AppendFrames(s, 44100, 2, 0);
+    test::AppendFrames(s, 88200, 2, 9000);
+    test::AppendFrames(s, 176400, 2, 0);
+    test::AppendFrames(s, 44100, 2, -9000);
+    test::AppendFrames(s, 176400, 2, 0);
+    return test::Pcm(s);
+}
+
+JobBytes DataOf(const std::string& piece) {
+    const JobBytes all = test::ReadAll(piece);
+    EXPECT_GE(all.size(), 44U);
+    EXPECT_EQ(test::Le32(all, 4), all.size() - 8) << piece;
+    EXPECT_EQ(test::Le32(all, 40), all.size() - 44) << piece;
+    return JobBytes(all.begin() + 44, all.end());
+}
+
+class SplitCommandTest : public ::testing::Test {
+protected:
+    test::JobsTempDir dir_;
+};
+
+TEST_F(SplitCommandTest, TriggerByDefaultPrintsEachPieceInOrder) {
+    const JobBytes data = TwoSongs();
+    test::WriteWave(dir_.File("Side A.wav"), 2, 44100, data);
+    const auto r = test::RunJobsCli(dir_.Path(), {"split", "Side A.wav"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // Defaults: level 300, delay 100 ms, gap 3 s, tail 1 s.
+    ASSERT_EQ(r.Lines(), (std::vector<std::string>{dir_.File("Side A-00001.wav"), dir_.File("Side A-00002.wav"),
+                                                   dir_.File("Side A-00003.wav")}));
+    const std::int64_t fb = 4;
+    EXPECT_EQ(DataOf(r.Lines()[0]),
+              JobBytes(data.begin() + (44100 - 4410) * fb, data.begin() + (132300 + 1 + 44100) * fb));
+    EXPECT_EQ(DataOf(r.Lines()[1]),
+              JobBytes(data.begin() + (308700 - 4410) * fb, data.begin() + (352800 + 1 + 44100) * fb));
+    EXPECT_EQ(DataOf(r.Lines()[2]).size(), 4410U * 4);
+}
+
+TEST_F(SplitCommandTest, IntervalRawAndDigits) {
+    const JobBytes data = test::CountingData(409600 + 10000);
+    test::WriteWave(dir_.File("t.wav"), 2, 44100, data);
+    const auto r = test::RunJobsCli(
+        dir_.Path(), {"split", "--mode", "interval", "--length=0:01", "--raw", "--digits", "3", "t.wav"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.Lines(),
+              (std::vector<std::string>{dir_.File("t-001.raw"), dir_.File("t-002.raw"), dir_.File("t-003.raw")}));
+    EXPECT_EQ(test::SizeOf(dir_.File("t-001.raw")), 176400);
+    EXPECT_EQ(test::SizeOf(dir_.File("t-002.raw")), 409600 - 176400);
+    EXPECT_EQ(test::SizeOf(dir_.File("t-003.raw")), 10000);
+}
+
+TEST_F(SplitCommandTest, SplitOnceAtATimeAndRawSourcesReadWithRateAndChannels) {
+    const JobBytes data = test::CountingData(48000);
+    test::WriteAll(dir_.File("m.raw"), data);
+    // 8,000 Hz mono: 16,000 bytes per second; 1.5 s = 24,000 bytes.
+    const auto r = test::RunJobsCli(
+        dir_.Path(), {"split", "--at", "1.5", "--rate", "8000", "--channels", "1", "--mode", "trigger", "m.raw"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.Lines().size(), 2U);
+    EXPECT_EQ(DataOf(r.Lines()[0]), JobBytes(data.begin(), data.begin() + 24000));
+    EXPECT_EQ(DataOf(r.Lines()[1]), JobBytes(data.begin() + 24000, data.end()));
+    const JobBytes head = test::ReadAll(r.Lines()[0]);
+    EXPECT_EQ(test::Le16(head, 22), 1);
+    EXPECT_EQ(test::Le32(head, 24), 8000U);
+}
+
+TEST_F(SplitCommandTest, SettingsFileGivesTheValuesAndExplicitOptionsWin) {
+    const JobBytes data = test::CountingData(409600 + 10000);
+    test::WriteWave(dir_.File("s.wav"), 2, 44100, data);
+    test::WriteAll(dir_.File("my.ini"), [] {
+        const std::string ini =
+            "[tsSetting]\r\nsedtPrec.Value=2\r\ncbxRAWSave.Checked=0\r\n"
+            "[tsCut]\r\nrbtnUseTrigger.Checked=0\r\nrbtnInterval.Checked=1\r\nrbtnNoCut.Checked=0\r\n"
+            "sedtCuttingTimeH.Value=0\r\nsedtCuttingTimeM.Value=0\r\nsedtCuttingTimeS.Value=2\r\n";
+        return JobBytes(ini.begin(), ini.end());
+    }());
+    const auto fromFile = test::RunJobsCli(dir_.Path(), {"split", "--settings", "my.ini", "s.wav"});
+    EXPECT_EQ(fromFile.status, 0) << fromFile.err;
+    ASSERT_EQ(fromFile.Lines(), (std::vector<std::string>{dir_.File("s-01.wav"), dir_.File("s-02.wav")}));
+    EXPECT_EQ(test::SizeOf(dir_.File("s-01.wav")), 44 + 352800);
+
+    const auto overridden = test::RunJobsCli(dir_.Path(), {"split", "--digits", "4", "--settings", "my.ini", "s.wav"});
+    EXPECT_EQ(overridden.status, 0) << overridden.err;
+    ASSERT_EQ(overridden.Lines().size(), 2U);
+    EXPECT_EQ(overridden.Lines()[0], dir_.File("s-0001.wav"));
+}
+
+TEST_F(SplitCommandTest, ProblemsAreReportedAndNothingIsWritten) {
+    test::WriteWave(dir_.File("ok.wav"), 2, 44100, test::CountingData(4000));
+    const auto missing = test::RunJobsCli(dir_.Path(), {"split", "ok.wav", "gone.wav"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find(dir_.File("gone.wav") + ": が見つかりません。"), std::string::npos) << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("ok-00001.wav")));
+
+    test::WriteAll(dir_.File("song.mp3"), {1, 2, 3});
+    EXPECT_EQ(test::RunJobsCli(dir_.Path(), {"split", "song.mp3"}).status, 1);
+
+    for (const auto& args : std::vector<std::vector<std::string>>{{"split"},
+                                                                  {"split", "--mode", "fast", "ok.wav"},
+                                                                  {"split", "--level", "40000", "ok.wav"},
+                                                                  {"split", "--at", "-1", "ok.wav"},
+                                                                  {"split", "--digits", "0", "ok.wav"},
+                                                                  {"split", "--length", "1:x", "ok.wav"},
+                                                                  {"split", "--nonsense", "ok.wav"},
+                                                                  {"split", "ok.wav", "--level"}}) {
+        const auto r = test::RunJobsCli(dir_.Path(), args);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("ok-00001.wav")));
+}
+
+TEST_F(SplitCommandTest, ASourceThatCannotBeOpenedIsPrintedWithExitStatus1) {
+    // RAW files are listed without being opened; held locked by another
+    // program, the job's own opening fails.
+    test::WriteAll(dir_.File("locked.raw"), test::CountingData(4000));
+    const int fd = ::open(dir_.File("locked.raw").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const auto r = test::RunJobsCli(dir_.Path(), {"split", "locked.raw"});
+    ::close(fd);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "zolvane2-cli split: ファイル " + dir_.File("locked.raw") + " は開けません\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("locked-00001.wav")));
+}
+
+TEST_F(SplitCommandTest, CtrlCFinishesTheOpenPieceAndStops) {
+    // 200 MB of silence cut every 10 s (1,764,000 bytes): far more pieces
+    // than are made before the interrupt arrives.
+    const std::int64_t size = 200LL * 1024 * 1024;
+    ASSERT_TRUE(test::MakeSparse(dir_.File("long.raw"), size));
+    int outFd = -1;
+    const pid_t pid = test::SpawnCli(dir_.Path(), {"split", "--mode", "interval", "--length", "10", "long.raw"}, outFd,
+                                     dir_.File("err.txt"));
+    ASSERT_GT(pid, 0);
+    bool gotLine = false;
+    const std::string first = test::ReadLine(outFd, gotLine);
+    ASSERT_TRUE(gotLine);
+    ::kill(pid, SIGINT);
+    const std::string rest = test::ReadRest(outFd);
+    ::close(outFd);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    EXPECT_EQ(test::StatusOf(raw), 130);
+    test::JobsCliResult r;
+    r.out = first + "\n" + rest;
+    const auto lines = r.Lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_LT(lines.size(), 100U);
+    for (const auto& piece : lines) {
+        const JobBytes head = test::ReadAll(piece);
+        EXPECT_EQ(test::Le32(head, 40), head.size() - 44) << piece;
+    }
+    // Every piece on disk was printed: none was left unfinished.
+    std::size_t onDisk = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
+        onDisk += entry.path().filename().string().rfind("long-", 0) == 0 ? 1U : 0U;
+    }
+    EXPECT_EQ(onDisk, lines.size());
+}
+
+}  // namespace
+}  // namespace zolvane2
