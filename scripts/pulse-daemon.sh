@@ -3,6 +3,8 @@
 # folder under DIR, nothing system-wide. It offers
 #   zsource  a pipe source fed bit-exact from DIR/source.fifo (s16le, 44100 Hz, stereo)
 #   zsink    a null sink (the default output); its monitor can be recorded
+#            bit-exact (without rewinds, since a rewind drops from the monitor
+#            the start of a stream that has just begun)
 # Clients reach it with PULSE_SERVER=unix:DIR/runtime/pulse/native.
 set -eu
 cmd=${1:?start|stop|env}
@@ -19,7 +21,7 @@ start)
     pulseaudio -n --daemonize=yes --exit-idle-time=-1 --use-pid-file=yes --disallow-exit=no \
         --log-target="file:$dir/daemon.log" \
         -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/runtime/pulse/native" \
-        -L "module-null-sink sink_name=zsink rate=44100 channels=2" \
+        -L "module-null-sink sink_name=zsink rate=44100 channels=2 norewinds=1" \
         -L "module-pipe-source source_name=zsource file=$dir/source.fifo format=s16le rate=44100 channels=2" \
         -L "module-always-sink" >/dev/null 2>&1 || { cat "$dir/daemon.log" >&2; exit 1; }
     for _ in $(seq 100); do
