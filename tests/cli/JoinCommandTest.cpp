@@ -1,0 +1,147 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "jobs/DiskSpace.h"
+#include "support/JobsCliRun.h"
+#include "support/JobsTestFiles.h"
+
+namespace zolvane2 {
+namespace {
+
+using test::JobBytes;
+
+class JoinCommandTest : public ::testing::Test {
+protected:
+    test::JobsTempDir dir_;
+};
+
+TEST_F(JoinCommandTest, JoinsTheDataInOrderAndPrintsTheOutput) {
+    const JobBytes a = test::CountingData(409600 + 100);
+    const JobBytes b = test::CountingData(3000);
+    test::WriteWave(dir_.File("a.wav"), 1, 48000, a, {'j', 'u', 'n', 'k', 0, 0, 0, 0});
+    test::WriteWave(dir_.File("b.WAV"), 1, 48000, b);
+    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "both", "a.wav", "b.WAV"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("both.wav")});
+    JobBytes expected = test::WaveHeader(1, 48000, static_cast<std::uint32_t>(a.size() + b.size()));
+    expected.insert(expected.end(), a.begin(), a.end());
+    expected.insert(expected.end(), b.begin(), b.end());
+    EXPECT_EQ(test::ReadAll(dir_.File("both.wav")), expected);
+}
+
+TEST_F(JoinCommandTest, RawOutputByExtensionAndRawSourcesByRateAndChannels) {
+    const JobBytes a = test::CountingData(5000);
+    test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
+    test::WriteAll(dir_.File("b.raw"), a);
+    const auto r = test::RunJobsCli(dir_.Path(), {"join", "--output=out.RAW", "a.wav", "b.raw"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("out.RAW")});
+    JobBytes expected = a;
+    expected.insert(expected.end(), a.begin(), a.end());
+    EXPECT_EQ(test::ReadAll(dir_.File("out.RAW")), expected);
+
+    // The same RAW file read as mono does not match a stereo WAVE.
+    const auto mono = test::RunJobsCli(dir_.Path(), {"join", "-o", "x.wav", "--channels", "1", "a.wav", "b.raw"});
+    EXPECT_EQ(mono.status, 1);
+}
+
+TEST_F(JoinCommandTest, DifferentParametersAreRefusedWithTheOffendingFile) {
+    test::WriteWave(dir_.File("s.wav"), 2, 44100, test::CountingData(400));
+    test::WriteWave(dir_.File("m.wav"), 1, 44100, test::CountingData(400));
+    test::WriteWave(dir_.File("r.wav"), 2, 48000, test::CountingData(400));
+    const auto channels = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.wav", "s.wav", "m.wav"});
+    EXPECT_EQ(channels.status, 1);
+    EXPECT_EQ(channels.out, "");
+    EXPECT_EQ(channels.err,
+              "Error: パラメータの異なるファイルを結合することはできません。\n  " + dir_.File("m.wav") + "\n");
+    const auto rate = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.wav", "s.wav", "s.wav", "r.wav"});
+    EXPECT_EQ(rate.status, 1);
+    EXPECT_NE(rate.err.find(dir_.File("r.wav")), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("o.wav")));
+}
+
+TEST_F(JoinCommandTest, NeverReplacesAFileLeastOfAllASource) {
+    const JobBytes a = test::CountingData(2000);
+    test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
+    test::WriteWave(dir_.File("b.wav"), 2, 44100, a);
+    const auto self = test::RunJobsCli(dir_.Path(), {"join", "-o", "a.wav", "a.wav", "b.wav"});
+    EXPECT_EQ(self.status, 1);
+    EXPECT_NE(self.err.find("is one of the files to join"), std::string::npos);
+    const auto other = test::RunJobsCli(dir_.Path(), {"join", "-o", "b.wav", "a.wav"});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_EQ(test::SizeOf(dir_.File("a.wav")), 2044);
+    EXPECT_EQ(test::SizeOf(dir_.File("b.wav")), 2044);
+}
+
+TEST_F(JoinCommandTest, NotEnoughFreeSpace) {
+    // Sparse sources that claim more than the disk holds.
+    const std::int64_t free = FreeDiskBytes(dir_.Path());
+    ASSERT_GT(free, 0);
+    const std::int64_t half = free / 2 + 1024 * 1024;
+    ASSERT_TRUE(test::MakeSparse(dir_.File("a.raw"), half));
+    ASSERT_TRUE(test::MakeSparse(dir_.File("b.raw"), half));
+    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.raw", "a.raw", "b.raw"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "サイズオーバー: ディスクの空き容量が足りません。\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("o.raw")));
+}
+
+TEST_F(JoinCommandTest, EmptySourcesWriteNothing) {
+    test::WriteWave(dir_.File("e.wav"), 2, 44100, {});
+    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.wav", "e.wav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("o.wav")));
+}
+
+TEST_F(JoinCommandTest, UsageErrors) {
+    test::WriteWave(dir_.File("a.wav"), 2, 44100, test::CountingData(40));
+    for (const auto& args : std::vector<std::vector<std::string>>{{"join", "a.wav"},
+                                                                  {"join", "-o", "o.wav"},
+                                                                  {"join", "-o"},
+                                                                  {"join", "-o", "o.wav", "--over-2g", "no", "a.wav"},
+                                                                  {"join", "-o", "o.wav", "--rate", "x", "a.wav"},
+                                                                  {"join", "-o", "o.wav", "-x", "a.wav"}}) {
+        EXPECT_EQ(test::RunJobsCli(dir_.Path(), args).status, 2) << args.back();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("o.wav")));
+}
+
+// Above 2 GB into a WAVE target: the question unless answered.
+class JoinOver2GTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::MakeSparse(dir_.File("a.raw"), 1LL << 30));
+        ASSERT_TRUE(test::MakeSparse(dir_.File("b.raw"), (1LL << 30) + 4));
+    }
+    test::JobsTempDir dir_{true};
+};
+
+TEST_F(JoinOver2GTest, TheQuestionIsPrintedAndNothingWritten) {
+    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "big.wav", "a.raw", "b.raw"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("サイズオーバー: WAVEファイルは2Gを越えることができません\nRAW形式で保存しますか?\n", 0), 0U)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("big.wav")));
+}
+
+TEST_F(JoinOver2GTest, AnsweredRawWritesARawFile) {
+    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "big.wav", "--over-2g", "raw", "a.raw", "b.raw"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("big.raw")});
+    EXPECT_EQ(test::SizeOf(dir_.File("big.raw")), (2LL << 30) + 4);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("big.wav")));
+}
+
+TEST_F(JoinOver2GTest, AnsweredWavWritesACappedTooLongFile) {
+    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "big.wav", "--over-2g=wav", "a.raw", "b.raw"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("big_tooLONG.wav")});
+    EXPECT_EQ(test::SizeOf(dir_.File("big_tooLONG.wav")), (2LL << 30) + 4 + 44);
+}
+
+}  // namespace
+}  // namespace zolvane2
