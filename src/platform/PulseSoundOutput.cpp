@@ -69,6 +69,8 @@ SoundResult PulseSoundOutput::Open(int sampleRate, int channels, std::shared_ptr
     channels_ = channels;
     written_ = 0;
     consumed_ = 0;
+    lastRead_ = 0;
+    lastReadChange_ = std::chrono::steady_clock::now();
     ready_ = false;
     lostReported_ = false;
     r = ConnectStream(spec);
@@ -221,6 +223,8 @@ SoundResult PulseSoundOutput::Reset() {
             if (r == kSoundOk && ti != nullptr && ti->write_index_corrupt == 0) {
                 written_ = ti->write_index;
                 consumed_ = written_;
+                lastRead_ = ti->read_index;
+                lastReadChange_ = std::chrono::steady_clock::now();
             }
         }
     }
@@ -320,10 +324,25 @@ void PulseSoundOutput::OnTiming(pa_stream* stream, int success, void* userdata) 
     auto* self = static_cast<PulseSoundOutput*>(userdata);
     self->updateInFlight_ = false;
     const pa_timing_info* ti = success != 0 ? pa_stream_get_timing_info(stream) : nullptr;
-    if (ti != nullptr && ti->read_index_corrupt == 0) {
-        self->consumed_ = std::max<std::int64_t>(self->consumed_, ti->read_index);
-        self->Complete();
+    if (ti == nullptr || ti->read_index_corrupt != 0) {
+        return;
     }
+    // What the server has read still waits in the output's own buffer for
+    // the sink's latency. Once reading has stood still for that long (the
+    // data ran out), everything read has been heard.
+    const auto now = std::chrono::steady_clock::now();
+    if (ti->read_index != self->lastRead_) {
+        self->lastRead_ = ti->read_index;
+        self->lastReadChange_ = now;
+    }
+    const auto sinkBytes =
+        static_cast<std::int64_t>(pa_usec_to_bytes(ti->sink_usec, pa_stream_get_sample_spec(stream)));
+    std::int64_t played = ti->read_index - sinkBytes;
+    if (now - self->lastReadChange_ >= std::chrono::microseconds(ti->sink_usec + kPollUsec)) {
+        played = ti->read_index;
+    }
+    self->consumed_ = std::max(self->consumed_, played);
+    self->Complete();
 }
 
 void PulseSoundOutput::OnStreamState(pa_stream* stream, void* userdata) {

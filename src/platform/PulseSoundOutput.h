@@ -14,8 +14,10 @@ namespace zolvane2 {
 //
 // Threads: the owner thread calls every member. The main-loop thread runs the
 // callbacks: a short timer asks the server how far it has read while blocks
-// are pending, and the answer hands back each block whose last byte the
-// server has consumed, posting it to the owner's queue. The pending list and
+// are pending, and the answer hands back each block whose last byte has been
+// played (read by the server and out of the sink's buffer), posting it to the
+// owner's queue. A block is thus never handed back before the server has it,
+// and stopping right after the last block came back cuts nothing off. The pending list and
 // the byte counters are touched only under the main loop's lock.
 class PulseSoundOutput final : public SoundOutput {
 public:
@@ -60,7 +62,9 @@ private:
     std::shared_ptr<MessageQueue> owner_;
     std::deque<Pending> pending_;
     std::int64_t written_ = 0;
-    std::int64_t consumed_ = 0;
+    std::int64_t consumed_ = 0;  // stream offset of the last byte heard
+    std::int64_t lastRead_ = 0;
+    std::chrono::steady_clock::time_point lastReadChange_;
     int channels_ = 0;
     bool timerArmed_ = false;
     bool updateInFlight_ = false;
