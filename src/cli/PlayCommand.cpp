@@ -212,7 +212,7 @@ int RunPlay(const std::vector<std::string>& args) {
                 status = 1;
                 break;
             case TPlayEndReason::NoDevice:
-                std::fputs("zolvane2-cli play: no sound output device\n", stderr);
+                std::fputs("zolvane2-cli play: no sound output device (is the sound server running?)\n", stderr);
                 return 1;
             case TPlayEndReason::DeviceFailed:
                 return 1;
