@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -48,8 +49,13 @@ inline void WriteBytes(const std::string& path, const Bytes& bytes) {
 }
 
 inline Bytes ReadBytes(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    Bytes b(ec ? 0 : static_cast<std::size_t>(size));
     std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    b.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return b;
 }
 
 // Fills a pre-sized buffer from the front; keeps GCC's bounds analysis of
