@@ -32,10 +32,18 @@ bool FileSystem::RenameNoReplace(const std::string& from, const std::string& to)
     }
     // File systems without RENAME_NOREPLACE: link() refuses an existing
     // target just the same.
-    if (::link(from.c_str(), to.c_str()) != 0) {
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        return ::unlink(from.c_str()) == 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
         return false;
     }
-    return ::unlink(from.c_str()) == 0;
+    // Nor hard links (FAT and the like): test, then rename.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) {
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool FileSystem::Delete(const std::string& path) {
