@@ -1,7 +1,9 @@
 #include "play/TWaveOutPlayer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <stdexcept>
 
 #include "platform/ErrorDisplay.h"
@@ -80,7 +82,10 @@ void TWaveOutPlayer::Stop() {
 }
 
 void TWaveOutPlayer::Seek(std::int64_t sampleIndex) {
-    thread_->SetSeekOffset(sampleIndex * thread_->Channels() * 2);
+    const std::int64_t frameBytes = std::max(thread_->Channels(), 1) * std::int64_t{2};
+    // The thread limits the offset to the data; only the product must not overflow.
+    const std::int64_t limit = std::numeric_limits<std::int64_t>::max() / frameBytes;
+    thread_->SetSeekOffset(std::clamp(sampleIndex, -limit, limit) * frameBytes);
     thread_->Queue().Post(thread_->Messages().seek, 0, 0);
 }
 
@@ -110,8 +115,11 @@ void TWaveOutPlayer::HiddenWindowProc(const Message& message) {
 }
 
 void TWaveOutPlayer::DoPlayEnd() {
-    if (onPlayEnd_) {
-        onPlayEnd_(this);
+    // The handler may destroy the component (the window closes after the last
+    // file), so it runs from a copy.
+    const TNotifyEvent handler = onPlayEnd_;
+    if (handler) {
+        handler(this);
     }
 }
 

@@ -130,6 +130,8 @@ void TWaveOutThread::StartPlayback() {
         // The layout may belong to an earlier file (a failed preparation keeps
         // it) or promise more than the file holds: play only what is there.
         const std::int64_t fileSize = std::max<std::int64_t>(file_->GetSize64(), 0);
+        // Settings may change while this playback runs; it keeps its frame.
+        playFrameBytes_ = std::max(channels_.load(), 1) * std::int64_t{2};
         playStart_ = std::clamp<std::int64_t>(dataStart_.load(), 0, fileSize);
         playSize_ = std::clamp<std::int64_t>(dataSize_.load(), 0, fileSize - playStart_);
         dataSize_.store(playSize_);
@@ -160,7 +162,7 @@ void TWaveOutThread::StartPlayback() {
 }
 
 void TWaveOutThread::ReadBlock(Block& block) {
-    const std::int64_t frame = FrameBytes();
+    const std::int64_t frame = playFrameBytes_;
     const std::int64_t remaining = playSize_ - (file_->GetPosition64() - playStart_);
     std::int64_t count = std::clamp<std::int64_t>(remaining, 0, kBlockBytes);
     // Whole frames only: a device cannot play half a frame.
@@ -216,13 +218,13 @@ void TWaveOutThread::HandOverLevel(int index) {
     level.Clear();
     level.Append(block.bytes.data(), block.header.length);
     level.SetPosition64(block.header.length);
-    levelIndex_ = index;
+    levelIndex_.store(index);
     Synchronize([this] { DoPlayed(); });
 }
 
 void TWaveOutThread::DoPlayed() {
     if (onPlayedEvent_) {
-        onPlayedEvent_(this, *levelStreams_[static_cast<std::size_t>(levelIndex_)]);
+        onPlayedEvent_(this, *levelStreams_[static_cast<std::size_t>(levelIndex_.load())]);
     }
 }
 
@@ -232,7 +234,7 @@ void TWaveOutThread::SeekPlayback() {
         return;
     }
     std::int64_t offset = std::clamp<std::int64_t>(seekOffset_.load(), 0, playSize_);
-    offset -= offset % FrameBytes();
+    offset -= offset % playFrameBytes_;
     file_->SetPosition64(playStart_ + offset);
 }
 
@@ -331,10 +333,6 @@ int TWaveOutThread::IndexOf(const SoundBuffer* header) const {
         }
     }
     return -1;
-}
-
-std::int64_t TWaveOutThread::FrameBytes() const {
-    return std::max(channels_.load(), 1) * std::int64_t{2};
 }
 
 }  // namespace zolvane2

@@ -76,7 +76,7 @@ public:
     [[nodiscard]] bool Stopped() const { return stopped_.load(); }
     [[nodiscard]] std::int64_t SeekOffset() const { return seekOffset_.load(); }
     void SetSeekOffset(std::int64_t value) { seekOffset_.store(value); }
-    [[nodiscard]] int LevelIndex() const { return levelIndex_; }
+    [[nodiscard]] int LevelIndex() const { return levelIndex_.load(); }
     void SetNotifyWindow(zolvane2::NotifyWindow* window) { notifyWindow_.store(window); }
 
     // Main thread only.
@@ -115,7 +115,6 @@ private:
     void PostPlayEnd(TPlayEndReason reason);
     void DrainQueue();
     [[nodiscard]] int IndexOf(const SoundBuffer* header) const;
-    [[nodiscard]] std::int64_t FrameBytes() const;
 
     const TWaveOutMessages messages_;
     std::atomic<zolvane2::NotifyWindow*> notifyWindow_;
@@ -133,7 +132,7 @@ private:
 
     TWaveOutPlayedEvent onPlayedEvent_;
     std::array<std::unique_ptr<TMemoryStream>, 2> levelStreams_;
-    int levelIndex_ = 0;
+    std::atomic<int> levelIndex_{0};
 
     // One playback: from Start to Stop.
     std::unique_ptr<SoundOutput> device_;
@@ -142,6 +141,7 @@ private:
     // The layout of the open file, limited to what the file holds.
     std::int64_t playStart_ = 0;
     std::int64_t playSize_ = 0;
+    std::int64_t playFrameBytes_ = 2;
     // A quit request that came in while a stop drained the queue.
     bool quitPending_ = false;
 };

@@ -245,6 +245,20 @@ TEST_F(PlayerTest, DestroyingThePlayerWhilePlayingGivesTheDeviceBack) {
     EXPECT_EQ(playEnds_, 0);
 }
 
+TEST_F(PlayerTest, TheEndHandlerMayDestroyThePlayer) {
+    ASSERT_TRUE(player_->SetFileName(WriteWave("close.wav", test::PlayPattern(100, 2))));
+    bool destroyed = false;
+    player_->SetOnPlayEnd([&](TWaveOutPlayer* /*sender*/) {
+        player_.reset();
+        destroyed = true;
+    });
+    player_->Play();
+    ASSERT_TRUE(dispatcher_.PumpUntil([&] { return fake_->QueuedCount() == 2; }, 10s));
+    fake_->ReturnAll();
+    ASSERT_TRUE(dispatcher_.PumpUntil([&] { return destroyed; }, 10s));
+    EXPECT_FALSE(fake_->IsOpen());
+}
+
 TEST_F(PlayerTest, PreparationReportsEveryRejectedFile) {
     const std::string good = WriteWave("good.wav", test::PlayPattern(100, 1), 1, 32000);
     ASSERT_TRUE(player_->SetFileName(good));
