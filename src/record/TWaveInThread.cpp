@@ -1,0 +1,449 @@
+#include "record/TWaveInThread.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "platform/ErrorDisplay.h"
+#include "platform/NotifyWindow.h"
+#include "platform/RegisteredMessages.h"
+#include "trackfile/TrackNaming.h"
+
+namespace zolvane2 {
+
+namespace {
+constexpr std::size_t kErrorTextLimit = 255;
+constexpr const char* kDeviceErrorTitle = "Error";
+constexpr WParam kStatusKept = 0;
+constexpr WParam kStatusTooLong = 1;
+constexpr WParam kStatusDeleted = 2;
+
+WParam Report(WParam low, WParam status) {
+    return MakeWParam(static_cast<std::uint16_t>(low & 0xFFFFU), static_cast<std::uint16_t>(status));
+}
+}  // namespace
+
+TWaveInMessages TWaveInMessages::Register() {
+    return TWaveInMessages{
+        RegisterMessageName("WM_WaveInThreadStart"), RegisterMessageName("WM_WaveInThreadStop"),
+        RegisterMessageName("WM_TrackChange"),       RegisterMessageName("WM_WaveInThreadQuit"),
+        RegisterMessageName("WM_Triggered"),         RegisterMessageName("WM_RecEnd"),
+        RegisterMessageName("WM_RecFinish"),
+    };
+}
+
+TWaveInThread::TWaveInThread(std::unique_ptr<SoundInput> input, UserMessages* messages)
+    : messages_(TWaveInMessages::Register()),
+      boxes_(messages),
+      input_(input ? std::move(input) : CreateSoundInput()),
+      splitter_(*this, messages) {
+    deviceNames_ = input_->DeviceNames();
+    if (deviceNames_.empty()) {
+        deviceNames_.emplace_back(kDefaultInputDeviceName);
+    }
+    deviceCount_ = static_cast<int>(deviceNames_.size()) - 1;
+    if (deviceCount_ == 0) {
+        (void)Boxes().Show("録音デバイスが見つかりません。録音はできません。", "デバイスエラー", MsgIcon::Error,
+                           MsgButtons::Ok);
+    }
+}
+
+TWaveInThread::~TWaveInThread() {
+    // The members go before the base class could stop the thread, so the
+    // thread has to end here while they still exist.
+    if (Running()) {
+        Terminate();
+        WaitFor();
+    }
+}
+
+std::string TWaveInThread::BaseFileName() const {
+    const std::lock_guard lock(namesMutex_);
+    return baseFileName_;
+}
+
+void TWaveInThread::SetBaseFileName(const std::string& name) {
+    const std::lock_guard lock(namesMutex_);
+    baseFileName_ = name;
+}
+
+std::string TWaveInThread::Extension() const {
+    const std::lock_guard lock(namesMutex_);
+    return extension_;
+}
+
+std::string TWaveInThread::CurrentFileName() const {
+    const std::lock_guard lock(namesMutex_);
+    return writer_.FileName();
+}
+
+UserMessages& TWaveInThread::Boxes() const {
+    return boxes_ != nullptr ? *boxes_ : GetUserMessages();
+}
+
+void TWaveInThread::Execute() {
+    (void)TWaveInMessages::Register();
+    levelStreams_[0] = std::make_unique<TMemoryStream>();
+    levelStreams_[1] = std::make_unique<TMemoryStream>();
+    while (!quitPending_) {
+        if (!HandleMessage(Queue().Get())) {
+            break;
+        }
+    }
+    // A recording that is still running is finished properly first, so its
+    // last track keeps a valid header.
+    if (!idle_.load()) {
+        StopRecording(false);
+    }
+    levelStreams_[0].reset();
+    levelStreams_[1].reset();
+}
+
+bool TWaveInThread::HandleMessage(const Message& message) {
+    if (message.msg == messages_.quit) {
+        return false;
+    }
+    if (message.msg == WM_QUIT) {
+        return !(Terminated() || Queue().IsShutDown());
+    }
+    try {
+        if (message.msg == messages_.start) {
+            StartRecording();
+        } else if (message.msg == messages_.stop) {
+            StopRecording(false);
+        } else if (message.msg == messages_.trackChange) {
+            TrackChange();
+        } else if (message.msg == MM_WIM_DATA) {
+            BufferFilled(message.lParam);
+        } else if (message.msg == MM_WIM_DEVICE_LOST) {
+            DeviceLost(message.wParam);
+        }
+    } catch (const std::exception& e) {
+        FailRecording(e.what());
+    }
+    return true;
+}
+
+void TWaveInThread::StartRecording() {
+    // Start is posted only while idle; a stray one must not orphan the run.
+    if (!idle_.load()) {
+        return;
+    }
+    const std::string base = BaseFileName();
+    raw_ = rawOutput_.load();
+    {
+        const std::lock_guard lock(namesMutex_);
+        extension_ = raw_ ? ".raw" : ".wav";
+    }
+    stem_ = TrackNaming::Stem(base);
+    tooLong_.store(false);
+    trackNumber_.store(FindFreeNumber(1));
+    if (trackNumber_.load() == 0) {
+        // Every number is taken: a file numbered 0 would be outside the
+        // naming scheme, so nothing is recorded.
+        ShowStandardError(TrackNaming::TrackFileName(stem_, 1, splitter_.Conditions().Digits, raw_) + "\r\n" +
+                              "使えるトラック番号が残っていないので、録音できません。",
+                          Boxes());
+        PostToWindow(messages_.recFinish, Report(0, kStatusDeleted), 0);
+        return;
+    }
+    splitter_.Start();
+    for (std::size_t i = 0; i < blocks_.size(); ++i) {
+        blocks_[i] = std::make_unique<Block>();
+        blocks_[i]->bytes.assign(static_cast<std::size_t>(kSoundBufferBytes), 0);
+        blocks_[i]->header.data = blocks_[i]->bytes.data();
+        blocks_[i]->header.length = kSoundBufferBytes;
+        blocks_[i]->header.user = i;
+    }
+    if (input_->DeviceCount() == 0) {
+        AbandonStart();
+        return;
+    }
+    const CuttingConditions& c = splitter_.Conditions();
+    const SoundResult opened = input_->Open(deviceIndex_.load(), c.SampleRate, c.Channels, QueueHandle());
+    if (opened != kSoundOk) {
+        ShowDeviceError(opened);
+        AbandonStart();
+        return;
+    }
+    deviceOpen_ = true;
+    try {
+        OpenTrackFile();
+    } catch (const std::exception& e) {
+        ShowStandardError(e.what(), Boxes());
+        AbandonStart();
+        return;
+    }
+    if (c.Mode() != CutMode::Trigger) {
+        PostToWindow(messages_.triggered, static_cast<WParam>(trackNumber_.load()), 0);
+    }
+    for (auto& block : blocks_) {
+        SoundResult r = input_->Prepare(block->header);
+        if (r == kSoundOk) {
+            r = input_->AddBuffer(block->header);
+        }
+        if (r != kSoundOk) {
+            ShowDeviceError(r);
+            AbandonStart();
+            return;
+        }
+    }
+    const SoundResult started = input_->Start();
+    if (started != kSoundOk) {
+        ShowDeviceError(started);
+        AbandonStart();
+        return;
+    }
+    idle_.store(false);
+}
+
+void TWaveInThread::AbandonStart() {
+    if (deviceOpen_) {
+        (void)input_->Reset();
+        DrainQueue();
+        (void)input_->Close();
+        deviceOpen_ = false;
+    }
+    FreeBlocks();
+    // The header-only file of the first track goes again.
+    try {
+        (void)CloseTrackFile();
+    } catch (const std::exception&) {
+        // Nothing was recorded into it; a failed finish changes nothing.
+    }
+    splitter_.Stop();
+    trackNumber_.store(0);
+    PostToWindow(messages_.recFinish, Report(0, kStatusDeleted), 0);
+}
+
+void TWaveInThread::BufferFilled(LParam lParam) {
+    const int index = IndexOf(FromLParam(lParam));
+    if (index < 0 || idle_.load()) {
+        return;
+    }
+    Block& block = *blocks_[static_cast<std::size_t>(index)];
+    if (trackNumber_.load() == 0) {
+        return;  // no number left: the stop is on its way
+    }
+    const std::int64_t count = block.header.bytesRecorded.load();
+    TMemoryStream& level = *levelStreams_[static_cast<std::size_t>(index)];
+    level.Clear();
+    level.Append(block.bytes.data(), count);
+    level.SetPosition64(count);
+    levelIndex_.store(index);
+    Synchronize([this] { DoLevelData(); });
+
+    splitter_.ProcessBlock(block.bytes.data(), count);
+
+    if (idle_.load() || trackNumber_.load() == 0) {
+        return;
+    }
+    SoundResult r = input_->Prepare(block.header);
+    if (r == kSoundOk) {
+        r = input_->AddBuffer(block.header);
+    }
+    if (r != kSoundOk) {
+        ShowDeviceError(r);
+        // With no block left in circulation nothing would ever come back:
+        // the recording ends instead of standing still unnoticed.
+        const bool anyQueued = std::any_of(blocks_.begin(), blocks_.end(), [](const auto& b) {
+            return b && (b->header.flags.load() & kSoundBufferQueued) != 0U;
+        });
+        if (!anyQueued) {
+            StopRecording(true);
+        }
+    }
+}
+
+void TWaveInThread::DoLevelData() {
+    if (onLevelData_) {
+        onLevelData_(this, *levelStreams_[static_cast<std::size_t>(levelIndex_.load())]);
+    }
+}
+
+void TWaveInThread::TrackChange() {
+    if (idle_.load() || trackNumber_.load() == 0) {
+        return;
+    }
+    if (splitter_.ManualTrackChange() && splitter_.Conditions().Mode() != CutMode::Trigger) {
+        PostToWindow(messages_.triggered, static_cast<WParam>(trackNumber_.load()), 0);
+    }
+}
+
+void TWaveInThread::StopRecording(bool quiet) {
+    if (idle_.load()) {
+        return;
+    }
+    if (deviceOpen_) {
+        const SoundResult stopped = input_->Stop();
+        if (stopped != kSoundOk && !quiet) {
+            ShowDeviceError(stopped);
+        }
+        const SoundResult reset = input_->Reset();
+        if (reset != kSoundOk && !quiet) {
+            ShowDeviceError(reset);
+        }
+        DrainQueue();
+        for (auto& block : blocks_) {
+            const SoundResult r = input_->Unprepare(block->header);
+            if (r != kSoundOk && !quiet) {
+                ShowDeviceError(r);
+            }
+        }
+        const SoundResult closed = input_->Close();
+        if (closed != kSoundOk && !quiet) {
+            ShowDeviceError(closed);
+        }
+        deviceOpen_ = false;
+    }
+    FreeBlocks();
+    idle_.store(true);
+    const std::int32_t number = trackNumber_.load();
+    if (number != 0) {
+        FinishStatus status = FinishStatus::Deleted;
+        try {
+            status = CloseTrackFile();
+        } catch (const std::exception& e) {
+            // The file is there with what was written; only its header sizes
+            // could not be patched.
+            if (!quiet) {
+                ShowStandardError(e.what(), Boxes());
+            }
+            status = FinishStatus::Kept;
+        }
+        if (status == FinishStatus::Deleted) {
+            PostToWindow(messages_.recFinish, Report(0, kStatusDeleted), 0);
+        } else {
+            PostToWindow(messages_.recFinish, Report(0, tooLong_.load() ? kStatusTooLong : kStatusKept),
+                         static_cast<LParam>(number));
+        }
+    }
+    trackNumber_.store(0);
+    splitter_.Stop();
+}
+
+void TWaveInThread::DeviceLost(WParam code) {
+    if (idle_.load()) {
+        return;
+    }
+    ShowDeviceError(static_cast<SoundResult>(code));
+    StopRecording(true);
+}
+
+void TWaveInThread::FailRecording(const std::string& text) {
+    ShowStandardError(text, Boxes());
+    if (!idle_.load()) {
+        StopRecording(true);
+    }
+}
+
+void TWaveInThread::DrainQueue() {
+    // The device hands back the reset blocks meanwhile; they and any request
+    // posted now are dropped. A quit is kept, so the thread still ends.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(stopDrainMs_.load());
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return;
+        }
+        const std::optional<Message> m = Queue().GetFor(left);
+        if (!m) {
+            return;
+        }
+        if (m->msg == messages_.quit || (m->msg == WM_QUIT && (Terminated() || Queue().IsShutDown()))) {
+            quitPending_ = true;
+            if (Queue().IsShutDown()) {
+                return;
+            }
+        }
+    }
+}
+
+void TWaveInThread::FreeBlocks() {
+    for (auto& block : blocks_) {
+        block.reset();
+    }
+}
+
+void TWaveInThread::OpenTrackFile() {
+    const CuttingConditions& c = splitter_.Conditions();
+    const std::string name = TrackNaming::TrackFileName(stem_, trackNumber_.load(), c.Digits, raw_);
+    const std::lock_guard lock(namesMutex_);
+    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_);
+}
+
+FinishStatus TWaveInThread::CloseTrackFile() {
+    FinishStatus status = FinishStatus::Deleted;
+    {
+        const std::lock_guard lock(namesMutex_);
+        status = writer_.CloseOutput();
+    }
+    tooLong_.store(status == FinishStatus::TooLong);
+    return status;
+}
+
+std::int32_t TWaveInThread::FindFreeNumber(std::int32_t start) const {
+    const CuttingConditions& c = splitter_.Conditions();
+    return TrackNaming::FindFreeNumber(stem_, c.Digits, start, c.MaxTrackNumber);
+}
+
+void TWaveInThread::PostToWindow(MsgId msg, WParam wParam, LParam lParam) {
+    if (zolvane2::NotifyWindow* w = notifyWindow_.load()) {
+        w->PostMessage(msg, wParam, lParam);
+    }
+}
+
+void TWaveInThread::ShowDeviceError(SoundResult code) {
+    const std::string text = input_->ErrorText(code);
+    (void)Boxes().Show(text.substr(0, kErrorTextLimit), kDeviceErrorTitle, MsgIcon::None, MsgButtons::Ok);
+}
+
+int TWaveInThread::IndexOf(const SoundBuffer* header) const {
+    for (std::size_t i = 0; i < blocks_.size(); ++i) {
+        if (blocks_[i] && &blocks_[i]->header == header) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void TWaveInThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count) {
+    writer_.Append(bytes, count);
+}
+
+bool TWaveInThread::CutTrack() {
+    const std::int32_t old = trackNumber_.load();
+    const FinishStatus status = CloseTrackFile();
+    trackNumber_.store(FindFreeNumber(old));
+    const std::int32_t next = trackNumber_.load();
+    const bool kept = status != FinishStatus::Deleted;
+    const WParam keptStatus = status == FinishStatus::TooLong ? kStatusTooLong : kStatusKept;
+    if (next == 0) {
+        // No number is left (a deleted file frees its own number, so this
+        // follows a kept one): the run ends here.
+        if (kept) {
+            PostToWindow(messages_.recFinish, Report(0, keptStatus), static_cast<LParam>(old));
+        } else {
+            PostToWindow(messages_.recFinish, Report(0, kStatusDeleted), 0);
+        }
+        Queue().Post(messages_.stop);
+        return false;
+    }
+    if (kept) {
+        PostToWindow(messages_.recEnd, Report(static_cast<WParam>(next - old), keptStatus), static_cast<LParam>(next));
+    } else {
+        PostToWindow(messages_.recEnd, Report(0, kStatusDeleted), static_cast<LParam>(next));
+    }
+    OpenTrackFile();
+    return true;
+}
+
+void TWaveInThread::TrackTriggered(std::int64_t preRollFrames) {
+    PostToWindow(messages_.triggered, static_cast<WParam>(trackNumber_.load()), static_cast<LParam>(preRollFrames));
+}
+
+std::int64_t TWaveInThread::CurrentTrackSize() {
+    return writer_.CurrentSize();
+}
+
+}  // namespace zolvane2

@@ -1,0 +1,177 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/Message.h"
+#include "platform/SoundInput.h"
+#include "platform/Thread.h"
+#include "platform/UserMessages.h"
+#include "record/SplitterOwner.h"
+#include "record/TriggerSplitter.h"
+#include "trackfile/TMemoryStream.h"
+#include "trackfile/TWaveOutPlayedEvent.h"
+#include "trackfile/TrackFileWriter.h"
+
+namespace zolvane2 {
+
+class NotifyWindow;
+
+// The seven registered messages shared by the capture thread and its window.
+struct TWaveInMessages {
+    MsgId start;        // "WM_WaveInThreadStart"  window → thread (0, 0)
+    MsgId stop;         // "WM_WaveInThreadStop"   window → thread, and thread → itself (0, 0)
+    MsgId trackChange;  // "WM_TrackChange"        window → thread (0, 0)
+    MsgId quit;         // "WM_WaveInThreadQuit"   window → thread (0, 0)
+    MsgId triggered;    // "WM_Triggered"  (track number, pre-roll frames)
+    MsgId recEnd;       // "WM_RecEnd"     (low: number advance, high: status; new track number)
+    MsgId recFinish;    // "WM_RecFinish"  (low: 0, high: status; closed track's number or 0)
+
+    [[nodiscard]] static TWaveInMessages Register();
+};
+
+// The recorder: runs the input device with two blocks in circulation, hands
+// a copy of every filled block to OnLevelData, feeds the splitter and writes
+// the numbered track files, and reports to its notify window.
+//
+// Threads: the main thread creates the object (which lists the devices),
+// writes the settings only while Idle() and then posts Start; it reads Idle(),
+// TrackNumber() and the other atomics at any time. The capture thread alone
+// touches the device, the blocks, the splitter's buffers, the track file and
+// the per-recording state. OnLevelData is written and called only on the main
+// thread (DoLevelData runs there through Synchronize while this thread
+// waits). The device posts filled blocks to this thread's own queue.
+class TWaveInThread : public Thread, private SplitterOwner {
+public:
+    // input: the sound input (nullptr: the server's, CreateSoundInput);
+    // messages: where message boxes go (nullptr: GetUserMessages()).
+    explicit TWaveInThread(std::unique_ptr<SoundInput> input = nullptr, UserMessages* messages = nullptr);
+    ~TWaveInThread() override;
+
+    [[nodiscard]] const TWaveInMessages& Messages() const { return messages_; }
+    // "コントロールパネルの設定(WAVE_MAPPER)" followed by every input device.
+    [[nodiscard]] const std::vector<std::string>& DeviceNames() const { return deviceNames_; }
+    [[nodiscard]] int DeviceCount() const { return deviceCount_; }
+
+    // Settings: main thread, while Idle().
+    [[nodiscard]] int DeviceIndex() const { return deviceIndex_.load(); }
+    void SetDeviceIndex(int value) { deviceIndex_.store(value); }
+    [[nodiscard]] std::int32_t SampleRate() const { return splitter_.Conditions().SampleRate; }
+    void SetSampleRate(std::int32_t value) { splitter_.Conditions().SampleRate = value; }
+    [[nodiscard]] std::int32_t Channels() const { return splitter_.Conditions().Channels; }
+    void SetChannels(std::int32_t value) { splitter_.Conditions().Channels = value; }
+    void SetTriggerLevel(std::int32_t value) { splitter_.Conditions().TriggerLevel = value; }
+    void SetUseTrigger(bool value) { splitter_.Conditions().UseTrigger = value; }
+    void SetCutByInterval(bool value) { splitter_.Conditions().CutByInterval = value; }
+    void SetIntervalFrames(std::int64_t value) { splitter_.Conditions().IntervalFrames = value; }
+    void SetTriggerDelay(double seconds) { splitter_.SetTriggerDelay(seconds); }
+    void SetTrackInterval(double seconds) { splitter_.SetTrackInterval(seconds); }
+    void SetLastTimeAfterTrigger(double seconds) { splitter_.SetLastTimeAfterTrigger(seconds); }
+    void SetDigits(std::int32_t digits) { splitter_.SetDigits(digits); }
+    void SetMaxTrackNumber(std::int64_t value) { splitter_.SetMaxTrackNumber(value); }
+    [[nodiscard]] const CuttingConditions& Conditions() const { return splitter_.Conditions(); }
+    void SetNotifyWindow(zolvane2::NotifyWindow* window) { notifyWindow_.store(window); }
+    [[nodiscard]] std::string BaseFileName() const;
+    void SetBaseFileName(const std::string& name);
+    [[nodiscard]] bool RawOutput() const { return rawOutput_.load(); }
+    void SetRawOutput(bool value) { rawOutput_.store(value); }
+    // Main thread only.
+    [[nodiscard]] const TWaveOutPlayedEvent& OnLevelData() const { return onLevelData_; }
+    void SetOnLevelData(TWaveOutPlayedEvent handler) { onLevelData_ = std::move(handler); }
+
+    // State the main thread may read at any time.
+    [[nodiscard]] bool Idle() const { return idle_.load(); }
+    [[nodiscard]] std::int32_t TrackNumber() const { return trackNumber_.load(); }
+    [[nodiscard]] bool TooLong() const { return tooLong_.load(); }
+    [[nodiscard]] int LevelIndex() const { return levelIndex_.load(); }
+    // ".wav" or ".raw", chosen at each start.
+    [[nodiscard]] std::string Extension() const;
+    [[nodiscard]] std::string CurrentFileName() const;
+
+    // How long a stop waits for the device to settle, discarding the thread's
+    // messages meanwhile (one second; tests shorten it).
+    void SetStopDrainTime(std::chrono::milliseconds value) { stopDrainMs_.store(value.count()); }
+
+protected:
+    void Execute() override;
+    // Calls OnLevelData with this thread and the latest level stream.
+    virtual void DoLevelData();
+
+private:
+    struct Block {
+        SoundBuffer header;
+        std::vector<std::uint8_t> bytes;
+    };
+
+    // Returns false when the message ends the thread.
+    bool HandleMessage(const Message& message);
+    void StartRecording();
+    void BufferFilled(LParam lParam);
+    void TrackChange();
+    // Stop steps; quiet: device errors are not shown (one message was shown
+    // already for the failure that ends the recording).
+    void StopRecording(bool quiet);
+    void DeviceLost(WParam code);
+    // A failure while recording: shown once, then the recording is stopped
+    // with its file finished.
+    void FailRecording(const std::string& text);
+
+    // A start that got as far as the device: everything is given back and the
+    // window is told, so it leaves its waiting state.
+    void AbandonStart();
+    void DrainQueue();
+    void FreeBlocks();
+    void OpenTrackFile();
+    [[nodiscard]] FinishStatus CloseTrackFile();
+    [[nodiscard]] std::int32_t FindFreeNumber(std::int32_t start) const;
+    void PostToWindow(MsgId msg, WParam wParam, LParam lParam);
+    void ShowDeviceError(SoundResult code);
+    [[nodiscard]] UserMessages& Boxes() const;
+    [[nodiscard]] int IndexOf(const SoundBuffer* header) const;
+
+    // SplitterOwner.
+    void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) override;
+    [[nodiscard]] bool CutTrack() override;
+    void TrackTriggered(std::int64_t preRollFrames) override;
+    [[nodiscard]] std::int64_t CurrentTrackSize() override;
+
+    const TWaveInMessages messages_;
+    UserMessages* boxes_;
+    std::unique_ptr<SoundInput> input_;
+    std::vector<std::string> deviceNames_;
+    int deviceCount_ = 0;
+
+    // Settings.
+    std::atomic<int> deviceIndex_{0};
+    std::atomic<zolvane2::NotifyWindow*> notifyWindow_{nullptr};
+    std::atomic<bool> rawOutput_{false};
+    mutable std::mutex namesMutex_;  // baseFileName_, extension_
+    std::string baseFileName_;
+    std::string extension_ = ".wav";
+    TWaveOutPlayedEvent onLevelData_;
+    TriggerSplitter splitter_;
+
+    // State.
+    std::atomic<bool> idle_{true};
+    std::atomic<std::int32_t> trackNumber_{0};
+    std::atomic<bool> tooLong_{false};
+    std::atomic<int> levelIndex_{0};
+    std::atomic<std::int64_t> stopDrainMs_{1000};
+    bool quitPending_ = false;
+
+    // Capture thread only.
+    std::array<std::unique_ptr<TMemoryStream>, 2> levelStreams_;
+    std::array<std::unique_ptr<Block>, kSoundBufferCount> blocks_;
+    bool deviceOpen_ = false;
+    std::string stem_;
+    bool raw_ = false;
+    TrackFileWriter writer_;
+};
+
+}  // namespace zolvane2
