@@ -107,21 +107,13 @@ void TWaveOutThread::StartPlayback() {
     }
     const SoundResult opened = device->Open(samplesPerSec_.load(), channels_.load(), QueueHandle());
     if (opened != kSoundOk) {
-        const std::string text = device->ErrorText(opened);
-        ReleasePlayback();
-        (void)GetUserMessages().Show(text.substr(0, kErrorTextLimit), kDeviceErrorTitle, MsgIcon::Error,
-                                     MsgButtons::Ok);
-        PostPlayEnd(TPlayEndReason::DeviceFailed);
+        GiveUpStart(device->ErrorText(opened));
         return;
     }
     device_ = std::move(device);
     const SoundResult volume = device_->SetVolume(kSoundVolumeFull, kSoundVolumeFull);
     if (volume != kSoundOk) {
-        const std::string text = device_->ErrorText(volume);
-        ReleasePlayback();
-        (void)GetUserMessages().Show(text.substr(0, kErrorTextLimit), kDeviceErrorTitle, MsgIcon::Error,
-                                     MsgButtons::Ok);
-        PostPlayEnd(TPlayEndReason::DeviceFailed);
+        GiveUpStart(device_->ErrorText(volume));
         return;
     }
 
@@ -159,6 +151,15 @@ void TWaveOutThread::StartPlayback() {
     }
     stopped_.store(false);
     HandOverLevel(0);
+}
+
+void TWaveOutThread::GiveUpStart(const std::string& deviceText) {
+    // The device is given back before the box is shown, and the owner hears
+    // of the failed start so it does not wait for an end that never comes.
+    ReleasePlayback();
+    (void)GetUserMessages().Show(deviceText.substr(0, kErrorTextLimit), kDeviceErrorTitle, MsgIcon::Error,
+                                 MsgButtons::Ok);
+    PostPlayEnd(TPlayEndReason::DeviceFailed);
 }
 
 void TWaveOutThread::ReadBlock(Block& block) {

@@ -101,6 +101,8 @@ private:
     // Returns false when the message ends the thread.
     bool HandleMessage(const Message& message);
     void StartPlayback();
+    // A start that failed at the device: close it, say why, report the end.
+    void GiveUpStart(const std::string& deviceText);
     void BlockDone(LParam lParam);
     void SeekPlayback();
     // Stop steps: pause, reset, drain, close, free, post "WM_PlayEnd".
