@@ -1,0 +1,78 @@
+#include "app/QtWindowDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "platform/ErrorDisplay.h"
+
+namespace zolvane2 {
+
+std::optional<QString> QtWindowDialogs::Run(QWidget* owner, const FileRequest& request, bool save) {
+    QFileDialog dialog(owner, request.title);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = request.filter.split(QStringLiteral(";;"));
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 0 && request.filterIndex < filters.size()) {
+        dialog.selectNameFilter(filters.at(request.filterIndex));
+    }
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    if (!request.initialPath.isEmpty()) {
+        const QFileInfo info(request.initialPath);
+        dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtWindowDialogs::OpenFile(QWidget* owner, const FileRequest& request) {
+    return Run(owner, request, false);
+}
+
+std::optional<QString> QtWindowDialogs::SaveFile(QWidget* owner, const FileRequest& request) {
+    return Run(owner, request, true);
+}
+
+bool QtWindowDialogs::ConfirmDelete(QWidget* owner, const QStringList& paths) {
+    QString text;
+    if (paths.size() == 1) {
+        text = QStringLiteral("「%1」をごみ箱に移動しますか?").arg(QFileInfo(paths.constFirst()).fileName());
+    } else {
+        text = QStringLiteral("これらの %1 個の項目をごみ箱に移動しますか?").arg(paths.size());
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("ファイルの削除"), text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
+    box.setDetailedText(paths.join(QLatin1Char('\n')));
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtWindowDialogs::ShowAbout(QWidget* owner, const QString& title, const QString& heading, const QString& text) {
+    QMessageBox box(owner);
+    box.setWindowTitle(title);
+    box.setIconPixmap(QApplication::windowIcon().pixmap(48, 48));
+    box.setText(heading);
+    QString body = text;
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setInformativeText(body);
+    box.setTextFormat(Qt::PlainText);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+void QtWindowDialogs::ShowHelp(QWidget* owner, const QString& helpFile, int context) {
+    if (help_.isNull()) {
+        help_ = new THelpViewer(owner);
+    }
+    if (!help_->ShowContext(helpFile, context)) {
+        ShowStandardError((helpFile + QStringLiteral("\r\nが見つかりません。")).toStdString());
+    }
+}
+
+}  // namespace zolvane2

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace zolvane2 {
+
+class WindowDialogs;
+
+// The about box: the application title (which carries the recording state) on
+// its first line, then the version with the date of the program file, then the
+// copyright and comment strings of the version record that the build writes.
+class TShellAboutDialog final : public QObject {
+    Q_OBJECT
+public:
+    TShellAboutDialog(QWidget* owner, WindowDialogs& dialogs);
+
+    // Shows the box modally over the owner; true when it was shown.
+    bool Execute();
+
+    // One string of the version record by key ("\FileVersion",
+    // "\LegalCopyright", "\Comments"); empty for an unknown key.
+    [[nodiscard]] static QString GetVersionString(const QString& key);
+    // The two lines under the title, joined by "\r\n".
+    [[nodiscard]] static QString OtherText(const QString& programFile);
+
+private:
+    QWidget* owner_;
+    WindowDialogs& dialogs_;
+};
+
+}  // namespace zolvane2

@@ -1,0 +1,317 @@
+#include "app/TfrmWaveInSample.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/QtWindowDialogs.h"
+#include "app/TDropFileSource.h"
+#include "app/TRadioGroup.h"
+#include "app/TShellAboutDialog.h"
+
+namespace zolvane2 {
+
+TfrmWaveInSample::TfrmWaveInSample(TWindowOptions options, QWidget* parent)
+    : QWidget(parent), options_(std::move(options)) {
+    setObjectName(QStringLiteral("frmWaveInSample"));
+    programPath_ = options_.programPath.isEmpty() ? QCoreApplication::applicationFilePath() : options_.programPath;
+    if (options_.dialogs == nullptr) {
+        ownDialogs_ = std::make_unique<QtWindowDialogs>();
+    }
+    ShellAboutDialog1 = std::make_unique<TShellAboutDialog>(this, Dialogs());
+    DropFileSource1 = std::make_unique<TDropFileSource>();
+    setWindowTitle(QStringLiteral("Zolvane2"));
+    setAcceptDrops(true);
+    CreateControls();
+    ConnectControls();
+    AssignHelpContexts();
+    FormCreate();
+}
+
+TfrmWaveInSample::~TfrmWaveInSample() {
+    FormDestroy();
+}
+
+WindowDialogs& TfrmWaveInSample::Dialogs() const {
+    return options_.dialogs != nullptr ? *options_.dialogs : *ownDialogs_;
+}
+
+void TfrmWaveInSample::SetDropFileSource(TDropFileSource* source) {
+    DropFileSource1.reset(source);
+}
+
+QToolButton* TfrmWaveInSample::ToolButton(const char* name, const char* themeIcon, int fallbackIcon, const char* hint,
+                                          QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromUtf8(name));
+    const QIcon fallback = style()->standardIcon(static_cast<QStyle::StandardPixmap>(fallbackIcon));
+    button->setIcon(QIcon::fromTheme(QString::fromUtf8(themeIcon), fallback));
+    button->setToolTip(QString::fromUtf8(hint));
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(16, 16));
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+QSpinBox* TfrmWaveInSample::SpinEdit(const char* name, int minimum, int maximum, int value, int width,
+                                     QWidget* parent) {
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(QString::fromUtf8(name));
+    spin->setRange(minimum, maximum);
+    spin->setValue(value);
+    spin->setAlignment(Qt::AlignRight);
+    spin->setFixedWidth(width);
+    // A turned wheel over a page that scrolls must not change a setting.
+    spin->setFocusPolicy(Qt::StrongFocus);
+    return spin;
+}
+
+void TfrmWaveInSample::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setDocumentMode(false);
+    layout->addWidget(PageControl1, 1);
+
+    tmrPause = new QTimer(this);
+    tmrPause->setObjectName(QStringLiteral("tmrPause"));
+    tmrPause->setInterval(500);
+    tmrTrackTime = new QTimer(this);
+    tmrTrackTime->setObjectName(QStringLiteral("tmrTrackTime"));
+    tmrTrackTime->setInterval(1000);
+    tmrRecordingTime = new QTimer(this);
+    tmrRecordingTime->setObjectName(QStringLiteral("tmrRecordingTime"));
+    tmrRecordingTime->setInterval(1000);
+    tmrIntroPlay = new QTimer(this);
+    tmrIntroPlay->setObjectName(QStringLiteral("tmrIntroPlay"));
+    tmrIntroPlay->setInterval(20000);
+
+    CreateMainPage();
+    CreateSettingPage();
+    CreateCutPage();
+    PageControl1->setCurrentWidget(tsMain);
+
+    CreateButtonBar();
+    layout->addWidget(pnlCtrl);
+    resize(423, 463);
+}
+
+void TfrmWaveInSample::CreateButtonBar() {
+    pnlCtrl = new QFrame(this);
+    pnlCtrl->setObjectName(QStringLiteral("pnlCtrl"));
+    pnlCtrl->setFrameShape(QFrame::StyledPanel);
+    pnlCtrl->setMinimumHeight(65);
+    auto* row = new QHBoxLayout(pnlCtrl);
+    row->setContentsMargins(6, 4, 6, 4);
+    row->setSpacing(4);
+
+    auto bigButton = [this](QPushButton* b, const char* name, const char* caption, const char* hint, const char* icon,
+                            int fallback) {
+        b->setObjectName(QString::fromUtf8(name));
+        b->setText(QString::fromUtf8(caption));
+        b->setToolTip(QString::fromUtf8(hint));
+        b->setIcon(QIcon::fromTheme(QString::fromUtf8(icon),
+                                    style()->standardIcon(static_cast<QStyle::StandardPixmap>(fallback))));
+        b->setMinimumHeight(44);
+        // The bar fits the default width; the buttons give room before the bar grows.
+        b->setMinimumWidth(56);
+        b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    };
+
+    sbAutoID = new QToolButton(pnlCtrl);
+    sbAutoID->setObjectName(QStringLiteral("sbAutoID"));
+    sbAutoID->setText(QStringLiteral("Auto"));
+    sbAutoID->setToolTip(QStringLiteral("録音時に自動的に切り出します"));
+    sbAutoID->setCheckable(true);
+    sbAutoID->setChecked(true);
+    sbAutoID->setMinimumSize(52, 44);
+    sbAutoID->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    row->addWidget(sbAutoID);
+
+    btnStop = new QPushButton(pnlCtrl);
+    bigButton(btnStop, "btnStop", "停止", "録音を終了します", "media-playback-stop", QStyle::SP_MediaStop);
+    btnStop->setEnabled(false);
+    row->addWidget(btnStop);
+
+    btnRecord = new QPushButton(pnlCtrl);
+    bigButton(btnRecord, "btnRecord", "録音", "録音を開始します", "media-record", QStyle::SP_DialogYesButton);
+    row->addWidget(btnRecord);
+
+    btnNextTrack = new QPushButton(pnlCtrl);
+    bigButton(btnNextTrack, "btnNextTrack", "次File", "次のファイルを作成します", "media-skip-forward",
+              QStyle::SP_MediaSkipForward);
+    row->addWidget(btnNextTrack);
+
+    ProgressBar1 = new QProgressBar(pnlCtrl);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setMinimumWidth(50);
+    row->addWidget(ProgressBar1, 1);
+
+    // Help opens the help on a click; its menu holds the about item last,
+    // after a separator, and opens with the arrow, Alt+Down or the menu key.
+    btnHelp = new QToolButton(pnlCtrl);
+    btnHelp->setObjectName(QStringLiteral("btnHelp"));
+    btnHelp->setText(QStringLiteral("Help"));
+    btnHelp->setToolTip(QStringLiteral("ヘルプを表示します (Alt+↓ でメニュー)"));
+    btnHelp->setIcon(
+        QIcon::fromTheme(QStringLiteral("help-contents"), style()->standardIcon(QStyle::SP_DialogHelpButton)));
+    btnHelp->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    btnHelp->setPopupMode(QToolButton::MenuButtonPopup);
+    btnHelp->setMinimumHeight(44);
+    btnHelp->setMinimumWidth(70);
+    btnHelp->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    btnHelp->setFocusPolicy(Qt::StrongFocus);
+    HelpMenu = new QMenu(btnHelp);
+    HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
+    QAction* contents = HelpMenu->addAction(QStringLiteral("ヘルプの目次(&H)"));
+    connect(contents, &QAction::triggered, this, [this] { ShowHelpContext(1); });
+    HelpMenu->addSeparator();
+    QAction* about = HelpMenu->addAction(QStringLiteral("バージョン情報..."));
+    about->setObjectName(QStringLiteral("actAbout"));
+    about->setData(kAboutCommand);
+    connect(HelpMenu, &QMenu::triggered, this, [this](QAction* action) {
+        if (action->data().isValid()) {
+            SystemCommand(action->data().toInt());
+        }
+    });
+    btnHelp->setMenu(HelpMenu);
+    btnHelp->installEventFilter(this);
+    row->addWidget(btnHelp);
+}
+
+void TfrmWaveInSample::ConnectControls() {
+    // Button bar.
+    connect(btnRecord, &QPushButton::clicked, this, &TfrmWaveInSample::btnRecordClick);
+    connect(btnStop, &QPushButton::clicked, this, &TfrmWaveInSample::btnStopClick);
+    connect(btnNextTrack, &QPushButton::clicked, this, &TfrmWaveInSample::btnNextTrackClick);
+    connect(sbAutoID, &QToolButton::clicked, this, &TfrmWaveInSample::sbAutoIDClick);
+    connect(btnHelp, &QToolButton::clicked, this, &TfrmWaveInSample::btnHelpClick);
+
+    // List tools.
+    connect(btnCheck, &QToolButton::clicked, this, [this] { btnCheckClick(true); });
+    connect(btnUncheck, &QToolButton::clicked, this, [this] { btnCheckClick(false); });
+    connect(btnInvertCheck, &QToolButton::clicked, this, &TfrmWaveInSample::btnInvertCheckClick);
+    connect(btnRemove, &QToolButton::clicked, this, &TfrmWaveInSample::btnRemoveClick);
+    connect(btnClear, &QToolButton::clicked, this, &TfrmWaveInSample::btnClearClick);
+    connect(btnOpenWave, &QToolButton::clicked, this, &TfrmWaveInSample::btnOpenWaveClick);
+    connect(btnOpenList, &QToolButton::clicked, this, &TfrmWaveInSample::btnOpenListClick);
+    connect(btnSave, &QToolButton::clicked, this, &TfrmWaveInSample::btnSaveClick);
+    connect(btnCopy, &QToolButton::clicked, this, &TfrmWaveInSample::btnCopyClick);
+    connect(btnDelete, &QToolButton::clicked, this, &TfrmWaveInSample::btnDeleteClick);
+    connect(btnRename, &QToolButton::clicked, this, &TfrmWaveInSample::btnRenameClick);
+    connect(btnCheckFile, &QToolButton::clicked, this, &TfrmWaveInSample::btnCheckFileClick);
+    connect(btnDivide, &QToolButton::clicked, this, &TfrmWaveInSample::btnDivideClick);
+    connect(btnCombine, &QToolButton::clicked, this, &TfrmWaveInSample::btnCombineClick);
+    connect(btnCancel, &QToolButton::clicked, this, &TfrmWaveInSample::btnCancelClick);
+    connect(lvResult->header(), &QHeaderView::sectionClicked, this, &TfrmWaveInSample::lvResultColumnClick);
+
+    // Playback and level display.
+    connect(btnPlay, &QToolButton::clicked, this, &TfrmWaveInSample::btnPlayClick);
+    connect(btnStopPlay, &QToolButton::clicked, this, &TfrmWaveInSample::btnStopPlayClick);
+    connect(btnNext, &QToolButton::clicked, this, &TfrmWaveInSample::btnNextClick);
+    connect(btnPrev, &QToolButton::clicked, this, &TfrmWaveInSample::btnPrevClick);
+    connect(btnIntro, &QToolButton::clicked, this, &TfrmWaveInSample::btnIntroClick);
+    connect(tbrProgress, &QSlider::valueChanged, this, &TfrmWaveInSample::tbrProgressChange);
+    connect(tmrIntroPlay, &QTimer::timeout, this, &TfrmWaveInSample::btnNextClick);
+    connect(btnReset0, &QPushButton::clicked, this, [this] { btnResetClick(0); });
+    connect(btnReset1, &QPushButton::clicked, this, [this] { btnResetClick(1); });
+    connect(btnShowWave, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
+    connect(btnShowData, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
+
+    // Timers of the recording control.
+    connect(tmrPause, &QTimer::timeout, this, &TfrmWaveInSample::tmrPauseTimer);
+    connect(tmrTrackTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrTrackTimeTimer);
+    connect(tmrRecordingTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrRecordingTimeTimer);
+
+    // Settings: every change of a recording condition recomputes the estimate,
+    // also when the settings are loaded (the signals fire only on a change).
+    connect(edtBaseFileName, &QLineEdit::textChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(sedtRecordingTimeH, &QSpinBox::valueChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(sedtRecordingTimeM, &QSpinBox::valueChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(sedtRecordingTimeS, &QSpinBox::valueChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(cbSamplingFreq, &QComboBox::currentTextChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(rgRecMode, &TRadioGroup::ItemIndexChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(cbxRAWSave, &QCheckBox::toggled, this, &TfrmWaveInSample::cbxRAWSaveClick);
+    connect(btnRefFile, &QPushButton::clicked, this, &TfrmWaveInSample::btnRefFileClick);
+    connect(rbtnUseTrigger, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnUseTriggerClick();
+        }
+    });
+    connect(rbtnInterval, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnNoCutClick();
+        }
+    });
+    connect(rbtnNoCut, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnNoCutClick();
+        }
+    });
+    connect(btnSaveSetting, &QPushButton::clicked, this, &TfrmWaveInSample::btnSaveSettingClick);
+    connect(btnLoadSetting, &QPushButton::clicked, this, &TfrmWaveInSample::btnLoadSettingClick);
+    connect(btnDefaultSetting, &QPushButton::clicked, this, &TfrmWaveInSample::btnDefaultSettingClick);
+
+    // F1 opens the help at the context of the control that has the focus.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setContext(Qt::WindowShortcut);
+    connect(f1, &QShortcut::activated, this, [this] {
+        int context = 0;
+        for (QWidget* w = QApplication::focusWidget(); w != nullptr && context == 0; w = w->parentWidget()) {
+            context = w->property("HelpContext").toInt();
+        }
+        ShowHelpContext(context > 0 ? context : 1);
+    });
+}
+
+void TfrmWaveInSample::AssignHelpContexts() {
+    const std::pair<QWidget*, int> contexts[] = {
+        {cbWaveInDeviceName, 4},
+        {rgRecMode, 5},
+        {cbSamplingFreq, 6},
+        {sedtRecordingTimeH, 7},
+        {sedtRecordingTimeM, 7},
+        {sedtRecordingTimeS, 7},
+        {cbxAbsoluteRecordingTime, 8},
+        {btnNextTrack, 15},
+        {edtBaseFileName, 17},
+        {btnRefFile, 17},
+        {sedtPrec, 17},
+        {cbxDisplayWaveForm, 18},
+        {cbxRAWSave, 19},
+        {btnRecord, 20},
+        {btnStop, 21},
+        {btnHelp, 24},
+    };
+    for (const auto& [widget, context] : contexts) {
+        widget->setProperty("HelpContext", context);
+    }
+}
+
+}  // namespace zolvane2

@@ -1,0 +1,422 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "platform/Message.h"
+#include "platform/NotifyWindow.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+class QStackedWidget;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace zolvane2 {
+
+class TDropFileSource;
+class TPaintBox;
+class TRadioGroup;
+class TRecordingSettingImage;
+class TShellAboutDialog;
+class WindowDialogs;
+// The engines the window drives; they live in the Qt-free layers.
+class TWaveInThread;
+class TWaveOutPlayer;
+
+// Where the window finds its program file, its command line and its dialogs.
+// The program passes its own; tests pass a program path in a temporary folder
+// and a dialog service that answers from a script.
+struct TWindowOptions {
+    QString programPath;               // empty: the running program's file
+    QStringList arguments;             // the command line after the program name
+    WindowDialogs* dialogs = nullptr;  // null: the real Qt dialogs
+};
+
+// The main window: the result list, the recording display, the two settings
+// pages and the button bar. One class whose parts live in files by concern:
+//   TfrmWaveInSample.cpp              construction, layout of the button bar
+//   TfrmWaveInSampleMainPage.cpp      layout of the page "録音表示"
+//   TfrmWaveInSampleSettingPages.cpp  layout of the two settings pages
+//   TfrmWaveInSampleLifecycle.cpp     creation, show, close, command line, help
+//   TfrmWaveInSampleSettings.cpp      settings file and the setting buttons
+//   TfrmWaveInSampleEstimate.cpp      recording-size estimate, RAW switch
+//   TfrmWaveInSampleList.cpp          the result list and its commands
+//   TfrmWaveInSampleFileCommands.cpp  delete, renumber, check files
+//   TfrmWaveInSampleDragDrop.cpp      files dropped in, rows dragged out
+//   TfrmWaveInSampleRecording.cpp     recording control
+//   TfrmWaveInSamplePlayback.cpp      playback control
+//   TfrmWaveInSampleLevel.cpp         level display
+//   TfrmWaveInSampleJobs.cpp          re-divide and combine commands
+//
+// Threads: everything here runs on the main thread. Workers reach the window
+// only through the main-thread dispatcher (posted messages, synchronised
+// calls such as AddFileToList).
+class TfrmWaveInSample final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmWaveInSample(TWindowOptions options = {}, QWidget* parent = nullptr);
+    ~TfrmWaveInSample() override;
+
+    // ---- files of the program -------------------------------------------
+    [[nodiscard]] QString ProgramPath() const { return programPath_; }
+    // Beside the program when its folder is writable, else in the user's
+    // configuration folder.
+    [[nodiscard]] QString DefaultSettingsFile() const;
+    // Beside the program when its folder is writable, else in the music folder.
+    [[nodiscard]] QString DefaultBaseFileName() const;
+    [[nodiscard]] QString HelpFile() const { return programPath_ + QStringLiteral(".hlp"); }
+
+    // ---- lifecycle (Lifecycle.cpp) ---------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+    void ApplyCommandLine(const QStringList& arguments);
+    [[nodiscard]] bool AutoStartPending() const { return autoStart_; }
+    void btnRefFileClick();
+    void btnHelpClick();
+    void ShowHelpContext(int context);
+    // The window's commands beyond its buttons; 1034 opens the about box.
+    void SystemCommand(int command);
+    static constexpr int kAboutCommand = 1034;
+
+    // ---- settings (Settings.cpp) -----------------------------------------
+    // An empty name means the default settings file. Errors of the file
+    // propagate (FileOpenError, FileCreateError, WriteError).
+    void LoadSettings(const QString& fileName);
+    void SaveSettings(const QString& fileName);
+    void btnSaveSettingClick();
+    void btnLoadSettingClick();
+    void btnDefaultSettingClick();
+    // -1 when the text was typed rather than picked from the list.
+    [[nodiscard]] int SamplingFreqItemIndex() const;
+
+    // ---- recording-size estimate (Estimate.cpp) ---------------------------
+    void edtConditionsChange();
+    void UpdateRecordingEstimate();
+    void cbxRAWSaveClick();
+    // The text of the sampling-rate box as an integer; a text that is no
+    // integer raises Error with the conversion message naming it.
+    [[nodiscard]] int SamplingFrequency() const;
+
+    // ---- result list (List.cpp) ------------------------------------------
+    void AddFileToList(const QString& path, int row);
+    [[nodiscard]] bool RefreshListItem(int row);
+    void UpdateListCommands();
+    [[nodiscard]] QString RowPath(int row) const;
+    [[nodiscard]] QString SubItem(int row, int subItem) const;
+    [[nodiscard]] int RowCount() const;
+    [[nodiscard]] bool RowChecked(int row) const;
+    void SetRowChecked(int row, bool checked);
+    void btnCheckClick(bool check);
+    void btnInvertCheckClick();
+    void btnRemoveClick();
+    void btnClearClick();
+    void btnOpenWaveClick();
+    void btnOpenListClick();
+    void btnSaveClick();
+    void btnCopyClick();
+    void lvResultColumnClick(int column);
+    // Renames the row's file; the caption follows only when the rename worked.
+    void lvResultEdited(int row, const QString& newText);
+    [[nodiscard]] int SortDirection(int column) const { return sortDirection_.at(static_cast<std::size_t>(column)); }
+    // The lines of the list file and of the clipboard text.
+    [[nodiscard]] QString ListText() const;
+
+    // ---- file commands (FileCommands.cpp) --------------------------------
+    void btnDeleteClick();
+    void btnRenameClick();
+    void btnCheckFileClick();
+
+    // ---- drag and drop (DragDrop.cpp) -----------------------------------
+    void DropFiles(const QStringList& paths);
+    void lvResultMouseDown(Qt::MouseButton button, const QPoint& at);
+    void lvResultMouseMove(Qt::MouseButtons buttons, const QPoint& at);
+    void SetDropFileSource(TDropFileSource* source);  // takes ownership
+    [[nodiscard]] bool DragInProgress() const { return dragging_; }
+
+    // ---- recording control (Recording.cpp) -------------------------------
+    void btnRecordClick();
+    void StartRecording();
+    void btnStopClick();
+    void btnNextTrackClick();
+    void sbAutoIDClick();
+    void rbtnUseTriggerClick();
+    void rbtnNoCutClick();
+    void SetRecordingControlsEnabled(bool enabled);
+    void SetProgress(int percent);
+    [[nodiscard]] bool RecordingRunning() const;
+
+    // ---- playback control (Playback.cpp) ---------------------------------
+    void btnPlayClick();
+    void btnStopPlayClick();
+    void btnNextClick();
+    void btnPrevClick();
+    void btnIntroClick();
+    void tbrProgressChange(int position);
+    [[nodiscard]] bool PlayerPlaying() const;
+
+    // ---- level display (Level.cpp) ---------------------------------------
+    void ClearWaveDisplay(bool idle);
+    void ResetLevelNumbers(int channel);
+    void btnResetClick(int channel);
+    void btnShowWaveClick();
+
+    // ---- re-divide and combine (Jobs.cpp) --------------------------------
+    void btnDivideClick();
+    void btnCombineClick();
+    void btnCancelClick();
+    void JobFinished();
+    [[nodiscard]] bool JobRunning() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Layout (TfrmWaveInSample.cpp, MainPage.cpp, SettingPages.cpp).
+    void CreateControls();
+    void CreateButtonBar();
+    void CreateMainPage();
+    void CreateListTools(QWidget* parent);
+    void CreateStatusPanel(QWidget* parent);
+    void CreateLevelDisplay(QWidget* parent);
+    void CreateResultList();
+    void CreateSettingPage();
+    void CreateCutPage();
+    void ConnectControls();
+    void AssignHelpContexts();
+    QToolButton* ToolButton(const char* name, const char* themeIcon, int fallbackIcon, const char* hint,
+                            QWidget* parent);
+    QSpinBox* SpinEdit(const char* name, int minimum, int maximum, int value, int width, QWidget* parent);
+
+    // Lifecycle and engines: places for the recording, playback and job
+    // engines to hook into creation and shutdown.
+    void CreateCaptureThread();
+    [[nodiscard]] QStringList CaptureDeviceNames() const;
+    // Stops what runs before the settings are saved at close: a recording
+    // run is stopped, a job cancelled, playback stopped, each waited for.
+    void StopRunningWork();
+    void StopRecordingAndWait();
+    void StopPlaybackAndWait();
+    void CancelJobAndWait();
+    void QuitCaptureThread();
+    void HandleMessage(const Message& message);
+    void OnTriggered(WParam wParam, LParam lParam);
+    void OnRecEnd(WParam wParam, LParam lParam);
+    void OnRecFinish(WParam wParam, LParam lParam);
+    void tmrRecordingTimeTimer();
+    void tmrTrackTimeTimer();
+    void tmrPauseTimer();
+
+    // List helpers.
+    [[nodiscard]] QTreeWidgetItem* Row(int row) const;
+    void SortRows(int column);
+    void ReportError(const QString& text, const QString& title);
+
+    WindowDialogs& Dialogs() const;
+
+public:
+    // ---- controls, by the names the settings and the help use ------------
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* tsMain = nullptr;
+    QWidget* tsSetting = nullptr;
+    QWidget* tsCut = nullptr;
+
+    // Button bar.
+    QFrame* pnlCtrl = nullptr;
+    QToolButton* sbAutoID = nullptr;
+    QPushButton* btnStop = nullptr;
+    QPushButton* btnRecord = nullptr;
+    QPushButton* btnNextTrack = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QToolButton* btnHelp = nullptr;
+    QMenu* HelpMenu = nullptr;
+
+    // Page "録音表示": tools, status, level display, list.
+    QFrame* pnlDisplay = nullptr;
+    QToolButton* btnOpenWave = nullptr;
+    QToolButton* btnOpenList = nullptr;
+    QToolButton* btnSave = nullptr;
+    QToolButton* btnCopy = nullptr;
+    QToolButton* btnCheck = nullptr;
+    QToolButton* btnUncheck = nullptr;
+    QToolButton* btnInvertCheck = nullptr;
+    QToolButton* btnRemove = nullptr;
+    QToolButton* btnClear = nullptr;
+    QToolButton* btnDelete = nullptr;
+    QToolButton* btnRename = nullptr;
+    QToolButton* btnCheckFile = nullptr;
+    QToolButton* btnCombine = nullptr;
+    QToolButton* btnDivide = nullptr;
+    QToolButton* btnCancel = nullptr;
+    QToolButton* btnPlay = nullptr;
+    QToolButton* btnStopPlay = nullptr;
+    QToolButton* btnPrev = nullptr;
+    QToolButton* btnNext = nullptr;
+    QToolButton* btnIntro = nullptr;
+    QToolButton* btnExitApps = nullptr;
+    QSlider* tbrProgress = nullptr;
+    QFrame* pnlStatus = nullptr;
+    QLabel* lblTrackNo = nullptr;
+    QLabel* lblTrackNoDisp = nullptr;
+    QLabel* lblRecording = nullptr;
+    QLabel* imgPause = nullptr;
+    QLabel* imgPlay = nullptr;
+    QLabel* lblTrackTime = nullptr;
+    QStackedWidget* PageControlWave = nullptr;
+    QWidget* TabSheetWave = nullptr;
+    QWidget* TabSheetValue = nullptr;
+    QFrame* pnlWave = nullptr;
+    TPaintBox* imgWave = nullptr;
+    QLabel* lblch0 = nullptr;
+    QLabel* lblch1 = nullptr;
+    QLabel* lblMax = nullptr;
+    QLabel* lblAvg = nullptr;
+    QLabel* lblMax0 = nullptr;
+    QLabel* lblMax1 = nullptr;
+    QLabel* lblAvg0 = nullptr;
+    QLabel* lblAvg1 = nullptr;
+    QPushButton* btnReset0 = nullptr;
+    QPushButton* btnReset1 = nullptr;
+    QToolButton* btnShowWave = nullptr;
+    QToolButton* btnShowData = nullptr;
+    QTreeWidget* lvResult = nullptr;
+
+    // Page "録音設定".
+    QLabel* lblBaseFileName = nullptr;
+    QLineEdit* edtBaseFileName = nullptr;
+    QPushButton* btnRefFile = nullptr;
+    QLabel* lblRecordingTime = nullptr;
+    QSpinBox* sedtRecordingTimeH = nullptr;
+    QSpinBox* sedtRecordingTimeM = nullptr;
+    QSpinBox* sedtRecordingTimeS = nullptr;
+    QLabel* lblRecordingTimeH = nullptr;
+    QLabel* lblRecordingTimeM = nullptr;
+    QLabel* lblRecordingTimeS = nullptr;
+    QCheckBox* cbxAbsoluteRecordingTime = nullptr;
+    TRadioGroup* rgRecMode = nullptr;
+    QLabel* lblPrec = nullptr;
+    QSpinBox* sedtPrec = nullptr;
+    QLabel* lblPrecUnit = nullptr;
+    QCheckBox* cbxDisplayWaveForm = nullptr;
+    QLabel* lblSamplingFreq = nullptr;
+    QComboBox* cbSamplingFreq = nullptr;
+    QLabel* lblSamplingFreqUnit = nullptr;
+    QLabel* lblWaveInDeviceName = nullptr;
+    QComboBox* cbWaveInDeviceName = nullptr;
+    QLabel* lblMaxRecTimeCaption = nullptr;
+    QLabel* lblMaxRecTime = nullptr;
+    QLabel* lblRecSizeCaption = nullptr;
+    QLabel* lblRecSize = nullptr;
+    QLabel* lblRAW = nullptr;
+    QCheckBox* cbxRAWSave = nullptr;
+    QLabel* pnlSizeWarning = nullptr;
+
+    // Page "切り出し設定".
+    TRecordingSettingImage* imgRecordingSetting = nullptr;
+    QRadioButton* rbtnUseTrigger = nullptr;
+    QSpinBox* sedtTriggerLevel = nullptr;
+    QSpinBox* sedtTriggerDelay = nullptr;
+    QSpinBox* sedtTrackInterval = nullptr;
+    QSpinBox* sedtLastTimeAfterTrigger = nullptr;
+    QRadioButton* rbtnInterval = nullptr;
+    QLabel* lblCuttingTime = nullptr;
+    QSpinBox* sedtCuttingTimeH = nullptr;
+    QSpinBox* sedtCuttingTimeM = nullptr;
+    QSpinBox* sedtCuttingTimeS = nullptr;
+    QLabel* lblCuttingTimeH = nullptr;
+    QLabel* lblCuttingTimeM = nullptr;
+    QLabel* lblCuttingTimeS = nullptr;
+    QRadioButton* rbtnNoCut = nullptr;
+    QPushButton* btnSaveSetting = nullptr;
+    QPushButton* btnLoadSetting = nullptr;
+    QPushButton* btnDefaultSetting = nullptr;
+
+    // Timers.
+    QTimer* tmrPause = nullptr;
+    QTimer* tmrTrackTime = nullptr;
+    QTimer* tmrRecordingTime = nullptr;
+    QTimer* tmrIntroPlay = nullptr;
+
+    // Which job the cancel button stops: 0 none, 1 combine, 2 re-divide.
+    int btnCancelTag = 0;
+
+private:
+    TWindowOptions options_;
+    QString programPath_;
+    std::unique_ptr<WindowDialogs> ownDialogs_;
+    std::unique_ptr<TShellAboutDialog> ShellAboutDialog1;
+    std::unique_ptr<TDropFileSource> DropFileSource1;
+    std::unique_ptr<NotifyWindow> notifyWindow_;
+
+    // Lifecycle.
+    bool autoStart_ = false;
+    bool shown_ = false;
+    bool destroyed_ = false;
+
+    // Registered messages shared with the capture thread.
+    MsgId WM_WaveInThreadStart = 0;
+    MsgId WM_WaveInThreadStop = 0;
+    MsgId WM_TrackChange = 0;
+    MsgId WM_WaveInThreadQuit = 0;
+    MsgId WM_Triggered = 0;
+    MsgId WM_RecEnd = 0;
+    MsgId WM_RecFinish = 0;
+
+    // Result list.
+    std::array<int, 6> sortDirection_{1, 1, 1, 1, 1, 1};
+
+    // Drag out of the list.
+    QPoint dragStart_;
+    bool dragging_ = false;
+
+    // Engines. The capture thread frees itself after it was told to quit;
+    // the player belongs to the window.
+    TWaveInThread* fWaveInThread = nullptr;
+    TWaveOutPlayer* fPlayer = nullptr;
+
+    // Recording control.
+    double TrackStartTime = 0;
+    int RecordingSeconds = 0;
+    int RemainingSeconds = 0;
+    int RemainingAtTrigger = 0;
+    bool FirstTriggerPending = true;
+    int AutoExitState = 0;
+
+    // Playback control.
+    bool AcceptSeek = true;
+    int PlayingIndex = 0;
+    bool SplitPending = false;
+    double SplitSeconds = 0;
+
+    // Level display.
+    int WaveMidY = 0;
+    double WaveScale = 0;
+    int TriggerLineOffset = 0;
+    int DisplayChannels = 2;
+    int LevelSlot = 0;
+    std::array<std::array<double, 10>, 2> MaxHistory{};
+    std::array<std::array<double, 10>, 2> AvgHistory{};
+};
+
+}  // namespace zolvane2

@@ -1,0 +1,206 @@
+// Start and end of the window: creation order, first show, close, the command
+// line, the browse button of the base file name, help and the about box.
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app/TPaintBox.h"
+#include "app/TShellAboutDialog.h"
+#include "app/TfrmWaveInSample.h"
+#include "app/WindowDialogs.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/Errors.h"
+#include "platform/NotifyWindow.h"
+#include "platform/RegisteredMessages.h"
+
+namespace zolvane2 {
+
+namespace {
+
+bool FolderWritable(const QString& folder) {
+    return !folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+}
+
+}  // namespace
+
+QString TfrmWaveInSample::DefaultSettingsFile() const {
+    // Beside the program as long as it can be written there (an unpacked,
+    // portable program); an installed program keeps its settings per user.
+    const QString beside = programPath_ + QStringLiteral(".ini");
+    const QFileInfo besideInfo(beside);
+    if (besideInfo.exists() ? besideInfo.isWritable() : FolderWritable(QFileInfo(programPath_).absolutePath())) {
+        return beside;
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Zolvane2/Zolvane2.ini");
+}
+
+QString TfrmWaveInSample::DefaultBaseFileName() const {
+    const QString programFolder = QFileInfo(programPath_).absolutePath();
+    if (FolderWritable(programFolder)) {
+        return programFolder + QStringLiteral("/Track.wav");
+    }
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty() || !QFileInfo(music).isDir()) {
+        music = QDir::homePath();
+    }
+    return music + QStringLiteral("/Track.wav");
+}
+
+void TfrmWaveInSample::ReportError(const QString& text, const QString& title) {
+    (void)GetUserMessages().Show(text.toStdString(), title.toStdString(), MsgIcon::Error, MsgButtons::Ok);
+}
+
+void TfrmWaveInSample::FormCreate() {
+    sortDirection_.fill(1);
+
+    WM_WaveInThreadStart = RegisterMessageName("WM_WaveInThreadStart");
+    WM_WaveInThreadStop = RegisterMessageName("WM_WaveInThreadStop");
+    WM_TrackChange = RegisterMessageName("WM_TrackChange");
+    WM_WaveInThreadQuit = RegisterMessageName("WM_WaveInThreadQuit");
+    WM_Triggered = RegisterMessageName("WM_Triggered");
+    WM_RecEnd = RegisterMessageName("WM_RecEnd");
+    WM_RecFinish = RegisterMessageName("WM_RecFinish");
+    if (MainThreadDispatcher* dispatcher = GetMainThreadDispatcher()) {
+        notifyWindow_ = std::make_unique<DispatchedNotifyWindow>(
+            *dispatcher, [this](const Message& message) { HandleMessage(message); });
+    }
+
+    AcceptSeek = true;
+    CreateCaptureThread();
+    cbWaveInDeviceName->clear();
+    cbWaveInDeviceName->addItems(CaptureDeviceNames());
+
+    // The level display's scale follows the waveform box as laid out.
+    layout()->activate();
+    WaveMidY = imgWave->height() / 2;
+    WaveScale = imgWave->height() / 65536.0;
+
+    dragging_ = false;
+    btnCancelTag = 0;
+    try {
+        LoadSettings(QString());
+    } catch (const Error& e) {
+        ShowStandardError(e.what());
+    }
+    for (auto& channel : MaxHistory) {
+        channel.fill(0);
+    }
+    for (auto& channel : AvgHistory) {
+        channel.fill(0);
+    }
+    ApplyCommandLine(options_.arguments);
+    UpdateListCommands();
+}
+
+void TfrmWaveInSample::ApplyCommandLine(const QStringList& arguments) {
+    // Only the first two arguments count, each compared whole after upper-casing.
+    for (qsizetype i = 0; i < std::min<qsizetype>(2, arguments.size()); ++i) {
+        const QString argument = arguments.at(i).toUpper();
+        if (argument == QStringLiteral("/AUTOSTART")) {
+            autoStart_ = true;
+        } else if (argument == QStringLiteral("/AUTOQUIT")) {
+            btnExitApps->setChecked(true);
+        }
+    }
+}
+
+void TfrmWaveInSample::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmWaveInSample::FormShow() {
+    if (autoStart_) {
+        autoStart_ = false;
+        StartRecording();
+    }
+}
+
+void TfrmWaveInSample::closeEvent(QCloseEvent* event) {
+    FormDestroy();
+    event->accept();
+}
+
+void TfrmWaveInSample::FormDestroy() {
+    if (destroyed_) {
+        return;
+    }
+    destroyed_ = true;
+    // What still runs is ended and waited for before the settings are
+    // written, so no worker touches the window or its files afterwards.
+    StopRunningWork();
+    QuitCaptureThread();
+    try {
+        SaveSettings(QString());
+    } catch (const Error& e) {
+        ShowStandardError(e.what());
+    }
+}
+
+void TfrmWaveInSample::btnRefFileClick() {
+    const QString current = edtBaseFileName->text();
+    WindowDialogs::FileRequest request;
+    request.filter = QStringLiteral("Windows Wave (*.wav);;RAW data (*.raw)");
+    request.filterIndex = QFileInfo(current).suffix().toLower() == QStringLiteral("raw") ? 1 : 0;
+    request.defaultSuffix = QStringLiteral("wav");
+    request.initialPath = current;
+    request.confirmOverwrite = false;
+    const auto chosen = Dialogs().SaveFile(this, request);
+    if (!chosen) {
+        return;
+    }
+    edtBaseFileName->setText(*chosen);
+    cbxRAWSave->setChecked(QFileInfo(*chosen).suffix().toLower() == QStringLiteral("raw"));
+}
+
+void TfrmWaveInSample::btnHelpClick() {
+    ShowHelpContext(1);
+}
+
+void TfrmWaveInSample::ShowHelpContext(int context) {
+    Dialogs().ShowHelp(this, HelpFile(), context);
+}
+
+void TfrmWaveInSample::SystemCommand(int command) {
+    if (command == kAboutCommand) {
+        ShellAboutDialog1->Execute();
+    }
+}
+
+bool TfrmWaveInSample::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == btnHelp && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool altDown = key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier) != 0;
+        if (altDown || key->key() == Qt::Key_Menu || key->key() == Qt::Key_F4) {
+            btnHelp->showMenu();
+            return true;
+        }
+    }
+    if (lvResult != nullptr && watched == lvResult->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            lvResultMouseDown(mouse->button(), mouse->position().toPoint());
+        } else if (event->type() == QEvent::MouseMove) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            lvResultMouseMove(mouse->buttons(), mouse->position().toPoint());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace zolvane2

@@ -1,0 +1,276 @@
+// Layout of the two settings pages, "録音設定" and "切り出し設定".
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <limits>
+
+#include "app/TRadioGroup.h"
+#include "app/TRecordingSettingImage.h"
+#include "app/TfrmWaveInSample.h"
+
+namespace zolvane2 {
+
+namespace {
+
+constexpr int kNoMin = std::numeric_limits<int>::min();
+constexpr int kNoMax = std::numeric_limits<int>::max();
+
+QLabel* Label(const char* name, const char* text, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(QString::fromUtf8(name));
+    return label;
+}
+
+// A settings page scrolls when the window is made smaller than its content.
+QWidget* ScrollingPage(QTabWidget* tabs, const char* name, const char* caption, QWidget*& content) {
+    auto* scroll = new QScrollArea(tabs);
+    scroll->setObjectName(QString::fromUtf8(name));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    content = new QWidget(scroll);
+    content->setObjectName(QString::fromUtf8(name) + QStringLiteral("Content"));
+    scroll->setWidget(content);
+    tabs->addTab(scroll, QString::fromUtf8(caption));
+    return scroll;
+}
+
+}  // namespace
+
+void TfrmWaveInSample::CreateSettingPage() {
+    QWidget* page = nullptr;
+    tsSetting = ScrollingPage(PageControl1, "tsSetting", "録音設定", page);
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(8, 6, 8, 6);
+    v->setSpacing(4);
+
+    lblBaseFileName = Label("lblBaseFileName", "保存するファイル名(実際にはトラック番号nnnnnが付加されます)", page);
+    lblBaseFileName->setWordWrap(true);
+    v->addWidget(lblBaseFileName);
+    auto* nameRow = new QHBoxLayout;
+    edtBaseFileName = new QLineEdit(page);
+    edtBaseFileName->setObjectName(QStringLiteral("edtBaseFileName"));
+    edtBaseFileName->setToolTip(QStringLiteral("保存するファイル名を指定します"));
+    lblBaseFileName->setBuddy(edtBaseFileName);
+    btnRefFile = new QPushButton(QStringLiteral("参照"), page);
+    btnRefFile->setObjectName(QStringLiteral("btnRefFile"));
+    nameRow->addWidget(edtBaseFileName, 1);
+    nameRow->addWidget(btnRefFile);
+    v->addLayout(nameRow);
+
+    auto* timeRow = new QHBoxLayout;
+    timeRow->setSpacing(3);
+    lblRecordingTime = Label("lblRecordingTime", "録音時間", page);
+    timeRow->addWidget(lblRecordingTime);
+    timeRow->addSpacing(6);
+    const QString timeHint = QStringLiteral("最大録音時間を指定します");
+    lblRecordingTime->setToolTip(timeHint);
+    sedtRecordingTimeH = SpinEdit("sedtRecordingTimeH", kNoMin, kNoMax, 0, 58, page);
+    lblRecordingTimeH = Label("lblRecordingTimeH", "h", page);
+    sedtRecordingTimeM = SpinEdit("sedtRecordingTimeM", kNoMin, kNoMax, 60, 58, page);
+    lblRecordingTimeM = Label("lblRecordingTimeM", "m", page);
+    sedtRecordingTimeS = SpinEdit("sedtRecordingTimeS", kNoMin, kNoMax, 0, 58, page);
+    lblRecordingTimeS = Label("lblRecordingTimeS", "s", page);
+    for (auto [spin, unit] :
+         {std::pair{sedtRecordingTimeH, lblRecordingTimeH}, std::pair{sedtRecordingTimeM, lblRecordingTimeM},
+          std::pair{sedtRecordingTimeS, lblRecordingTimeS}}) {
+        spin->setToolTip(timeHint);
+        timeRow->addWidget(spin);
+        timeRow->addWidget(unit);
+        timeRow->addSpacing(4);
+    }
+    timeRow->addStretch(1);
+    v->addLayout(timeRow);
+    cbxAbsoluteRecordingTime = new QCheckBox(QStringLiteral("正味の時間(トリガ待ち時間を除いた時間)として計算"), page);
+    cbxAbsoluteRecordingTime->setObjectName(QStringLiteral("cbxAbsoluteRecordingTime"));
+    v->addWidget(cbxAbsoluteRecordingTime);
+
+    auto* modeRow = new QHBoxLayout;
+    rgRecMode =
+        new TRadioGroup(QStringLiteral("モード"), {QStringLiteral("モノラル"), QStringLiteral("ステレオ")}, 2, page);
+    rgRecMode->setObjectName(QStringLiteral("rgRecMode"));
+    rgRecMode->setToolTip(QStringLiteral("チャンネル数を指定します"));
+    rgRecMode->SetItemIndex(1);
+    modeRow->addWidget(rgRecMode);
+    modeRow->addSpacing(10);
+    auto* precRow = new QHBoxLayout;
+    precRow->setSpacing(3);
+    lblPrec = Label("lblPrec", "トラック番号の桁数", page);
+    sedtPrec = SpinEdit("sedtPrec", 1, 10, 5, 48, page);
+    sedtPrec->setToolTip(QStringLiteral("ファイル名の後に、トラック番号をこの桁数で付加します"));
+    lblPrecUnit = Label("lblPrecUnit", "桁", page);
+    precRow->addWidget(lblPrec);
+    precRow->addWidget(sedtPrec);
+    precRow->addWidget(lblPrecUnit);
+    modeRow->addLayout(precRow);
+    modeRow->addStretch(1);
+    v->addLayout(modeRow);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    lblSamplingFreq = Label("lblSamplingFreq", "サンプリング周波数", page);
+    cbSamplingFreq = new QComboBox(page);
+    cbSamplingFreq->setObjectName(QStringLiteral("cbSamplingFreq"));
+    cbSamplingFreq->setEditable(true);
+    cbSamplingFreq->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* rate :
+         {"5500", "6000", "7333", "8000", "11025", "16000", "22050", "32000", "44100", "48000", "88200", "96000"}) {
+        cbSamplingFreq->addItem(QString::fromUtf8(rate));
+    }
+    cbSamplingFreq->setCurrentIndex(8);
+    cbSamplingFreq->setMinimumWidth(90);
+    lblSamplingFreqUnit = Label("lblSamplingFreqUnit", "Hz", page);
+    auto* freq = new QHBoxLayout;
+    freq->setSpacing(3);
+    freq->addWidget(cbSamplingFreq);
+    freq->addWidget(lblSamplingFreqUnit);
+    freq->addStretch(1);
+    grid->addWidget(lblSamplingFreq, 0, 0);
+    grid->addLayout(freq, 0, 1);
+
+    lblWaveInDeviceName = Label("lblWaveInDeviceName", "入力デバイス", page);
+    cbWaveInDeviceName = new QComboBox(page);
+    cbWaveInDeviceName->setObjectName(QStringLiteral("cbWaveInDeviceName"));
+    cbWaveInDeviceName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbWaveInDeviceName->setMinimumContentsLength(12);
+    grid->addWidget(lblWaveInDeviceName, 1, 0);
+    grid->addWidget(cbWaveInDeviceName, 1, 1);
+    grid->setColumnStretch(1, 1);
+    v->addLayout(grid);
+
+    cbxDisplayWaveForm = new QCheckBox(QStringLiteral("録音/再生中の音を表示する"), page);
+    cbxDisplayWaveForm->setObjectName(QStringLiteral("cbxDisplayWaveForm"));
+    cbxDisplayWaveForm->setToolTip(QStringLiteral("音をグラフまたは数値で表示します"));
+    cbxDisplayWaveForm->setChecked(true);
+    v->addWidget(cbxDisplayWaveForm);
+
+    auto* estimate = new QGridLayout;
+    estimate->setHorizontalSpacing(6);
+    estimate->setVerticalSpacing(0);
+    lblMaxRecTimeCaption = Label("lblMaxRecTimeCaption", "(1ファイルの最大可能録音時間:)", page);
+    lblMaxRecTime = Label("lblMaxRecTime", "00h60m00s", page);
+    lblRecSizeCaption = Label("lblRecSizeCaption", "必要な最大ディスク容量", page);
+    lblRecSize = Label("lblRecSize", "00h60m00s", page);
+    lblRecSize->setToolTip(
+        QStringLiteral("途中で録音停止したときやトリガ待ち時間によって、必要な容量は少なくなります。"));
+    estimate->addWidget(lblRecSizeCaption, 0, 0);
+    estimate->addWidget(lblRecSize, 0, 1);
+    estimate->addWidget(lblMaxRecTimeCaption, 1, 0);
+    estimate->addWidget(lblMaxRecTime, 1, 1);
+    estimate->setColumnStretch(1, 1);
+    v->addLayout(estimate);
+
+    lblRAW = Label("lblRAW",
+                   "RAW形式で保存すると1ファイル2Gバイトを越えて録音できるようになりますが、一般的なソフトでは再生/"
+                   "編集できません。2G以下に切り出して、WAVE形式に保存し直してご利用ください。",
+                   page);
+    lblRAW->setWordWrap(true);
+    QFont small = lblRAW->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    lblRAW->setFont(small);
+    v->addWidget(lblRAW);
+
+    auto* rawRow = new QHBoxLayout;
+    cbxRAWSave = new QCheckBox(QStringLiteral("RAWファイルを生成"), page);
+    cbxRAWSave->setObjectName(QStringLiteral("cbxRAWSave"));
+    rawRow->addWidget(cbxRAWSave);
+    pnlSizeWarning = new QLabel(QStringLiteral("最後まで録音可能です。"), page);
+    pnlSizeWarning->setObjectName(QStringLiteral("pnlSizeWarning"));
+    pnlSizeWarning->setFrameShape(QFrame::Panel);
+    pnlSizeWarning->setFrameShadow(QFrame::Sunken);
+    pnlSizeWarning->setAlignment(Qt::AlignCenter);
+    pnlSizeWarning->setAutoFillBackground(true);
+    pnlSizeWarning->setMinimumHeight(26);
+    rawRow->addWidget(pnlSizeWarning, 1);
+    v->addLayout(rawRow);
+    v->addStretch(1);
+}
+
+void TfrmWaveInSample::CreateCutPage() {
+    QWidget* page = nullptr;
+    tsCut = ScrollingPage(PageControl1, "tsCut", "切り出し設定", page);
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(4, 4, 4, 4);
+    v->setSpacing(3);
+
+    rbtnUseTrigger = new QRadioButton(QStringLiteral("トリガによる録音/切り出しを行う"), page);
+    rbtnUseTrigger->setObjectName(QStringLiteral("rbtnUseTrigger"));
+    rbtnUseTrigger->setChecked(true);
+    v->addWidget(rbtnUseTrigger);
+
+    imgRecordingSetting = new TRecordingSettingImage(page);
+    sedtTriggerLevel = SpinEdit("sedtTriggerLevel", 0, 32767, 300, 70, page);
+    sedtTriggerLevel->setToolTip(QStringLiteral("これより大きな音が連続すると録音を行います"));
+    sedtTriggerDelay = SpinEdit("sedtTriggerDelay", kNoMin, kNoMax, 100, 66, page);
+    sedtTriggerDelay->setToolTip(QStringLiteral("曲の始めの無音部の長さを指定します"));
+    sedtTrackInterval = SpinEdit("sedtTrackInterval", kNoMin, kNoMax, 3000, 66, page);
+    sedtTrackInterval->setToolTip(QStringLiteral("曲と曲の間の無音部の長さを指定します"));
+    sedtLastTimeAfterTrigger = SpinEdit("sedtLastTimeAfterTrigger", kNoMin, kNoMax, 1000, 66, page);
+    sedtLastTimeAfterTrigger->setToolTip(QStringLiteral("曲の最後の無音部の長さを指定します"));
+    imgRecordingSetting->Attach(TRecordingSettingImage::TriggerLevel, sedtTriggerLevel, nullptr);
+    imgRecordingSetting->Attach(TRecordingSettingImage::TriggerDelay, sedtTriggerDelay,
+                                Label("lblTriggerDelayUnit", "ms", page));
+    imgRecordingSetting->Attach(TRecordingSettingImage::LastTimeAfterTrigger, sedtLastTimeAfterTrigger,
+                                Label("lblLastTimeAfterTriggerUnit", "ms", page));
+    imgRecordingSetting->Attach(TRecordingSettingImage::TrackInterval, sedtTrackInterval,
+                                Label("lblTrackIntervalUnit", "ms", page));
+    v->addWidget(imgRecordingSetting, 1);
+
+    rbtnInterval = new QRadioButton(QStringLiteral("同じサンプル数(一定時間)ごとに録音/切り出しを行う"), page);
+    rbtnInterval->setObjectName(QStringLiteral("rbtnInterval"));
+    v->addWidget(rbtnInterval);
+    auto* cutRow = new QHBoxLayout;
+    cutRow->setSpacing(3);
+    cutRow->addSpacing(22);
+    lblCuttingTime = Label("lblCuttingTime", "時間", page);
+    cutRow->addWidget(lblCuttingTime);
+    cutRow->addSpacing(6);
+    const QString cutHint = QStringLiteral("切り出し時間を指定します");
+    sedtCuttingTimeH = SpinEdit("sedtCuttingTimeH", kNoMin, kNoMax, 0, 58, page);
+    lblCuttingTimeH = Label("lblCuttingTimeH", "h", page);
+    sedtCuttingTimeM = SpinEdit("sedtCuttingTimeM", kNoMin, kNoMax, 60, 58, page);
+    lblCuttingTimeM = Label("lblCuttingTimeM", "m", page);
+    sedtCuttingTimeS = SpinEdit("sedtCuttingTimeS", kNoMin, kNoMax, 0, 58, page);
+    lblCuttingTimeS = Label("lblCuttingTimeS", "s", page);
+    for (auto [spin, unit] :
+         {std::pair{sedtCuttingTimeH, lblCuttingTimeH}, std::pair{sedtCuttingTimeM, lblCuttingTimeM},
+          std::pair{sedtCuttingTimeS, lblCuttingTimeS}}) {
+        spin->setToolTip(cutHint);
+        cutRow->addWidget(spin);
+        cutRow->addWidget(unit);
+        cutRow->addSpacing(4);
+    }
+    cutRow->addStretch(1);
+    v->addLayout(cutRow);
+
+    rbtnNoCut = new QRadioButton(QStringLiteral("切り出しを行わない"), page);
+    rbtnNoCut->setObjectName(QStringLiteral("rbtnNoCut"));
+    v->addWidget(rbtnNoCut);
+
+    auto* buttons = new QHBoxLayout;
+    btnSaveSetting = new QPushButton(QStringLiteral("現在の設定を保存"), page);
+    btnSaveSetting->setObjectName(QStringLiteral("btnSaveSetting"));
+    btnLoadSetting = new QPushButton(QStringLiteral("設定を読み込む"), page);
+    btnLoadSetting->setObjectName(QStringLiteral("btnLoadSetting"));
+    btnDefaultSetting = new QPushButton(QStringLiteral("初期設定に戻す"), page);
+    btnDefaultSetting->setObjectName(QStringLiteral("btnDefaultSetting"));
+    for (QPushButton* b : {btnSaveSetting, btnLoadSetting, btnDefaultSetting}) {
+        // Narrow windows squeeze the captions rather than the page.
+        b->setMinimumWidth(60);
+    }
+    buttons->addWidget(btnSaveSetting);
+    buttons->addWidget(btnLoadSetting);
+    buttons->addWidget(btnDefaultSetting);
+    v->addLayout(buttons);
+}
+
+}  // namespace zolvane2

@@ -1,0 +1,37 @@
+// Program entry of the window program.
+#include <QApplication>
+#include <QIcon>
+
+#include "app/QtMainThreadDispatcher.h"
+#include "app/QtUserMessages.h"
+#include "app/TfrmWaveInSample.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/Thread.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zolvane2"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("audio-input-microphone")));
+    zolvane2::SetApplicationTitle("Zolvane2");
+
+    zolvane2::QtMainThreadDispatcher dispatcher;
+    zolvane2::SetMainThreadDispatcher(&dispatcher);
+    zolvane2::QtUserMessages messages;
+    zolvane2::SetUserMessages(&messages);
+
+    int result = 0;
+    {
+        zolvane2::TWindowOptions options;
+        options.arguments = QApplication::arguments().mid(1);
+        zolvane2::TfrmWaveInSample window(options);
+        window.show();
+        result = QApplication::exec();
+    }
+    // Workers that still run may wait for the main thread; release them, then
+    // let every thread end before the process does.
+    dispatcher.Shutdown();
+    zolvane2::ThreadRegistry::JoinAll();
+    zolvane2::SetUserMessages(nullptr);
+    zolvane2::SetMainThreadDispatcher(nullptr);
+    return result;
+}
