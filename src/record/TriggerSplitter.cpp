@@ -48,22 +48,75 @@ std::int64_t FirstLoudSample(const std::uint8_t* bytes, std::int64_t count, int 
     return count;
 }
 
+template <int Channels>
+bool QuietFrame(const std::uint8_t* p, int level) {
+    int peak = Magnitude(SampleAt(p));
+    if constexpr (Channels == 2) {
+        peak = std::max(peak, Magnitude(SampleAt(p + 2)));
+    }
+    return peak < level;
+}
+
+// Whether every frame of a chunk is quiet; written branch-free so that the
+// compiler vectorises it.
+template <int Channels>
+bool AllQuiet(const std::uint8_t* p, std::int64_t frames, int level) {
+    int loud = 0;
+    for (std::int64_t k = 0; k < frames * Channels; ++k) {
+        loud |= static_cast<int>(Magnitude(SampleAt(p + 2 * k)) >= level);
+    }
+    return loud == 0;
+}
+
 // Walks frames from the first, counting the quiet run; answers the index of
 // the frame at which the run grows beyond limit, or frames when it does not.
+//
+// Inside a track most frames are loud, and a re-divide scans hours of them,
+// so frames are taken in chunks when the limit is at least a chunk long: a
+// chunk that starts with a loud frame can only pass on its quiet end (a run
+// between two of its loud frames is shorter than the chunk, so than the
+// limit), and a chunk that is quiet throughout adds its length at once.
 template <int Channels>
 std::int64_t ScanForQuietRun(const std::uint8_t* bytes, std::int64_t frames, int level, std::int64_t limit,
                              std::int64_t& silence) {
+    constexpr std::int64_t kChunk = 64;
+    constexpr std::int64_t kFrameBytes = 2 * Channels;
     std::int64_t run = silence;
-    for (std::int64_t f = 0; f < frames; ++f) {
-        const std::uint8_t* p = bytes + f * 2 * Channels;
-        int peak = Magnitude(SampleAt(p));
-        if constexpr (Channels == 2) {
-            peak = std::max(peak, Magnitude(SampleAt(p + 2)));
-        }
+    std::int64_t f = 0;
+    const auto step = [&](std::int64_t frame) {
         // Quiet frames lengthen the run; any other frame (a peak equal to the
         // level included) ends it.
-        run = peak < level ? run + 1 : 0;
-        if (run > limit) {
+        run = QuietFrame<Channels>(bytes + frame * kFrameBytes, level) ? run + 1 : 0;
+        return run > limit;
+    };
+    if (limit >= kChunk) {
+        while (f + kChunk <= frames) {
+            const std::uint8_t* chunk = bytes + f * kFrameBytes;
+            if (!QuietFrame<Channels>(chunk, level)) {
+                std::int64_t quietEnd = 0;
+                while (QuietFrame<Channels>(chunk + (kChunk - 1 - quietEnd) * kFrameBytes, level)) {
+                    ++quietEnd;
+                }
+                run = quietEnd;
+            } else if (AllQuiet<Channels>(chunk, kChunk, level)) {
+                if (run + kChunk > limit) {
+                    silence = limit + 1;
+                    return f + (limit - run);
+                }
+                run += kChunk;
+            } else {
+                for (std::int64_t k = 0; k < kChunk; ++k) {
+                    if (step(f + k)) {
+                        silence = run;
+                        return f + k;
+                    }
+                }
+            }
+            f += kChunk;
+        }
+    }
+    for (; f < frames; ++f) {
+        if (step(f)) {
             silence = run;
             return f;
         }
