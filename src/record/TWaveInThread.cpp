@@ -146,6 +146,8 @@ void TWaveInThread::StartRecording() {
         PostToWindow(messages_.recFinish, Report(0, kStatusDeleted), 0);
         return;
     }
+    // A fixed-length piece counts its file's header into its size.
+    splitter_.SplitOptions().headerBytes = raw_ ? 0 : TrackFileWriter::kHeaderSize;
     splitter_.Start();
     for (std::size_t i = 0; i < blocks_.size(); ++i) {
         blocks_[i] = std::make_unique<Block>();

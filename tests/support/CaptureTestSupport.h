@@ -1,0 +1,122 @@
+#pragma once
+
+// Helpers for capture tests: known 16-bit PCM signals made of loud pieces and
+// quiet gaps, and reading track files back.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace zolvane2::capturetest {
+
+// Interleaved signed 16-bit little-endian frames, built piece by piece.
+class Pcm {
+public:
+    explicit Pcm(int channels) : channels_(channels) {}
+
+    // Frames of digital silence.
+    Pcm& Quiet(std::int64_t frames) {
+        bytes_.resize(bytes_.size() + static_cast<std::size_t>(frames * FrameBytes()), 0);
+        return *this;
+    }
+    // Frames whose every sample is at least 1000 in magnitude and whose values
+    // change from frame to frame, so that a moved or repeated frame shows.
+    Pcm& Loud(std::int64_t frames, int seed = 0) {
+        for (std::int64_t f = 0; f < frames; ++f) {
+            for (int c = 0; c < channels_; ++c) {
+                const std::int64_t k = Frames() * 7 + c * 3 + seed;
+                auto v = static_cast<std::int16_t>(1000 + k % 20000);
+                if (((f + c) & 1) != 0) {
+                    v = static_cast<std::int16_t>(-v);
+                }
+                const auto u = static_cast<std::uint16_t>(v);
+                bytes_.push_back(static_cast<std::uint8_t>(u & 0xFFU));
+                bytes_.push_back(static_cast<std::uint8_t>(u >> 8U));
+            }
+        }
+        return *this;
+    }
+    // Quiet frames up to the next multiple of `bytes` bytes.
+    Pcm& PadTo(std::int64_t bytes) {
+        const auto rest = static_cast<std::int64_t>(bytes_.size()) % bytes;
+        if (rest != 0) {
+            bytes_.resize(bytes_.size() + static_cast<std::size_t>(bytes - rest), 0);
+        }
+        return *this;
+    }
+
+    [[nodiscard]] std::int64_t FrameBytes() const { return 2 * static_cast<std::int64_t>(channels_); }
+    [[nodiscard]] std::int64_t Frames() const { return static_cast<std::int64_t>(bytes_.size()) / FrameBytes(); }
+    [[nodiscard]] const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+    // Frames [from, to).
+    [[nodiscard]] std::vector<std::uint8_t> Slice(std::int64_t from, std::int64_t to) const {
+        return {bytes_.begin() + static_cast<std::ptrdiff_t>(from * FrameBytes()),
+                bytes_.begin() + static_cast<std::ptrdiff_t>(to * FrameBytes())};
+    }
+
+private:
+    int channels_;
+    std::vector<std::uint8_t> bytes_;
+};
+
+[[nodiscard]] inline std::vector<std::uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+[[nodiscard]] inline std::uint32_t U32At(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8U) |
+           (static_cast<std::uint32_t>(b[at + 2]) << 16U) | (static_cast<std::uint32_t>(b[at + 3]) << 24U);
+}
+
+// The samples of a finished WAVE track file; empty when the file is missing
+// or its header does not describe exactly the bytes that follow it.
+[[nodiscard]] inline std::vector<std::uint8_t> WaveSamples(const std::string& path, int channels, int rate) {
+    const auto b = ReadAll(path);
+    if (b.size() < 44 || U32At(b, 4) != b.size() - 8 || U32At(b, 40) != b.size() - 44 ||
+        U32At(b, 24) != static_cast<std::uint32_t>(rate) || b[22] != channels) {
+        return {};
+    }
+    return {b.begin() + 44, b.end()};
+}
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zolvane2-capture-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    [[nodiscard]] const std::string& Path() const { return path_; }
+    [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
+    [[nodiscard]] std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(path_)) {
+            names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    void Touch(const std::string& name) const { std::ofstream(File(name)) << "x"; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace zolvane2::capturetest
