@@ -135,6 +135,15 @@ TEST_F(PlayerPulseTest, SeekJumpsAndStopCutsThePlaybackShort) {
     EXPECT_EQ(messages_.Count(), 0U);
 }
 
+TEST_F(PlayerPulseTest, AFileWithoutSamplesEndsThroughTheRealDeviceToo) {
+    ASSERT_TRUE(player_->SetFileName(WriteWave("empty.wav", {})));
+    player_->Play();
+    ASSERT_TRUE(dispatcher_.PumpUntil([&] { return playEnds_ >= 1; }, 20s));
+    EXPECT_EQ(player_->EndReason(), TPlayEndReason::Played);
+    EXPECT_EQ(player_->SampleCount(), 0);
+    EXPECT_EQ(messages_.Count(), 0U);
+}
+
 TEST_F(PlayerPulseTest, WithoutAServerTheStartFailsAtOnceAndSaysSo) {
     const std::string path = WriteWave("nowhere.wav", test::PlayPattern(1000, kChannels));
     ASSERT_TRUE(player_->SetFileName(path));
