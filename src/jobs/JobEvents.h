@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,5 +32,31 @@ inline constexpr std::int64_t kJobBlockBytes = 409600;
     }
     return p >= 100 ? 100 : static_cast<std::int32_t>(p);
 }
+
+// Which progress values a job hands to the main thread. Each hand-over makes
+// the job wait for the main thread, which on a busy machine costs more than
+// copying a block, so a value goes only when it differs from the last one
+// and at least kInterval after it; the first value and 100 % always go.
+class ProgressThrottle {
+public:
+    static constexpr std::chrono::milliseconds kInterval{50};
+
+    [[nodiscard]] bool ShouldReport(std::int32_t percent) {
+        if (percent == last_) {
+            return false;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (last_ >= 0 && percent != 100 && now - lastTime_ < kInterval) {
+            return false;
+        }
+        last_ = percent;
+        lastTime_ = now;
+        return true;
+    }
+
+private:
+    std::int32_t last_ = -1;
+    std::chrono::steady_clock::time_point lastTime_{};
+};
 
 }  // namespace zolvane2

@@ -69,8 +69,7 @@ void TCombineThread::Execute() {
     }
     if (totalBytes_ <= 0 && errorMessage_.empty()) {
         // Nothing to copy: the bar still reaches its end.
-        progress_.store(100);
-        Synchronize([this] { DoProgress(); });
+        ReportProgress(100);
     }
 }
 
@@ -94,8 +93,14 @@ void TCombineThread::CopyBlock(std::int64_t count, std::int64_t& doneBytes) {
     source_->ReadBuffer(block_.data(), count);
     writer_.Append(block_.data(), count);
     doneBytes += count;
-    progress_.store(JobPercent(doneBytes, totalBytes_));
-    Synchronize([this] { DoProgress(); });
+    ReportProgress(JobPercent(doneBytes, totalBytes_));
+}
+
+void TCombineThread::ReportProgress(std::int32_t percent) {
+    progress_.store(percent);
+    if (progressThrottle_.ShouldReport(percent)) {
+        Synchronize([this] { DoProgress(); });
+    }
 }
 
 }  // namespace zolvane2

@@ -65,6 +65,7 @@ protected:
 private:
     void CopySource(std::size_t i, std::int64_t& doneBytes);
     void CopyBlock(std::int64_t count, std::int64_t& doneBytes);
+    void ReportProgress(std::int32_t percent);
 
     std::vector<std::string> fileNames_;
     std::string outputFileName_;
@@ -76,6 +77,7 @@ private:
     std::int32_t sampleRate_ = 44100;
     std::int32_t channels_ = 2;
     std::atomic<std::int32_t> progress_{0};
+    ProgressThrottle progressThrottle_;  // the worker's
     TProgressEvent onProgress_;
     TFileFinishedEvent onFileFinished_;
     std::atomic<bool> cancelRequested_{false};

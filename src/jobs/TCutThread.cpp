@@ -65,8 +65,11 @@ void TCutThread::DoProgress() {
 }
 
 void TCutThread::ReportProgress(std::int64_t done) {
-    progress_.store(JobPercent(done, totalBytes_));
-    Synchronize([this] { DoProgress(); });
+    const std::int32_t percent = JobPercent(done, totalBytes_);
+    progress_.store(percent);
+    if (progressThrottle_.ShouldReport(percent)) {
+        Synchronize([this] { DoProgress(); });
+    }
 }
 
 void TCutThread::Execute() {

@@ -123,6 +123,7 @@ private:
     std::int32_t channels_ = 0;
     std::int64_t totalBytes_ = 0;
     std::atomic<std::int32_t> progress_{0};
+    ProgressThrottle progressThrottle_;  // the worker's
     TProgressEvent onProgress_;
     TFileFinishedEvent onFileFinished_;
     std::atomic<bool> cancelRequested_{false};

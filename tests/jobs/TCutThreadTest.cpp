@@ -322,20 +322,31 @@ TEST_F(TCutThreadTest, CancelInTheSecondOfThreeFiles) {
         AddWave(job, static_cast<std::size_t>(i), srcs.back(), 2, 44100, static_cast<std::int64_t>(data.size()));
     }
     NoCut(job);
-    // Each file reports after each of its 3 blocks and once at its end; the
-    // 6th report is the second block of the second file.
-    int calls = 0;
+    // Interval pieces of 1 s: the first piece of the second file is finished
+    // inside its first block; the cancel is seen before the second block.
+    job.SetCutByInterval(true);
+    job.SetIntervalSeconds(1.0);
     test::JobRun run;
-    test::RunJob<TCutThread>(job, run, dispatcher_, [&calls](TCutThread& j, int) {
-        if (++calls == 6) {
-            j.SetCancelRequested(true);
+    job.SetOnFileFinished([&run, &job](const std::string& path) {
+        run.files.push_back(path);
+        if (path.find("/f1-") != std::string::npos) {
+            job.SetCancelRequested(true);
         }
     });
-    ASSERT_EQ(run.files.size(), 2U);
-    EXPECT_EQ(DataOf(run.files[0]), data);
-    EXPECT_EQ(run.files[1], dir_.File("f1-00001.wav"));
-    EXPECT_EQ(DataOf(run.files[1]), JobBytes(data.begin(), data.begin() + 2 * 409600));
-    ExpectFinishedHeader(run.files[1], 2, 44100);
+    run.finished = false;
+    job.SetOnTerminate([&run] { run.finished = true; });
+    job.Resume();
+    ASSERT_TRUE(dispatcher_.PumpUntil([&run] { return run.finished; }, std::chrono::minutes(1)));
+    job.WaitFor();
+    // File 1: 176,400 / 233,200 / 409,600 / 409,600 / 500 bytes; file 2: its
+    // first piece, then the rest of its first block, finished at the cancel.
+    ASSERT_EQ(run.files.size(), 7U);
+    EXPECT_EQ(run.files[5], dir_.File("f1-00001.wav"));
+    EXPECT_EQ(run.files[6], dir_.File("f1-00002.wav"));
+    EXPECT_EQ(DataOf(run.files[5]), JobBytes(data.begin(), data.begin() + 176400));
+    EXPECT_EQ(DataOf(run.files[6]), JobBytes(data.begin() + 176400, data.begin() + 409600));
+    ExpectFinishedHeader(run.files[6], 2, 44100);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("f1-00003.wav")));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("f2-00001.wav")));
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(job.ErrorMessage(), "");

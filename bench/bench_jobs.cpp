@@ -1,0 +1,312 @@
+// Re-divide and combine against dd: a 55-minute 44.1 kHz stereo WAVE (about
+// 580 MB) of twelve loud pieces separated by 4-second quiet gaps, written with
+// the program's own track-file writer into a temporary folder (removed at the
+// end; ZOLVANE2_BENCH_DIR chooses its parent), is
+//   - copied by `dd bs=409600`, the yardstick;
+//   - re-divided by trigger with the default cutting settings (12 pieces);
+//   - the twelve pieces combined again into one file;
+// each with a warm page cache. The summary gives the ratios to dd's time and
+// the peak memory of a re-divide run in a process of its own.
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "jobs/TCombineThread.h"
+#include "jobs/TCutThread.h"
+#include "platform/QueuedDispatcher.h"
+#include "platform/Thread.h"
+#include "trackfile/TrackFileWriter.h"
+
+namespace {
+
+using namespace zolvane2;
+namespace fs = std::filesystem;
+
+constexpr int kRate = 44100;
+constexpr int kPieces = 12;
+constexpr std::int64_t kTotalSeconds = 55 * 60;
+constexpr std::int64_t kGapSeconds = 4;
+
+struct Setup {
+    std::string dir;
+    std::string source;
+    std::int64_t dataBytes = 0;
+    std::vector<std::string> pieces;  // from one re-divide run
+    double cutRatio = 0;
+    double combineRatio = 0;
+};
+
+Setup& Bench() {
+    static Setup s;
+    return s;
+}
+
+// A cheap noise source: the loud parts must stay loud frame by frame, the
+// quiet ones below the trigger level of 300.
+struct Noise {
+    std::uint32_t state = 12345;
+    std::int16_t Next(int amplitude) {
+        state = state * 1664525U + 1013904223U;
+        return static_cast<std::int16_t>(static_cast<int>(state >> 16) % (2 * amplitude + 1) - amplitude);
+    }
+};
+
+void MakeSource(Setup& s) {
+    const char* parent = std::getenv("ZOLVANE2_BENCH_DIR");
+    std::string pattern =
+        (fs::path(parent != nullptr ? parent : fs::temp_directory_path().string()) / "zolvane2-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    s.dir = pattern;
+    s.source = s.dir + "/Source.wav";
+    const std::int64_t totalFrames = kTotalSeconds * kRate;
+    const std::int64_t gapFrames = kGapSeconds * kRate;
+    const std::int64_t pieceFrames = (totalFrames - (kPieces - 1) * gapFrames) / kPieces;
+    TrackFileWriter writer;
+    writer.OpenOutput(s.source, 2, kRate, false);
+    Noise noise;
+    std::vector<std::int16_t> chunk;
+    const auto emit = [&](std::int64_t frames, int amplitude) {
+        while (frames > 0) {
+            const std::int64_t n = std::min<std::int64_t>(frames, 102400);
+            chunk.resize(static_cast<std::size_t>(n * 2));
+            for (auto& v : chunk) {
+                v = noise.Next(amplitude);
+                if (amplitude > 300 && v > -400 && v < 400) {
+                    v = static_cast<std::int16_t>(v < 0 ? v - 400 : v + 400);
+                }
+            }
+            writer.Append(chunk.data(), n * 4);
+            frames -= n;
+        }
+    };
+    std::int64_t written = 0;
+    for (int p = 0; p < kPieces; ++p) {
+        if (p > 0) {
+            emit(gapFrames, 40);
+            written += gapFrames;
+        }
+        const std::int64_t frames = p == kPieces - 1 ? totalFrames - written : pieceFrames;
+        emit(frames, 12000);
+        written += frames;
+    }
+    (void)writer.CloseOutput();
+    s.dataBytes = totalFrames * 4;
+}
+
+void RemoveAllBut(const Setup& s, const std::vector<std::string>& keep) {
+    for (const auto& entry : fs::directory_iterator(s.dir)) {
+        const std::string p = entry.path().string();
+        if (p != s.source && std::find(keep.begin(), keep.end(), p) == keep.end()) {
+            fs::remove(p);
+        }
+    }
+}
+
+// Runs a configured job to its end the way the tools do: the job reports
+// progress and pieces through the main-thread dispatcher, which this thread
+// pumps meanwhile.
+template <typename Job>
+void RunToEnd(Job& job) {
+    std::atomic<bool> finished{false};
+    job.SetOnTerminate([&finished] { finished.store(true); });
+    job.Resume();
+    MainThreadDispatcher* d = GetMainThreadDispatcher();
+    while (!finished.load()) {
+        d->Pump(std::chrono::milliseconds(50));
+    }
+    job.WaitFor();
+    if (!job.ErrorMessage().empty()) {
+        std::fprintf(stderr, "job failed: %s\n", job.ErrorMessage().c_str());
+        std::exit(1);
+    }
+}
+
+// One re-divide of the source by trigger with the settings' defaults; the
+// pieces it kept.
+std::vector<std::string> Redivide(const Setup& s) {
+    std::vector<std::string> pieces;
+    TCutThread job;
+    job.SetFileNames({s.source});
+    job.SetDataOffsets(0, 44);
+    job.SetDataLengths(0, s.dataBytes);
+    job.SetSampleRates(0, kRate);
+    job.SetChannelCounts(0, 2);
+    job.SetTotalBytes(s.dataBytes);
+    job.SetTriggerLevel(300);
+    job.SetTriggerDelay(0.1);
+    job.SetTrackInterval(3.0);
+    job.SetLastTimeAfterTrigger(1.0);
+    job.SetDigits(5);
+    std::int32_t lastPercent = -1;
+    job.SetOnProgress([&lastPercent](Thread&, std::int32_t percent) { lastPercent = percent; });
+    job.SetOnFileFinished([&pieces](const std::string& p) { pieces.push_back(p); });
+    RunToEnd(job);
+    return pieces;
+}
+
+void Combine(const Setup& s, const std::string& out) {
+    TCombineThread job;
+    job.SetFileNames(s.pieces);
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < s.pieces.size(); ++i) {
+        const auto length = static_cast<std::int64_t>(fs::file_size(s.pieces[i])) - 44;
+        job.SetDataOffsets(i, 44);
+        job.SetDataLengths(i, length);
+        total += length;
+    }
+    job.SetTotalBytes(total);
+    job.SetOutputFileName(out);
+    job.SetSampleRate(kRate);
+    job.SetChannels(2);
+    std::int32_t lastPercent = -1;
+    job.SetOnProgress([&lastPercent](Thread&, std::int32_t percent) { lastPercent = percent; });
+    job.SetOnFileFinished([](const std::string&) {});
+    RunToEnd(job);
+}
+
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// Writes dirty pages out, so that every run starts from a clean, warm cache
+// instead of paying for the previous run's writeback.
+void Settle() { ::sync(); }
+
+// dd copying the source, as the yardstick; its copy is removed.
+double DdSeconds(const Setup& s) {
+    Settle();
+    const std::string copy = s.dir + "/copy.wav";
+    const std::string command = "dd if='" + s.source + "' of='" + copy + "' bs=409600 status=none";
+    const auto t0 = std::chrono::steady_clock::now();
+    if (std::system(command.c_str()) != 0) {
+        std::fputs("dd failed\n", stderr);
+        std::exit(1);
+    }
+    const double t = Seconds(std::chrono::steady_clock::now() - t0);
+    fs::remove(copy);
+    Settle();
+    return t;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void BM_DdCopy(benchmark::State& state) {
+    Setup& s = Bench();
+    for (auto _ : state) {
+        state.SetIterationTime(DdSeconds(s));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * s.dataBytes);
+}
+BENCHMARK(BM_DdCopy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
+
+// Each iteration times dd right before the job, so that both see the same
+// machine load; the ratio reported is the median of the iterations'.
+void BM_RedivideByTrigger(benchmark::State& state) {
+    Setup& s = Bench();
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        state.PauseTiming();
+        RemoveAllBut(s, {});
+        const double dd = DdSeconds(s);
+        state.ResumeTiming();
+        const auto t0 = std::chrono::steady_clock::now();
+        s.pieces = Redivide(s);
+        const double t = Seconds(std::chrono::steady_clock::now() - t0);
+        state.SetIterationTime(t);
+        ratios.push_back(t / dd);
+    }
+    s.cutRatio = Median(ratios);
+    state.counters["pieces"] = static_cast<double>(s.pieces.size());
+    state.counters["ratio_to_dd"] = s.cutRatio;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * s.dataBytes);
+}
+BENCHMARK(BM_RedivideByTrigger)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
+
+void BM_CombineTwelvePieces(benchmark::State& state) {
+    Setup& s = Bench();
+    const std::string out = s.dir + "/Combined.wav";
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const double dd = DdSeconds(s);
+        state.ResumeTiming();
+        const auto t0 = std::chrono::steady_clock::now();
+        Combine(s, out);
+        const double t = Seconds(std::chrono::steady_clock::now() - t0);
+        state.SetIterationTime(t);
+        ratios.push_back(t / dd);
+        fs::remove(out);
+    }
+    s.combineRatio = Median(ratios);
+    state.counters["ratio_to_dd"] = s.combineRatio;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * s.dataBytes);
+}
+BENCHMARK(BM_CombineTwelvePieces)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
+
+// Peak resident memory of a re-divide run in a child process of its own, in
+// bytes; the child starts from this small process.
+long PeakRedivideMemory(const Setup& s) {
+    RemoveAllBut(s, {});
+    struct rusage before {};
+    ::getrusage(RUSAGE_CHILDREN, &before);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const auto pieces = Redivide(s);
+        ::_exit(pieces.size() == kPieces ? 0 : 3);
+    }
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "re-divide in the child failed (status %d)\n", status);
+    }
+    return usage.ru_maxrss * 1024L;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    QueuedDispatcher dispatcher;
+    SetMainThreadDispatcher(&dispatcher);
+    Setup& s = Bench();
+    MakeSource(s);
+    std::printf("source: %s, %lld data bytes\n", s.source.c_str(), static_cast<long long>(s.dataBytes));
+    // Warm the page cache with the source.
+    (void)std::system(("cat '" + s.source + "' > /dev/null").c_str());
+    const long peak = PeakRedivideMemory(s);
+    s.pieces = Redivide(s);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::printf("\nmedian of runs, each against dd right before it:\n");
+    std::printf("re-divide / dd = %.2f (target <= 1.5) %s\n", s.cutRatio, s.cutRatio <= 1.5 ? "ok" : "MISSED");
+    std::printf("combine / dd   = %.2f (target <= 1.2) %s\n", s.combineRatio, s.combineRatio <= 1.2 ? "ok" : "MISSED");
+    std::printf("re-divide peak memory = %.1f MB (target < 32 MB) %s\n", static_cast<double>(peak) / 1048576.0,
+                peak < 32L * 1048576 ? "ok" : "MISSED");
+    std::error_code ec;
+    if (std::getenv("ZOLVANE2_BENCH_KEEP") == nullptr) {
+        fs::remove_all(s.dir, ec);
+    }
+    ThreadRegistry::JoinAll();
+    dispatcher.Shutdown();
+    SetMainThreadDispatcher(nullptr);
+    return 0;
+}
