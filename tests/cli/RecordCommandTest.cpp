@@ -1,0 +1,250 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "support/CaptureTestSupport.h"
+#include "support/SoundTestSupport.h"
+
+namespace zolvane2 {
+namespace {
+
+using namespace std::chrono_literals;
+using capturetest::Pcm;
+
+// zolvane2-cli running in the background with both outputs captured.
+class CliProcess {
+public:
+    CliProcess(const std::vector<std::string>& args, const std::string& server = "") {
+        int outPipe[2];
+        int errPipe[2];
+        if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) {
+            return;
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(outPipe[1], STDOUT_FILENO);
+            ::dup2(errPipe[1], STDERR_FILENO);
+            ::close(outPipe[0]);
+            ::close(errPipe[0]);
+            if (!server.empty()) {
+                ::setenv("PULSE_SERVER", server.c_str(), 1);
+            }
+            std::string program = ZOLVANE2_CLI_PATH;
+            std::vector<std::string> copy = args;
+            std::vector<char*> argv{program.data()};
+            for (auto& a : copy) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+        ::close(outPipe[1]);
+        ::close(errPipe[1]);
+        outFd_ = outPipe[0];
+        errFd_ = errPipe[0];
+    }
+    ~CliProcess() {
+        if (pid_ > 0 && status_ < 0) {
+            ::kill(pid_, SIGKILL);
+            (void)Wait(5s);
+        }
+        ::close(outFd_);
+        ::close(errFd_);
+    }
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    // Reads what is there within `timeout`; true when `text` is in stderr.
+    bool WaitForErr(const std::string& text, std::chrono::milliseconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (err.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+            ReadSome(50);
+            if (status_ >= 0 || !Alive()) {
+                ReadSome(0);
+                break;
+            }
+        }
+        return err.find(text) != std::string::npos;
+    }
+
+    void Signal(int sig) const { ::kill(pid_, sig); }
+
+    // Waits for the end, collecting both outputs; the exit status, or -1.
+    int Wait(std::chrono::milliseconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (status_ < 0 && std::chrono::steady_clock::now() < deadline) {
+            ReadSome(50);
+            Alive();
+        }
+        ReadSome(0);
+        return status_;
+    }
+
+    [[nodiscard]] std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        std::size_t at = 0;
+        while (at < out.size()) {
+            const std::size_t nl = out.find('\n', at);
+            lines.push_back(out.substr(at, nl == std::string::npos ? std::string::npos : nl - at));
+            at = nl == std::string::npos ? out.size() : nl + 1;
+        }
+        return lines;
+    }
+
+    std::string out;
+    std::string err;
+
+private:
+    bool Alive() {
+        if (status_ >= 0) {
+            return false;
+        }
+        int raw = 0;
+        if (::waitpid(pid_, &raw, WNOHANG) == pid_) {
+            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            return false;
+        }
+        return true;
+    }
+
+    void ReadSome(int timeoutMs) {
+        pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+        if (::poll(fds, 2, timeoutMs) <= 0) {
+            return;
+        }
+        char buf[4096];
+        for (int i = 0; i < 2; ++i) {
+            if ((fds[i].revents & (POLLIN | POLLHUP)) != 0) {
+                const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
+                if (n > 0) {
+                    (i == 0 ? out : err).append(buf, static_cast<std::size_t>(n));
+                }
+            }
+        }
+    }
+
+    pid_t pid_ = -1;
+    int outFd_ = -1;
+    int errFd_ = -1;
+    int status_ = -1;
+};
+
+constexpr const char* kRecording = "zolvane2-cli record: recording from";
+
+class RecordCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!soundtest::ServerAvailable()) {
+            GTEST_SKIP() << "no private sound server";
+        }
+    }
+
+    // The index `devices` gives the source.
+    static std::string DeviceIndexOf(const soundtest::PipeSource& source) {
+        CliProcess devices({"devices"});
+        EXPECT_EQ(devices.Wait(10s), 0) << devices.err;
+        for (const auto& line : devices.Lines()) {
+            const auto tab = line.find('\t');
+            if (tab != std::string::npos && line.substr(tab + 1) == source.Description()) {
+                return line.substr(0, tab);
+            }
+        }
+        return "";
+    }
+
+    capturetest::TempDir dir_;
+};
+
+TEST_F(RecordCommandTest, DevicesListsTheDefaultEntryFirstThenEverySource) {
+    soundtest::PipeSource source(44100, 2);
+    ASSERT_TRUE(source.Loaded());
+    CliProcess devices({"devices"});
+    ASSERT_EQ(devices.Wait(10s), 0);
+    const auto lines = devices.Lines();
+    ASSERT_GE(lines.size(), 3U);
+    EXPECT_EQ(lines[0], "0\tコントロールパネルの設定(WAVE_MAPPER)");
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].substr(0, lines[i].find('\t')), std::to_string(i));
+    }
+    EXPECT_FALSE(DeviceIndexOf(source).empty());
+}
+
+TEST_F(RecordCommandTest, WithoutAServerDevicesSaysSoAndRecordFailsAtOnce) {
+    CliProcess devices({"devices"}, "unix:/nonexistent/zolvane2/native");
+    ASSERT_EQ(devices.Wait(10s), 0);
+    EXPECT_EQ(devices.Lines(), std::vector<std::string>{"0\tコントロールパネルの設定(WAVE_MAPPER)"});
+    EXPECT_NE(devices.err.find("録音デバイスが見つかりません。録音はできません。"), std::string::npos);
+
+    CliProcess record({"record", dir_.File("Take")}, "unix:/nonexistent/zolvane2/native");
+    EXPECT_EQ(record.Wait(10s), 1);
+    EXPECT_EQ(record.out, "");
+    EXPECT_TRUE(dir_.Names().empty());
+}
+
+TEST_F(RecordCommandTest, CutsAKnownSignalAndStopsWhenTheTimeIsUp) {
+    soundtest::PipeSource source(44100, 2);
+    ASSERT_TRUE(source.Loaded());
+    const std::string device = DeviceIndexOf(source);
+    ASSERT_FALSE(device.empty());
+    CliProcess record(
+        {"record", "--device", device, "--gap", "500", "--tail=200", "--time", "0:02", dir_.File("Take")});
+    ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
+    Pcm pcm(2);
+    pcm.Quiet(10000).Loud(30000, 1).Quiet(40000).Loud(20000, 2).Quiet(1).PadTo(16384);
+    source.Write(pcm.Bytes());
+    ASSERT_EQ(record.Wait(15s), 0) << record.err;
+    EXPECT_EQ(record.Lines(), (std::vector<std::string>{dir_.File("Take00001.wav"), dir_.File("Take00002.wav")}));
+    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Take00001.wav"), 2, 44100),
+              pcm.Slice(10000 - 4410, 40000 + 8820 + 1));
+    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Take00002.wav"), 2, 44100), pcm.Slice(80000 - 4410, 100000));
+}
+
+TEST_F(RecordCommandTest, SigtermFinishesTheOpenFileLikeStop) {
+    soundtest::PipeSource source(44100, 1);
+    ASSERT_TRUE(source.Loaded());
+    const std::string device = DeviceIndexOf(source);
+    ASSERT_FALSE(device.empty());
+    CliProcess record({"record", "--device", device, "--mode", "none", "--channels", "1", "--raw", "--digits", "3",
+                       dir_.File("m.wav")});
+    ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
+    Pcm pcm(1);
+    pcm.Loud(44100).PadTo(16384);
+    source.Write(pcm.Bytes());
+    // The file grows as the blocks are written; once all are in, stop.
+    const std::string file = dir_.File("m001.raw");
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    std::error_code ec;
+    while (std::filesystem::file_size(file, ec) != pcm.Bytes().size() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    record.Signal(SIGTERM);
+    ASSERT_EQ(record.Wait(10s), 0) << record.err;
+    EXPECT_EQ(record.Lines(), std::vector<std::string>{file});
+    EXPECT_EQ(capturetest::ReadAll(file), pcm.Bytes());
+}
+
+TEST_F(RecordCommandTest, BadCommandLinesAreRefused) {
+    CliProcess noBase({"record"});
+    EXPECT_EQ(noBase.Wait(10s), 2);
+    EXPECT_NE(noBase.err.find("no BASE"), std::string::npos);
+    CliProcess noDevice({"record", "--device", "999", dir_.File("x")});
+    EXPECT_EQ(noDevice.Wait(10s), 2);
+    EXPECT_NE(noDevice.err.find("no input device 999"), std::string::npos);
+    CliProcess badTime({"record", "--time", "soon", dir_.File("x")});
+    EXPECT_EQ(badTime.Wait(10s), 2);
+    EXPECT_TRUE(dir_.Names().empty());
+}
+
+}  // namespace
+}  // namespace zolvane2
