@@ -283,7 +283,7 @@ void TfrmWaveInSample::ConnectControls() {
     f1->setContext(Qt::WindowShortcut);
     connect(f1, &QShortcut::activated, this, [this] {
         int context = 0;
-        for (QWidget* w = QApplication::focusWidget(); w != nullptr && context == 0; w = w->parentWidget()) {
+        for (QWidget* w = focusWidget(); w != nullptr && context == 0; w = w->parentWidget()) {
             context = w->property("HelpContext").toInt();
         }
         ShowHelpContext(context > 0 ? context : 1);

@@ -1,0 +1,232 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "AppTestSupport.h"
+#include "app/TRadioGroup.h"
+
+namespace zolvane2::apptest {
+namespace {
+
+class ResultListTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        Open();
+    }
+    QStringList Captions() const {
+        QStringList names;
+        for (int r = 0; r < window->RowCount(); ++r) {
+            names.append(QFileInfo(window->RowPath(r)).fileName());
+        }
+        return names;
+    }
+};
+
+TEST_F(ResultListTest, WaveUpperCaseWaveAndRawFilesGiveRowsOthersNothing) {
+    WriteWave(Path(QStringLiteral("a.wav")), 2, 44100, 44100 * 3723);
+    WriteWave(Path(QStringLiteral("B.WAV")), 1, 8000, 8000);
+    WriteBytes(Path(QStringLiteral("c.raw")), 44100 * 4 * 2);
+    WriteBytes(Path(QStringLiteral("d.mp3")), 100);
+    for (const char* name : {"a.wav", "B.WAV", "c.raw", "d.mp3", "missing.wav"}) {
+        window->AddFileToList(Path(QString::fromUtf8(name)), -1);
+    }
+    EXPECT_EQ(Messages().Count(), 0U);
+    ASSERT_EQ(window->RowCount(), 3);
+    EXPECT_EQ(Captions(), (QStringList{QStringLiteral("a.wav"), QStringLiteral("B.WAV"), QStringLiteral("c.raw")}));
+    const QRegularExpression date(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d[02468]$"));
+    EXPECT_TRUE(date.match(window->SubItem(0, 0)).hasMatch()) << window->SubItem(0, 0).toStdString();
+    EXPECT_EQ(window->SubItem(0, 1), QStringLiteral("00001:02:03"));
+    EXPECT_EQ(window->SubItem(0, 2), QStringLiteral("Stereo"));
+    EXPECT_EQ(window->SubItem(0, 3), QStringLiteral("44100"));
+    EXPECT_EQ(window->SubItem(0, 4), dir.path() + QStringLiteral("/"));
+    EXPECT_EQ(window->SubItem(0, 5), QStringLiteral("44"));
+    EXPECT_EQ(window->SubItem(0, 6), QString::number(44100LL * 3723 * 4));
+    EXPECT_EQ(window->SubItem(1, 2), QStringLiteral("Mono"));
+    EXPECT_EQ(window->SubItem(1, 1), QStringLiteral("00000:00:01"));
+    EXPECT_EQ(window->SubItem(2, 1), QStringLiteral("00000:00:02"));
+    EXPECT_EQ(window->SubItem(2, 5), QStringLiteral("0"));
+    EXPECT_EQ(window->RowPath(2), Path(QStringLiteral("c.raw")));
+    EXPECT_FALSE(window->RowChecked(0));
+}
+
+TEST_F(ResultListTest, ARejectedWaveIsReportedByTheReaderAndAddsNothing) {
+    WriteWave(Path(QStringLiteral("eight.wav")), 1, 8000, 10);
+    QFile f(Path(QStringLiteral("eight.wav")));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(34);
+    f.write("\x08\x00", 2);  // 8 bits per sample
+    f.close();
+    window->AddFileToList(Path(QStringLiteral("eight.wav")), -1);
+    EXPECT_EQ(window->RowCount(), 0);
+    ASSERT_EQ(Messages().Count(), 1U);
+    EXPECT_EQ(Messages().Messages()[0].title, "サポート外のファイル");
+}
+
+TEST_F(ResultListTest, RawRowsFollowTheRateTextAndTheModeWhenTheEstimateRuns) {
+    WriteBytes(Path(QStringLiteral("take.raw")), 44100 * 4 * 10);
+    Find<QComboBox>("cbSamplingFreq")->setEditText(QStringLiteral("44100"));
+    window->AddFileToList(Path(QStringLiteral("take.raw")), -1);
+    EXPECT_EQ(window->SubItem(0, 1), QStringLiteral("00000:00:10"));
+    EXPECT_EQ(window->SubItem(0, 2), QStringLiteral("Stereo"));
+    window->SetRowChecked(0, true);
+    Find<TRadioGroup>("rgRecMode")->SetItemIndex(0);
+    EXPECT_EQ(window->SubItem(0, 1), QStringLiteral("00000:00:20"));
+    EXPECT_EQ(window->SubItem(0, 2), QStringLiteral("Mono"));
+    EXPECT_TRUE(window->RowChecked(0)) << "a refresh keeps the check mark";
+    Find<QComboBox>("cbSamplingFreq")->setEditText(QStringLiteral("22050"));
+    EXPECT_EQ(window->SubItem(0, 1), QStringLiteral("00000:00:40"));
+    EXPECT_EQ(window->SubItem(0, 3), QStringLiteral("22050"));
+}
+
+TEST_F(ResultListTest, ListFilesLoadInOrderSkippingEmptyAndMissingLinesAndSaveWithCrLf) {
+    const QString folder = Path(QStringLiteral("録音"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString one = folder + QStringLiteral("/one.wav");
+    const QString two = Path(QStringLiteral("two.wav"));
+    const QString three = Path(QStringLiteral("three.raw"));
+    WriteWave(one, 2, 44100, 10);
+    WriteWave(two, 2, 44100, 10);
+    WriteBytes(three, 400);
+    const QString list = Path(QStringLiteral("list.txt"));
+    {
+        QFile f(list);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write((two + QStringLiteral("\r\n\r\n") + Path(QStringLiteral("gone.wav")) + QStringLiteral("\r\n") + one +
+                 QStringLiteral("\n") + three)
+                    .toUtf8());
+    }
+    dialogs.files.push_back(list);
+    Find<QToolButton>("btnOpenList")->click();
+    ASSERT_EQ(window->RowCount(), 3);
+    EXPECT_EQ(window->RowPath(0), two);
+    EXPECT_EQ(window->RowPath(1), one);
+    EXPECT_EQ(window->RowPath(2), three);
+
+    const QString saved = Path(QStringLiteral("saved.txt"));
+    dialogs.files.push_back(saved);
+    Find<QToolButton>("btnSave")->click();
+    EXPECT_TRUE(dialogs.fileRequests.back().confirmOverwrite);
+    const QByteArray expected =
+        (two + QStringLiteral("\r\n") + one + QStringLiteral("\r\n") + three + QStringLiteral("\r\n")).toUtf8();
+    EXPECT_EQ(ReadAll(saved), expected);
+
+    Find<QToolButton>("btnCopy")->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8(expected));
+
+    Find<QToolButton>("btnClear")->click();
+    dialogs.files.push_back(saved);
+    Find<QToolButton>("btnOpenList")->click();
+    EXPECT_EQ(window->ListText().toUtf8(), expected);
+}
+
+TEST_F(ResultListTest, ColumnClicksSortDescendingFirstThenAscendingPerColumn) {
+    WriteWave(Path(QStringLiteral("m1.wav")), 1, 8000, 8000);
+    WriteWave(Path(QStringLiteral("s1.wav")), 2, 44100, 100);
+    WriteWave(Path(QStringLiteral("m2.wav")), 1, 8000, 8000);
+    for (const char* name : {"m1.wav", "s1.wav", "m2.wav"}) {
+        window->AddFileToList(Path(QString::fromUtf8(name)), -1);
+    }
+    auto* header = Find<QTreeWidget>("lvResult")->header();
+    Q_EMIT header->sectionClicked(3);  // "Ch."
+    EXPECT_EQ(window->SortDirection(3), -1);
+    EXPECT_EQ(window->SubItem(0, 2), QStringLiteral("Stereo"));
+    Q_EMIT header->sectionClicked(3);
+    EXPECT_EQ(window->SubItem(0, 2), QStringLiteral("Mono"));
+    EXPECT_EQ(window->SubItem(2, 2), QStringLiteral("Stereo"));
+
+    // "Freq." compares text: "8000" comes after "44100" in ascending order.
+    window->lvResultColumnClick(4);
+    EXPECT_EQ(window->SubItem(0, 3), QStringLiteral("8000"));
+    window->lvResultColumnClick(4);
+    EXPECT_EQ(window->SubItem(0, 3), QStringLiteral("44100"));
+
+    window->lvResultColumnClick(0);
+    EXPECT_EQ(Captions(), (QStringList{QStringLiteral("s1.wav"), QStringLiteral("m2.wav"), QStringLiteral("m1.wav")}));
+    EXPECT_EQ(window->SortDirection(3), 1) << "each column keeps its own direction";
+}
+
+TEST_F(ResultListTest, CheckMarkCommandsRemoveAndClear) {
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        WriteWave(Path(QString::fromUtf8(name)), 2, 44100, 10);
+    }
+    auto* remove = Find<QToolButton>("btnRemove");
+    EXPECT_FALSE(remove->isEnabled());
+    EXPECT_FALSE(Find<QToolButton>("btnPlay")->isEnabled());
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        window->AddFileToList(Path(QString::fromUtf8(name)), -1);
+    }
+    for (const char* b : {"btnDelete", "btnPlay", "btnRename", "btnCombine", "btnDivide", "btnRemove", "btnClear",
+                          "btnCheck", "btnUncheck", "btnSave", "btnCopy", "btnInvertCheck", "btnCheckFile"}) {
+        EXPECT_TRUE(Find<QToolButton>(b)->isEnabled()) << b;
+    }
+    remove->click();
+    EXPECT_EQ(window->RowCount(), 3) << "nothing checked, nothing removed";
+    Find<QToolButton>("btnCheck")->click();
+    EXPECT_TRUE(window->RowChecked(0) && window->RowChecked(1) && window->RowChecked(2));
+    Find<QToolButton>("btnUncheck")->click();
+    EXPECT_FALSE(window->RowChecked(0) || window->RowChecked(1) || window->RowChecked(2));
+    window->SetRowChecked(1, true);
+    Find<QToolButton>("btnInvertCheck")->click();
+    EXPECT_TRUE(window->RowChecked(0) && !window->RowChecked(1) && window->RowChecked(2));
+    remove->click();
+    EXPECT_EQ(Captions(), QStringList{QStringLiteral("b.wav")});
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("a.wav"))));
+    Find<QToolButton>("btnClear")->click();
+    EXPECT_EQ(window->RowCount(), 0);
+    EXPECT_FALSE(remove->isEnabled());
+    EXPECT_FALSE(Find<QToolButton>("btnDelete")->isEnabled());
+}
+
+TEST_F(ResultListTest, InPlaceRenameRenamesTheFileButNeverOverAnotherOne) {
+    WriteWave(Path(QStringLiteral("old.wav")), 2, 44100, 10);
+    WriteWave(Path(QStringLiteral("taken.wav")), 1, 8000, 20);
+    window->AddFileToList(Path(QStringLiteral("old.wav")), -1);
+    window->lvResultEdited(0, QStringLiteral("new.wav"));
+    EXPECT_EQ(window->RowPath(0), Path(QStringLiteral("new.wav")));
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("new.wav"))));
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("old.wav"))));
+    EXPECT_EQ(Messages().Count(), 0U);
+
+    const QByteArray takenBefore = ReadAll(Path(QStringLiteral("taken.wav")));
+    window->lvResultEdited(0, QStringLiteral("taken.wav"));
+    EXPECT_EQ(window->RowPath(0), Path(QStringLiteral("new.wav"))) << "the caption keeps the old name";
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("new.wav"))));
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("taken.wav"))), takenBefore);
+    ASSERT_EQ(Messages().Count(), 1U);
+    EXPECT_NE(Messages().Messages()[0].text.find("既にある"), std::string::npos);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no file was renamed around the collision";
+
+    window->lvResultEdited(0, QStringLiteral("sub/x.wav"));
+    EXPECT_EQ(Messages().Count(), 2U);
+    EXPECT_EQ(window->RowPath(0), Path(QStringLiteral("new.wav")));
+}
+
+TEST_F(ResultListTest, RefreshReReadsAChangedFileAndReportsAMissingOne) {
+    const QString file = Path(QStringLiteral("take.wav"));
+    WriteWave(file, 2, 44100, 44100 * 5);
+    window->AddFileToList(file, -1);
+    window->SetRowChecked(0, true);
+    EXPECT_TRUE(window->RefreshListItem(0));
+    WriteWave(file, 2, 44100, 44100 * 2);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    f.close();
+    Find<QToolButton>("btnCheckFile")->click();
+    EXPECT_EQ(window->SubItem(0, 1), QStringLiteral("00000:00:02"));
+    EXPECT_TRUE(window->RowChecked(0));
+    EXPECT_EQ(window->RowPath(0), file);
+    QFile::remove(file);
+    EXPECT_FALSE(window->RefreshListItem(0));
+    Find<QToolButton>("btnCheckFile")->click();
+    EXPECT_EQ(window->RowCount(), 1);
+}
+
+}  // namespace
+}  // namespace zolvane2::apptest

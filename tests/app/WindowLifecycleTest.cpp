@@ -1,0 +1,162 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "AppTestSupport.h"
+#include "Version.h"
+#include "app/TDropFileSource.h"
+#include "app/TShellAboutDialog.h"
+
+namespace zolvane2::apptest {
+namespace {
+
+using LifecycleTest = WindowTest;
+
+TEST_F(LifecycleTest, SwitchesInLowerCaseAndEitherOrderSetBothAndTheFirstShowStarts) {
+    auto& w = Open({QStringLiteral("/autoquit"), QStringLiteral("/AutoStart")});
+    EXPECT_TRUE(Find<QToolButton>("btnExitApps")->isChecked());
+    EXPECT_TRUE(w.AutoStartPending());
+    w.show();
+    EXPECT_FALSE(w.AutoStartPending()) << "the first show takes the automatic start";
+}
+
+TEST_F(LifecycleTest, OnlyTheFirstTwoArgumentsCountAndOnlyWhole) {
+    auto& w = Open({QStringLiteral("x"), QStringLiteral("/AUTOSTARTX"), QStringLiteral("/AUTOSTART")});
+    EXPECT_FALSE(w.AutoStartPending());
+    EXPECT_FALSE(Find<QToolButton>("btnExitApps")->isChecked());
+    auto& v = Open({QStringLiteral("/AUTOSTART ")});
+    EXPECT_FALSE(v.AutoStartPending());
+}
+
+TEST_F(LifecycleTest, TheAboutItemIsTheLastMenuEntryAfterASeparatorAndShowsTheVersionRecord) {
+    Open();
+    auto* menu = Find<QMenu>("HelpMenu");
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_TRUE(actions.at(actions.size() - 2)->isSeparator());
+    QAction* about = actions.constLast();
+    EXPECT_EQ(about->text(), QStringLiteral("バージョン情報..."));
+    EXPECT_EQ(about->data().toInt(), 1034);
+    about->trigger();
+    ASSERT_EQ(dialogs.abouts.size(), 1U);
+    EXPECT_EQ(dialogs.abouts[0].title, QStringLiteral("バージョン情報"));
+    EXPECT_EQ(dialogs.abouts[0].heading, QStringLiteral("Zolvane2"));
+    const QString text = dialogs.abouts[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("ver. ") + QString::fromUtf8(version::FileVersion) +
+                                QStringLiteral(", Last Update : ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nCreated by ") + QString::fromUtf8(version::LegalCopyright) +
+                              QStringLiteral(", ") + QString::fromUtf8(version::Comments)));
+    EXPECT_TRUE(TShellAboutDialog::GetVersionString(QStringLiteral("\\Unknown")).isEmpty());
+}
+
+TEST_F(LifecycleTest, TheHelpMenuOpensFromTheKeyboard) {
+    Open();
+    auto* help = Find<QToolButton>("btnHelp");
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            opened = popup->objectName() == QStringLiteral("HelpMenu");
+            popup->close();
+        }
+    });
+    QKeyEvent altDown(QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
+    QCoreApplication::sendEvent(help, &altDown);
+    EXPECT_TRUE(opened);
+}
+
+TEST_F(LifecycleTest, HelpOpensContextOneOnTheButtonAndTheControlsContextOnF1) {
+    auto& w = Open();
+    Find<QToolButton>("btnHelp")->click();
+    ASSERT_EQ(dialogs.helps.size(), 1U);
+    EXPECT_EQ(dialogs.helps[0].first, ProgramPath() + QStringLiteral(".hlp"));
+    EXPECT_EQ(dialogs.helps[0].second, 1);
+
+    w.show();
+    auto* f1 = w.findChild<QShortcut*>();
+    ASSERT_NE(f1, nullptr);
+    const std::pair<const char*, int> cases[] = {
+        {"cbSamplingFreq", 6}, {"sedtRecordingTimeM", 7}, {"sedtPrec", 17}, {"lvResult", 1}};
+    for (const auto& [name, context] : cases) {
+        QWidget* control = w.findChild<QWidget*>(QString::fromUtf8(name));
+        ASSERT_NE(control, nullptr) << name;
+        control->setFocus();
+        Q_EMIT f1->activated();
+        EXPECT_EQ(dialogs.helps.back().second, context) << name;
+    }
+}
+
+TEST_F(LifecycleTest, DroppedFilesJoinTheListInOrderFoldersAndOtherFilesAddNothing) {
+    auto& w = Open();
+    WriteWave(Path(QStringLiteral("b.wav")), 2, 44100, 10);
+    WriteWave(Path(QStringLiteral("a.wav")), 2, 44100, 10);
+    WriteBytes(Path(QStringLiteral("c.raw")), 40);
+    QDir(dir.path()).mkdir(QStringLiteral("folder.wav"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Path(QStringLiteral("b.wav"))),
+                  QUrl::fromLocalFile(Path(QStringLiteral("folder.wav"))),
+                  QUrl::fromLocalFile(Path(QStringLiteral("a.wav"))), QUrl(QStringLiteral("https://example.org/x.wav")),
+                  QUrl::fromLocalFile(Path(QStringLiteral("c.raw")))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &drop);
+    ASSERT_EQ(w.RowCount(), 3);
+    EXPECT_EQ(w.RowPath(0), Path(QStringLiteral("b.wav")));
+    EXPECT_EQ(w.RowPath(1), Path(QStringLiteral("a.wav")));
+    EXPECT_EQ(w.RowPath(2), Path(QStringLiteral("c.raw")));
+    EXPECT_EQ(Messages().Count(), 0U);
+}
+
+// Counts drags instead of running one; a move during the drag comes back in.
+class RecordingDropSource final : public TDropFileSource {
+public:
+    TfrmWaveInSample* window = nullptr;
+    std::vector<QStringList> drags;
+    void Execute(QWidget* /*source*/) override {
+        drags.push_back(Files);
+        window->lvResultMouseMove(Qt::LeftButton, QPoint(300, 300));
+    }
+};
+
+TEST_F(LifecycleTest, ARowIsDraggedOutAfterTenPixelsOnce) {
+    auto& w = Open();
+    WriteWave(Path(QStringLiteral("a.wav")), 2, 44100, 10);
+    w.AddFileToList(Path(QStringLiteral("a.wav")), -1);
+    auto* source = new RecordingDropSource;
+    source->window = &w;
+    w.SetDropFileSource(source);
+
+    auto* list = Find<QTreeWidget>("lvResult");
+    list->setCurrentItem(nullptr);
+    list->clearSelection();
+    w.lvResultMouseDown(Qt::LeftButton, QPoint(20, 20));
+    w.lvResultMouseMove(Qt::LeftButton, QPoint(40, 40));
+    EXPECT_TRUE(source->drags.empty()) << "no highlighted row, nothing offered";
+
+    list->setCurrentItem(list->topLevelItem(0));
+    w.lvResultMouseDown(Qt::LeftButton, QPoint(20, 20));
+    w.lvResultMouseMove(Qt::LeftButton, QPoint(29, 29));
+    w.lvResultMouseMove(Qt::NoButton, QPoint(60, 60));
+    EXPECT_TRUE(source->drags.empty());
+    w.lvResultMouseDown(Qt::RightButton, QPoint(100, 100));  // does not move the start point
+    w.lvResultMouseMove(Qt::LeftButton, QPoint(30, 20));
+    ASSERT_EQ(source->drags.size(), 1U) << "a move that arrives during the drag starts no second one";
+    EXPECT_EQ(source->drags[0], QStringList{Path(QStringLiteral("a.wav"))});
+    EXPECT_FALSE(w.DragInProgress());
+    EXPECT_EQ(w.RowCount(), 1);
+}
+
+}  // namespace
+}  // namespace zolvane2::apptest
