@@ -25,11 +25,6 @@ void PrintCheck(const std::string& caption, const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), StderrUserMessages::ToUnixLines(text).c_str());
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
 int RunJoin(const std::vector<std::string>& args) {
     std::string out;
     Over2G over2g = Over2G::Ask;
@@ -144,22 +139,22 @@ int RunJoin(const std::vector<std::string>& args) {
     // The output is created empty before the sources are read: replacing a
     // source would destroy the audio to be joined, and a script cannot
     // answer the window's overwrite question, so nothing is replaced.
+    std::vector<std::string> names;
+    for (const auto& p : *sources) {
+        names.push_back(p.path);
+    }
+    if (TargetIsASource(target, names)) {
+        std::fprintf(stderr, "zolvane2-cli join: %s is one of the files to join\n", target.c_str());
+        return 1;
+    }
     std::error_code ec;
     if (std::filesystem::exists(target, ec)) {
-        for (const auto& p : *sources) {
-            if (SameFile(p.path, target)) {
-                std::fprintf(stderr, "zolvane2-cli join: %s is one of the files to join\n", target.c_str());
-                return 1;
-            }
-        }
         std::fprintf(stderr, "zolvane2-cli join: %s exists; not replaced\n", target.c_str());
         return 1;
     }
 
     auto* job = new TCombineThread;
-    std::vector<std::string> names;
     for (std::size_t i = 0; i < sources->size(); ++i) {
-        names.push_back((*sources)[i].path);
         job->SetDataOffsets(i, (*sources)[i].dataOffset);
         job->SetDataLengths(i, (*sources)[i].dataSize);
     }

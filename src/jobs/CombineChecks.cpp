@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 
 #include "jobs/DiskSpace.h"
 
@@ -84,6 +85,17 @@ CombineSizeCheck CheckCombineSize(int64_t totalBytes, int64_t freeBytes, const s
 
 CombineSizeCheck CheckCombineTarget(const std::string& target, int64_t totalBytes, bool rawOutput) {
     return CheckCombineSize(totalBytes, FreeDiskBytes(target), FileSystemName(target), rawOutput);
+}
+
+bool TargetIsASource(const std::string& target, const std::vector<std::string>& sources) {
+    std::error_code ec;
+    if (!std::filesystem::exists(target, ec)) {
+        return false;
+    }
+    return std::any_of(sources.begin(), sources.end(), [&target](const std::string& source) {
+        std::error_code e;
+        return std::filesystem::equivalent(target, source, e) && !e;
+    });
 }
 
 std::string ReplaceExtension(const std::string& path, const std::string& ext) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zolvane2 {
 
@@ -54,6 +55,11 @@ struct CombineSizeCheck {
 
 // The same for the file system that will hold target.
 [[nodiscard]] CombineSizeCheck CheckCombineTarget(const std::string& target, int64_t totalBytes, bool rawOutput);
+
+// Whether target names the same file as one of the sources (also through
+// another spelling or a link). The output is created empty before any source
+// is read, so such a target would destroy that source's audio.
+[[nodiscard]] bool TargetIsASource(const std::string& target, const std::vector<std::string>& sources);
 
 // path with its extension replaced by ext (".raw"), or ext added when the
 // file name has none.

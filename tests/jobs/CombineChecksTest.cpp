@@ -1,7 +1,10 @@
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "jobs/CombineChecks.h"
 #include "jobs/DiskSpace.h"
+#include "support/JobsTestFiles.h"
 
 namespace zolvane2 {
 namespace {
@@ -76,6 +79,19 @@ TEST(CombineChecksTest, TwoGigabyteQuestionOnlyForWaveAboveTheLimit) {
 TEST(CombineChecksTest, TargetOnAMissingFolderOfARealFileSystem) {
     EXPECT_EQ(CheckCombineTarget("/tmp/zolvane2-no-such/out.wav", 1000, false).verdict, CombineSizeVerdict::Go);
     EXPECT_EQ(CheckCombineTarget("", 1000, false).verdict, CombineSizeVerdict::NotEnoughSpace);
+}
+
+TEST(CombineChecksTest, TargetThatIsASourceIsFoundUnderAnySpelling) {
+    test::JobsTempDir dir;
+    test::WriteAll(dir.File("a.wav"), {1});
+    test::WriteAll(dir.File("b.wav"), {1});
+    std::filesystem::create_symlink(dir.File("a.wav"), dir.File("link.wav"));
+    const std::vector<std::string> sources{dir.File("a.wav"), dir.File("b.wav")};
+    EXPECT_TRUE(TargetIsASource(dir.File("b.wav"), sources));
+    EXPECT_TRUE(TargetIsASource(dir.Path() + "/./link.wav", sources));
+    EXPECT_FALSE(TargetIsASource(dir.File("new.wav"), sources));
+    test::WriteAll(dir.File("other.wav"), {1});
+    EXPECT_FALSE(TargetIsASource(dir.File("other.wav"), sources));
 }
 
 TEST(CombineChecksTest, Extensions) {
