@@ -22,7 +22,14 @@ std::int64_t At(const std::vector<std::int64_t>& array, std::size_t index) {
 
 TCombineThread::TCombineThread() = default;
 
-TCombineThread::~TCombineThread() = default;
+TCombineThread::~TCombineThread() {
+    // An owned (not self-freeing) job still running is stopped here, while
+    // the members it works on still exist.
+    if (Running() && !FreeOnTerminate()) {
+        SetCancelRequested(true);
+        WaitFor();
+    }
+}
 
 void TCombineThread::SetDataOffsets(std::size_t index, std::int64_t offset) {
     SetGrowing(dataOffsets_, index, offset);

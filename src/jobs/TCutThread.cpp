@@ -29,7 +29,14 @@ T At(const std::vector<T>& array, std::size_t index) {
 
 TCutThread::TCutThread() : splitter_(*this, nullptr) {}
 
-TCutThread::~TCutThread() = default;
+TCutThread::~TCutThread() {
+    // An owned (not self-freeing) job still running is stopped here, while
+    // the members it works on still exist.
+    if (Running() && !FreeOnTerminate()) {
+        SetCancelRequested(true);
+        WaitFor();
+    }
+}
 
 void TCutThread::SetDataOffsets(std::size_t index, std::int64_t offset) {
     SetGrowing(dataOffsets_, index, offset);

@@ -439,6 +439,23 @@ TEST_F(TCutThreadTest, FreeOnTerminateJobReportsToTheEnd) {
     EXPECT_EQ(DataOf(files[0]), data);
 }
 
+TEST_F(TCutThreadTest, DestroyingARunningOwnedJobCancelsAndWaits) {
+    const JobBytes data = test::CountingData(20 * 409600);
+    const std::string src = dir_.File("long.wav");
+    test::WriteWave(src, 2, 44100, data);
+    std::vector<std::string> files;
+    {
+        TCutThread job;
+        AddWave(job, 0, src, 2, 44100, static_cast<std::int64_t>(data.size()));
+        NoCut(job);
+        job.SetOnFileFinished([&files](const std::string& p) { files.push_back(p); });
+        job.Resume();
+    }
+    // Whenever the cancel was seen, the one piece was finished and reported.
+    ASSERT_EQ(files.size(), 1U);
+    ExpectFinishedHeader(files[0], 2, 44100);
+}
+
 // A piece of 2^31 bytes or more is capped and renamed by the re-divide
 // writer, already at exactly 2^31 (the recorder would wait 8 bytes longer).
 TEST(TCutThreadLargeTest, PieceOfTwoGigabytesIsCappedAndRenamed) {
