@@ -49,8 +49,8 @@ void TfrmWaveInSample::CreateSettingPage() {
     QWidget* page = nullptr;
     tsSetting = ScrollingPage(PageControl1, "tsSetting", "録音設定", page);
     auto* v = new QVBoxLayout(page);
-    v->setContentsMargins(8, 6, 8, 6);
-    v->setSpacing(4);
+    v->setContentsMargins(8, 4, 8, 4);
+    v->setSpacing(2);
 
     lblBaseFileName = Label("lblBaseFileName", "保存するファイル名(実際にはトラック番号nnnnnが付加されます)", page);
     lblBaseFileName->setWordWrap(true);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -205,6 +206,27 @@ TEST_F(ResultListTest, InPlaceRenameRenamesTheFileButNeverOverAnotherOne) {
     window->lvResultEdited(0, QStringLiteral("sub/x.wav"));
     EXPECT_EQ(Messages().Count(), 2U);
     EXPECT_EQ(window->RowPath(0), Path(QStringLiteral("new.wav")));
+}
+
+TEST_F(ResultListTest, EditingTheNameCellRenamesTheFileOnceTheEditorHasClosed) {
+    WriteWave(Path(QStringLiteral("old.wav")), 2, 44100, 10);
+    window->AddFileToList(Path(QStringLiteral("old.wav")), -1);
+    window->show();
+    auto* list = Find<QTreeWidget>("lvResult");
+    QTreeWidgetItem* item = list->topLevelItem(0);
+    list->editItem(item, 3);
+    EXPECT_EQ(list->viewport()->findChild<QLineEdit*>(), nullptr) << "only the file name is edited";
+    list->setCurrentItem(item);
+    list->editItem(item, 0);
+    auto* editor = list->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("edited.wav"));
+    Q_EMIT list->itemDelegate()->commitData(editor);
+    Q_EMIT list->itemDelegate()->closeEditor(editor);
+    EXPECT_EQ(window->RowPath(0), Path(QStringLiteral("old.wav"))) << "the caption waits for the rename";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->RowPath(0), Path(QStringLiteral("edited.wav")));
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("edited.wav"))));
 }
 
 TEST_F(ResultListTest, RefreshReReadsAChangedFileAndReportsAMissingOne) {
