@@ -49,8 +49,9 @@ TWaveInThread::TWaveInThread(std::unique_ptr<SoundInput> input, UserMessages* me
 
 TWaveInThread::~TWaveInThread() {
     // The members go before the base class could stop the thread, so the
-    // thread has to end here while they still exist.
-    if (Running()) {
+    // thread has to end here while they still exist. A thread that frees
+    // itself is being deleted by its own thread, after its body returned.
+    if (Running() && !FreeOnTerminate()) {
         Terminate();
         WaitFor();
     }

@@ -408,6 +408,25 @@ TEST_F(TWaveInThreadTest, QuitDuringARecordingFinishesTheTrackFirst) {
     thread_.reset();
 }
 
+TEST_F(TWaveInThreadTest, AThreadThatFreesItselfEndsOnQuitAfterStoppingItsRecording) {
+    auto* thread = new TWaveInThread(std::make_unique<FakeSoundInput>(), &boxes_);  // NOLINT: frees itself
+    thread->SetNotifyWindow(&window_);
+    thread->SetBaseFileName(dir_.File("Track.wav"));
+    thread->SetUseTrigger(false);
+    thread->SetStopDrainTime(10ms);
+    thread->SetFreeOnTerminate(true);
+    m_ = thread->Messages();
+    const auto handle = thread->Handle();
+    thread->Resume();
+    thread->Queue().Post(m_.start);
+    thread->Queue().Post(m_.quit);
+    WaitForThread(handle);
+    dispatcher_.ProcessPending();
+    // The empty first track was finished (and removed) before the end.
+    EXPECT_EQ(reports_, (std::vector<Report>{Triggered(1, 0), RecFinish(2, 0)}));
+    EXPECT_TRUE(dir_.Names().empty());
+}
+
 TEST_F(TWaveInThreadTest, StopAndTrackChangeWhileIdleDoNothing) {
     Make();
     Post(m_.stop);
