@@ -15,10 +15,10 @@
 
 #include "cli/CommandRegistry.h"
 #include "cli/CuttingOptions.h"
-#include "record/RecordingClock.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/NotifyWindow.h"
 #include "platform/UserMessages.h"
+#include "record/RecordingClock.h"
 #include "record/TWaveInThread.h"
 #include "trackfile/TrackNaming.h"
 
