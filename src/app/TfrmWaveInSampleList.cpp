@@ -167,8 +167,7 @@ void TfrmWaveInSample::AddFileToList(const QString& path, int row) {
         item->setText(5, Q(props->folder));
         item->setText(6, QString::number(props->dataOffset));
         item->setText(7, QString::number(props->dataSize));
-        static const QFileIconProvider icons;
-        item->setIcon(0, icons.icon(QFileInfo(absolute)));
+        item->setIcon(0, QFileIconProvider().icon(QFileInfo(absolute)));
         lvResult->addTopLevelItem(item);
     } else if (QTreeWidgetItem* item = Row(row)) {
         item->setText(1, Q(props->dateText));

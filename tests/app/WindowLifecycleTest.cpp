@@ -5,8 +5,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -15,6 +17,7 @@
 #include "AppTestSupport.h"
 #include "Version.h"
 #include "app/TDropFileSource.h"
+#include "app/THelpViewer.h"
 #include "app/TShellAboutDialog.h"
 
 namespace zolvane2::apptest {
@@ -117,6 +120,23 @@ TEST_F(LifecycleTest, DroppedFilesJoinTheListInOrderFoldersAndOtherFilesAddNothi
     EXPECT_EQ(w.RowPath(1), Path(QStringLiteral("a.wav")));
     EXPECT_EQ(w.RowPath(2), Path(QStringLiteral("c.raw")));
     EXPECT_EQ(Messages().Count(), 0U);
+}
+
+TEST(HelpDocumentTest, EveryContextNumberHasItsAnchorAndTheViewerScrollsToIt) {
+    const QString source =
+        QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/../../src/app/help/zolvane2.html");
+    const QString html = QString::fromUtf8(ReadAll(source));
+    ASSERT_FALSE(html.isEmpty()) << source.toStdString();
+    for (int context : {1, 4, 5, 6, 7, 8, 15, 17, 18, 19, 20, 21, 24}) {
+        EXPECT_TRUE(html.contains(QStringLiteral("<a name=\"%1\">").arg(THelpViewer::AnchorName(context)))) << context;
+    }
+    THelpViewer viewer;
+    ASSERT_TRUE(viewer.ShowContext(source, 24));
+    auto* browser = viewer.findChild<QTextBrowser*>();
+    ASSERT_NE(browser, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_GT(browser->verticalScrollBar()->value(), 0);
+    EXPECT_FALSE(viewer.ShowContext(source + QStringLiteral(".missing"), 1));
 }
 
 // Counts drags instead of running one; a move during the drag comes back in.
