@@ -33,6 +33,11 @@ constexpr int kDragDistance = 10;
 }  // namespace
 
 void TfrmWaveInSample::dragEnterEvent(QDragEnterEvent* event) {
+    // A row dragged out of the list and let go over the window again is not
+    // a new file: only drags from other programs are taken.
+    if (event->source() != nullptr) {
+        return;
+    }
     if (!LocalFiles(event->mimeData()).isEmpty() && (event->possibleActions() & Qt::CopyAction) != 0) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
@@ -40,6 +45,9 @@ void TfrmWaveInSample::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TfrmWaveInSample::dropEvent(QDropEvent* event) {
+    if (event->source() != nullptr) {
+        return;
+    }
     const QStringList paths = LocalFiles(event->mimeData());
     event->setDropAction(Qt::CopyAction);
     event->accept();

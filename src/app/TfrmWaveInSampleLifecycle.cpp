@@ -198,6 +198,11 @@ bool TfrmWaveInSample::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::MouseMove) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             lvResultMouseMove(mouse->buttons(), mouse->position().toPoint());
+            // A move with a button held drags the highlighted row; it must not
+            // move the highlight to the row under the pointer first.
+            if ((mouse->buttons() & (Qt::LeftButton | Qt::RightButton)) != 0) {
+                return true;
+            }
         }
     }
     return QWidget::eventFilter(watched, event);
