@@ -1,10 +1,15 @@
 #include "app/QtWindowDialogs.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 
+#include "app/AppIcon.h"
 #include "platform/ErrorDisplay.h"
 
 namespace zolvane2 {
@@ -54,15 +59,31 @@ bool QtWindowDialogs::ConfirmDelete(QWidget* owner, const QStringList& paths) {
 }
 
 void QtWindowDialogs::ShowAbout(QWidget* owner, const QString& title, const QString& heading, const QString& text) {
-    QMessageBox box(owner);
+    QDialog box(owner);
     box.setWindowTitle(title);
-    box.setIconPixmap(QApplication::windowIcon().pixmap(48, 48));
-    box.setText(heading);
+    auto* layout = new QGridLayout(&box);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setHorizontalSpacing(16);
+    auto* icon = new QLabel(&box);
+    const QIcon appIcon = QApplication::windowIcon().isNull() ? AppIcon() : QApplication::windowIcon();
+    icon->setPixmap(appIcon.pixmap(48, 48));
+    layout->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
+    auto* first = new QLabel(heading, &box);
+    first->setTextFormat(Qt::PlainText);
+    QFont bold = first->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    first->setFont(bold);
+    layout->addWidget(first, 0, 1);
     QString body = text;
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    box.setInformativeText(body);
-    box.setTextFormat(Qt::PlainText);
-    box.setStandardButtons(QMessageBox::Ok);
+    auto* lines = new QLabel(body, &box);
+    lines->setTextFormat(Qt::PlainText);
+    lines->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lines, 1, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons, 2, 0, 1, 2);
     box.exec();
 }
 

@@ -1,7 +1,7 @@
 // Program entry of the window program.
 #include <QApplication>
-#include <QIcon>
 
+#include "app/AppIcon.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "app/QtUserMessages.h"
 #include "app/TfrmWaveInSample.h"
@@ -11,7 +11,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zolvane2"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("audio-input-microphone")));
+    QApplication::setWindowIcon(zolvane2::AppIcon());
     zolvane2::SetApplicationTitle("Zolvane2");
 
     zolvane2::QtMainThreadDispatcher dispatcher;
