@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <pty.h>
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -140,6 +143,51 @@ TEST_F(SplitCommandTest, ASourceThatCannotBeOpenedIsPrintedWithExitStatus1) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "zolvane2-cli split: ファイル " + dir_.File("locked.raw") + " は開けません\n");
     EXPECT_FALSE(std::filesystem::exists(dir_.File("locked-00001.wav")));
+}
+
+TEST_F(SplitCommandTest, ProgressBarOnlyOnATerminal) {
+    test::WriteWave(dir_.File("p.wav"), 2, 44100, test::CountingData(3 * 409600));
+    // Not a terminal: stderr stays empty.
+    const auto quiet = test::RunJobsCli(dir_.Path(), {"split", "--mode", "none", "p.wav"});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+    std::filesystem::remove(dir_.File("p-00001.wav"));
+
+    // stderr on a terminal: the bar is drawn there, stdout keeps only paths.
+    int master = -1;
+    int slave = -1;
+    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    int outPipe[2];
+    ASSERT_EQ(::pipe(outPipe), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(outPipe[1], STDOUT_FILENO);
+        ::dup2(slave, STDERR_FILENO);
+        ::close(master);
+        if (::chdir(dir_.Path().c_str()) != 0) {
+            ::_exit(127);
+        }
+        ::execl(ZOLVANE2_CLI_PATH, ZOLVANE2_CLI_PATH, "split", "--mode", "none", "p.wav", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(slave);
+    ::close(outPipe[1]);
+    const std::string out = test::ReadRest(outPipe[0]);
+    ::close(outPipe[0]);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    std::string terminal;
+    char buf[4096];
+    ssize_t n;
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    while ((n = ::read(master, buf, sizeof buf)) > 0) {
+        terminal.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(master);
+    EXPECT_EQ(test::StatusOf(raw), 0);
+    EXPECT_EQ(out, dir_.File("p-00001.wav") + "\n");
+    EXPECT_NE(terminal.find("\r["), std::string::npos);
+    EXPECT_NE(terminal.find("%"), std::string::npos);
 }
 
 TEST_F(SplitCommandTest, CtrlCFinishesTheOpenPieceAndStops) {
