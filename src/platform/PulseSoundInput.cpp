@@ -70,9 +70,9 @@ SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels,
     if (connection_) {
         return kSoundErrBusy;
     }
-    pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate), static_cast<std::uint8_t>(channels)};
+    pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate), static_cast<std::uint8_t>(channels)};
     if (!owner || deviceIndex < 0 || sampleRate <= 0 || channels <= 0 || channels > static_cast<int>(PA_CHANNELS_MAX) ||
-        pa_sample_spec_valid(&spec) == 0) {
+        pa_sample_spec_valid(&format) == 0) {
         return kSoundErrInvalid;
     }
     auto connection = std::make_unique<PulseConnection>();
@@ -96,17 +96,17 @@ SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels,
     owner_ = std::move(owner);
     lostReported_ = false;
     ready_ = false;
-    r = ConnectStream(spec, sourceName);
+    r = ConnectStream(format, sourceName);
     if (r != kSoundOk) {
         TearDown();
     }
     return r;
 }
 
-SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& spec, const std::string& sourceName) {
+SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& format, const std::string& sourceName) {
     const PulseLock lock(connection_->Mainloop());
     connection_->SetOnLost([this](SoundResult code) { ReportLost(code); });
-    stream_.reset(pa_stream_new(connection_->Context(), "Zolvane2 recording", &spec, nullptr));
+    stream_.reset(pa_stream_new(connection_->Context(), "Zolvane2 recording", &format, nullptr));
     if (!stream_) {
         return connection_->LastError();
     }
@@ -119,7 +119,7 @@ SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& spec, const std
     attr.minreq = static_cast<std::uint32_t>(-1);
     // Small fragments keep the blocks flowing evenly; the blocks themselves
     // are filled here.
-    attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &spec));
+    attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &format));
     auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
     if (!sourceName.empty()) {
         // A chosen device that goes away ends the recording instead of

@@ -52,7 +52,7 @@ private:
     };
 
     [[nodiscard]] static SoundResult ListSources(PulseConnection& connection, std::vector<Source>& out);
-    [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& spec, const std::string& sourceName);
+    [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& format, const std::string& sourceName);
     [[nodiscard]] SoundResult Cork(bool cork);           // lock held
     void Keep(const std::uint8_t* data, std::size_t n);  // lock held; data nullptr: silence
     void Deliver();                                      // lock held

@@ -53,10 +53,10 @@ SoundResult PulseSoundOutput::Open(int sampleRate, int channels, std::shared_ptr
     if (connection_) {
         return kSoundErrBusy;
     }
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate),
+    const pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate),
                               static_cast<std::uint8_t>(channels)};
     if (!owner || sampleRate <= 0 || channels <= 0 || channels > static_cast<int>(PA_CHANNELS_MAX) ||
-        pa_sample_spec_valid(&spec) == 0) {
+        pa_sample_spec_valid(&format) == 0) {
         return kSoundErrInvalid;
     }
     auto connection = std::make_unique<PulseConnection>();
@@ -73,22 +73,22 @@ SoundResult PulseSoundOutput::Open(int sampleRate, int channels, std::shared_ptr
     lastReadChange_ = std::chrono::steady_clock::now();
     ready_ = false;
     lostReported_ = false;
-    r = ConnectStream(spec);
+    r = ConnectStream(format);
     if (r != kSoundOk) {
         TearDown();
     }
     return r;
 }
 
-SoundResult PulseSoundOutput::ConnectStream(const pa_sample_spec& spec) {
+SoundResult PulseSoundOutput::ConnectStream(const pa_sample_spec& format) {
     const PulseLock lock(connection_->Mainloop());
     connection_->SetOnLost([this](SoundResult code) { ReportLost(code); });
-    stream_.reset(pa_stream_new(connection_->Context(), "Zolvane2 playback", &spec, nullptr));
+    stream_.reset(pa_stream_new(connection_->Context(), "Zolvane2 playback", &format, nullptr));
     if (!stream_) {
         return connection_->LastError();
     }
     pa_stream_set_state_callback(stream_.get(), &PulseSoundOutput::OnStreamState, this);
-    const auto frame = static_cast<std::uint32_t>(pa_frame_size(&spec));
+    const auto frame = static_cast<std::uint32_t>(pa_frame_size(&format));
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<std::uint32_t>(-1);
     // About the two blocks the owner keeps in circulation, so a block counts
@@ -100,7 +100,7 @@ SoundResult PulseSoundOutput::ConnectStream(const pa_sample_spec& spec) {
     attr.minreq = static_cast<std::uint32_t>(-1);
     attr.fragsize = static_cast<std::uint32_t>(-1);
     pa_cvolume volume{};
-    pa_cvolume_set(&volume, spec.channels, PA_VOLUME_NORM);
+    pa_cvolume_set(&volume, format.channels, PA_VOLUME_NORM);
     if (pa_stream_connect_playback(stream_.get(), nullptr, &attr, PA_STREAM_ADJUST_LATENCY, &volume, nullptr) < 0) {
         return connection_->LastError();
     }

@@ -45,7 +45,7 @@ private:
         std::int64_t end;  // stream offset just past the block's last byte
     };
 
-    [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& spec);
+    [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& format);
     [[nodiscard]] SoundResult Cork(bool cork);  // lock held
     void Complete();                            // lock held
     void ArmTimer();                            // lock held

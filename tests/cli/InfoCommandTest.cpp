@@ -14,7 +14,7 @@ namespace {
 using zolvane2::test::Bytes;
 using zolvane2::test::MakeWave;
 using zolvane2::test::TrackfileTempDir;
-using zolvane2::test::WaveSpec;
+using zolvane2::test::WaveLayout;
 
 struct CliRun {
     int status = -1;
@@ -68,12 +68,12 @@ constexpr const char* kDate = "2021/03/04 05:06:06";
 
 TEST(InfoCommand, WaveRowsAreExact) {
     TrackfileTempDir dir;
-    WaveSpec stereo;
+    WaveLayout stereo;
     stereo.dataSize = 176400;
     const std::string a = dir.File("Track00001.wav");
     zolvane2::test::WriteBytes(a, MakeWave(stereo, 176400));
     Stamp(a);
-    WaveSpec mono;
+    WaveLayout mono;
     mono.channels = 1;
     mono.sampleRate = 22050;
     mono.dataSize = 22050 * 2 * 65;
@@ -107,13 +107,13 @@ TEST(InfoCommand, RawTakesRateAndChannelsFromTheOptions) {
 
 TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
     TrackfileTempDir dir;
-    WaveSpec eight;
+    WaveLayout eight;
     eight.bitsPerSample = 8;
     eight.dataSize = 4;
     zolvane2::test::WriteBytes(dir.File("8bit.wav"), MakeWave(eight, 4));
     zolvane2::test::WriteBytes(dir.File("song.mp3"), Bytes(10, 1));
     zolvane2::test::WriteBytes(dir.File("junk.wav"), Bytes(100, 'j'));
-    WaveSpec good;
+    WaveLayout good;
     good.dataSize = 4;
     zolvane2::test::WriteBytes(dir.File("ok.wav"), MakeWave(good, 4));
 

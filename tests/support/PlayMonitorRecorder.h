@@ -51,11 +51,11 @@ public:
             }
             pa_threaded_mainloop_wait(loop_.get());
         }
-        pa_sample_spec spec{};
-        spec.format = PA_SAMPLE_S16LE;
-        spec.rate = static_cast<std::uint32_t>(rate);
-        spec.channels = static_cast<std::uint8_t>(channels);
-        stream_.reset(pa_stream_new(context_.get(), "monitor", &spec, nullptr));
+        pa_sample_spec format{};
+        format.format = PA_SAMPLE_S16LE;
+        format.rate = static_cast<std::uint32_t>(rate);
+        format.channels = static_cast<std::uint8_t>(channels);
+        stream_.reset(pa_stream_new(context_.get(), "monitor", &format, nullptr));
         if (!stream_) {
             error = pa_strerror(pa_context_errno(context_.get()));
             return false;

@@ -86,7 +86,7 @@ inline std::uint32_t GetLe32(const Bytes& b, std::size_t at) {
 }
 
 // The parts of a WAVE header a test may want to bend.
-struct WaveSpec {
+struct WaveLayout {
     int formatTag = 1;
     int channels = 2;
     std::uint32_t sampleRate = 44100;
@@ -100,7 +100,7 @@ struct WaveSpec {
 
 // A canonical header (+ optional extra chunk) followed by dataBytes bytes of
 // a simple ramp.
-inline Bytes MakeWave(const WaveSpec& s, std::size_t dataBytes) {
+inline Bytes MakeWave(const WaveLayout& s, std::size_t dataBytes) {
     const std::size_t extra = s.withExtraChunk ? 8 + s.extraChunkBody.size() : 0;
     Bytes b(44 + extra + dataBytes);
     ByteWriter w(b);

@@ -83,11 +83,11 @@ void ExpectInsideTheFile(const std::string& path, std::size_t size, int round) {
 TEST(ReaderMutation, AnyBytesAreReadSafely) {
     test::TrackfileTempDir dir;
     const std::string path = dir.File("m.wav");
-    test::WaveSpec spec;
-    spec.dataSize = 64;
-    spec.withExtraChunk = true;
-    spec.extraChunkBody = Bytes(8, 'i');
-    const Bytes base = test::MakeWave(spec, 64);
+    test::WaveLayout layout;
+    layout.dataSize = 64;
+    layout.withExtraChunk = true;
+    layout.extraChunkBody = Bytes(8, 'i');
+    const Bytes base = test::MakeWave(layout, 64);
     std::mt19937 rng(20240229);
     for (int round = 0; round < 3000; ++round) {
         const Bytes b = Mutate(base, rng);
@@ -102,9 +102,9 @@ TEST(ReaderMutation, AnyBytesAreReadSafely) {
 TEST(ReaderMutation, EveryTruncationIsReadSafely) {
     test::TrackfileTempDir dir;
     const std::string path = dir.File("t.wav");
-    test::WaveSpec spec;
-    spec.dataSize = 16;
-    const Bytes base = test::MakeWave(spec, 16);
+    test::WaveLayout layout;
+    layout.dataSize = 16;
+    const Bytes base = test::MakeWave(layout, 16);
     for (std::size_t size = 0; size <= base.size(); ++size) {
         test::WriteBytes(path, Bytes(base.begin(), base.begin() + static_cast<std::ptrdiff_t>(size)));
         ExpectInsideTheFile(path, size, static_cast<int>(size));

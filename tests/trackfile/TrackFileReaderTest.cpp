@@ -15,7 +15,7 @@ namespace {
 using test::Bytes;
 using test::MakeWave;
 using test::TrackfileTempDir;
-using test::WaveSpec;
+using test::WaveLayout;
 
 class TrackFileReaderTest : public ::testing::Test {
 protected:
@@ -70,7 +70,7 @@ TEST_F(TrackFileReaderTest, WriterOutputReadsBack) {
 }
 
 TEST_F(TrackFileReaderTest, DateIsLocalInTwoSecondSteps) {
-    const std::string path = Put("d.wav", MakeWave(WaveSpec{}, 4));
+    const std::string path = Put("d.wav", MakeWave(WaveLayout{}, 4));
     std::tm t{};
     t.tm_year = 2021 - 1900;
     t.tm_mon = 2;
@@ -99,7 +99,7 @@ TEST_F(TrackFileReaderTest, LengthTextAndChannelText) {
 }
 
 TEST_F(TrackFileReaderTest, RiffLettersAreNotChecked) {
-    WaveSpec s;
+    WaveLayout s;
     s.riff = false;
     s.dataSize = 8;
     const auto p = Props(Put("x.wav", MakeWave(s, 8)));
@@ -108,7 +108,7 @@ TEST_F(TrackFileReaderTest, RiffLettersAreNotChecked) {
 }
 
 TEST_F(TrackFileReaderTest, OtherChunkPassedOverOnlyOnWordSteps) {
-    WaveSpec s;
+    WaveLayout s;
     s.withExtraChunk = true;
     s.extraChunkBody = Bytes(24, 'z');
     s.dataSize = 4;
@@ -131,7 +131,7 @@ TEST_F(TrackFileReaderTest, NoFormatChunkMayNotBeWave) {
     ExpectOneMessage(path, "はWaveファイルではない可能性があります。", "Error");
     // 200 words only: a format tag at word 200 is not found.
     Bytes late(800, 'q');
-    const Bytes wave = MakeWave(WaveSpec{}, 4);
+    const Bytes wave = MakeWave(WaveLayout{}, 4);
     late.insert(late.end(), wave.begin() + 12, wave.end());
     const std::string far = Put("far.wav", late);
     EXPECT_FALSE(Props(far));
@@ -139,7 +139,7 @@ TEST_F(TrackFileReaderTest, NoFormatChunkMayNotBeWave) {
 }
 
 TEST_F(TrackFileReaderTest, ExtensionsCompareWithoutCase) {
-    const Bytes wave = MakeWave(WaveSpec{}, 4);
+    const Bytes wave = MakeWave(WaveLayout{}, 4);
     EXPECT_TRUE(Props(Put("a.Wav", wave)));
     EXPECT_TRUE(Props(Put("b.WAV", wave)));
     EXPECT_TRUE(Props(Put("c.RaW", wave)));
@@ -161,7 +161,7 @@ TEST_F(TrackFileReaderTest, MissingFileIsSilentForTheListAndReportedForThePlayer
 }
 
 TEST_F(TrackFileReaderTest, EightBitRejectedByTheListButPlayed) {
-    WaveSpec s;
+    WaveLayout s;
     s.bitsPerSample = 8;
     s.dataSize = 10;
     const std::string path = Put("8bit.wav", MakeWave(s, 10));
@@ -173,7 +173,7 @@ TEST_F(TrackFileReaderTest, EightBitRejectedByTheListButPlayed) {
 }
 
 TEST_F(TrackFileReaderTest, NonPcmRejectedByBoth) {
-    WaveSpec s;
+    WaveLayout s;
     s.formatTag = 3;
     const std::string path = Put("f.wav", MakeWave(s, 8));
     EXPECT_FALSE(Props(path));
@@ -184,7 +184,7 @@ TEST_F(TrackFileReaderTest, NonPcmRejectedByBoth) {
 
 TEST_F(TrackFileReaderTest, DegenerateFormatsAreRejectedInsteadOfDividingByZero) {
     for (int which = 0; which < 3; ++which) {
-        WaveSpec s;
+        WaveLayout s;
         s.dataSize = 8;
         if (which == 0) {
             s.channels = 0;
@@ -202,7 +202,7 @@ TEST_F(TrackFileReaderTest, DegenerateFormatsAreRejectedInsteadOfDividingByZero)
 }
 
 TEST_F(TrackFileReaderTest, OtherChannelCountsShowAsNumberCh) {
-    WaveSpec s;
+    WaveLayout s;
     s.channels = 6;
     s.dataSize = 12 * 48000;
     s.sampleRate = 48000;
@@ -214,7 +214,7 @@ TEST_F(TrackFileReaderTest, OtherChannelCountsShowAsNumberCh) {
 
 TEST_F(TrackFileReaderTest, UnpatchedHeaderCountsTheFramesThatAreThere) {
     // Left by an interrupted recording: both sizes still 0.
-    const std::string path = Put("crash.wav", MakeWave(WaveSpec{}, 176400));
+    const std::string path = Put("crash.wav", MakeWave(WaveLayout{}, 176400));
     {
         Bytes b = test::ReadBytes(path);
         b[4] = b[5] = b[6] = b[7] = 0;
@@ -229,20 +229,20 @@ TEST_F(TrackFileReaderTest, UnpatchedHeaderCountsTheFramesThatAreThere) {
     EXPECT_EQ(play->dataSize, 176400);
 
     // Only the header's 0 is replaced: a real size under 2 GB still rules.
-    WaveSpec s;
+    WaveLayout s;
     s.dataSize = 100;
     const auto q = Props(Put("real.wav", MakeWave(s, 400)));
     ASSERT_TRUE(q);
     EXPECT_EQ(q->dataSize, 100);
 
     // The provisional header of a file being written, with no frames yet.
-    const auto e = Props(Put("empty.wav", MakeWave(WaveSpec{}, 0)));
+    const auto e = Props(Put("empty.wav", MakeWave(WaveLayout{}, 0)));
     ASSERT_TRUE(e);
     EXPECT_EQ(e->dataSize, 0);
 }
 
 TEST_F(TrackFileReaderTest, HeaderSizeBeyondTheFileIsLimitedToTheFile) {
-    WaveSpec s;
+    WaveLayout s;
     s.dataSize = 0xFFFFFFF0U;  // negative as signed
     const auto p = Props(Put("neg.wav", MakeWave(s, 40)));
     ASSERT_TRUE(p);
@@ -255,7 +255,7 @@ TEST_F(TrackFileReaderTest, HeaderSizeBeyondTheFileIsLimitedToTheFile) {
 
 TEST_F(TrackFileReaderTest, RenamedThreeGigabyteFileCountsAllItsFrames) {
     const std::string path = dir_.File("Track00001_tooLONG.wav");
-    WaveSpec s;
+    WaveLayout s;
     s.dataSize = TrackFileWriter::kCappedDataSize;
     test::WriteBytes(path, MakeWave(s, 0));
     const std::int64_t size = 3LL * 1024 * 1024 * 1024;
@@ -299,7 +299,7 @@ TEST_F(TrackFileReaderTest, RawTakesTheGivenSettings) {
 }
 
 TEST_F(TrackFileReaderTest, FileHeldOpenElsewhereRaisesTheOpenError) {
-    const std::string path = Put("held.wav", MakeWave(WaveSpec{}, 4));
+    const std::string path = Put("held.wav", MakeWave(WaveLayout{}, 4));
     TLongFileStream holder(path, 0);
     EXPECT_THROW((void)Props(path), FileOpenError);
     EXPECT_THROW((void)Play(path), FileOpenError);

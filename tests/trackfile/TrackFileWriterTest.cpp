@@ -18,7 +18,7 @@ TEST(TrackFileWriter, ProvisionalHeaderIsTheCanonical44Bytes) {
     TrackFileWriter w;
     w.OpenOutput(path, 2, 44100, false);
     EXPECT_EQ(w.CurrentSize(), 44);
-    const Bytes expected = test::MakeWave(test::WaveSpec{}, 0);
+    const Bytes expected = test::MakeWave(test::WaveLayout{}, 0);
     Bytes header = test::ReadBytes(path);
     ASSERT_EQ(header.size(), 44U);
     EXPECT_EQ(GetLe32(header, 4), 0U);  // both sizes 0 while writing
