@@ -5,10 +5,14 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
+#include "record/RecordingClock.h"
 
 class QCheckBox;
 class QComboBox;
@@ -39,6 +43,11 @@ class WindowDialogs;
 // The engines the window drives; they live in the Qt-free layers.
 class TWaveInThread;
 class TWaveOutPlayer;
+class TMemoryStream;
+class TCutThread;
+class TCombineThread;
+class Thread;
+struct ThreadState;
 
 // Where the window finds its program file, its command line and its dialogs.
 // The program passes its own; tests pass a program path in a temporary folder
@@ -162,6 +171,13 @@ public:
     void SetRecordingControlsEnabled(bool enabled);
     void SetProgress(int percent);
     [[nodiscard]] bool RecordingRunning() const;
+    // The capture thread (null when the window has none or it was told to quit).
+    [[nodiscard]] TWaveInThread* WaveInThread() const { return fWaveInThread; }
+    // Where the capture thread posts its reports to this window.
+    [[nodiscard]] NotifyWindow* MessageTarget() const { return notifyWindow_.get(); }
+    // The clock of the recording-time limit; tests put in a clock they move.
+    using RecordingNow = std::function<RecordingClock::Clock::time_point()>;
+    void SetRecordingClockSource(RecordingNow now);
 
     // ---- playback control (Playback.cpp) ---------------------------------
     void btnPlayClick();
@@ -170,9 +186,26 @@ public:
     void btnPrevClick();
     void btnIntroClick();
     void tbrProgressChange(int position);
+    // From the start of a playback until FinishPlayback, also between files.
     [[nodiscard]] bool PlayerPlaying() const;
+    void fPlayerPlayEnd();
+    void FinishPlayback();
+    void LoadPlayerFile(const QString& fileName);
+    // The playback side of "次File": stops the playing file to split it at
+    // the current position. False when no file plays (the click is then the
+    // recorder's).
+    bool SplitPlayingFile();
+    // The player component, made on first use.
+    [[nodiscard]] TWaveOutPlayer& Player();
+    // Local date and time in days, the unit of TrackStartTime.
+    [[nodiscard]] static double NowDays();
 
     // ---- level display (Level.cpp) ---------------------------------------
+    // The level-data event of both audio threads: one block of interleaved
+    // 16-bit samples, on the main thread while the feeding thread waits.
+    void DisplayWaveData(Thread* Sender, TMemoryStream& ReceivedData);
+    // Trigger lines, channel count, history slot and numbers for a new run.
+    void PrepareLevelDisplay(int triggerLevel, int channels);
     void ClearWaveDisplay(bool idle);
     void ResetLevelNumbers(int channel);
     void btnResetClick(int channel);
@@ -182,6 +215,14 @@ public:
     void btnDivideClick();
     void btnCombineClick();
     void btnCancelClick();
+    // index -1: every checked row, cut by the cutting page. index >= 0: that
+    // row, when checked, split once splitSeconds after its start; this is the
+    // player's split at "次File" (PlayingIndex, SamplePosition / SamplesPerSec).
+    // Answers whether a job was started: not while another job runs.
+    bool RedivideFiles(int index, double splitSeconds);
+    void CombineFiles();
+    // The end notification of either job: buttons back, progress 0, and the
+    // error that ended the job early, when there was one, shown once.
     void JobFinished();
     [[nodiscard]] bool JobRunning() const;
 
@@ -402,18 +443,45 @@ private:
     int RemainingAtTrigger = 0;
     bool FirstTriggerPending = true;
     int AutoExitState = 0;
+    std::shared_ptr<ThreadState> waveInThreadState_;
+    std::optional<RecordingClock> recordingClock_;
+    RecordingNow recordingNow_;
+    // How the run names its files, as handed to the capture thread at the
+    // start (the thread may be gone when its last report is handled).
+    std::string recordingStem_;
+    int recordingDigits_ = 5;
+    bool recordingRaw_ = false;
+    [[nodiscard]] QString FinishedTrackName(std::int64_t number, int status) const;
+    void SetApplicationTitleText(const QString& state);
 
     // Playback control.
     bool AcceptSeek = true;
     int PlayingIndex = 0;
     bool SplitPending = false;
     double SplitSeconds = 0;
+    bool PlaybackActive = false;
+    QString SplitFileName;
+    void StartPlayingRow(int row);
+    [[nodiscard]] int NextCheckedRow(int after) const;
+    void tmrTrackTimeTimerPlayback();
+
+    // Re-divide and combine. The running job frees itself when it ends; its
+    // pointer is valid until JobFinished, the handle lets the window wait.
+    TCutThread* fCutThread = nullptr;
+    TCombineThread* fCombineThread = nullptr;
+    std::shared_ptr<ThreadState> jobThreadState_;
+    void StartJob(Thread& job);
 
     // Level display.
     int WaveMidY = 0;
     double WaveScale = 0;
     int TriggerLineOffset = 0;
     int DisplayChannels = 2;
+    // The trigger level of the run, so a box that was resized gets its lines
+    // and scale again.
+    int LevelTriggerLevel = 0;
+    int LevelBoxHeight = 0;
+    void UpdateWaveScale();
     int LevelSlot = 0;
     std::array<std::array<double, 10>, 2> MaxHistory{};
     std::array<std::array<double, 10>, 2> AvgHistory{};

@@ -1,34 +1,331 @@
 // Re-divide and combine: the commands that start a job thread (TCutThread,
 // TCombineThread), its cancel button and its end notification.
 //
+// Threads: the commands, the cancel button and JobFinished run on the main
+// thread. The job reaches the window only through calls that run on the main
+// thread while it waits: SetProgress, AddFileToList for every kept file, and
+// its end notification JobFinished. fCutThread / fCombineThread point at the
+// running job from its start until JobFinished; the job deletes itself right
+// after JobFinished returned, so the pointers are never used past that.
+//
 // btnCancelTag tells which job runs (0 none, 1 combine, 2 re-divide); while
 // one runs btnCancel is enabled and btnDivide and btnCombine are not.
+#include <QCheckBox>
+#include <QFileInfo>
 #include <QProgressBar>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <algorithm>
+#include <string>
+#include <vector>
 
+#include "app/TRadioGroup.h"
 #include "app/TfrmWaveInSample.h"
+#include "app/WindowDialogs.h"
+#include "jobs/CombineChecks.h"
+#include "jobs/TCombineThread.h"
+#include "jobs/TCutThread.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/Errors.h"
+#include "platform/UserMessages.h"
 
 namespace zolvane2 {
+
+namespace {
+
+// One checked, existing row as a job takes it.
+struct JobSource {
+    std::string path;
+    std::int64_t dataOffset = 0;
+    std::int64_t dataSize = 0;
+    std::int32_t sampleRate = 0;
+    std::int32_t channels = 0;
+};
+
+std::int64_t ToInt64(const QString& text) {
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    return ok ? static_cast<std::int64_t>(value) : 0;
+}
+
+std::int32_t ToInt32(const QString& text) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? static_cast<std::int32_t>(value) : 0;
+}
+
+// Progress goes to the bar and every kept file into the list; both calls
+// arrive on the main thread while the job waits.
+template <typename Job>
+void ConnectJob(Job& job, TfrmWaveInSample& window) {
+    job.SetOnProgress([&window](Thread& /*sender*/, std::int32_t percent) { window.SetProgress(percent); });
+    job.SetOnFileFinished(
+        [&window](const std::string& path) { window.AddFileToList(QString::fromStdString(path), -1); });
+}
+
+void ShowMessage(const std::string& text, const std::string& caption) {
+    (void)GetUserMessages().Show(text, caption, MsgIcon::None, MsgButtons::Ok);
+}
+
+}  // namespace
 
 bool TfrmWaveInSample::JobRunning() const {
     return btnCancelTag != 0;
 }
 
-void TfrmWaveInSample::btnDivideClick() {}
-void TfrmWaveInSample::btnCombineClick() {}
-void TfrmWaveInSample::btnCancelClick() {}
+void TfrmWaveInSample::btnDivideClick() {
+    // The buttons are off while the player plays or a job runs; a click
+    // that still arrives (queued before they went off) starts nothing.
+    if (PlayerPlaying()) {
+        return;
+    }
+    (void)RedivideFiles(-1, 0);
+}
+
+void TfrmWaveInSample::btnCombineClick() {
+    if (PlayerPlaying() || JobRunning()) {
+        return;
+    }
+    CombineFiles();
+}
+
+void TfrmWaveInSample::btnCancelClick() {
+    if (btnCancelTag == 2 && fCutThread != nullptr) {
+        fCutThread->SetCancelRequested(true);
+    } else if (btnCancelTag == 1 && fCombineThread != nullptr) {
+        fCombineThread->SetCancelRequested(true);
+    }
+}
+
+bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
+    // Only one job at a time: a second one would take over the cancel
+    // button and the progress bar of the first.
+    if (JobRunning()) {
+        return false;
+    }
+    std::vector<JobSource> sources;
+    std::int64_t total = 0;
+    const int first = index < 0 ? 0 : index;
+    const int last = index < 0 ? RowCount() - 1 : std::min(index, RowCount() - 1);
+    for (int row = first; row <= last; ++row) {
+        if (!RowChecked(row) || !RefreshListItem(row)) {
+            continue;
+        }
+        JobSource s;
+        s.path = RowPath(row).toStdString();
+        s.sampleRate = ToInt32(SubItem(row, 3));
+        s.dataOffset = ToInt64(SubItem(row, 5));
+        s.dataSize = ToInt64(SubItem(row, 6));
+        s.channels = ChannelCode(SubItem(row, 2).toStdString());
+        total += s.dataSize;
+        sources.push_back(std::move(s));
+    }
+
+    // RAW sources are read with the settings as they stand; a rate that is
+    // no number stops here, before anything is started.
+    std::int32_t rawRate = 0;
+    const std::int32_t rawChannels = rgRecMode->ItemIndex() + 1;
+    for (const JobSource& s : sources) {
+        if (LowerExtension(s.path) != ".wav" && rawRate == 0) {
+            try {
+                rawRate = SamplingFrequency();
+            } catch (const Error& e) {
+                ShowStandardError(e.what());
+                return false;
+            }
+        }
+    }
+
+    btnCancelTag = 2;
+    btnDivide->setEnabled(false);
+    btnCombine->setEnabled(false);
+    btnCancel->setEnabled(true);
+
+    auto* job = new TCutThread;
+    if (index < 0) {
+        job->SetUseTrigger(rbtnUseTrigger->isChecked());
+        job->SetCutByInterval(rbtnInterval->isChecked());
+        job->SetIntervalSeconds(sedtCuttingTimeH->value() * 3600.0 + sedtCuttingTimeM->value() * 60.0 +
+                                sedtCuttingTimeS->value());
+        job->SetTriggerLevel(sedtTriggerLevel->value());
+        job->SetTriggerDelay(sedtTriggerDelay->value() / 1000.0);
+        job->SetTrackInterval(sedtTrackInterval->value() / 1000.0);
+        job->SetLastTimeAfterTrigger(sedtLastTimeAfterTrigger->value() / 1000.0);
+    } else {
+        job->SetUseTrigger(false);
+        job->SetCutByInterval(false);
+        job->SetIntervalSeconds(splitSeconds);
+        job->SetCutOnce(true);
+    }
+    job->SetTotalBytes(total);
+    job->SetRawOutput(cbxRAWSave->isChecked());
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const JobSource& s = sources[i];
+        names.push_back(s.path);
+        const bool wave = LowerExtension(s.path) == ".wav";
+        job->SetSampleRates(i, wave ? s.sampleRate : rawRate);
+        job->SetChannelCounts(i, wave ? s.channels : rawChannels);
+        job->SetDataOffsets(i, s.dataOffset);
+        job->SetDataLengths(i, s.dataSize);
+    }
+    job->SetFileNames(std::move(names));
+    job->SetDigits(sedtPrec->value());
+    ConnectJob(*job, *this);
+    fCutThread = job;
+    StartJob(*job);
+    return true;
+}
+
+void TfrmWaveInSample::CombineFiles() {
+    if (JobRunning()) {
+        return;
+    }
+    std::vector<JobSource> sources;
+    CombineParameters params;
+    std::int64_t total = 0;
+    for (int row = 0; row < RowCount(); ++row) {
+        if (!RowChecked(row)) {
+            continue;
+        }
+        if (!params.Take(ChannelCode(SubItem(row, 2).toStdString()), ToInt32(SubItem(row, 3)))) {
+            if (params.Empty()) {
+                break;
+            }
+            ShowMessage(kParameterMismatchText, kParameterMismatchCaption);
+            lvResult->clearSelection();
+            lvResult->setCurrentItem(lvResult->topLevelItem(row));
+            lvResult->setFocus();
+            return;
+        }
+        if (!RefreshListItem(row)) {
+            continue;
+        }
+        JobSource s;
+        s.path = RowPath(row).toStdString();
+        s.dataOffset = ToInt64(SubItem(row, 5));
+        s.dataSize = ToInt64(SubItem(row, 6));
+        total += s.dataSize;
+        sources.push_back(std::move(s));
+    }
+    if (params.Empty()) {
+        return;
+    }
+
+    WindowDialogs::FileRequest request;
+    request.filter = QStringLiteral("Windows Wave (*.wav);;RAW data (*.raw)");
+    request.filterIndex = cbxRAWSave->isChecked() ? 1 : 0;
+    request.defaultSuffix = QStringLiteral("wav");
+    request.confirmOverwrite = true;
+    if (!sources.empty()) {
+        request.initialPath = QFileInfo(QString::fromStdString(sources.front().path)).absolutePath();
+    }
+    const auto chosen = Dialogs().SaveFile(this, request);
+    if (!chosen) {
+        return;
+    }
+    std::string target = chosen->toStdString();
+    // Setting the box runs its handler when the state changes, which also
+    // gives the base file name the matching extension.
+    cbxRAWSave->setChecked(LowerExtension(target) == ".raw");
+
+    const CombineSizeCheck check = CheckCombineTarget(target, total, cbxRAWSave->isChecked());
+    switch (check.verdict) {
+        case CombineSizeVerdict::Go:
+            break;
+        case CombineSizeVerdict::NotEnoughSpace:
+        case CombineSizeVerdict::OverFileSystemLimit:
+            ShowMessage(check.text, check.caption);
+            return;
+        case CombineSizeVerdict::AskForRaw: {
+            const MsgAnswer answer =
+                GetUserMessages().Show(check.text, check.caption, MsgIcon::Question, MsgButtons::YesNoCancel);
+            if (answer == MsgAnswer::Cancel) {
+                return;
+            }
+            if (answer == MsgAnswer::Yes) {
+                cbxRAWSave->setChecked(true);
+                target = ReplaceExtension(target, ".raw");
+            }
+            break;
+        }
+    }
+
+    // The output is created empty before any source is read, so a target
+    // that is one of the sources would lose that source's audio.
+    std::vector<std::string> names;
+    for (const JobSource& s : sources) {
+        names.push_back(s.path);
+    }
+    if (TargetIsASource(target, names)) {
+        ShowMessage(target + "\r\nは結合するファイルの一つなので、結合先にできません。", "Error");
+        return;
+    }
+
+    btnCancelTag = 1;
+    btnDivide->setEnabled(false);
+    btnCombine->setEnabled(false);
+    btnCancel->setEnabled(true);
+
+    auto* job = new TCombineThread;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        job->SetDataOffsets(i, sources[i].dataOffset);
+        job->SetDataLengths(i, sources[i].dataSize);
+    }
+    job->SetFileNames(std::move(names));
+    job->SetTotalBytes(total);
+    job->SetRawOutput(cbxRAWSave->isChecked());
+    job->SetOutputFileName(target);
+    job->SetSampleRate(params.frequency);
+    job->SetChannels(params.channels);
+    ConnectJob(*job, *this);
+    fCombineThread = job;
+    StartJob(*job);
+}
+
+void TfrmWaveInSample::StartJob(Thread& job) {
+    job.SetOnTerminate([this] { JobFinished(); });
+    job.SetFreeOnTerminate(true);
+    jobThreadState_ = job.Handle();
+    job.Resume();
+}
 
 void TfrmWaveInSample::CancelJobAndWait() {
     // A running job is cancelled and its thread waited for, so it does not
-    // add rows to a window that is going away.
+    // add rows to a window that is going away. The wait runs the job's calls
+    // to the main thread, JobFinished among them.
+    btnCancelClick();
+    if (jobThreadState_) {
+        WaitForThread(jobThreadState_);
+        jobThreadState_.reset();
+    }
 }
 
 void TfrmWaveInSample::JobFinished() {
+    std::string error;
+    if (fCutThread != nullptr) {
+        error = fCutThread->ErrorMessage();
+    } else if (fCombineThread != nullptr) {
+        error = fCombineThread->ErrorMessage();
+    }
+    fCutThread = nullptr;
+    fCombineThread = nullptr;
+
     btnCombine->setEnabled(true);
     btnDivide->setEnabled(true);
     btnCancel->setEnabled(false);
     ProgressBar1->setValue(0);
     btnCancelTag = 0;
+    // A job that ended while the player plays, or with an empty list, must
+    // not leave the two commands available against the list's own rule.
+    UpdateListCommands();
+
+    // The job stopped early on this error; the user learns of it once.
+    if (!error.empty()) {
+        ShowStandardError(error);
+    }
 }
 
 }  // namespace zolvane2
