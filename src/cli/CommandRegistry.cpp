@@ -17,6 +17,8 @@ CommandRegistration::CommandRegistration(Command command) {
     std::stable_sort(list.begin(), list.end(), [](const Command& a, const Command& b) { return a.order < b.order; });
 }
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+    return Registry();
+}
 
 }  // namespace zolvane2::cli

@@ -10,9 +10,9 @@ namespace zolvane2::cli {
 // with a static CommandRegistration; the entry point and --help read the list.
 struct Command {
     std::string name;
-    int order = 0;             // place in --help
-    std::string usage;         // first help line, e.g. "info [--rate HZ] FILE..."
-    std::string help;          // the rest: what it does and every option
+    int order = 0;                                                 // place in --help
+    std::string usage;                                             // first help line, e.g. "info [--rate HZ] FILE..."
+    std::string help;                                              // the rest: what it does and every option
     std::function<int(const std::vector<std::string>& args)> run;  // args after the command name
 };
 

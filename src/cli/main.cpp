@@ -4,4 +4,6 @@
 
 #include "cli/Commands.h"
 
-int main(int argc, char** argv) { return zolvane2::cli::RunCommandLine(argc, argv); }
+int main(int argc, char** argv) {
+    return zolvane2::cli::RunCommandLine(argc, argv);
+}

@@ -45,6 +45,8 @@ void ShowStandardError(const std::string& text, UserMessages& messages) {
     (void)messages.Show(WithFullStop(text), ApplicationTitle(), MsgIcon::Error, MsgButtons::Ok);
 }
 
-void ShowStandardError(const std::string& text) { ShowStandardError(text, GetUserMessages()); }
+void ShowStandardError(const std::string& text) {
+    ShowStandardError(text, GetUserMessages());
+}
 
 }  // namespace zolvane2

@@ -26,7 +26,11 @@ inline constexpr MsgId WM_QUIT = 0x0012;
 [[nodiscard]] constexpr WParam MakeWParam(std::uint16_t low, std::uint16_t high) {
     return static_cast<WParam>(low) | (static_cast<WParam>(high) << 16U);
 }
-[[nodiscard]] constexpr std::uint16_t LowWord(WParam w) { return static_cast<std::uint16_t>(w & 0xFFFFU); }
-[[nodiscard]] constexpr std::uint16_t HighWord(WParam w) { return static_cast<std::uint16_t>((w >> 16U) & 0xFFFFU); }
+[[nodiscard]] constexpr std::uint16_t LowWord(WParam w) {
+    return static_cast<std::uint16_t>(w & 0xFFFFU);
+}
+[[nodiscard]] constexpr std::uint16_t HighWord(WParam w) {
+    return static_cast<std::uint16_t>((w >> 16U) & 0xFFFFU);
+}
 
 }  // namespace zolvane2

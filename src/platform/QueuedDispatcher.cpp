@@ -8,8 +8,12 @@ namespace {
 std::atomic<MainThreadDispatcher*> g_dispatcher{nullptr};
 }
 
-void SetMainThreadDispatcher(MainThreadDispatcher* dispatcher) { g_dispatcher.store(dispatcher); }
-MainThreadDispatcher* GetMainThreadDispatcher() { return g_dispatcher.load(); }
+void SetMainThreadDispatcher(MainThreadDispatcher* dispatcher) {
+    g_dispatcher.store(dispatcher);
+}
+MainThreadDispatcher* GetMainThreadDispatcher() {
+    return g_dispatcher.load();
+}
 
 struct Completion {
     std::mutex mutex;
@@ -27,7 +31,9 @@ struct Completion {
 
 QueuedDispatcher::QueuedDispatcher() : mainThread_(std::this_thread::get_id()) {}
 
-QueuedDispatcher::~QueuedDispatcher() { Shutdown(); }
+QueuedDispatcher::~QueuedDispatcher() {
+    Shutdown();
+}
 
 void QueuedDispatcher::RunAndWait(const std::function<void()>& fn) {
     if (IsMainThread()) {
@@ -94,13 +100,15 @@ bool QueuedDispatcher::PumpUntil(const std::function<bool()>& pred, std::chrono:
         if (now >= deadline) {
             return pred();
         }
-        Pump(std::min<std::chrono::milliseconds>(std::chrono::milliseconds(10),
-                                                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now)));
+        Pump(std::min<std::chrono::milliseconds>(
+            std::chrono::milliseconds(10), std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now)));
     }
     return true;
 }
 
-bool QueuedDispatcher::IsMainThread() const { return std::this_thread::get_id() == mainThread_; }
+bool QueuedDispatcher::IsMainThread() const {
+    return std::this_thread::get_id() == mainThread_;
+}
 
 void QueuedDispatcher::Shutdown() {
     std::deque<Task> dropped;

@@ -13,9 +13,11 @@ MsgAnswer RecordingUserMessages::Show(const std::string& text, const std::string
     }
     switch (buttons) {
         case MsgButtons::Ok:
-        case MsgButtons::OkCancel: return MsgAnswer::Ok;
+        case MsgButtons::OkCancel:
+            return MsgAnswer::Ok;
         case MsgButtons::YesNo:
-        case MsgButtons::YesNoCancel: return MsgAnswer::Yes;
+        case MsgButtons::YesNoCancel:
+            return MsgAnswer::Yes;
     }
     return MsgAnswer::Ok;
 }

@@ -16,7 +16,9 @@ std::atomic<UserMessages*>& CurrentMessages() {
 }
 }  // namespace
 
-void SetUserMessages(UserMessages* service) { CurrentMessages().store(service); }
+void SetUserMessages(UserMessages* service) {
+    CurrentMessages().store(service);
+}
 
 UserMessages& GetUserMessages() {
     UserMessages* s = CurrentMessages().load();
@@ -47,10 +49,14 @@ MsgAnswer StderrUserMessages::Show(const std::string& text, const std::string& t
     }
     std::fflush(out_);
     switch (buttons) {
-        case MsgButtons::Ok: return MsgAnswer::Ok;
-        case MsgButtons::OkCancel: return MsgAnswer::Cancel;
-        case MsgButtons::YesNo: return MsgAnswer::No;
-        case MsgButtons::YesNoCancel: return MsgAnswer::Cancel;
+        case MsgButtons::Ok:
+            return MsgAnswer::Ok;
+        case MsgButtons::OkCancel:
+            return MsgAnswer::Cancel;
+        case MsgButtons::YesNo:
+            return MsgAnswer::No;
+        case MsgButtons::YesNoCancel:
+            return MsgAnswer::Cancel;
     }
     return MsgAnswer::Ok;
 }

@@ -1,12 +1,13 @@
 #include "platform/Thread.h"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <mutex>
 #include <vector>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
 
 #include "platform/MainThreadDispatcher.h"
 
@@ -31,13 +32,20 @@ std::vector<std::shared_ptr<ThreadState>>& RegistryList() {
 
 int NiceFor(ThreadPriority p) {
     switch (p) {
-        case ThreadPriority::Idle: return 19;
-        case ThreadPriority::Lowest: return 10;
-        case ThreadPriority::Lower: return 5;
-        case ThreadPriority::Normal: return 0;
-        case ThreadPriority::Higher: return -5;
-        case ThreadPriority::Highest: return -10;
-        case ThreadPriority::TimeCritical: return -15;
+        case ThreadPriority::Idle:
+            return 19;
+        case ThreadPriority::Lowest:
+            return 10;
+        case ThreadPriority::Lower:
+            return 5;
+        case ThreadPriority::Normal:
+            return 0;
+        case ThreadPriority::Higher:
+            return -5;
+        case ThreadPriority::Highest:
+            return -10;
+        case ThreadPriority::TimeCritical:
+            return -15;
     }
     return 0;
 }
@@ -110,7 +118,9 @@ void Thread::WaitFor() {
     WaitForThread(state_);
 }
 
-bool Thread::Running() const { return state_->started.load() && !state_->finished.load(); }
+bool Thread::Running() const {
+    return state_->started.load() && !state_->finished.load();
+}
 
 void Thread::SetPriority(ThreadPriority priority) {
     priority_.store(priority);

@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
+
+#include <gtest/gtest.h>
 
 #include "platform/QueuedDispatcher.h"
 #include "platform/RegisteredMessages.h"
@@ -66,7 +66,9 @@ TEST_F(ThreadTest, FreeOnTerminateThreadDeletesItselfAndIsJoinedAtExit) {
         ~Once() override { destroyed.fetch_add(1); }
 
     protected:
-        void Execute() override { Synchronize([] {}); }
+        void Execute() override {
+            Synchronize([] {});
+        }
     };
     destroyed = 0;
     auto* t = new Once;  // NOLINT: frees itself
@@ -85,7 +87,9 @@ TEST_F(ThreadTest, FreeOnTerminateThreadDeletesItselfAndIsJoinedAtExit) {
 TEST_F(ThreadTest, WaitingWorkerIsReleasedWhenTheDispatcherShutsDown) {
     class Blocked final : public Thread {
     protected:
-        void Execute() override { Synchronize([] { FAIL() << "must not run after shutdown"; }); }
+        void Execute() override {
+            Synchronize([] { FAIL() << "must not run after shutdown"; });
+        }
     };
     dispatcher_.Shutdown();
     Blocked t;
