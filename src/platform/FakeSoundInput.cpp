@@ -18,20 +18,9 @@ int FakeSoundInput::DeviceCount() {
     return static_cast<int>(sources_.size());
 }
 
-SoundResult FakeSoundInput::Enter(FakeSoundCall call) {
-    calls_.push_back(call);
-    const auto it = failures_.find(call);
-    if (it == failures_.end()) {
-        return kSoundOk;
-    }
-    const SoundResult r = it->second;
-    failures_.erase(it);
-    return r;
-}
-
 SoundResult FakeSoundInput::Open(int deviceIndex, int sampleRate, int channels, std::shared_ptr<MessageQueue> owner) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Open); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Open); r != kSoundOk) {
         return r;
     }
     if (open_) {
@@ -54,41 +43,30 @@ SoundResult FakeSoundInput::Open(int deviceIndex, int sampleRate, int channels, 
 
 SoundResult FakeSoundInput::Prepare(SoundBuffer& buffer) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Prepare); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Prepare); r != kSoundOk) {
         return r;
     }
-    if (buffer.data == nullptr || buffer.length <= 0) {
-        return kSoundErrInvalid;
-    }
-    buffer.flags.fetch_or(kSoundBufferPrepared);
-    return kSoundOk;
+    return PrepareCaptureBuffer(buffer);
 }
 
 SoundResult FakeSoundInput::Unprepare(SoundBuffer& buffer) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Unprepare); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Unprepare); r != kSoundOk) {
         return r;
     }
-    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
-        return kSoundErrBusy;
-    }
-    buffer.flags.fetch_and(~kSoundBufferPrepared);
-    return kSoundOk;
+    return UnprepareBuffer(buffer);
 }
 
 SoundResult FakeSoundInput::AddBuffer(SoundBuffer& buffer) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::AddBuffer); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::AddBuffer); r != kSoundOk) {
         return r;
     }
     if (!open_) {
         return kSoundErrBadState;
     }
-    if ((buffer.flags.load() & kSoundBufferPrepared) == 0U) {
-        return kSoundErrInvalid;
-    }
-    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
-        return kSoundErrBusy;
+    if (const SoundResult r = CheckQueueable(buffer); r != kSoundOk) {
+        return r;
     }
     buffer.bytesRecorded.store(0);
     buffer.flags.store(kSoundBufferPrepared | kSoundBufferQueued);
@@ -98,7 +76,7 @@ SoundResult FakeSoundInput::AddBuffer(SoundBuffer& buffer) {
 
 SoundResult FakeSoundInput::Start() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Start); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Start); r != kSoundOk) {
         return r;
     }
     if (!open_) {
@@ -110,7 +88,7 @@ SoundResult FakeSoundInput::Start() {
 
 SoundResult FakeSoundInput::Stop() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Stop); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Stop); r != kSoundOk) {
         return r;
     }
     if (!open_) {
@@ -122,7 +100,7 @@ SoundResult FakeSoundInput::Stop() {
 
 SoundResult FakeSoundInput::Reset() {
     const std::lock_guard lock(mutex_);
-    const SoundResult r = Enter(FakeSoundCall::Reset);
+    const SoundResult r = log_.Enter(FakeSoundCall::Reset);
     if (r != kSoundOk) {
         return r;
     }
@@ -133,15 +111,14 @@ SoundResult FakeSoundInput::Reset() {
     while (!queued_.empty()) {
         SoundBuffer* b = queued_.front();
         queued_.pop_front();
-        b->flags.store((b->flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
-        owner_->Post(MM_WIM_DATA, 0, ToLParam(b));
+        HandBackBuffer(*owner_, MM_WIM_DATA, *b);
     }
     return kSoundOk;
 }
 
 SoundResult FakeSoundInput::Close() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Close); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Close); r != kSoundOk) {
         return r;
     }
     if (!open_) {
@@ -181,8 +158,7 @@ bool FakeSoundInput::Deliver() {
     fed_.erase(fed_.begin(), fed_.begin() + n);
     queued_.pop_front();
     b->bytesRecorded.store(b->length);
-    b->flags.store((b->flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
-    owner_->Post(MM_WIM_DATA, 0, ToLParam(b));
+    HandBackBuffer(*owner_, MM_WIM_DATA, *b);
     return true;
 }
 
@@ -203,12 +179,12 @@ void FakeSoundInput::LoseDevice(SoundResult code) {
 
 void FakeSoundInput::FailNext(FakeSoundCall call, SoundResult code) {
     const std::lock_guard lock(mutex_);
-    failures_[call] = code;
+    log_.FailNext(call, code);
 }
 
 std::vector<FakeSoundCall> FakeSoundInput::Calls() const {
     const std::lock_guard lock(mutex_);
-    return calls_;
+    return log_.Calls();
 }
 
 bool FakeSoundInput::IsOpen() const {

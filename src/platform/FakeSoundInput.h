@@ -2,12 +2,11 @@
 
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "platform/FakeSoundCall.h"
+#include "platform/FakeSoundCallLog.h"
 #include "platform/SoundInput.h"
 
 namespace zolvane2 {
@@ -58,13 +57,9 @@ public:
     [[nodiscard]] std::int64_t FedRemaining() const;
 
 private:
-    // Records the call; kSoundOk unless a failure was asked for.
-    [[nodiscard]] SoundResult Enter(FakeSoundCall call);  // mutex held
-
     mutable std::mutex mutex_;
     std::vector<std::string> sources_;
-    std::vector<FakeSoundCall> calls_;
-    std::map<FakeSoundCall, SoundResult> failures_;
+    FakeSoundCallLog log_;
     std::shared_ptr<MessageQueue> owner_;
     std::deque<SoundBuffer*> queued_;
     std::deque<std::uint8_t> fed_;

@@ -7,20 +7,9 @@ int FakeSoundOutput::DeviceCount() {
     return devices_;
 }
 
-SoundResult FakeSoundOutput::Enter(FakeSoundCall call) {
-    calls_.push_back(call);
-    const auto it = failures_.find(call);
-    if (it == failures_.end()) {
-        return kSoundOk;
-    }
-    const SoundResult r = it->second;
-    failures_.erase(it);
-    return r;
-}
-
 SoundResult FakeSoundOutput::Open(int sampleRate, int channels, std::shared_ptr<MessageQueue> owner) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Open); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Open); r != kSoundOk) {
         return r;
     }
     if (open_) {
@@ -42,7 +31,7 @@ SoundResult FakeSoundOutput::Open(int sampleRate, int channels, std::shared_ptr<
 
 SoundResult FakeSoundOutput::SetVolume(std::uint16_t left, std::uint16_t right) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::SetVolume); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::SetVolume); r != kSoundOk) {
         return r;
     }
     if (!open_) {
@@ -54,41 +43,30 @@ SoundResult FakeSoundOutput::SetVolume(std::uint16_t left, std::uint16_t right) 
 
 SoundResult FakeSoundOutput::Prepare(SoundBuffer& buffer) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Prepare); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Prepare); r != kSoundOk) {
         return r;
     }
-    if (buffer.length < 0 || (buffer.length > 0 && buffer.data == nullptr)) {
-        return kSoundErrInvalid;
-    }
-    buffer.flags.fetch_or(kSoundBufferPrepared);
-    return kSoundOk;
+    return PreparePlaybackBuffer(buffer);
 }
 
 SoundResult FakeSoundOutput::Unprepare(SoundBuffer& buffer) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Unprepare); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Unprepare); r != kSoundOk) {
         return r;
     }
-    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
-        return kSoundErrBusy;
-    }
-    buffer.flags.fetch_and(~kSoundBufferPrepared);
-    return kSoundOk;
+    return UnprepareBuffer(buffer);
 }
 
 SoundResult FakeSoundOutput::Write(SoundBuffer& buffer) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Write); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Write); r != kSoundOk) {
         return r;
     }
     if (!open_) {
         return kSoundErrBadState;
     }
-    if ((buffer.flags.load() & kSoundBufferPrepared) == 0U) {
-        return kSoundErrInvalid;
-    }
-    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
-        return kSoundErrBusy;
+    if (const SoundResult r = CheckQueueable(buffer); r != kSoundOk) {
+        return r;
     }
     buffer.flags.store(kSoundBufferPrepared | kSoundBufferQueued);
     Queued q{&buffer, {}};
@@ -102,7 +80,7 @@ SoundResult FakeSoundOutput::Write(SoundBuffer& buffer) {
 
 SoundResult FakeSoundOutput::Pause() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Pause); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Pause); r != kSoundOk) {
         return r;
     }
     if (!open_) {
@@ -114,7 +92,7 @@ SoundResult FakeSoundOutput::Pause() {
 
 SoundResult FakeSoundOutput::Restart() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Restart); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Restart); r != kSoundOk) {
         return r;
     }
     if (!open_) {
@@ -124,21 +102,16 @@ SoundResult FakeSoundOutput::Restart() {
     return kSoundOk;
 }
 
-void FakeSoundOutput::HandBack(Queued& q) {
-    q.buffer->flags.store((q.buffer->flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
-    owner_->Post(MM_WOM_DONE, 0, ToLParam(q.buffer));
-}
-
 SoundResult FakeSoundOutput::Reset() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Reset); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Reset); r != kSoundOk) {
         return r;
     }
     if (!open_) {
         return kSoundErrBadState;
     }
     while (!queued_.empty()) {
-        HandBack(queued_.front());
+        HandBackBuffer(*owner_, MM_WOM_DONE, *queued_.front().buffer);
         queued_.pop_front();
     }
     return kSoundOk;
@@ -146,7 +119,7 @@ SoundResult FakeSoundOutput::Reset() {
 
 SoundResult FakeSoundOutput::Close() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = Enter(FakeSoundCall::Close); r != kSoundOk) {
+    if (const SoundResult r = log_.Enter(FakeSoundCall::Close); r != kSoundOk) {
         return r;
     }
     if (!open_) {
@@ -174,7 +147,7 @@ bool FakeSoundOutput::ReturnNext() {
     }
     Queued& q = queued_.front();
     played_.insert(played_.end(), q.bytes.begin(), q.bytes.end());
-    HandBack(q);
+    HandBackBuffer(*owner_, MM_WOM_DONE, *q.buffer);
     queued_.pop_front();
     return true;
 }
@@ -196,12 +169,12 @@ void FakeSoundOutput::LoseDevice(SoundResult code) {
 
 void FakeSoundOutput::FailNext(FakeSoundCall call, SoundResult code) {
     const std::lock_guard lock(mutex_);
-    failures_[call] = code;
+    log_.FailNext(call, code);
 }
 
 std::vector<FakeSoundCall> FakeSoundOutput::Calls() const {
     const std::lock_guard lock(mutex_);
-    return calls_;
+    return log_.Calls();
 }
 
 bool FakeSoundOutput::IsOpen() const {

@@ -2,12 +2,11 @@
 
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
 
-#include "platform/FakeSoundCall.h"
+#include "platform/FakeSoundCallLog.h"
 #include "platform/SoundOutput.h"
 
 namespace zolvane2 {
@@ -63,13 +62,9 @@ private:
         std::vector<std::uint8_t> bytes;
     };
 
-    [[nodiscard]] SoundResult Enter(FakeSoundCall call);  // mutex held
-    void HandBack(Queued& q);                             // mutex held
-
     mutable std::mutex mutex_;
     int devices_;
-    std::vector<FakeSoundCall> calls_;
-    std::map<FakeSoundCall, SoundResult> failures_;
+    FakeSoundCallLog log_;
     std::shared_ptr<MessageQueue> owner_;
     std::deque<Queued> queued_;
     std::vector<std::uint8_t> played_;

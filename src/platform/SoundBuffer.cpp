@@ -33,4 +33,44 @@ std::string SoundErrorText(SoundResult code) {
     return s;
 }
 
+SoundResult PrepareCaptureBuffer(SoundBuffer& buffer) {
+    if (buffer.data == nullptr || buffer.length <= 0) {
+        return kSoundErrInvalid;
+    }
+    buffer.flags.fetch_or(kSoundBufferPrepared);
+    return kSoundOk;
+}
+
+SoundResult PreparePlaybackBuffer(SoundBuffer& buffer) {
+    if (buffer.length < 0 || (buffer.length > 0 && buffer.data == nullptr)) {
+        return kSoundErrInvalid;
+    }
+    buffer.flags.fetch_or(kSoundBufferPrepared);
+    return kSoundOk;
+}
+
+SoundResult UnprepareBuffer(SoundBuffer& buffer) {
+    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
+        return kSoundErrBusy;
+    }
+    buffer.flags.fetch_and(~kSoundBufferPrepared);
+    return kSoundOk;
+}
+
+SoundResult CheckQueueable(const SoundBuffer& buffer) {
+    const std::uint32_t f = buffer.flags.load();
+    if ((f & kSoundBufferPrepared) == 0U) {
+        return kSoundErrInvalid;
+    }
+    if ((f & kSoundBufferQueued) != 0U) {
+        return kSoundErrBusy;
+    }
+    return kSoundOk;
+}
+
+void HandBackBuffer(MessageQueue& owner, MsgId msg, SoundBuffer& buffer) {
+    buffer.flags.store((buffer.flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
+    owner.Post(msg, 0, ToLParam(&buffer));
+}
+
 }  // namespace zolvane2

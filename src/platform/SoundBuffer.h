@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Message.h"
+#include "platform/MessageQueue.h"
 
 namespace zolvane2 {
 
@@ -56,5 +57,21 @@ inline constexpr SoundResult kSoundErrBusy = 26;
 
 // The server's text for a code, at most 255 bytes.
 [[nodiscard]] std::string SoundErrorText(SoundResult code);
+
+// The block rules every device keeps, in one place so that the test fakes
+// refuse exactly what the server's devices refuse.
+//
+// A capture block needs room to fill; a playback block may be empty (the
+// end marker) but never has a length without bytes.
+[[nodiscard]] SoundResult PrepareCaptureBuffer(SoundBuffer& buffer);
+[[nodiscard]] SoundResult PreparePlaybackBuffer(SoundBuffer& buffer);
+// kSoundErrBusy while the block is queued: the device still writes or reads it.
+[[nodiscard]] SoundResult UnprepareBuffer(SoundBuffer& buffer);
+// kSoundErrInvalid for a block that is not prepared, kSoundErrBusy for one
+// already queued.
+[[nodiscard]] SoundResult CheckQueueable(const SoundBuffer& buffer);
+// Marks the block done (its other bits kept) and posts it to the owner as
+// msg, which gives it back to the owner.
+void HandBackBuffer(MessageQueue& owner, MsgId msg, SoundBuffer& buffer);
 
 }  // namespace zolvane2

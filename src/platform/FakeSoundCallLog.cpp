@@ -1,0 +1,16 @@
+#include "platform/FakeSoundCallLog.h"
+
+namespace zolvane2 {
+
+SoundResult FakeSoundCallLog::Enter(FakeSoundCall call) {
+    calls_.push_back(call);
+    const auto it = failures_.find(call);
+    if (it == failures_.end()) {
+        return kSoundOk;
+    }
+    const SoundResult r = it->second;
+    failures_.erase(it);
+    return r;
+}
+
+}  // namespace zolvane2
