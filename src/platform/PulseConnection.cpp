@@ -99,6 +99,45 @@ SoundResult PulseConnection::Finish(pa_operation* op, std::chrono::milliseconds 
     return pa_operation_get_state(op) == PA_OPERATION_DONE ? kSoundOk : LastError();
 }
 
+SoundResult PulseConnection::WaitForStream(pa_stream* stream, std::chrono::milliseconds timeout) {
+    if (!WaitUntil([stream] { return pa_stream_get_state(stream) != PA_STREAM_CREATING; }, timeout)) {
+        return kSoundErrTimeout;
+    }
+    if (pa_stream_get_state(stream) != PA_STREAM_READY) {
+        return LastError();
+    }
+    return kSoundOk;
+}
+
+SoundResult PulseConnection::Cork(pa_stream* stream, bool cork, std::chrono::milliseconds timeout) {
+    Request request{this};
+    return Finish(pa_stream_cork(stream, cork ? 1 : 0, &PulseConnection::StreamDone, &request), request, timeout);
+}
+
+SoundResult PulseConnection::Flush(pa_stream* stream, std::chrono::milliseconds timeout) {
+    Request request{this};
+    return Finish(pa_stream_flush(stream, &PulseConnection::StreamDone, &request), request, timeout);
+}
+
+std::optional<pa_sample_spec> PulseConnection::PcmFormat(int sampleRate, int channels) {
+    const pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate),
+                                static_cast<std::uint8_t>(channels)};
+    if (sampleRate <= 0 || channels <= 0 || channels > static_cast<int>(PA_CHANNELS_MAX) ||
+        pa_sample_spec_valid(&format) == 0) {
+        return std::nullopt;
+    }
+    return format;
+}
+
+std::optional<SoundResult> PulseConnection::StreamFailure(pa_stream* stream) {
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED) {
+        return std::nullopt;
+    }
+    const int e = pa_context_errno(pa_stream_get_context(stream));
+    return e == PA_OK ? PA_ERR_KILLED : e;
+}
+
 SoundResult PulseConnection::LastError() const {
     const int e = context_ ? pa_context_errno(context_.get()) : PA_ERR_INTERNAL;
     return e == PA_OK ? PA_ERR_UNKNOWN : e;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 #include <pulse/pulseaudio.h>
 
@@ -49,6 +50,14 @@ public:
     // Lock held. Waits for a request that reports through its own callback
     // (lists); takes ownership of op.
     [[nodiscard]] SoundResult Finish(pa_operation* op, std::chrono::milliseconds timeout);
+    // Lock held. Waits until a stream whose connect has been asked for leaves
+    // the creating state; kSoundOk once the server has it ready.
+    [[nodiscard]] SoundResult WaitForStream(pa_stream* stream, std::chrono::milliseconds timeout);
+    // Lock held. Corks (pauses) or uncorks the stream, waiting for the answer.
+    [[nodiscard]] SoundResult Cork(pa_stream* stream, bool cork, std::chrono::milliseconds timeout);
+    // Lock held. Drops what the server holds of the stream, waiting for the
+    // answer.
+    [[nodiscard]] SoundResult Flush(pa_stream* stream, std::chrono::milliseconds timeout);
     // Lock held. The connection's last error, never kSoundOk.
     [[nodiscard]] SoundResult LastError() const;
     // Lock held.
@@ -57,6 +66,13 @@ public:
     void SetOnLost(LostHandler handler) { onLost_ = std::move(handler); }
     // From callbacks: wakes the waiting owner.
     void Signal() { pa_threaded_mainloop_signal(mainloop_.get(), 0); }
+
+    // Signed 16-bit little-endian in the given shape; nothing when the server
+    // could not take it.
+    [[nodiscard]] static std::optional<pa_sample_spec> PcmFormat(int sampleRate, int channels);
+    // For a stream's state callback: the code to report when the stream has
+    // failed or been ended by the server, else nothing.
+    [[nodiscard]] static std::optional<SoundResult> StreamFailure(pa_stream* stream);
 
     static void StreamDone(pa_stream* stream, int success, void* userdata);
     static void ContextDone(pa_context* context, int success, void* userdata);

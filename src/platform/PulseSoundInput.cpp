@@ -70,9 +70,8 @@ SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels,
     if (connection_) {
         return kSoundErrBusy;
     }
-    pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate), static_cast<std::uint8_t>(channels)};
-    if (!owner || deviceIndex < 0 || sampleRate <= 0 || channels <= 0 || channels > static_cast<int>(PA_CHANNELS_MAX) ||
-        pa_sample_spec_valid(&format) == 0) {
+    const std::optional<pa_sample_spec> format = PulseConnection::PcmFormat(sampleRate, channels);
+    if (!owner || deviceIndex < 0 || !format) {
         return kSoundErrInvalid;
     }
     auto connection = std::make_unique<PulseConnection>();
@@ -96,7 +95,7 @@ SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels,
     owner_ = std::move(owner);
     lostReported_ = false;
     ready_ = false;
-    r = ConnectStream(format, sourceName);
+    r = ConnectStream(*format, sourceName);
     if (r != kSoundOk) {
         TearDown();
     }
@@ -129,31 +128,19 @@ SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& format, const s
     if (pa_stream_connect_record(stream_.get(), sourceName.empty() ? nullptr : sourceName.c_str(), &attr, flags) < 0) {
         return connection_->LastError();
     }
-    if (!connection_->WaitUntil([this] { return pa_stream_get_state(stream_.get()) != PA_STREAM_CREATING; },
-                                kTimeout)) {
-        return kSoundErrTimeout;
-    }
-    if (pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
-        return connection_->LastError();
+    if (const SoundResult r = connection_->WaitForStream(stream_.get(), kTimeout); r != kSoundOk) {
+        return r;
     }
     ready_ = true;
     return kSoundOk;
 }
 
 SoundResult PulseSoundInput::Prepare(SoundBuffer& buffer) {
-    if (buffer.data == nullptr || buffer.length <= 0) {
-        return kSoundErrInvalid;
-    }
-    buffer.flags.fetch_or(kSoundBufferPrepared);
-    return kSoundOk;
+    return PrepareCaptureBuffer(buffer);
 }
 
 SoundResult PulseSoundInput::Unprepare(SoundBuffer& buffer) {
-    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
-        return kSoundErrBusy;
-    }
-    buffer.flags.fetch_and(~kSoundBufferPrepared);
-    return kSoundOk;
+    return UnprepareBuffer(buffer);
 }
 
 SoundResult PulseSoundInput::AddBuffer(SoundBuffer& buffer) {
@@ -161,12 +148,8 @@ SoundResult PulseSoundInput::AddBuffer(SoundBuffer& buffer) {
         return kSoundErrBadState;
     }
     const PulseLock lock(connection_->Mainloop());
-    const std::uint32_t f = buffer.flags.load();
-    if ((f & kSoundBufferPrepared) == 0U) {
-        return kSoundErrInvalid;
-    }
-    if ((f & kSoundBufferQueued) != 0U) {
-        return kSoundErrBusy;
+    if (const SoundResult r = CheckQueueable(buffer); r != kSoundOk) {
+        return r;
     }
     buffer.bytesRecorded.store(0);
     buffer.flags.store(kSoundBufferPrepared | kSoundBufferQueued);
@@ -202,9 +185,7 @@ SoundResult PulseSoundInput::Reset() {
     const PulseLock lock(connection_->Mainloop());
     SoundResult r = Cork(true);
     if (r == kSoundOk) {
-        PulseConnection::Request request{connection_.get()};
-        r = connection_->Finish(pa_stream_flush(stream_.get(), &PulseConnection::StreamDone, &request), request,
-                                kTimeout);
+        r = connection_->Flush(stream_.get(), kTimeout);
     }
     kept_.clear();
     keptHead_ = 0;
@@ -254,9 +235,7 @@ SoundResult PulseSoundInput::Cork(bool cork) {
     if (!connection_->Ready() || pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
         return lostReported_ ? kSoundErrConnectionTerminated : connection_->LastError();
     }
-    PulseConnection::Request request{connection_.get()};
-    return connection_->Finish(pa_stream_cork(stream_.get(), cork ? 1 : 0, &PulseConnection::StreamDone, &request),
-                               request, kTimeout);
+    return connection_->Cork(stream_.get(), cork, kTimeout);
 }
 
 void PulseSoundInput::Keep(const std::uint8_t* data, std::size_t n) {
@@ -299,8 +278,7 @@ void PulseSoundInput::Deliver() {
 void PulseSoundInput::HandBack() {
     SoundBuffer* b = queued_.front();
     queued_.pop_front();
-    b->flags.store((b->flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
-    owner_->Post(MM_WIM_DATA, 0, ToLParam(b));
+    HandBackBuffer(*owner_, MM_WIM_DATA, *b);
 }
 
 void PulseSoundInput::ReportLost(SoundResult code) {
@@ -330,10 +308,8 @@ void PulseSoundInput::OnRead(pa_stream* stream, std::size_t /*nbytes*/, void* us
 
 void PulseSoundInput::OnStreamState(pa_stream* stream, void* userdata) {
     auto* self = static_cast<PulseSoundInput*>(userdata);
-    const pa_stream_state_t state = pa_stream_get_state(stream);
-    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
-        const int e = pa_context_errno(pa_stream_get_context(stream));
-        self->ReportLost(e == PA_OK ? PA_ERR_KILLED : e);
+    if (const std::optional<SoundResult> code = PulseConnection::StreamFailure(stream)) {
+        self->ReportLost(*code);
     }
     self->connection_->Signal();
 }

@@ -53,10 +53,8 @@ SoundResult PulseSoundOutput::Open(int sampleRate, int channels, std::shared_ptr
     if (connection_) {
         return kSoundErrBusy;
     }
-    const pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(sampleRate),
-                              static_cast<std::uint8_t>(channels)};
-    if (!owner || sampleRate <= 0 || channels <= 0 || channels > static_cast<int>(PA_CHANNELS_MAX) ||
-        pa_sample_spec_valid(&format) == 0) {
+    const std::optional<pa_sample_spec> format = PulseConnection::PcmFormat(sampleRate, channels);
+    if (!owner || !format) {
         return kSoundErrInvalid;
     }
     auto connection = std::make_unique<PulseConnection>();
@@ -73,7 +71,7 @@ SoundResult PulseSoundOutput::Open(int sampleRate, int channels, std::shared_ptr
     lastReadChange_ = std::chrono::steady_clock::now();
     ready_ = false;
     lostReported_ = false;
-    r = ConnectStream(format);
+    r = ConnectStream(*format);
     if (r != kSoundOk) {
         TearDown();
     }
@@ -104,12 +102,8 @@ SoundResult PulseSoundOutput::ConnectStream(const pa_sample_spec& format) {
     if (pa_stream_connect_playback(stream_.get(), nullptr, &attr, PA_STREAM_ADJUST_LATENCY, &volume, nullptr) < 0) {
         return connection_->LastError();
     }
-    if (!connection_->WaitUntil([this] { return pa_stream_get_state(stream_.get()) != PA_STREAM_CREATING; },
-                                kTimeout)) {
-        return kSoundErrTimeout;
-    }
-    if (pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
-        return connection_->LastError();
+    if (const SoundResult r = connection_->WaitForStream(stream_.get(), kTimeout); r != kSoundOk) {
+        return r;
     }
     pa_mainloop_api* api = connection_->Api();
     timer_ =
@@ -139,19 +133,11 @@ SoundResult PulseSoundOutput::SetVolume(std::uint16_t left, std::uint16_t right)
 }
 
 SoundResult PulseSoundOutput::Prepare(SoundBuffer& buffer) {
-    if (buffer.length < 0 || (buffer.length > 0 && buffer.data == nullptr)) {
-        return kSoundErrInvalid;
-    }
-    buffer.flags.fetch_or(kSoundBufferPrepared);
-    return kSoundOk;
+    return PreparePlaybackBuffer(buffer);
 }
 
 SoundResult PulseSoundOutput::Unprepare(SoundBuffer& buffer) {
-    if ((buffer.flags.load() & kSoundBufferQueued) != 0U) {
-        return kSoundErrBusy;
-    }
-    buffer.flags.fetch_and(~kSoundBufferPrepared);
-    return kSoundOk;
+    return UnprepareBuffer(buffer);
 }
 
 SoundResult PulseSoundOutput::Write(SoundBuffer& buffer) {
@@ -159,15 +145,11 @@ SoundResult PulseSoundOutput::Write(SoundBuffer& buffer) {
         return kSoundErrBadState;
     }
     const PulseLock lock(connection_->Mainloop());
-    const std::uint32_t f = buffer.flags.load();
-    if ((f & kSoundBufferPrepared) == 0U) {
-        return kSoundErrInvalid;
+    if (const SoundResult r = CheckQueueable(buffer); r != kSoundOk) {
+        return r;
     }
-    if ((f & kSoundBufferQueued) != 0U) {
-        return kSoundErrBusy;
-    }
-    if (lostReported_ || pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
-        return lostReported_ ? kSoundErrConnectionTerminated : connection_->LastError();
+    if (const SoundResult r = StreamUsable(); r != kSoundOk) {
+        return r;
     }
     if (buffer.length > 0) {
         // The library copies the bytes, so the block is free for the owner
@@ -206,13 +188,9 @@ SoundResult PulseSoundOutput::Reset() {
         return kSoundErrBadState;
     }
     const PulseLock lock(connection_->Mainloop());
-    SoundResult r = kSoundOk;
-    if (lostReported_ || pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
-        r = lostReported_ ? kSoundErrConnectionTerminated : connection_->LastError();
-    } else {
-        PulseConnection::Request request{connection_.get()};
-        r = connection_->Finish(pa_stream_flush(stream_.get(), &PulseConnection::StreamDone, &request), request,
-                                kTimeout);
+    SoundResult r = StreamUsable();
+    if (r == kSoundOk) {
+        r = connection_->Flush(stream_.get(), kTimeout);
         if (r == kSoundOk) {
             // The flush moved the write position back to the read position;
             // blocks written from now on are counted from there.
@@ -231,8 +209,7 @@ SoundResult PulseSoundOutput::Reset() {
     while (!pending_.empty()) {
         SoundBuffer* b = pending_.front().buffer;
         pending_.pop_front();
-        b->flags.store((b->flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
-        owner_->Post(MM_WOM_DONE, 0, ToLParam(b));
+        HandBackBuffer(*owner_, MM_WOM_DONE, *b);
     }
     return r;
 }
@@ -266,21 +243,25 @@ void PulseSoundOutput::TearDown() {
     updateInFlight_ = false;
 }
 
-SoundResult PulseSoundOutput::Cork(bool cork) {
+SoundResult PulseSoundOutput::StreamUsable() const {
     if (lostReported_ || pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
         return lostReported_ ? kSoundErrConnectionTerminated : connection_->LastError();
     }
-    PulseConnection::Request request{connection_.get()};
-    return connection_->Finish(pa_stream_cork(stream_.get(), cork ? 1 : 0, &PulseConnection::StreamDone, &request),
-                               request, kTimeout);
+    return kSoundOk;
+}
+
+SoundResult PulseSoundOutput::Cork(bool cork) {
+    if (const SoundResult r = StreamUsable(); r != kSoundOk) {
+        return r;
+    }
+    return connection_->Cork(stream_.get(), cork, kTimeout);
 }
 
 void PulseSoundOutput::Complete() {
     while (!pending_.empty() && pending_.front().end <= consumed_) {
         SoundBuffer* b = pending_.front().buffer;
         pending_.pop_front();
-        b->flags.store((b->flags.load() & ~kSoundBufferQueued) | kSoundBufferDone);
-        owner_->Post(MM_WOM_DONE, 0, ToLParam(b));
+        HandBackBuffer(*owner_, MM_WOM_DONE, *b);
     }
 }
 
@@ -347,10 +328,8 @@ void PulseSoundOutput::OnTiming(pa_stream* stream, int success, void* userdata) 
 
 void PulseSoundOutput::OnStreamState(pa_stream* stream, void* userdata) {
     auto* self = static_cast<PulseSoundOutput*>(userdata);
-    const pa_stream_state_t state = pa_stream_get_state(stream);
-    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
-        const int e = pa_context_errno(pa_stream_get_context(stream));
-        self->ReportLost(e == PA_OK ? PA_ERR_KILLED : e);
+    if (const std::optional<SoundResult> code = PulseConnection::StreamFailure(stream)) {
+        self->ReportLost(*code);
     }
     self->connection_->Signal();
 }

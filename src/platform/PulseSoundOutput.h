@@ -46,6 +46,8 @@ private:
     };
 
     [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& format);
+    // Lock held. kSoundOk, or why the stream can take no request now.
+    [[nodiscard]] SoundResult StreamUsable() const;
     [[nodiscard]] SoundResult Cork(bool cork);  // lock held
     void Complete();                            // lock held
     void ArmTimer();                            // lock held
