@@ -38,6 +38,21 @@ std::optional<Message> MessageQueue::GetFor(std::chrono::milliseconds timeout) {
     return m;
 }
 
+void MessageQueue::DrainFor(std::chrono::milliseconds window, const std::function<bool(const Message&)>& onMessage) {
+    const auto deadline = std::chrono::steady_clock::now() + window;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return;
+        }
+        const std::optional<Message> m = GetFor(left);
+        if (!m || !onMessage(*m)) {
+            return;
+        }
+    }
+}
+
 std::optional<Message> MessageQueue::Peek(bool remove) {
     const std::lock_guard lock(mutex_);
     if (messages_.empty()) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -27,6 +28,12 @@ public:
     [[nodiscard]] Message Get();
     // Waits at most `timeout`; nothing when no message came.
     [[nodiscard]] std::optional<Message> GetFor(std::chrono::milliseconds timeout);
+    // Takes every message that comes within `window` and hands it to
+    // onMessage, until onMessage answers false, the window has passed or no
+    // message comes for the rest of it. A worker stopping its device waits
+    // so for the device's last notifications (which may take a while after
+    // a reset), deciding message by message what to keep.
+    void DrainFor(std::chrono::milliseconds window, const std::function<bool(const Message&)>& onMessage);
     // Non-blocking look at the front; `remove` takes it out.
     [[nodiscard]] std::optional<Message> Peek(bool remove);
 

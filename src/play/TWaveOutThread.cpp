@@ -287,22 +287,13 @@ void TWaveOutThread::DeviceLost(WParam code) {
 void TWaveOutThread::DrainQueue() {
     // The device hands back the reset blocks meanwhile; they and any request
     // posted now are dropped. A quit is kept so the thread still ends.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(stopDrainMs_.load());
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return;
-        }
-        const std::optional<Message> m = Queue().GetFor(left);
-        if (!m) {
-            return;
-        }
-        if (m->msg == WM_QUIT || m->msg == messages_.quit) {
+    Queue().DrainFor(std::chrono::milliseconds(stopDrainMs_.load()), [this](const Message& m) {
+        if (m.msg == WM_QUIT || m.msg == messages_.quit) {
             quitPending_ = true;
-            return;
+            return false;
         }
-    }
+        return true;
+    });
 }
 
 void TWaveOutThread::ReleasePlayback() {

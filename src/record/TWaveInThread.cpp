@@ -341,25 +341,15 @@ void TWaveInThread::FailRecording(const std::string& text) {
 
 void TWaveInThread::DrainQueue() {
     // The device hands back the reset blocks meanwhile; they and any request
-    // posted now are dropped. A quit is kept, so the thread still ends.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(stopDrainMs_.load());
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return;
-        }
-        const std::optional<Message> m = Queue().GetFor(left);
-        if (!m) {
-            return;
-        }
-        if (m->msg == messages_.quit || (m->msg == WM_QUIT && (Terminated() || Queue().IsShutDown()))) {
+    // posted now are dropped. A quit is kept, so the thread still ends; only
+    // a shut-down queue, which has nothing more to give, ends the wait early.
+    Queue().DrainFor(std::chrono::milliseconds(stopDrainMs_.load()), [this](const Message& m) {
+        if (m.msg == messages_.quit || (m.msg == WM_QUIT && (Terminated() || Queue().IsShutDown()))) {
             quitPending_ = true;
-            if (Queue().IsShutDown()) {
-                return;
-            }
+            return !Queue().IsShutDown();
         }
-    }
+        return true;
+    });
 }
 
 void TWaveInThread::FreeBlocks() {
