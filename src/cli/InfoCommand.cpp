@@ -1,9 +1,9 @@
 // zolvane2-cli info: the result list's view of track files, one row per file.
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/FileReportMessages.h"
 #include "platform/Errors.h"
@@ -26,14 +26,6 @@ bool ParseInt(const std::string& text, int& value) {
     } catch (const std::exception&) {
         return false;
     }
-}
-
-// Relative names become full paths, so that the message and the folder
-// column name the file without doubt.
-std::string FullPath(const std::string& name) {
-    std::error_code ec;
-    const auto absolute = std::filesystem::absolute(name, ec);
-    return ec ? name : absolute.lexically_normal().string();
 }
 
 int RunInfo(const std::vector<std::string>& args) {
@@ -85,7 +77,9 @@ int RunInfo(const std::vector<std::string>& args) {
     FileReportMessages messages;
     int status = 0;
     for (const auto& name : files) {
-        const std::string path = FullPath(name);
+        // Relative names become full paths, so that the message and the folder
+        // column name the file without doubt.
+        const std::string path = FullPathOf(name);
         if (!FileSystem::LookUp(path)) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), TrackFileReader::kNotFound);
             status = 1;

@@ -165,34 +165,11 @@ int RunJoin(const std::vector<std::string>& args) {
     job->SetSampleRate(parameters.frequency);
     job->SetChannels(parameters.channels);
 
-    TerminalProgress progress;
-    std::atomic<bool> finished{false};
-    std::string error;
-    bool written = false;
-    job->SetOnProgress([&progress](Thread&, std::int32_t percent) { progress.Show(percent); });
-    job->SetOnFileFinished([&progress, &written](const std::string& path) {
-        progress.Clear();
-        std::printf("%s\n", path.c_str());
-        std::fflush(stdout);
-        written = true;
-    });
-    job->SetOnTerminate([&finished, &error, job] {
-        error = job->ErrorMessage();
-        finished.store(true);
-    });
-    job->SetFreeOnTerminate(true);
-    const bool cancelled = RunJobToEnd(
-        *job, [job] { job->SetCancelRequested(true); }, finished);
-    progress.Clear();
-    if (!error.empty()) {
-        PrintJobError(kCommand, error);
-        return 1;
+    const JobOutcome outcome = RunJobWithProgress(job);
+    if (const int status = JobExitStatus(kCommand, outcome); status != 0) {
+        return status;
     }
-    if (cancelled) {
-        std::fputs("zolvane2-cli join: cancelled\n", stderr);
-        return 130;
-    }
-    if (!written) {
+    if (outcome.filesFinished == 0) {
         std::fputs("zolvane2-cli join: the files hold no audio data; nothing written\n", stderr);
         return 1;
     }

@@ -1,17 +1,15 @@
 // zolvane2-cli play: plays track files one after another through the player
 // component, optionally only the first seconds of each (intro play).
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/FileReportMessages.h"
+#include "cli/StopSignals.h"
 #include "platform/FileSystem.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/UserMessages.h"
@@ -21,36 +19,6 @@
 namespace zolvane2::cli {
 
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void OnInterrupt(int /*signal*/) {
-    g_interrupted = 1;
-}
-
-// Ctrl-C (and a polite kill) only raise a flag; the loop below stops the
-// player and lets it close the device before the program ends.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        g_interrupted = 0;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        (void)sigaction(SIGINT, &action, &oldInt_);
-        (void)sigaction(SIGTERM, &action, &oldTerm_);
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-    ~InterruptGuard() {
-        (void)sigaction(SIGINT, &oldInt_, nullptr);
-        (void)sigaction(SIGTERM, &oldTerm_, nullptr);
-    }
-
-private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
-};
 
 // Puts the command's message service in place for its run.
 class MessagesGuard {
@@ -76,12 +44,6 @@ bool ParseInt(const std::string& text, int low, int high, int& value) {
     } catch (const std::exception&) {
         return false;
     }
-}
-
-std::string FullPath(const std::string& name) {
-    std::error_code ec;
-    const auto absolute = std::filesystem::absolute(name, ec);
-    return ec ? name : absolute.lexically_normal().string();
 }
 
 struct PlayOptions {
@@ -162,16 +124,17 @@ int RunPlay(const std::vector<std::string>& args) {
     }
     FileReportMessages messages;
     const MessagesGuard messagesGuard(messages);
-    const InterruptGuard interruptGuard;
-    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    // Ctrl-C stops the player, which closes the device before the program ends.
+    const StopSignals stopSignals;
+    const bool terminal = StderrIsTerminal();
 
     TWaveOutPlayer player(dispatcher);
     bool ended = false;
     player.SetOnPlayEnd([&ended](TWaveOutPlayer* /*sender*/) { ended = true; });
 
     int status = 0;
-    for (std::size_t n = 0; n < options.files.size() && g_interrupted == 0; ++n) {
-        const std::string path = FullPath(options.files[n]);
+    for (std::size_t n = 0; n < options.files.size() && !StopSignals::Raised(); ++n) {
+        const std::string path = FullPathOf(options.files[n]);
         if (!player.SetFileName(path)) {
             if (FileSystem::LookUp(path) && !TrackFileReader::IsTrackFileName(path)) {
                 std::fprintf(stderr, "%s: not a WAVE (.wav) or RAW (.raw) track file\n", path.c_str());
@@ -193,7 +156,7 @@ int RunPlay(const std::vector<std::string>& args) {
             const auto now = std::chrono::steady_clock::now();
             const bool introOver =
                 options.introSeconds > 0 && now - started >= std::chrono::seconds(options.introSeconds);
-            if (!stopAsked && (g_interrupted != 0 || introOver)) {
+            if (!stopAsked && (StopSignals::Raised() || introOver)) {
                 player.Stop();
                 stopAsked = true;
             }
@@ -218,7 +181,7 @@ int RunPlay(const std::vector<std::string>& args) {
                 return 1;
         }
     }
-    if (g_interrupted != 0) {
+    if (StopSignals::Raised()) {
         return 130;
     }
     return status;

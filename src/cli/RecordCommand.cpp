@@ -1,20 +1,18 @@
 // zolvane2-cli record: records from an input device into numbered track
 // files cut by the cutting rules, as the window's record button does, with
 // the recording-time limit and a level meter.
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/CuttingOptions.h"
+#include "cli/StopSignals.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/NotifyWindow.h"
 #include "platform/UserMessages.h"
@@ -27,36 +25,6 @@ namespace zolvane2::cli {
 namespace {
 
 constexpr std::int64_t kDefaultTimeSeconds = 3600;
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void OnRecordInterrupt(int /*signal*/) {
-    g_interrupted = 1;
-}
-
-// Ctrl-C and SIGTERM only raise a flag; the loop then stops the recording
-// the way the Stop button does, so the open file is finished properly.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        g_interrupted = 0;
-        struct sigaction action {};
-        action.sa_handler = OnRecordInterrupt;
-        sigemptyset(&action.sa_mask);
-        (void)sigaction(SIGINT, &action, &oldInt_);
-        (void)sigaction(SIGTERM, &action, &oldTerm_);
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-    ~InterruptGuard() {
-        (void)sigaction(SIGINT, &oldInt_, nullptr);
-        (void)sigaction(SIGTERM, &oldTerm_, nullptr);
-    }
-
-private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
-};
 
 // Passes messages on and counts them: any message means the run failed.
 class CountingMessages final : public UserMessages {
@@ -139,12 +107,6 @@ RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
     return o;
 }
 
-std::string FullPath(const std::string& name) {
-    std::error_code ec;
-    const auto absolute = std::filesystem::absolute(name, ec);
-    return ec ? name : absolute.lexically_normal().string();
-}
-
 // What the terminal shows while recording: the state as the window's title
 // shows it, a peak meter per channel and the time left.
 class LevelMeter {
@@ -213,7 +175,7 @@ int RunRecord(const std::vector<std::string>& args) {
         return 1;
     }
     const CuttingOptions& c = options.cutting;
-    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    const bool terminal = StderrIsTerminal();
     LevelMeter meter;
     CountingMessages messages(GetUserMessages());
     messages.SetBeforeShow([&meter] { meter.Clear(); });
@@ -233,7 +195,7 @@ int RunRecord(const std::vector<std::string>& args) {
     recorder->SetTriggerDelay(c.delayMs / 1000.0);
     recorder->SetTrackInterval(c.gapMs / 1000.0);
     recorder->SetLastTimeAfterTrigger(c.tailMs / 1000.0);
-    const std::string base = FullPath(options.base);
+    const std::string base = FullPathOf(options.base);
     recorder->SetBaseFileName(base);
     recorder->SetChannels(c.channels);
     recorder->SetDigits(c.digits);
@@ -280,7 +242,9 @@ int RunRecord(const std::vector<std::string>& args) {
     });
     recorder->SetNotifyWindow(&window);
 
-    const InterruptGuard interruptGuard;
+    // Ctrl-C stops the recording the way the Stop button does, so the open
+    // file is finished properly.
+    const StopSignals stopSignals;
     recorder->SetPriority(ThreadPriority::Higher);
     recorder->Resume();
     recorder->Queue().Post(m.start);
@@ -296,7 +260,7 @@ int RunRecord(const std::vector<std::string>& args) {
             std::fprintf(stderr, "zolvane2-cli record: recording from %s into %s; Ctrl-C stops\n",
                          recorder->DeviceNames()[static_cast<std::size_t>(options.device)].c_str(), base.c_str());
         }
-        if (!stopPosted && (g_interrupted != 0 || clock.Expired(now))) {
+        if (!stopPosted && (StopSignals::Raised() || clock.Expired(now))) {
             recorder->Queue().Post(m.stop);
             stopPosted = true;
         }

@@ -105,32 +105,7 @@ int RunSplit(const std::vector<std::string>& args) {
     job->SetFileNames(names);
     job->SetDigits(options.digits);
 
-    TerminalProgress progress;
-    std::atomic<bool> finished{false};
-    std::string error;
-    job->SetOnProgress([&progress](Thread&, std::int32_t percent) { progress.Show(percent); });
-    job->SetOnFileFinished([&progress](const std::string& path) {
-        progress.Clear();
-        std::printf("%s\n", path.c_str());
-        std::fflush(stdout);
-    });
-    job->SetOnTerminate([&finished, &error, job] {
-        error = job->ErrorMessage();
-        finished.store(true);
-    });
-    job->SetFreeOnTerminate(true);
-    const bool cancelled = RunJobToEnd(
-        *job, [job] { job->SetCancelRequested(true); }, finished);
-    progress.Clear();
-    if (!error.empty()) {
-        PrintJobError(kCommand, error);
-        return 1;
-    }
-    if (cancelled) {
-        std::fputs("zolvane2-cli split: cancelled\n", stderr);
-        return 130;
-    }
-    return 0;
+    return JobExitStatus(kCommand, RunJobWithProgress(job));
 }
 
 const CommandRegistration kSplit{Command{

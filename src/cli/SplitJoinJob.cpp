@@ -6,8 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 
+#include "cli/CommandLine.h"
 #include "cli/FileReportMessages.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
@@ -53,12 +53,6 @@ private:
 
 }  // namespace
 
-std::string FullPathOf(const std::string& name) {
-    std::error_code ec;
-    const auto absolute = std::filesystem::absolute(name, ec);
-    return ec ? name : absolute.lexically_normal().string();
-}
-
 std::optional<std::vector<FileProperties>> ReadSources(const std::vector<std::string>& names, int rawRate,
                                                        int rawChannels, const char* command) {
     FileReportMessages messages;
@@ -95,7 +89,7 @@ std::optional<std::vector<FileProperties>> ReadSources(const std::vector<std::st
     return sources;
 }
 
-TerminalProgress::TerminalProgress() : enabled_(::isatty(STDERR_FILENO) == 1) {}
+TerminalProgress::TerminalProgress() : enabled_(StderrIsTerminal()) {}
 
 TerminalProgress::~TerminalProgress() {
     Clear();
@@ -147,6 +141,24 @@ bool RunJobToEnd(Thread& job, const std::function<void()>& cancel, const std::at
 
 void PrintJobError(const char* command, const std::string& text) {
     std::fprintf(stderr, "zolvane2-cli %s: %s\n", command, StderrUserMessages::ToUnixLines(text).c_str());
+}
+
+void PrintFinishedFile(TerminalProgress& progress, const std::string& path) {
+    progress.Clear();
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+}
+
+int JobExitStatus(const char* command, const JobOutcome& outcome) {
+    if (!outcome.error.empty()) {
+        PrintJobError(command, outcome.error);
+        return 1;
+    }
+    if (outcome.cancelled) {
+        std::fprintf(stderr, "zolvane2-cli %s: cancelled\n", command);
+        return 130;
+    }
+    return 0;
 }
 
 }  // namespace zolvane2::cli

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "trackfile/TrackFileReader.h"
 
 namespace zolvane2 {
@@ -19,9 +20,6 @@ namespace zolvane2::cli {
 // list does, and running one job thread to its end from the tool's main
 // thread, with Ctrl-C as the cancel button and a progress bar on stderr when
 // stderr is a terminal.
-
-// Full, normalised path of a file named on the command line.
-[[nodiscard]] std::string FullPathOf(const std::string& name);
 
 // The properties of every file as the result list reads them (RAW files with
 // rawRate and rawChannels). Every problem is printed to stderr as
@@ -56,5 +54,45 @@ bool RunJobToEnd(Thread& job, const std::function<void()>& cancel, const std::at
 
 // Writes the error text of a job ("\r\n" made "\n") as "zolvane2-cli <command>: <text>".
 void PrintJobError(const char* command, const std::string& text);
+
+// Prints the path of a finished file on stdout at once, so that a script
+// sees each file as soon as it is complete; the bar goes first.
+void PrintFinishedFile(TerminalProgress& progress, const std::string& path);
+
+// How a job run by RunJobWithProgress ended.
+struct JobOutcome {
+    std::string error;  // the job's error text; empty when none
+    bool cancelled = false;
+    int filesFinished = 0;
+};
+
+// Runs job (configured, not started; a TCutThread or TCombineThread) to its
+// end with the progress bar and each finished file's path on stdout. The job
+// frees itself when it ends, so what is needed afterwards is copied out in
+// its end notification.
+template <class Job>
+[[nodiscard]] JobOutcome RunJobWithProgress(Job* job) {
+    TerminalProgress progress;
+    std::atomic<bool> finished{false};
+    JobOutcome outcome;
+    job->SetOnProgress([&progress](Thread&, std::int32_t percent) { progress.Show(percent); });
+    job->SetOnFileFinished([&progress, &outcome](const std::string& path) {
+        PrintFinishedFile(progress, path);
+        ++outcome.filesFinished;
+    });
+    job->SetOnTerminate([&finished, &outcome, job] {
+        outcome.error = job->ErrorMessage();
+        finished.store(true);
+    });
+    job->SetFreeOnTerminate(true);
+    outcome.cancelled = RunJobToEnd(
+        *job, [job] { job->SetCancelRequested(true); }, finished);
+    progress.Clear();
+    return outcome;
+}
+
+// Prints the error or the cancel of a job's outcome; the exit status: 1 for
+// an error, 130 for a cancel, else 0.
+[[nodiscard]] int JobExitStatus(const char* command, const JobOutcome& outcome);
 
 }  // namespace zolvane2::cli
