@@ -190,7 +190,8 @@ public:
     [[nodiscard]] bool PlayerPlaying() const;
     void fPlayerPlayEnd();
     void FinishPlayback();
-    void LoadPlayerFile(const QString& fileName);
+    // False when the file is missing (the player reported it).
+    bool LoadPlayerFile(const QString& fileName);
     // The playback side of "次File": stops the playing file to split it at
     // the current position. False when no file plays (the click is then the
     // recorder's).
@@ -461,7 +462,9 @@ private:
     double SplitSeconds = 0;
     bool PlaybackActive = false;
     QString SplitFileName;
-    void StartPlayingRow(int row);
+    // The first checked row after `after` whose file is there starts playing.
+    bool StartPlayingFrom(int after);
+    bool StartPlayingRow(int row);
     [[nodiscard]] int NextCheckedRow(int after) const;
     void tmrTrackTimeTimerPlayback();
 

@@ -1,16 +1,144 @@
 // Level display: the waveform box and the peak and mean numbers per channel,
 // fed block by block by the capture thread and the player.
+//
+// Threads: main thread only. DisplayWaveData runs on behalf of a feeding
+// thread that waits meanwhile; the stream it gets is the caller's and is
+// read only during the call.
 #include <QLabel>
+#include <QPainter>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
 #include "app/TPaintBox.h"
 #include "app/TfrmWaveInSample.h"
+#include "trackfile/TMemoryStream.h"
 
 namespace zolvane2 {
 
+namespace {
+
+constexpr int kLevelSlots = 10;
+// One sample is taken every this many bytes of a block.
+constexpr std::int64_t kSampleStride = 96;
+
+std::int16_t SampleAt(const std::uint8_t* bytes, std::int64_t offset) {
+    const auto u = static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8U));
+    return static_cast<std::int16_t>(u);
+}
+
+}  // namespace
+
 void TfrmWaveInSample::ClearWaveDisplay(bool idle) {
     imgWave->Fill(idle ? palette().color(QPalette::Button) : QColor(Qt::white));
+}
+
+void TfrmWaveInSample::UpdateWaveScale() {
+    // The box follows the window's size; the canvas, the middle line, the
+    // scale and the trigger lines follow the box.
+    const QSize size = imgWave->size();
+    if (!size.isEmpty() && imgWave->Canvas().size() != size) {
+        imgWave->Canvas() = QImage(size, QImage::Format_RGB32);
+        imgWave->Canvas().fill(palette().color(QPalette::Button));
+    }
+    const int height = imgWave->Canvas().height();
+    if (height == LevelBoxHeight) {
+        return;
+    }
+    LevelBoxHeight = height;
+    WaveMidY = height / 2;
+    WaveScale = height / 65536.0;
+    TriggerLineOffset = static_cast<int>(std::trunc(LevelTriggerLevel / 32767.0 * (height / 2.0)));
+}
+
+void TfrmWaveInSample::PrepareLevelDisplay(int triggerLevel, int channels) {
+    LevelTriggerLevel = triggerLevel;
+    DisplayChannels = std::max(1, channels);
+    LevelBoxHeight = -1;
+    UpdateWaveScale();
+    LevelSlot = 0;
+    ResetLevelNumbers(0);
+    ResetLevelNumbers(DisplayChannels >= 2 ? 1 : -1);
+}
+
+void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& ReceivedData) {
+    const std::int64_t size = ReceivedData.Size();
+    const int channels = std::max(1, DisplayChannels);
+    // Less than one frame (the empty first block of an empty file) has
+    // nothing to show.
+    if (size < 2LL * channels) {
+        return;
+    }
+    UpdateWaveScale();
+    ClearWaveDisplay(false);
+    QImage& canvas = imgWave->Canvas();
+    const int width = canvas.width();
+    const int bottom = canvas.height() - 1;
+    QPainter painter(&canvas);
+
+    // Lines beyond the box (a level of 32767) are drawn on its edges.
+    painter.setPen(QColor(255, 0, 0));
+    for (const int y : {WaveMidY + TriggerLineOffset, WaveMidY - TriggerLineOffset}) {
+        const int at = std::clamp(y, 0, std::max(0, bottom));
+        painter.drawLine(0, at, width, at);
+    }
+
+    const std::uint8_t* bytes = ReceivedData.Data();
+    const std::int64_t perChannel = size / channels;
+    const std::int64_t points = perChannel / kSampleStride;
+    const double step = width / (static_cast<double>(perChannel) / kSampleStride);
+    auto yOf = [this](std::int16_t s) { return static_cast<int>(std::trunc(s * WaveScale + WaveMidY)); };
+
+    QColor pen(0, 0, 128);  // navy for the first channel
+    for (int c = 0; c < channels; ++c) {
+        painter.setPen(pen);
+        std::int64_t count = 0;
+        double peak = 0;
+        double sum = 0;
+        auto take = [&](std::int16_t s) {
+            peak = std::max(peak, std::abs(static_cast<double>(s)));
+            sum += s;
+            ++count;
+        };
+        std::int64_t offset = 2LL * c;
+        std::int16_t s = SampleAt(bytes, offset);
+        QPoint from(0, yOf(s));
+        take(s);
+        for (std::int64_t d = 1; d < points; ++d) {
+            offset += kSampleStride;
+            if (offset + 2 > size) {
+                break;
+            }
+            s = SampleAt(bytes, offset);
+            const QPoint to(static_cast<int>(std::trunc(static_cast<double>(d) * step)), yOf(s));
+            painter.drawLine(from, to);
+            from = to;
+            take(s);
+        }
+        // The numeric page has rows for two channels only.
+        if (c < 2) {
+            const auto ch = static_cast<std::size_t>(c);
+            const auto slot = static_cast<std::size_t>(LevelSlot);
+            AvgHistory[ch][slot] = sum / static_cast<double>(count);
+            MaxHistory[ch][slot] = peak;
+            double total = 0;
+            for (const double v : AvgHistory[ch]) {
+                total += v;
+            }
+            const double largest = *std::max_element(MaxHistory[ch].begin(), MaxHistory[ch].end());
+            QLabel* avg = c == 0 ? lblAvg0 : lblAvg1;
+            QLabel* max = c == 0 ? lblMax0 : lblMax1;
+            avg->setText(QString::number(static_cast<qint64>(std::trunc(total / kLevelSlots))));
+            max->setText(QString::number(static_cast<qint64>(std::trunc(largest))));
+        }
+        pen = QColor(0, 128, 0);  // green for the next channel
+    }
+    painter.end();
+    imgWave->update();
+    LevelSlot = (LevelSlot + 1) % kLevelSlots;
 }
 
 void TfrmWaveInSample::ResetLevelNumbers(int channel) {

@@ -1,12 +1,16 @@
 // Recording control: the Record, Stop and next-file buttons, the Auto
-// indicator, the settings lock and the capture thread's messages.
+// indicator, the status panel, the recording-time countdown, the settings
+// lock and the capture thread's reports.
 //
-// The capture thread (TWaveInThread) is created in CreateCaptureThread and
-// told to quit in QuitCaptureThread; until it exists the window runs without
-// recording: the device list holds only the system's default entry, and
-// Record, Stop and the messages do nothing.
+// Threads: everything here runs on the main thread. The capture thread
+// (TWaveInThread) is created with the window and frees itself after it was
+// told to quit; the window writes its settings only while it is idle, posts
+// requests to its queue and receives its reports through notifyWindow_, which
+// the main-thread dispatcher delivers to HandleMessage.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -15,24 +19,77 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 #include "app/TRadioGroup.h"
 #include "app/TfrmWaveInSample.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/Errors.h"
+#include "platform/MainThreadDispatcher.h"
+#include "record/TWaveInThread.h"
+#include "trackfile/TrackNaming.h"
 
 namespace zolvane2 {
 
+namespace {
+
+const QString kCaption = QStringLiteral("Zolvane2");
+const QString kZeroTrackTime = QStringLiteral("00000h00m00s");
+
+QString FiveDigits(std::int64_t number) {
+    return QString::fromStdString(TrackNaming::FormatNumber(number, 5));
+}
+
+// The local time as days, the form the track clock keeps it in.
+double NowInDays() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return static_cast<double>(now.toMSecsSinceEpoch() + now.offsetFromUtc() * 1000LL) / 86400000.0;
+}
+
+}  // namespace
+
 void TfrmWaveInSample::CreateCaptureThread() {
-    // The capture thread is created suspended, one step above normal priority,
-    // frees itself when it ends, and is resumed here.
+    auto* thread = new TWaveInThread();
+    thread->SetPriority(ThreadPriority::Higher);
+    thread->SetFreeOnTerminate(true);
+    thread->SetNotifyWindow(notifyWindow_.get());
+    // The handle outlives the object, which deletes itself when it ends.
+    waveInThreadState_ = thread->Handle();
+    thread->Resume();
+    fWaveInThread = thread;
+    if (!recordingNow_) {
+        recordingNow_ = [] { return RecordingClock::Clock::now(); };
+    }
 }
 
 QStringList TfrmWaveInSample::CaptureDeviceNames() const {
-    // The capture thread lists the default entry first, then every input.
-    return {QStringLiteral("コントロールパネルの設定(WAVE_MAPPER)")};
+    if (fWaveInThread == nullptr) {
+        return {QStringLiteral("コントロールパネルの設定(WAVE_MAPPER)")};
+    }
+    QStringList names;
+    for (const std::string& name : fWaveInThread->DeviceNames()) {
+        names.append(QString::fromStdString(name));
+    }
+    return names;
 }
 
 void TfrmWaveInSample::QuitCaptureThread() {
-    // Posts WM_WaveInThreadQuit (both parameters 0) to the capture thread.
+    if (fWaveInThread == nullptr) {
+        return;
+    }
+    // A recording still running is finished by the thread before it ends.
+    (void)fWaveInThread->Queue().Post(WM_WaveInThreadQuit);
+    fWaveInThread = nullptr;
+    WaitForThread(waveInThreadState_);
+    waveInThreadState_.reset();
+    // Its last reports are queued for this window, which must see them
+    // before it goes away (they name the last file of the run).
+    if (MainThreadDispatcher* dispatcher = GetMainThreadDispatcher();
+        dispatcher != nullptr && dispatcher->IsMainThread()) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    }
 }
 
 void TfrmWaveInSample::StopRunningWork() {
@@ -42,12 +99,36 @@ void TfrmWaveInSample::StopRunningWork() {
 }
 
 void TfrmWaveInSample::StopRecordingAndWait() {
-    // A running recording is stopped and its last file finished before the
-    // window goes away.
+    if (fWaveInThread == nullptr || (fWaveInThread->Idle() && !RecordingRunning())) {
+        return;
+    }
+    // Stop as the button does, then wait for the thread to end: the last
+    // file is finished and listed before the settings are written.
+    btnStopClick();
+    QuitCaptureThread();
 }
 
 bool TfrmWaveInSample::RecordingRunning() const {
-    return fWaveInThread != nullptr && !btnRecord->isEnabled();
+    // " REC " stands for the whole run, from the start to WM_RecFinish.
+    return !lblRecording->isHidden();
+}
+
+void TfrmWaveInSample::SetRecordingClockSource(RecordingNow now) {
+    recordingNow_ = now ? std::move(now) : RecordingNow([] { return RecordingClock::Clock::now(); });
+}
+
+void TfrmWaveInSample::SetApplicationTitleText(const QString& state) {
+    const QString title = kCaption + state;
+    SetApplicationTitle(title.toStdString());
+    // The desktop's task bar shows the window's title, not the program's.
+    setWindowTitle(title);
+}
+
+QString TfrmWaveInSample::FinishedTrackName(std::int64_t number, int status) const {
+    const std::string name = status == 1
+                                 ? TrackNaming::CappedFileName(recordingStem_, number, recordingDigits_)
+                                 : TrackNaming::TrackFileName(recordingStem_, number, recordingDigits_, recordingRaw_);
+    return QString::fromStdString(name);
 }
 
 void TfrmWaveInSample::HandleMessage(const Message& message) {
@@ -60,30 +141,199 @@ void TfrmWaveInSample::HandleMessage(const Message& message) {
     }
 }
 
-void TfrmWaveInSample::OnTriggered(WParam /*wParam*/, LParam /*lParam*/) {}
-void TfrmWaveInSample::OnRecEnd(WParam /*wParam*/, LParam /*lParam*/) {}
-void TfrmWaveInSample::OnRecFinish(WParam /*wParam*/, LParam /*lParam*/) {}
+void TfrmWaveInSample::OnTriggered(WParam wParam, LParam /*lParam*/) {
+    const auto number = static_cast<std::int64_t>(wParam);
+    lblTrackNo->setText(FiveDigits(number));
+    lblTrackTime->show();
+    SetApplicationTitleText(QStringLiteral("[録音中 : Track") + FiveDigits(number) + QStringLiteral("]"));
+    imgPause->hide();
+    tmrPause->stop();
+    if (!tmrTrackTime->isActive()) {
+        tmrTrackTime->start();
+    }
+    TrackStartTime = NowInDays();
+
+    const auto now = recordingNow_();
+    if (FirstTriggerPending || !recordingClock_) {
+        FirstTriggerPending = false;
+        const std::int64_t total = static_cast<std::int64_t>(sedtRecordingTimeH->value()) * 3600 +
+                                   static_cast<std::int64_t>(sedtRecordingTimeM->value()) * 60 +
+                                   sedtRecordingTimeS->value();
+        // A total of zero or less has nothing to count down from: no limit.
+        const std::int64_t limit = std::max<std::int64_t>(0, total);
+        RecordingSeconds = static_cast<int>(std::min<std::int64_t>(limit, INT_MAX));
+        RemainingSeconds = RecordingSeconds;
+        recordingClock_.emplace(RecordingSeconds, cbxAbsoluteRecordingTime->isChecked());
+    }
+    recordingClock_->TrackStarted(now);
+    if (recordingClock_->Limited() && !tmrRecordingTime->isActive()) {
+        tmrRecordingTime->start();
+    }
+    RemainingAtTrigger = RemainingSeconds;
+}
+
+void TfrmWaveInSample::OnRecEnd(WParam wParam, LParam lParam) {
+    const int status = HighWord(wParam);
+    const int advance = LowWord(wParam);
+    const auto number = static_cast<std::int64_t>(lParam);
+    const bool netTime = cbxAbsoluteRecordingTime->isChecked();
+    if (status == 2) {
+        // The empty track was deleted; with net time it gives its time back.
+        if (netTime) {
+            RemainingSeconds = RemainingAtTrigger;
+        }
+    } else {
+        AddFileToList(FinishedTrackName(number - advance, status), -1);
+        lblTrackNo->setText(FiveDigits(number));
+    }
+    SetApplicationTitleText(QStringLiteral("[待機中 : Track") + FiveDigits(number) + QStringLiteral("]"));
+    if (recordingClock_) {
+        recordingClock_->TrackEnded(status, recordingNow_());
+    }
+    if (netTime) {
+        tmrRecordingTime->stop();
+    }
+    tmrPause->start();
+    tmrTrackTime->stop();
+    imgPause->show();
+    lblTrackTime->setText(kZeroTrackTime);
+    lblTrackTime->show();
+}
+
+void TfrmWaveInSample::OnRecFinish(WParam wParam, LParam lParam) {
+    const int status = HighWord(wParam);
+    const auto number = static_cast<std::int64_t>(lParam);
+    if (status != 2 && number > 0) {
+        AddFileToList(FinishedTrackName(number, status), -1);
+    }
+    SetRecordingControlsEnabled(true);
+    ClearWaveDisplay(true);
+    SetApplicationTitleText(QString());
+    tmrPause->stop();
+    tmrTrackTime->stop();
+    tmrRecordingTime->stop();
+    ProgressBar1->setValue(0);
+    imgPause->hide();
+    lblRecording->hide();
+    lblTrackTime->show();
+    FirstTriggerPending = true;
+    recordingClock_.reset();
+    if (AutoExitState == 1) {
+        AutoExitState = 0;
+        if (btnExitApps->isChecked() && !destroyed_) {
+            close();
+        }
+    }
+}
 
 void TfrmWaveInSample::btnRecordClick() {
     StartRecording();
 }
 
 void TfrmWaveInSample::StartRecording() {
-    if (fWaveInThread == nullptr) {
+    if (fWaveInThread == nullptr || RecordingRunning() || !fWaveInThread->Idle()) {
         return;
+    }
+    // The rate is read first: a text that is no number is reported while the
+    // window is still idle, instead of leaving it locked in a run that never
+    // starts.
+    int rate = 0;
+    try {
+        rate = SamplingFrequency();
+    } catch (const Error& e) {
+        ShowStandardError(e.what());
+        return;
+    }
+
+    SetRecordingControlsEnabled(false);
+    tmrPause->start();
+    tmrTrackTime->stop();
+    imgPause->show();
+    SetApplicationTitleText(QStringLiteral("[待機中]"));
+    lblRecording->show();
+
+    TWaveInThread& t = *fWaveInThread;
+    t.SetDeviceIndex(std::max(0, cbWaveInDeviceName->currentIndex()));
+    t.SetSampleRate(rate);
+    t.SetTriggerLevel(sedtTriggerLevel->value());
+    t.SetTriggerDelay(sedtTriggerDelay->value() / 1000.0);
+    t.SetTrackInterval(sedtTrackInterval->value() / 1000.0);
+    t.SetLastTimeAfterTrigger(sedtLastTimeAfterTrigger->value() / 1000.0);
+    t.SetNotifyWindow(notifyWindow_.get());
+    t.SetBaseFileName(edtBaseFileName->text().toStdString());
+    const int channels = rgRecMode->ItemIndex() + 1;
+    t.SetChannels(channels);
+    t.SetDigits(sedtPrec->value());
+    t.SetUseTrigger(rbtnUseTrigger->isChecked());
+    t.SetCutByInterval(rbtnInterval->isChecked());
+    const std::int64_t cuttingSeconds =
+        (static_cast<std::int64_t>(sedtCuttingTimeH->value()) * 60 + sedtCuttingTimeM->value()) * 60 +
+        sedtCuttingTimeS->value();
+    t.SetIntervalFrames(cuttingSeconds * rate);
+    t.SetRawOutput(cbxRAWSave->isChecked());
+    recordingStem_ = TrackNaming::Stem(t.BaseFileName());
+    recordingDigits_ = t.Conditions().Digits;
+    recordingRaw_ = cbxRAWSave->isChecked();
+
+    PrepareLevelDisplay(sedtTriggerLevel->value(), channels);
+    if (cbxDisplayWaveForm->isChecked()) {
+        t.SetOnLevelData([this](Thread* sender, TMemoryStream& block) { DisplayWaveData(sender, block); });
+    } else {
+        t.SetOnLevelData(nullptr);
+    }
+    FirstTriggerPending = true;
+    recordingClock_.reset();
+    AutoExitState = 0;
+    (void)t.Queue().Post(WM_WaveInThreadStart);
+}
+
+void TfrmWaveInSample::btnStopClick() {
+    if (fWaveInThread != nullptr) {
+        (void)fWaveInThread->Queue().Post(WM_WaveInThreadStop);
     }
 }
 
-void TfrmWaveInSample::btnStopClick() {}
+void TfrmWaveInSample::btnNextTrackClick() {
+    if (PlayerPlaying()) {
+        // During playback the button splits the playing file (playback control).
+        return;
+    }
+    if (fWaveInThread != nullptr && !fWaveInThread->Idle()) {
+        (void)fWaveInThread->Queue().Post(WM_TrackChange);
+    }
+}
 
-void TfrmWaveInSample::btnNextTrackClick() {}
+void TfrmWaveInSample::tmrRecordingTimeTimer() {
+    if (!recordingClock_ || !recordingClock_->Limited() || RecordingSeconds <= 0) {
+        tmrRecordingTime->stop();
+        return;
+    }
+    const auto now = recordingNow_();
+    RemainingSeconds = static_cast<int>(recordingClock_->RemainingSeconds(now));
+    SetProgress(static_cast<int>(std::trunc(static_cast<double>(RecordingSeconds - RemainingSeconds) /
+                                            static_cast<double>(RecordingSeconds) * 100.0)));
+    if (recordingClock_->Expired(now)) {
+        tmrRecordingTime->stop();
+        AutoExitState = 1;
+        btnStopClick();
+        ProgressBar1->setValue(0);
+    }
+}
 
-void TfrmWaveInSample::tmrRecordingTimeTimer() {}
-void TfrmWaveInSample::tmrTrackTimeTimer() {}
+void TfrmWaveInSample::tmrTrackTimeTimer() {
+    const double elapsed = NowInDays() - TrackStartTime;
+    const auto hours = static_cast<std::int64_t>(std::trunc(elapsed * 24.0));
+    const auto ms = static_cast<std::int64_t>(std::llround(elapsed * 86400000.0));
+    const std::int64_t minutes = ms / 60000 % 60;
+    const std::int64_t seconds = ms / 1000 % 60;
+    lblTrackTime->setText(FiveDigits(hours) + QStringLiteral("h") +
+                          QStringLiteral("%1").arg(minutes, 2, 10, QLatin1Char('0')) + QStringLiteral("m") +
+                          QStringLiteral("%1").arg(seconds, 2, 10, QLatin1Char('0')) + QStringLiteral("s"));
+}
+
 void TfrmWaveInSample::tmrPauseTimer() {
     lblTrackTime->setVisible(!lblTrackTime->isVisible());
 }
-
 void TfrmWaveInSample::sbAutoIDClick() {
     sbAutoID->setText(sbAutoID->isChecked() ? QStringLiteral("Auto") : QStringLiteral("Manual"));
 }

@@ -1,0 +1,323 @@
+// The window's side of recording over a fake input: the status texts and the
+// title through a run, the files listed from the capture thread's reports,
+// the settings lock, the recording-time limit, failed starts and closing
+// while recording.
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/TPaintBox.h"
+#include "app/TRadioGroup.h"
+#include "platform/ErrorDisplay.h"
+#include "support/RecordingWindowTestSupport.h"
+
+namespace zolvane2::apptest {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingControlTest : public RecordingWindowTest {
+protected:
+    // Starts a run and waits until the thread has the device going.
+    void Record() {
+        window->btnRecord->click();
+        ASSERT_TRUE(PumpUntil([this] { return fake->IsStarted(); }));
+    }
+    [[nodiscard]] QString Title() const { return window->windowTitle(); }
+    [[nodiscard]] QStringList ListedNames() const {
+        QStringList names;
+        for (int row = 0; row < window->RowCount(); ++row) {
+            names << QFileInfo(window->RowPath(row)).fileName();
+        }
+        return names;
+    }
+    void ExpectLocked(bool locked) {
+        auto& w = *window;
+        EXPECT_EQ(w.btnRecord->isEnabled(), !locked);
+        EXPECT_EQ(w.btnStop->isEnabled(), locked);
+        for (QWidget* control : {static_cast<QWidget*>(w.sedtTriggerLevel), static_cast<QWidget*>(w.edtBaseFileName),
+                                 static_cast<QWidget*>(w.rgRecMode), static_cast<QWidget*>(w.cbWaveInDeviceName),
+                                 static_cast<QWidget*>(w.cbxRAWSave), static_cast<QWidget*>(w.btnDefaultSetting)}) {
+            EXPECT_EQ(control->isEnabled(), !locked) << control->objectName().toStdString();
+        }
+    }
+    void SetRecordingTime(int h, int m, int s) {
+        window->sedtRecordingTimeH->setValue(h);
+        window->sedtRecordingTimeM->setValue(m);
+        window->sedtRecordingTimeS->setValue(s);
+    }
+};
+
+TEST_F(RecordingControlTest, TheDeviceListComesFromTheCaptureThreadAndTheChosenEntryIsOpened) {
+    sources = {"Mic", "Line in"};
+    auto& w = OpenRecorder();
+    ASSERT_EQ(w.cbWaveInDeviceName->count(), 3);
+    EXPECT_EQ(w.cbWaveInDeviceName->itemText(0), QStringLiteral("コントロールパネルの設定(WAVE_MAPPER)"));
+    EXPECT_EQ(w.cbWaveInDeviceName->itemText(2), QStringLiteral("Line in"));
+    w.cbWaveInDeviceName->setCurrentIndex(2);
+    w.cbSamplingFreq->setCurrentText(QStringLiteral("22050"));
+    w.rgRecMode->SetItemIndex(0);
+    Record();
+    EXPECT_EQ(fake->OpenedIndex(), 2);
+    EXPECT_EQ(fake->OpenedRate(), 22050);
+    EXPECT_EQ(fake->OpenedChannels(), 1);
+}
+
+TEST_F(RecordingControlTest, ARunWithoutCuttingShowsItsStatesListsEachTrackAndUnlocksAtTheEnd) {
+    auto& w = OpenRecorder();
+    w.rbtnNoCut->setChecked(true);
+    w.btnRecord->click();
+    // Waiting until the thread reports the first track.
+    EXPECT_EQ(Title(), QStringLiteral("Zolvane2[待機中]"));
+    EXPECT_FALSE(w.lblRecording->isHidden());
+    EXPECT_FALSE(w.imgPause->isHidden());
+    EXPECT_TRUE(w.tmrPause->isActive());
+    ExpectLocked(true);
+
+    ASSERT_TRUE(PumpUntil([&] { return Title() == QStringLiteral("Zolvane2[録音中 : Track00001]"); }));
+    EXPECT_EQ(ApplicationTitle(), "Zolvane2[録音中 : Track00001]");
+    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00001"));
+    EXPECT_TRUE(w.imgPause->isHidden());
+    EXPECT_FALSE(w.tmrPause->isActive());
+    EXPECT_TRUE(w.tmrTrackTime->isActive());
+
+    FeedBlocks(4, 1000);
+    ASSERT_TRUE(DeliverAll(2));
+    w.btnNextTrack->click();
+    ASSERT_TRUE(PumpUntil([&] { return w.RowCount() == 1; }));
+    EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track00001.wav")});
+    ASSERT_TRUE(PumpUntil([&] { return Title() == QStringLiteral("Zolvane2[録音中 : Track00002]"); }));
+    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00002"));
+    ASSERT_TRUE(DeliverAll(2));
+
+    w.btnStop->click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    EXPECT_EQ(ListedNames(), (QStringList{QStringLiteral("Track00001.wav"), QStringLiteral("Track00002.wav")}));
+    EXPECT_EQ(Title(), QStringLiteral("Zolvane2"));
+    EXPECT_EQ(ApplicationTitle(), "Zolvane2");
+    EXPECT_TRUE(w.lblRecording->isHidden());
+    EXPECT_TRUE(w.imgPause->isHidden());
+    EXPECT_FALSE(w.lblTrackTime->isHidden());
+    EXPECT_FALSE(w.tmrPause->isActive() || w.tmrTrackTime->isActive() || w.tmrRecordingTime->isActive());
+    ExpectLocked(false);
+    EXPECT_EQ(w.SubItem(1, 2), QStringLiteral("Stereo")) << "read back from the file";
+    EXPECT_TRUE(Messages().Messages().empty());
+}
+
+TEST_F(RecordingControlTest, TheCaptureThreadsReportsNameTheFilesByTheRunsBaseNameAndDigits) {
+    auto& w = OpenRecorder();
+    w.sedtPrec->setValue(5);
+    Record();  // trigger mode: the thread waits for sound that never comes
+    WriteWave(Path(QStringLiteral("Track00004.wav")), 2, 44100, 10);
+    WriteWave(Path(QStringLiteral("Track00012_tooLONG.wav")), 2, 44100, 10);
+    WriteWave(Path(QStringLiteral("Track00012.wav")), 2, 44100, 10);
+
+    Post("WM_Triggered", 5, 0);
+    EXPECT_EQ(Title(), QStringLiteral("Zolvane2[録音中 : Track00005]"));
+    // Three numbers on, now at 7: the closed file is number 4.
+    Post("WM_RecEnd", MakeWParam(3, 0), 7);
+    EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track00004.wav")});
+    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00007"));
+    EXPECT_EQ(Title(), QStringLiteral("Zolvane2[待機中 : Track00007]"));
+    EXPECT_EQ(w.lblTrackTime->text(), QStringLiteral("00000h00m00s"));
+    EXPECT_FALSE(w.imgPause->isHidden());
+
+    // An empty track adds nothing and leaves the number alone.
+    Post("WM_RecEnd", MakeWParam(1, 2), 8);
+    EXPECT_EQ(w.RowCount(), 1);
+    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00007"));
+    EXPECT_EQ(Title(), QStringLiteral("Zolvane2[待機中 : Track00008]"));
+
+    Post("WM_RecEnd", MakeWParam(1, 1), 13);
+    EXPECT_EQ(ListedNames().last(), QStringLiteral("Track00012_tooLONG.wav"));
+    // The last file carries the number itself.
+    Post("WM_RecFinish", MakeWParam(0, 0), 12);
+    EXPECT_EQ(ListedNames().last(), QStringLiteral("Track00012.wav"));
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(Title(), QStringLiteral("Zolvane2"));
+}
+
+TEST_F(RecordingControlTest, ARawRunListsRawFilesAndTheTrackLabelKeepsFiveDigits) {
+    auto& w = OpenRecorder();
+    w.cbxRAWSave->setChecked(true);
+    w.sedtPrec->setValue(3);
+    Record();
+    WriteBytes(Path(QStringLiteral("Track012.raw")), 400);
+    Post("WM_Triggered", 12, 0);
+    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00012"));
+    Post("WM_RecFinish", MakeWParam(0, 0), 12);
+    EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track012.raw")});
+}
+
+TEST_F(RecordingControlTest, TheCountdownStartsAtTheFirstTrackAndTheEndOfTheTimeStopsAndClosesWithExitAfter) {
+    auto& w = OpenRecorder({QStringLiteral("/AUTOQUIT")});
+    SetRecordingTime(0, 0, 5);
+    w.show();
+    Record();
+    now += 30s;
+    EXPECT_FALSE(w.tmrRecordingTime->isActive()) << "no track yet";
+    Post("WM_Triggered", 1, 0);
+    EXPECT_TRUE(w.tmrRecordingTime->isActive());
+    now += 2s;
+    Tick(w.tmrRecordingTime);
+    EXPECT_EQ(w.ProgressBar1->value(), 40);
+    // Without net time the wait between tracks counts.
+    Post("WM_RecEnd", MakeWParam(1, 0), 2);
+    EXPECT_TRUE(w.tmrRecordingTime->isActive());
+    now += 2s;
+    Tick(w.tmrRecordingTime);
+    EXPECT_EQ(w.ProgressBar1->value(), 80);
+    EXPECT_TRUE(w.isVisible());
+    now += 1s;
+    Tick(w.tmrRecordingTime);
+    EXPECT_EQ(w.ProgressBar1->value(), 0);
+    // The stop goes to the thread, whose end report closes the window.
+    ASSERT_TRUE(PumpUntil([&] { return !w.isVisible(); }));
+    EXPECT_EQ(w.WaveInThread(), nullptr);
+    EXPECT_TRUE(QFileInfo::exists(w.DefaultSettingsFile())) << "settings written after the stop";
+}
+
+TEST_F(RecordingControlTest, NetTimeStandsStillWhileWaitingAndAnEmptyTrackGivesItsTimeBack) {
+    auto& w = OpenRecorder();
+    SetRecordingTime(0, 0, 10);
+    w.cbxAbsoluteRecordingTime->setChecked(true);
+    Record();
+    Post("WM_Triggered", 1, 0);
+    now += 4s;
+    Tick(w.tmrRecordingTime);
+    EXPECT_EQ(w.ProgressBar1->value(), 40);
+    Post("WM_RecEnd", MakeWParam(1, 0), 2);
+    EXPECT_FALSE(w.tmrRecordingTime->isActive());
+    now += 100s;
+    Post("WM_Triggered", 2, 0);
+    now += 3s;
+    Tick(w.tmrRecordingTime);
+    EXPECT_EQ(w.ProgressBar1->value(), 70);
+    // That track was empty: its three seconds come back.
+    Post("WM_RecEnd", MakeWParam(1, 2), 3);
+    Post("WM_Triggered", 3, 0);
+    now += 1s;
+    Tick(w.tmrRecordingTime);
+    EXPECT_EQ(w.ProgressBar1->value(), 50);
+}
+
+TEST_F(RecordingControlTest, AStopByTheUserLeavesTheWindowOpenEvenWithExitAfter) {
+    auto& w = OpenRecorder({QStringLiteral("/AUTOQUIT")});
+    w.rbtnNoCut->setChecked(true);
+    w.show();
+    Record();
+    w.btnStop->click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.btnExitApps->isChecked());
+}
+
+TEST_F(RecordingControlTest, ARecordingTimeOfZeroMeansNoLimit) {
+    auto& w = OpenRecorder();
+    SetRecordingTime(0, 0, 0);
+    Record();
+    Post("WM_Triggered", 1, 0);
+    EXPECT_FALSE(w.tmrRecordingTime->isActive());
+    now += 10h;
+    Tick(w.tmrRecordingTime);
+    EXPECT_EQ(w.ProgressBar1->value(), 0);
+    EXPECT_TRUE(w.RecordingRunning());
+    EXPECT_TRUE(fake->IsStarted()) << "no stop was posted";
+}
+
+TEST_F(RecordingControlTest, AutoStartRecordsAtFirstShowAndTheTimeLimitThenEndsTheProgram) {
+    auto& w = OpenRecorder({QStringLiteral("/autostart"), QStringLiteral("/autoquit")});
+    w.rbtnNoCut->setChecked(true);
+    SetRecordingTime(0, 0, 1);
+    w.show();
+    ASSERT_TRUE(PumpUntil([&] { return w.tmrRecordingTime->isActive(); }));
+    FeedBlocks(1, -500);
+    ASSERT_TRUE(DeliverAll(1));
+    now += 1s;
+    Tick(w.tmrRecordingTime);
+    ASSERT_TRUE(PumpUntil([&] { return !w.isVisible(); }));
+    EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track00001.wav")});
+}
+
+TEST_F(RecordingControlTest, AFailedDeviceStartReturnsTheWindowToIdle) {
+    auto& w = OpenRecorder();
+    fake->FailNext(FakeSoundCall::Start, kSoundErrBusy);
+    w.btnRecord->click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    ExpectLocked(false);
+    EXPECT_EQ(Title(), QStringLiteral("Zolvane2"));
+    EXPECT_EQ(w.RowCount(), 0);
+    ASSERT_EQ(Messages().Messages().size(), 1U);
+    EXPECT_EQ(Messages().Messages()[0].title, "Error");
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Track00001.wav"))));
+}
+
+TEST_F(RecordingControlTest, ARateThatIsNoNumberIsReportedAndTheWindowStaysIdle) {
+    auto& w = OpenRecorder();
+    w.cbSamplingFreq->setCurrentText(QStringLiteral("44k"));
+    Messages().Clear();
+    w.btnRecord->click();
+    ASSERT_EQ(Messages().Messages().size(), 1U);
+    EXPECT_EQ(Messages().Messages()[0].title, "Zolvane2");
+    ExpectLocked(false);
+    EXPECT_FALSE(w.RecordingRunning());
+    EXPECT_EQ(Title(), QStringLiteral("Zolvane2"));
+    EXPECT_FALSE(fake->IsOpen());
+}
+
+TEST_F(RecordingControlTest, ClosingWhileRecordingFinishesAndListsTheLastFileBeforeTheSettingsAreSaved) {
+    auto& w = OpenRecorder();
+    w.rbtnNoCut->setChecked(true);
+    w.show();
+    Record();
+    FeedBlocks(2, 2000);
+    ASSERT_TRUE(DeliverAll(2));
+    w.close();
+    EXPECT_EQ(w.WaveInThread(), nullptr) << "the thread ended before close returned";
+    EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track00001.wav")});
+    EXPECT_EQ(w.SubItem(0, 6), QStringLiteral("32768")) << "two full blocks with a finished header";
+    EXPECT_TRUE(QFileInfo::exists(w.DefaultSettingsFile()));
+}
+
+TEST_F(RecordingControlTest, TheNextFileButtonDoesNothingWhileIdleAndSbAutoIDOnlyChangesItsCaption) {
+    auto& w = OpenRecorder();
+    w.btnNextTrack->click();
+    EXPECT_EQ(w.RowCount(), 0);
+    EXPECT_FALSE(fake->IsOpen());
+    const bool trigger = w.rbtnUseTrigger->isChecked();
+    w.sbAutoID->click();
+    EXPECT_EQ(w.sbAutoID->text(), QStringLiteral("Manual"));
+    EXPECT_EQ(w.rbtnUseTrigger->isChecked(), trigger);
+    w.rbtnInterval->setChecked(true);
+    w.rbtnUseTrigger->setChecked(true);
+    EXPECT_EQ(w.sbAutoID->text(), QStringLiteral("Auto"));
+}
+
+TEST_F(RecordingControlTest, TheLevelDisplayIsFedOnlyWhenChosen) {
+    auto& w = OpenRecorder();
+    w.rbtnNoCut->setChecked(true);
+    w.cbxDisplayWaveForm->setChecked(false);
+    Record();
+    FeedBlocks(1, 3000);
+    ASSERT_TRUE(DeliverAll(1));
+    w.btnStop->click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("0"));
+
+    w.cbxDisplayWaveForm->setChecked(true);
+    Record();
+    FeedBlocks(1, 3000);
+    ASSERT_TRUE(DeliverAll(1));
+    ASSERT_TRUE(PumpUntil([&] { return w.lblMax0->text() == QStringLiteral("3000"); }));
+    EXPECT_EQ(w.lblAvg1->text(), QStringLiteral("300"));
+    w.btnStop->click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    EXPECT_EQ(w.imgWave->Canvas().pixelColor(0, 0), w.palette().color(QPalette::Button));
+    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("3000")) << "the numbers keep their last values";
+}
+
+}  // namespace
+}  // namespace zolvane2::apptest

@@ -1,0 +1,103 @@
+#pragma once
+
+// The window with a fake sound input behind its capture thread, a recording
+// clock the test moves by hand, and pumping of the Qt event loop until a
+// condition holds.
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/AppTestSupport.h"
+#include "platform/FakeSoundInput.h"
+#include "platform/MainThreadDispatcher.h"
+#include "platform/RegisteredMessages.h"
+#include "record/RecordingClock.h"
+#include "record/TWaveInThread.h"
+
+namespace zolvane2::apptest {
+
+class RecordingWindowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        SetSoundInputFactory([this] {
+            auto input = std::make_unique<FakeSoundInput>(sources);
+            fake = input.get();
+            return input;
+        });
+    }
+    void TearDown() override {
+        window.reset();
+        fake = nullptr;
+        SetSoundInputFactory(nullptr);
+    }
+
+    // The window with its base file name in the test folder, a quick stop and
+    // the test's clock.
+    TfrmWaveInSample& OpenRecorder(const QStringList& arguments = {}) {
+        auto& w = Open(arguments);
+        w.SetRecordingClockSource([this] { return now; });
+        if (w.WaveInThread() != nullptr) {
+            w.WaveInThread()->SetStopDrainTime(std::chrono::milliseconds(0));
+        }
+        w.edtBaseFileName->setText(Path(QStringLiteral("Track.wav")));
+        return w;
+    }
+
+    static bool PumpUntil(const std::function<bool()>& done,
+                          std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) {
+                return false;
+            }
+            GetMainThreadDispatcher()->Pump(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+    // A report of the capture thread, as it posts it, then handled.
+    void Post(const char* name, WParam wParam, LParam lParam) {
+        window->MessageTarget()->PostMessage(RegisterMessageName(name), wParam, lParam);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    }
+
+    static void Tick(QTimer* timer) { QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection); }
+
+    // One block of samples, all of one value, for the fake input.
+    void FeedBlocks(int blocks, std::int16_t value) {
+        std::vector<std::uint8_t> pcm(static_cast<std::size_t>(16384 * blocks));
+        for (std::size_t i = 0; i + 1 < pcm.size(); i += 2) {
+            pcm[i] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(value) & 0xFFU);
+            pcm[i + 1] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(value) >> 8U);
+        }
+        fake->Feed(pcm);
+    }
+    // Hands each fed block to the capture thread as the device would.
+    bool DeliverAll(int blocks) {
+        for (int i = 0; i < blocks; ++i) {
+            if (!PumpUntil([this] { return fake->Deliver(); })) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    [[nodiscard]] bool Idle() const { return window->btnRecord->isEnabled() && !window->RecordingRunning(); }
+
+    std::vector<std::string> sources{"Fake source"};
+    FakeSoundInput* fake = nullptr;
+    RecordingClock::Clock::time_point now{std::chrono::hours(1000)};
+};
+
+}  // namespace zolvane2::apptest
