@@ -13,4 +13,11 @@ SoundResult FakeSoundCallLog::Enter(FakeSoundCall call) {
     return r;
 }
 
+SoundResult FakeSoundCallLog::EnterOpen(FakeSoundCall call, bool open) {
+    if (const SoundResult r = Enter(call); r != kSoundOk) {
+        return r;
+    }
+    return open ? kSoundOk : kSoundErrBadState;
+}
+
 }  // namespace zolvane2

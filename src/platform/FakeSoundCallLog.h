@@ -17,6 +17,9 @@ class FakeSoundCallLog {
 public:
     // Records the call; kSoundOk unless a failure was asked for.
     [[nodiscard]] SoundResult Enter(FakeSoundCall call);
+    // Enter for a call that needs an open device: after an asked-for failure,
+    // kSoundErrBadState when the device is not open, as a real one answers.
+    [[nodiscard]] SoundResult EnterOpen(FakeSoundCall call, bool open);
     // The next call of that kind fails with code.
     void FailNext(FakeSoundCall call, SoundResult code) { failures_[call] = code; }
     [[nodiscard]] const std::vector<FakeSoundCall>& Calls() const { return calls_; }

@@ -59,11 +59,8 @@ SoundResult FakeSoundInput::Unprepare(SoundBuffer& buffer) {
 
 SoundResult FakeSoundInput::AddBuffer(SoundBuffer& buffer) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::AddBuffer); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::AddBuffer, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     if (const SoundResult r = CheckQueueable(buffer); r != kSoundOk) {
         return r;
@@ -76,11 +73,8 @@ SoundResult FakeSoundInput::AddBuffer(SoundBuffer& buffer) {
 
 SoundResult FakeSoundInput::Start() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::Start); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::Start, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     started_ = true;
     return kSoundOk;
@@ -88,11 +82,8 @@ SoundResult FakeSoundInput::Start() {
 
 SoundResult FakeSoundInput::Stop() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::Stop); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::Stop, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     started_ = false;
     return kSoundOk;
@@ -100,12 +91,8 @@ SoundResult FakeSoundInput::Stop() {
 
 SoundResult FakeSoundInput::Reset() {
     const std::lock_guard lock(mutex_);
-    const SoundResult r = log_.Enter(FakeSoundCall::Reset);
-    if (r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::Reset, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     started_ = false;
     while (!queued_.empty()) {
@@ -118,11 +105,8 @@ SoundResult FakeSoundInput::Reset() {
 
 SoundResult FakeSoundInput::Close() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::Close); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::Close, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     for (SoundBuffer* b : queued_) {
         b->flags.fetch_and(~kSoundBufferQueued);

@@ -31,11 +31,8 @@ SoundResult FakeSoundOutput::Open(int sampleRate, int channels, std::shared_ptr<
 
 SoundResult FakeSoundOutput::SetVolume(std::uint16_t left, std::uint16_t right) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::SetVolume); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::SetVolume, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     volume_ = {left, right};
     return kSoundOk;
@@ -59,11 +56,8 @@ SoundResult FakeSoundOutput::Unprepare(SoundBuffer& buffer) {
 
 SoundResult FakeSoundOutput::Write(SoundBuffer& buffer) {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::Write); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::Write, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     if (const SoundResult r = CheckQueueable(buffer); r != kSoundOk) {
         return r;
@@ -80,11 +74,8 @@ SoundResult FakeSoundOutput::Write(SoundBuffer& buffer) {
 
 SoundResult FakeSoundOutput::Pause() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::Pause); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::Pause, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     paused_ = true;
     return kSoundOk;
@@ -92,11 +83,8 @@ SoundResult FakeSoundOutput::Pause() {
 
 SoundResult FakeSoundOutput::Restart() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::Restart); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::Restart, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     paused_ = false;
     return kSoundOk;
@@ -104,11 +92,8 @@ SoundResult FakeSoundOutput::Restart() {
 
 SoundResult FakeSoundOutput::Reset() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::Reset); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::Reset, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     while (!queued_.empty()) {
         HandBackBuffer(*owner_, MM_WOM_DONE, *queued_.front().buffer);
@@ -119,11 +104,8 @@ SoundResult FakeSoundOutput::Reset() {
 
 SoundResult FakeSoundOutput::Close() {
     const std::lock_guard lock(mutex_);
-    if (const SoundResult r = log_.Enter(FakeSoundCall::Close); r != kSoundOk) {
+    if (const SoundResult r = log_.EnterOpen(FakeSoundCall::Close, open_); r != kSoundOk) {
         return r;
-    }
-    if (!open_) {
-        return kSoundErrBadState;
     }
     for (Queued& q : queued_) {
         q.buffer->flags.fetch_and(~kSoundBufferQueued);
