@@ -14,19 +14,7 @@ namespace zolvane2::cli {
 
 namespace {
 
-bool ParseInt(const std::string& text, int& value) {
-    try {
-        std::size_t used = 0;
-        const long v = std::stol(text, &used);
-        if (used != text.size() || v < 1 || v > 10'000'000) {
-            return false;
-        }
-        value = static_cast<int>(v);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
+constexpr int kMaxRate = 10'000'000;
 
 int RunInfo(const std::vector<std::string>& args) {
     int rate = 44100;
@@ -60,12 +48,12 @@ int RunInfo(const std::vector<std::string>& args) {
         } else {
             files.push_back(a);
         }
-        if (isRate && !ParseInt(value, rate)) {
+        if (isRate && !ParseInt(value, 1, kMaxRate, rate)) {
             std::fprintf(stderr, "zolvane2-cli info: --rate needs a sampling frequency in Hz, not '%s'\n",
                          value.c_str());
             return 2;
         }
-        if (isChannels && (!ParseInt(value, channels) || channels > 2)) {
+        if (isChannels && !ParseInt(value, 1, 2, channels)) {
             std::fprintf(stderr, "zolvane2-cli info: --channels needs 1 or 2, not '%s'\n", value.c_str());
             return 2;
         }

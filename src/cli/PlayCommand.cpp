@@ -32,20 +32,6 @@ private:
     UserMessages* previous_;
 };
 
-bool ParseInt(const std::string& text, int low, int high, int& value) {
-    try {
-        std::size_t used = 0;
-        const long v = std::stol(text, &used);
-        if (used != text.size() || v < low || v > high) {
-            return false;
-        }
-        value = static_cast<int>(v);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 struct PlayOptions {
     int introSeconds = 0;  // 0: play whole files
     int rate = 44100;
