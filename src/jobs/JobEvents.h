@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zolvane2 {
 
@@ -16,6 +17,22 @@ using TProgressEvent = std::function<void(Thread& sender, std::int32_t percent)>
 // A finished output file that was kept (the window adds it to the result
 // list, zolvane2-cli prints it). Runs on the main thread while the job waits.
 using TFileFinishedEvent = std::function<void(const std::string& path)>;
+
+// The jobs take their per-file values one index at a time, as the window
+// sets them: a list grows to take an index, and an index never set reads as
+// zero.
+template <typename T>
+void SetGrowing(std::vector<T>& array, std::size_t index, T value) {
+    if (index >= array.size()) {
+        array.resize(index + 1);
+    }
+    array[index] = value;
+}
+
+template <typename T>
+[[nodiscard]] T GrowingAt(const std::vector<T>& array, std::size_t index) {
+    return index < array.size() ? array[index] : T{};
+}
 
 // Block size in which the jobs read their sources.
 inline constexpr std::int64_t kJobBlockBytes = 409600;

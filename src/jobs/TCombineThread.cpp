@@ -5,21 +5,6 @@
 
 namespace zolvane2 {
 
-namespace {
-
-void SetGrowing(std::vector<std::int64_t>& array, std::size_t index, std::int64_t value) {
-    if (index >= array.size()) {
-        array.resize(index + 1);
-    }
-    array[index] = value;
-}
-
-std::int64_t At(const std::vector<std::int64_t>& array, std::size_t index) {
-    return index < array.size() ? array[index] : 0;
-}
-
-}  // namespace
-
 TCombineThread::TCombineThread() = default;
 
 TCombineThread::~TCombineThread() {
@@ -81,11 +66,11 @@ void TCombineThread::Execute() {
 }
 
 void TCombineThread::CopySource(std::size_t i, std::int64_t& doneBytes) {
-    const std::int64_t length = std::max<std::int64_t>(At(dataLengths_, i), 0);
+    const std::int64_t length = std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0);
     const std::int64_t blocks = length / kJobBlockBytes;
     const std::int64_t rest = length - blocks * kJobBlockBytes;
     source_ = std::make_unique<TLongFileStream>(fileNames_[i], TLongFileStream::fmOpenRead);
-    source_->SetPosition64(At(dataOffsets_, i));
+    source_->SetPosition64(GrowingAt(dataOffsets_, i));
     block_.resize(static_cast<std::size_t>(kJobBlockBytes));
     for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
         CopyBlock(kJobBlockBytes, doneBytes);

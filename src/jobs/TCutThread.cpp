@@ -10,23 +10,6 @@
 
 namespace zolvane2 {
 
-namespace {
-
-template <typename T>
-void SetGrowing(std::vector<T>& array, std::size_t index, T value) {
-    if (index >= array.size()) {
-        array.resize(index + 1);
-    }
-    array[index] = value;
-}
-
-template <typename T>
-T At(const std::vector<T>& array, std::size_t index) {
-    return index < array.size() ? array[index] : T{};
-}
-
-}  // namespace
-
 TCutThread::TCutThread() : splitter_(*this, nullptr) {}
 
 TCutThread::~TCutThread() {
@@ -109,8 +92,8 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     // source leaves nothing behind.
     source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
     outputBase_ = OutputBaseFor(path);
-    channels_ = At(channelCounts_, i);
-    sampleRate_ = At(sampleRates_, i);
+    channels_ = GrowingAt(channelCounts_, i);
+    sampleRate_ = GrowingAt(sampleRates_, i);
     if (channels_ < 1) {
         // A channel count the list could not name: there are no frames to
         // scan, so the file is refused instead of dividing by zero.
@@ -143,8 +126,8 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     FindFreeNumber();
     OpenOutput();
 
-    const std::int64_t offset = At(dataOffsets_, i);
-    const std::int64_t length = At(dataLengths_, i);
+    const std::int64_t offset = GrowingAt(dataOffsets_, i);
+    const std::int64_t length = GrowingAt(dataLengths_, i);
     source_->SetPosition64(offset);
     const std::int64_t blocks = std::max<std::int64_t>((length - offset) / kJobBlockBytes, 0);
     block_.resize(static_cast<std::size_t>(kJobBlockBytes));
