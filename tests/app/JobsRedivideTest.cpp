@@ -1,0 +1,239 @@
+// Re-divide from the window: which rows go to the job, how the cutting page
+// reaches it, the player's split, cancel, a failing source, and closing the
+// window while a job runs.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "JobsWindowTest.h"
+#include "app/WindowDialogs.h"
+#include "jobs/CombineChecks.h"
+
+namespace zolvane2::apptest {
+namespace {
+
+using JobsRedivideTest = JobsWindowTest;
+
+TEST_F(JobsRedivideTest, CheckedRowsAreCutByTheCuttingPageAndEveryPieceIsListed) {
+    AddWave(QStringLiteral("A.wav"), 1, 8000, 24000);
+    AddWave(QStringLiteral("B.wav"), 1, 8000, 24000, false);
+    AddWave(QStringLiteral("C.wav"), 1, 8000, 24000);
+    window->rbtnInterval->setChecked(true);
+    window->sedtCuttingTimeH->setValue(0);
+    window->sedtCuttingTimeM->setValue(0);
+    window->sedtCuttingTimeS->setValue(1);
+
+    Click("btnDivide");
+    EXPECT_EQ(window->btnCancelTag, 2);
+    EXPECT_FALSE(window->btnDivide->isEnabled());
+    EXPECT_FALSE(window->btnCombine->isEnabled());
+    EXPECT_TRUE(window->btnCancel->isEnabled());
+    RunJobToEnd();
+
+    // Each source is one read of 48,000 bytes, so one cut at 1 s (16,000 bytes).
+    EXPECT_EQ(Captions(3), (std::vector<std::string>{"A-001.wav", "A-002.wav", "C-001.wav", "C-002.wav"}));
+    EXPECT_EQ(window->SubItem(3, 6), QStringLiteral("16000"));
+    EXPECT_EQ(window->SubItem(4, 6), QStringLiteral("32000"));
+    EXPECT_EQ(window->SubItem(5, 6), QStringLiteral("16000"));
+    EXPECT_TRUE(FilesLike("B-*").empty());
+    EXPECT_EQ(window->SubItem(3, 2), QStringLiteral("Mono"));
+    EXPECT_EQ(window->SubItem(3, 3), QStringLiteral("8000"));
+    ExpectIdleButtons();
+    EXPECT_EQ(Messages().Count(), 0U);
+}
+
+TEST_F(JobsRedivideTest, TriggerSettingsOfThePageCutAtTheLoudPart) {
+    // 1 s quiet, 1 s loud, 1 s quiet at 8000 Hz mono; a track is loud audio
+    // after the 100 ms delay and before 200 ms of the 500 ms silence.
+    QByteArray data;
+    for (int i = 0; i < 24000; ++i) {
+        const std::int16_t v = (i >= 8000 && i < 16000) ? 5000 : 0;
+        data.append(static_cast<char>(v & 0xFF)).append(static_cast<char>((v >> 8) & 0xFF));
+    }
+    WriteWave(Path(QStringLiteral("T.wav")), 1, 8000, 24000, 0);
+    {
+        QFile f(Path(QStringLiteral("T.wav")));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(44);
+        f.write(data);
+    }
+    window->AddFileToList(Path(QStringLiteral("T.wav")), -1);
+    window->SetRowChecked(0, true);
+    window->rbtnUseTrigger->setChecked(true);
+    window->sedtTriggerLevel->setValue(1000);
+    window->sedtTriggerDelay->setValue(100);
+    window->sedtTrackInterval->setValue(500);
+    window->sedtLastTimeAfterTrigger->setValue(200);
+
+    Click("btnDivide");
+    RunJobToEnd();
+
+    ASSERT_GE(window->RowCount(), 2);
+    EXPECT_EQ(window->lvResult->topLevelItem(1)->text(0), QStringLiteral("T-001.wav"));
+    // About 800 delay frames + 8000 loud + 1600 tail, 2 bytes each: the page's
+    // milliseconds reached the job as seconds.
+    const int size = window->SubItem(1, 6).toInt();
+    EXPECT_GE(size, (800 + 8000 + 1600) * 2);
+    EXPECT_LE(size, (800 + 8000 + 1600 + 2) * 2);
+}
+
+TEST_F(JobsRedivideTest, PlayersSplitCutsTheCheckedRowOnceAtTheTime) {
+    AddWave(QStringLiteral("A.wav"), 1, 8000, 24000, false);
+    AddWave(QStringLiteral("B.wav"), 1, 8000, 24000);
+
+    // An unchecked row is not taken: the job runs and ends with nothing.
+    ASSERT_TRUE(window->RedivideFiles(0, 1.0));
+    RunJobToEnd();
+    EXPECT_EQ(window->RowCount(), 2);
+    EXPECT_TRUE(FilesLike("A-*").empty());
+
+    ASSERT_TRUE(window->RedivideFiles(1, 1.25));
+    RunJobToEnd();
+    EXPECT_EQ(Captions(2), (std::vector<std::string>{"B-001.wav", "B-002.wav"}));
+    EXPECT_EQ(window->SubItem(2, 6), QStringLiteral("20000"));
+    EXPECT_EQ(window->SubItem(3, 6), QStringLiteral("28000"));
+    ExpectIdleButtons();
+}
+
+TEST_F(JobsRedivideTest, RawSourceIsReadWithTheCurrentSettings) {
+    window->cbSamplingFreq->setCurrentText(QStringLiteral("8000"));
+    window->rgRecMode->SetItemIndex(0);
+    WriteBytes(Path(QStringLiteral("R.raw")), 48000);
+    window->AddFileToList(Path(QStringLiteral("R.raw")), -1);
+    ASSERT_EQ(window->RowCount(), 1);
+    window->SetRowChecked(0, true);
+
+    ASSERT_TRUE(window->RedivideFiles(0, 1.0));
+    RunJobToEnd();
+
+    ASSERT_EQ(Captions(1), (std::vector<std::string>{"R-001.wav", "R-002.wav"}));
+    EXPECT_EQ(window->SubItem(1, 2), QStringLiteral("Mono"));
+    EXPECT_EQ(window->SubItem(1, 3), QStringLiteral("8000"));
+    EXPECT_EQ(window->SubItem(1, 6), QStringLiteral("16000"));
+}
+
+TEST_F(JobsRedivideTest, RawOptionWritesRawPieces) {
+    AddWave(QStringLiteral("A.wav"), 2, 44100, 1000);
+    window->cbxRAWSave->setChecked(true);
+    window->rbtnNoCut->setChecked(true);
+    Click("btnDivide");
+    RunJobToEnd();
+    EXPECT_EQ(Captions(1), std::vector<std::string>{"A-001.raw"});
+    EXPECT_EQ(QFileInfo(Path(QStringLiteral("A-001.raw"))).size(), 4000);
+}
+
+TEST_F(JobsRedivideTest, NoCheckedRowEndsAtOnceWithTheButtonsBack) {
+    AddWave(QStringLiteral("A.wav"), 2, 44100, 1000, false);
+    Click("btnDivide");
+    RunJobToEnd();
+    EXPECT_EQ(window->RowCount(), 1);
+    ExpectIdleButtons();
+    EXPECT_EQ(Messages().Count(), 0U);
+}
+
+TEST_F(JobsRedivideTest, EmptySourcesEndWithTheBarAtRest) {
+    // A total of 0 bytes: nothing to divide by; the bar ends at 0 again.
+    AddWave(QStringLiteral("E.wav"), 2, 44100, 0);
+    ASSERT_EQ(window->RowCount(), 1);
+    window->rbtnNoCut->setChecked(true);
+    Click("btnDivide");
+    RunJobToEnd();
+    EXPECT_EQ(window->RowCount(), 1);
+    EXPECT_TRUE(FilesLike("E-*").empty());
+    ExpectIdleButtons();
+}
+
+TEST_F(JobsRedivideTest, JobExcludesAnotherJobButNotRecordingOrPlayback) {
+    AddWave(QStringLiteral("A.wav"), 2, 44100, 3 * kBlock / 4);
+    window->rbtnNoCut->setChecked(true);
+    const bool recordBefore = window->btnRecord->isEnabled();
+    const bool playBefore = window->btnPlay->isEnabled();
+
+    Click("btnDivide");
+    // The job waits for the main thread at its first progress report, so it
+    // is still running here.
+    ASSERT_TRUE(window->JobRunning());
+    EXPECT_FALSE(window->RedivideFiles(-1, 0));
+    window->CombineFiles();
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    EXPECT_EQ(window->btnRecord->isEnabled(), recordBefore);
+    EXPECT_EQ(window->btnPlay->isEnabled(), playBefore);
+    EXPECT_TRUE(window->btnPlay->isEnabled());
+    RunJobToEnd();
+    EXPECT_EQ(Captions(1), std::vector<std::string>{"A-001.wav"});
+}
+
+TEST_F(JobsRedivideTest, CancelFinishesTheOpenPieceAndLeavesTheLaterFiles) {
+    for (const char* name : {"F1.wav", "F2.wav", "F3.wav"}) {
+        AddWave(QString::fromLatin1(name), 2, 44100, 3 * kBlock / 4);
+    }
+    window->rbtnNoCut->setChecked(true);
+
+    Click("btnDivide");
+    Click("btnCancel");
+    RunJobToEnd();
+
+    EXPECT_TRUE(FilesLike("F2-*").empty());
+    EXPECT_TRUE(FilesLike("F3-*").empty());
+    // At most the block read before the cancel was seen, finished and listed.
+    const auto pieces = FilesLike("F1-*");
+    EXPECT_EQ(Captions(3), pieces);
+    for (const std::string& piece : pieces) {
+        const QByteArray bytes = ReadAll(PathOf(piece));
+        EXPECT_LE(bytes.size(), 44 + kBlock);
+        EXPECT_EQ(U32At(bytes, 4), static_cast<std::uint32_t>(bytes.size() - 8));
+    }
+    ExpectIdleButtons();
+}
+
+TEST_F(JobsRedivideTest, UnreadableSourceShowsItsErrorOnce) {
+    AddWave(QStringLiteral("Bad.wav"), 2, 44100, 3 * kBlock / 4);
+    AddWave(QStringLiteral("Later.wav"), 2, 44100, 1000);
+    TruncateKeepingDate(QStringLiteral("Bad.wav"), 1000);
+    window->rbtnNoCut->setChecked(true);
+
+    Click("btnDivide");
+    RunJobToEnd();
+
+    const auto shown = Messages().Messages();
+    ASSERT_EQ(shown.size(), 1U);
+    EXPECT_EQ(shown[0].title, "Zolvane2");
+    EXPECT_EQ(shown[0].icon, MsgIcon::Error);
+    // The stream's read error, with the full stop of the standard display.
+    EXPECT_EQ(shown[0].text, "ストリームからの読み込みエラー.");
+    // The job stopped there: nothing of the later file either.
+    EXPECT_EQ(window->RowCount(), 2);
+    EXPECT_TRUE(FilesLike("Later-*").empty());
+    ExpectIdleButtons();
+}
+
+TEST_F(JobsRedivideTest, ClosingDuringAJobCancelsWaitsAndThenSavesSettings) {
+    AddWave(QStringLiteral("A.wav"), 2, 44100, 3 * kBlock / 4);
+    window->rbtnNoCut->setChecked(true);
+    const QString ini = window->DefaultSettingsFile();
+    QFile::remove(ini);
+    window->sedtPrec->setValue(4);
+    window->show();
+
+    Click("btnDivide");
+    ASSERT_TRUE(window->JobRunning());
+    window->close();
+
+    EXPECT_FALSE(window->JobRunning());
+    EXPECT_FALSE(window->btnCancel->isEnabled());
+    // The piece the job had open is finished and in the list, not cut short
+    // behind a provisional header.
+    const auto pieces = FilesLike("A-*");
+    EXPECT_EQ(Captions(1), pieces);
+    for (const std::string& piece : pieces) {
+        const QByteArray bytes = ReadAll(PathOf(piece));
+        EXPECT_LT(bytes.size(), 44 + 3 * kBlock);
+        EXPECT_EQ(U32At(bytes, 40), static_cast<std::uint32_t>(bytes.size() - 44));
+    }
+    ASSERT_TRUE(QFileInfo::exists(ini));
+    EXPECT_TRUE(ReadAll(ini).contains("sedtPrec.Value=4"));
+}
+
+}  // namespace
+}  // namespace zolvane2::apptest
