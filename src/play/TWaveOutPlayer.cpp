@@ -90,21 +90,19 @@ void TWaveOutPlayer::Seek(std::int64_t sampleIndex) {
 }
 
 std::int64_t TWaveOutPlayer::SampleCount() const {
-    const int channels = thread_->Channels();
-    if (channels <= 0) {
-        return 0;
-    }
-    return static_cast<std::int64_t>(
-        std::trunc(static_cast<double>(thread_->DataSize()) / static_cast<double>(channels) / 2.0));
+    return FramesIn(thread_->DataSize());
 }
 
 std::int64_t TWaveOutPlayer::SamplePosition() const {
+    return FramesIn(thread_->Position());
+}
+
+std::int64_t TWaveOutPlayer::FramesIn(std::int64_t bytes) const {
     const int channels = thread_->Channels();
     if (channels <= 0) {
         return 0;
     }
-    return static_cast<std::int64_t>(
-        std::trunc(static_cast<double>(thread_->Position()) / static_cast<double>(channels) / 2.0));
+    return static_cast<std::int64_t>(std::trunc(static_cast<double>(bytes) / static_cast<double>(channels) / 2.0));
 }
 
 void TWaveOutPlayer::HiddenWindowProc(const Message& message) {

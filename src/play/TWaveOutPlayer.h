@@ -72,6 +72,8 @@ protected:
     virtual void DoPlayEnd();
 
 private:
+    // 16-bit frames in a byte count of the file now set; 0 without channels.
+    [[nodiscard]] std::int64_t FramesIn(std::int64_t bytes) const;
     void HiddenWindowProc(const Message& message);
 
     TNotifyEvent onPlayEnd_;
