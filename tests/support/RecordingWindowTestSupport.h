@@ -17,7 +17,12 @@
 #include <memory>
 #include <vector>
 
+// GCC sees the optional answer of the scripted dialogs as possibly
+// uninitialised in some files that inline it; it is not.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include "app/AppTestSupport.h"
+#pragma GCC diagnostic pop
 #include "platform/FakeSoundInput.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/RegisteredMessages.h"
