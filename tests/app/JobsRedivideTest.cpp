@@ -132,6 +132,20 @@ TEST_F(JobsRedivideTest, NoCheckedRowEndsAtOnceWithTheButtonsBack) {
     EXPECT_EQ(Messages().Count(), 0U);
 }
 
+TEST_F(JobsRedivideTest, JobEndingOnAnEmptyListLeavesTheCommandsOff) {
+    // The list was cleared while the job ran: there is nothing left to
+    // re-divide or combine, so the end of the job does not offer it.
+    AddWave(QStringLiteral("A.wav"), 2, 44100, 1000, false);
+    Click("btnDivide");
+    ASSERT_TRUE(window->JobRunning());
+    window->btnClearClick();
+    RunJobToEnd();
+    EXPECT_FALSE(window->btnDivide->isEnabled());
+    EXPECT_FALSE(window->btnCombine->isEnabled());
+    EXPECT_FALSE(window->btnCancel->isEnabled());
+    EXPECT_EQ(window->btnCancelTag, 0);
+}
+
 TEST_F(JobsRedivideTest, EmptySourcesEndWithTheBarAtRest) {
     // A total of 0 bytes: nothing to divide by; the bar ends at 0 again.
     AddWave(QStringLiteral("E.wav"), 2, 44100, 0);
