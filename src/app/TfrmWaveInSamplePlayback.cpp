@@ -1,34 +1,372 @@
 // Playback control: the checked rows play one after another through the
-// player component fPlayer (TWaveOutPlayer), with intro play and seeking.
+// player component fPlayer (TWaveOutPlayer), with intro play, seeking and the
+// split of the playing file.
 //
-// Until the player is created the window has no playback: PlayerPlaying() is
-// false, so the list commands that need a stopped player stay available.
+// Threads: everything here runs on the main thread. The player's end event
+// (fPlayerPlayEnd) and its level data arrive through the main-thread
+// dispatcher; every change of file goes through a stop of the player and that
+// event, so a new Play is posted only once the previous playback has closed
+// its device.
+//
+// The player is made on first use; until then PlayerPlaying() is false and
+// the window has no playback thread.
+#include <QCheckBox>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 
+#include "app/TRadioGroup.h"
+#include "app/TfrmIntroPlay.h"
 #include "app/TfrmWaveInSample.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/Errors.h"
+#include "platform/MainThreadDispatcher.h"
+#include "play/TWaveOutPlayer.h"
 
 namespace zolvane2 {
 
+namespace {
+
+constexpr double kMillisecondsPerDay = 86400000.0;
+
+// How long closing the window waits for a playback to end; the player needs
+// about a second after the stop request.
+constexpr auto kCloseWaitLimit = std::chrono::seconds(10);
+
+QString TrackNumberText(int row) {
+    return QStringLiteral("%1").arg(row + 1, 5, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+double TfrmWaveInSample::NowDays() {
+    // Local date and time as days, like the track clock keeps them.
+    const QDateTime now = QDateTime::currentDateTime();
+    return static_cast<double>(now.toMSecsSinceEpoch() + static_cast<qint64>(now.offsetFromUtc()) * 1000) /
+           kMillisecondsPerDay;
+}
+
+TWaveOutPlayer& TfrmWaveInSample::Player() {
+    if (fPlayer == nullptr) {
+        fPlayer = new TWaveOutPlayer();
+        fPlayer->SetOnPlayEnd([this](TWaveOutPlayer* /*Sender*/) { fPlayerPlayEnd(); });
+        // After the recording side of the track clock, which writes the time.
+        connect(tmrTrackTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrTrackTimeTimerPlayback);
+    }
+    return *fPlayer;
+}
+
 bool TfrmWaveInSample::PlayerPlaying() const {
+    return PlaybackActive;
+}
+
+int TfrmWaveInSample::NextCheckedRow(int after) const {
+    for (int r = std::max(after + 1, 0); r < RowCount(); ++r) {
+        if (RowChecked(r)) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+bool TfrmWaveInSample::LoadPlayerFile(const QString& fileName) {
+    TWaveOutPlayer& player = Player();
+    (void)player.SetFileName(fileName.toStdString());
+    // A missing file leaves the player with the previous one, which must not
+    // play again under this row's number.
+    if (player.FileName() != fileName.toStdString()) {
+        return false;
+    }
+    if (QFileInfo(fileName).suffix().toUpper() == QStringLiteral("RAW")) {
+        // A RAW file carries no format: it is taken as recorded with the
+        // current settings.
+        player.SetChannels(std::clamp(rgRecMode->ItemIndex() + 1, 1, 2));
+        try {
+            player.SetSamplesPerSec(SamplingFrequency());
+        } catch (const Error& e) {
+            ShowStandardError(e.what());
+        }
+    }
+    return true;
+}
+
+bool TfrmWaveInSample::StartPlayingFrom(int after) {
+    for (int row = NextCheckedRow(after); row >= 0; row = NextCheckedRow(row)) {
+        if (StartPlayingRow(row)) {
+            return true;
+        }
+    }
     return false;
 }
 
-void TfrmWaveInSample::StopPlaybackAndWait() {
-    // Playback is stopped before the window goes away.
+bool TfrmWaveInSample::StartPlayingRow(int row) {
+    TWaveOutPlayer& player = Player();
+    if (!LoadPlayerFile(RowPath(row))) {
+        return false;
+    }
+    if (QTreeWidgetItem* item = Row(row)) {
+        lvResult->setCurrentItem(item);
+        lvResult->scrollToItem(item);
+    }
+    player.Play();
+    TrackStartTime = NowDays();
+
+    btnPlay->setEnabled(false);
+    btnStopPlay->setEnabled(true);
+    btnPrev->setEnabled(true);
+    btnNext->setEnabled(true);
+    // A timer started again begins a full interval for this file.
+    if (btnIntro->isChecked()) {
+        tmrIntroPlay->start();
+    } else {
+        tmrIntroPlay->stop();
+    }
+
+    PlayingIndex = row;
+    player.SetTag(row);
+    lblTrackNo->setText(TrackNumberText(row));
+    // The bar is put back without seeking: a seek to 0 now would play the
+    // blocks already queued a second time.
+    AcceptSeek = false;
+    tbrProgress->setValue(0);
+    AcceptSeek = true;
+    return true;
 }
 
-void TfrmWaveInSample::btnPlayClick() {}
-void TfrmWaveInSample::btnStopPlayClick() {}
-void TfrmWaveInSample::btnNextClick() {}
-void TfrmWaveInSample::btnPrevClick() {}
-void TfrmWaveInSample::btnIntroClick() {}
-
-void TfrmWaveInSample::tbrProgressChange(int /*position*/) {
-    if (!AcceptSeek) {
+void TfrmWaveInSample::btnPlayClick() {
+    if (PlaybackActive) {
+        // A click queued before the button went off.
         return;
     }
+    if (NextCheckedRow(-1) < 0) {
+        return;
+    }
+    TWaveOutPlayer& player = Player();
+    if (!StartPlayingFrom(-1)) {
+        return;
+    }
+    PlaybackActive = true;
+    tmrTrackTime->start();
+
+    imgPlay->show();
+    btnRecord->setEnabled(false);
+    btnCombine->setEnabled(false);
+    btnDivide->setEnabled(false);
+    btnDelete->setEnabled(false);
+    btnRename->setEnabled(false);
+
+    PrepareLevelDisplay(sedtTriggerLevel->value(), player.Channels());
+    if (cbxDisplayWaveForm->isChecked()) {
+        player.SetOnPlayedEvent(
+            [this](Thread* Sender, TMemoryStream& ReceivedData) { DisplayWaveData(Sender, ReceivedData); });
+    } else {
+        player.SetOnPlayedEvent(nullptr);
+    }
+    tbrProgress->setEnabled(true);
+}
+
+void TfrmWaveInSample::btnStopPlayClick() {
+    if (fPlayer == nullptr) {
+        return;
+    }
+    AutoExitState = -1;
+    fPlayer->Stop();
+    // The end handler then finds no row after this one.
+    PlayingIndex = RowCount();
+}
+
+void TfrmWaveInSample::btnNextClick() {
+    if (fPlayer == nullptr || !PlaybackActive) {
+        return;
+    }
+    AutoExitState = -1;
+    fPlayer->Stop();
+}
+
+void TfrmWaveInSample::btnPrevClick() {
+    if (fPlayer == nullptr || !PlaybackActive) {
+        return;
+    }
+    int found = -1;
+    for (int r = std::min(PlayingIndex, RowCount()) - 1; r >= 0; --r) {
+        if (RowChecked(r)) {
+            found = r;
+            break;
+        }
+    }
+    // The end handler plays the first checked row after PlayingIndex: the one
+    // found, or the first of the list (which may be the one playing now).
+    PlayingIndex = found >= 0 ? found - 1 : -1;
+    AutoExitState = -1;
+    fPlayer->Stop();
+}
+
+void TfrmWaveInSample::btnIntroClick() {
+    if (btnIntro->isChecked()) {
+        TfrmIntroPlay dialog(this);
+        dialog.SetSeconds(tmrIntroPlay->interval() / 1000);
+        if (dialog.exec() == QDialog::Accepted) {
+            tmrIntroPlay->setInterval(dialog.Seconds() * 1000);
+        }
+    }
+    if (fPlayer != nullptr && !fPlayer->Stopped()) {
+        // On: the count for the file now playing starts now. Off: it plays to
+        // its end.
+        if (btnIntro->isChecked()) {
+            tmrIntroPlay->start();
+        } else {
+            tmrIntroPlay->stop();
+        }
+    }
+}
+
+void TfrmWaveInSample::tbrProgressChange(int position) {
+    if (!AcceptSeek || fPlayer == nullptr || fPlayer->Stopped()) {
+        return;
+    }
+    const std::int64_t target = static_cast<std::int64_t>(
+        std::trunc(static_cast<double>(fPlayer->SampleCount() * std::int64_t{position}) / 100.0));
+    fPlayer->Seek(target);
+    const int rate = fPlayer->SamplesPerSec();
+    if (rate > 0) {
+        // The elapsed time then shows the new position.
+        TrackStartTime = NowDays() - static_cast<double>(target) / rate / 86400.0;
+    }
+}
+
+void TfrmWaveInSample::tmrTrackTimeTimerPlayback() {
+    if (fPlayer == nullptr || fPlayer->Stopped()) {
+        return;
+    }
+    const std::int64_t count = fPlayer->SampleCount();
+    int percent = 0;
+    if (count > 0) {
+        const double part = static_cast<double>(fPlayer->SamplePosition()) / static_cast<double>(count);
+        percent = std::clamp(static_cast<int>(std::trunc(part * 100.0)), 0, 100);
+    }
+    AcceptSeek = false;
+    tbrProgress->setValue(percent);
+    AcceptSeek = true;
+}
+
+bool TfrmWaveInSample::SplitPlayingFile() {
+    if (fPlayer == nullptr || !PlaybackActive || fPlayer->Stopped()) {
+        return false;
+    }
+    if (SplitPending) {
+        // The stop for the split is on its way.
+        return true;
+    }
+    const int rate = fPlayer->SamplesPerSec();
+    SplitSeconds = rate > 0 ? static_cast<double>(fPlayer->SamplePosition()) / rate : 0.0;
+    SplitFileName = RowPath(PlayingIndex);
+    SplitPending = true;
+    btnNextTrack->setEnabled(false);
+    AutoExitState = -1;
+    fPlayer->Stop();
+    return true;
+}
+
+void TfrmWaveInSample::fPlayerPlayEnd() {
+    ClearWaveDisplay(true);
+    tmrIntroPlay->stop();
+    if (!PlaybackActive) {
+        return;
+    }
+    const TPlayEndReason reason = fPlayer->EndReason();
+
+    if (SplitPending) {
+        btnNextTrack->setEnabled(true);
+        SplitPending = false;
+        FinishPlayback();
+        // The list may have changed while the player stopped: the split goes
+        // to the file that was playing, wherever its row is now.
+        int row = RowPath(PlayingIndex) == SplitFileName ? PlayingIndex : -1;
+        for (int r = 0; row < 0 && r < RowCount(); ++r) {
+            if (RowPath(r) == SplitFileName) {
+                row = r;
+            }
+        }
+        if (row >= 0) {
+            (void)RedivideFiles(row, SplitSeconds);
+        }
+        return;
+    }
+
+    if (reason == TPlayEndReason::NoDevice || reason == TPlayEndReason::DeviceFailed) {
+        // Nothing could be heard and the next file would fail the same way.
+        AutoExitState = -1;
+        FinishPlayback();
+        return;
+    }
+
+    if (!StartPlayingFrom(PlayingIndex)) {
+        FinishPlayback();
+    }
+}
+
+void TfrmWaveInSample::FinishPlayback() {
+    PlaybackActive = false;
+    btnPlay->setEnabled(true);
+    imgPlay->hide();
+    btnStopPlay->setEnabled(false);
+    btnPrev->setEnabled(false);
+    btnNext->setEnabled(false);
+    // A recording run that goes on (btnStop is on while one runs) keeps
+    // Record off, and a running job keeps its commands off.
+    btnRecord->setEnabled(!btnStop->isEnabled());
+    btnCombine->setEnabled(!JobRunning());
+    btnDivide->setEnabled(!JobRunning());
+    btnDelete->setEnabled(true);
+    btnRename->setEnabled(true);
+
+    lblTrackNo->setText(QStringLiteral("00000"));
+    lblTrackTime->setText(QStringLiteral("00000h00m00s"));
+    AcceptSeek = false;
+    tbrProgress->setValue(0);
+    AcceptSeek = true;
+    tbrProgress->setEnabled(false);
+    tmrTrackTime->stop();
+
+    if (AutoExitState != 0) {
+        AutoExitState = 0;
+    } else if (btnExitApps->isChecked()) {
+        close();
+    }
+}
+
+void TfrmWaveInSample::StopPlaybackAndWait() {
+    if (fPlayer == nullptr) {
+        return;
+    }
+    tmrIntroPlay->stop();
+    // From here on an end of playback only ends the wait: no next file starts.
+    bool ended = !PlaybackActive;
+    fPlayer->SetOnPlayEnd([&ended](TWaveOutPlayer* /*Sender*/) { ended = true; });
+    fPlayer->SetOnPlayedEvent(nullptr);
+    if (!ended) {
+        fPlayer->Stop();
+        // The playback thread may be waiting for the main thread (level
+        // data), so the main thread keeps dispatching while it waits.
+        MainThreadDispatcher* dispatcher = GetMainThreadDispatcher();
+        const auto deadline = std::chrono::steady_clock::now() + kCloseWaitLimit;
+        while (!ended && dispatcher != nullptr && std::chrono::steady_clock::now() < deadline) {
+            dispatcher->Pump(std::chrono::milliseconds(20));
+        }
+    }
+    PlaybackActive = false;
+    SplitPending = false;
+    delete fPlayer;
+    fPlayer = nullptr;
 }
 
 }  // namespace zolvane2

@@ -296,6 +296,7 @@ void TfrmWaveInSample::btnStopClick() {
 void TfrmWaveInSample::btnNextTrackClick() {
     if (PlayerPlaying()) {
         // During playback the button splits the playing file (playback control).
+        (void)SplitPlayingFile();
         return;
     }
     if (fWaveInThread != nullptr && !fWaveInThread->Idle()) {

@@ -1,0 +1,358 @@
+// Playback from the window over a fake sound output: the checked rows in
+// order, Next/Prev/Stop, intro play, seeking, RAW files, failed starts, the
+// split at the playing position and closing while playing.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "AppTestSupport.h"
+#include "app/TRadioGroup.h"
+#include "app/TfrmIntroPlay.h"
+#include "platform/MainThreadDispatcher.h"
+#include "play/TWaveOutPlayer.h"
+#include "support/PlayTestSupport.h"
+
+namespace zolvane2::apptest {
+namespace {
+
+using namespace std::chrono_literals;
+
+class PlaybackTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        output = std::make_shared<FakeSoundOutput>();
+        SetSoundOutputFactory([out = output] { return std::make_unique<test::ForwardingSoundOutput>(out); });
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        SetSoundOutputFactory(nullptr);
+    }
+
+    TfrmWaveInSample& OpenPlayer() {
+        auto& w = Open();
+        w.Player().SetStopDrainTime(5ms);
+        return w;
+    }
+
+    // Rows of files of the given frame counts (stereo, 8192 Hz), checked as
+    // told.
+    void AddFiles(const std::vector<std::int64_t>& frames, const std::vector<bool>& checked) {
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const QString path = Path(QStringLiteral("t%1.wav").arg(i + 1));
+            WriteWave(path, 2, 8192, frames[i], static_cast<std::int16_t>(i + 1));
+            window->AddFileToList(path, -1);
+            window->SetRowChecked(static_cast<int>(i), checked.at(i));
+        }
+    }
+
+    static bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds limit = 10s) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            GetMainThreadDispatcher()->Pump(5ms);
+        }
+        return true;
+    }
+
+    // Plays blocks as the device would until done.
+    bool PlayUntil(const std::function<bool()>& done) {
+        return PumpUntil([&] {
+            (void)output->ReturnNext();
+            return done();
+        });
+    }
+
+    [[nodiscard]] int Opens() const {
+        int n = 0;
+        for (FakeSoundCall c : output->Calls()) {
+            n += c == FakeSoundCall::Open ? 1 : 0;
+        }
+        return n;
+    }
+
+    [[nodiscard]] QString TrackNo() { return Find<QLabel>("lblTrackNo")->text(); }
+    void Click(const char* name) { Find<QToolButton>(name)->click(); }
+    [[nodiscard]] bool Playing() const { return window->PlayerPlaying(); }
+    // Open and streaming: the thread has started this playback.
+    [[nodiscard]] bool Sounding() { return !window->Player().Stopped() && output->QueuedCount() > 0; }
+
+    std::shared_ptr<FakeSoundOutput> output;
+};
+
+TEST_F(PlaybackTest, CheckedRowsPlayInListOrderThenTheWindowIsIdleAgain) {
+    OpenPlayer();
+    AddFiles({1000, 1000, 1000, 1000, 1000, 1000}, {false, true, false, false, true, false});
+    Click("btnPlay");
+    EXPECT_TRUE(Playing());
+    EXPECT_EQ(TrackNo(), QStringLiteral("00002"));
+    EXPECT_FALSE(Find<QToolButton>("btnPlay")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("btnRecord")->isEnabled());
+    EXPECT_FALSE(Find<QToolButton>("btnDivide")->isEnabled());
+    EXPECT_TRUE(Find<QToolButton>("btnStopPlay")->isEnabled());
+    EXPECT_TRUE(Find<QSlider>("tbrProgress")->isEnabled());
+    EXPECT_FALSE(Find<QLabel>("imgPlay")->isHidden());
+
+    ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00005"); }));
+    ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
+    EXPECT_EQ(Opens(), 2);
+    // Rows 2 and 5 hold samples 2 and 5: both played completely, in order.
+    const auto played = output->Played();
+    ASSERT_EQ(played.size(), 8000U);
+    EXPECT_EQ(played.front(), 2);
+    EXPECT_EQ(played.back() | played[played.size() - 2], 5);
+    EXPECT_EQ(TrackNo(), QStringLiteral("00000"));
+    EXPECT_EQ(Find<QLabel>("lblTrackTime")->text(), QStringLiteral("00000h00m00s"));
+    EXPECT_TRUE(Find<QToolButton>("btnPlay")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("btnRecord")->isEnabled());
+    EXPECT_TRUE(Find<QToolButton>("btnDivide")->isEnabled());
+    EXPECT_FALSE(Find<QToolButton>("btnStopPlay")->isEnabled());
+    EXPECT_FALSE(Find<QSlider>("tbrProgress")->isEnabled());
+    EXPECT_TRUE(Find<QLabel>("imgPlay")->isHidden());
+}
+
+TEST_F(PlaybackTest, PlayWithoutACheckedRowDoesNothing) {
+    OpenPlayer();
+    AddFiles({1000}, {false});
+    Click("btnPlay");
+    EXPECT_FALSE(Playing());
+    EXPECT_EQ(Opens(), 0);
+}
+
+TEST_F(PlaybackTest, NextSkipsPrevGoesBackAndOnTheFirstRowPlaysItAgain) {
+    OpenPlayer();
+    AddFiles({80000, 80000, 80000}, {true, true, true});
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    Click("btnPrev");
+    ASSERT_TRUE(PumpUntil([&] { return Opens() == 2 && Sounding(); }));
+    EXPECT_EQ(TrackNo(), QStringLiteral("00001"));
+    Click("btnNext");
+    ASSERT_TRUE(PumpUntil([&] { return Opens() == 3 && Sounding(); }));
+    EXPECT_EQ(TrackNo(), QStringLiteral("00002"));
+    Click("btnNext");
+    ASSERT_TRUE(PumpUntil([&] { return Opens() == 4 && Sounding(); }));
+    EXPECT_EQ(TrackNo(), QStringLiteral("00003"));
+    Click("btnPrev");
+    ASSERT_TRUE(PumpUntil([&] { return Opens() == 5 && Sounding(); }));
+    EXPECT_EQ(TrackNo(), QStringLiteral("00002"));
+    Click("btnStopPlay");
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    EXPECT_EQ(Opens(), 5) << "Stop plays nothing after the file";
+    EXPECT_FALSE(output->IsOpen());
+}
+
+TEST_F(PlaybackTest, TheProgramClosesOnlyAfterTheLastFileEndedByItself) {
+    auto& w = OpenPlayer();
+    w.show();
+    Find<QToolButton>("btnExitApps")->setChecked(true);
+    AddFiles({1000, 80000}, {true, true});
+    Click("btnPlay");
+    ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00002"); }));
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    Click("btnStopPlay");
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    EXPECT_TRUE(w.isVisible()) << "a stop keeps the program open";
+
+    // Played through without a request: the window closes.
+    Click("btnPlay");
+    ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(PlaybackTest, IntroPlayPlaysTheStartOfEachFileAndKeepsTheProgramOpen) {
+    auto& w = OpenPlayer();
+    w.show();
+    Find<QToolButton>("btnExitApps")->setChecked(true);
+    AddFiles({800000, 800000, 800000}, {true, true, true});
+    auto* intro = Find<QToolButton>("btnIntro");
+    intro->setChecked(true);
+    auto* timer = w.findChild<QTimer*>(QStringLiteral("tmrIntroPlay"));
+    ASSERT_NE(timer, nullptr);
+    // Four blocks of sound (2 s at 8192 Hz stereo) per file, counted by the
+    // player's position rather than by a clock.
+    timer->setInterval(3'600'000);
+    Click("btnPlay");
+    for (int file = 1; file <= 3; ++file) {
+        ASSERT_TRUE(PumpUntil([&] { return Opens() == file && Sounding(); }));
+        EXPECT_EQ(TrackNo(), QStringLiteral("0000%1").arg(file));
+        EXPECT_TRUE(timer->isActive());
+        ASSERT_TRUE(PlayUntil([&] { return w.Player().SamplePosition() >= 4 * 4096; }));
+        timer->setInterval(1);  // the interval is over now
+        ASSERT_TRUE(PumpUntil([&] { return Opens() > file || !Playing(); }));
+        timer->setInterval(3'600'000);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(Opens(), 3);
+    EXPECT_LT(output->Played().size(), 3U * 6 * 16384) << "each file ended after its intro";
+    EXPECT_TRUE(w.isVisible()) << "intro steps count as requests";
+}
+
+TEST_F(PlaybackTest, TheIntroDialogShowsTheIntervalAndOkTakesTheNewOne) {
+    auto& w = OpenPlayer();
+    auto* timer = w.findChild<QTimer*>(QStringLiteral("tmrIntroPlay"));
+    timer->setInterval(45000);
+    auto answer = [](bool ok, int seconds, QString* shown) {
+        QTimer::singleShot(0, [=] {
+            auto* dialog = qobject_cast<TfrmIntroPlay*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            *shown = dialog->lblIntroSec->text();
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("イントロ再生"));
+            dialog->tbrIntroPlay->setValue(seconds);
+            EXPECT_EQ(dialog->lblIntroSec->text(), QString::number(seconds));
+            (ok ? dialog->btnOk : dialog->btnCancel)->click();
+        });
+    };
+    QString shown;
+    answer(false, 100, &shown);
+    Click("btnIntro");
+    EXPECT_EQ(shown, QStringLiteral("45"));
+    EXPECT_EQ(timer->interval(), 45000) << "Cancel keeps the interval";
+    EXPECT_TRUE(Find<QToolButton>("btnIntro")->isChecked()) << "and intro play stays on";
+
+    Click("btnIntro");  // off: no dialog
+    EXPECT_FALSE(Find<QToolButton>("btnIntro")->isChecked());
+    answer(true, 7, &shown);
+    Click("btnIntro");
+    EXPECT_EQ(timer->interval(), 7000);
+}
+
+TEST_F(PlaybackTest, MovingTheBarSeeksAndTheClockOnlyFollows) {
+    auto& w = OpenPlayer();
+    // 60 s, mono, 8000 Hz.
+    const QString path = Path(QStringLiteral("minute.wav"));
+    WriteWave(path, 1, 8000, 480000);
+    w.AddFileToList(path, -1);
+    w.SetRowChecked(0, true);
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    TWaveOutThread& thread = w.Player().PlaybackThread();
+    auto* bar = Find<QSlider>("tbrProgress");
+    bar->setValue(50);
+    EXPECT_EQ(thread.SeekOffset(), 480000) << "sample 240000 of 1 channel";
+    // The next refill reads from there.
+    ASSERT_TRUE(PlayUntil([&] { return w.Player().SamplePosition() == 240000 + 8192; }));
+
+    // The track clock moves the bar without seeking again.
+    auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrTrackTime"));
+    ASSERT_TRUE(QMetaObject::invokeMethod(clock, "timeout"));
+    EXPECT_EQ(bar->value(), 51);  // 248192 / 480000
+    EXPECT_EQ(thread.SeekOffset(), 480000);
+    Click("btnStopPlay");
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+}
+
+TEST_F(PlaybackTest, AFileWithoutSamplesShowsNoProgressAndEnds) {
+    auto& w = OpenPlayer();
+    AddFiles({0, 1000}, {true, true});
+    Click("btnPlay");
+    auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrTrackTime"));
+    (void)QMetaObject::invokeMethod(clock, "timeout");
+    EXPECT_EQ(Find<QSlider>("tbrProgress")->value(), 0);
+    ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
+    EXPECT_EQ(Opens(), 2);
+    EXPECT_EQ(output->Played().size(), 4000U);
+}
+
+TEST_F(PlaybackTest, ARawFilePlaysWithTheRecordingSettings) {
+    auto& w = OpenPlayer();
+    w.rgRecMode->SetItemIndex(0);
+    w.cbSamplingFreq->setCurrentText(QStringLiteral("22050"));
+    const QString path = Path(QStringLiteral("take.raw"));
+    WriteBytes(path, 4000);
+    w.AddFileToList(path, -1);
+    w.SetRowChecked(0, true);
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    EXPECT_EQ(output->OpenedRate(), 22050);
+    EXPECT_EQ(output->OpenedChannels(), 1);
+    ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
+    EXPECT_EQ(output->Played().size(), 4000U);
+}
+
+TEST_F(PlaybackTest, AStartWithoutDeviceReturnsTheWindowToIdleAndTriesNoFurtherFile) {
+    OpenPlayer();
+    AddFiles({1000, 1000}, {true, true});
+    output->SetDeviceCount(0);
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    EXPECT_EQ(Opens(), 0);
+    EXPECT_TRUE(Find<QToolButton>("btnPlay")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("btnRecord")->isEnabled());
+    EXPECT_EQ(TrackNo(), QStringLiteral("00000"));
+}
+
+TEST_F(PlaybackTest, ADeviceThatFailsToOpenIsReportedAndTheWindowIsIdleAgain) {
+    auto& w = OpenPlayer();
+    w.show();
+    Find<QToolButton>("btnExitApps")->setChecked(true);
+    AddFiles({1000, 1000}, {true, true});
+    output->FailNext(FakeSoundCall::Open, kSoundErrAccess);
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    EXPECT_EQ(Opens(), 1);
+    ASSERT_FALSE(Messages().Messages().empty());
+    EXPECT_EQ(Messages().Messages().back().title, "Error");
+    EXPECT_TRUE(w.isVisible()) << "a failed start is no playback that ended by itself";
+}
+
+TEST_F(PlaybackTest, AFileGoneSinceItWasListedIsReportedAndSkipped) {
+    OpenPlayer();
+    AddFiles({1000, 1000, 1000}, {true, true, true});
+    ASSERT_TRUE(QFile::remove(Path(QStringLiteral("t2.wav"))));
+    Click("btnPlay");
+    ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00003"); }));
+    ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
+    EXPECT_EQ(Opens(), 2) << "the first file is not played again for the missing one";
+    const auto played = output->Played();
+    ASSERT_EQ(played.size(), 8000U);
+    EXPECT_EQ(played[played.size() - 2], 3);
+    ASSERT_FALSE(Messages().Messages().empty());
+    EXPECT_NE(Messages().Messages().front().text.find("が見つかりません。"), std::string::npos);
+}
+
+TEST_F(PlaybackTest, SplitCutsThePlayingFileAtTheReadPosition) {
+    auto& w = OpenPlayer();
+    AddFiles({3 * 8192}, {true});
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    // Two blocks are read at the start: 32768 bytes = 8192 frames = 1 s.
+    ASSERT_EQ(w.Player().SamplePosition(), 8192);
+    Find<QPushButton>("btnNextTrack")->click();
+    EXPECT_FALSE(Find<QPushButton>("btnNextTrack")->isEnabled());
+    ASSERT_TRUE(PumpUntil([&] { return !Playing() && !w.JobRunning(); }));
+    EXPECT_TRUE(Find<QPushButton>("btnNextTrack")->isEnabled());
+    const QStringList pieces = QDir(dir.path()).entryList({QStringLiteral("t1-*.wav")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(pieces.size(), 2) << pieces.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(QFileInfo(Path(pieces[0])).size(), 44 + 32768);
+    EXPECT_EQ(QFileInfo(Path(pieces[1])).size(), 44 + 2 * 32768);
+    EXPECT_EQ(w.RowCount(), 3);
+    EXPECT_FALSE(w.SplitPlayingFile()) << "nothing plays: the click is the recorder's";
+}
+
+TEST_F(PlaybackTest, ClosingWhilePlayingStopsThePlayerFirst) {
+    auto& w = OpenPlayer();
+    AddFiles({80000, 80000}, {true, true});
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    w.close();
+    EXPECT_FALSE(output->IsOpen());
+    EXPECT_EQ(Opens(), 1) << "no next file starts while the window closes";
+    EXPECT_FALSE(w.PlayerPlaying());
+    EXPECT_TRUE(QFileInfo::exists(ProgramPath() + QStringLiteral(".ini")));
+}
+
+}  // namespace
+}  // namespace zolvane2::apptest
