@@ -51,6 +51,10 @@ if(TARGET zolvane2)
                           GTest::gtest GTest::gtest_main)
     gtest_discover_tests(test_app DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES LABELS app FIXTURES_REQUIRED pulse RESOURCE_LOCK pulse
-                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PULSE_SERVER=unix:${CMAKE_BINARY_DIR}/pulse/runtime/pulse/native;ZOLVANE2_PULSE_DIR=${CMAKE_BINARY_DIR}/pulse")
+                         # Each property takes one value here (the list is flattened), so the
+                         # second variable goes through ENVIRONMENT_MODIFICATION; tests derive
+                         # ZOLVANE2_PULSE_DIR from PULSE_SERVER.
+                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                         ENVIRONMENT_MODIFICATION "PULSE_SERVER=set:unix:${CMAKE_BINARY_DIR}/pulse/runtime/pulse/native")
   endif()
 endif()
