@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <cstdlib>
+#include <string>
 
 #include "support/CaptureTestSupport.h"
 #include "support/RecordingWindowTestSupport.h"
@@ -13,7 +15,24 @@
 namespace zolvane2::apptest {
 namespace {
 
-using RecordingServerTest = RecordingWindowTest;
+class RecordingServerTest : public RecordingWindowTest {
+protected:
+    void SetUp() override {
+        RecordingWindowTest::SetUp();
+        // The pipe sources' FIFOs go into the daemon's folder, which the
+        // server's address names: DIR/runtime/pulse/native.
+        const char* server = std::getenv("PULSE_SERVER");
+        const std::string suffix = "/runtime/pulse/native";
+        if (std::getenv("ZOLVANE2_PULSE_DIR") == nullptr && server != nullptr) {
+            std::string folder = server;
+            if (folder.rfind("unix:", 0) == 0 && folder.size() > 5 + suffix.size() &&
+                folder.compare(folder.size() - suffix.size(), suffix.size(), suffix) == 0) {
+                folder = folder.substr(5, folder.size() - 5 - suffix.size());
+                ::setenv("ZOLVANE2_PULSE_DIR", folder.c_str(), 1);
+            }
+        }
+    }
+};
 
 TEST_F(RecordingServerTest, ASignalFromAPipeSourceIsCutAndEachTrackListedAsItEnds) {
     if (!soundtest::ServerAvailable()) {
