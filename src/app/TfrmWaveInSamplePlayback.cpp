@@ -321,9 +321,9 @@ void TfrmWaveInSample::FinishPlayback() {
     btnStopPlay->setEnabled(false);
     btnPrev->setEnabled(false);
     btnNext->setEnabled(false);
-    // A recording run that goes on (btnStop is on while one runs) keeps
-    // Record off, and a running job keeps its commands off.
-    btnRecord->setEnabled(!btnStop->isEnabled());
+    // A recording run that goes on keeps Record off (a second start of the
+    // running capture thread), and a running job keeps its commands off.
+    btnRecord->setEnabled(!RecordingRunning());
     btnCombine->setEnabled(!JobRunning());
     btnDivide->setEnabled(!JobRunning());
     btnDelete->setEnabled(true);

@@ -20,6 +20,7 @@
 #include "platform/MainThreadDispatcher.h"
 #include "play/TWaveOutPlayer.h"
 #include "support/PlayTestSupport.h"
+#include "support/SoundTestSupport.h"
 
 namespace zolvane2::apptest {
 namespace {
@@ -249,6 +250,8 @@ TEST_F(PlaybackTest, MovingTheBarSeeksAndTheClockOnlyFollows) {
     auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrTrackTime"));
     ASSERT_TRUE(QMetaObject::invokeMethod(clock, "timeout"));
     EXPECT_EQ(bar->value(), 51);  // 248192 / 480000
+    EXPECT_TRUE(Find<QLabel>("lblTrackTime")->text().startsWith(QStringLiteral("00000h00m3")))
+        << "the elapsed time counts on from 30 s: " << Find<QLabel>("lblTrackTime")->text().toStdString();
     EXPECT_EQ(thread.SeekOffset(), 480000);
     Click("btnStopPlay");
     ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
@@ -340,6 +343,38 @@ TEST_F(PlaybackTest, SplitCutsThePlayingFileAtTheReadPosition) {
     EXPECT_EQ(QFileInfo(Path(pieces[1])).size(), 44 + 2 * 32768);
     EXPECT_EQ(w.RowCount(), 3);
     EXPECT_FALSE(w.SplitPlayingFile()) << "nothing plays: the click is the recorder's";
+}
+
+TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
+    auto& w = OpenPlayer();
+    AddFiles({1000}, {true});
+    // A recording run and a job going on beside the playback.
+    w.lblRecording->show();
+    w.btnCancelTag = 2;
+    Click("btnPlay");
+    ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
+    EXPECT_FALSE(w.btnRecord->isEnabled()) << "a second start of the running capture thread";
+    EXPECT_FALSE(w.btnDivide->isEnabled());
+    EXPECT_FALSE(w.btnCombine->isEnabled());
+    EXPECT_TRUE(w.btnPlay->isEnabled());
+    w.btnCancelTag = 0;
+    w.lblRecording->hide();
+}
+
+TEST_F(PlaybackTest, AFilePlaysThroughTheSoundServer) {
+    if (!soundtest::ServerAvailable()) {
+        GTEST_SKIP() << "no private sound server";
+    }
+    SetSoundOutputFactory(nullptr);
+    auto& w = Open();
+    const QString path = Path(QStringLiteral("short.wav"));
+    WriteWave(path, 2, 44100, 8820, 1000);  // 0.2 s
+    w.AddFileToList(path, -1);
+    w.SetRowChecked(0, true);
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }, 20s));
+    EXPECT_EQ(w.Player().SamplePosition(), 8820);
+    EXPECT_TRUE(Messages().Messages().empty());
 }
 
 TEST_F(PlaybackTest, ClosingWhilePlayingStopsThePlayerFirst) {
