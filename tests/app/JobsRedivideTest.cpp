@@ -5,13 +5,20 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTreeWidget>
+#include <memory>
 
 #include "JobsWindowTest.h"
 #include "app/WindowDialogs.h"
 #include "jobs/CombineChecks.h"
+#include "platform/FakeSoundOutput.h"
+#include "platform/SoundOutput.h"
+#include "play/TWaveOutPlayer.h"
+#include "support/PlayTestSupport.h"
 
 namespace zolvane2::apptest {
 namespace {
+
+using namespace std::chrono_literals;
 
 using JobsRedivideTest = JobsWindowTest;
 
@@ -247,6 +254,54 @@ TEST_F(JobsRedivideTest, ClosingDuringAJobCancelsWaitsAndThenSavesSettings) {
     }
     ASSERT_TRUE(QFileInfo::exists(ini));
     EXPECT_TRUE(ReadAll(ini).contains("sedtPrec.Value=4"));
+}
+
+// A running job does not keep the user from playing, and no job can be
+// started while the player plays, also when the job that ran before ends
+// during playback. The fake device returns no block, so playback goes on.
+class JobsPlaybackTest : public JobsWindowTest {
+protected:
+    void SetUp() override {
+        output = std::make_shared<FakeSoundOutput>();
+        SetSoundOutputFactory([out = output] { return std::make_unique<test::ForwardingSoundOutput>(out); });
+        JobsWindowTest::SetUp();
+        window->Player().SetStopDrainTime(5ms);
+    }
+    void TearDown() override {
+        JobsWindowTest::TearDown();
+        SetSoundOutputFactory(nullptr);
+    }
+
+    std::shared_ptr<FakeSoundOutput> output;
+};
+
+TEST_F(JobsPlaybackTest, AJobEndingDuringPlaybackDoesNotOfferAnotherOne) {
+    AddWave(QStringLiteral("A.wav"), 2, 44100, 3 * kBlock / 4);
+    AddWave(QStringLiteral("P.wav"), 2, 8192, 8192, false);
+    window->rbtnNoCut->setChecked(true);
+
+    Click("btnDivide");
+    ASSERT_TRUE(window->JobRunning());
+    // The job has its file list; the player takes the row checked now (the
+    // job holds its source open, which a player cannot share).
+    window->SetRowChecked(0, false);
+    window->SetRowChecked(1, true);
+    Click("btnPlay");
+    ASSERT_TRUE(window->PlayerPlaying());
+    RunJobToEnd();
+
+    EXPECT_TRUE(window->PlayerPlaying());
+    EXPECT_FALSE(window->btnDivide->isEnabled());
+    EXPECT_FALSE(window->btnCombine->isEnabled());
+    EXPECT_FALSE(window->btnCancel->isEnabled());
+    // A click that was queued before the buttons went off starts nothing.
+    const int rows = window->RowCount();
+    window->btnDivideClick();
+    window->btnCombineClick();
+    EXPECT_FALSE(window->JobRunning());
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    EXPECT_EQ(window->RowCount(), rows);
+    EXPECT_EQ(Messages().Count(), 0U);
 }
 
 }  // namespace

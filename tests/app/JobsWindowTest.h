@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
