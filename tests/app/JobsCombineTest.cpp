@@ -3,11 +3,13 @@
 // cancel.
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QTreeWidget>
 
 #include "JobsWindowTest.h"
 #include "jobs/CombineChecks.h"
+#include "jobs/DiskSpace.h"
 
 namespace zolvane2::apptest {
 namespace {
@@ -184,6 +186,32 @@ TEST_F(JobsCombineOver2GTest, RawOptionAlreadyOnAsksNothing) {
     dialogs.files.push_back(Path(QStringLiteral("big.raw")));
     StartAndCancel();
     EXPECT_EQ(Messages().Count(), 0U);
+}
+
+TEST_F(JobsCombineTest, MoreDataThanTheTargetDriveHoldsIsRefused) {
+    // Sparse sources of 4 GB each onto the memory file system, whose free
+    // space is known and, on the machines we run on, far below 40 GB.
+    const QString shm = QStringLiteral("/dev/shm");
+    const std::int64_t free = FreeDiskBytes(shm.toStdString());
+    if (free <= 0 || free > 40LL * 1024 * 1024 * 1024) {
+        GTEST_SKIP() << "no small memory file system";
+    }
+    constexpr std::int64_t kFrames = 1073741000;  // 4,294,964,000 data bytes
+    for (std::int64_t total = 0; total <= free; total += kFrames * 4) {
+        AddWave(QStringLiteral("Huge%1.wav").arg(window->RowCount()), 2, 44100, kFrames);
+    }
+    const QString target = shm + QStringLiteral("/zolvane2-jobwin-%1.wav").arg(QCoreApplication::applicationPid());
+    dialogs.files.push_back(target);
+
+    Click("btnCombine");
+
+    const auto shown = Messages().Messages();
+    ASSERT_EQ(shown.size(), 1U);
+    EXPECT_EQ(shown[0].text, "ディスクの空き容量が足りません。");
+    EXPECT_EQ(shown[0].title, "サイズオーバー");
+    EXPECT_EQ(shown[0].buttons, MsgButtons::Ok);
+    EXPECT_FALSE(window->JobRunning());
+    EXPECT_FALSE(QFileInfo::exists(target));
 }
 
 TEST_F(JobsCombineTest, UnreadableSourceShowsItsErrorOnceAndKeepsWhatWasJoined) {

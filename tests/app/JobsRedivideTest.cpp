@@ -120,6 +120,24 @@ TEST_F(JobsRedivideTest, RawSourceIsReadWithTheCurrentSettings) {
     EXPECT_EQ(window->SubItem(1, 6), QStringLiteral("16000"));
 }
 
+TEST_F(JobsRedivideTest, RawSourceWithARateThatIsNoNumberStartsNothing) {
+    window->cbSamplingFreq->setCurrentText(QStringLiteral("8000"));
+    WriteBytes(Path(QStringLiteral("R.raw")), 48000);
+    window->AddFileToList(Path(QStringLiteral("R.raw")), -1);
+    window->SetRowChecked(0, true);
+    window->cbSamplingFreq->setCurrentText(QStringLiteral("8k"));
+    Messages().Clear();
+
+    EXPECT_FALSE(window->RedivideFiles(-1, 0));
+
+    const auto shown = Messages().Messages();
+    ASSERT_EQ(shown.size(), 1U);
+    EXPECT_NE(shown[0].text.find("'8k'"), std::string::npos) << shown[0].text;
+    EXPECT_FALSE(window->JobRunning());
+    EXPECT_EQ(window->btnCancelTag, 0);
+    EXPECT_TRUE(FilesLike("R-*").empty());
+}
+
 TEST_F(JobsRedivideTest, RawOptionWritesRawPieces) {
     AddWave(QStringLiteral("A.wav"), 2, 44100, 1000);
     window->cbxRAWSave->setChecked(true);
