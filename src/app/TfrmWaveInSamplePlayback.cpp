@@ -60,7 +60,8 @@ TWaveOutPlayer& TfrmWaveInSample::Player() {
         fPlayer = new TWaveOutPlayer();
         fPlayer->SetOnPlayEnd([this](TWaveOutPlayer* /*Sender*/) { fPlayerPlayEnd(); });
         // After the recording side of the track clock, which writes the time.
-        connect(tmrTrackTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrTrackTimeTimerPlayback);
+        connect(tmrTrackTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrTrackTimeTimerPlayback,
+                Qt::UniqueConnection);
     }
     return *fPlayer;
 }
@@ -175,7 +176,8 @@ void TfrmWaveInSample::btnPlayClick() {
 }
 
 void TfrmWaveInSample::btnStopPlayClick() {
-    if (fPlayer == nullptr) {
+    // Without a playback no end comes that would clear AutoExitState again.
+    if (fPlayer == nullptr || !PlaybackActive) {
         return;
     }
     AutoExitState = -1;
