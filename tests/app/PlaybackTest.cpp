@@ -2,6 +2,7 @@
 // order, Next/Prev/Stop, intro play, seeking, RAW files, failed starts, the
 // split at the playing position and closing while playing.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -375,6 +376,31 @@ TEST_F(PlaybackTest, AFilePlaysThroughTheSoundServer) {
     ASSERT_TRUE(PumpUntil([&] { return !Playing(); }, 20s));
     EXPECT_EQ(w.Player().SamplePosition(), 8820);
     EXPECT_TRUE(Messages().Messages().empty());
+}
+
+TEST_F(PlaybackTest, TheSplitGoesToThePlayingFileWhereverItsRowHasMoved) {
+    auto& w = OpenPlayer();
+    w.Player().SetStopDrainTime(300ms);
+    AddFiles({3 * 8192, 3 * 8192}, {true, true});
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    w.btnNextTrack->click();
+    // Sorted the other way round while the player stops: t1 is row 1 now.
+    w.lvResultColumnClick(0);
+    ASSERT_TRUE(w.RowPath(1).endsWith(QStringLiteral("t1.wav"))) << w.RowPath(1).toStdString();
+    ASSERT_TRUE(PumpUntil([&] { return !Playing() && !w.JobRunning(); }));
+    const QDir folder(dir.path());
+    EXPECT_EQ(folder.entryList({QStringLiteral("t1-*.wav")}, QDir::Files).size(), 2);
+    EXPECT_TRUE(folder.entryList({QStringLiteral("t2-*.wav")}, QDir::Files).isEmpty());
+}
+
+TEST_F(PlaybackTest, TheLevelDisplayShowsWhatPlays) {
+    auto& w = OpenPlayer();
+    AddFiles({20000}, {true});
+    ASSERT_TRUE(w.cbxDisplayWaveForm->isChecked());
+    Click("btnPlay");
+    ASSERT_TRUE(PlayUntil([&] { return w.lblMax0->text() == QStringLiteral("1"); })) << w.lblMax0->text().toStdString();
+    ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
 }
 
 TEST_F(PlaybackTest, ClosingWhilePlayingStopsThePlayerFirst) {
