@@ -32,7 +32,9 @@ foreach(folder platform trackfile record jobs play cli)
     add_dependencies(test_${folder} zolvane2-cli)
     gtest_discover_tests(test_${folder} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES LABELS ${folder} FIXTURES_REQUIRED pulse RESOURCE_LOCK ${ZOLVANE2_TEST_LOCK_${folder}}
-                         ENVIRONMENT "PULSE_SERVER=unix:${CMAKE_BINARY_DIR}/pulse/runtime/pulse/native;ZOLVANE2_PULSE_DIR=${CMAKE_BINARY_DIR}/pulse")
+                         # One variable only: the property list is flattened. Tests derive the
+                         # daemon's folder from its address.
+                         ENVIRONMENT "PULSE_SERVER=unix:${CMAKE_BINARY_DIR}/pulse/runtime/pulse/native")
   endif()
 endforeach()
 

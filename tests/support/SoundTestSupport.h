@@ -19,9 +19,21 @@
 
 namespace zolvane2::soundtest {
 
+// The private daemon's folder: given, or derived from its socket address
+// (unix:<folder>/runtime/pulse/native, as scripts/pulse-daemon.sh makes it).
 [[nodiscard]] inline std::string PulseDir() {
-    const char* d = std::getenv("ZOLVANE2_PULSE_DIR");
-    return d != nullptr ? d : "";
+    if (const char* d = std::getenv("ZOLVANE2_PULSE_DIR"); d != nullptr) {
+        return d;
+    }
+    const char* server = std::getenv("PULSE_SERVER");
+    const std::string address = server != nullptr ? server : "";
+    const std::string prefix = "unix:";
+    const std::string suffix = "/runtime/pulse/native";
+    if (address.size() > prefix.size() + suffix.size() && address.starts_with(prefix) &&
+        address.ends_with(suffix)) {
+        return address.substr(prefix.size(), address.size() - prefix.size() - suffix.size());
+    }
+    return "";
 }
 
 [[nodiscard]] inline bool ServerAvailable() {
