@@ -245,7 +245,8 @@ TEST_F(PlaybackTest, MovingTheBarSeeksAndTheClockOnlyFollows) {
     bar->setValue(50);
     EXPECT_EQ(thread.SeekOffset(), 480000) << "sample 240000 of 1 channel";
     // The next refill reads from there.
-    ASSERT_TRUE(PlayUntil([&] { return w.Player().SamplePosition() == 240000 + 8192; }));
+    ASSERT_TRUE(output->ReturnNext());
+    ASSERT_TRUE(PumpUntil([&] { return w.Player().SamplePosition() == 240000 + 8192; }));
 
     // The track clock moves the bar without seeking again.
     auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrTrackTime"));
