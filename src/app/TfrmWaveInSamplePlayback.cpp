@@ -82,9 +82,9 @@ int TfrmWaveInSample::NextCheckedRow(int after) const {
 bool TfrmWaveInSample::LoadPlayerFile(const QString& fileName) {
     TWaveOutPlayer& player = Player();
     (void)player.SetFileName(fileName.toStdString());
-    // A missing file leaves the player with the previous one, which must not
-    // play again under this row's number.
-    if (player.FileName() != fileName.toStdString()) {
+    // A missing file (the player has said so) leaves the player with the
+    // previous one, which must not play again under this row's number.
+    if (player.FileName() != fileName.toStdString() || !QFileInfo::exists(fileName)) {
         return false;
     }
     if (QFileInfo(fileName).suffix().toUpper() == QStringLiteral("RAW")) {
