@@ -42,12 +42,6 @@ QString FiveDigits(std::int64_t number) {
     return QString::fromStdString(TrackNaming::FormatNumber(number, 5));
 }
 
-// The local time as days, the form the track clock keeps it in.
-double NowInDays() {
-    const QDateTime now = QDateTime::currentDateTime();
-    return static_cast<double>(now.toMSecsSinceEpoch() + now.offsetFromUtc() * 1000LL) / 86400000.0;
-}
-
 }  // namespace
 
 void TfrmWaveInSample::CreateCaptureThread() {
@@ -151,7 +145,7 @@ void TfrmWaveInSample::OnTriggered(WParam wParam, LParam /*lParam*/) {
     if (!tmrTrackTime->isActive()) {
         tmrTrackTime->start();
     }
-    TrackStartTime = NowInDays();
+    TrackStartTime = NowDays();
 
     const auto now = recordingNow_();
     if (FirstTriggerPending || !recordingClock_) {
@@ -322,7 +316,7 @@ void TfrmWaveInSample::tmrRecordingTimeTimer() {
 }
 
 void TfrmWaveInSample::tmrTrackTimeTimer() {
-    const double elapsed = NowInDays() - TrackStartTime;
+    const double elapsed = NowDays() - TrackStartTime;
     const auto hours = static_cast<std::int64_t>(std::trunc(elapsed * 24.0));
     const auto ms = static_cast<std::int64_t>(std::llround(elapsed * 86400000.0));
     const std::int64_t minutes = ms / 60000 % 60;

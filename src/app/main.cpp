@@ -4,6 +4,7 @@
 #include "app/AppIcon.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "app/QtUserMessages.h"
+#include "app/TerminationSignals.h"
 #include "app/TfrmWaveInSample.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/Thread.h"
@@ -25,6 +26,7 @@ int main(int argc, char* argv[]) {
         options.arguments = QApplication::arguments().mid(1);
         zolvane2::TfrmWaveInSample window(options);
         window.show();
+        const zolvane2::TerminationSignals termination([&window] { window.close(); });
         result = QApplication::exec();
     }
     // Workers that still run may wait for the main thread; release them, then
