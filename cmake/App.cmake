@@ -1,10 +1,10 @@
-set(CMAKE_AUTOMOC ON)
-set(CMAKE_AUTORCC ON)
 # The window lives in a library so that the window tests drive the same code.
 list(FILTER ZOLVANE2_APP_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 file(GLOB ZOLVANE2_APP_HEADERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/app/*.h)
 file(GLOB ZOLVANE2_APP_RESOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/app/*.qrc)
 add_library(zolvane2_window STATIC ${ZOLVANE2_APP_SOURCES} ${ZOLVANE2_APP_HEADERS} ${ZOLVANE2_APP_RESOURCES})
+# Only the Qt targets run moc and rcc.
+set_target_properties(zolvane2_window PROPERTIES AUTOMOC ON AUTORCC ON)
 target_link_libraries(zolvane2_window PUBLIC zolvane2core Qt6::Widgets PRIVATE zolvane2_warnings)
 target_compile_definitions(zolvane2_window PUBLIC QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
 add_executable(zolvane2 ${PROJECT_SOURCE_DIR}/src/app/main.cpp)

@@ -49,6 +49,7 @@ if(TARGET zolvane2)
   file(GLOB app_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/app/*.cpp)
   if(app_tests)
     add_executable(test_app ${app_tests})
+    set_target_properties(test_app PROPERTIES AUTOMOC ON)
     target_link_libraries(test_app PRIVATE zolvane2_window zolvane2_testsupport zolvane2_warnings
                           GTest::gtest GTest::gtest_main)
     gtest_discover_tests(test_app DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
