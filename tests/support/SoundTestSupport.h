@@ -29,8 +29,7 @@ namespace zolvane2::soundtest {
     const std::string address = server != nullptr ? server : "";
     const std::string prefix = "unix:";
     const std::string suffix = "/runtime/pulse/native";
-    if (address.size() > prefix.size() + suffix.size() && address.starts_with(prefix) &&
-        address.ends_with(suffix)) {
+    if (address.size() > prefix.size() + suffix.size() && address.starts_with(prefix) && address.ends_with(suffix)) {
         return address.substr(prefix.size(), address.size() - prefix.size() - suffix.size());
     }
     return "";
