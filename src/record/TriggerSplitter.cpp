@@ -173,37 +173,27 @@ void TriggerSplitter::ShowSettingsError(const std::string& text) {
     m.Show(text, kSettingsErrorTitle, MsgIcon::None, MsgButtons::Ok);
 }
 
-void TriggerSplitter::SetTriggerDelay(double seconds) {
+std::int32_t TriggerSplitter::TimeSettingFrames(double seconds, const std::string& name, const std::string& zeroText) {
     const std::int64_t frames = SecondsToFrames(conditions_.SampleRate, seconds);
     if (frames < 0) {
-        ShowSettingsError("トリガディレイ" + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" +
-                          "トリガディレイはプラスにしかなれないので、\r\n" +
-                          "トリガディレイ0(トリガディレイなし)に修正します。");
-        conditions_.DelayFrames = 0;
-        return;
+        ShowSettingsError(name + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" + name +
+                          "はプラスにしかなれないので、\r\n" + zeroText + "に修正します。");
+        return 0;
     }
-    conditions_.DelayFrames = ClampFrames(frames);
+    return ClampFrames(frames);
+}
+
+void TriggerSplitter::SetTriggerDelay(double seconds) {
+    conditions_.DelayFrames = TimeSettingFrames(seconds, "トリガディレイ", "トリガディレイ0(トリガディレイなし)");
 }
 
 void TriggerSplitter::SetTrackInterval(double seconds) {
-    const std::int64_t frames = SecondsToFrames(conditions_.SampleRate, seconds);
-    if (frames < 0) {
-        ShowSettingsError("トラック間隔" + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" +
-                          "トラック間隔はプラスにしかなれないので、\r\n" + "トラック間隔0に修正します。");
-        conditions_.SilenceFrames = 0;
-        return;
-    }
-    conditions_.SilenceFrames = ClampFrames(frames);
+    conditions_.SilenceFrames = TimeSettingFrames(seconds, "トラック間隔", "トラック間隔0");
 }
 
 void TriggerSplitter::SetLastTimeAfterTrigger(double seconds) {
-    const std::int64_t frames = SecondsToFrames(conditions_.SampleRate, seconds);
-    if (frames < 0) {
-        ShowSettingsError("残す時間" + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" +
-                          "残す時間はプラスにしかなれないので、\r\n" + "残す時間0(残す時間なし)に修正します。");
-        conditions_.TailFrames = 0;
-        return;
-    }
+    // A negative time comes back as 0, which never exceeds the interval.
+    const std::int32_t frames = TimeSettingFrames(seconds, "残す時間", "残す時間0(残す時間なし)");
     if (frames > conditions_.SilenceFrames) {
         ShowSettingsError("残す時間" + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" +
                           "この時間はトラック間隔よりも長すぎます。\r\n" +
@@ -211,7 +201,7 @@ void TriggerSplitter::SetLastTimeAfterTrigger(double seconds) {
         conditions_.TailFrames = conditions_.SilenceFrames;
         return;
     }
-    conditions_.TailFrames = ClampFrames(frames);
+    conditions_.TailFrames = frames;
 }
 
 void TriggerSplitter::SetDigits(std::int32_t digits) {

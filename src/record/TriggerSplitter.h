@@ -99,6 +99,8 @@ private:
     bool FindTrackEnd();
     void AppendHeld(std::int64_t count);
     void ShowSettingsError(const std::string& text);
+    // Frames of a time setting; a negative time is explained and taken as 0.
+    [[nodiscard]] std::int32_t TimeSettingFrames(double seconds, const std::string& name, const std::string& zeroText);
 
     SplitterOwner& owner_;
     UserMessages* messages_;
