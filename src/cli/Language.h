@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace zolvane2::cli {
+
+// zolvane2-cli speaks Japanese under a Japanese locale and English otherwise.
+// The locale is taken as the C library does for messages: the first of
+// LC_ALL, LC_MESSAGES and LANG that is set and not empty.
+[[nodiscard]] bool JapaneseLocale();
+
+// The text for the user's language. Every text the tool prints for people
+// goes through here (or through Localize for texts that come from the engine).
+[[nodiscard]] const char* Say(const char* english, const char* japanese);
+
+// A message from the engine layers, which speak Japanese, in the user's
+// language: under a non-Japanese locale the known engine texts inside it are
+// replaced by their English form; anything unknown (file names, the system's
+// own reason) is kept as it is.
+[[nodiscard]] std::string Localize(const std::string& engineText);
+
+}  // namespace zolvane2::cli
