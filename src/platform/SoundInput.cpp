@@ -17,6 +17,17 @@ SoundInputFactory& Factory() {
 }
 }  // namespace
 
+// Devices that know no more than their descriptions: the description stands
+// for the name as well.
+std::vector<InputDeviceInfo> SoundInput::Devices() {
+    std::vector<std::string> names = DeviceNames();
+    std::vector<InputDeviceInfo> devices;
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        devices.push_back({names[i], names[i], false});
+    }
+    return devices;
+}
+
 std::unique_ptr<SoundInput> CreateSoundInput() {
     SoundInputFactory f;
     {

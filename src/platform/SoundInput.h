@@ -17,6 +17,13 @@ inline constexpr const char* kDefaultInputDeviceName = "コントロールパネ
 // source removed, stream failed); wParam is the error code. Sent once.
 inline constexpr MsgId MM_WIM_DEVICE_LOST = 0x3C1;
 
+// One capture source of the sound server.
+struct InputDeviceInfo {
+    std::string name;         // the server's source name, stable across restarts and re-plugging
+    std::string description;  // what DeviceNames shows
+    bool isDefault = false;   // the server's default source
+};
+
 // A sound-input device, driven by one owner thread.
 //
 // Open names the owner's queue; every block that the device has filled is
@@ -35,6 +42,9 @@ public:
     // kDefaultInputDeviceName, then every capture source of the server by its
     // description (monitors of outputs included), in the server's order.
     [[nodiscard]] virtual std::vector<std::string> DeviceNames() = 0;
+    // Every capture source of the server, in the order of DeviceNames()
+    // without its first entry: source n of Devices() is device index n + 1.
+    [[nodiscard]] virtual std::vector<InputDeviceInfo> Devices();
     // Capture sources available now (the default entry not counted); 0 when
     // there are none or the server cannot be reached.
     [[nodiscard]] virtual int DeviceCount() = 0;
