@@ -7,10 +7,10 @@
 #include <QLineEdit>
 #include <QSpinBox>
 
-#include "app/TMyMemIniFile.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmWaveInSample.h"
 #include "jobs/RecordingEstimate.h"
+#include "jobs/TMyMemIniFile.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/Errors.h"
 

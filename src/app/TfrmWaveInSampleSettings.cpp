@@ -11,10 +11,10 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "app/TMyMemIniFile.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
+#include "jobs/TMyMemIniFile.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/Errors.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zolvane2::cli {
 
@@ -16,5 +17,21 @@ namespace zolvane2::cli {
 // Whether stderr is a terminal: progress and meter lines, which rewrite
 // themselves with carriage returns, go there only then.
 [[nodiscard]] bool StderrIsTerminal();
+
+// Whether the arguments of a command ask for its help: "--help" or "-h"
+// before any "--".
+[[nodiscard]] bool AsksForHelp(const std::vector<std::string>& args);
+
+// Prints "zolvane2-cli COMMAND: text (see zolvane2-cli COMMAND --help)" on
+// stderr and answers 2, the exit status of a command line that cannot be
+// followed.
+[[nodiscard]] int UsageFailure(const std::string& command, const std::string& text);
+
+// Prints "zolvane2-cli COMMAND: text" on stderr.
+void PrintFailure(const std::string& command, const std::string& text);
+
+// The long name of an option: "-d" --device, "-r" --rate, "-c" --channels,
+// "-t" --time, "-o" --output; any other name as it is.
+[[nodiscard]] std::string LongOptionName(const std::string& name);
 
 }  // namespace zolvane2::cli

@@ -8,11 +8,12 @@ namespace zolvane2::cli {
 
 // Each command of zolvane2-cli lives in a file of its own and registers itself
 // with a static CommandRegistration; the entry point and --help read the list.
+// The help is made when it is shown, in the user's language (Say).
 struct Command {
     std::string name;
     int order = 0;                                                 // place in --help
     std::string usage;                                             // first help line, e.g. "info [--rate HZ] FILE..."
-    std::string help;                                              // the rest: what it does and every option
+    std::function<std::string()> help;                             // the rest: what it does, options, exit status
     std::function<int(const std::vector<std::string>& args)> run;  // args after the command name
 };
 

@@ -49,8 +49,9 @@ public:
     // The options' lines for --help.
     [[nodiscard]] static std::string HelpText();
 
-    // "90", "1:30" (minutes:seconds) or "1:00:00" in seconds; throws UsageError.
-    [[nodiscard]] static std::int64_t ParseLength(const std::string& text);
+    // "90", "1:30" (minutes:seconds) or "1:00:00" in seconds; throws UsageError
+    // naming option.
+    [[nodiscard]] static std::int64_t ParseLength(const std::string& option, const std::string& text);
     // A whole decimal number in [low, high]; throws UsageError naming option.
     [[nodiscard]] static std::int64_t ParseInteger(const std::string& option, const std::string& text, std::int64_t low,
                                                    std::int64_t high);
@@ -69,7 +70,19 @@ private:
     std::string settingsFile_;
 };
 
+// Corrects the cutting times the way the recorder and the window do (a
+// negative time becomes 0, a tail longer than the gap becomes the gap) and
+// prints the window's explanation of each correction on stderr as a warning
+// of command. A corrected setting does not fail the run.
+void CorrectCuttingTimes(const std::string& command, CuttingOptions& options);
+
 // Splits "--name=value" into name and value; value is empty without "=".
+// A short option's name comes back as its long one (LongOptionName).
 [[nodiscard]] std::pair<std::string, std::optional<std::string>> SplitOptionArgument(const std::string& arg);
+
+// The usage texts every command shares, in the user's language.
+[[nodiscard]] std::string NeedsValue(const std::string& option);
+[[nodiscard]] std::string TakesNoValue(const std::string& option);
+[[nodiscard]] std::string UnknownOption(const std::string& option);
 
 }  // namespace zolvane2::cli

@@ -1,38 +1,64 @@
 // zolvane2-cli devices: the input devices a recording can use, as the
-// window's device list shows them.
+// window's device list shows them, with the sound server's source names.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
-#include "record/TWaveInThread.h"
+#include "cli/Language.h"
+#include "platform/SoundInput.h"
+#include "platform/UserMessages.h"
 
 namespace zolvane2::cli {
 
 namespace {
 
+constexpr const char* kCommand = "devices";
+// The recorder's own words when the server offers no source.
+constexpr const char* kNoDeviceText = "録音デバイスが見つかりません。録音はできません。";
+constexpr const char* kNoDeviceTitle = "デバイスエラー";
+
 int RunDevices(const std::vector<std::string>& args) {
     if (!args.empty()) {
-        std::fprintf(stderr, "zolvane2-cli devices: takes no arguments (see zolvane2-cli --help)\n");
-        return 2;
+        return UsageFailure(kCommand, Say("takes no arguments", "引数はとりません"));
     }
-    // The recorder lists the devices when it is made (and says so when there
-    // is none); it is never started here.
-    const TWaveInThread recorder;
-    const auto& names = recorder.DeviceNames();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        std::printf("%zu\t%s\n", i, names[i].c_str());
+    const std::vector<InputDeviceInfo> devices = CreateSoundInput()->Devices();
+    std::string text = "0\t-\t" + Localize(kDefaultInputDeviceName) + "\n";
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const InputDeviceInfo& d = devices[i];
+        text += std::to_string(i + 1) + "\t" + d.name + "\t" + d.description +
+                (d.isDefault ? Say("\t(default)", "\t(既定)") : "") + "\n";
     }
-    return 0;
+    std::fputs(text.c_str(), stdout);
+    if (devices.empty()) {
+        (void)GetUserMessages().Show(kNoDeviceText, kNoDeviceTitle, MsgIcon::Error, MsgButtons::Ok);
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+std::string DevicesHelp() {
+    return Say(
+        "      Lists the input devices, one line each, TAB-separated: index, the\n"
+        "      sound server's source name, its description, and \"(default)\" on\n"
+        "      the server's default source. Index 0 (name \"-\") is the server's\n"
+        "      default input, whichever source that is when recording starts;\n"
+        "      every source follows, the monitors of the outputs included.\n"
+        "      `record --device` takes the index, the name or the description.\n"
+        "      Exit status: 0, also when there is no device (said on stderr).\n",
+        "      入力デバイスを 1 行に一つ、タブ区切りで示します: 番号、サウンド\n"
+        "      サーバーのソース名、その説明、サーバーの既定のソースには \"(既定)\"。\n"
+        "      番号 0 (名前 \"-\") は、録音を始めるときのサーバーの既定の入力です。\n"
+        "      続いて、出力のモニターを含むすべてのソースを示します。\n"
+        "      `record --device` は番号、名前、説明のどれでも受け付けます。\n"
+        "      終了ステータス: 0 (デバイスがないときも。標準エラーに示します)。\n");
 }
 
 const CommandRegistration kDevices{Command{
-    "devices",
+    kCommand,
     40,
     "devices",
-    "      Lists the input devices, one line each: index, TAB, name. Index 0 is\n"
-    "      the sound server's default input; every source follows, the monitors\n"
-    "      of the outputs included. `record --device N` takes the index.\n",
+    DevicesHelp,
     RunDevices,
 }};
 

@@ -2,16 +2,25 @@
 
 #include <mutex>
 
+#include "cli/Language.h"
 #include "platform/StderrUserMessages.h"
 
 namespace zolvane2::cli {
 
+std::string ErrorText(const Error& e) {
+    std::string text = Localize(StderrUserMessages::ToUnixLines(e.what()));
+    if (e.Code() != 0) {
+        text += " (" + SystemReason(e.Code()) + ")";
+    }
+    return text;
+}
+
 std::string FileReportMessages::Format(const std::string& text) {
     const auto split = text.find("\r\n");
     if (split == std::string::npos) {
-        return text;
+        return Localize(text);
     }
-    return text.substr(0, split) + ": " + StderrUserMessages::ToUnixLines(text.substr(split + 2));
+    return text.substr(0, split) + ": " + Localize(StderrUserMessages::ToUnixLines(text.substr(split + 2)));
 }
 
 MsgAnswer FileReportMessages::Show(const std::string& text, const std::string& /*title*/, MsgIcon /*icon*/,

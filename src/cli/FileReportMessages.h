@@ -3,13 +3,19 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/Errors.h"
 #include "platform/UserMessages.h"
 
 namespace zolvane2::cli {
 
+// An engine error in the user's language, followed by the system's reason
+// when the error carries one: "File /a/b.wav cannot be opened (Permission denied)".
+[[nodiscard]] std::string ErrorText(const Error& e);
+
 // Messages about a file, as the readers give them (the full file name, a
 // line break, the text), written to the stream as "<file name>: <text>".
-// A message without a file name is written as it is. Questions get the
+// A message without a file name is written as it is. Engine texts come
+// out in the user's language (Localize). Questions get the
 // first button's answer.
 class FileReportMessages final : public UserMessages {
 public:

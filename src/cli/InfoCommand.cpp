@@ -5,7 +5,9 @@
 
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
+#include "cli/CuttingOptions.h"
 #include "cli/FileReportMessages.h"
+#include "cli/Language.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "trackfile/TrackFileReader.h"
@@ -14,53 +16,45 @@ namespace zolvane2::cli {
 
 namespace {
 
+constexpr const char* kCommand = "info";
 constexpr int kMaxRate = 10'000'000;
 
 int RunInfo(const std::vector<std::string>& args) {
     int rate = 44100;
     int channels = 2;
     std::vector<std::string> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string value;
-        bool isRate = false;
-        bool isChannels = false;
-        if (a == "--rate" || a == "--channels") {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "zolvane2-cli info: %s needs a value\n", a.c_str());
-                return 2;
+    try {
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            auto [name, value] = SplitOptionArgument(a);
+            if (a == "--") {
+                files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+                break;
             }
-            value = args[++i];
-            isRate = a == "--rate";
-            isChannels = !isRate;
-        } else if (a.rfind("--rate=", 0) == 0) {
-            value = a.substr(7);
-            isRate = true;
-        } else if (a.rfind("--channels=", 0) == 0) {
-            value = a.substr(11);
-            isChannels = true;
-        } else if (a == "--") {
-            files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-            break;
-        } else if (a.size() > 1 && a[0] == '-') {
-            std::fprintf(stderr, "zolvane2-cli info: unknown option '%s'\n", a.c_str());
-            return 2;
-        } else {
-            files.push_back(a);
+            if (name != "--rate" && name != "--channels") {
+                if (a.size() > 1 && a[0] == '-') {
+                    throw UsageError(UnknownOption(a));
+                }
+                files.push_back(a);
+                continue;
+            }
+            if (!value) {
+                if (i + 1 >= args.size()) {
+                    throw UsageError(NeedsValue(name));
+                }
+                value = args[++i];
+            }
+            if (name == "--rate") {
+                rate = static_cast<int>(CuttingOptionsParser::ParseInteger(name, *value, 1, kMaxRate));
+            } else {
+                channels = static_cast<int>(CuttingOptionsParser::ParseInteger(name, *value, 1, 2));
+            }
         }
-        if (isRate && !ParseInt(value, 1, kMaxRate, rate)) {
-            std::fprintf(stderr, "zolvane2-cli info: --rate needs a sampling frequency in Hz, not '%s'\n",
-                         value.c_str());
-            return 2;
+        if (files.empty()) {
+            throw UsageError(Say("no FILE given", "FILE がありません"));
         }
-        if (isChannels && !ParseInt(value, 1, 2, channels)) {
-            std::fprintf(stderr, "zolvane2-cli info: --channels needs 1 or 2, not '%s'\n", value.c_str());
-            return 2;
-        }
-    }
-    if (files.empty()) {
-        std::fputs("zolvane2-cli info: no FILE given (see zolvane2-cli --help)\n", stderr);
-        return 2;
+    } catch (const UsageError& e) {
+        return UsageFailure(kCommand, e.what());
     }
     FileReportMessages messages;
     int status = 0;
@@ -69,7 +63,7 @@ int RunInfo(const std::vector<std::string>& args) {
         // column name the file without doubt.
         const std::string path = FullPathOf(name);
         if (!FileSystem::LookUp(path)) {
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), TrackFileReader::kNotFound);
+            messages.Show(path + "\r\n" + TrackFileReader::kNotFound, "", MsgIcon::Error, MsgButtons::Ok);
             status = 1;
             continue;
         }
@@ -86,7 +80,7 @@ int RunInfo(const std::vector<std::string>& args) {
                         p->lengthText.c_str(), p->channelText.c_str(), p->sampleRate, p->folder.c_str(),
                         static_cast<long long>(p->dataOffset), static_cast<long long>(p->dataSize));
         } catch (const Error& e) {
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
+            PrintFailure(kCommand, ErrorText(e));
             status = 1;
         }
     }
@@ -94,18 +88,33 @@ int RunInfo(const std::vector<std::string>& args) {
     return status;
 }
 
+std::string InfoHelp() {
+    return Say(
+        "      Shows each WAVE (.wav) or RAW (.raw) track file as one line of\n"
+        "      TAB-separated fields: file name, date, length, channels, sampling\n"
+        "      frequency, folder (ending in \"/\"), data offset, data size.\n"
+        "      Files with other extensions are passed over. A missing or rejected\n"
+        "      file is reported on stderr as \"<full path>: <text>\".\n"
+        "      Exit status: 0, 1 when a file was missing or rejected, 2 for a bad\n"
+        "      command line.\n"
+        "      -r, --rate HZ      sampling frequency of RAW files (default 44100)\n"
+        "      -c, --channels N   channels of RAW files, 1 or 2 (default 2)\n",
+        "      各 WAVE (.wav) または RAW (.raw) のトラックファイルを、タブ区切りの\n"
+        "      1 行で示します: ファイル名、日付、長さ、チャンネル、サンプリング周波数、\n"
+        "      フォルダ (\"/\" で終わる)、データの位置、データの大きさ。他の拡張子の\n"
+        "      ファイルは飛ばします。ないファイルや読めないファイルは標準エラーに\n"
+        "      \"<フルパス>: <説明>\" として示します。\n"
+        "      終了ステータス: 0、ファイルがないか読めなかったとき 1、コマンド行の\n"
+        "      誤りで 2。\n"
+        "      -r, --rate HZ      RAW ファイルのサンプリング周波数 (既定 44100)\n"
+        "      -c, --channels N   RAW ファイルのチャンネル数 1 または 2 (既定 2)\n");
+}
+
 const CommandRegistration kInfo{Command{
-    "info",
+    kCommand,
     10,
-    "info [--rate HZ] [--channels 1|2] FILE...",
-    "      Shows each WAVE (.wav) or RAW (.raw) track file as one line of\n"
-    "      TAB-separated fields: file name, date, length, channels, sampling\n"
-    "      frequency, folder (ending in \"/\"), data offset, data size.\n"
-    "      Files with other extensions are passed over. A missing or rejected\n"
-    "      file is reported on stderr as \"<full path>: <text>\"; the exit\n"
-    "      status is then 1, else 0.\n"
-    "      --rate HZ         sampling frequency of RAW files (default 44100)\n"
-    "      --channels 1|2    channels of RAW files (default 2)\n",
+    "info [-r HZ] [-c 1|2] FILE...",
+    InfoHelp,
     RunInfo,
 }};
 

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/CuttingOptions.h"
+#include "cli/Language.h"
 #include "cli/SplitJoinJob.h"
 #include "jobs/CombineChecks.h"
 #include "jobs/TCombineThread.h"
@@ -22,7 +24,8 @@ enum class Over2G { Ask, Raw, Wave };
 
 // A check's message as the window's message box would show it.
 void PrintCheck(const std::string& caption, const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), StderrUserMessages::ToUnixLines(text).c_str());
+    const std::string line = Localize(caption) + ": " + Localize(StderrUserMessages::ToUnixLines(text)) + "\n";
+    std::fputs(line.c_str(), stderr);
 }
 
 int RunJoin(const std::vector<std::string>& args) {
@@ -39,17 +42,17 @@ int RunJoin(const std::vector<std::string>& args) {
                 break;
             }
             auto [name, inlineValue] = SplitOptionArgument(a);
-            if (name == "-o" || name == "--output" || name == "--over-2g" || name == "--rate" || name == "--channels") {
+            if (name == "--output" || name == "--over-2g" || name == "--rate" || name == "--channels") {
                 if (!inlineValue) {
                     if (i + 1 >= args.size()) {
-                        throw UsageError(name + " needs a value");
+                        throw UsageError(NeedsValue(name));
                     }
                     inlineValue = args[++i];
                 }
                 const std::string& value = *inlineValue;
-                if (name == "-o" || name == "--output") {
+                if (name == "--output") {
                     if (value.empty()) {
-                        throw UsageError("-o needs a file name");
+                        throw UsageError(NeedsValue(name));
                     }
                     out = value;
                 } else if (name == "--over-2g") {
@@ -58,7 +61,9 @@ int RunJoin(const std::vector<std::string>& args) {
                     } else if (value == "wav") {
                         over2g = Over2G::Wave;
                     } else {
-                        throw UsageError("--over-2g wants raw or wav, not '" + value + "'");
+                        throw UsageError(Fill(Say("--over-2g wants raw or wav, not '%1'",
+                                                  "--over-2g には raw か wav を指定してください ('%1' は使えません)"),
+                                              {value}));
                     }
                 } else if (name == "--rate") {
                     rate = static_cast<int>(CuttingOptionsParser::ParseInteger(name, value, 1, 1000000));
@@ -68,19 +73,18 @@ int RunJoin(const std::vector<std::string>& args) {
                 continue;
             }
             if (a.size() > 1 && a[0] == '-') {
-                throw UsageError("unknown option '" + a + "'");
+                throw UsageError(UnknownOption(a));
             }
             files.push_back(a);
         }
         if (out.empty()) {
-            throw UsageError("no output file given (-o OUT)");
+            throw UsageError(Say("no output file given (-o OUT)", "出力ファイルがありません (-o OUT)"));
         }
         if (files.empty()) {
-            throw UsageError("no FILE given");
+            throw UsageError(Say("no FILE given", "FILE がありません"));
         }
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "zolvane2-cli join: %s (see zolvane2-cli --help)\n", e.what());
-        return 2;
+        return UsageFailure(kCommand, e.what());
     }
 
     const auto sources = ReadSources(files, rate, channels, kCommand);
@@ -98,7 +102,8 @@ int RunJoin(const std::vector<std::string>& args) {
         total += p.dataSize;
     }
     if (parameters.Empty()) {
-        std::fputs("zolvane2-cli join: no mono or stereo file to join\n", stderr);
+        PrintFailure(kCommand,
+                     Say("no mono or stereo file to join", "結合するモノラルまたはステレオのファイルがありません"));
         return 1;
     }
     if (offending != nullptr) {
@@ -124,10 +129,10 @@ int RunJoin(const std::vector<std::string>& args) {
         case CombineSizeVerdict::AskForRaw:
             if (over2g == Over2G::Ask) {
                 PrintCheck(check.caption, check.text);
-                std::fputs(
-                    "zolvane2-cli join: answer with --over-2g raw (RAW file) or --over-2g wav\n"
-                    "  (WAVE file with capped header, renamed ..._tooLONG.wav)\n",
-                    stderr);
+                PrintFailure(kCommand, Say("answer with --over-2g raw (RAW file) or --over-2g wav\n"
+                                           "  (WAVE file with capped header, renamed ..._tooLONG.wav)",
+                                           "--over-2g raw (RAW ファイル) または --over-2g wav (ヘッダを上限で\n"
+                                           "  止めた WAVE ファイル、名前は ..._tooLONG.wav) で答えてください"));
                 return 1;
             }
             if (over2g == Over2G::Raw) {
@@ -144,12 +149,13 @@ int RunJoin(const std::vector<std::string>& args) {
         names.push_back(p.path);
     }
     if (TargetIsASource(target, names)) {
-        std::fprintf(stderr, "zolvane2-cli join: %s is one of the files to join\n", target.c_str());
+        PrintFailure(kCommand,
+                     Fill(Say("%1 is one of the files to join", "%1 は結合するファイルの一つです"), {target}));
         return 1;
     }
     std::error_code ec;
     if (std::filesystem::exists(target, ec)) {
-        std::fprintf(stderr, "zolvane2-cli join: %s exists; not replaced\n", target.c_str());
+        PrintFailure(kCommand, Fill(Say("%1 exists; not replaced", "%1 はあるので置き換えません"), {target}));
         return 1;
     }
 
@@ -165,35 +171,59 @@ int RunJoin(const std::vector<std::string>& args) {
     job->SetSampleRate(parameters.frequency);
     job->SetChannels(parameters.channels);
 
-    const JobOutcome outcome = RunJobWithProgress(job);
+    const JobOutcome outcome = RunJobWithProgress(kCommand, job);
     if (const int status = JobExitStatus(kCommand, outcome); status != 0) {
         return status;
     }
     if (outcome.filesFinished == 0) {
-        std::fputs("zolvane2-cli join: the files hold no audio data; nothing written\n", stderr);
+        PrintFailure(kCommand, Say("the files hold no audio data; nothing written",
+                                   "ファイルに音声データがないので、何も書きませんでした"));
         return 1;
     }
     return 0;
 }
 
+std::string JoinHelp() {
+    return Say("      Joins the audio data of the FILEs, in the order given, into the new\n"
+               "      file OUT: a RAW file when OUT ends in .raw, else a WAVE file (.wav is\n"
+               "      added to a name without extension). The FILEs must share channels and\n"
+               "      sampling frequency. OUT is checked first against the free space and\n"
+               "      the file-system's size limit; messages go to stderr with exit status\n"
+               "      1 and nothing is written. An existing OUT is never replaced. The\n"
+               "      path of the finished file is printed on stdout. Ctrl-C, SIGTERM,\n"
+               "      SIGHUP or a closed stdout stops: what was joined so far is finished\n"
+               "      and named on stderr as cut short.\n",
+               "      FILE の音声データを、与えた順に新しいファイル OUT に結合します。\n"
+               "      OUT が .raw で終われば RAW ファイル、それ以外は WAVE ファイル (拡張子\n"
+               "      のない名前には .wav を付ける)。FILE のチャンネル数とサンプリング周波数\n"
+               "      は同じでなければなりません。まず空き容量とファイルシステムのサイズ\n"
+               "      上限を調べ、足りなければ標準エラーにメッセージを出して終了ステータス\n"
+               "      1 で終わり、何も書きません。既にある OUT は置き換えません。完成した\n"
+               "      ファイルのパスを標準出力に出します。Ctrl-C、SIGTERM、SIGHUP、または\n"
+               "      標準出力が閉じられると止まり、そこまで結合したものを完成させ、途中で\n"
+               "      打ち切られたものとして標準エラーに示します。\n") +
+           JobExitStatusHelp() +
+           Say("      -o, --output OUT   the new file\n"
+               "      --over-2g raw|wav  answer to a WAVE output above 2 GB: write a RAW file\n"
+               "                         (OUT's extension becomes .raw) or a WAVE file with a\n"
+               "                         capped header, renamed ..._tooLONG.wav; without it\n"
+               "                         the question is printed and nothing is written\n"
+               "      -r, --rate HZ      sampling frequency of RAW FILEs (default 44100)\n"
+               "      -c, --channels N   channels of RAW FILEs, 1 or 2 (default 2)\n",
+               "      -o, --output OUT   新しいファイル\n"
+               "      --over-2g raw|wav  2G を越える WAVE 出力への答え: RAW ファイルを書く\n"
+               "                         (OUT の拡張子は .raw になる)、またはヘッダを上限で\n"
+               "                         止めた WAVE ファイルを書き ..._tooLONG.wav と名付ける。\n"
+               "                         ないときは質問を出して何も書かない\n"
+               "      -r, --rate HZ      RAW の FILE のサンプリング周波数 (既定 44100)\n"
+               "      -c, --channels N   RAW の FILE のチャンネル数 1 または 2 (既定 2)\n");
+}
+
 const CommandRegistration kJoin{Command{
     kCommand,
     30,
-    "join -o OUT [--over-2g raw|wav] [--rate HZ] [--channels N] FILE...",
-    "      Joins the audio data of the FILEs, in the order given, into the new\n"
-    "      file OUT: a RAW file when OUT ends in .raw, else a WAVE file (.wav is\n"
-    "      added to a name without extension). The FILEs must share channels and\n"
-    "      sampling frequency. OUT is checked first against the free space and\n"
-    "      the file-system's size limit; messages go to stderr with exit status\n"
-    "      1 and nothing is written. An existing OUT is never replaced. The\n"
-    "      path of the finished file is printed on stdout. Ctrl-C stops: what\n"
-    "      was joined so far is finished and printed (exit status 130).\n"
-    "      --over-2g raw|wav  answer to a WAVE output above 2 GB: write a RAW file\n"
-    "                         (OUT's extension becomes .raw) or a WAVE file with a\n"
-    "                         capped header, renamed ..._tooLONG.wav; without it\n"
-    "                         the question is printed and nothing is written\n"
-    "      --rate HZ          sampling frequency of RAW FILEs (default 44100)\n"
-    "      --channels N       channels of RAW FILEs, 1 or 2 (default 2)\n",
+    "join -o OUT [--over-2g raw|wav] [-r HZ] [-c N] FILE...",
+    JoinHelp,
     RunJoin,
 }};
 

@@ -1,18 +1,84 @@
 #include "cli/Language.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 namespace zolvane2::cli {
 
 namespace {
 
-// Engine texts and their English form. Longer texts first, so that a text that
-// contains a shorter one is replaced whole.
+// Engine texts and their English form; Localize replaces longer texts first,
+// so that a text that contains a shorter one is replaced whole.
 constexpr std::pair<const char*, const char*> kEngineTexts[] = {
-    {"", ""},
+    // Readers and writers of track files.
+    {"が見つかりません。", "not found."},
+    {"はWaveファイルではない可能性があります。", "may not be a WAVE file."},
+    {"がうまく読めませんでした。", "could not be read properly."},
+    {"はサポート外のWaveファイルです。", "is a WAVE file of an unsupported kind."},
+    {"はPCM-Waveファイルではありません。", "is not a PCM WAVE file."},
+    {"は16bitWaveファイルではありません。", "is not a 16-bit WAVE file."},
+    {"サポート外のファイル", "Unsupported file"},
+    {"ファイル ", "File "},
+    {" を作成できません", " cannot be created"},
+    {" は開けません", " cannot be opened"},
+    {"ストリームからの読み込みエラー", "Stream read error"},
+    {"ストリームへの書き込みエラー", "Stream write error"},
+    // Joining.
+    {"パラメータの異なるファイルを結合することはできません。", "Files with different parameters cannot be joined."},
+    {"ディスクの空き容量が足りません。", "There is not enough free disk space."},
+    {"サイズオーバー", "Size over"},
+    {"WAVEファイルは2Gを越えることができません", "A WAVE file cannot exceed 2 GB"},
+    {"RAW形式で保存しますか?", "Save it in RAW format?"},
+    {"このドライブ(", "This drive ("},
+    {")では", ") cannot hold files of"},
+    {"G以上のファイルを作成することができません。", " GB or more."},
+    // Recording.
+    {"コントロールパネルの設定(WAVE_MAPPER)", "Default input (WAVE_MAPPER)"},
+    {"録音デバイスが見つかりません。録音はできません。", "No recording device was found. Recording is not possible."},
+    {"デバイスエラー", "Device error"},
+    {"使えるトラック番号が残っていないので、録音できません。",
+     "No free track number is left, so recording is not possible."},
+    // Corrected cutting settings.
+    {"設定エラー", "Settings error"},
+    {"トリガディレイ0(トリガディレイなし)", "0 (no trigger delay)"},
+    {"トラック間隔0", "0"},
+    {"残す時間0(残す時間なし)", "0 (no tail)"},
+    {"(sec)が指定されましたが、", " s was given, but"},
+    {"はプラスにしかなれないので、", "cannot be negative, so it is corrected to"},
+    {"この時間はトラック間隔よりも長すぎます。", "this is longer than the track interval."},
+    {"残す時間をトラック間隔と同じ長さに修正します。", "The tail is corrected to the length of the track interval."},
+    {"トラック数の最大値", "A maximum track number of "},
+    {"が指定されましたが、", " was given, but"},
+    {"トラック桁数は", "with "},
+    {"なので、", " digits"},
+    {"最大値を", "the maximum is corrected to "},
+    {"に修正します。", "."},
+    {"トリガディレイ", "Trigger delay "},
+    {"トラック間隔", "Track interval "},
+    {"残す時間", "Tail "},
+    // Estimates.
+    {"ドライブの空き容量が不足しています。", "There is not enough free space on the drive."},
+    {"ファイルサイズ制限オーバー。切り出しが必要。", "Over the file size limit. Cutting is needed."},
+    {"2Gオーバー。RAW形式または切り出しが必要。", "Over 2 GB. RAW format or cutting is needed."},
+    {"最後まで録音可能です。", "It can be recorded to the end."},
+    {"Gバイト", " GB"},
+    {"Mバイト", " MB"},
 };
+
+// The table, longest Japanese text first.
+const std::vector<std::pair<std::string, std::string>>& EngineTexts() {
+    static const auto sorted = [] {
+        std::vector<std::pair<std::string, std::string>> list(std::begin(kEngineTexts), std::end(kEngineTexts));
+        std::stable_sort(list.begin(), list.end(),
+                         [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+        return list;
+    }();
+    return sorted;
+}
 
 }  // namespace
 
@@ -35,17 +101,34 @@ std::string Localize(const std::string& engineText) {
         return engineText;
     }
     std::string text = engineText;
-    for (const auto& [japanese, english] : kEngineTexts) {
-        const std::size_t length = std::strlen(japanese);
-        if (length == 0) {
-            continue;
-        }
+    for (const auto& [japanese, english] : EngineTexts()) {
         for (std::size_t at = text.find(japanese); at != std::string::npos; at = text.find(japanese, at)) {
-            text.replace(at, length, english);
-            at += std::strlen(english);
+            text.replace(at, japanese.size(), english);
+            at += english.size();
         }
     }
     return text;
+}
+
+std::string Fill(const std::string& text, std::initializer_list<std::string> values) {
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (text[i] == '%' && next >= '1' && next <= '9') {
+            const auto n = static_cast<std::size_t>(next - '1');
+            if (n < values.size()) {
+                result += *(values.begin() + n);
+            }
+            ++i;
+            continue;
+        }
+        result += text[i];
+    }
+    return result;
+}
+
+std::string SystemReason(int code) {
+    return std::strerror(code);
 }
 
 }  // namespace zolvane2::cli

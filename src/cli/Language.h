@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 namespace zolvane2::cli {
@@ -18,5 +19,14 @@ namespace zolvane2::cli {
 // replaced by their English form; anything unknown (file names, the system's
 // own reason) is kept as it is.
 [[nodiscard]] std::string Localize(const std::string& engineText);
+
+// text with "%1" to "%9" replaced by values in order, so that a sentence keeps
+// its words in the order of its own language:
+//     Fill(Say("%1 needs a value", "%1 には値が必要です"), {name})
+[[nodiscard]] std::string Fill(const std::string& text, std::initializer_list<std::string> values);
+
+// The system's reason for errno code as the C library words it ("No such file
+// or directory").
+[[nodiscard]] std::string SystemReason(int code);
 
 }  // namespace zolvane2::cli

@@ -8,7 +8,9 @@
 
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
+#include "cli/CuttingOptions.h"
 #include "cli/FileReportMessages.h"
+#include "cli/Language.h"
 #include "cli/StopSignals.h"
 #include "platform/FileSystem.h"
 #include "platform/MainThreadDispatcher.h"
@@ -19,6 +21,8 @@
 namespace zolvane2::cli {
 
 namespace {
+
+constexpr const char* kCommand = "play";
 
 // Puts the command's message service in place for its run.
 class MessagesGuard {
@@ -41,49 +45,44 @@ struct PlayOptions {
 
 // Returns 0 when the options are good, else the exit status.
 int ParseOptions(const std::vector<std::string>& args, PlayOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string name;
-        std::string value;
-        if (a == "--intro" || a == "--rate" || a == "--channels") {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "zolvane2-cli play: %s needs a value\n", a.c_str());
-                return 2;
+    try {
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            auto [name, value] = SplitOptionArgument(a);
+            if (a == "--") {
+                options.files.insert(options.files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                     args.end());
+                break;
             }
-            name = a;
-            value = args[++i];
-        } else if (const auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
-            name = a.substr(0, eq);
-            value = a.substr(eq + 1);
-        } else if (a == "--") {
-            options.files.insert(options.files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-            break;
-        } else if (a.size() > 1 && a[0] == '-') {
-            std::fprintf(stderr, "zolvane2-cli play: unknown option '%s'\n", a.c_str());
-            return 2;
-        } else {
-            options.files.push_back(a);
-            continue;
+            if (name != "--intro" && name != "--rate" && name != "--channels") {
+                if (a.size() > 1 && a[0] == '-') {
+                    throw UsageError(UnknownOption(a));
+                }
+                options.files.push_back(a);
+                continue;
+            }
+            if (!value) {
+                if (i + 1 >= args.size()) {
+                    throw UsageError(NeedsValue(name));
+                }
+                value = args[++i];
+            }
+            const auto number = [&, &optionName = name, &text = *value](int low, int high) {
+                return static_cast<int>(CuttingOptionsParser::ParseInteger(optionName, text, low, high));
+            };
+            if (name == "--intro") {
+                options.introSeconds = number(1, 24 * 3600);
+            } else if (name == "--rate") {
+                options.rate = number(1, 10'000'000);
+            } else {
+                options.channels = number(1, 2);
+            }
         }
-        bool good = false;
-        if (name == "--intro") {
-            good = ParseInt(value, 1, 24 * 3600, options.introSeconds);
-        } else if (name == "--rate") {
-            good = ParseInt(value, 1, 10'000'000, options.rate);
-        } else if (name == "--channels") {
-            good = ParseInt(value, 1, 2, options.channels);
-        } else {
-            std::fprintf(stderr, "zolvane2-cli play: unknown option '%s'\n", a.c_str());
-            return 2;
+        if (options.files.empty()) {
+            throw UsageError(Say("no FILE given", "FILE がありません"));
         }
-        if (!good) {
-            std::fprintf(stderr, "zolvane2-cli play: bad value '%s' for %s\n", value.c_str(), name.c_str());
-            return 2;
-        }
-    }
-    if (options.files.empty()) {
-        std::fputs("zolvane2-cli play: no FILE given (see zolvane2-cli --help)\n", stderr);
-        return 2;
+    } catch (const UsageError& e) {
+        return UsageFailure(kCommand, e.what());
     }
     return 0;
 }
@@ -105,12 +104,13 @@ int RunPlay(const std::vector<std::string>& args) {
     }
     MainThreadDispatcher* dispatcher = GetMainThreadDispatcher();
     if (dispatcher == nullptr) {
-        std::fputs("zolvane2-cli play: no main-thread dispatcher\n", stderr);
+        PrintFailure(kCommand, "no main-thread dispatcher");
         return 1;
     }
     FileReportMessages messages;
     const MessagesGuard messagesGuard(messages);
-    // Ctrl-C stops the player, which closes the device before the program ends.
+    // Ctrl-C, SIGTERM and SIGHUP stop the player, which closes the device
+    // before the program ends.
     const StopSignals stopSignals;
     const bool terminal = StderrIsTerminal();
 
@@ -123,7 +123,9 @@ int RunPlay(const std::vector<std::string>& args) {
         const std::string path = FullPathOf(options.files[n]);
         if (!player.SetFileName(path)) {
             if (FileSystem::LookUp(path) && !TrackFileReader::IsTrackFileName(path)) {
-                std::fprintf(stderr, "%s: not a WAVE (.wav) or RAW (.raw) track file\n", path.c_str());
+                PrintFailure(kCommand, Fill(Say("%1: not a WAVE (.wav) or RAW (.raw) track file",
+                                                "%1: WAVE (.wav) または RAW (.raw) のトラックファイルではありません"),
+                                            {path}));
             }
             status = 1;
             continue;
@@ -161,31 +163,49 @@ int RunPlay(const std::vector<std::string>& args) {
                 status = 1;
                 break;
             case TPlayEndReason::NoDevice:
-                std::fputs("zolvane2-cli play: no sound output device (is the sound server running?)\n", stderr);
+                PrintFailure(kCommand, Say("no sound output device (is the sound server running?)",
+                                           "音の出力デバイスがありません (サウンドサーバーは動いていますか?)"));
                 return 1;
             case TPlayEndReason::DeviceFailed:
                 return 1;
         }
     }
     if (StopSignals::Raised()) {
-        return 130;
+        return 128 + StopSignals::Signal();
     }
     return status;
 }
 
+std::string PlayHelp() {
+    return Say(
+        "      Plays WAVE (.wav) and RAW (.raw) track files one after another on\n"
+        "      the default sound output. On a terminal a position line on stderr\n"
+        "      shows the file and its read position. Ctrl-C, SIGTERM or SIGHUP\n"
+        "      stops the playback and closes the device. A file that cannot be\n"
+        "      played is reported on stderr and passed over.\n"
+        "      Exit status: 0 when all was played, 1 when a file could not be\n"
+        "      played or at once when the sound output cannot be opened, 2 for a\n"
+        "      bad command line, 128 + the signal after a stop (130 for Ctrl-C).\n"
+        "      --intro SECONDS    play only the first SECONDS of each file\n"
+        "      -r, --rate HZ      sampling frequency of RAW files (default 44100)\n"
+        "      -c, --channels N   channels of RAW files, 1 or 2 (default 2)\n",
+        "      WAVE (.wav) と RAW (.raw) のトラックファイルを、既定の音の出力で順に\n"
+        "      再生します。端末なら標準エラーの位置の行にファイルと再生位置を示し\n"
+        "      ます。Ctrl-C、SIGTERM、SIGHUP で再生を止め、デバイスを閉じます。\n"
+        "      再生できないファイルは標準エラーに示して飛ばします。\n"
+        "      終了ステータス: すべて再生して 0、再生できないファイルがあったとき、\n"
+        "      または音の出力を開けないとき (直ちに) 1、コマンド行の誤りで 2、停止\n"
+        "      では 128 + シグナル番号 (Ctrl-C で 130)。\n"
+        "      --intro SECONDS    各ファイルの最初の SECONDS 秒だけ再生する\n"
+        "      -r, --rate HZ      RAW ファイルのサンプリング周波数 (既定 44100)\n"
+        "      -c, --channels N   RAW ファイルのチャンネル数 1 または 2 (既定 2)\n");
+}
+
 const CommandRegistration kPlay{Command{
-    "play",
+    kCommand,
     60,
-    "play [--intro SECONDS] [--rate HZ] [--channels 1|2] FILE...",
-    "      Plays WAVE (.wav) and RAW (.raw) track files one after another on\n"
-    "      the default sound output. On a terminal a position line on stderr\n"
-    "      shows the file and its read position. Ctrl-C stops the playback,\n"
-    "      closes the device and ends with status 130. A file that cannot be\n"
-    "      played is reported on stderr and passed over; the exit status is\n"
-    "      then 1, and 1 at once when the sound output cannot be opened.\n"
-    "      --intro SECONDS   play only the first SECONDS of each file\n"
-    "      --rate HZ         sampling frequency of RAW files (default 44100)\n"
-    "      --channels 1|2    channels of RAW files (default 2)\n",
+    "play [--intro SECONDS] [-r HZ] [-c 1|2] FILE...",
+    PlayHelp,
     RunPlay,
 }};
 

@@ -6,13 +6,16 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/CuttingOptions.h"
+#include "cli/Language.h"
 #include "cli/StopSignals.h"
+#include "platform/InputDeviceChoice.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/NotifyWindow.h"
 #include "platform/UserMessages.h"
@@ -24,6 +27,7 @@ namespace zolvane2::cli {
 
 namespace {
 
+constexpr const char* kCommand = "record";
 constexpr std::int64_t kDefaultTimeSeconds = 3600;
 
 // Passes messages on and counts them: any message means the run failed.
@@ -49,7 +53,7 @@ private:
 
 struct RecordOptions {
     CuttingOptions cutting;
-    int device = 0;
+    std::string device = "0";
     std::int64_t timeSeconds = kDefaultTimeSeconds;
     bool netTime = false;
     std::string base;
@@ -75,23 +79,24 @@ RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
                 return *inlineValue;
             }
             if (i + 1 >= args.size()) {
-                throw UsageError(name + " needs a value");
+                throw UsageError(NeedsValue(name));
             }
             return args[i + 1];
         };
         if (name == "--device") {
-            o.device = static_cast<int>(CuttingOptionsParser::ParseInteger(name, value(), 0, 1'000'000));
+            o.device = value();
         } else if (name == "--time") {
-            o.timeSeconds = CuttingOptionsParser::ParseLength(value());
+            // The option as it was written (-t or --time) is the one named.
+            o.timeSeconds = CuttingOptionsParser::ParseLength(inlineValue ? name : a, value());
         } else if (name == "--net-time") {
             if (inlineValue) {
-                throw UsageError("--net-time takes no value");
+                throw UsageError(TakesNoValue(name));
             }
             o.netTime = true;
             ++i;
             continue;
         } else if (a.size() > 1 && a[0] == '-') {
-            throw UsageError("unknown option '" + a + "'");
+            throw UsageError(UnknownOption(a));
         } else {
             names.push_back(a);
             ++i;
@@ -100,7 +105,8 @@ RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
         i += inlineValue ? 1 : 2;
     }
     if (names.size() != 1) {
-        throw UsageError(names.empty() ? "no BASE given" : "only one BASE may be given");
+        throw UsageError(names.empty() ? Say("no BASE given", "BASE がありません")
+                                       : Say("only one BASE may be given", "BASE は一つだけです"));
     }
     o.base = names[0];
     o.cutting = parser.Result();
@@ -161,20 +167,27 @@ std::string ClockText(std::int64_t seconds) {
     return text;
 }
 
+// Writes a finished track's path on stdout; false when stdout is closed (a
+// pipe whose reader has gone), which stops the recording.
+bool PrintTrackPath(const std::string& path) {
+    const std::string line = path + "\n";
+    return std::fputs(line.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+}
+
 int RunRecord(const std::vector<std::string>& args) {
     RecordOptions options;
     try {
         options = ParseRecordOptions(args);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "zolvane2-cli record: %s (see zolvane2-cli --help)\n", e.what());
-        return 2;
+        return UsageFailure(kCommand, e.what());
     }
     MainThreadDispatcher* dispatcher = GetMainThreadDispatcher();
     if (dispatcher == nullptr) {
-        std::fputs("zolvane2-cli record: no main-thread dispatcher\n", stderr);
+        PrintFailure(kCommand, "no main-thread dispatcher");
         return 1;
     }
-    const CuttingOptions& c = options.cutting;
+    CuttingOptions& c = options.cutting;
+    CorrectCuttingTimes(kCommand, c);
     const bool terminal = StderrIsTerminal();
     LevelMeter meter;
     CountingMessages messages(GetUserMessages());
@@ -182,14 +195,15 @@ int RunRecord(const std::vector<std::string>& args) {
 
     auto recorder = std::make_unique<TWaveInThread>(nullptr, &messages);
     const TWaveInMessages m = recorder->Messages();
-    if (options.device > recorder->DeviceCount()) {
-        std::fprintf(stderr, "zolvane2-cli record: there is no input device %d (see zolvane2-cli devices)\n",
-                     options.device);
-        return 2;
+    const std::optional<int> device = FindInputDevice(options.device, CreateSoundInput()->Devices());
+    if (!device || *device > recorder->DeviceCount()) {
+        return UsageFailure(kCommand, Fill(Say("there is no input device '%1' (see zolvane2-cli devices)",
+                                               "入力デバイス '%1' はありません (zolvane2-cli devices を参照)"),
+                                           {options.device}));
     }
 
     // The settings, in the order the window hands them over.
-    recorder->SetDeviceIndex(options.device);
+    recorder->SetDeviceIndex(*device);
     recorder->SetSampleRate(c.sampleRate);
     recorder->SetTriggerLevel(c.triggerLevel);
     recorder->SetTriggerDelay(c.delayMs / 1000.0);
@@ -212,25 +226,29 @@ int RunRecord(const std::vector<std::string>& args) {
     const std::string stem = TrackNaming::Stem(base);
     const std::string extension = c.raw ? ".raw" : ".wav";
     bool finished = false;
-    std::string state = "[待機中]";
+    bool stdoutClosed = false;
+    const std::string waiting = Say("[waiting", "[待機中");
+    const std::string recording = Say("[recording : Track", "[録音中 : Track");
+    std::string state = waiting + "]";
     auto printTrack = [&](std::int64_t number, int status) {
         meter.Clear();
         const std::string name = status == 1 ? TrackNaming::CappedFileName(stem, number, c.digits)
                                              : stem + TrackNaming::FormatNumber(number, c.digits) + extension;
-        std::printf("%s\n", name.c_str());
-        std::fflush(stdout);
+        if (!stdoutClosed && !PrintTrackPath(name)) {
+            stdoutClosed = true;
+        }
     };
     DispatchedNotifyWindow window(*dispatcher, [&](const Message& msg) {
         const auto now = RecordingClock::Clock::now();
         if (msg.msg == m.triggered) {
-            state = "[録音中 : Track" + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.wParam), 5) + "]";
+            state = recording + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.wParam), 5) + "]";
             clock.TrackStarted(now);
         } else if (msg.msg == m.recEnd) {
             const int status = HighWord(msg.wParam);
             if (status != 2) {
                 printTrack(static_cast<std::int64_t>(msg.lParam) - LowWord(msg.wParam), status);
             }
-            state = "[待機中 : Track" + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.lParam), 5) + "]";
+            state = waiting + " : Track" + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.lParam), 5) + "]";
             clock.TrackEnded(status, now);
         } else if (msg.msg == m.recFinish) {
             const int status = HighWord(msg.wParam);
@@ -242,8 +260,8 @@ int RunRecord(const std::vector<std::string>& args) {
     });
     recorder->SetNotifyWindow(&window);
 
-    // Ctrl-C stops the recording the way the Stop button does, so the open
-    // file is finished properly.
+    // Ctrl-C, SIGTERM, SIGHUP and a closed stdout stop the recording the way
+    // the Stop button does, so the open file is finished properly.
     const StopSignals stopSignals;
     recorder->SetPriority(ThreadPriority::Higher);
     recorder->Resume();
@@ -257,10 +275,11 @@ int RunRecord(const std::vector<std::string>& args) {
         const auto now = RecordingClock::Clock::now();
         if (!announced && !recorder->Idle()) {
             announced = true;
-            std::fprintf(stderr, "zolvane2-cli record: recording from %s into %s; Ctrl-C stops\n",
-                         recorder->DeviceNames()[static_cast<std::size_t>(options.device)].c_str(), base.c_str());
+            PrintFailure(kCommand, Fill(Say("recording from %1 into %2; Ctrl-C stops",
+                                            "%1 から %2 に録音しています。Ctrl-C で止まります"),
+                                        {Localize(recorder->DeviceNames()[static_cast<std::size_t>(*device)]), base}));
         }
-        if (!stopPosted && (StopSignals::Raised() || clock.Expired(now))) {
+        if (!stopPosted && (StopSignals::Raised() || stdoutClosed || clock.Expired(now))) {
             recorder->Queue().Post(m.stop);
             stopPosted = true;
         }
@@ -268,7 +287,7 @@ int RunRecord(const std::vector<std::string>& args) {
             const std::int64_t shown = clock.Limited()
                                            ? clock.RemainingSeconds(now)
                                            : std::chrono::duration_cast<std::chrono::seconds>(clock.Used(now)).count();
-            meter.Draw(state, (clock.Limited() ? "left " : "") + ClockText(shown));
+            meter.Draw(state, (clock.Limited() ? Say("left ", "残り ") : "") + ClockText(shown));
             nextDraw = now + std::chrono::milliseconds(100);
         }
     }
@@ -276,26 +295,58 @@ int RunRecord(const std::vector<std::string>& args) {
     recorder->Queue().Post(m.quit);
     recorder->WaitFor();
     recorder.reset();
-    return messages.Count() > 0 || !announced ? 1 : 0;
+    if (messages.Count() > 0 || !announced) {
+        return 1;
+    }
+    if (stdoutClosed) {
+        PrintFailure(kCommand, Say("stdout was closed; the recording was stopped and its files finished",
+                                   "標準出力が閉じられたので、録音を止めてファイルを完成させました"));
+        return kClosedOutputStatus;
+    }
+    return 0;
+}
+
+std::string RecordHelp() {
+    return Say("      Records from an input device (see `devices`) into BASE's numbered\n"
+               "      track files, BASE without its extension followed by the zero-padded\n"
+               "      number and .wav (or .raw), cut by the options below as the window's\n"
+               "      recording does. Each finished track's full path is printed as its\n"
+               "      file is closed. A level meter is shown on stderr when it is a\n"
+               "      terminal. Ctrl-C, SIGTERM or SIGHUP stops the recording and finishes\n"
+               "      the open file (a second one ends the program at once); so does a\n"
+               "      closed stdout.\n"
+               "      Exit status: 0 after a stop or the end of the time, 1 when the\n"
+               "      device or a file failed, 2 for a bad command line, 141 when stdout\n"
+               "      was closed (the files are finished all the same).\n"
+               "      -d, --device D     input device: its index, its source name or its\n"
+               "                         description as `devices` shows them (0, the\n"
+               "                         server's default input)\n"
+               "      -t, --time T       recording time from the first track: seconds, M:S\n"
+               "                         or H:M:S; 0 records until stopped (1:00:00)\n"
+               "      --net-time         count only the time spent in tracks\n",
+               "      入力デバイス (`devices` を参照) から、BASE の番号付きトラック\n"
+               "      ファイル (BASE から拡張子を除き、0 埋めの番号と .wav または .raw を\n"
+               "      付けた名前) に録音し、ウィンドウの録音と同じく下のオプションで\n"
+               "      切り出します。トラックのファイルを閉じるたびに、そのフルパスを\n"
+               "      出力します。標準エラーが端末ならレベルメーターを表示します。\n"
+               "      Ctrl-C、SIGTERM、SIGHUP で録音を止め、開いているファイルを完成させ\n"
+               "      ます (二度目で直ちに終了)。標準出力が閉じられたときも同じです。\n"
+               "      終了ステータス: 停止または時間切れで 0、デバイスやファイルの失敗で\n"
+               "      1、コマンド行の誤りで 2、標準出力が閉じられたとき 141 (ファイルは\n"
+               "      それでも完成しています)。\n"
+               "      -d, --device D     入力デバイス: `devices` が示す番号、ソース名または\n"
+               "                         説明 (0: サーバーの既定の入力)\n"
+               "      -t, --time T       最初のトラックからの録音時間: 秒、分:秒 または\n"
+               "                         時:分:秒。0 なら止めるまで録音 (1:00:00)\n"
+               "      --net-time         トラックの時間だけを数える\n") +
+           CuttingOptionsParser::HelpText();
 }
 
 const CommandRegistration kRecord{Command{
-    "record",
+    kCommand,
     50,
-    "record [cutting options] [--device N] [--time T] [--net-time] BASE",
-    "      Records from input device N (see `devices`; 0, the default, is the\n"
-    "      server's default input) into BASE's numbered track files, BASE\n"
-    "      without its extension followed by the zero-padded number and .wav\n"
-    "      (or .raw), cut by the options below as the window's recording does.\n"
-    "      Each finished track's full path is printed as its file is closed.\n"
-    "      A level meter is shown on stderr when it is a terminal. Ctrl-C or\n"
-    "      SIGTERM stops the recording and finishes the open file; the exit\n"
-    "      status is 0, or 1 when the device or a file failed.\n"
-    "      --device N         input device index (0)\n"
-    "      --time T           recording time from the first track: seconds, M:S\n"
-    "                         or H:M:S; 0 records until stopped (1:00:00)\n"
-    "      --net-time         count only the time spent in tracks\n" +
-        CuttingOptionsParser::HelpText(),
+    "record [cutting options] [-d DEVICE] [-t T] [--net-time] BASE",
+    RecordHelp,
     RunRecord,
 }};
 

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/CuttingOptions.h"
+#include "cli/Language.h"
 #include "cli/SplitJoinJob.h"
 #include "jobs/TCutThread.h"
 
@@ -21,7 +23,9 @@ double ParseSplitTime(const std::string& text) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
     if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value) || value < 0) {
-        throw UsageError("--at wants a time in seconds of 0 or more, not '" + text + "'");
+        throw UsageError(Fill(Say("--at wants a time in seconds of 0 or more, not '%1'",
+                                  "--at には 0 以上の秒数を指定してください ('%1' は使えません)"),
+                              {text}));
     }
     return value;
 }
@@ -45,25 +49,27 @@ int RunSplit(const std::vector<std::string>& args) {
             const auto [name, inlineValue] = SplitOptionArgument(a);
             if (name == "--at") {
                 if (!inlineValue && i + 1 >= args.size()) {
-                    throw UsageError("--at needs a value");
+                    throw UsageError(NeedsValue(name));
                 }
                 splitAt = ParseSplitTime(inlineValue ? *inlineValue : args[i + 1]);
                 i += inlineValue ? 1 : 2;
                 continue;
             }
             if (a.size() > 1 && a[0] == '-') {
-                throw UsageError("unknown option '" + a + "'");
+                throw UsageError(UnknownOption(a));
             }
             files.push_back(a);
             ++i;
         }
         if (files.empty()) {
-            throw UsageError("no FILE given");
+            throw UsageError(Say("no FILE given", "FILE がありません"));
         }
         options = parser.Result();
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "zolvane2-cli split: %s (see zolvane2-cli --help)\n", e.what());
-        return 2;
+        return UsageFailure(kCommand, e.what());
+    }
+    if (!splitAt) {
+        CorrectCuttingTimes(kCommand, options);
     }
 
     const auto sources = ReadSources(files, options.sampleRate, options.channels, kCommand);
@@ -105,26 +111,40 @@ int RunSplit(const std::vector<std::string>& args) {
     job->SetFileNames(names);
     job->SetDigits(options.digits);
 
-    return JobExitStatus(kCommand, RunJobWithProgress(job));
+    return JobExitStatus(kCommand, RunJobWithProgress(kCommand, job));
+}
+
+std::string SplitHelp() {
+    return Say("      Re-divides each WAVE (.wav) or RAW (.raw) FILE into numbered pieces\n"
+               "      beside it: NAME-00001.wav, NAME-00002.wav, ... (numbers already taken\n"
+               "      on disk are skipped; every FILE starts again at 1). Each kept piece's\n"
+               "      full path is printed on stdout as soon as it is finished. Ctrl-C,\n"
+               "      SIGTERM, SIGHUP or a closed stdout stops: the open piece is finished,\n"
+               "      later files are left alone. A file that cannot be read stops the\n"
+               "      work with a message on stderr.\n",
+               "      各 WAVE (.wav) または RAW (.raw) の FILE を、その横の番号付きファイル\n"
+               "      NAME-00001.wav, NAME-00002.wav, ... に再分割します (ディスクにある番号\n"
+               "      は飛ばし、FILE ごとに 1 から数えます)。残したファイルのフルパスを、\n"
+               "      完成するたびに標準出力に出します。Ctrl-C、SIGTERM、SIGHUP、または\n"
+               "      標準出力が閉じられると止まり、開いているファイルを完成させます。\n"
+               "      後のファイルには手を付けません。読めないファイルがあると、標準\n"
+               "      エラーにメッセージを出して止まります。\n") +
+           JobExitStatusHelp() + CuttingOptionsParser::HelpText() +
+           Say("      --at SECONDS       split each FILE once, at that time (as the player's\n"
+               "                         split does); the cutting mode is then ignored\n"
+               "      RAW files are read with --rate and --channels.\n",
+               "      --at SECONDS       各 FILE をその時刻で一度だけ分割する (プレーヤーの\n"
+               "                         分割と同じ)。切り出しモードは無視される\n"
+               "      RAW ファイルは --rate と --channels で読みます。\n");
 }
 
 const CommandRegistration kSplit{Command{
     kCommand,
     20,
     "split [--mode trigger|interval|none] [--level N] [--delay MS] [--gap MS] [--tail MS]\n"
-    "                     [--length T] [--at SECONDS] [--digits N] [--raw] [--rate HZ]\n"
-    "                     [--channels N] [--settings FILE] FILE...",
-    "      Re-divides each WAVE (.wav) or RAW (.raw) FILE into numbered pieces\n"
-    "      beside it: NAME-00001.wav, NAME-00002.wav, ... (numbers already taken\n"
-    "      on disk are skipped; every FILE starts again at 1). Each kept piece's\n"
-    "      full path is printed on stdout as soon as it is finished. Ctrl-C\n"
-    "      stops: the open piece is finished and printed, later files are left\n"
-    "      alone (exit status 130). A file that cannot be read stops the work\n"
-    "      with a message on stderr and exit status 1.\n" +
-        CuttingOptionsParser::HelpText() +
-        "      --at SECONDS       split each FILE once, at that time (as the player's\n"
-        "                         split does); the cutting mode is then ignored\n"
-        "      RAW files are read with --rate and --channels.\n",
+    "                     [--length T] [--at SECONDS] [--digits N] [--raw] [-r HZ]\n"
+    "                     [-c N] [--settings FILE] FILE...",
+    SplitHelp,
     RunSplit,
 }};
 

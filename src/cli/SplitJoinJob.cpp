@@ -1,6 +1,5 @@
 #include "cli/SplitJoinJob.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -9,6 +8,8 @@
 
 #include "cli/CommandLine.h"
 #include "cli/FileReportMessages.h"
+#include "cli/Language.h"
+#include "cli/StopSignals.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/MainThreadDispatcher.h"
@@ -16,42 +17,6 @@
 #include "platform/Thread.h"
 
 namespace zolvane2::cli {
-
-namespace {
-
-std::atomic<bool> gInterrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-void OnInterrupt(int /*signal*/) {
-    gInterrupted.store(true);
-}
-
-// Ctrl-C handling for the time a job runs; the old handling comes back after.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        gInterrupted.store(false);
-        struct sigaction sa {};
-        sa.sa_handler = OnInterrupt;
-        sigemptyset(&sa.sa_mask);
-        // A second Ctrl-C ends the program the usual way.
-        sa.sa_flags = SA_RESETHAND;
-        installed_ = ::sigaction(SIGINT, &sa, &old_) == 0;
-    }
-    ~InterruptGuard() {
-        if (installed_) {
-            ::sigaction(SIGINT, &old_, nullptr);
-        }
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-private:
-    struct sigaction old_ {};
-    bool installed_ = false;
-};
-
-}  // namespace
 
 std::optional<std::vector<FileProperties>> ReadSources(const std::vector<std::string>& names, int rawRate,
                                                        int rawChannels, const char* command) {
@@ -61,12 +26,14 @@ std::optional<std::vector<FileProperties>> ReadSources(const std::vector<std::st
     for (const auto& name : names) {
         const std::string path = FullPathOf(name);
         if (!FileSystem::LookUp(path)) {
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), TrackFileReader::kNotFound);
+            messages.Show(path + "\r\n" + TrackFileReader::kNotFound, "", MsgIcon::Error, MsgButtons::Ok);
             ok = false;
             continue;
         }
         if (!TrackFileReader::IsTrackFileName(path)) {
-            std::fprintf(stderr, "zolvane2-cli %s: %s is neither a .wav nor a .raw file\n", command, path.c_str());
+            PrintFailure(
+                command,
+                Fill(Say("%1 is neither a .wav nor a .raw file", "%1 は .wav でも .raw でもありません"), {path}));
             ok = false;
             continue;
         }
@@ -79,7 +46,7 @@ std::optional<std::vector<FileProperties>> ReadSources(const std::vector<std::st
             p->path = path;
             sources.push_back(std::move(*p));
         } catch (const Error& e) {
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
+            PrintFailure(command, ErrorText(e));
             ok = false;
         }
     }
@@ -118,16 +85,18 @@ void TerminalProgress::Clear() {
     }
 }
 
-bool RunJobToEnd(Thread& job, const std::function<void()>& cancel, const std::atomic<bool>& finished) {
-    InterruptGuard guard;
+void RunJobToEnd(Thread& job, const std::function<void()>& cancel, const std::atomic<bool>& finished,
+                 JobOutcome& outcome) {
+    const StopSignals stopSignals;
     MainThreadDispatcher* dispatcher = GetMainThreadDispatcher();
     job.Resume();
     bool cancelled = false;
     // The job frees itself only after its end notification has run here, so
     // it is alive whenever finished is still false.
     while (!finished) {
-        if (!cancelled && gInterrupted.load()) {
+        if (!cancelled && (StopSignals::Raised() || outcome.outputClosed)) {
             cancelled = true;
+            outcome.stopSignal = StopSignals::Signal();
             cancel();
         }
         if (dispatcher != nullptr) {
@@ -136,29 +105,69 @@ bool RunJobToEnd(Thread& job, const std::function<void()>& cancel, const std::at
             ::usleep(10000);
         }
     }
-    return cancelled;
 }
 
-void PrintJobError(const char* command, const std::string& text) {
-    std::fprintf(stderr, "zolvane2-cli %s: %s\n", command, StderrUserMessages::ToUnixLines(text).c_str());
-}
-
-void PrintFinishedFile(TerminalProgress& progress, const std::string& path) {
+bool PrintFinishedFile(TerminalProgress& progress, const std::string& path) {
     progress.Clear();
-    std::printf("%s\n", path.c_str());
-    std::fflush(stdout);
+    const std::string line = path + "\n";
+    return std::fputs(line.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+}
+
+void TakeFinishedFile(const char* command, TerminalProgress& progress, const std::string& path, bool cutShort,
+                      JobOutcome& outcome) {
+    if (cutShort) {
+        // Its header is right, but it does not hold all it should: a script
+        // reading stdout must not take it for a finished piece.
+        progress.Clear();
+        outcome.cutShortFile = path;
+        PrintFailure(command, Fill(Say("%1: cut short; it holds the audio up to the stop",
+                                       "%1: 途中で打ち切られました。止まるまでの音声を含みます"),
+                                   {path}));
+        return;
+    }
+    ++outcome.filesFinished;
+    if (!outcome.outputClosed && !PrintFinishedFile(progress, path)) {
+        outcome.outputClosed = true;
+    }
 }
 
 int JobExitStatus(const char* command, const JobOutcome& outcome) {
     if (!outcome.error.empty()) {
-        PrintJobError(command, outcome.error);
+        std::string text = Localize(StderrUserMessages::ToUnixLines(outcome.error));
+        if (!outcome.detail.fileName.empty()) {
+            text = outcome.detail.fileName + ": " + text;
+        }
+        if (outcome.detail.code != 0) {
+            text += " (" + SystemReason(outcome.detail.code) + ")";
+        }
+        PrintFailure(command, text);
         return 1;
     }
-    if (outcome.cancelled) {
-        std::fprintf(stderr, "zolvane2-cli %s: cancelled\n", command);
-        return 130;
+    if (outcome.stopSignal != 0) {
+        PrintFailure(command, Say("cancelled", "中止しました"));
+        return 128 + outcome.stopSignal;
+    }
+    if (outcome.outputClosed) {
+        PrintFailure(command, Say("stdout was closed; stopped", "標準出力が閉じられたので止めました"));
+        return kClosedOutputStatus;
     }
     return 0;
+}
+
+std::string JobExitStatusHelp() {
+    return Say(
+        "      Exit status: 0 when done, 1 when a file could not be read or written\n"
+        "      (the message names the file and the system's reason), 2 for a bad\n"
+        "      command line, 128 + the signal after Ctrl-C (130), SIGTERM (143) or\n"
+        "      SIGHUP (129), 141 when stdout was closed. On a stop or an error the\n"
+        "      piece that was open is finished and named on stderr as cut short;\n"
+        "      stdout lists only complete files. A second Ctrl-C ends at once.\n",
+        "      終了ステータス: 完了で 0、ファイルを読めない・書けないとき 1 (メッセージ\n"
+        "      はファイルとシステムの理由を示す)、コマンド行の誤りで 2、Ctrl-C (130)、\n"
+        "      SIGTERM (143)、SIGHUP (129) では 128 + シグナル番号、標準出力が閉じ\n"
+        "      られたとき 141。停止やエラーのときは開いていた切り出しファイルを完成\n"
+        "      させ、途中で打ち切られたものとして標準エラーに示します。標準出力には\n"
+        "      完全なファイルだけが出ます。二度目の Ctrl-C で直ちに終了します。\n");
 }
 
 }  // namespace zolvane2::cli

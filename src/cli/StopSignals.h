@@ -4,10 +4,17 @@
 
 namespace zolvane2::cli {
 
-// While one lives, Ctrl-C and SIGTERM only raise a flag: the command's loop
-// then stops its device the way the window's Stop button does, so the device
-// is closed and open files are finished before the program ends. The old
-// handling comes back afterwards. One lives at a time.
+// The exit status of a command that stopped because stdout was closed: what
+// the shell shows for a program ended by SIGPIPE.
+inline constexpr int kClosedOutputStatus = 128 + SIGPIPE;
+
+// While one lives, Ctrl-C (SIGINT), SIGTERM and SIGHUP (a closed terminal or
+// ssh session) only raise a flag: the command's loop then stops the way the
+// window's Stop button does, so the device is closed and open files are
+// finished before the program ends. A second such signal ends the program at
+// once, as the signal would without the guard. SIGPIPE is ignored, so that a
+// closed stdout shows as a failed write, which the command treats as a stop
+// too. The old handling comes back afterwards. One lives at a time.
 class StopSignals {
 public:
     StopSignals();
@@ -17,10 +24,14 @@ public:
 
     // Whether a stop signal came since the guard was set up.
     [[nodiscard]] static bool Raised();
+    // The first stop signal that came; 0 when none.
+    [[nodiscard]] static int Signal();
 
 private:
     struct sigaction oldInt_ {};
     struct sigaction oldTerm_ {};
+    struct sigaction oldHup_ {};
+    struct sigaction oldPipe_ {};
 };
 
 }  // namespace zolvane2::cli

@@ -2,9 +2,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/Errors.h"
 
 namespace zolvane2 {
 
@@ -17,6 +20,28 @@ using TProgressEvent = std::function<void(Thread& sender, std::int32_t percent)>
 // A finished output file that was kept (the window adds it to the result
 // list, zolvane2-cli prints it). Runs on the main thread while the job waits.
 using TFileFinishedEvent = std::function<void(const std::string& path)>;
+
+// What a job knows of the error that ended it besides its text: the file it
+// was reading (a ReadError) or writing (a WriteError), which the text does
+// not name, and the system's error number (0 when none was given).
+struct JobErrorDetail {
+    std::string fileName;
+    int code = 0;
+
+    [[nodiscard]] static JobErrorDetail Of(const std::exception& e, const std::string& readFile,
+                                           const std::string& writeFile) {
+        JobErrorDetail detail;
+        if (const auto* error = dynamic_cast<const Error*>(&e)) {
+            detail.code = error->Code();
+        }
+        if (dynamic_cast<const ReadError*>(&e) != nullptr) {
+            detail.fileName = readFile;
+        } else if (dynamic_cast<const WriteError*>(&e) != nullptr) {
+            detail.fileName = writeFile;
+        }
+        return detail;
+    }
+};
 
 // The jobs take their per-file values one index at a time, as the window
 // sets them: a list grows to take an index, and an index never set reads as

@@ -41,8 +41,10 @@ void TCombineThread::Execute() {
         // A source that cannot be opened or read ends the copying here; what
         // was written is finished and listed below all the same.
         errorMessage_ = e.what();
+        errorDetail_ = JobErrorDetail::Of(e, source_ ? source_->FileName() : std::string(), outputFileName_);
         source_.reset();
     }
+    finishingCutShort_.store(!errorMessage_.empty() || cancelRequested_.load());
     if (!writer_.IsOpen()) {
         return;
     }

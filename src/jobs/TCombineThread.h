@@ -57,6 +57,11 @@ public:
     [[nodiscard]] bool OutputKept() const { return outputKept_; }
     // The text of the error that ended the job early ("" when none).
     [[nodiscard]] const std::string& ErrorMessage() const { return errorMessage_; }
+    // The file and the system's reason behind ErrorMessage.
+    [[nodiscard]] const JobErrorDetail& ErrorDetail() const { return errorDetail_; }
+    // While OnFileFinished runs: whether that file was cut short by a cancel
+    // or an error, so that it is not taken for a finished one.
+    [[nodiscard]] bool FinishingCutShort() const { return finishingCutShort_.load(); }
 
 protected:
     void Execute() override;
@@ -85,6 +90,8 @@ private:
     bool rawOutput_ = false;
     bool outputKept_ = false;
     std::string errorMessage_;
+    JobErrorDetail errorDetail_;
+    std::atomic<bool> finishingCutShort_{false};
 };
 
 }  // namespace zolvane2

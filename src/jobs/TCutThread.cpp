@@ -75,6 +75,8 @@ void TCutThread::Execute() {
         // piece being written is finished so that its audio does not sit
         // behind a provisional header.
         errorMessage_ = e.what();
+        errorDetail_ = JobErrorDetail::Of(e, source_ ? source_->FileName() : std::string(), writer_.FileName());
+        finishingCutShort_.store(true);
         try {
             if (writer_.IsOpen()) {
                 CloseOutput();
@@ -138,6 +140,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     }
     if (cancelRequested_.load()) {
         // What the splitter still holds is dropped with it.
+        finishingCutShort_.store(true);
         CloseOutput();
         source_.reset();
         return false;

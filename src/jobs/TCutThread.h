@@ -78,6 +78,11 @@ public:
     // The text of the error that ended the job early ("" when none); read it
     // in the end notification.
     [[nodiscard]] const std::string& ErrorMessage() const { return errorMessage_; }
+    // The file and the system's reason behind ErrorMessage.
+    [[nodiscard]] const JobErrorDetail& ErrorDetail() const { return errorDetail_; }
+    // While OnFileFinished runs: whether that file was cut short by a cancel
+    // or an error, so that it is not taken for a finished one.
+    [[nodiscard]] bool FinishingCutShort() const { return finishingCutShort_.load(); }
 
     // Piece names: OutputBase + number formatted to digits.
     [[nodiscard]] static std::string OutputBaseFor(const std::string& sourcePath);
@@ -133,6 +138,8 @@ private:
     bool cutOnce_ = false;
     bool rawOutput_ = false;
     std::string errorMessage_;
+    JobErrorDetail errorDetail_;
+    std::atomic<bool> finishingCutShort_{false};
 };
 
 }  // namespace zolvane2

@@ -8,7 +8,13 @@ namespace zolvane2 {
 // Errors the program shows to the user; what() is the Japanese text.
 class Error : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit Error(const std::string& text, int code = 0) : std::runtime_error(text), code_(code) {}
+
+    // The system's error number (errno) behind the error; 0 when none was given.
+    [[nodiscard]] int Code() const { return code_; }
+
+private:
+    int code_;
 };
 
 class FileCreateError : public Error {

@@ -24,6 +24,19 @@ void OnSourceInfo(pa_context* /*c*/, const pa_source_info* info, int eol, void* 
     list->connection->Signal();
 }
 
+struct ServerDefaults {
+    PulseConnection* connection = nullptr;
+    std::string defaultSource;
+};
+
+void OnServerInfo(pa_context* /*c*/, const pa_server_info* info, void* userdata) {
+    auto* defaults = static_cast<ServerDefaults*>(userdata);
+    if (info != nullptr && info->default_source_name != nullptr) {
+        defaults->defaultSource = info->default_source_name;
+    }
+    defaults->connection->Signal();
+}
+
 }  // namespace
 
 PulseSoundInput::~PulseSoundInput() {
@@ -55,6 +68,25 @@ std::vector<std::string> PulseSoundInput::DeviceNames() {
         }
     }
     return names;
+}
+
+std::vector<InputDeviceInfo> PulseSoundInput::Devices() {
+    std::vector<InputDeviceInfo> devices;
+    PulseConnection connection;
+    std::vector<Source> sources;
+    if (connection.Connect(kTimeout) != kSoundOk || ListSources(connection, sources) != kSoundOk) {
+        return devices;
+    }
+    ServerDefaults defaults{&connection, {}};
+    {
+        const PulseLock lock(connection.Mainloop());
+        // Without an answer no source is marked; the list itself stands.
+        (void)connection.Finish(pa_context_get_server_info(connection.Context(), &OnServerInfo, &defaults), kTimeout);
+    }
+    for (const auto& s : sources) {
+        devices.push_back({s.name, s.description, !defaults.defaultSource.empty() && s.name == defaults.defaultSource});
+    }
+    return devices;
 }
 
 int PulseSoundInput::DeviceCount() {

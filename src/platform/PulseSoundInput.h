@@ -25,6 +25,7 @@ public:
     ~PulseSoundInput() override;
 
     [[nodiscard]] std::vector<std::string> DeviceNames() override;
+    [[nodiscard]] std::vector<InputDeviceInfo> Devices() override;
     [[nodiscard]] int DeviceCount() override;
     [[nodiscard]] SoundResult Open(int deviceIndex, int sampleRate, int channels,
                                    std::shared_ptr<MessageQueue> owner) override;

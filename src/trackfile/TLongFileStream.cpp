@@ -51,10 +51,11 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
         // that another stream holds fails without emptying it.
         fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd_ < 0 || !LockFor(fd_, 0) || !EmptyFile(fd_)) {
+            const int code = errno;
             if (fd_ >= 0) {
                 ::close(fd_);
             }
-            throw FileCreateError(WithName("ファイル %s を作成できません", fileName));
+            throw FileCreateError(WithName("ファイル %s を作成できません", fileName), code);
         }
         return;
     }
@@ -73,10 +74,11 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
     struct stat st {};
     const bool regular = fd_ >= 0 && ::fstat(fd_, &st) == 0 && !S_ISDIR(st.st_mode);
     if (!regular || !LockFor(fd_, (mode >> 4) & 0xFU)) {
+        const int code = regular || fd_ < 0 ? errno : EISDIR;
         if (fd_ >= 0) {
             ::close(fd_);
         }
-        throw FileOpenError(WithName("ファイル %s は開けません", fileName));
+        throw FileOpenError(WithName("ファイル %s は開けません", fileName), code);
     }
 }
 

@@ -1,6 +1,8 @@
 #include "trackfile/TLongStream.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <vector>
 
 #include "platform/Errors.h"
@@ -29,14 +31,23 @@ std::int64_t TLongStream::GetSize64() {
 }
 
 void TLongStream::ReadBuffer(void* buffer, std::int64_t count) {
+    errno = 0;
     if (count != 0 && Read(buffer, count) != count) {
-        throw ReadError(kReadErrorText);
+        throw ReadError(kReadErrorText, errno);
     }
 }
 
 void TLongStream::WriteBuffer(const void* buffer, std::int64_t count) {
-    if (count != 0 && Write(buffer, count) != count) {
-        throw WriteError(kWriteErrorText);
+    // A short write is tried again for the rest, so that a full disk fails
+    // with the system's own reason.
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    for (std::int64_t done = 0; done < count;) {
+        errno = 0;
+        const std::int64_t n = Write(bytes + done, count - done);
+        if (n <= 0) {
+            throw WriteError(kWriteErrorText, errno);
+        }
+        done += n;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include "Version.h"
 #include "support/TrackfileTestSupport.h"
 
 namespace {
@@ -36,11 +37,12 @@ std::string Slurp(const std::string& path) {
 }
 
 // Runs zolvane2-cli with args (already quoted) from folder.
-CliRun RunCli(const TrackfileTempDir& dir, const std::string& args) {
+// Runs under an English locale unless locale names another.
+CliRun RunCli(const TrackfileTempDir& dir, const std::string& args, const std::string& locale = "C") {
     const std::string out = dir.File("stdout.txt");
     const std::string err = dir.File("stderr.txt");
-    const std::string command = "cd " + Quote(dir.Path()) + " && " + Quote(ZOLVANE2_CLI_PATH) + " " + args + " >" +
-                                Quote(out) + " 2>" + Quote(err);
+    const std::string command = "cd " + Quote(dir.Path()) + " && LC_ALL=" + locale + " " + Quote(ZOLVANE2_CLI_PATH) +
+                                " " + args + " >" + Quote(out) + " 2>" + Quote(err);
     CliRun r;
     const int raw = std::system(command.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -117,12 +119,17 @@ TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
     good.dataSize = 4;
     zolvane2::test::WriteBytes(dir.File("ok.wav"), MakeWave(good, 4));
 
-    const CliRun r = RunCli(dir, "info gone.wav 8bit.wav song.mp3 junk.wav ok.wav");
+    // The reader's own words under a Japanese locale, the same in English otherwise.
+    const CliRun r = RunCli(dir, "info gone.wav 8bit.wav song.mp3 junk.wav ok.wav", "ja_JP.UTF-8");
     EXPECT_EQ(r.status, 1);
     const std::string p = dir.Path() + "/";
     EXPECT_EQ(r.err, p + "gone.wav: が見つかりません。\n" + p + "8bit.wav: は16bitWaveファイルではありません。\n" + p +
                          "junk.wav: はWaveファイルではない可能性があります。\n");
     EXPECT_EQ(r.out.rfind("ok.wav\t", 0), 0U);
+    const CliRun english = RunCli(dir, "info gone.wav 8bit.wav song.mp3 junk.wav ok.wav");
+    EXPECT_EQ(english.err, p + "gone.wav: not found.\n" + p + "8bit.wav: is not a 16-bit WAVE file.\n" + p +
+                               "junk.wav: may not be a WAVE file.\n");
+    EXPECT_EQ(english.out, r.out);
 
     const CliRun skipped = RunCli(dir, "info song.mp3");
     EXPECT_EQ(skipped.status, 0);
@@ -137,7 +144,12 @@ TEST(InfoCommand, BadUsageIsAnError) {
     EXPECT_EQ(RunCli(dir, "info --rate x a.raw").status, 2);
     EXPECT_EQ(RunCli(dir, "info --bogus a.raw").status, 2);
     const CliRun help = RunCli(dir, "--help");
-    EXPECT_NE(help.out.find("info [--rate HZ] [--channels 1|2] FILE..."), std::string::npos);
+    EXPECT_NE(help.out.find("info [-r HZ] [-c 1|2] FILE..."), std::string::npos);
+    const CliRun commandHelp = RunCli(dir, "info -h", "ja_JP.UTF-8");
+    EXPECT_EQ(commandHelp.status, 0);
+    EXPECT_EQ(commandHelp.out.rfind("使い方:\n  zolvane2-cli info [-r HZ]", 0), 0U) << commandHelp.out;
+    const CliRun version = RunCli(dir, "--version");
+    EXPECT_EQ(version.out, std::string("zolvane2-cli ") + zolvane2::version::FileVersion + "\n");
 }
 
 }  // namespace

@@ -54,8 +54,7 @@ TEST_F(JoinCommandTest, DifferentParametersAreRefusedWithTheOffendingFile) {
     const auto channels = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.wav", "s.wav", "m.wav"});
     EXPECT_EQ(channels.status, 1);
     EXPECT_EQ(channels.out, "");
-    EXPECT_EQ(channels.err,
-              "Error: パラメータの異なるファイルを結合することはできません。\n  " + dir_.File("m.wav") + "\n");
+    EXPECT_EQ(channels.err, "Error: Files with different parameters cannot be joined.\n  " + dir_.File("m.wav") + "\n");
     const auto rate = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.wav", "s.wav", "s.wav", "r.wav"});
     EXPECT_EQ(rate.status, 1);
     EXPECT_NE(rate.err.find(dir_.File("r.wav")), std::string::npos);
@@ -84,7 +83,7 @@ TEST_F(JoinCommandTest, NotEnoughFreeSpace) {
     ASSERT_TRUE(test::MakeSparse(dir_.File("b.raw"), half));
     const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.raw", "a.raw", "b.raw"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "サイズオーバー: ディスクの空き容量が足りません。\n");
+    EXPECT_EQ(r.err, "Size over: There is not enough free disk space.\n");
     EXPECT_FALSE(std::filesystem::exists(dir_.File("o.raw")));
 }
 
@@ -123,8 +122,7 @@ TEST_F(JoinOver2GTest, TheQuestionIsPrintedAndNothingWritten) {
     const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "big.wav", "a.raw", "b.raw"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err.rfind("サイズオーバー: WAVEファイルは2Gを越えることができません\nRAW形式で保存しますか?\n", 0), 0U)
-        << r.err;
+    EXPECT_EQ(r.err.rfind("Size over: A WAVE file cannot exceed 2 GB\nSave it in RAW format?\n", 0), 0U) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir_.File("big.wav")));
 }
 

@@ -37,10 +37,13 @@ public:
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
-            if (pulseServer.empty() || std::string(*e).rfind("PULSE_SERVER=", 0) != 0) {
-                env.emplace_back(*e);
+            const std::string entry = *e;
+            if ((pulseServer.empty() || entry.rfind("PULSE_SERVER=", 0) != 0) && entry.rfind("LC_ALL=", 0) != 0) {
+                env.push_back(entry);
             }
         }
+        // Messages are checked in English.
+        env.emplace_back("LC_ALL=C");
         if (!pulseServer.empty()) {
             env.push_back("PULSE_SERVER=" + pulseServer);
         }
@@ -227,7 +230,7 @@ TEST_F(PlayCommandTest, RejectsBadOptionsAndReportsFilesItCannotPlay) {
     PlayCli files({missing, mp3, ok}, dir_.File("e4.txt"));
     EXPECT_EQ(files.Wait(20s), 1);
     const std::string err = files.Err();
-    EXPECT_NE(err.find(missing + ": が見つかりません。"), std::string::npos) << err;
+    EXPECT_NE(err.find(missing + ": not found."), std::string::npos) << err;
     EXPECT_NE(err.find(mp3 + ": not a WAVE"), std::string::npos) << err;
 }
 

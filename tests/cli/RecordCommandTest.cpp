@@ -39,6 +39,7 @@ public:
             if (!server.empty()) {
                 ::setenv("PULSE_SERVER", server.c_str(), 1);
             }
+            ::setenv("LC_ALL", "C", 1);
             std::string program = ZOLVANE2_CLI_PATH;
             std::vector<std::string> copy = args;
             std::vector<char*> argv{program.data()};
@@ -79,6 +80,12 @@ public:
     }
 
     void Signal(int sig) const { ::kill(pid_, sig); }
+
+    // The reader of stdout goes away, as `head -1` does.
+    void CloseOut() {
+        ::close(outFd_);
+        outFd_ = -1;
+    }
 
     // Waits for the end, collecting both outputs; the exit status, or -1.
     int Wait(std::chrono::milliseconds timeout) {
@@ -142,6 +149,17 @@ private:
 
 constexpr const char* kRecording = "zolvane2-cli record: recording from";
 
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t at = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', at)) {
+        fields.push_back(line.substr(at, tab - at));
+        at = tab + 1;
+    }
+    fields.push_back(line.substr(at));
+    return fields;
+}
+
 class RecordCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -155,9 +173,9 @@ protected:
         CliProcess devices({"devices"});
         EXPECT_EQ(devices.Wait(10s), 0) << devices.err;
         for (const auto& line : devices.Lines()) {
-            const auto tab = line.find('\t');
-            if (tab != std::string::npos && line.substr(tab + 1) == source.Description()) {
-                return line.substr(0, tab);
+            const auto fields = Fields(line);
+            if (fields.size() >= 3 && fields[2] == source.Description()) {
+                return fields[0];
             }
         }
         return "";
@@ -166,25 +184,31 @@ protected:
     capturetest::TempDir dir_;
 };
 
-TEST_F(RecordCommandTest, DevicesListsTheDefaultEntryFirstThenEverySource) {
+TEST_F(RecordCommandTest, DevicesListsTheDefaultEntryFirstThenEverySourceWithItsName) {
     soundtest::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     CliProcess devices({"devices"});
     ASSERT_EQ(devices.Wait(10s), 0);
     const auto lines = devices.Lines();
     ASSERT_GE(lines.size(), 3U);
-    EXPECT_EQ(lines[0], "0\tコントロールパネルの設定(WAVE_MAPPER)");
+    EXPECT_EQ(lines[0], "0\t-\tDefault input (WAVE_MAPPER)");
+    int defaults = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].substr(0, lines[i].find('\t')), std::to_string(i));
+        const auto fields = Fields(lines[i]);
+        EXPECT_EQ(fields[0], std::to_string(i));
+        defaults += fields.back() == "(default)" ? 1 : 0;
     }
-    EXPECT_FALSE(DeviceIndexOf(source).empty());
+    EXPECT_EQ(defaults, 1);
+    const std::string index = DeviceIndexOf(source);
+    ASSERT_FALSE(index.empty());
+    EXPECT_EQ(Fields(lines[std::stoul(index)])[1], source.Name());
 }
 
 TEST_F(RecordCommandTest, WithoutAServerDevicesSaysSoAndRecordFailsAtOnce) {
     CliProcess devices({"devices"}, "unix:/nonexistent/zolvane2/native");
     ASSERT_EQ(devices.Wait(10s), 0);
-    EXPECT_EQ(devices.Lines(), std::vector<std::string>{"0\tコントロールパネルの設定(WAVE_MAPPER)"});
-    EXPECT_NE(devices.err.find("録音デバイスが見つかりません。録音はできません。"), std::string::npos);
+    EXPECT_EQ(devices.Lines(), std::vector<std::string>{"0\t-\tDefault input (WAVE_MAPPER)"});
+    EXPECT_NE(devices.err.find("No recording device was found. Recording is not possible."), std::string::npos);
 
     CliProcess record({"record", dir_.File("Take")}, "unix:/nonexistent/zolvane2/native");
     EXPECT_EQ(record.Wait(10s), 1);
@@ -210,28 +234,52 @@ TEST_F(RecordCommandTest, CutsAKnownSignalAndStopsWhenTheTimeIsUp) {
     EXPECT_EQ(capturetest::WaveSamples(dir_.File("Take00002.wav"), 2, 44100), pcm.Slice(80000 - 4410, 100000));
 }
 
-TEST_F(RecordCommandTest, SigtermFinishesTheOpenFileLikeStop) {
+TEST_F(RecordCommandTest, SigtermHangUpAndAClosedPipeFinishTheOpenFileLikeStop) {
     soundtest::PipeSource source(44100, 1);
     ASSERT_TRUE(source.Loaded());
     const std::string device = DeviceIndexOf(source);
     ASSERT_FALSE(device.empty());
-    CliProcess record({"record", "--device", device, "--mode", "none", "--channels", "1", "--raw", "--digits", "3",
-                       dir_.File("m.wav")});
-    ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
-    Pcm pcm(1);
-    pcm.Loud(44100).PadTo(16384);
-    source.Write(pcm.Bytes());
-    // The file grows as the blocks are written; once all are in, stop.
-    const std::string file = dir_.File("m001.raw");
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    std::error_code ec;
-    while (std::filesystem::file_size(file, ec) != pcm.Bytes().size() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
+    for (const int stop : {SIGTERM, SIGHUP}) {
+        std::string stem = "m";
+        stem += std::to_string(stop);
+        const std::string base = dir_.File(stem + ".wav");
+        CliProcess record({"record", "--device", device, "--mode", "none", "-c", "1", "--digits", "3", base});
+        ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
+        Pcm pcm(1);
+        pcm.Loud(44100).PadTo(16384);
+        source.Write(pcm.Bytes());
+        // The file grows as the blocks are written; once all are in, stop.
+        const std::string file = dir_.File(stem + "001.wav");
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        std::error_code ec;
+        while (std::filesystem::file_size(file, ec) != pcm.Bytes().size() + 44 &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(10ms);
+        }
+        record.Signal(stop);
+        ASSERT_EQ(record.Wait(10s), 0) << record.err;
+        EXPECT_EQ(record.Lines(), std::vector<std::string>{file});
+        EXPECT_EQ(capturetest::WaveSamples(file, 1, 44100), pcm.Bytes()) << stop;
     }
-    record.Signal(SIGTERM);
-    ASSERT_EQ(record.Wait(10s), 0) << record.err;
-    EXPECT_EQ(record.Lines(), std::vector<std::string>{file});
-    EXPECT_EQ(capturetest::ReadAll(file), pcm.Bytes());
+
+    // `record ... | head -0`: the first track's line finds stdout closed, and
+    // the recording stops with every file finished. (Little is written past
+    // the stop, so that the FIFO takes it all once nobody records.)
+    CliProcess piped({"record", "-d", device, "--mode", "interval", "--length", "1", "-c", "1", dir_.File("p.wav")});
+    ASSERT_TRUE(piped.WaitForErr(kRecording, 10s)) << piped.err;
+    piped.CloseOut();
+    Pcm pcm(1);
+    pcm.Loud(44100 * 6 / 5).PadTo(16384);
+    source.Write(pcm.Bytes());
+    EXPECT_EQ(piped.Wait(10s), 141) << piped.err;
+    std::size_t files = 0;
+    for (const auto& name : dir_.Names()) {
+        if (name.rfind("p0", 0) == 0) {
+            ++files;
+            EXPECT_FALSE(capturetest::WaveSamples(dir_.File(name), 1, 44100).empty()) << name;
+        }
+    }
+    EXPECT_GE(files, 2U);
 }
 
 TEST_F(RecordCommandTest, BadCommandLinesAreRefused) {
@@ -240,9 +288,10 @@ TEST_F(RecordCommandTest, BadCommandLinesAreRefused) {
     EXPECT_NE(noBase.err.find("no BASE"), std::string::npos);
     CliProcess noDevice({"record", "--device", "999", dir_.File("x")});
     EXPECT_EQ(noDevice.Wait(10s), 2);
-    EXPECT_NE(noDevice.err.find("no input device 999"), std::string::npos);
-    CliProcess badTime({"record", "--time", "soon", dir_.File("x")});
+    EXPECT_NE(noDevice.err.find("no input device '999'"), std::string::npos);
+    CliProcess badTime({"record", "-t", "soon", dir_.File("x")});
     EXPECT_EQ(badTime.Wait(10s), 2);
+    EXPECT_NE(badTime.err.find("-t wants seconds"), std::string::npos) << badTime.err;
     EXPECT_TRUE(dir_.Names().empty());
 }
 

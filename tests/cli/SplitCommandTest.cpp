@@ -1,10 +1,13 @@
 #include <fcntl.h>
 #include <pty.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 #include "support/JobsCliRun.h"
 #include "support/JobsTestFiles.h"
@@ -87,8 +90,9 @@ TEST_F(SplitCommandTest, SettingsFileGivesTheValuesAndExplicitOptionsWin) {
     const JobBytes data = test::CountingData(409600 + 10000);
     test::WriteWave(dir_.File("s.wav"), 2, 44100, data);
     test::WriteAll(dir_.File("my.ini"), [] {
+        // Saved by an editor that starts with a byte-order mark.
         const std::string ini =
-            "[tsSetting]\r\nsedtPrec.Value=2\r\ncbxRAWSave.Checked=0\r\n"
+            "\xEF\xBB\xBF[tsSetting]\r\nsedtPrec.Value=2\r\ncbxRAWSave.Checked=0\r\n"
             "[tsCut]\r\nrbtnUseTrigger.Checked=0\r\nrbtnInterval.Checked=1\r\nrbtnNoCut.Checked=0\r\n"
             "sedtCuttingTimeH.Value=0\r\nsedtCuttingTimeM.Value=0\r\nsedtCuttingTimeS.Value=2\r\n";
         return JobBytes(ini.begin(), ini.end());
@@ -102,6 +106,21 @@ TEST_F(SplitCommandTest, SettingsFileGivesTheValuesAndExplicitOptionsWin) {
     EXPECT_EQ(overridden.status, 0) << overridden.err;
     ASSERT_EQ(overridden.Lines().size(), 2U);
     EXPECT_EQ(overridden.Lines()[0], dir_.File("s-0001.wav"));
+
+    // A settings file named on the command line must be one.
+    ASSERT_EQ(::mkfifo(dir_.File("fifo.ini").c_str(), 0600), 0);
+    for (const auto& [name, reason] : std::vector<std::pair<std::string, std::string>>{
+             {"gone.ini", std::strerror(ENOENT)}, {".", std::strerror(EISDIR)}, {"fifo.ini", "not a regular file"}}) {
+        const auto refused = test::RunJobsCli(dir_.Path(), {"split", "--settings", name, "s.wav"});
+        EXPECT_EQ(refused.status, 2) << name;
+        EXPECT_NE(refused.err.find(name + ": " + reason), std::string::npos) << refused.err;
+    }
+
+    // A tail longer than the gap is corrected with the window's warning.
+    const auto corrected = test::RunJobsCli(dir_.Path(), {"split", "--gap", "500", "--tail", "900", "s.wav"});
+    EXPECT_EQ(corrected.status, 0) << corrected.err;
+    EXPECT_NE(corrected.err.find("zolvane2-cli split: warning: Tail 0.9 s was given"), std::string::npos)
+        << corrected.err;
 }
 
 TEST_F(SplitCommandTest, ProblemsAreReportedAndNothingIsWritten) {
@@ -109,7 +128,7 @@ TEST_F(SplitCommandTest, ProblemsAreReportedAndNothingIsWritten) {
     const auto missing = test::RunJobsCli(dir_.Path(), {"split", "ok.wav", "gone.wav"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_NE(missing.err.find(dir_.File("gone.wav") + ": が見つかりません。"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find(dir_.File("gone.wav") + ": not found."), std::string::npos) << missing.err;
     EXPECT_FALSE(std::filesystem::exists(dir_.File("ok-00001.wav")));
 
     test::WriteAll(dir_.File("song.mp3"), {1, 2, 3});
@@ -141,7 +160,8 @@ TEST_F(SplitCommandTest, ASourceThatCannotBeOpenedIsPrintedWithExitStatus1) {
     ::close(fd);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "zolvane2-cli split: ファイル " + dir_.File("locked.raw") + " は開けません\n");
+    EXPECT_EQ(r.err, "zolvane2-cli split: File " + dir_.File("locked.raw") + " cannot be opened (" +
+                         std::strerror(EWOULDBLOCK) + ")\n");
     EXPECT_FALSE(std::filesystem::exists(dir_.File("locked-00001.wav")));
 }
 
@@ -190,39 +210,54 @@ TEST_F(SplitCommandTest, ProgressBarOnlyOnATerminal) {
     EXPECT_NE(terminal.find("%"), std::string::npos);
 }
 
-TEST_F(SplitCommandTest, CtrlCFinishesTheOpenPieceAndStops) {
+TEST_F(SplitCommandTest, CtrlCHangUpAndAClosedPipeFinishTheOpenPieceAndStop) {
     // 200 MB of silence cut every 10 s (1,764,000 bytes): far more pieces
-    // than are made before the interrupt arrives.
+    // than are made before the stop arrives.
     const std::int64_t size = 200LL * 1024 * 1024;
     ASSERT_TRUE(test::MakeSparse(dir_.File("long.raw"), size));
-    int outFd = -1;
-    const pid_t pid = test::SpawnCli(dir_.Path(), {"split", "--mode", "interval", "--length", "10", "long.raw"}, outFd,
-                                     dir_.File("err.txt"));
-    ASSERT_GT(pid, 0);
-    bool gotLine = false;
-    const std::string first = test::ReadLine(outFd, gotLine);
-    ASSERT_TRUE(gotLine);
-    ::kill(pid, SIGINT);
-    const std::string rest = test::ReadRest(outFd);
-    ::close(outFd);
-    int raw = 0;
-    ::waitpid(pid, &raw, 0);
-    EXPECT_EQ(test::StatusOf(raw), 130);
-    test::JobsCliResult r;
-    r.out = first + "\n" + rest;
-    const auto lines = r.Lines();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_LT(lines.size(), 100U);
-    for (const auto& piece : lines) {
-        const JobBytes head = test::ReadAll(piece);
-        EXPECT_EQ(test::Le32(head, 40), head.size() - 44) << piece;
+    // A signal, or 0: the reader of stdout goes away after the first line.
+    for (const int stop : {SIGINT, SIGHUP, 0}) {
+        std::filesystem::remove_all(dir_.File("out"));
+        std::filesystem::create_directory(dir_.File("out"));
+        std::filesystem::create_hard_link(dir_.File("long.raw"), dir_.File("out/long.raw"));
+        int outFd = -1;
+        const pid_t pid =
+            test::SpawnCli(dir_.File("out"), {"split", "--mode", "interval", "--length", "10", "long.raw"}, outFd,
+                           dir_.File("err.txt"));
+        ASSERT_GT(pid, 0);
+        bool gotLine = false;
+        const std::string first = test::ReadLine(outFd, gotLine);
+        ASSERT_TRUE(gotLine);
+        std::string rest;
+        if (stop != 0) {
+            ::kill(pid, stop);
+            rest = test::ReadRest(outFd);
+        }
+        ::close(outFd);
+        int raw = 0;
+        ::waitpid(pid, &raw, 0);
+        EXPECT_EQ(test::StatusOf(raw), stop != 0 ? 128 + stop : 141) << stop;
+        test::JobsCliResult r;
+        r.out = first + "\n" + rest;
+        const auto lines = r.Lines();
+        EXPECT_LT(lines.size(), 100U);
+        // Every piece on disk has a right header; the cut-short one is named
+        // on stderr, never on stdout.
+        std::size_t onDisk = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.File("out"))) {
+            if (entry.path().filename().string().rfind("long-", 0) == 0) {
+                ++onDisk;
+                const JobBytes head = test::ReadAll(entry.path().string());
+                EXPECT_EQ(test::Le32(head, 40), head.size() - 44) << entry.path();
+            }
+        }
+        const JobBytes errBytes = test::ReadAll(dir_.File("err.txt"));
+        const std::string err(errBytes.begin(), errBytes.end());
+        // With stdout closed, the piece whose line could not be written is
+        // whole but unlisted.
+        EXPECT_EQ(onDisk, lines.size() + (stop != 0 ? 1 : 2)) << stop;
+        EXPECT_NE(err.find(": cut short"), std::string::npos) << err;
     }
-    // Every piece on disk was printed: none was left unfinished.
-    std::size_t onDisk = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
-        onDisk += entry.path().filename().string().rfind("long-", 0) == 0 ? 1U : 0U;
-    }
-    EXPECT_EQ(onDisk, lines.size());
 }
 
 }  // namespace

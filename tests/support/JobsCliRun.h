@@ -63,6 +63,8 @@ inline pid_t SpawnCli(const std::string& cwd, const std::vector<std::string>& ar
         if (::chdir(cwd.c_str()) != 0) {
             ::_exit(127);
         }
+        // Messages are checked in English.
+        ::setenv("LC_ALL", "C", 1);
         std::vector<char*> argv;
         std::string program = ZOLVANE2_CLI_PATH;
         argv.push_back(program.data());

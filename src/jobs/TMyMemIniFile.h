@@ -14,12 +14,17 @@ namespace zolvane2 {
 // are dropped. Section and key names match without regard to ASCII case.
 // Writing a key replaces its line in place or appends it to its section
 // (creating the section at the end). The file is written as "[section]",
-// its lines, one empty line, all ending in CR LF. Keys this program does not
-// know survive a load and save.
+// its lines, one empty line, all ending in CR LF; a line break inside a value
+// is written as a space. Keys this program does not know survive a load and
+// save. A UTF-8 byte-order mark at the start is skipped.
 class TMyMemIniFile {
 public:
+    // More than this is no settings file of ours.
+    static constexpr std::int64_t kMaxFileBytes = 1024 * 1024;
+
     // Loads the file; a missing file reads as empty. An existing file that
-    // cannot be read raises FileOpenError.
+    // cannot be read, is no regular file or is larger than kMaxFileBytes
+    // raises FileOpenError with the system's reason as its code.
     explicit TMyMemIniFile(std::string fileName);
 
     [[nodiscard]] const std::string& FileName() const { return fileName_; }

@@ -1,9 +1,10 @@
-#include "app/TMyMemIniFile.h"
+#include "jobs/TMyMemIniFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <limits>
+#include <sstream>
 
 #include <sys/stat.h>
 
@@ -39,6 +40,26 @@ std::string Replace(std::string text, const std::string& what, const std::string
     return text;
 }
 
+constexpr const char* kOpenErrorText = "ファイル %s は開けません";
+
+// A value as one line: each run of line breaks becomes one space, so that a
+// pasted text can never add lines, keys or sections to the file.
+std::string SingleLine(const std::string& value) {
+    std::string line;
+    line.reserve(value.size());
+    bool inBreak = false;
+    for (const char c : value) {
+        const bool isBreak = c == '\r' || c == '\n';
+        if (isBreak && !inBreak) {
+            line += ' ';
+        } else if (!isBreak) {
+            line += c;
+        }
+        inBreak = isBreak;
+    }
+    return line;
+}
+
 }  // namespace
 
 TMyMemIniFile::TMyMemIniFile(std::string fileName) : fileName_(std::move(fileName)) {
@@ -47,16 +68,38 @@ TMyMemIniFile::TMyMemIniFile(std::string fileName) : fileName_(std::move(fileNam
 
 void TMyMemIniFile::Load() {
     struct stat st {};
-    if (::stat(fileName_.c_str(), &st) != 0 && errno == ENOENT) {
-        return;
+    if (::stat(fileName_.c_str(), &st) != 0) {
+        if (errno == ENOENT) {
+            return;
+        }
+        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), errno);
+    }
+    // A folder, a pipe or a device is no settings file, and reading one
+    // could block or never end.
+    if (!S_ISREG(st.st_mode)) {
+        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    if (st.st_size > kMaxFileBytes) {
+        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), EFBIG);
     }
     std::ifstream in(fileName_, std::ios::binary);
     if (!in) {
-        throw FileOpenError(Replace("ファイル %s は開けません", "%s", fileName_));
+        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), errno);
+    }
+    std::string text(static_cast<std::size_t>(kMaxFileBytes) + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad() || in.gcount() > kMaxFileBytes) {
+        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), in.bad() ? EIO : EFBIG);
+    }
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    // Editors on other systems may start the file with a UTF-8 byte-order mark.
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
+        text.erase(0, 3);
     }
     Section* current = nullptr;
+    std::istringstream lines(text);
     std::string raw;
-    while (std::getline(in, raw)) {
+    while (std::getline(lines, raw)) {
         const std::string line = Trim(raw);
         if (line.empty() || line.front() == ';') {
             continue;
@@ -73,9 +116,6 @@ void TMyMemIniFile::Load() {
         if (current != nullptr) {
             current->lines.push_back(line);
         }
-    }
-    if (in.bad()) {
-        throw FileOpenError(Replace("ファイル %s は開けません", "%s", fileName_));
     }
 }
 
@@ -189,7 +229,7 @@ void TMyMemIniFile::WriteString(const std::string& section, const std::string& k
         sections_.push_back(Section{section, {}});
         s = &sections_.back();
     }
-    const std::string line = key + "=" + value;
+    const std::string line = key + "=" + SingleLine(value);
     const auto i = FindKey(*s, key);
     if (i >= 0) {
         s->lines[static_cast<std::size_t>(i)] = line;

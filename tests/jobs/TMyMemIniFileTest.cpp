@@ -1,11 +1,12 @@
-#include <QTemporaryDir>
 #include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include "app/TMyMemIniFile.h"
+#include "jobs/TMyMemIniFile.h"
 #include "platform/Errors.h"
+#include "support/JobsTestFiles.h"
 
 namespace zolvane2 {
 namespace {
@@ -24,8 +25,8 @@ void Spit(const std::string& path, const std::string& text) {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    std::string file = (dir.path() + QStringLiteral("/settings.ini")).toStdString();
+    test::JobsTempDir dir;
+    std::string file = dir.File("settings.ini");
 };
 
 TEST_F(IniFileTest, MissingFileReadsEmptyAndFirstWriteCreatesItWithCrLf) {
@@ -86,12 +87,39 @@ TEST_F(IniFileTest, DeleteKeyAndEraseSectionWriteAtOnce) {
 }
 
 TEST_F(IniFileTest, AFileThatCannotBeWrittenRaisesTheCreateError) {
-    TMyMemIniFile ini((dir.path() + QStringLiteral("/missing-folder/x.ini")).toStdString());
+    TMyMemIniFile ini(dir.File("missing-folder/x.ini"));
     try {
         ini.WriteString("A", "k", "v");
         FAIL() << "no error";
     } catch (const FileCreateError& e) {
         EXPECT_NE(std::string(e.what()).find("を作成できません"), std::string::npos);
+    }
+}
+
+TEST_F(IniFileTest, ALineBreakInAValueNeverBecomesALineOfItsOwn) {
+    TMyMemIniFile ini(file);
+    ini.WriteString("tsSetting", "edtBaseFileName.Text", "/rec/a\r\n[tsCut]\nx=1\rend");
+    ini.WriteString("tsSetting", "next", "2");
+    const TMyMemIniFile again(file);
+    EXPECT_EQ(again.ReadString("tsSetting", "edtBaseFileName.Text", ""), "/rec/a [tsCut] x=1 end");
+    EXPECT_FALSE(again.SectionExists("tsCut"));
+    EXPECT_EQ(again.ReadInteger("tsSetting", "next", 0), 2);
+}
+
+TEST_F(IniFileTest, AByteOrderMarkIsSkippedAndWhatIsNoSettingsFileIsRefused) {
+    Spit(file, "\xEF\xBB\xBF[tsCut]\r\nsedtTriggerLevel.Value=$FFFFFFFF\r\n");
+    EXPECT_EQ(TMyMemIniFile(file).ReadInteger("tsCut", "sedtTriggerLevel.Value", 300), -1);
+
+    // A folder, a device that never ends, a file far larger than any settings file.
+    Spit(dir.File("big.ini"), std::string(TMyMemIniFile::kMaxFileBytes + 1, ';'));
+    for (const std::string& path : {dir.Path(), std::string("/dev/zero"), dir.File("big.ini")}) {
+        try {
+            const TMyMemIniFile refused(path);
+            ADD_FAILURE() << path << " was read";
+        } catch (const FileOpenError& e) {
+            EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
+            EXPECT_NE(e.Code(), 0) << path;
+        }
     }
 }
 
