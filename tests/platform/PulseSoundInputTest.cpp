@@ -1,9 +1,12 @@
 #include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/InputDeviceChoice.h"
 #include "platform/PulseSoundInput.h"
 #include "support/SoundTestSupport.h"
 
@@ -109,6 +112,32 @@ TEST_F(PulseSoundInputTest, ListsDefaultEntryFirstThenEverySourceIncludingMonito
     }
     EXPECT_TRUE(monitor);
     EXPECT_EQ(input.DeviceCount(), static_cast<int>(names.size()) - 1);
+
+    // The same sources with their server names; a choice by index, name or
+    // description finds the device index DeviceNames gives.
+    const auto devices = input.Devices();
+    ASSERT_EQ(devices.size() + 1, names.size());
+    int defaults = 0;
+    for (const auto& d : devices) {
+        defaults += d.isDefault ? 1 : 0;
+    }
+    EXPECT_EQ(defaults, 1);
+    const int index = soundtest::IndexOf(names, source.Description());
+    EXPECT_EQ(FindInputDevice(source.Name(), devices), index);
+    EXPECT_EQ(FindInputDevice(source.Description(), devices), index);
+    EXPECT_EQ(FindInputDevice(std::to_string(index), devices), index);
+    EXPECT_EQ(FindInputDevice("0", devices), 0);
+    EXPECT_EQ(FindInputDevice(std::to_string(names.size()), devices), std::nullopt);
+    EXPECT_EQ(FindInputDevice("no such source", devices), std::nullopt);
+}
+
+TEST(InputDeviceChoiceTest, ADescriptionMatchesWithoutCaseButNeverTwoDevices) {
+    const std::vector<InputDeviceInfo> devices{
+        {"usb.1", "USB Mic", false}, {"usb.2", "USB Mic", false}, {"line", "Line In", true}};
+    EXPECT_EQ(FindInputDevice("line in", devices), 3);
+    EXPECT_EQ(FindInputDevice("USB Mic", devices), std::nullopt);
+    EXPECT_EQ(FindInputDevice("usb.2", devices), 2);
+    EXPECT_EQ(FindInputDevice("-1", devices), std::nullopt);
 }
 
 // Stereo and mono, each at the source's own format: what goes into the FIFO
