@@ -20,7 +20,7 @@ namespace zolvane2 {
 class TMyMemIniFile {
 public:
     // More than this is no settings file of ours.
-    static constexpr std::int64_t kMaxFileBytes = 1024 * 1024;
+    static constexpr std::int64_t kMaxFileBytes = std::int64_t{1024} * 1024;
 
     // Loads the file; a missing file reads as empty. An existing file that
     // cannot be read, is no regular file or is larger than kMaxFileBytes
