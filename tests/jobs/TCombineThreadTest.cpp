@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -126,6 +127,8 @@ TEST_F(TCombineThreadTest, MissingOrShortSourceEndsCopyingButTheOutputIsFinished
         test::JobRun run;
         test::RunJob(job, run, dispatcher_);
         EXPECT_EQ(job.ErrorMessage(), "ファイル " + dir_.File("missing.wav") + " は開けません");
+        EXPECT_EQ(job.ErrorDetail().code, ENOENT);
+        EXPECT_TRUE(job.FinishingCutShort());
         ASSERT_EQ(run.files.size(), 1U);
         EXPECT_EQ(test::SizeOf(dir_.File("out1.wav")), 44 + 3000);
     }
@@ -138,6 +141,8 @@ TEST_F(TCombineThreadTest, MissingOrShortSourceEndsCopyingButTheOutputIsFinished
         test::JobRun run;
         test::RunJob(job, run, dispatcher_);
         EXPECT_EQ(job.ErrorMessage(), "ストリームからの読み込みエラー");
+        // The text does not name the file it was reading; the detail does.
+        EXPECT_EQ(job.ErrorDetail().fileName, dir_.File("a.wav"));
         // The failed read wrote nothing: only the header is left, so the
         // output is deleted and not listed.
         EXPECT_TRUE(run.files.empty());
@@ -151,6 +156,7 @@ TEST_F(TCombineThreadTest, UncreatableOutputIsReported) {
     test::JobRun run;
     test::RunJob(job, run, dispatcher_);
     EXPECT_EQ(job.ErrorMessage(), "ファイル " + dir_.File("no-such-folder/out.wav") + " を作成できません");
+    EXPECT_EQ(job.ErrorDetail().code, ENOENT);
     EXPECT_TRUE(run.files.empty());
     EXPECT_TRUE(run.finished);
 }
