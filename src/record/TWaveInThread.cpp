@@ -36,6 +36,7 @@ TWaveInThread::TWaveInThread(std::unique_ptr<SoundInput> input, UserMessages* me
       boxes_(messages),
       input_(input ? std::move(input) : CreateSoundInput()),
       splitter_(*this, messages) {
+    writer_.SetLiveRecording(true);
     deviceNames_ = input_->DeviceNames();
     if (deviceNames_.empty()) {
         deviceNames_.emplace_back(kDefaultInputDeviceName);
