@@ -40,7 +40,11 @@ int32_t ChannelCode(const std::string& channelsText) {
 }
 
 bool CombineParameters::Take(int32_t channelCode, int32_t entryFrequency) {
-    if (channels == 0) {
+    if (channelCode == 0) {
+        // Three or more channels (or none known): joined with others, its
+        // frames would be taken for another layout's, wherever it stands.
+        mismatch = true;
+    } else if (channels == 0) {
         channels = channelCode;
     } else if (channelCode != channels) {
         mismatch = true;
@@ -62,7 +66,9 @@ std::string FileSystemLimitText(const std::string& fileSystemName, int64_t limit
 CombineSizeCheck CheckCombineSize(int64_t totalBytes, int64_t freeBytes, const std::string& fileSystemName,
                                   bool rawOutput) {
     CombineSizeCheck check;
-    if (totalBytes > freeBytes) {
+    // The WAVE header takes its 44 bytes of the disk too.
+    const int64_t headerBytes = rawOutput ? 0 : 44;
+    if (totalBytes + headerBytes > freeBytes) {
         check.verdict = CombineSizeVerdict::NotEnoughSpace;
         check.text = kNoFreeSpaceText;
         check.caption = kSizeOverCaption;

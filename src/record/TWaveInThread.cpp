@@ -363,7 +363,7 @@ void TWaveInThread::OpenTrackFile() {
     const CuttingConditions& c = splitter_.Conditions();
     const std::string name = TrackNaming::TrackFileName(stem_, trackNumber_.load(), c.Digits, raw_);
     const std::lock_guard lock(namesMutex_);
-    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_);
+    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
 }
 
 FinishStatus TWaveInThread::CloseTrackFile() {
