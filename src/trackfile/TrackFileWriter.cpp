@@ -105,7 +105,9 @@ void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
     bytesSinceUpdate_ += bytesJustWritten;
     const Clock::time_point now = Clock::now();
     const bool live = flusher_ != nullptr;
-    if (now - lastUpdate_ >= kSizeUpdateInterval || (live && bytesSinceUpdate_ >= bytesPerSecond_)) {
+    // Every half second of audio, so that a kill between a block's write and
+    // this update still leaves the header less than a second behind.
+    if (now - lastUpdate_ >= kSizeUpdateInterval || (live && 2 * bytesSinceUpdate_ >= bytesPerSecond_)) {
         UpdateSizes();
         lastUpdate_ = now;
         bytesSinceUpdate_ = 0;

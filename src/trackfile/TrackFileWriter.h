@@ -69,11 +69,11 @@ public:
     void AppendFrom(TLongStream& source, std::int64_t count);
 
     // Audio arriving in real time (a recording): the header is brought up to
-    // date for every second of audio written, and the data is flushed to the
+    // date for every half second of audio written, and the data is flushed to the
     // disk every few seconds without making the writing thread wait.
     void SetLiveRecording(bool live);
     // Brings the header's sizes up to date when a second has passed since the
-    // last update (for a live recording also when a second of audio,
+    // last update (for a live recording also when half a second of audio,
     // bytesJustWritten included, has been written since). Cheap when nothing
     // is due: Append calls it; code that writes to the file by other means
     // calls it after each write.
