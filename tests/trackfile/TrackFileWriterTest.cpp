@@ -1,8 +1,13 @@
+#include <fcntl.h>
+
+#include <cerrno>
+
 #include <gtest/gtest.h>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "support/TrackfileTestSupport.h"
+#include "trackfile/DiskFlusher.h"
 #include "trackfile/TrackFileWriter.h"
 
 namespace zolvane2 {
@@ -151,6 +156,21 @@ TEST(TrackFileWriter, LiveRecordingKeepsTheHeaderWithinASecond) {
     EXPECT_EQ(test::ReadHeaderSizes(path).data, TrackFileWriter::kCappedDataSize);
     EXPECT_EQ(test::ReadHeaderSizes(path).riff, TrackFileWriter::kCappedRiffSize);
     EXPECT_EQ(w.CloseOutput(), FinishStatus::TooLong);
+}
+
+TEST(DiskFlusher, FlushesAndClosesEveryHandleItTakes) {
+    TrackfileTempDir dir;
+    test::WriteBytes(dir.File("f.wav"), Bytes(100, 1));
+    const int fd = ::open(dir.File("f.wav").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    {
+        DiskFlusher flusher;
+        EXPECT_TRUE(flusher.Request(fd));
+        EXPECT_FALSE(flusher.Request(-1));
+    }  // what is queued is flushed before the helper ends
+    errno = 0;
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1);
+    EXPECT_EQ(errno, EBADF);
 }
 
 TEST(TrackFileWriter, CappedRenameNeverReplacesAnExistingFile) {
