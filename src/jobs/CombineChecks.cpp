@@ -40,13 +40,12 @@ int32_t ChannelCode(const std::string& channelsText) {
 }
 
 bool CombineParameters::Take(int32_t channelCode, int32_t entryFrequency) {
-    if (channelCode == 0) {
-        // Three or more channels (or none known): joined with others, its
-        // frames would be taken for another layout's, wherever it stands.
-        mismatch = true;
-    } else if (channels == 0) {
+    if (channels == 0 && channelCode != 0) {
         channels = channelCode;
-    } else if (channelCode != channels) {
+    } else if (channelCode == 0 || channelCode != channels) {
+        // Code 0 is three or more channels (or none known): joined with
+        // others, its frames would be taken for another layout's, wherever
+        // it stands.
         mismatch = true;
     }
     if (frequency == 0) {

@@ -119,6 +119,8 @@ std::int64_t TLongFileStream::Write(const void* buffer, std::int64_t count) {
     return n < 0 ? 0 : n;
 }
 
+// Not const: it changes the file.
+// NOLINTNEXTLINE(readability-make-member-function-const)
 bool TLongFileStream::WriteAt(std::int64_t offset, const void* buffer, std::int64_t count) {
     const auto* bytes = static_cast<const char*>(buffer);
     while (count > 0) {
