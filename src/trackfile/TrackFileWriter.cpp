@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
@@ -113,6 +114,11 @@ void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
         bytesSinceUpdate_ = 0;
     }
     if (live && now - lastFlush_ >= kFlushInterval) {
+        // Audio the disk refused (EIO, or space a file system handed out
+        // late) is lost: that is a write error, not a success.
+        if (const int error = flusher_->TakeError(); error != 0) {
+            throw WriteError(std::string("ストリームへの書き込みエラー (") + std::strerror(error) + ")");
+        }
         (void)flusher_->Request(stream_->OpenSyncHandle());
         lastFlush_ = now;
     }
