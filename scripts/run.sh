@@ -3,7 +3,7 @@
 # the command-line tool instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh run
 if [ -x build/zolvane2 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
     exec build/zolvane2 "$@"
 fi
