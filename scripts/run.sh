@@ -9,7 +9,7 @@ if [ -x build/zolvane2 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-
 fi
 if [ -x build/zolvane2 ]; then
     echo "No display found (DISPLAY/WAYLAND_DISPLAY unset). Start it under a desktop, or try:"
-    echo "  xvfb-run -a build/zolvane2        # a virtual display"
+    echo "  xvfb-run -a build/zolvane2        # a virtual display (package xvfb)"
     echo "  build/zolvane2-cli --help         # the command-line tool"
     exit 0
 fi

@@ -47,7 +47,7 @@ bool ProgramFolderIsOurs(const QString& programPath) {
 QString TfrmWaveInSample::DefaultSettingsFile() const {
     // Beside the program as long as it can be written there (an unpacked,
     // portable program); an installed program keeps its settings per user.
-    const QString beside = programPath_ + QStringLiteral(".ini");
+    QString beside = programPath_ + QStringLiteral(".ini");
     const QFileInfo besideInfo(beside);
     if (besideInfo.exists() ? besideInfo.isWritable() : ProgramFolderIsOurs(programPath_)) {
         return beside;
@@ -183,7 +183,7 @@ void TfrmWaveInSample::btnHelpClick() {
 }
 
 QString TfrmWaveInSample::HelpFile() const {
-    const QString beside = programPath_ + QStringLiteral(".hlp");
+    QString beside = programPath_ + QStringLiteral(".hlp");
     if (QFileInfo::exists(beside)) {
         return beside;
     }
