@@ -44,11 +44,18 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY zolvane2)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# dpkg-shlibdeps finds the libraries (Qt 6 Widgets, libpulse, libstdc++); the
-# window also needs, without linking them, Qt's Japanese translations and its
-# Wayland platform plugin.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps (package dpkg-dev) finds the libraries: Qt 6 Widgets, libpulse,
+# libstdc++; without it they are named here. The window also needs, without
+# linking them, Qt's Japanese translations and its Wayland platform plugin.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, qt6-wayland")
+find_program(ZOLVANE2_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(ZOLVANE2_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
+         ", libqt6widgets6 (>= 6.3.0), libqt6gui6 (>= 6.1.2), libqt6core6 (>= 6.4.0), libpulse0 (>= 0.99.1),"
+         " libstdc++6 (>= 12), libgcc-s1 (>= 3.0), libc6 (>= 2.34)")
+endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pipewire-pulse | pulseaudio, fonts-noto-cjk")
 # Only the install rules above go into the package: no tests, no benchmarks.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianPackage.cmake)
