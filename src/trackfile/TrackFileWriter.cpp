@@ -54,16 +54,25 @@ void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, 
 
 void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw) {
     stream_.reset();
-    stream_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmCreate);
     fileName_ = path;
     raw_ = raw;
     tooLong_ = false;
+    if (dryRun_) {
+        dryOpen_ = true;
+        drySize_ = raw ? 0 : kHeaderSize;
+        return;
+    }
+    stream_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmCreate);
     if (!raw) {
         WriteProvisionalHeader(*stream_, channels, sampleRate);
     }
 }
 
 void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
+    if (dryOpen_) {
+        drySize_ += count;
+        return;
+    }
     if (!stream_) {
         throw WriteError("ストリームへの書き込みエラー");
     }
@@ -71,6 +80,11 @@ void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
 }
 
 void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
+    if (dryOpen_) {
+        source.Seek64(count, TLongStream::soFromCurrent);
+        drySize_ += count;
+        return;
+    }
     if (!stream_) {
         throw WriteError("ストリームへの書き込みエラー");
     }
@@ -80,6 +94,9 @@ void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
 }
 
 std::int64_t TrackFileWriter::CurrentSize() const {
+    if (dryOpen_) {
+        return drySize_;
+    }
     return stream_ ? stream_->GetSize64() : 0;
 }
 
@@ -93,7 +110,28 @@ std::string TrackFileWriter::TooLongName(const std::string& path) {
     return path.substr(0, path.size() - ext.size()) + "_tooLONG.wav";
 }
 
+void TrackFileWriter::DeleteOutput() {
+    const bool real = stream_ != nullptr;
+    stream_.reset();
+    dryOpen_ = false;
+    if (real) {
+        (void)FileSystem::Delete(fileName_);
+    }
+}
+
 FinishStatus TrackFileWriter::CloseOutput() {
+    if (dryOpen_) {
+        dryOpen_ = false;
+        if (drySize_ <= (raw_ ? 0 : kHeaderSize)) {
+            return FinishStatus::Deleted;
+        }
+        if (!raw_ && MustCap(drySize_, policy_)) {
+            tooLong_ = true;
+            fileName_ = TooLongName(fileName_);
+            return FinishStatus::TooLong;
+        }
+        return FinishStatus::Kept;
+    }
     if (!stream_) {
         return FinishStatus::Deleted;
     }
