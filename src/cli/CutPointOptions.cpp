@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/CommandLine.h"
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
 #include "jobs/CutPointFile.h"
@@ -38,7 +39,8 @@ std::string Reason(const CutPointFileError& e, bool cue, double lengthSeconds) {
         case Problem::NoIndex:
             return Say("this TRACK has no INDEX 01", "この TRACK には INDEX 01 がありません");
         case Problem::Empty:
-            return cue ? Say("holds no INDEX 01", "INDEX 01 がありません") : Say("holds no label", "ラベルがありません");
+            return cue ? Say("holds no INDEX 01", "INDEX 01 がありません")
+                       : Say("holds no label", "ラベルがありません");
     }
     return {};
 }
@@ -77,8 +79,8 @@ std::size_t CutPointOptions::Take(const std::vector<std::string>& args, std::siz
 
 void CutPointOptions::CheckForSplit(std::size_t sourceCount, bool splitOnce) const {
     if (!labelsIn_.empty() && !cueIn_.empty()) {
-        throw UsageError(Say("--from-labels and --from-cue exclude each other",
-                             "--from-labels と --from-cue は同時に使えません"));
+        throw UsageError(
+            Say("--from-labels and --from-cue exclude each other", "--from-labels と --from-cue は同時に使えません"));
     }
     if (CutsFromFile() && splitOnce) {
         throw UsageError(Say("--at cannot be used with --from-labels or --from-cue",
@@ -110,12 +112,12 @@ bool CutPointOptions::Prepare(TCutThread& job, const FileProperties& source, std
     const std::int64_t totalFrames = available / frameBytes;
     if (CutsFromFile()) {
         const bool cue = !cueIn_.empty();
-        const std::string& path = cue ? cueIn_ : labelsIn_;
+        const std::string path = FullPathOf(cue ? cueIn_ : labelsIn_);
         std::vector<CutPoint> pieces;
         try {
-            pieces = cue ? CutPointFile::PiecesFromCue(CutPointFile::ReadWhole(path), source.sampleRate, totalFrames)
-                         : CutPointFile::PiecesFromLabels(CutPointFile::ReadWhole(path), source.sampleRate,
-                                                          totalFrames);
+            pieces =
+                cue ? CutPointFile::PiecesFromCue(CutPointFile::ReadWhole(path), source.sampleRate, totalFrames)
+                    : CutPointFile::PiecesFromLabels(CutPointFile::ReadWhole(path), source.sampleRate, totalFrames);
         } catch (const CutPointFileError& e) {
             const double seconds = static_cast<double>(totalFrames) / std::max(source.sampleRate, 1);
             if (e.Line() > 0) {
@@ -148,8 +150,8 @@ bool CutPointOptions::Finish(const FileProperties& source) const {
             CutPointFile::WriteWhole(labelsOut_, CutPointFile::LabelText(log_.Points(), source.sampleRate));
         }
         if (!cueOut_.empty()) {
-            CutPointFile::WriteWhole(cueOut_, CutPointFile::CueText(log_.Points(), source.sampleRate,
-                                                                    FileSystem::NameOf(source.path)));
+            CutPointFile::WriteWhole(
+                cueOut_, CutPointFile::CueText(log_.Points(), source.sampleRate, FileSystem::NameOf(source.path)));
         }
     } catch (const Error& e) {
         std::fprintf(stderr, "zolvane2-cli split: %s\n", Localize(e.what()).c_str());
@@ -176,41 +178,43 @@ std::unique_ptr<CutPointMarker> CutPointOptions::MakeMarker(const CuttingOptions
 }
 
 std::string CutPointOptions::SplitHelpText() {
-    return Say("      --labels FILE      also write where the pieces lie in FILE as an Audacity\n"
-               "                         label file (start TAB end TAB name, in seconds)\n"
-               "      --cue FILE         also write them as a cue sheet (one TRACK per piece)\n"
-               "      --dry-run          write only the --labels/--cue files, no pieces\n"
-               "      --from-labels FILE cut exactly at an Audacity label file: each region\n"
-               "                         label becomes one piece (audio outside them is left\n"
-               "                         out); point labels cut FILE into consecutive pieces\n"
-               "      --from-cue FILE    cut at a cue sheet's INDEX 01 points, each piece\n"
-               "                         running to the next; audio before the first is left out\n"
-               "      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n",
-               "      --labels FILE      ピースの位置を Audacity のラベルファイルにも書く\n"
-               "                         (開始 TAB 終了 TAB 名前、秒)\n"
-               "      --cue FILE         ピースの位置をキューシートにも書く (ピースごとに TRACK)\n"
-               "      --dry-run          --labels/--cue のファイルだけを書き、ピースは書かない\n"
-               "      --from-labels FILE Audacity のラベルファイルのとおりに切る: 範囲ラベルが\n"
-               "                         それぞれひとつのピース (範囲外の音は除く)、点ラベルは\n"
-               "                         その位置で続けて切る\n"
-               "      --from-cue FILE    キューシートの INDEX 01 の位置で切る (次の位置まで\n"
-               "                         がひとつのピース、最初の位置より前は除く)\n"
-               "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n");
+    return Say(
+        "      --labels FILE      also write where the pieces lie in FILE as an Audacity\n"
+        "                         label file (start TAB end TAB name, in seconds)\n"
+        "      --cue FILE         also write them as a cue sheet (one TRACK per piece)\n"
+        "      --dry-run          write only the --labels/--cue files, no pieces\n"
+        "      --from-labels FILE cut exactly at an Audacity label file: each region\n"
+        "                         label becomes one piece (audio outside them is left\n"
+        "                         out); point labels cut FILE into consecutive pieces\n"
+        "      --from-cue FILE    cut at a cue sheet's INDEX 01 points, each piece\n"
+        "                         running to the next; audio before the first is left out\n"
+        "      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n",
+        "      --labels FILE      ピースの位置を Audacity のラベルファイルにも書く\n"
+        "                         (開始 TAB 終了 TAB 名前、秒)\n"
+        "      --cue FILE         ピースの位置をキューシートにも書く (ピースごとに TRACK)\n"
+        "      --dry-run          --labels/--cue のファイルだけを書き、ピースは書かない\n"
+        "      --from-labels FILE Audacity のラベルファイルのとおりに切る: 範囲ラベルが\n"
+        "                         それぞれひとつのピース (範囲外の音は除く)、点ラベルは\n"
+        "                         その位置で続けて切る\n"
+        "      --from-cue FILE    キューシートの INDEX 01 の位置で切る (次の位置まで\n"
+        "                         がひとつのピース、最初の位置より前は除く)\n"
+        "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n");
 }
 
 std::string CutPointOptions::RecordHelpText() {
-    return Say("      --labels FILE      with --mode none: record one uncut file and mark in an\n"
-               "                         Audacity label file where the trigger options would cut\n"
-               "                         it; rewritten after every piece\n"
-               "      --cue FILE         the same marks as a cue sheet\n"
-               "      With --labels/--cue, --level, --delay, --gap, --tail and --min-length only\n"
-               "      mark; nothing is cut.\n",
-               "      --labels FILE      --mode none と共に: 切らずにひとつのファイルに録音し、\n"
-               "                         トリガの設定で切る位置を Audacity のラベルファイルに\n"
-               "                         記録する (ピースごとに書き直す)\n"
-               "      --cue FILE         同じ位置をキューシートに記録する\n"
-               "      --labels/--cue のとき、--level, --delay, --gap, --tail, --min-length は\n"
-               "      位置を記録するだけで、録音は切りません。\n");
+    return Say(
+        "      --labels FILE      with --mode none: record one uncut file and mark in an\n"
+        "                         Audacity label file where the trigger options would cut\n"
+        "                         it; rewritten after every piece\n"
+        "      --cue FILE         the same marks as a cue sheet\n"
+        "      With --labels/--cue, --level, --delay, --gap, --tail and --min-length only\n"
+        "      mark; nothing is cut.\n",
+        "      --labels FILE      --mode none と共に: 切らずにひとつのファイルに録音し、\n"
+        "                         トリガの設定で切る位置を Audacity のラベルファイルに\n"
+        "                         記録する (ピースごとに書き直す)\n"
+        "      --cue FILE         同じ位置をキューシートに記録する\n"
+        "      --labels/--cue のとき、--level, --delay, --gap, --tail, --min-length は\n"
+        "      位置を記録するだけで、録音は切りません。\n");
 }
 
 void ReportShortPieces(const char* command, std::int32_t n) {

@@ -141,8 +141,7 @@ const CommandRegistration kSplit{Command{
         CuttingOptionsParser::HelpText() +
         "      --at SECONDS       split each FILE once, at that time (as the player's\n"
         "                         split does); the cutting mode is then ignored\n" +
-        CutPointOptions::SplitHelpText() +
-        "      RAW files are read with --rate and --channels.\n",
+        CutPointOptions::SplitHelpText() + "      RAW files are read with --rate and --channels.\n",
     RunSplit,
 }};
 

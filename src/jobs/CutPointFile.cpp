@@ -88,7 +88,8 @@ std::vector<std::string> Fields(const std::string& line) {
 
 // The pieces the source falls into when cut at each point (frames in
 // rising order); pieces without frames are left out.
-std::vector<CutPoint> PiecesBetween(const std::vector<std::int64_t>& cuts, std::int64_t from, std::int64_t totalFrames) {
+std::vector<CutPoint> PiecesBetween(const std::vector<std::int64_t>& cuts, std::int64_t from,
+                                    std::int64_t totalFrames) {
     std::vector<CutPoint> pieces;
     std::int64_t start = from;
     for (std::size_t i = 0; i <= cuts.size(); ++i) {
@@ -208,13 +209,13 @@ std::vector<CutPoint> CutPointFile::PiecesFromCue(const std::string& text, std::
         int ss = 0;
         int ff = 0;
         char rest = 0;
-        if (f.size() != 3 || std::sscanf(f[2].c_str(), "%lld:%d:%d%c", &mm, &ss, &ff, &rest) != 3 || mm < 0 ||
-            ss < 0 || ss > 59 || ff < 0 || ff >= kCueFramesPerSecond || openTrack == nullptr) {
-            throw CutPointFileError(openTrack == nullptr ? Problem::NoIndex : Problem::BadTime, line.number,
-                                    line.text);
+        if (f.size() != 3 || std::sscanf(f[2].c_str(), "%lld:%d:%d%c", &mm, &ss, &ff, &rest) != 3 || mm < 0 || ss < 0 ||
+            ss > 59 || ff < 0 || ff >= kCueFramesPerSecond || openTrack == nullptr) {
+            throw CutPointFileError(openTrack == nullptr ? Problem::NoIndex : Problem::BadTime, line.number, line.text);
         }
-        const std::int64_t frame = (mm * 60 + ss) * std::int64_t{sampleRate} +
-                                   (ff * std::int64_t{sampleRate} * 2 + kCueFramesPerSecond) / (2 * kCueFramesPerSecond);
+        const std::int64_t frame =
+            (mm * 60 + ss) * std::int64_t{sampleRate} +
+            (ff * std::int64_t{sampleRate} * 2 + kCueFramesPerSecond) / (2 * kCueFramesPerSecond);
         if (!starts.empty() && frame < starts.back()) {
             throw CutPointFileError(Problem::GoesBack, line.number, line.text);
         }

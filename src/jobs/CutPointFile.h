@@ -21,13 +21,13 @@ struct CutPoint {
 class CutPointFileError : public std::runtime_error {
 public:
     enum class Problem {
-        BadTime,          // a time that is not a number of seconds of 0 or more, or not mm:ss:ff
-        EndBeforeStart,   // a label whose end lies before its start
-        Mixed,            // point labels among region labels
-        GoesBack,         // a cut point before the one ahead of it
-        PastEnd,          // a time after the end of the audio
-        NoIndex,          // a cue TRACK without INDEX 01
-        Empty,            // no label, no INDEX 01
+        BadTime,         // a time that is not a number of seconds of 0 or more, or not mm:ss:ff
+        EndBeforeStart,  // a label whose end lies before its start
+        Mixed,           // point labels among region labels
+        GoesBack,        // a cut point before the one ahead of it
+        PastEnd,         // a time after the end of the audio
+        NoIndex,         // a cue TRACK without INDEX 01
+        Empty,           // no label, no INDEX 01
     };
     CutPointFileError(Problem problem, int line, std::string lineText)
         : std::runtime_error(lineText), problem_(problem), line_(line), lineText_(std::move(lineText)) {}

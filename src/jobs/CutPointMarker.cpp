@@ -74,7 +74,7 @@ void CutPointMarker::ClosePiece() {
     const bool kept = frames > 0 && !shortPiece;
     // The piece is named as the cut recording would have named its track.
     log_.PieceClosed(kept, TrackNaming::Stem(masterName_) + "-" + TrackNaming::FormatNumber(number_, c.Digits) +
-                                FileSystem::ExtensionOf(masterName_));
+                               FileSystem::ExtensionOf(masterName_));
     pieceBytes_ = 0;
     if (kept) {
         ++number_;

@@ -174,7 +174,8 @@ bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
     minimumFrames_ = 0;
     const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(channels_);
     const std::int64_t offset = GrowingAt(dataOffsets_, i);
-    const std::int64_t dataEnd = std::min(source_->GetSize64(), offset + std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0));
+    const std::int64_t dataEnd =
+        std::min(source_->GetSize64(), offset + std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0));
     if (cutPointLog_ != nullptr) {
         cutPointLog_->Start(frameBytes);
     }
