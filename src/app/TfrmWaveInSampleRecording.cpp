@@ -201,6 +201,7 @@ void TfrmWaveInSample::OnRecFinish(WParam wParam, LParam lParam) {
         AddFileToList(FinishedTrackName(number, status), -1);
     }
     SetRecordingControlsEnabled(true);
+    ShowShortTracksDropped(fWaveInThread->ShortTracksDropped());
     ClearWaveDisplay(true);
     SetApplicationTitleText(QString());
     tmrPause->stop();
@@ -253,6 +254,8 @@ void TfrmWaveInSample::StartRecording() {
     t.SetTriggerDelay(sedtTriggerDelay->value() / 1000.0);
     t.SetTrackInterval(sedtTrackInterval->value() / 1000.0);
     t.SetLastTimeAfterTrigger(sedtLastTimeAfterTrigger->value() / 1000.0);
+    t.SetMinimumTrackLength(sedtMinimumTrackLength->value() / 1000.0);
+    ShowShortTracksDropped(0);
     t.SetNotifyWindow(notifyWindow_.get());
     t.SetBaseFileName(edtBaseFileName->text().toStdString());
     const int channels = rgRecMode->ItemIndex() + 1;
@@ -355,6 +358,7 @@ void TfrmWaveInSample::SetRecordingControlsEnabled(bool enabled) {
         sedtTriggerDelay,
         sedtTrackInterval,
         sedtLastTimeAfterTrigger,
+        sedtMinimumTrackLength,
         lblBaseFileName,
         edtBaseFileName,
         cbxAbsoluteRecordingTime,
