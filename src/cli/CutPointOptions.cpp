@@ -7,6 +7,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
+#include "cli/SplitJoinJob.h"
 #include "jobs/CutPointFile.h"
 #include "jobs/CutPointMarker.h"
 #include "jobs/TCutThread.h"
@@ -128,7 +129,7 @@ bool CutPointOptions::Prepare(TCutThread& job, const FileProperties& source, std
             }
             return false;
         } catch (const Error& e) {
-            std::fprintf(stderr, "zolvane2-cli split: %s\n", Localize(e.what()).c_str());
+            PrintJobError("split", Localize(e.what()));
             return false;
         }
         totalBytes = 0;
@@ -154,7 +155,7 @@ bool CutPointOptions::Finish(const FileProperties& source) const {
                 cueOut_, CutPointFile::CueText(log_.Points(), source.sampleRate, FileSystem::NameOf(source.path)));
         }
     } catch (const Error& e) {
-        std::fprintf(stderr, "zolvane2-cli split: %s\n", Localize(e.what()).c_str());
+        PrintJobError("split", Localize(e.what()));
         return false;
     }
     return true;
@@ -179,8 +180,8 @@ std::unique_ptr<CutPointMarker> CutPointOptions::MakeMarker(const CuttingOptions
 
 std::string CutPointOptions::SplitHelpText() {
     return Say(
-        "      --labels FILE      also write where the pieces lie in FILE as an Audacity\n"
-        "                         label file (start TAB end TAB name, in seconds)\n"
+        "      --labels FILE      also write where each piece lies in its source as an\n"
+        "                         Audacity label file (start TAB end TAB name, seconds)\n"
         "      --cue FILE         also write them as a cue sheet (one TRACK per piece)\n"
         "      --dry-run          write only the --labels/--cue files, no pieces\n"
         "      --from-labels FILE cut exactly at an Audacity label file: each region\n"

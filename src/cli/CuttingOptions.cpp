@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "cli/Language.h"
 #include "jobs/SettingsFileValues.h"
 #include "platform/Errors.h"
 
@@ -187,13 +188,15 @@ CuttingOptions CuttingOptionsParser::Result() const {
 }
 
 std::string CuttingOptionsParser::HelpText() {
-    return "      --mode trigger|interval|none  cut by trigger level and silence (default),\n"
-           "                         into pieces of --length, or not at all\n"
-           "      --level N          trigger level, peak 0..32767 (300)\n"
-           "      --delay MS         audio kept ahead of the trigger (100)\n"
-           "      --gap MS           silence that ends a track (3000)\n"
-           "      --tail MS          silence kept at a track's end, at most --gap (1000)\n"
-           "      --min-length MS    trigger mode: leave out tracks shorter than this (0: keep all)\n"
+    return std::string(
+               "      --mode trigger|interval|none  cut by trigger level and silence (default),\n"
+               "                         into pieces of --length, or not at all\n"
+               "      --level N          trigger level, peak 0..32767 (300)\n"
+               "      --delay MS         audio kept ahead of the trigger (100)\n"
+               "      --gap MS           silence that ends a track (3000)\n"
+               "      --tail MS          silence kept at a track's end, at most --gap (1000)\n") +
+           std::string(Say("      --min-length MS    trigger mode: leave out tracks shorter than this (0)\n",
+                           "      --min-length MS    トリガモードでこれより短いトラックを除く (0: 除かない)\n")) +
            "      --length T         piece length: seconds, M:S or H:M:S (1:00:00)\n"
            "      --digits N         digits of the piece number, 1..10 (5)\n"
            "      --raw              write headerless RAW files instead of WAVE\n"

@@ -14,6 +14,7 @@
 #include "cli/CutPointOptions.h"
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
+#include "cli/SplitJoinJob.h"
 #include "cli/StopSignals.h"
 #include "jobs/CutPointMarker.h"
 #include "platform/MainThreadDispatcher.h"
@@ -292,7 +293,7 @@ int RunRecord(const std::vector<std::string>& args) {
     recorder.reset();
     bool marksFailed = false;
     if (options.marker && !options.marker->Error().empty()) {
-        std::fprintf(stderr, "zolvane2-cli record: %s\n", Localize(options.marker->Error()).c_str());
+        PrintJobError("record", Localize(options.marker->Error()));
         marksFailed = true;
     }
     return messages.Count() > 0 || !announced || marksFailed ? 1 : 0;
@@ -301,7 +302,8 @@ int RunRecord(const std::vector<std::string>& args) {
 const CommandRegistration kRecord{Command{
     "record",
     50,
-    "record [cutting options] [--device N] [--time T] [--net-time] [--labels FILE] [--cue FILE] BASE",
+    "record [cutting options] [--device N] [--time T] [--net-time]\n"
+    "                     [--labels FILE] [--cue FILE] BASE",
     "      Records from input device N (see `devices`; 0, the default, is the\n"
     "      server's default input) into BASE's numbered track files, BASE\n"
     "      without its extension followed by the zero-padded number and .wav\n"
