@@ -250,7 +250,7 @@ private:
     // the result list that says how many short tracks a run left out.
     void CreateMinimumTrackLengthRow(QWidget* page, QBoxLayout* layout);
     void CreateRunNote(QWidget* page, QBoxLayout* layout);
-    void ShowShortTracksDropped(int count);
+    void ShowShortTracksDropped(int count) const;
     void ConnectControls();
     void AssignHelpContexts();
     QToolButton* ToolButton(const char* name, const char* themeIcon, int fallbackIcon, const char* hint,

@@ -36,7 +36,7 @@ void TfrmWaveInSample::CreateRunNote(QWidget* page, QBoxLayout* layout) {
     layout->addWidget(lblRunNote);
 }
 
-void TfrmWaveInSample::ShowShortTracksDropped(int count) {
+void TfrmWaveInSample::ShowShortTracksDropped(int count) const {
     if (count <= 0) {
         lblRunNote->clear();
         lblRunNote->hide();

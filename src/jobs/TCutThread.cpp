@@ -216,7 +216,8 @@ void TCutThread::OpenOutput() {
 }
 
 bool TCutThread::CloseOutput() {
-    const std::int64_t frames = (writer_.CurrentSize() - writer_.HeaderSize()) / (2 * std::max(channels_, 1));
+    const std::int64_t frames =
+        (writer_.CurrentSize() - writer_.HeaderSize()) / (2 * std::int64_t{std::max(channels_, 1)});
     FinishStatus status = FinishStatus::Deleted;
     if (frames > 0 && frames < minimumFrames_) {
         writer_.DeleteOutput();
