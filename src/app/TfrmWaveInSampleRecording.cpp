@@ -201,7 +201,8 @@ void TfrmWaveInSample::OnRecFinish(WParam wParam, LParam lParam) {
         AddFileToList(FinishedTrackName(number, status), -1);
     }
     SetRecordingControlsEnabled(true);
-    ShowShortTracksDropped(fWaveInThread->ShortTracksDropped());
+    // Once the window has let its thread go there is no count to read.
+    ShowShortTracksDropped(fWaveInThread != nullptr ? fWaveInThread->ShortTracksDropped() : 0);
     ClearWaveDisplay(true);
     SetApplicationTitleText(QString());
     tmrPause->stop();
