@@ -37,7 +37,6 @@ public:
     // The first failure to write a file ("" when none); the recording goes on regardless.
     [[nodiscard]] std::string Error() const;
     [[nodiscard]] std::int32_t PiecesDropped() const { return dropped_.load(); }
-    [[nodiscard]] std::size_t PiecesMarked() const { return log_.Points().size(); }
 
 private:
     void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) override;

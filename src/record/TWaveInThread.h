@@ -77,7 +77,8 @@ public:
     void SetLastTimeAfterTrigger(double seconds) { splitter_.SetLastTimeAfterTrigger(seconds); }
     void SetDigits(std::int32_t digits) { splitter_.SetDigits(digits); }
     void SetMaxTrackNumber(std::int64_t value) { splitter_.SetMaxTrackNumber(value); }
-    // Trigger mode: a track shorter than this is deleted like an empty one.
+    // Trigger mode: a track shorter than this is deleted like an empty one
+    // (set SampleRate first).
     void SetMinimumTrackLength(double seconds) {
         splitter_.Conditions().MinimumFrames =
             std::max<std::int64_t>(TriggerSplitter::SecondsToFrames(splitter_.Conditions().SampleRate, seconds), 0);
