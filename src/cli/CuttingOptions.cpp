@@ -9,7 +9,7 @@
 #include "cli/CommandLine.h"
 #include "cli/FileReportMessages.h"
 #include "cli/Language.h"
-#include "jobs/SamplingFrequencies.h"
+#include "jobs/SettingsFileValues.h"
 #include "jobs/TMyMemIniFile.h"
 #include "platform/Errors.h"
 #include "platform/StderrUserMessages.h"
@@ -193,6 +193,8 @@ std::size_t CuttingOptionsParser::Take(const std::vector<std::string>& args, std
         gap_ = static_cast<std::int32_t>(ParseInteger(name, value(), -kMaxMs, kMaxMs));
     } else if (name == "--tail") {
         tail_ = static_cast<std::int32_t>(ParseInteger(name, value(), -kMaxMs, kMaxMs));
+    } else if (name == "--min-length") {
+        minLength_ = static_cast<std::int32_t>(ParseInteger(name, value(), 0, kMaxMs));
     } else if (name == "--length") {
         length_ = ParseLength(name, value());
     } else if (name == "--digits") {
@@ -235,6 +237,7 @@ CuttingOptions CuttingOptionsParser::Result() const {
         o.delayMs = clampInt(ini.ReadInteger("tsCut", "sedtTriggerDelay.Value", 100), -kMaxMs, kMaxMs);
         o.gapMs = clampInt(ini.ReadInteger("tsCut", "sedtTrackInterval.Value", 3000), -kMaxMs, kMaxMs);
         o.tailMs = clampInt(ini.ReadInteger("tsCut", "sedtLastTimeAfterTrigger.Value", 1000), -kMaxMs, kMaxMs);
+        o.minLengthMs = clampInt(ini.ReadInteger("tsCut", kMinimumTrackLengthKey, 0), 0, kMaxMs);
         const std::int64_t h = ini.ReadInteger("tsCut", "sedtCuttingTimeH.Value", 0);
         const std::int64_t m = ini.ReadInteger("tsCut", "sedtCuttingTimeM.Value", 60);
         const std::int64_t s = ini.ReadInteger("tsCut", "sedtCuttingTimeS.Value", 0);
@@ -259,6 +262,7 @@ CuttingOptions CuttingOptionsParser::Result() const {
     o.delayMs = delay_.value_or(o.delayMs);
     o.gapMs = gap_.value_or(o.gapMs);
     o.tailMs = tail_.value_or(o.tailMs);
+    o.minLengthMs = minLength_.value_or(o.minLengthMs);
     o.lengthSeconds = length_.value_or(o.lengthSeconds);
     o.digits = digits_.value_or(o.digits);
     o.raw = raw_.value_or(o.raw);
@@ -275,6 +279,7 @@ std::string CuttingOptionsParser::HelpText() {
         "      --delay MS         audio kept ahead of the trigger (100)\n"
         "      --gap MS           silence that ends a track (3000)\n"
         "      --tail MS          silence kept at a track's end, at most --gap (1000)\n"
+        "      --min-length MS    trigger mode: leave out tracks shorter than this (0)\n"
         "      --length T         piece length: seconds, M:S or H:M:S (1:00:00)\n"
         "      --digits N         digits of the piece number, 1..10 (5)\n"
         "      --raw              write headerless RAW files instead of WAVE\n"
@@ -292,6 +297,7 @@ std::string CuttingOptionsParser::HelpText() {
         "      --delay MS         トリガの前に残す時間 (100)\n"
         "      --gap MS           トラックを終える無音の長さ (トラック間隔、3000)\n"
         "      --tail MS          トラックの終わりに残す無音、--gap 以下 (1000)\n"
+        "      --min-length MS    トリガモードでこれより短いトラックを除く (0: 除かない)\n"
         "      --length T         切り出す長さ: 秒、分:秒 または 時:分:秒 (1:00:00)\n"
         "      --digits N         番号の桁数 1..10 (5)\n"
         "      --raw              WAVEの代わりにヘッダのないRAWファイルを書く\n"

@@ -12,9 +12,12 @@
 
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
+#include "cli/CutPointOptions.h"
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
+#include "cli/SplitJoinJob.h"
 #include "cli/StopSignals.h"
+#include "jobs/CutPointMarker.h"
 #include "platform/InputDeviceChoice.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/NotifyWindow.h"
@@ -57,10 +60,12 @@ struct RecordOptions {
     std::int64_t timeSeconds = kDefaultTimeSeconds;
     bool netTime = false;
     std::string base;
+    std::unique_ptr<CutPointMarker> marker;  // --labels/--cue of an uncut recording
 };
 
 RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
     CuttingOptionsParser parser;
+    CutPointOptions cutPoints;
     RecordOptions o;
     std::vector<std::string> names;
     for (std::size_t i = 0; i < args.size();) {
@@ -70,6 +75,10 @@ RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
             break;
         }
         if (const std::size_t used = parser.Take(args, i); used > 0) {
+            i += used;
+            continue;
+        }
+        if (const std::size_t used = cutPoints.Take(args, i); used > 0) {
             i += used;
             continue;
         }
@@ -110,6 +119,8 @@ RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
     }
     o.base = names[0];
     o.cutting = parser.Result();
+    cutPoints.CheckForRecord(o.cutting.mode == CuttingMode::None);
+    o.marker = cutPoints.MakeMarker(o.cutting);
     return o;
 }
 
@@ -209,6 +220,8 @@ int RunRecord(const std::vector<std::string>& args) {
     recorder->SetTriggerDelay(c.delayMs / 1000.0);
     recorder->SetTrackInterval(c.gapMs / 1000.0);
     recorder->SetLastTimeAfterTrigger(c.tailMs / 1000.0);
+    recorder->SetMinimumTrackLength(c.minLengthMs / 1000.0);
+    recorder->SetObserver(options.marker.get());
     const std::string base = FullPathOf(options.base);
     recorder->SetBaseFileName(base);
     recorder->SetChannels(c.channels);
@@ -294,8 +307,14 @@ int RunRecord(const std::vector<std::string>& args) {
     meter.Clear();
     recorder->Queue().Post(m.quit);
     recorder->WaitFor();
+    ReportShortPieces("record", options.marker ? options.marker->PiecesDropped() : recorder->ShortTracksDropped());
     recorder.reset();
-    if (messages.Count() > 0 || !announced) {
+    bool marksFailed = false;
+    if (options.marker && !options.marker->Error().empty()) {
+        PrintFailure(kCommand, Localize(options.marker->Error()));
+        marksFailed = true;
+    }
+    if (messages.Count() > 0 || !announced || marksFailed) {
         return 1;
     }
     if (stdoutClosed) {
@@ -339,13 +358,14 @@ std::string RecordHelp() {
                "      -t, --time T       最初のトラックからの録音時間: 秒、分:秒 または\n"
                "                         時:分:秒。0 なら止めるまで録音 (1:00:00)\n"
                "      --net-time         トラックの時間だけを数える\n") +
-           CuttingOptionsParser::HelpText();
+           CuttingOptionsParser::HelpText() + CutPointOptions::RecordHelpText();
 }
 
 const CommandRegistration kRecord{Command{
     kCommand,
     50,
-    "record [cutting options] [-d DEVICE] [-t T] [--net-time] BASE",
+    "record [cutting options] [-d DEVICE] [-t T] [--net-time]\n"
+    "                     [--labels FILE] [--cue FILE] BASE",
     RecordHelp,
     RunRecord,
 }};

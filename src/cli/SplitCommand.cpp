@@ -8,6 +8,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
+#include "cli/CutPointOptions.h"
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
 #include "cli/SplitJoinJob.h"
@@ -32,6 +33,7 @@ double ParseSplitTime(const std::string& text) {
 
 int RunSplit(const std::vector<std::string>& args) {
     CuttingOptionsParser parser;
+    CutPointOptions cutPoints;
     std::optional<double> splitAt;
     std::vector<std::string> files;
     CuttingOptions options;
@@ -43,6 +45,10 @@ int RunSplit(const std::vector<std::string>& args) {
                 break;
             }
             if (const std::size_t used = parser.Take(args, i); used > 0) {
+                i += used;
+                continue;
+            }
+            if (const std::size_t used = cutPoints.Take(args, i); used > 0) {
                 i += used;
                 continue;
             }
@@ -65,6 +71,7 @@ int RunSplit(const std::vector<std::string>& args) {
             throw UsageError(Say("no FILE given", "FILE がありません"));
         }
         options = parser.Result();
+        cutPoints.CheckForSplit(files.size(), splitAt.has_value());
     } catch (const UsageError& e) {
         return UsageFailure(kCommand, e.what());
     }
@@ -105,13 +112,23 @@ int RunSplit(const std::vector<std::string>& args) {
         job->SetTriggerDelay(options.delayMs / 1000.0);
         job->SetTrackInterval(options.gapMs / 1000.0);
         job->SetLastTimeAfterTrigger(options.tailMs / 1000.0);
+        job->SetMinimumTrackLength(options.minLengthMs / 1000.0);
+    }
+    if (!cutPoints.Prepare(*job, sources->front(), total)) {
+        delete job;
+        return 1;
     }
     job->SetTotalBytes(total);
     job->SetRawOutput(options.raw);
     job->SetFileNames(names);
     job->SetDigits(options.digits);
 
-    return JobExitStatus(kCommand, RunJobWithProgress(kCommand, job));
+    std::int32_t dropped = 0;
+    const JobOutcome outcome =
+        RunJobWithProgress(kCommand, job, [&dropped, job] { dropped = job->ShortPiecesDropped(); });
+    ReportShortPieces(kCommand, dropped);
+    const int status = JobExitStatus(kCommand, outcome);
+    return status == 0 && !cutPoints.Finish(sources->front()) ? 1 : status;
 }
 
 std::string SplitHelp() {
@@ -131,10 +148,11 @@ std::string SplitHelp() {
                "      エラーにメッセージを出して止まります。\n") +
            JobExitStatusHelp() + CuttingOptionsParser::HelpText() +
            Say("      --at SECONDS       split each FILE once, at that time (as the player's\n"
-               "                         split does); the cutting mode is then ignored\n"
-               "      RAW files are read with --rate and --channels.\n",
+               "                         split does); the cutting mode is then ignored\n",
                "      --at SECONDS       各 FILE をその時刻で一度だけ分割する (プレーヤーの\n"
-               "                         分割と同じ)。切り出しモードは無視される\n"
+               "                         分割と同じ)。切り出しモードは無視される\n") +
+           CutPointOptions::SplitHelpText() +
+           Say("      RAW files are read with --rate and --channels.\n",
                "      RAW ファイルは --rate と --channels で読みます。\n");
 }
 
@@ -142,8 +160,9 @@ const CommandRegistration kSplit{Command{
     kCommand,
     20,
     "split [--mode trigger|interval|none] [--level N] [--delay MS] [--gap MS] [--tail MS]\n"
-    "                     [--length T] [--at SECONDS] [--digits N] [--raw] [-r HZ]\n"
-    "                     [-c N] [--settings FILE] FILE...",
+    "                     [--min-length MS] [--length T] [--at SECONDS] [--digits N] [--raw]\n"
+    "                     [-r HZ] [-c N] [--settings FILE] [--labels FILE]\n"
+    "                     [--cue FILE] [--dry-run] [--from-labels FILE | --from-cue FILE] FILE...",
     SplitHelp,
     RunSplit,
 }};

@@ -77,9 +77,9 @@ void TakeFinishedFile(const char* command, TerminalProgress& progress, const std
 // Runs job (configured, not started; a TCutThread or TCombineThread) to its
 // end with the progress bar and each finished file's path on stdout. The job
 // frees itself when it ends, so what is needed afterwards is copied out in
-// its end notification.
+// its end notification, where atEnd runs as well.
 template <class Job>
-[[nodiscard]] JobOutcome RunJobWithProgress(const char* command, Job* job) {
+[[nodiscard]] JobOutcome RunJobWithProgress(const char* command, Job* job, const std::function<void()>& atEnd = {}) {
     TerminalProgress progress;
     std::atomic<bool> finished{false};
     JobOutcome outcome;
@@ -87,9 +87,12 @@ template <class Job>
     job->SetOnFileFinished([command, &progress, &outcome, job](const std::string& path) {
         TakeFinishedFile(command, progress, path, job->FinishingCutShort(), outcome);
     });
-    job->SetOnTerminate([&finished, &outcome, job] {
+    job->SetOnTerminate([&finished, &outcome, &atEnd, job] {
         outcome.error = job->ErrorMessage();
         outcome.detail = job->ErrorDetail();
+        if (atEnd) {
+            atEnd();
+        }
         finished.store(true);
     });
     job->SetFreeOnTerminate(true);
