@@ -119,7 +119,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     c.IntervalFrames = (wholeBytes - wholeBytes % frameBytes) / frameBytes;
     c.Digits = digits_;
     splitter_.SetConditions(c);
-    splitter_.SetOptions({rawOutput_ ? 0 : TrackFileWriter::kHeaderSize, cutOnce_});
+    splitter_.SetOptions({rawOutput_ ? 0 : TrackFileWriter::kHeaderSize, cutOnce_, true});
     splitter_.Start();
 
     trackNumber_ = 1;
@@ -129,6 +129,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     const std::int64_t offset = GrowingAt(dataOffsets_, i);
     const std::int64_t length = GrowingAt(dataLengths_, i);
     source_->SetPosition64(offset);
+    sourceDataOffset_ = source_->GetPosition64();
     const std::int64_t blocks = std::max<std::int64_t>((length - offset) / kJobBlockBytes, 0);
     block_.resize(static_cast<std::size_t>(kJobBlockBytes));
     for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
@@ -185,6 +186,10 @@ bool TCutThread::CloseOutput() {
 
 void TCutThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count) {
     writer_.Append(bytes, count);
+}
+
+void TCutThread::AppendFedBytes(std::int64_t fedOffset, std::int64_t count) {
+    writer_.AppendRange(*source_, sourceDataOffset_ + fedOffset, count);
 }
 
 bool TCutThread::CutTrack() {

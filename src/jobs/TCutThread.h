@@ -90,6 +90,8 @@ protected:
 private:
     // SplitterOwner: the splitter appends to and cuts the open piece.
     void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) override;
+    // Held audio is copied to the piece straight from the source file.
+    void AppendFedBytes(std::int64_t fedOffset, std::int64_t count) override;
     [[nodiscard]] bool CutTrack() override;
     void TrackTriggered(std::int64_t preRollFrames) override;
     [[nodiscard]] std::int64_t CurrentTrackSize() override;
@@ -108,6 +110,7 @@ private:
     std::vector<std::int64_t> dataLengths_;
     std::int64_t trackNumber_ = 1;
     std::unique_ptr<TLongFileStream> source_;
+    std::int64_t sourceDataOffset_ = 0;  // where the audio fed to the splitter begins
     TrackFileWriter writer_{CapPolicy::Redivide};
     TriggerSplitter splitter_;
     std::vector<std::uint8_t> block_;

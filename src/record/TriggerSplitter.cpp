@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 
 #include "trackfile/TrackNaming.h"
 
@@ -222,7 +223,8 @@ void TriggerSplitter::SetMaxTrackNumber(std::int64_t maxNumber) {
 }
 
 void TriggerSplitter::Start() {
-    workBuffer_.Clear();
+    ClearHeld();
+    fed_ = 0;
     scanPosition_ = 0;
     silenceCount_ = 0;
     hasTrack_ = true;
@@ -231,9 +233,57 @@ void TriggerSplitter::Start() {
 }
 
 void TriggerSplitter::AppendHeld(std::int64_t count) {
-    count = std::min(count, workBuffer_.Size());
-    if (count > 0) {
-        owner_.AppendToTrack(workBuffer_.Data(), count);
+    AppendHeldRange(0, std::min(count, HeldSize()));
+}
+
+std::int64_t TriggerSplitter::HeldSize() const {
+    return options_.heldInSource ? heldSize_ : workBuffer_.Size();
+}
+
+const std::uint8_t* TriggerSplitter::ScanAt(std::int64_t offset) const {
+    if (!options_.heldInSource) {
+        return workBuffer_.Data() + offset;
+    }
+    if (offset < blockStart_) {
+        throw std::logic_error("the splitter scans held audio that is no longer in memory");
+    }
+    return block_ + (offset - blockStart_);
+}
+
+std::int64_t TriggerSplitter::FirstScannable() const {
+    return options_.heldInSource ? std::max<std::int64_t>(blockStart_, 0) : 0;
+}
+
+void TriggerSplitter::AppendHeldRange(std::int64_t from, std::int64_t count) {
+    if (count <= 0) {
+        return;
+    }
+    if (options_.heldInSource) {
+        owner_.AppendFedBytes(fed_ - heldSize_ + from, count);
+    } else {
+        owner_.AppendToTrack(workBuffer_.Data() + from, count);
+    }
+}
+
+void TriggerSplitter::KeepHeldFrom(std::int64_t offset) {
+    if (!options_.heldInSource) {
+        workBuffer_.KeepFrom(offset);
+        return;
+    }
+    offset = std::clamp<std::int64_t>(offset, 0, heldSize_);
+    heldSize_ -= offset;
+    blockStart_ -= offset;
+}
+
+void TriggerSplitter::ClearHeld() {
+    workBuffer_.Clear();
+    heldSize_ = 0;
+    blockStart_ = 0;
+}
+
+void TriggerSplitter::SetHeldPosition(std::int64_t position) {
+    if (!options_.heldInSource) {
+        workBuffer_.SetPosition64(position);
     }
 }
 
@@ -241,15 +291,22 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
     if (!hasTrack_) {
         return;
     }
-    scanPosition_ = workBuffer_.Size();
-    workBuffer_.Append(bytes, count);
+    scanPosition_ = HeldSize();
+    if (options_.heldInSource) {
+        block_ = static_cast<const std::uint8_t*>(bytes);
+        blockStart_ = heldSize_;
+        heldSize_ += count;
+        fed_ += count;
+    } else {
+        workBuffer_.Append(bytes, count);
+    }
     CutMode mode = conditions_.Mode();
     if (mode == CutMode::FixedLength && options_.cutOnce && cutDone_) {
         mode = CutMode::None;
     }
     switch (mode) {
         case CutMode::Trigger:
-            workBuffer_.SetPosition64(scanPosition_);
+            SetHeldPosition(scanPosition_);
             ProcessTrigger();
             break;
         case CutMode::FixedLength:
@@ -259,6 +316,7 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
             FlushHeld();
             break;
     }
+    block_ = nullptr;
 }
 
 void TriggerSplitter::ProcessTrigger() {
@@ -278,20 +336,23 @@ void TriggerSplitter::ProcessTrigger() {
 bool TriggerSplitter::FindTrigger() {
     const std::int64_t fb = conditions_.FrameBytes();
     const std::int64_t delayBytes = std::max<std::int64_t>(conditions_.DelayFrames, 0) * fb;
-    const std::int64_t size = workBuffer_.Size();
-    const std::int64_t frames = fb > 0 ? (size - scanPosition_) / fb : 0;
+    const std::int64_t size = HeldSize();
+    // After a cut the scan starts inside the quiet run that ended the track;
+    // the part of it that came with earlier blocks cannot trigger, so it is
+    // passed over where those blocks are no longer in memory.
+    const std::int64_t from = std::max(scanPosition_, FirstScannable());
+    const std::int64_t frames = fb > 0 ? (size - from) / fb : 0;
     if (frames > 0) {
         const std::int64_t samples = frames * conditions_.Channels;
-        const std::int64_t loud =
-            FirstLoudSample(workBuffer_.Data() + scanPosition_, samples, conditions_.TriggerLevel);
+        const std::int64_t loud = FirstLoudSample(ScanAt(from), samples, conditions_.TriggerLevel);
         if (loud < samples) {
-            const std::int64_t triggerOffset = scanPosition_ + loud / conditions_.Channels * fb;
+            const std::int64_t triggerOffset = from + loud / conditions_.Channels * fb;
             const std::int64_t after = triggerOffset + fb;
             const std::int64_t start = after - fb - delayBytes;
             std::int64_t preRoll;
             if (start >= 0) {
                 preRoll = conditions_.DelayFrames;
-                workBuffer_.KeepFrom(start);
+                KeepHeldFrom(start);
                 scanPosition_ = delayBytes;
             } else {
                 // Fewer than the delay's frames are held: the track starts
@@ -301,12 +362,12 @@ bool TriggerSplitter::FindTrigger() {
             }
             owner_.TrackTriggered(preRoll);
             inTrack_ = true;
-            workBuffer_.SetPosition64(scanPosition_);
+            SetHeldPosition(scanPosition_);
             return true;
         }
     }
     if (size > delayBytes) {
-        workBuffer_.KeepFrom(size - delayBytes);
+        KeepHeldFrom(size - delayBytes);
     }
     return false;
 }
@@ -316,11 +377,11 @@ bool TriggerSplitter::FindTrackEnd() {
         return false;
     }
     const std::int64_t fb = conditions_.FrameBytes();
-    const std::int64_t size = workBuffer_.Size();
+    const std::int64_t size = HeldSize();
     const std::int64_t frames = fb > 0 ? std::max<std::int64_t>((size - scanPosition_) / fb, 0) : 0;
     const std::int64_t silenceFrames = std::max<std::int64_t>(conditions_.SilenceFrames, 0);
     const std::int64_t tailFrames = std::clamp<std::int64_t>(conditions_.TailFrames, 0, silenceFrames);
-    const std::uint8_t* scan = workBuffer_.Data() + scanPosition_;
+    const std::uint8_t* scan = frames > 0 ? ScanAt(scanPosition_) : nullptr;
     const int level = conditions_.TriggerLevel;
     std::int64_t endFrame;
     switch (conditions_.Channels) {
@@ -343,9 +404,9 @@ bool TriggerSplitter::FindTrackEnd() {
             return false;
         }
         inTrack_ = false;
-        workBuffer_.KeepFrom(end - tailFrames * fb);
+        KeepHeldFrom(end - tailFrames * fb);
         scanPosition_ = (silenceFrames - tailFrames) * fb;
-        workBuffer_.SetPosition64(scanPosition_);
+        SetHeldPosition(scanPosition_);
         return true;
     }
     // No end yet: the quiet run is held back until it ends the track or a
@@ -353,13 +414,13 @@ bool TriggerSplitter::FindTrackEnd() {
     const std::int64_t held = silenceCount_ * fb;
     if (size > held) {
         AppendHeld(size - held);
-        workBuffer_.KeepFrom(size - held);
+        KeepHeldFrom(size - held);
     }
     return false;
 }
 
 void TriggerSplitter::ProcessFixedLength() {
-    const std::int64_t size = workBuffer_.Size();
+    const std::int64_t size = HeldSize();
     const std::int64_t allowed =
         conditions_.IntervalFrames * conditions_.FrameBytes() + options_.headerBytes - owner_.CurrentTrackSize();
     if (size <= allowed) {
@@ -374,10 +435,8 @@ void TriggerSplitter::ProcessFixedLength() {
     }
     cutDone_ = true;
     owner_.TrackTriggered(0);
-    if (size > first) {
-        owner_.AppendToTrack(workBuffer_.Data() + first, size - first);
-    }
-    workBuffer_.Clear();
+    AppendHeldRange(first, size - first);
+    ClearHeld();
 }
 
 bool TriggerSplitter::ManualTrackChange() {
@@ -397,13 +456,13 @@ bool TriggerSplitter::ManualTrackChange() {
 }
 
 void TriggerSplitter::Stop() {
-    workBuffer_.Clear();
+    ClearHeld();
     scanPosition_ = 0;
 }
 
 void TriggerSplitter::FlushHeld() {
-    AppendHeld(workBuffer_.Size());
-    workBuffer_.Clear();
+    AppendHeld(HeldSize());
+    ClearHeld();
 }
 
 }  // namespace zolvane2

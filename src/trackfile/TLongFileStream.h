@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "trackfile/TLongStream.h"
 
@@ -42,12 +43,25 @@ public:
     void SetPosition64(std::int64_t position) override;
     [[nodiscard]] std::int64_t GetSize64() override;
 
+    // Writes count bytes of source, taken from sourceOffset on, at this
+    // stream's position; the source's own position does not move. The
+    // kernel copies file to file where it can (copy_file_range, sharing
+    // blocks on file systems that offer it); where it refuses, the bytes go
+    // through a buffer of this stream's. A source that ends early throws
+    // ReadError, a short write WriteError, like ReadBuffer and WriteBuffer.
+    void CopyRangeFrom(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count);
+
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
     [[nodiscard]] int Handle() const { return fd_; }
 
 private:
+    void CopyThroughBuffer(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count);
+
     std::string fileName_;
     int fd_ = -1;
+    // Set once the kernel refused a file-to-file copy for this stream.
+    bool kernelCopyRefused_ = false;
+    std::vector<std::uint8_t> copyBuffer_;
 };
 
 }  // namespace zolvane2

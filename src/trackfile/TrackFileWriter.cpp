@@ -79,6 +79,15 @@ void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
     }
 }
 
+void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
+    if (!stream_) {
+        throw WriteError("ストリームへの書き込みエラー");
+    }
+    if (count > 0) {
+        stream_->CopyRangeFrom(source, sourceOffset, count);
+    }
+}
+
 std::int64_t TrackFileWriter::CurrentSize() const {
     return stream_ ? stream_->GetSize64() : 0;
 }

@@ -51,6 +51,10 @@ public:
     void Append(const void* bytes, std::int64_t count);
     // Appends count bytes read from source's current position.
     void AppendFrom(TLongStream& source, std::int64_t count);
+    // Appends count bytes of source from sourceOffset on, file to file
+    // without passing them through this process where the kernel allows;
+    // the source's position stays where it is.
+    void AppendRange(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count);
 
     // Finishes and closes the open file. Without an open file: Deleted.
     [[nodiscard]] FinishStatus CloseOutput();
