@@ -17,9 +17,9 @@ public:
     // Appends bytes to the current track file.
     virtual void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) = 0;
     // Appends count bytes of the audio fed to the splitter since its Start,
-    // from fedOffset on, to the current track file. Asked instead of
-    // AppendToTrack, and only then, by a splitter that leaves held audio in
-    // its source (TriggerSplitter::Options::heldInSource).
+    // from fedOffset on, to the current track file. Asked only by a splitter
+    // that leaves held audio in its source
+    // (TriggerSplitter::Options::heldInSource), for bytes of earlier blocks.
     virtual void AppendFedBytes(std::int64_t /*fedOffset*/, std::int64_t /*count*/) {
         throw std::logic_error("the splitter holds audio in its source, but its owner cannot append from there");
     }

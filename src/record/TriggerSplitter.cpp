@@ -259,7 +259,16 @@ void TriggerSplitter::AppendHeldRange(std::int64_t from, std::int64_t count) {
         return;
     }
     if (options_.heldInSource) {
-        owner_.AppendFedBytes(fed_ - heldSize_ + from, count);
+        // Bytes of the block being processed are written from memory, where
+        // they were just scanned; only those held from earlier blocks are
+        // taken from the source again.
+        const std::int64_t inBlock = block_ != nullptr ? std::max(from, blockStart_) : from + count;
+        if (inBlock > from) {
+            owner_.AppendFedBytes(fed_ - heldSize_ + from, std::min(inBlock, from + count) - from);
+        }
+        if (inBlock < from + count) {
+            owner_.AppendToTrack(block_ + (inBlock - blockStart_), from + count - inBlock);
+        }
     } else {
         owner_.AppendToTrack(workBuffer_.Data() + from, count);
     }

@@ -30,8 +30,9 @@ namespace zolvane2 {
 //    source. Blocks of 409,600 bytes go through ProcessBlock unchanged. The
 //    job sets Options::heldInSource: held audio then stays in the source
 //    file and the splitter keeps only where it lies, so no audio is copied
-//    into the work buffer (which stays empty); the owner appends held bytes
-//    with AppendFedBytes, by their offset in the audio fed since Start.
+//    into the work buffer (which stays empty); the owner appends bytes of
+//    earlier blocks with AppendFedBytes, by their offset in the audio fed
+//    since Start, and those of the current block with AppendToTrack.
 //
 // The setters (SetTriggerDelay, ...) correct bad values and explain each
 // correction in a "設定エラー" message box (OK, no icon).

@@ -82,6 +82,7 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
 }
 
 TLongFileStream::~TLongFileStream() {
+    CloseCopyPipe();
     if (fd_ >= 0) {
         ::close(fd_);
     }
@@ -110,24 +111,94 @@ std::int64_t TLongFileStream::Write(const void* buffer, std::int64_t count) {
 }
 
 void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
-    while (count > 0 && !kernelCopyRefused_) {
-        auto in = static_cast<off_t>(sourceOffset);
-        const ssize_t n = ::copy_file_range(source.fd_, &in, fd_, nullptr, static_cast<std::size_t>(count), 0);
-        if (n > 0) {
-            sourceOffset += n;
-            count -= n;
-        } else if (n == 0) {
+    while (count > 0 && OpenCopyPipe()) {
+        // Source pages go into the pipe by reference and are copied once,
+        // into this file, in writes as large as the pipe.
+        auto in = static_cast<loff_t>(sourceOffset);
+        const ssize_t n = ::splice(source.fd_, &in, copyPipe_[1], nullptr,
+                                   static_cast<std::size_t>(std::min(count, copyPipeSize_)), SPLICE_F_MOVE);
+        if (n == 0) {
             throw ReadError("ストリームからの読み込みエラー");
-        } else if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
-            // Another file system, an old kernel, or files the call does not
-            // take: the rest goes the ordinary way.
-            kernelCopyRefused_ = true;
-        } else if (errno != EINTR) {
-            throw WriteError("ストリームへの書き込みエラー");
         }
+        if (n < 0) {
+            if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+                // A file system without splice: the rest goes the ordinary way.
+                CloseCopyPipe();
+                kernelCopyRefused_ = true;
+            } else if (errno != EINTR) {
+                throw ReadError("ストリームからの読み込みエラー");
+            }
+            continue;
+        }
+        for (ssize_t left = n; left > 0;) {
+            const ssize_t m =
+                ::splice(copyPipe_[0], nullptr, fd_, nullptr, static_cast<std::size_t>(left), SPLICE_F_MOVE);
+            if (m < 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                // This file cannot be spliced into: what the pipe holds is
+                // written the ordinary way, and so is the rest.
+                kernelCopyRefused_ = true;
+                DrainCopyPipe(left);
+                break;
+            }
+            if (m <= 0 && !(m < 0 && errno == EINTR)) {
+                // What the pipe still holds must not reach a later copy.
+                const int error = errno;
+                CloseCopyPipe();
+                errno = error;
+                throw WriteError("ストリームへの書き込みエラー");
+            }
+            left -= std::max<ssize_t>(m, 0);
+        }
+        sourceOffset += n;
+        count -= n;
     }
     if (count > 0) {
         CopyThroughBuffer(source, sourceOffset, count);
+    }
+}
+
+bool TLongFileStream::OpenCopyPipe() {
+    if (kernelCopyRefused_ || copyPipe_[0] >= 0) {
+        return !kernelCopyRefused_;
+    }
+    if (::pipe2(copyPipe_.data(), O_CLOEXEC) != 0) {
+        kernelCopyRefused_ = true;
+        return false;
+    }
+    // The larger the pipe, the fewer and larger the writes into this file;
+    // a system that allows less keeps the default size.
+    const int size = ::fcntl(copyPipe_[1], F_SETPIPE_SZ, 1 << 20);
+    copyPipeSize_ = size > 0 ? size : ::fcntl(copyPipe_[1], F_GETPIPE_SZ);
+    if (copyPipeSize_ <= 0) {
+        copyPipeSize_ = 1 << 16;
+    }
+    return true;
+}
+
+void TLongFileStream::DrainCopyPipe(std::int64_t count) {
+    copyBuffer_.resize(static_cast<std::size_t>(std::min<std::int64_t>(count, copyPipeSize_)));
+    while (count > 0) {
+        ssize_t n;
+        do {
+            n = ::read(copyPipe_[0], copyBuffer_.data(),
+                       static_cast<std::size_t>(std::min<std::int64_t>(count, copyPipeSize_)));
+        } while (n < 0 && errno == EINTR);
+        if (n <= 0) {
+            CloseCopyPipe();
+            throw ReadError("ストリームからの読み込みエラー");
+        }
+        WriteBuffer(copyBuffer_.data(), n);
+        count -= n;
+    }
+    CloseCopyPipe();
+}
+
+void TLongFileStream::CloseCopyPipe() {
+    for (int& fd : copyPipe_) {
+        if (fd >= 0) {
+            ::close(fd);
+            fd = -1;
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -45,10 +46,11 @@ public:
 
     // Writes count bytes of source, taken from sourceOffset on, at this
     // stream's position; the source's own position does not move. The
-    // kernel copies file to file where it can (copy_file_range, sharing
-    // blocks on file systems that offer it); where it refuses, the bytes go
-    // through a buffer of this stream's. A source that ends early throws
-    // ReadError, a short write WriteError, like ReadBuffer and WriteBuffer.
+    // kernel moves them file to file through a pipe of this stream's
+    // (splice), so the audio is copied once and never into this process;
+    // where the kernel refuses, they go through a buffer of this stream's.
+    // A source that ends early throws ReadError, a short write WriteError,
+    // like ReadBuffer and WriteBuffer.
     void CopyRangeFrom(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count);
 
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
@@ -56,11 +58,17 @@ public:
 
 private:
     void CopyThroughBuffer(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count);
+    [[nodiscard]] bool OpenCopyPipe();
+    // Writes the count bytes the pipe holds the ordinary way, then closes it.
+    void DrainCopyPipe(std::int64_t count);
+    void CloseCopyPipe();
 
     std::string fileName_;
     int fd_ = -1;
     // Set once the kernel refused a file-to-file copy for this stream.
     bool kernelCopyRefused_ = false;
+    std::array<int, 2> copyPipe_{-1, -1};
+    std::int64_t copyPipeSize_ = 0;
     std::vector<std::uint8_t> copyBuffer_;
 };
 
