@@ -131,10 +131,8 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     source_->SetPosition64(offset);
     sourceDataOffset_ = source_->GetPosition64();
     const std::int64_t blocks = std::max<std::int64_t>((length - offset) / kJobBlockBytes, 0);
-    block_.resize(static_cast<std::size_t>(kJobBlockBytes));
     for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
-        source_->ReadBuffer(block_.data(), kJobBlockBytes);
-        splitter_.ProcessBlock(block_.data(), kJobBlockBytes);
+        splitter_.ProcessBlock(ReadBlock(kJobBlockBytes), kJobBlockBytes);
         ReportProgress(source_->GetPosition64() - offset + doneBytes);
     }
     if (cancelRequested_.load()) {
@@ -148,18 +146,30 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     const std::int64_t dataEnd = std::min(source_->GetSize64(), offset + std::max<std::int64_t>(length, 0));
     const std::int64_t rest = dataEnd - source_->GetPosition64();
     if (rest > 0) {
-        block_.resize(static_cast<std::size_t>(rest));
-        source_->ReadBuffer(block_.data(), rest);
-        splitter_.ProcessBlock(block_.data(), rest);
+        splitter_.ProcessBlock(ReadBlock(rest), rest);
     }
     splitter_.FlushHeld();
     CloseOutput();
     ReportProgress(source_->GetPosition64() - offset + doneBytes);
     doneBytes += std::max<std::int64_t>(source_->GetPosition64() - offset, 0);
     source_.reset();
-    block_.resize(static_cast<std::size_t>(kJobBlockBytes));
+    block_.clear();
     block_.shrink_to_fit();
     return true;
+}
+
+const std::uint8_t* TCutThread::ReadBlock(std::int64_t count) {
+    // The kernel copies the source's pages into the block; a copy between
+    // addresses that differ in their place within 64 bytes runs markedly
+    // slower (up to twice the time for a difference of 4), so the block
+    // takes the source position's place.
+    constexpr std::int64_t kAlign = 64;
+    const std::int64_t position = source_->GetPosition64();
+    block_.resize(static_cast<std::size_t>(count + kAlign));
+    const auto address = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(block_.data()));
+    std::uint8_t* data = block_.data() + ((position - address) & (kAlign - 1));
+    source_->ReadBuffer(data, count);
+    return data;
 }
 
 void TCutThread::FindFreeNumber() {

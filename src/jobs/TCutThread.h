@@ -92,6 +92,8 @@ private:
     void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) override;
     // Held audio is copied to the piece straight from the source file.
     void AppendFedBytes(std::int64_t fedOffset, std::int64_t count) override;
+    // Reads the next count bytes of the source into the block buffer.
+    [[nodiscard]] const std::uint8_t* ReadBlock(std::int64_t count);
     [[nodiscard]] bool CutTrack() override;
     void TrackTriggered(std::int64_t preRollFrames) override;
     [[nodiscard]] std::int64_t CurrentTrackSize() override;
