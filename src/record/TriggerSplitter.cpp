@@ -77,10 +77,9 @@ bool AllQuiet(const std::uint8_t* p, std::int64_t frames, int level) {
 // chunk that starts with a loud frame can only pass on its quiet end (a run
 // between two of its loud frames is shorter than the chunk, so than the
 // limit), and a chunk that is quiet throughout adds its length at once.
-template <int Channels>
+template <int Channels, std::int64_t kChunk>
 std::int64_t ScanForQuietRun(const std::uint8_t* bytes, std::int64_t frames, int level, std::int64_t limit,
                              std::int64_t& silence) {
-    constexpr std::int64_t kChunk = 64;
     constexpr std::int64_t kFrameBytes = 2 * Channels;
     std::int64_t run = silence;
     std::int64_t f = 0;
@@ -124,6 +123,18 @@ std::int64_t ScanForQuietRun(const std::uint8_t* bytes, std::int64_t frames, int
     }
     silence = run;
     return frames;
+}
+
+// Longer chunks pass a loud track with fewer looks at it (two frames per
+// chunk); they need a limit at least as long as the chunk.
+template <int Channels>
+std::int64_t ScanForQuietRun(const std::uint8_t* bytes, std::int64_t frames, int level, std::int64_t limit,
+                             std::int64_t& silence) {
+    constexpr std::int64_t kLongChunk = 1024;
+    if (limit >= kLongChunk) {
+        return ScanForQuietRun<Channels, kLongChunk>(bytes, frames, level, limit, silence);
+    }
+    return ScanForQuietRun<Channels, 64>(bytes, frames, level, limit, silence);
 }
 
 std::int64_t ScanForQuietRunAny(const std::uint8_t* bytes, std::int64_t frames, int channels, int level,
