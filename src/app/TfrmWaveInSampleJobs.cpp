@@ -191,9 +191,6 @@ void TfrmWaveInSample::CombineFiles() {
             continue;
         }
         if (!params.Take(ChannelCode(SubItem(row, 2).toStdString()), ToInt32(SubItem(row, 3)))) {
-            if (params.Empty()) {
-                break;
-            }
             ShowMessage(kParameterMismatchText, kParameterMismatchCaption);
             lvResult->clearSelection();
             lvResult->setCurrentItem(lvResult->topLevelItem(row));

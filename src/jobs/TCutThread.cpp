@@ -127,7 +127,8 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     OpenOutput();
 
     const std::int64_t offset = GrowingAt(dataOffsets_, i);
-    const std::int64_t length = GrowingAt(dataLengths_, i);
+    // Whole frames only: a torn last frame (an odd RAW file) is no audio.
+    const std::int64_t length = GrowingAt(dataLengths_, i) / frameBytes * frameBytes;
     source_->SetPosition64(offset);
     sourceDataOffset_ = source_->GetPosition64();
     const std::int64_t blocks = std::max<std::int64_t>((length - offset) / kJobBlockBytes, 0);
@@ -178,7 +179,7 @@ void TCutThread::FindFreeNumber() {
 
 void TCutThread::OpenOutput() {
     outputFileName_ = TrackNaming::TrackFileName(outputBase_, trackNumber_, digits_, rawOutput_);
-    writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_);
+    writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
 }
 
 bool TCutThread::CloseOutput() {

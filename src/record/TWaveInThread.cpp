@@ -36,6 +36,7 @@ TWaveInThread::TWaveInThread(std::unique_ptr<SoundInput> input, UserMessages* me
       boxes_(messages),
       input_(input ? std::move(input) : CreateSoundInput()),
       splitter_(*this, messages) {
+    writer_.SetLiveRecording(true);
     deviceNames_ = input_->DeviceNames();
     if (deviceNames_.empty()) {
         deviceNames_.emplace_back(kDefaultInputDeviceName);
@@ -362,7 +363,7 @@ void TWaveInThread::OpenTrackFile() {
     const CuttingConditions& c = splitter_.Conditions();
     const std::string name = TrackNaming::TrackFileName(stem_, trackNumber_.load(), c.Digits, raw_);
     const std::lock_guard lock(namesMutex_);
-    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_);
+    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
 }
 
 FinishStatus TWaveInThread::CloseTrackFile() {

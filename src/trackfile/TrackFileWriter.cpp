@@ -1,9 +1,11 @@
 #include "trackfile/TrackFileWriter.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "trackfile/DiskFlusher.h"
 
 namespace zolvane2 {
 
@@ -52,12 +54,19 @@ void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, 
     WriteU32(stream, 0);
 }
 
-void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw) {
+void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw, Create create) {
     stream_.reset();
-    stream_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmCreate);
+    stream_ = std::make_unique<TLongFileStream>(
+        path, create == Create::New ? TLongFileStream::fmCreateNew : TLongFileStream::fmCreate);
     fileName_ = path;
     raw_ = raw;
     tooLong_ = false;
+    frameBytes_ = channels > 0 ? 2 * static_cast<std::int64_t>(channels) : 1;
+    bytesPerSecond_ = frameBytes_ * std::max(sampleRate, 1);
+    bytesSinceUpdate_ = 0;
+    patchedDataSize_ = 0;
+    lastUpdate_ = Clock::now();
+    lastFlush_ = lastUpdate_;
     if (!raw) {
         WriteProvisionalHeader(*stream_, channels, sampleRate);
     }
@@ -68,6 +77,7 @@ void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
         throw WriteError("ストリームへの書き込みエラー");
     }
     stream_->WriteBuffer(bytes, count);
+    KeepSizesCurrent(count);
 }
 
 void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
@@ -76,6 +86,7 @@ void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
     }
     if (count > 0) {
         stream_->CopyFrom(source, count);
+        KeepSizesCurrent(count);
     }
 }
 
@@ -85,7 +96,66 @@ void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t so
     }
     if (count > 0) {
         stream_->CopyRangeFrom(source, sourceOffset, count);
+        KeepSizesCurrent(count);
     }
+}
+
+void TrackFileWriter::SetLiveRecording(bool live) {
+    if (!live) {
+        flusher_.reset();
+    } else if (!flusher_) {
+        flusher_ = std::make_unique<DiskFlusher>();
+    }
+}
+
+void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
+    if (!stream_) {
+        return;
+    }
+    bytesSinceUpdate_ += bytesJustWritten;
+    const Clock::time_point now = Clock::now();
+    const bool live = flusher_ != nullptr;
+    // Every half second of audio, so that a kill between a block's write and
+    // this update still leaves the header less than a second behind.
+    if (now - lastUpdate_ >= kSizeUpdateInterval || (live && 2 * bytesSinceUpdate_ >= bytesPerSecond_)) {
+        UpdateSizes();
+        lastUpdate_ = now;
+        bytesSinceUpdate_ = 0;
+    }
+    if (live && now - lastFlush_ >= kFlushInterval) {
+        (void)flusher_->Request(stream_->OpenSyncHandle());
+        lastFlush_ = now;
+    }
+}
+
+void TrackFileWriter::UpdateSizes() {
+    if (!stream_ || raw_) {
+        return;
+    }
+    const std::int64_t size = stream_->GetSize64();
+    if (size <= kHeaderSize) {
+        return;
+    }
+    std::uint32_t riffSize = kCappedRiffSize;
+    std::uint32_t dataSize = kCappedDataSize;
+    if (!MustCap(size, policy_)) {
+        // Whole frames only, so that a reader never takes a torn last frame.
+        const std::int64_t data = (size - kHeaderSize) / frameBytes_ * frameBytes_;
+        dataSize = static_cast<std::uint32_t>(data);
+        riffSize = static_cast<std::uint32_t>(data + kHeaderSize - 8);
+    }
+    if (dataSize == patchedDataSize_) {
+        return;
+    }
+    std::array<std::uint8_t, 4> b{};
+    PutU32(b.data(), riffSize);
+    bool written = stream_->WriteAt(4, b.data(), 4);
+    PutU32(b.data(), dataSize);
+    written = written && stream_->WriteAt(40, b.data(), 4);
+    if (!written) {
+        throw WriteError("ストリームへの書き込みエラー");
+    }
+    patchedDataSize_ = dataSize;
 }
 
 std::int64_t TrackFileWriter::CurrentSize() const {

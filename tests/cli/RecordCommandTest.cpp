@@ -14,6 +14,7 @@
 
 #include "support/CaptureTestSupport.h"
 #include "support/SoundTestSupport.h"
+#include "support/TrackfileTestSupport.h"
 
 namespace zolvane2 {
 namespace {
@@ -232,6 +233,44 @@ TEST_F(RecordCommandTest, SigtermFinishesTheOpenFileLikeStop) {
     ASSERT_EQ(record.Wait(10s), 0) << record.err;
     EXPECT_EQ(record.Lines(), std::vector<std::string>{file});
     EXPECT_EQ(capturetest::ReadAll(file), pcm.Bytes());
+}
+
+// kill -9 mid-track: any program reading the header itself gets all but the
+// last second, and repair makes the header exact.
+TEST_F(RecordCommandTest, AKilledRecordingReadsToItsLastSecondAndRepairMendsIt) {
+    soundtest::PipeSource source(44100, 2);
+    ASSERT_TRUE(source.Loaded());
+    const std::string device = DeviceIndexOf(source);
+    ASSERT_FALSE(device.empty());
+    CliProcess record({"record", "--device", device, "--mode", "none", dir_.File("Kill")});
+    ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
+    Pcm pcm(2);
+    pcm.Loud(5 * 44100, 3).PadTo(16384);
+    source.Write(pcm.Bytes());
+    const std::string file = dir_.File("Kill00001.wav");
+    const std::int64_t full = 44 + static_cast<std::int64_t>(pcm.Bytes().size());
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    std::error_code ec;
+    while (static_cast<std::int64_t>(std::filesystem::file_size(file, ec)) < full &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    record.Signal(SIGKILL);
+    ASSERT_EQ(record.Wait(10s), 128 + SIGKILL);
+
+    const test::HeaderSizes killed = test::ReadHeaderSizes(file);
+    ASSERT_EQ(killed.fileSize, full);
+    EXPECT_GE(killed.Unlisted(), 0);
+    EXPECT_LE(killed.Unlisted(), 44100 * 4);
+    EXPECT_EQ(killed.data % 4, 0U);
+    EXPECT_EQ(killed.riff, killed.data + 36);
+
+    CliProcess repair({"repair", file});
+    ASSERT_EQ(repair.Wait(10s), 0) << repair.err;
+    const test::HeaderSizes mended = test::ReadHeaderSizes(file);
+    EXPECT_EQ(mended.Unlisted(), 0);
+    EXPECT_EQ(mended.riff, full - 8);
+    EXPECT_EQ(capturetest::WaveSamples(file, 2, 44100), pcm.Slice(0, pcm.Frames()));
 }
 
 TEST_F(RecordCommandTest, BadCommandLinesAreRefused) {
