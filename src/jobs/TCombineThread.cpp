@@ -37,6 +37,7 @@ void TCombineThread::Execute() {
     try {
         writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_,
                            createNew_ ? TrackFileWriter::Create::New : TrackFileWriter::Create::Replace);
+        writer_.Reserve(totalBytes_);
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
             CopySource(i, doneBytes);
         }

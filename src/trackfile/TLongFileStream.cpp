@@ -94,6 +94,14 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
 
 TLongFileStream::~TLongFileStream() {
     CloseCopyPipe();
+    if (reserved_ && fd_ >= 0) {
+        // Gives back the reserved blocks beyond the end that were not
+        // written (a cancelled or failed join); the size stays.
+        struct stat st {};
+        if (::fstat(fd_, &st) == 0) {
+            (void)::ftruncate(fd_, st.st_size);
+        }
+    }
     if (fd_ >= 0) {
         ::close(fd_);
     }
@@ -121,7 +129,34 @@ std::int64_t TLongFileStream::Write(const void* buffer, std::int64_t count) {
     return n < 0 ? 0 : n;
 }
 
+void TLongFileStream::Reserve(std::int64_t count) {
+    // Blocks allocated up front spare the file system its per-page
+    // accounting while the file grows; where it cannot, nothing changes.
+    if (count > 0 &&
+        ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(GetPosition64()), static_cast<off_t>(count)) == 0) {
+        reserved_ = true;
+    }
+}
+
+std::int64_t TLongFileStream::BufferPlacement(std::int64_t distance) {
+    // The copy out of the buffer, into new pages, is the more particular:
+    // it gets a distance of 0 or 32, the copy in the rest.
+    const std::int64_t d = distance & (kCopyAlign - 1);
+    return d == 0 || d >= kCopyAlign / 2 ? d : d + kCopyAlign / 2;
+}
+
+bool TLongFileStream::SlowCopyDistance(std::int64_t distance) {
+    const std::int64_t d = distance & (kCopyAlign - 1);
+    return d > 0 && d < kCopyAlign / 4;
+}
+
 void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
+    if (count > 0 && SlowCopyDistance(GetPosition64() - sourceOffset)) {
+        // The kernel's one copy would run at a fraction of its speed here;
+        // two copies through a well-placed buffer take less time.
+        CopyThroughBuffer(source, sourceOffset, count);
+        return;
+    }
     while (count > 0 && OpenCopyPipe()) {
         // Source pages go into the pipe by reference and are copied once,
         // into this file, in writes as large as the pipe.
@@ -215,18 +250,21 @@ void TLongFileStream::CloseCopyPipe() {
 
 void TLongFileStream::CopyThroughBuffer(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
     constexpr std::int64_t kChunk = 1 << 20;
-    copyBuffer_.resize(static_cast<std::size_t>(std::min(count, kChunk)));
+    const std::int64_t size = std::min(count, kChunk);
+    copyBuffer_.resize(static_cast<std::size_t>(size + kCopyAlign));
+    const auto address = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(copyBuffer_.data()));
+    const std::int64_t place = sourceOffset + BufferPlacement(GetPosition64() - sourceOffset);
+    std::uint8_t* buffer = copyBuffer_.data() + ((place - address) & (kCopyAlign - 1));
     while (count > 0) {
-        const std::int64_t want = std::min<std::int64_t>(count, static_cast<std::int64_t>(copyBuffer_.size()));
+        const std::int64_t want = std::min(count, size);
         ssize_t n;
         do {
-            n = ::pread(source.fd_, copyBuffer_.data(), static_cast<std::size_t>(want),
-                        static_cast<off_t>(sourceOffset));
+            n = ::pread(source.fd_, buffer, static_cast<std::size_t>(want), static_cast<off_t>(sourceOffset));
         } while (n < 0 && errno == EINTR);
         if (n <= 0) {
             throw ReadError("ストリームからの読み込みエラー");
         }
-        WriteBuffer(copyBuffer_.data(), n);
+        WriteBuffer(buffer, n);
         sourceOffset += n;
         count -= n;
     }

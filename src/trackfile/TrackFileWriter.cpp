@@ -158,6 +158,12 @@ void TrackFileWriter::UpdateSizes() {
     patchedDataSize_ = dataSize;
 }
 
+void TrackFileWriter::Reserve(std::int64_t count) {
+    if (stream_) {
+        stream_->Reserve(count);
+    }
+}
+
 std::int64_t TrackFileWriter::CurrentSize() const {
     return stream_ ? stream_->GetSize64() : 0;
 }

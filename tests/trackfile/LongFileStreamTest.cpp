@@ -3,6 +3,7 @@
 #include <array>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/Errors.h"
 #include "support/TrackfileTestSupport.h"
@@ -150,6 +151,24 @@ TEST(LongFileStream, CopyRangeFromCopiesExactlyInTheKernelOrThroughABuffer) {
         EXPECT_EQ(test::ReadBytes(out), expected) << out;
     }
     EXPECT_EQ(source.GetPosition64(), 5);
+}
+
+// A join reserves its whole size up front; a cancelled one must not keep
+// the space it did not write.
+TEST(LongFileStream, ReservedSpaceBeyondTheEndIsGivenBackAtClose) {
+    TrackfileTempDir dir;
+    const std::string path = dir.File("joined.wav");
+    {
+        TLongFileStream s(path, TLongFileStream::fmCreate);
+        s.WriteBuffer("head", 4);
+        s.Reserve(std::int64_t{64} << 20);
+        s.WriteBuffer("data", 4);
+        EXPECT_EQ(s.GetSize64(), 8);
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, 8);
+    EXPECT_LT(st.st_blocks * 512, std::int64_t{1} << 20);
 }
 
 TEST(LongFileStream, FullDeviceSurfacesAsWriteError) {
