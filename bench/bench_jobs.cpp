@@ -253,8 +253,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::printf("\nmedian of runs, each against dd right before it:\n");
-    std::printf("re-divide / dd = %.2f (target <= 1.5) %s\n", s.cutRatio, s.cutRatio <= 1.5 ? "ok" : "MISSED");
-    std::printf("combine / dd   = %.2f (target <= 1.2) %s\n", s.combineRatio, s.combineRatio <= 1.2 ? "ok" : "MISSED");
+    std::printf("re-divide / dd = %.2f (target <= 1.15) %s\n", s.cutRatio, s.cutRatio <= 1.15 ? "ok" : "MISSED");
+    std::printf("combine / dd   = %.2f (target <= 0.9) %s\n", s.combineRatio, s.combineRatio <= 0.9 ? "ok" : "MISSED");
     std::printf("best times: dd %.0f ms, re-divide %.0f ms (%.2f x dd), combine %.0f ms (%.2f x dd)\n", s.bestDd * 1000,
                 s.bestCut * 1000, s.bestCut / s.bestDd, s.bestCombine * 1000, s.bestCombine / s.bestDd);
     std::printf("re-divide peak memory = %.1f MB (target < 32 MB) %s\n", static_cast<double>(peak) / 1048576.0,
