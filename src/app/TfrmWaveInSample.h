@@ -90,7 +90,9 @@ public:
     [[nodiscard]] QString DefaultSettingsFile() const;
     // Beside the program when its folder is writable, else in the music folder.
     [[nodiscard]] QString DefaultBaseFileName() const;
-    [[nodiscard]] QString HelpFile() const { return programPath_ + QStringLiteral(".hlp"); }
+    // Beside the program (a build folder, an unpacked copy), else in the data
+    // folder of an installation; the place beside the program when neither exists.
+    [[nodiscard]] QString HelpFile() const;
 
     // ---- lifecycle (Lifecycle.cpp) ---------------------------------------
     void FormCreate();
