@@ -48,6 +48,7 @@ double Seconds(const timeval& t) {
 // Runs a program to its end with stdout and stderr on /dev/null.
 Run Spawn(const std::vector<std::string>& args) {
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (const auto& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
@@ -167,7 +168,7 @@ int main(int argc, char** argv) {
     Summary("re-divide", splitRatios, splitTimes, 1.15);
     Summary("join", joinRatios, joinTimes, 0.9);
     std::printf("peak resident memory of a zolvane2-cli run: %.1f MB (target < 32 MB) %s\n",
-                static_cast<double>(peakKb) / 1024.0, peakKb < 32 * 1024 ? "ok" : "MISSED");
+                static_cast<double>(peakKb) / 1024.0, peakKb < 32L * 1024 ? "ok" : "MISSED");
     fs::remove_all(dir);
     return 0;
 }

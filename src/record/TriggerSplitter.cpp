@@ -80,7 +80,7 @@ bool AllQuiet(const std::uint8_t* p, std::int64_t frames, int level) {
 template <int Channels, std::int64_t kChunk>
 std::int64_t ScanForQuietRun(const std::uint8_t* bytes, std::int64_t frames, int level, std::int64_t limit,
                              std::int64_t& silence) {
-    constexpr std::int64_t kFrameBytes = 2 * Channels;
+    constexpr std::int64_t kFrameBytes = std::int64_t{2} * Channels;
     std::int64_t run = silence;
     std::int64_t f = 0;
     const auto step = [&](std::int64_t frame) {

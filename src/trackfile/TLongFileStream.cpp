@@ -131,10 +131,11 @@ std::int64_t TLongFileStream::Write(const void* buffer, std::int64_t count) {
 
 void TLongFileStream::Reserve(std::int64_t count) {
     // Blocks allocated up front spare the file system its per-page
-    // accounting while the file grows; where it cannot, nothing changes.
-    if (count > 0 &&
-        ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(GetPosition64()), static_cast<off_t>(count)) == 0) {
+    // accounting while the file grows; where it cannot, nothing changes. A
+    // failed call may have allocated part, so the end is trimmed either way.
+    if (count > 0) {
         reserved_ = true;
+        (void)::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(GetPosition64()), static_cast<off_t>(count));
     }
 }
 
