@@ -184,6 +184,7 @@ void TCutThread::OpenOutput() {
     writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
     pieceHasData_ = false;
     pieceFileEnd_ = rawOutput_ ? 0 : TrackFileWriter::kHeaderSize;
+    reservedEnd_ = pieceFileEnd_;
 }
 
 bool TCutThread::CloseOutput() {
@@ -200,13 +201,26 @@ bool TCutThread::CloseOutput() {
 }
 
 void TCutThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count) {
+    ReserveFor(count);
     writer_.Append(bytes, count);
     Appended(blockFedStart_ + (bytes - blockData_), count);
 }
 
 void TCutThread::AppendFedBytes(std::int64_t fedOffset, std::int64_t count) {
+    ReserveFor(count);
     writer_.AppendRange(*source_, sourceDataOffset_ + fedOffset, count);
     Appended(fedOffset, count);
+}
+
+void TCutThread::ReserveFor(std::int64_t count) {
+    // A piece's length is known only at its end, so its disk space is
+    // reserved a stretch ahead (see TLongFileStream::Reserve).
+    constexpr std::int64_t kReserveStep = std::int64_t{16} << 20;
+    if (pieceFileEnd_ + count > reservedEnd_) {
+        const std::int64_t step = std::max(count, kReserveStep);
+        writer_.Reserve(step);
+        reservedEnd_ = pieceFileEnd_ + step;
+    }
 }
 
 void TCutThread::Appended(std::int64_t fedOffset, std::int64_t count) {
