@@ -214,10 +214,13 @@ void TCutThread::AppendFedBytes(std::int64_t fedOffset, std::int64_t count) {
 
 void TCutThread::ReserveFor(std::int64_t count) {
     // A piece's length is known only at its end, so its disk space is
-    // reserved a stretch ahead (see TLongFileStream::Reserve).
-    constexpr std::int64_t kReserveStep = std::int64_t{16} << 20;
-    if (pieceFileEnd_ + count > reservedEnd_) {
-        const std::int64_t step = std::max(count, kReserveStep);
+    // reserved ahead as it grows, as much again as it holds (see
+    // TLongFileStream::Reserve); short pieces, which reserving would only
+    // slow down, reserve nothing.
+    constexpr std::int64_t kFirstReserve = std::int64_t{1} << 20;
+    constexpr std::int64_t kLargestStep = std::int64_t{64} << 20;
+    if (pieceFileEnd_ >= kFirstReserve && pieceFileEnd_ + count > reservedEnd_) {
+        const std::int64_t step = std::max(count, std::min(pieceFileEnd_, kLargestStep));
         writer_.Reserve(step);
         reservedEnd_ = pieceFileEnd_ + step;
     }
