@@ -66,7 +66,7 @@ void TCutThread::Execute() {
     std::int64_t doneBytes = 0;
     try {
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
-            if (!CutFile(i, doneBytes)) {
+            if (!(cutRanges_.empty() ? CutFile(i, doneBytes) : CutRanges(i, doneBytes))) {
                 break;
             }
         }
@@ -118,10 +118,14 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     const auto wholeBytes = static_cast<std::int64_t>(std::clamp<long double>(intervalBytes, -1e17L, 1e17L));
     c.IntervalFrames = (wholeBytes - wholeBytes % frameBytes) / frameBytes;
     c.Digits = digits_;
+    minimumFrames_ = useTrigger_ ? TriggerSplitter::SecondsToFrames(sampleRate_, minimumSeconds_) : 0;
     splitter_.SetConditions(c);
     splitter_.SetOptions({rawOutput_ ? 0 : TrackFileWriter::kHeaderSize, cutOnce_, true});
     splitter_.Start();
 
+    if (cutPointLog_ != nullptr) {
+        cutPointLog_->Start(frameBytes);
+    }
     trackNumber_ = 1;
     FindFreeNumber();
     OpenOutput();
@@ -175,6 +179,47 @@ const std::uint8_t* TCutThread::ReadBlock(std::int64_t count) {
     return blockData_;
 }
 
+bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
+    const std::string& path = fileNames_[i];
+    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    outputBase_ = OutputBaseFor(path);
+    channels_ = std::max(GrowingAt(channelCounts_, i), 1);
+    sampleRate_ = GrowingAt(sampleRates_, i);
+    minimumFrames_ = 0;
+    const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(channels_);
+    const std::int64_t offset = GrowingAt(dataOffsets_, i);
+    const std::int64_t dataEnd =
+        std::min(source_->GetSize64(), offset + std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0));
+    if (cutPointLog_ != nullptr) {
+        cutPointLog_->Start(frameBytes);
+    }
+    trackNumber_ = 1;
+    FindFreeNumber();
+    for (const CutPoint& range : cutRanges_) {
+        const std::int64_t from = offset + range.StartFrame * frameBytes;
+        const std::int64_t to = std::min(offset + range.EndFrame * frameBytes, dataEnd);
+        OpenOutput();
+        source_->SetPosition64(from);
+        for (std::int64_t at = from; at < to && !cancelRequested_.load();) {
+            const std::int64_t count = std::min(kJobBlockBytes, to - at);
+            if (cutPointLog_ != nullptr) {
+                cutPointLog_->Appended(at - offset, count);
+            }
+            writer_.AppendRange(*source_, at, count);
+            at += count;
+            doneBytes += count;
+            ReportProgress(doneBytes);
+        }
+        CloseOutput();
+        if (cancelRequested_.load()) {
+            source_.reset();
+            return false;
+        }
+    }
+    source_.reset();
+    return true;
+}
+
 void TCutThread::FindFreeNumber() {
     trackNumber_ = TrackNaming::FindFreeNumberUnbounded(outputBase_, digits_, trackNumber_);
 }
@@ -188,10 +233,24 @@ void TCutThread::OpenOutput() {
 }
 
 bool TCutThread::CloseOutput() {
-    const FinishStatus status = writer_.CloseOutput();
+    const std::int64_t frames =
+        (writer_.CurrentSize() - writer_.HeaderSize()) / (2 * std::int64_t{std::max(channels_, 1)});
+    FinishStatus status = FinishStatus::Deleted;
+    if (frames > 0 && frames < minimumFrames_) {
+        writer_.DeleteOutput();
+        shortDropped_.fetch_add(1);
+    } else {
+        status = writer_.CloseOutput();
+    }
     outputFileName_ = writer_.FileName();
     const bool kept = status != FinishStatus::Deleted;
-    if (kept && onFileFinished_) {
+    if (cutPointLog_ != nullptr) {
+        cutPointLog_->PieceClosed(kept, outputFileName_);
+    }
+    if (kept && writer_.DryRun()) {
+        ++trackNumber_;  // no file holds the number, yet the piece took it
+    }
+    if (kept && onFileFinished_ && !writer_.DryRun()) {
         const std::string name = outputFileName_;
         Synchronize([this, &name] { onFileFinished_(name); });
     }
@@ -230,6 +289,9 @@ void TCutThread::Appended(std::int64_t fedOffset, std::int64_t count) {
     pieceFileEnd_ += count;
     pieceShift_ = pieceFileEnd_ - (fedOffset + count);
     pieceHasData_ = true;
+    if (cutPointLog_ != nullptr) {
+        cutPointLog_->Appended(fedOffset, count);
+    }
 }
 
 bool TCutThread::CutTrack() {

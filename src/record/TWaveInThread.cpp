@@ -138,6 +138,7 @@ void TWaveInThread::StartRecording() {
     }
     stem_ = TrackNaming::Stem(base);
     tooLong_.store(false);
+    shortDropped_.store(0);
     trackNumber_.store(FindFreeNumber(1));
     if (trackNumber_.load() == 0) {
         // Every number is taken: a file numbered 0 would be outside the
@@ -198,6 +199,9 @@ void TWaveInThread::StartRecording() {
         return;
     }
     idle_.store(false);
+    if (observer_ != nullptr) {
+        observer_->RecordingStarted(CurrentFileName(), c);
+    }
 }
 
 void TWaveInThread::AbandonStart() {
@@ -237,6 +241,9 @@ void TWaveInThread::BufferFilled(LParam lParam) {
     Synchronize([this] { DoLevelData(); });
 
     splitter_.ProcessBlock(block.bytes.data(), count);
+    if (observer_ != nullptr) {
+        observer_->BlockRecorded(block.bytes.data(), count);
+    }
 
     if (idle_.load() || trackNumber_.load() == 0) {
         return;
@@ -323,6 +330,9 @@ void TWaveInThread::StopRecording(bool quiet) {
     }
     trackNumber_.store(0);
     splitter_.Stop();
+    if (observer_ != nullptr) {
+        observer_->RecordingStopped();
+    }
 }
 
 void TWaveInThread::DeviceLost(WParam code) {
@@ -368,9 +378,16 @@ void TWaveInThread::OpenTrackFile() {
 
 FinishStatus TWaveInThread::CloseTrackFile() {
     FinishStatus status = FinishStatus::Deleted;
+    const CuttingConditions& c = splitter_.Conditions();
     {
         const std::lock_guard lock(namesMutex_);
-        status = writer_.CloseOutput();
+        const std::int64_t frames = (writer_.CurrentSize() - writer_.HeaderSize()) / c.FrameBytes();
+        if (c.Mode() == CutMode::Trigger && frames > 0 && frames < c.MinimumFrames) {
+            writer_.DeleteOutput();
+            shortDropped_.fetch_add(1);
+        } else {
+            status = writer_.CloseOutput();
+        }
     }
     tooLong_.store(status == FinishStatus::TooLong);
     return status;

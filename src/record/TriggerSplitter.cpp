@@ -235,8 +235,8 @@ void TriggerSplitter::SetMaxTrackNumber(std::int64_t maxNumber) {
 
 void TriggerSplitter::Start() {
     ClearHeld();
-    fed_ = 0;
     scanPosition_ = 0;
+    fedBytes_ = 0;
     silenceCount_ = 0;
     hasTrack_ = true;
     cutDone_ = false;
@@ -275,7 +275,7 @@ void TriggerSplitter::AppendHeldRange(std::int64_t from, std::int64_t count) {
         // taken from the source again.
         const std::int64_t inBlock = block_ != nullptr ? std::max(from, blockStart_) : from + count;
         if (inBlock > from) {
-            owner_.AppendFedBytes(fed_ - heldSize_ + from, std::min(inBlock, from + count) - from);
+            owner_.AppendFedBytes(fedBytes_ - heldSize_ + from, std::min(inBlock, from + count) - from);
         }
         if (inBlock < from + count) {
             owner_.AppendToTrack(block_ + (inBlock - blockStart_), from + count - inBlock);
@@ -316,10 +316,10 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
         block_ = static_cast<const std::uint8_t*>(bytes);
         blockStart_ = heldSize_;
         heldSize_ += count;
-        fed_ += count;
     } else {
         workBuffer_.Append(bytes, count);
     }
+    fedBytes_ += count;
     CutMode mode = conditions_.Mode();
     if (mode == CutMode::FixedLength && options_.cutOnce && cutDone_) {
         mode = CutMode::None;

@@ -99,6 +99,15 @@ public:
     [[nodiscard]] std::int64_t SilenceCount() const { return silenceCount_; }
     [[nodiscard]] std::int64_t ScanPosition() const { return scanPosition_; }
     [[nodiscard]] const TMemoryStream& WorkBuffer() const { return workBuffer_; }
+    // Where bytes handed to the owner's AppendToTrack lie in the stream fed
+    // since Start, as a byte offset: the work buffer always ends with the
+    // last byte fed.
+    [[nodiscard]] std::int64_t StreamOffsetOf(const std::uint8_t* bytes) const {
+        if (options_.heldInSource) {
+            return fedBytes_ - heldSize_ + blockStart_ + (bytes - block_);
+        }
+        return fedBytes_ - workBuffer_.Size() + (bytes - workBuffer_.Data());
+    }
 
 private:
     void ProcessTrigger();
@@ -132,9 +141,9 @@ private:
     bool cutDone_ = false;  // cutOnce: the one cut has happened
     std::int64_t silenceCount_ = 0;
     std::int64_t scanPosition_ = 0;
-    // heldInSource: bytes fed since Start, bytes held (the last of those
-    // fed), and the block being processed with its held offset.
-    std::int64_t fed_ = 0;
+    std::int64_t fedBytes_ = 0;  // bytes given to ProcessBlock since Start
+    // heldInSource: bytes held (the last of those fed), and the block being
+    // processed with its held offset.
     std::int64_t heldSize_ = 0;
     const std::uint8_t* block_ = nullptr;
     std::int64_t blockStart_ = 0;

@@ -29,8 +29,8 @@ public:
     // answered.
     bool Request(int fd);
 
-    // errno of the last flush that failed, 0 when none did.
-    [[nodiscard]] int LastError() const { return lastError_.load(); }
+    // errno of a flush that failed since the last call, 0 when none did.
+    [[nodiscard]] int TakeError() { return lastError_.exchange(0); }
 
 private:
     void Run();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
@@ -56,8 +57,6 @@ void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, 
 
 void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw, Create create) {
     stream_.reset();
-    stream_ = std::make_unique<TLongFileStream>(
-        path, create == Create::New ? TLongFileStream::fmCreateNew : TLongFileStream::fmCreate);
     fileName_ = path;
     raw_ = raw;
     tooLong_ = false;
@@ -67,12 +66,23 @@ void TrackFileWriter::OpenOutput(const std::string& path, int channels, int samp
     patchedDataSize_ = 0;
     lastUpdate_ = Clock::now();
     lastFlush_ = lastUpdate_;
+    if (dryRun_) {
+        dryOpen_ = true;
+        drySize_ = raw ? 0 : kHeaderSize;
+        return;
+    }
+    stream_ = std::make_unique<TLongFileStream>(
+        path, create == Create::New ? TLongFileStream::fmCreateNew : TLongFileStream::fmCreate);
     if (!raw) {
         WriteProvisionalHeader(*stream_, channels, sampleRate);
     }
 }
 
 void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
+    if (dryOpen_) {
+        drySize_ += count;
+        return;
+    }
     if (!stream_) {
         throw WriteError("ストリームへの書き込みエラー");
     }
@@ -81,6 +91,11 @@ void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
 }
 
 void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
+    if (dryOpen_) {
+        source.Seek64(count, TLongStream::soFromCurrent);
+        drySize_ += count;
+        return;
+    }
     if (!stream_) {
         throw WriteError("ストリームへの書き込みエラー");
     }
@@ -91,6 +106,10 @@ void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
 }
 
 void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
+    if (dryOpen_) {
+        drySize_ += count;
+        return;
+    }
     if (!stream_) {
         throw WriteError("ストリームへの書き込みエラー");
     }
@@ -123,6 +142,11 @@ void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
         bytesSinceUpdate_ = 0;
     }
     if (live && now - lastFlush_ >= kFlushInterval) {
+        // Audio the disk refused (EIO, or space a file system handed out
+        // late) is lost: that is a write error, not a success.
+        if (const int error = flusher_->TakeError(); error != 0) {
+            throw WriteError(std::string("ストリームへの書き込みエラー (") + std::strerror(error) + ")");
+        }
         (void)flusher_->Request(stream_->OpenSyncHandle());
         lastFlush_ = now;
     }
@@ -165,6 +189,9 @@ void TrackFileWriter::Reserve(std::int64_t count) {
 }
 
 std::int64_t TrackFileWriter::CurrentSize() const {
+    if (dryOpen_) {
+        return drySize_;
+    }
     return stream_ ? stream_->GetSize64() : 0;
 }
 
@@ -178,7 +205,28 @@ std::string TrackFileWriter::TooLongName(const std::string& path) {
     return path.substr(0, path.size() - ext.size()) + "_tooLONG.wav";
 }
 
+void TrackFileWriter::DeleteOutput() {
+    const bool real = stream_ != nullptr;
+    stream_.reset();
+    dryOpen_ = false;
+    if (real) {
+        (void)FileSystem::Delete(fileName_);
+    }
+}
+
 FinishStatus TrackFileWriter::CloseOutput() {
+    if (dryOpen_) {
+        dryOpen_ = false;
+        if (drySize_ <= (raw_ ? 0 : kHeaderSize)) {
+            return FinishStatus::Deleted;
+        }
+        if (!raw_ && MustCap(drySize_, policy_)) {
+            tooLong_ = true;
+            fileName_ = TooLongName(fileName_);
+            return FinishStatus::TooLong;
+        }
+        return FinishStatus::Kept;
+    }
     if (!stream_) {
         return FinishStatus::Deleted;
     }

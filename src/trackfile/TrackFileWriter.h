@@ -91,8 +91,16 @@ public:
 
     // Finishes and closes the open file. Without an open file: Deleted.
     [[nodiscard]] FinishStatus CloseOutput();
+    // Closes the open file and deletes it, whatever it holds (a track below
+    // the minimum length).
+    void DeleteOutput();
 
-    [[nodiscard]] bool IsOpen() const { return stream_ != nullptr; }
+    // A dry run creates no file: it only counts what would be written, and
+    // CloseOutput answers and names as it would for the real file.
+    void SetDryRun(bool value) { dryRun_ = value; }
+    [[nodiscard]] bool DryRun() const { return dryRun_; }
+
+    [[nodiscard]] bool IsOpen() const { return stream_ != nullptr || dryOpen_; }
     // Size in bytes of the open file, header included (0 when none is open).
     [[nodiscard]] std::int64_t CurrentSize() const;
     // The file's name; after a capped CloseOutput, the new "_tooLONG.wav" name.
@@ -129,6 +137,9 @@ private:
     Clock::time_point lastUpdate_{};
     Clock::time_point lastFlush_{};
     std::unique_ptr<DiskFlusher> flusher_;  // live recordings only
+    bool dryRun_ = false;
+    bool dryOpen_ = false;
+    std::int64_t drySize_ = 0;  // the file a dry run would have written
 };
 
 }  // namespace zolvane2
