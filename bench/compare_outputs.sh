@@ -14,7 +14,8 @@ trap 'rm -rf "$top"' EXIT
 tail -c +45 "$top/Album.wav" > "$top/Album.raw"
 failed=0
 
-# run NAME SOURCE ARGS...: splits SOURCE with both builds and compares.
+# run NAME SOURCE ARGS...: splits SOURCE with both builds and compares;
+# @DIR@ in ARGS stands for the folder of each side.
 run() {
     name=$1 src=$2
     shift 2
@@ -23,7 +24,8 @@ run() {
         ln -f "$top/$src" "$top/$side/$src"
         cli=$old
         [ "$side" = new ] && cli=$new
-        "$cli" split "$@" "$top/$side/$src" > /dev/null
+        # shellcheck disable=SC2046 # the arguments hold no blanks
+        "$cli" split $(echo "$*" | sed "s|@DIR@|$top/$side|g") "$top/$side/$src" > /dev/null 2>&1
         rm "$top/$side/$src"
     done
     compare "$name"
@@ -55,6 +57,9 @@ run interval Album.wav --mode interval --length 4:59
 run interval-raw Album.raw --mode interval --length 0:07 --raw
 run none Album.wav --mode none
 run cut-once Album.wav --at 1234.567
+run minimum-length-labels Album.wav --level 11980 --gap 30 --tail 12 --delay 40 --min-length 2000 --labels @DIR@/labels.txt --cue @DIR@/pieces.cue
+printf '10.5\t200.25\tone\n300\t900.1\ttwo\n1500.3333\t3400\tthree\n' > "$top/cuts.txt"
+run from-labels Album.wav --from-labels "$top/cuts.txt"
 
 # Join of the default pieces.
 for side in old new; do
