@@ -61,3 +61,13 @@ if(TARGET zolvane2)
                          ENVIRONMENT_MODIFICATION "PULSE_SERVER=set:unix:${CMAKE_BINARY_DIR}/pulse/runtime/pulse/native")
   endif()
 endif()
+
+# The window's --version answers without a display: a platform that needs one
+# and has none would end the program before it printed anything.
+if(TARGET zolvane2)
+  add_test(NAME zolvane2_version_without_display
+           COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb
+                   $<TARGET_FILE:zolvane2> --version)
+  set_tests_properties(zolvane2_version_without_display PROPERTIES
+                       PASS_REGULAR_EXPRESSION "^zolvane2 ${PROJECT_VERSION}\n$")
+endif()

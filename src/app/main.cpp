@@ -1,6 +1,12 @@
 // Program entry of the window program.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <cstdio>
+#include <cstring>
 
+#include "Version.h"
 #include "app/AppIcon.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "app/QtUserMessages.h"
@@ -9,11 +15,36 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/Thread.h"
 
+namespace {
+
+// Answered before Qt starts, so it works without a display.
+bool PrintVersionIfAsked(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zolvane2 %s\n", zolvane2::version::FileVersion);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (PrintVersionIfAsked(argc, argv)) {
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zolvane2"));
     QApplication::setWindowIcon(zolvane2::AppIcon());
     zolvane2::SetApplicationTitle("Zolvane2");
+
+    // The window speaks Japanese, so Qt's own dialogs and buttons do too.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslations);
+    }
 
     zolvane2::QtMainThreadDispatcher dispatcher;
     zolvane2::SetMainThreadDispatcher(&dispatcher);
