@@ -245,6 +245,8 @@ private:
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
+    // No one-line box takes a file drop or holds a line break.
+    void KeepBoxesSingleLine();
     void ConnectControls();
     void AssignHelpContexts();
     QToolButton* ToolButton(const char* name, const char* themeIcon, int fallbackIcon, const char* hint,

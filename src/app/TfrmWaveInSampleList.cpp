@@ -19,6 +19,7 @@
 
 #include "app/FileRename.h"
 #include "app/TRadioGroup.h"
+#include "app/TSingleLineValidator.h"
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
 #include "platform/ErrorDisplay.h"
@@ -44,7 +45,15 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
-        return index.column() == 0 ? QStyledItemDelegate::createEditor(parent, option, index) : nullptr;
+        if (index.column() != 0) {
+            return nullptr;
+        }
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setValidator(new TSingleLineValidator(line));
+            line->setAcceptDrops(false);
+        }
+        return editor;
     }
 
     void setModelData(QWidget* editor, QAbstractItemModel* /*model*/, const QModelIndex& index) const override {

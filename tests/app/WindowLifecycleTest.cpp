@@ -1,8 +1,10 @@
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -120,6 +122,30 @@ TEST_F(LifecycleTest, DroppedFilesJoinTheListInOrderFoldersAndOtherFilesAddNothi
     EXPECT_EQ(w.RowPath(1), Path(QStringLiteral("a.wav")));
     EXPECT_EQ(w.RowPath(2), Path(QStringLiteral("c.raw")));
     EXPECT_EQ(Messages().Count(), 0U);
+}
+
+TEST_F(LifecycleTest, NoBoxTakesAFileDropOrHoldsALineBreak) {
+    auto& w = Open();
+    // Qt hands a drop to the widget under the pointer or, when that takes no
+    // drops, to its nearest ancestor that does: for every box the window.
+    for (QWidget* box : w.findChildren<QWidget*>()) {
+        if (qobject_cast<QLineEdit*>(box) == nullptr && qobject_cast<QAbstractSpinBox*>(box) == nullptr) {
+            continue;
+        }
+        QWidget* target = box;
+        while (target != nullptr && !target->acceptDrops()) {
+            target = target->parentWidget();
+        }
+        EXPECT_EQ(target, &w) << box->objectName().toStdString();
+    }
+    QApplication::clipboard()->setText(QStringLiteral("/tmp/a\nb.wav\r\n"));
+    w.edtBaseFileName->clear();
+    w.edtBaseFileName->paste();
+    EXPECT_EQ(w.edtBaseFileName->text(), QStringLiteral("/tmp/ab.wav"));
+    w.edtBaseFileName->setText(QStringLiteral("/tmp/x\r\ny.wav"));
+    EXPECT_EQ(w.edtBaseFileName->text(), QStringLiteral("/tmp/xy.wav"));
+    w.cbSamplingFreq->setEditText(QStringLiteral("480\n00"));
+    EXPECT_EQ(w.cbSamplingFreq->currentText(), QStringLiteral("48000"));
 }
 
 TEST(HelpDocumentTest, EveryContextNumberHasItsAnchorAndTheViewerScrollsToIt) {
