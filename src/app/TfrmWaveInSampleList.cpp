@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -165,6 +166,10 @@ void TfrmWaveInSample::AddFileToList(const QString& path, int row) {
     }
     const QString rateText = props->raw ? cbSamplingFreq->currentText() : QString::number(props->sampleRate);
     if (row < 0) {
+        // Rows that arrive while recording or during a job stay in sight,
+        // unless the user has scrolled up to look at others.
+        const QScrollBar* bar = lvResult->verticalScrollBar();
+        const bool following = bar->value() >= bar->maximum();
         auto* item = new QTreeWidgetItem;
         item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
         item->setCheckState(0, Qt::Unchecked);
@@ -178,6 +183,9 @@ void TfrmWaveInSample::AddFileToList(const QString& path, int row) {
         item->setText(7, QString::number(props->dataSize));
         item->setIcon(0, QFileIconProvider().icon(QFileInfo(absolute)));
         lvResult->addTopLevelItem(item);
+        if (following) {
+            lvResult->scrollToItem(item);
+        }
     } else if (QTreeWidgetItem* item = Row(row)) {
         item->setText(1, Q(props->dateText));
         item->setText(2, Q(props->lengthText));
@@ -207,7 +215,7 @@ bool TfrmWaveInSample::RefreshListItem(int row) {
 void TfrmWaveInSample::UpdateListCommands() {
     const bool any = RowCount() > 0;
     const bool stopped = !PlayerPlaying();
-    const bool jobIdle = !btnCancel->isEnabled();
+    const bool jobIdle = !JobRunning();
     for (QToolButton* b : {btnDelete, btnPlay, btnRename}) {
         b->setEnabled(any && stopped);
     }

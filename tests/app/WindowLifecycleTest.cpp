@@ -60,8 +60,9 @@ TEST_F(LifecycleTest, TheAboutItemIsTheLastMenuEntryAfterASeparatorAndShowsTheVe
     EXPECT_TRUE(text.startsWith(QStringLiteral("ver. ") + QString::fromUtf8(version::FileVersion) +
                                 QStringLiteral(", Last Update : ")))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("\r\nCreated by ") + QString::fromUtf8(version::LegalCopyright) +
-                              QStringLiteral(", ") + QString::fromUtf8(version::Comments)));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nCreated by ") + QString::fromUtf8(version::CompanyName) +
+                              QStringLiteral("\r\n") + QString::fromUtf8(version::Comments)))
+        << text.toStdString();
     EXPECT_TRUE(TShellAboutDialog::GetVersionString(QStringLiteral("\\Unknown")).isEmpty());
 }
 
