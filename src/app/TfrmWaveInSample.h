@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -196,6 +197,10 @@ public:
     // the current position. False when no file plays (the click is then the
     // recorder's).
     bool SplitPlayingFile();
+    // Splits the listed file once, seconds after its start; while a job runs
+    // the split waits and runs when the job has ended.
+    void SplitFile(const QString& fileName, double seconds);
+    void RunPendingSplit();
     // The player component, made on first use.
     [[nodiscard]] TWaveOutPlayer& Player();
     // Local date and time in days, the unit of TrackStartTime.
@@ -464,6 +469,11 @@ private:
     double SplitSeconds = 0;
     bool PlaybackActive = false;
     QString SplitFileName;
+    struct PendingSplit {
+        QString fileName;
+        double seconds = 0;
+    };
+    std::deque<PendingSplit> pendingSplits_;
     // The first checked row after `after` whose file is there starts playing.
     bool StartPlayingFrom(int after);
     bool StartPlayingRow(int row);

@@ -290,17 +290,7 @@ void TfrmWaveInSample::fPlayerPlayEnd() {
         btnNextTrack->setEnabled(true);
         SplitPending = false;
         FinishPlayback();
-        // The list may have changed while the player stopped: the split goes
-        // to the file that was playing, wherever its row is now.
-        int row = RowPath(PlayingIndex) == SplitFileName ? PlayingIndex : -1;
-        for (int r = 0; row < 0 && r < RowCount(); ++r) {
-            if (RowPath(r) == SplitFileName) {
-                row = r;
-            }
-        }
-        if (row >= 0) {
-            (void)RedivideFiles(row, SplitSeconds);
-        }
+        SplitFile(SplitFileName, SplitSeconds);
         return;
     }
 
@@ -314,6 +304,37 @@ void TfrmWaveInSample::fPlayerPlayEnd() {
     if (!StartPlayingFrom(PlayingIndex)) {
         FinishPlayback();
     }
+}
+
+void TfrmWaveInSample::SplitFile(const QString& fileName, double seconds) {
+    if (JobRunning()) {
+        // Only one job runs at a time: the split waits for the running one.
+        pendingSplits_.push_back({fileName, seconds});
+        return;
+    }
+    // The list may have changed since the split was asked for: it goes to the
+    // file that was playing, wherever its row is now.
+    int row = RowPath(PlayingIndex) == fileName ? PlayingIndex : -1;
+    for (int r = 0; row < 0 && r < RowCount(); ++r) {
+        if (RowPath(r) == fileName) {
+            row = r;
+        }
+    }
+    if (row < 0) {
+        ReportError(fileName + QStringLiteral("\r\nはリストにないため、分割できませんでした。"),
+                    QStringLiteral("Error"));
+        return;
+    }
+    (void)RedivideFiles(row, seconds);
+}
+
+void TfrmWaveInSample::RunPendingSplit() {
+    if (pendingSplits_.empty() || JobRunning() || destroyed_) {
+        return;
+    }
+    const PendingSplit next = pendingSplits_.front();
+    pendingSplits_.pop_front();
+    SplitFile(next.fileName, next.seconds);
 }
 
 void TfrmWaveInSample::FinishPlayback() {

@@ -347,6 +347,37 @@ TEST_F(PlaybackTest, SplitCutsThePlayingFileAtTheReadPosition) {
     EXPECT_FALSE(w.SplitPlayingFile()) << "nothing plays: the click is the recorder's";
 }
 
+TEST_F(PlaybackTest, ASplitAskedForDuringAJobRunsWhenTheJobHasEnded) {
+    auto& w = OpenPlayer();
+    AddFiles({3 * 8192, 1000}, {true, true});
+    w.btnCancelTag = 2;  // a re-divide runs
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    w.btnNextTrack->click();
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    const QDir folder(dir.path());
+    EXPECT_TRUE(folder.entryList({QStringLiteral("t1-*.wav")}, QDir::Files).isEmpty());
+    w.lvResultColumnClick(0);  // the rows move meanwhile
+    w.btnCancelTag = 0;
+    w.JobFinished();
+    ASSERT_TRUE(PumpUntil([&] { return folder.entryList({QStringLiteral("t1-*.wav")}, QDir::Files).size() == 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return !w.JobRunning(); }));
+    EXPECT_EQ(QFileInfo(Path(QStringLiteral("t1-00001.wav"))).size(), 44 + 32768) << "at the position chosen";
+
+    // A file that has left the list by then cannot be split: the user is told.
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    w.btnCancelTag = 2;
+    w.btnNextTrack->click();
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    w.btnClearClick();
+    Messages().Clear();
+    w.btnCancelTag = 0;
+    w.JobFinished();
+    ASSERT_TRUE(PumpUntil([&] { return Messages().Count() == 1; }));
+    EXPECT_NE(Messages().Messages().front().text.find("分割できませんでした"), std::string::npos);
+}
+
 TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
     auto& w = OpenPlayer();
     AddFiles({1000}, {true});
