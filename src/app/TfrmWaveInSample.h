@@ -191,7 +191,7 @@ public:
     [[nodiscard]] bool PlayerPlaying() const;
     void fPlayerPlayEnd();
     void FinishPlayback();
-    // False when the file is missing (the player reported it).
+    // False when the file is missing or unreadable (the reader reported it).
     bool LoadPlayerFile(const QString& fileName);
     // The playback side of "次File": stops the playing file to split it at
     // the current position. False when no file plays (the click is then the

@@ -30,7 +30,9 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/Errors.h"
 #include "platform/MainThreadDispatcher.h"
+#include "platform/UserMessages.h"
 #include "play/TWaveOutPlayer.h"
+#include "trackfile/TrackFileReader.h"
 
 namespace zolvane2 {
 
@@ -81,13 +83,21 @@ int TfrmWaveInSample::NextCheckedRow(int after) const {
 
 bool TfrmWaveInSample::LoadPlayerFile(const QString& fileName) {
     TWaveOutPlayer& player = Player();
-    (void)player.SetFileName(fileName.toStdString());
-    // A missing file (the player has said so) leaves the player with the
-    // previous one, which must not play again under this row's number.
-    if (player.FileName() != fileName.toStdString() || !QFileInfo::exists(fileName)) {
+    const std::string file = fileName.toStdString();
+    const bool raw = TrackFileReader::IsRawFileName(file);
+    // A WAVE file that turned unreadable since it was listed, or is no 16-bit
+    // PCM, is reported by the reader and skipped: played with the previous
+    // file's layout it would be noise at full volume.
+    if (!raw && QFileInfo::exists(fileName) && !TrackFileReader::ReadFileProperties(file, 0, 0, GetUserMessages())) {
         return false;
     }
-    if (QFileInfo(fileName).suffix().toUpper() == QStringLiteral("RAW")) {
+    const bool taken = player.SetFileName(file);
+    // A missing file (the player has said so) leaves the player with the
+    // previous one, which must not play again under this row's number.
+    if (!taken || player.FileName() != file || !QFileInfo::exists(fileName)) {
+        return false;
+    }
+    if (raw) {
         // A RAW file carries no format: it is taken as recorded with the
         // current settings.
         player.SetChannels(std::clamp(rgRecMode->ItemIndex() + 1, 1, 2));

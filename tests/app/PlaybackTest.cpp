@@ -313,19 +313,27 @@ TEST_F(PlaybackTest, ADeviceThatFailsToOpenIsReportedAndTheWindowIsIdleAgain) {
     EXPECT_TRUE(w.isVisible()) << "a failed start is no playback that ended by itself";
 }
 
-TEST_F(PlaybackTest, AFileGoneSinceItWasListedIsReportedAndSkipped) {
+TEST_F(PlaybackTest, AFileGoneOrUnreadableSinceItWasListedIsReportedAndSkipped) {
     OpenPlayer();
-    AddFiles({1000, 1000, 1000}, {true, true, true});
+    AddFiles({1000, 1000, 1000, 1000}, {true, true, true, true});
     ASSERT_TRUE(QFile::remove(Path(QStringLiteral("t2.wav"))));
+    // t3 is 8-bit now: its bytes must not sound with t1's layout.
+    WriteWave(Path(QStringLiteral("t3.wav")), 2, 8192, 1000, 3);
+    QFile eightBit(Path(QStringLiteral("t3.wav")));
+    ASSERT_TRUE(eightBit.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(eightBit.seek(34));
+    eightBit.write("\x08", 1);
+    eightBit.close();
     Click("btnPlay");
-    ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00003"); }));
+    ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00004"); }));
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
-    EXPECT_EQ(Opens(), 2) << "the first file is not played again for the missing one";
+    EXPECT_EQ(Opens(), 2) << "the first file is not played again, the unreadable one not at all";
     const auto played = output->Played();
     ASSERT_EQ(played.size(), 8000U);
-    EXPECT_EQ(played[played.size() - 2], 3);
-    ASSERT_FALSE(Messages().Messages().empty());
+    EXPECT_EQ(played[played.size() - 2], 4);
+    ASSERT_EQ(Messages().Count(), 2U);
     EXPECT_NE(Messages().Messages().front().text.find("が見つかりません。"), std::string::npos);
+    EXPECT_NE(Messages().Messages().back().text.find("は16bitWaveファイルではありません。"), std::string::npos);
 }
 
 TEST_F(PlaybackTest, SplitCutsThePlayingFileAtTheReadPosition) {
