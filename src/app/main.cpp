@@ -8,6 +8,7 @@
 
 #include "Version.h"
 #include "app/AppIcon.h"
+#include "app/QtBusyIndicator.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "app/QtUserMessages.h"
 #include "app/TerminationSignals.h"
@@ -50,6 +51,8 @@ int main(int argc, char* argv[]) {
     zolvane2::SetMainThreadDispatcher(&dispatcher);
     zolvane2::QtUserMessages messages;
     zolvane2::SetUserMessages(&messages);
+    zolvane2::QtBusyIndicator busy;
+    zolvane2::SetBusyIndicator(&busy);
 
     int result = 0;
     {
@@ -64,6 +67,7 @@ int main(int argc, char* argv[]) {
     // let every thread end before the process does.
     dispatcher.Shutdown();
     zolvane2::ThreadRegistry::JoinAll();
+    zolvane2::SetBusyIndicator(nullptr);
     zolvane2::SetUserMessages(nullptr);
     zolvane2::SetMainThreadDispatcher(nullptr);
     return result;
