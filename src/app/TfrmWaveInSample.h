@@ -10,9 +10,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
+#include "platform/SoundInput.h"
 #include "record/RecordingClock.h"
 
 class QCheckBox;
@@ -180,6 +182,19 @@ public:
     using RecordingNow = std::function<RecordingClock::Clock::time_point()>;
     void SetRecordingClockSource(RecordingNow now);
 
+    // ---- input devices (Devices.cpp) --------------------------------------
+    // Lists the input devices again; the wanted device stays chosen by its
+    // server name wherever it now stands.
+    void RefreshDeviceList();
+    // The server's name of the device at an index of the list; empty for the
+    // default entry.
+    [[nodiscard]] QString DeviceNameAt(int index) const;
+    // The device the user chose or the settings named, also while unplugged.
+    [[nodiscard]] QString PreferredDeviceName() const { return preferredDeviceName_; }
+    bool SelectDeviceByName(const QString& name);
+    // Chooses the device by name now, or as soon as it is plugged in.
+    void SetPreferredDevice(const QString& name);
+
     // ---- playback control (Playback.cpp) ---------------------------------
     void btnPlayClick();
     void btnStopPlayClick();
@@ -250,6 +265,7 @@ private:
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
+    void CreateDeviceListTimer();
     // No one-line box takes a file drop or holds a line break.
     void KeepBoxesSingleLine();
     void ConnectControls();
@@ -261,7 +277,6 @@ private:
     // Lifecycle and engines: places for the recording, playback and job
     // engines to hook into creation and shutdown.
     void CreateCaptureThread();
-    [[nodiscard]] QStringList CaptureDeviceNames() const;
     // Stops what runs before the settings are saved at close: a recording
     // run is stopped, a job cancelled, playback stopped, each waited for.
     void StopRunningWork();
@@ -406,6 +421,7 @@ public:
     QTimer* tmrTrackTime = nullptr;
     QTimer* tmrRecordingTime = nullptr;
     QTimer* tmrIntroPlay = nullptr;
+    QTimer* tmrDevices = nullptr;
 
     // Which job the cancel button stops: 0 none, 1 combine, 2 re-divide.
     int btnCancelTag = 0;
@@ -431,6 +447,10 @@ private:
     MsgId WM_Triggered = 0;
     MsgId WM_RecEnd = 0;
     MsgId WM_RecFinish = 0;
+
+    // Input devices as last listed, and the one wanted.
+    std::vector<InputDeviceInfo> devices_;
+    QString preferredDeviceName_;
 
     // Result list.
     std::array<int, 6> sortDirection_{1, 1, 1, 1, 1, 1};

@@ -58,17 +58,6 @@ void TfrmWaveInSample::CreateCaptureThread() {
     }
 }
 
-QStringList TfrmWaveInSample::CaptureDeviceNames() const {
-    if (fWaveInThread == nullptr) {
-        return {QStringLiteral("コントロールパネルの設定(WAVE_MAPPER)")};
-    }
-    QStringList names;
-    for (const std::string& name : fWaveInThread->DeviceNames()) {
-        names.append(QString::fromStdString(name));
-    }
-    return names;
-}
-
 void TfrmWaveInSample::QuitCaptureThread() {
     if (fWaveInThread == nullptr) {
         return;
@@ -239,6 +228,9 @@ void TfrmWaveInSample::StartRecording() {
         return;
     }
 
+    // The server numbers its sources afresh; the index handed to the thread
+    // must be that of the chosen device now.
+    RefreshDeviceList();
     SetRecordingControlsEnabled(false);
     tmrPause->start();
     tmrTrackTime->stop();
