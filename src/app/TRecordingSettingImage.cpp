@@ -87,7 +87,35 @@ QSize TRecordingSettingImage::sizeHint() const {
     return {400, BandsHeight() + 100};
 }
 QSize TRecordingSettingImage::minimumSizeHint() const {
-    return {360, BandsHeight() + 64};
+    return {MinimumWidth(), BandsHeight() + 64};
+}
+
+QSize TRecordingSettingImage::SlotSize(Slot slot) const {
+    const Attached& a = attached_[slot];
+    QSize size = a.editor != nullptr ? EditorSize(a.editor) : QSize(60, fontMetrics().height() + 8);
+    if (a.unit != nullptr) {
+        size.rwidth() += 2 + a.unit->sizeHint().width();
+    }
+    return size;
+}
+
+int TRecordingSettingImage::MinimumWidth() const {
+    // The narrowest drawing whose texts do not run into each other: the axis
+    // title between the ticks 0 and 50, the trigger level's caption and editor
+    // right of the kept quiet part, the falling caption right of its moment,
+    // and the two editor groups of the row under the plot side by side.
+    const QFontMetrics fm = fontMetrics();
+    const int left = fm.horizontalAdvance(QStringLiteral("-35000")) + 10;
+    const double elapsed =
+        fm.horizontalAdvance(Tr("時間経過") + QStringLiteral(" →")) +
+        (fm.horizontalAdvance(QStringLiteral("0")) + fm.horizontalAdvance(QStringLiteral("50"))) / 2 + 8;
+    const double level = fm.horizontalAdvance(Tr("トリガレベル")) + SlotSize(TriggerLevel).width() + 10;
+    const double falling = fm.horizontalAdvance(Tr("トリガレベル以下に到達")) + 3;
+    const double perUnit = std::max({1.0, elapsed / 50, level / (200 - kKeptEnd), falling / (200 - kTriggerOff)});
+    const int plot = left + static_cast<int>(std::ceil(200 * perUnit)) + 10;
+    const int groups = fm.horizontalAdvance(Tr("トリガディレイ")) + 6 + SlotSize(TriggerDelay).width() + 10 +
+                       fm.horizontalAdvance(Tr("残す無音部")) + 6 + SlotSize(LastTimeAfterTrigger).width() + 6;
+    return std::max(plot, groups);
 }
 
 TRecordingSettingImage::Geometry TRecordingSettingImage::Compute() const {
@@ -113,13 +141,7 @@ TRecordingSettingImage::Geometry TRecordingSettingImage::Compute() const {
 
     // Trigger level: caption and editor side by side over the quiet end of
     // the example, between the plot's top and the upper trigger line.
-    auto editorSize = [&](Slot s) {
-        QSize size = attached_[s].editor != nullptr ? EditorSize(attached_[s].editor) : QSize(60, editorH);
-        if (attached_[s].unit != nullptr) {
-            size.rwidth() += 2 + attached_[s].unit->sizeHint().width();
-        }
-        return size;
-    };
+    auto editorSize = [&](Slot s) { return SlotSize(s); };
     const QString levelText = Tr("トリガレベル");
     const QSize levelEditor = editorSize(TriggerLevel);
     const int levelTextW = fm.horizontalAdvance(levelText);

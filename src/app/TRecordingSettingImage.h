@@ -33,6 +33,9 @@ private:
     [[nodiscard]] Geometry Compute() const;
     // Height of everything below the plot, and of the row above it.
     [[nodiscard]] int BandsHeight() const;
+    // An editor with its unit label.
+    [[nodiscard]] QSize SlotSize(Slot slot) const;
+    [[nodiscard]] int MinimumWidth() const;
     void PlaceEditors();
 
     struct Attached {

@@ -49,7 +49,7 @@ void TfrmWaveInSample::CreateSettingPage() {
     QWidget* page = nullptr;
     tsSetting = ScrollingPage(PageControl1, "tsSetting", "録音設定", page);
     auto* v = new QVBoxLayout(page);
-    v->setContentsMargins(8, 4, 8, 4);
+    v->setContentsMargins(8, 2, 8, 2);
     v->setSpacing(2);
 
     lblBaseFileName = Label("lblBaseFileName", "保存するファイル名(実際にはトラック番号nnnnnが付加されます)", page);
@@ -189,6 +189,9 @@ void TfrmWaveInSample::CreateSettingPage() {
     pnlSizeWarning->setFrameShadow(QFrame::Sunken);
     pnlSizeWarning->setAlignment(Qt::AlignCenter);
     pnlSizeWarning->setAutoFillBackground(true);
+    // The longer warnings take a second line rather than more width.
+    pnlSizeWarning->setWordWrap(true);
+    pnlSizeWarning->setMargin(2);
     pnlSizeWarning->setMinimumHeight(26);
     rawRow->addWidget(pnlSizeWarning, 1);
     v->addLayout(rawRow);

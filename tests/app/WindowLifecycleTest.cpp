@@ -4,12 +4,16 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -147,6 +151,31 @@ TEST_F(LifecycleTest, NoBoxTakesAFileDropOrHoldsALineBreak) {
     EXPECT_EQ(w.edtBaseFileName->text(), QStringLiteral("/tmp/xy.wav"));
     w.cbSamplingFreq->setEditText(QStringLiteral("480\n00"));
     EXPECT_EQ(w.cbSamplingFreq->currentText(), QStringLiteral("48000"));
+}
+
+TEST_F(LifecycleTest, TheRecordingSettingsFitTheDefaultSizeWithTheLongWarningWrapped) {
+    auto& w = Open();
+    w.sedtRecordingTimeH->setValue(10);  // past 2 GB: the longest warning
+    ASSERT_TRUE(w.pnlSizeWarning->text().startsWith(QStringLiteral("2Gオーバー")));
+    w.show();
+    w.PageControl1->setCurrentWidget(w.tsSetting);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w.size(), QSize(423, 463));
+    auto* page = qobject_cast<QScrollArea*>(w.tsSetting);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(page->horizontalScrollBar()->isVisible());
+    const QRect inSight = page->viewport()->rect();
+    for (QWidget* control : {static_cast<QWidget*>(w.btnRefFile), static_cast<QWidget*>(w.pnlSizeWarning)}) {
+        const QRect at(control->mapTo(page->viewport(), QPoint(0, 0)), control->size());
+        EXPECT_TRUE(inSight.contains(at)) << control->objectName().toStdString();
+    }
+    const QFontMetrics metrics(w.pnlSizeWarning->font());
+    EXPECT_LE(metrics.horizontalAdvance(w.pnlSizeWarning->text()) > w.pnlSizeWarning->contentsRect().width()
+                  ? 2 * metrics.lineSpacing()
+                  : metrics.lineSpacing(),
+              w.pnlSizeWarning->contentsRect().height())
+        << "the whole warning can be read";
 }
 
 TEST(HelpDocumentTest, EveryContextNumberHasItsAnchorAndTheViewerScrollsToIt) {
