@@ -73,7 +73,7 @@ TEST_F(RecordingControlTest, TheChosenDeviceIsKeptByNameAcrossRestartsReordering
     window.reset();
     const QString ini = QString::fromUtf8(ReadAll(ProgramPath() + QStringLiteral(".ini")));
     EXPECT_TRUE(ini.contains(QStringLiteral("cbWaveInDeviceName.ItemIndex=2\r\n")));
-    EXPECT_TRUE(ini.contains(QStringLiteral("cbWaveInDeviceName.Name=Line in\r\n")));
+    EXPECT_TRUE(ini.contains(QStringLiteral("cbWaveInDeviceName.Name=fake.Line_in\r\n")));
 
     // Another order at the next start: the name wins over the index.
     sources = {"Line in", "USB", "Mic"};
