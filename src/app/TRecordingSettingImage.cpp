@@ -106,11 +106,13 @@ int TRecordingSettingImage::MinimumWidth() const {
     // and the two editor groups of the row under the plot side by side.
     const QFontMetrics fm = fontMetrics();
     const int left = fm.horizontalAdvance(QStringLiteral("-35000")) + 10;
+    // With width W the plot runs from left to W - 10, so a span of the time
+    // axis and the 10 pixels of margin are what each text has.
     const double elapsed =
         fm.horizontalAdvance(Tr("時間経過") + QStringLiteral(" →")) +
-        (fm.horizontalAdvance(QStringLiteral("0")) + fm.horizontalAdvance(QStringLiteral("50"))) / 2 + 8;
-    const double level = fm.horizontalAdvance(Tr("トリガレベル")) + SlotSize(TriggerLevel).width() + 10;
-    const double falling = fm.horizontalAdvance(Tr("トリガレベル以下に到達")) + 3;
+        (fm.horizontalAdvance(QStringLiteral("0")) + fm.horizontalAdvance(QStringLiteral("50"))) / 2 + 4;
+    const double level = fm.horizontalAdvance(Tr("トリガレベル")) + SlotSize(TriggerLevel).width() + 2;
+    const double falling = fm.horizontalAdvance(Tr("トリガレベル以下に到達")) + 3 - 10;
     const double perUnit = std::max({1.0, elapsed / 50, level / (200 - kKeptEnd), falling / (200 - kTriggerOff)});
     const int plot = left + static_cast<int>(std::ceil(200 * perUnit)) + 10;
     const int groups = fm.horizontalAdvance(Tr("トリガディレイ")) + 6 + SlotSize(TriggerDelay).width() + 10 +
