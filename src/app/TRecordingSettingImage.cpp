@@ -110,7 +110,7 @@ int TRecordingSettingImage::MinimumWidth() const {
     // axis and the 10 pixels of margin are what each text has.
     const double elapsed =
         fm.horizontalAdvance(Tr("時間経過") + QStringLiteral(" →")) +
-        (fm.horizontalAdvance(QStringLiteral("0")) + fm.horizontalAdvance(QStringLiteral("50"))) / 2 + 4;
+        (fm.horizontalAdvance(QStringLiteral("0")) + fm.horizontalAdvance(QStringLiteral("50"))) / 2.0 + 4;
     const double level = fm.horizontalAdvance(Tr("トリガレベル")) + SlotSize(TriggerLevel).width() + 2;
     const double falling = fm.horizontalAdvance(Tr("トリガレベル以下に到達")) + 3 - 10;
     const double perUnit = std::max({1.0, elapsed / 50, level / (200 - kKeptEnd), falling / (200 - kTriggerOff)});
