@@ -471,6 +471,8 @@ private:
     int RemainingAtTrigger = 0;
     bool FirstTriggerPending = true;
     int AutoExitState = 0;
+    // From StartRecording to WM_RecFinish: the run " REC " stands for.
+    bool RecordingRun = false;
     std::shared_ptr<ThreadState> waveInThreadState_;
     std::optional<RecordingClock> recordingClock_;
     RecordingNow recordingNow_;

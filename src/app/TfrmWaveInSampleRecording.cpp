@@ -92,8 +92,7 @@ void TfrmWaveInSample::StopRecordingAndWait() {
 }
 
 bool TfrmWaveInSample::RecordingRunning() const {
-    // " REC " stands for the whole run, from the start to WM_RecFinish.
-    return !lblRecording->isHidden();
+    return RecordingRun;
 }
 
 void TfrmWaveInSample::SetRecordingClockSource(RecordingNow now) {
@@ -198,6 +197,7 @@ void TfrmWaveInSample::OnRecFinish(WParam wParam, LParam lParam) {
     ProgressBar1->setValue(0);
     imgPause->hide();
     lblRecording->hide();
+    RecordingRun = false;
     lblTrackTime->show();
     FirstTriggerPending = true;
     recordingClock_.reset();
@@ -237,6 +237,7 @@ void TfrmWaveInSample::StartRecording() {
     imgPause->show();
     SetApplicationTitleText(QStringLiteral("[待機中]"));
     lblRecording->show();
+    RecordingRun = true;
 
     TWaveInThread& t = *fWaveInThread;
     t.SetDeviceIndex(std::max(0, cbWaveInDeviceName->currentIndex()));

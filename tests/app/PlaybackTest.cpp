@@ -18,8 +18,10 @@
 #include "AppTestSupport.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmIntroPlay.h"
+#include "platform/FakeSoundInput.h"
 #include "platform/MainThreadDispatcher.h"
 #include "play/TWaveOutPlayer.h"
+#include "record/TWaveInThread.h"
 #include "support/PlayTestSupport.h"
 #include "support/SoundTestSupport.h"
 
@@ -38,6 +40,7 @@ protected:
     void TearDown() override {
         WindowTest::TearDown();
         SetSoundOutputFactory(nullptr);
+        SetSoundInputFactory(nullptr);
     }
 
     TfrmWaveInSample& OpenPlayer() {
@@ -387,10 +390,18 @@ TEST_F(PlaybackTest, ASplitAskedForDuringAJobRunsWhenTheJobHasEnded) {
 }
 
 TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
+    FakeSoundInput* input = nullptr;
+    SetSoundInputFactory([&input] {
+        auto fake = std::make_unique<FakeSoundInput>();
+        input = fake.get();
+        return fake;
+    });
     auto& w = OpenPlayer();
+    w.WaveInThread()->SetStopDrainTime(0ms);
     AddFiles({1000}, {true});
     // A recording run and a job going on beside the playback.
-    w.lblRecording->show();
+    w.btnRecord->click();
+    ASSERT_TRUE(PumpUntil([&] { return input->IsStarted(); }));
     w.btnCancelTag = 2;
     Click("btnPlay");
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
@@ -399,7 +410,8 @@ TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
     EXPECT_FALSE(w.btnCombine->isEnabled());
     EXPECT_TRUE(w.btnPlay->isEnabled());
     w.btnCancelTag = 0;
-    w.lblRecording->hide();
+    w.btnStopClick();
+    ASSERT_TRUE(PumpUntil([&] { return !w.RecordingRunning(); }));
 }
 
 TEST_F(PlaybackTest, AFilePlaysThroughTheSoundServer) {
