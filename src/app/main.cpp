@@ -1,5 +1,6 @@
 // Program entry of the window program.
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -37,7 +38,11 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zolvane2"));
-    QApplication::setWindowIcon(zolvane2::AppIcon());
+    // The desktop entry's name lets Wayland compositors and task bars find the
+    // entry and its icon; the icon theme holds the installed icon, the drawn
+    // one serves a program run from its build folder.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(zolvane2::version::AppId));
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(zolvane2::version::AppId), zolvane2::AppIcon()));
     zolvane2::SetApplicationTitle("Zolvane2");
 
     // The window speaks Japanese, so Qt's own dialogs and buttons do too.

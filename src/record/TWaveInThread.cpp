@@ -37,6 +37,7 @@ TWaveInThread::TWaveInThread(std::unique_ptr<SoundInput> input, UserMessages* me
       boxes_(messages),
       input_(input ? std::move(input) : CreateSoundInput()),
       splitter_(*this, messages) {
+    writer_.SetLiveRecording(true);
     deviceNames_ = input_->DeviceNames();
     if (deviceNames_.empty()) {
         deviceNames_.emplace_back(kDefaultInputDeviceName);
@@ -138,6 +139,7 @@ void TWaveInThread::StartRecording() {
     }
     stem_ = TrackNaming::Stem(base);
     tooLong_.store(false);
+    shortDropped_.store(0);
     trackNumber_.store(FindFreeNumber(1));
     if (trackNumber_.load() == 0) {
         // Every number is taken: a file numbered 0 would be outside the
@@ -198,6 +200,9 @@ void TWaveInThread::StartRecording() {
         return;
     }
     idle_.store(false);
+    if (observer_ != nullptr) {
+        observer_->RecordingStarted(CurrentFileName(), c);
+    }
 }
 
 void TWaveInThread::AbandonStart() {
@@ -237,6 +242,9 @@ void TWaveInThread::BufferFilled(LParam lParam) {
     Synchronize([this] { DoLevelData(); });
 
     splitter_.ProcessBlock(block.bytes.data(), count);
+    if (observer_ != nullptr) {
+        observer_->BlockRecorded(block.bytes.data(), count);
+    }
 
     if (idle_.load() || trackNumber_.load() == 0) {
         return;
@@ -325,6 +333,9 @@ void TWaveInThread::StopRecording(bool quiet) {
     }
     trackNumber_.store(0);
     splitter_.Stop();
+    if (observer_ != nullptr) {
+        observer_->RecordingStopped();
+    }
 }
 
 void TWaveInThread::DeviceLost(WParam code) {
@@ -365,14 +376,21 @@ void TWaveInThread::OpenTrackFile() {
     const CuttingConditions& c = splitter_.Conditions();
     const std::string name = TrackNaming::TrackFileName(stem_, trackNumber_.load(), c.Digits, raw_);
     const std::lock_guard lock(namesMutex_);
-    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_);
+    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
 }
 
 FinishStatus TWaveInThread::CloseTrackFile() {
     FinishStatus status = FinishStatus::Deleted;
+    const CuttingConditions& c = splitter_.Conditions();
     {
         const std::lock_guard lock(namesMutex_);
-        status = writer_.CloseOutput();
+        const std::int64_t frames = (writer_.CurrentSize() - writer_.HeaderSize()) / c.FrameBytes();
+        if (c.Mode() == CutMode::Trigger && frames > 0 && frames < c.MinimumFrames) {
+            writer_.DeleteOutput();
+            shortDropped_.fetch_add(1);
+        } else {
+            status = writer_.CloseOutput();
+        }
     }
     tooLong_.store(status == FinishStatus::TooLong);
     return status;

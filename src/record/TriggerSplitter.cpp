@@ -224,6 +224,7 @@ void TriggerSplitter::SetMaxTrackNumber(std::int64_t maxNumber) {
 void TriggerSplitter::Start() {
     workBuffer_.Clear();
     scanPosition_ = 0;
+    fedBytes_ = 0;
     silenceCount_ = 0;
     hasTrack_ = true;
     cutDone_ = false;
@@ -243,6 +244,7 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
     }
     scanPosition_ = workBuffer_.Size();
     workBuffer_.Append(bytes, count);
+    fedBytes_ += count;
     CutMode mode = conditions_.Mode();
     if (mode == CutMode::FixedLength && options_.cutOnce && cutDone_) {
         mode = CutMode::None;

@@ -91,6 +91,12 @@ public:
     [[nodiscard]] std::int64_t SilenceCount() const { return silenceCount_; }
     [[nodiscard]] std::int64_t ScanPosition() const { return scanPosition_; }
     [[nodiscard]] const TMemoryStream& WorkBuffer() const { return workBuffer_; }
+    // Where bytes handed to the owner's AppendToTrack lie in the stream fed
+    // since Start, as a byte offset: the work buffer always ends with the
+    // last byte fed.
+    [[nodiscard]] std::int64_t StreamOffsetOf(const std::uint8_t* bytes) const {
+        return fedBytes_ - workBuffer_.Size() + (bytes - workBuffer_.Data());
+    }
 
 private:
     void ProcessTrigger();
@@ -112,6 +118,7 @@ private:
     bool cutDone_ = false;  // cutOnce: the one cut has happened
     std::int64_t silenceCount_ = 0;
     std::int64_t scanPosition_ = 0;
+    std::int64_t fedBytes_ = 0;  // bytes given to ProcessBlock since Start
 };
 
 }  // namespace zolvane2

@@ -45,7 +45,7 @@ protected:
     void TearDown() override {
         window.reset();
         fake = nullptr;
-        SetSoundInputFactory(nullptr);
+        RestoreSoundInput();
     }
 
     // The window with its base file name in the test folder, a quick stop and
