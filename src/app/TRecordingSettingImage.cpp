@@ -99,6 +99,12 @@ QSize TRecordingSettingImage::SlotSize(Slot slot) const {
     return size;
 }
 
+int TRecordingSettingImage::TrackIntervalWidth() const {
+    const QFontMetrics fm = fontMetrics();
+    return SlotSize(TrackInterval).width() + 6 +
+           std::max(fm.horizontalAdvance(Tr("以上の無音部で")), fm.horizontalAdvance(Tr("次トラックを作成")));
+}
+
 int TRecordingSettingImage::MinimumWidth() const {
     // The narrowest drawing whose texts do not run into each other: the axis
     // title between the ticks 0 and 50, the trigger level's caption and editor
@@ -117,7 +123,14 @@ int TRecordingSettingImage::MinimumWidth() const {
     const int plot = left + static_cast<int>(std::ceil(200 * perUnit)) + 10;
     const int groups = fm.horizontalAdvance(Tr("トリガディレイ")) + 6 + SlotSize(TriggerDelay).width() + 10 +
                        fm.horizontalAdvance(Tr("残す無音部")) + 6 + SlotSize(LastTimeAfterTrigger).width() + 6;
-    return std::max(plot, groups);
+    int lastRow = 0;
+    if (attached_[MinimumTrackLength].editor != nullptr) {
+        // The row left of the track interval, which starts at its moment.
+        const int row = SlotSize(MinimumTrackLength).width() + 6;
+        const int beside = left + static_cast<int>(std::ceil((row - left) * 2.0)) + 10;
+        lastRow = std::max(beside, row + TrackIntervalWidth() + 4);
+    }
+    return std::max({plot, groups, lastRow});
 }
 
 TRecordingSettingImage::Geometry TRecordingSettingImage::Compute() const {
@@ -172,13 +185,13 @@ TRecordingSettingImage::Geometry TRecordingSettingImage::Compute() const {
     // The track interval's editor comes first, its two-line caption after it.
     {
         const QSize size = editorSize(TrackInterval);
-        const int textW =
-            std::max(fm.horizontalAdvance(Tr("以上の無音部で")), fm.horizontalAdvance(Tr("次トラックを作成")));
-        const int total = size.width() + 6 + textW;
+        const int total = TrackIntervalWidth();
+        const int textW = total - size.width() - 6;
         const int x = std::clamp(g.X(kTriggerOff), 2, std::max(2, width() - total - 4));
         g.editorAt[TrackInterval] = QPoint(x, g.bandC + 6);
         g.label[TrackInterval] = QRect(x + size.width() + 6, g.bandC + 4, textW + 4, 2 * g.line);
     }
+    g.editorAt[MinimumTrackLength] = QPoint(2, g.bandC + 6);
     return g;
 }
 

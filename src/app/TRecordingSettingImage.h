@@ -14,7 +14,9 @@ namespace zolvane2 {
 class TRecordingSettingImage final : public QWidget {
     Q_OBJECT
 public:
-    enum Slot { TriggerLevel = 0, TriggerDelay, LastTimeAfterTrigger, TrackInterval, SlotCount };
+    // MinimumTrackLength takes a whole captioned row, put in the free corner
+    // left of the track interval.
+    enum Slot { TriggerLevel = 0, TriggerDelay, LastTimeAfterTrigger, TrackInterval, MinimumTrackLength, SlotCount };
 
     explicit TRecordingSettingImage(QWidget* parent = nullptr);
 
@@ -36,6 +38,8 @@ private:
     // An editor with its unit label.
     [[nodiscard]] QSize SlotSize(Slot slot) const;
     [[nodiscard]] int MinimumWidth() const;
+    // The track interval's editor with its two-line caption.
+    [[nodiscard]] int TrackIntervalWidth() const;
     void PlaceEditors();
 
     struct Attached {

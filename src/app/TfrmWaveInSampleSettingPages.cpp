@@ -226,8 +226,15 @@ void TfrmWaveInSample::CreateCutPage() {
                                 Label("lblLastTimeAfterTriggerUnit", "ms", page));
     imgRecordingSetting->Attach(TRecordingSettingImage::TrackInterval, sedtTrackInterval,
                                 Label("lblTrackIntervalUnit", "ms", page));
+    // The minimum track length goes on the drawing too, in the free corner of
+    // its last row, so that the page fits the default size.
+    auto* minimumLength = new QWidget(page);
+    minimumLength->setObjectName(QStringLiteral("pnlMinimumTrackLength"));
+    auto* minimumRow = new QHBoxLayout(minimumLength);
+    minimumRow->setContentsMargins(0, 0, 0, 0);
+    CreateMinimumTrackLengthRow(minimumLength, minimumRow);
+    imgRecordingSetting->Attach(TRecordingSettingImage::MinimumTrackLength, minimumLength, nullptr);
     v->addWidget(imgRecordingSetting, 1);
-    CreateMinimumTrackLengthRow(page, v);
 
     rbtnInterval = new QRadioButton(QStringLiteral("同じサンプル数(一定時間)ごとに録音/切り出しを行う"), page);
     rbtnInterval->setObjectName(QStringLiteral("rbtnInterval"));

@@ -176,7 +176,7 @@ TEST_F(LifecycleTest, NoBoxTakesAFileDropOrHoldsALineBreak) {
     EXPECT_EQ(w.cbSamplingFreq->currentText(), QStringLiteral("48000"));
 }
 
-TEST_F(LifecycleTest, TheRecordingSettingsFitTheDefaultSizeWithTheLongWarningWrapped) {
+TEST_F(LifecycleTest, TheSettingsPagesFitTheDefaultSizeWithTheLongWarningWrapped) {
     auto& w = Open();
     w.sedtRecordingTimeH->setValue(10);  // past 2 GB: the longest warning
     ASSERT_TRUE(w.pnlSizeWarning->text().startsWith(QStringLiteral("2Gオーバー")));
@@ -199,6 +199,14 @@ TEST_F(LifecycleTest, TheRecordingSettingsFitTheDefaultSizeWithTheLongWarningWra
                   : metrics.lineSpacing(),
               w.pnlSizeWarning->contentsRect().height())
         << "the whole warning can be read";
+
+    // The cutting page fits as well, its drawing with every editor on it.
+    w.PageControl1->setCurrentWidget(w.tsCut);
+    QCoreApplication::processEvents();
+    auto* cut = qobject_cast<QScrollArea*>(w.tsCut);
+    ASSERT_NE(cut, nullptr);
+    EXPECT_FALSE(cut->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(cut->horizontalScrollBar()->isVisible());
 }
 
 TEST(HelpDocumentTest, EveryContextNumberHasItsAnchorAndTheViewerScrollsToIt) {
