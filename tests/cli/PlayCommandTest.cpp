@@ -238,7 +238,7 @@ TEST_F(PlayCommandTest, RejectsBadOptionsAndReportsFilesItCannotPlay) {
     const std::string err = files.Err();
     EXPECT_NE(err.find(missing + ": not found."), std::string::npos) << err;
     EXPECT_NE(err.find(mp3 + ": not a WAVE"), std::string::npos) << err;
-    EXPECT_NE(err.find(eightBit + ": は16bitWaveファイルではありません。"), std::string::npos) << err;
+    EXPECT_NE(err.find(eightBit + ": is not a 16-bit WAVE file."), std::string::npos) << err;
 }
 
 }  // namespace
