@@ -6,17 +6,18 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/CuttingOptions.h"
+#include "cli/Language.h"
 #include "cli/StopSignals.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/NotifyWindow.h"
 #include "platform/UserMessages.h"
-#include "record/RecordingClock.h"
 #include "record/TWaveInThread.h"
 #include "trackfile/TrackNaming.h"
 
@@ -25,6 +26,8 @@ namespace zolvane2::cli {
 namespace {
 
 constexpr std::int64_t kDefaultTimeSeconds = 3600;
+// The recording ran to its end, but some audio never reached the files.
+constexpr int kExitAudioLost = 3;
 
 // Passes messages on and counts them: any message means the run failed.
 class CountingMessages final : public UserMessages {
@@ -154,6 +157,42 @@ private:
     bool drawn_ = false;
 };
 
+// A point or stretch of audio as H:MM:SS.ss.
+std::string AudioTimeText(std::int64_t frames, std::int64_t rate) {
+    const std::int64_t centis = rate > 0 ? frames * 100 / rate : 0;
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%02lld", static_cast<long long>(centis / 360000),
+                  static_cast<long long>(centis / 6000 % 60), static_cast<long long>(centis / 100 % 60),
+                  static_cast<long long>(centis % 100));
+    return text;
+}
+
+// Every loss at once on stderr, and at the end how much went in all.
+void ReportLoss(const CaptureLoss& loss, std::int64_t rate) {
+    const std::string line = std::string("zolvane2-cli record: ") + Say("audio lost at ", "録音開始から ") +
+                             AudioTimeText(loss.atFrame, rate) + Say(" into the run (track ", " の位置で音声が欠落 (トラック ") +
+                             TrackNaming::FormatNumber(loss.track, 5) + "): " + AudioTimeText(loss.frames, rate) + "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+void ReportLossSummary(const std::vector<CaptureLoss>& losses, std::int64_t rate) {
+    std::int64_t frames = 0;
+    std::set<std::int32_t> tracks;
+    for (const auto& l : losses) {
+        frames += l.frames;
+        tracks.insert(l.track);
+    }
+    std::string trackList;
+    for (const std::int32_t t : tracks) {
+        trackList += (trackList.empty() ? "" : ", ") + TrackNaming::FormatNumber(t, 5);
+    }
+    const std::string line = std::string("zolvane2-cli record: ") + Say("dropouts: ", "欠落: ") +
+                             std::to_string(losses.size()) + Say(", audio lost in all: ", " 回、失われた音声の合計: ") +
+                             AudioTimeText(frames, rate) + Say(", in track(s) ", "、トラック ") + trackList + "\n";
+    std::fputs(line.c_str(), stderr);
+}
+
 std::string ClockText(std::int64_t seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%05lldh%02lldm%02llds", static_cast<long long>(seconds / 3600),
@@ -203,12 +242,12 @@ int RunRecord(const std::vector<std::string>& args) {
     recorder->SetCutByInterval(c.mode == CuttingMode::Interval);
     recorder->SetIntervalFrames(c.lengthSeconds * c.sampleRate);
     recorder->SetRawOutput(c.raw);
+    recorder->SetRecordingTime(options.timeSeconds, options.netTime);
     if (terminal) {
         recorder->SetOnLevelData(
             [&meter, channels = c.channels](Thread* /*sender*/, TMemoryStream& data) { meter.Take(data, channels); });
     }
 
-    RecordingClock clock(options.timeSeconds, options.netTime);
     const std::string stem = TrackNaming::Stem(base);
     const std::string extension = c.raw ? ".raw" : ".wav";
     bool finished = false;
@@ -221,17 +260,17 @@ int RunRecord(const std::vector<std::string>& args) {
         std::fflush(stdout);
     };
     DispatchedNotifyWindow window(*dispatcher, [&](const Message& msg) {
-        const auto now = RecordingClock::Clock::now();
         if (msg.msg == m.triggered) {
             state = "[録音中 : Track" + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.wParam), 5) + "]";
-            clock.TrackStarted(now);
+        } else if (msg.msg == m.recLost) {
+            meter.Clear();
+            ReportLoss(recorder->LossAt(static_cast<std::size_t>(msg.wParam)), c.sampleRate);
         } else if (msg.msg == m.recEnd) {
             const int status = HighWord(msg.wParam);
             if (status != 2) {
                 printTrack(static_cast<std::int64_t>(msg.lParam) - LowWord(msg.wParam), status);
             }
             state = "[待機中 : Track" + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.lParam), 5) + "]";
-            clock.TrackEnded(status, now);
         } else if (msg.msg == m.recFinish) {
             const int status = HighWord(msg.wParam);
             if (status != 2) {
@@ -251,32 +290,42 @@ int RunRecord(const std::vector<std::string>& args) {
 
     bool announced = false;
     bool stopPosted = false;
-    auto nextDraw = RecordingClock::Clock::now();
+    auto nextDraw = std::chrono::steady_clock::now();
     while (!finished) {
         dispatcher->Pump(std::chrono::milliseconds(50));
-        const auto now = RecordingClock::Clock::now();
+        const auto now = std::chrono::steady_clock::now();
         if (!announced && !recorder->Idle()) {
             announced = true;
             std::fprintf(stderr, "zolvane2-cli record: recording from %s into %s; Ctrl-C stops\n",
                          recorder->DeviceNames()[static_cast<std::size_t>(options.device)].c_str(), base.c_str());
         }
-        if (!stopPosted && (StopSignals::Raised() || clock.Expired(now))) {
+        // The recording time is kept by the recorder, which stops on its frame.
+        if (!stopPosted && StopSignals::Raised()) {
             recorder->Queue().Post(m.stop);
             stopPosted = true;
         }
         if (terminal && !finished && announced && now >= nextDraw) {
-            const std::int64_t shown = clock.Limited()
-                                           ? clock.RemainingSeconds(now)
-                                           : std::chrono::duration_cast<std::chrono::seconds>(clock.Used(now)).count();
-            meter.Draw(state, (clock.Limited() ? "left " : "") + ClockText(shown));
+            const bool limited = options.timeSeconds > 0;
+            const std::int64_t used = recorder->RecordingTimeUsedFrames();
+            const std::int64_t rate = std::max(c.sampleRate, 1);
+            const std::int64_t shown =
+                limited ? std::max<std::int64_t>(options.timeSeconds * rate - used + rate - 1, 0) / rate : used / rate;
+            meter.Draw(state, (limited ? "left " : "") + ClockText(shown));
             nextDraw = now + std::chrono::milliseconds(100);
         }
     }
     meter.Clear();
     recorder->Queue().Post(m.quit);
     recorder->WaitFor();
+    const std::vector<CaptureLoss> losses = recorder->Losses();
     recorder.reset();
-    return messages.Count() > 0 || !announced ? 1 : 0;
+    if (!losses.empty()) {
+        ReportLossSummary(losses, c.sampleRate);
+    }
+    if (messages.Count() > 0 || !announced) {
+        return 1;
+    }
+    return losses.empty() ? 0 : kExitAudioLost;
 }
 
 const CommandRegistration kRecord{Command{
@@ -289,11 +338,15 @@ const CommandRegistration kRecord{Command{
     "      (or .raw), cut by the options below as the window's recording does.\n"
     "      Each finished track's full path is printed as its file is closed.\n"
     "      A level meter is shown on stderr when it is a terminal. Ctrl-C or\n"
-    "      SIGTERM stops the recording and finishes the open file; the exit\n"
-    "      status is 0, or 1 when the device or a file failed.\n"
+    "      SIGTERM stops the recording and finishes the open file. Audio lost on\n"
+    "      the way (this program stalled longer than the server's buffer holds)\n"
+    "      is reported on stderr at once, with a summary at the end. Exit status:\n"
+    "      0 when all went well, 1 when the device or a file failed, 3 when the\n"
+    "      recording ran but some audio was lost.\n"
     "      --device N         input device index (0)\n"
-    "      --time T           recording time from the first track: seconds, M:S\n"
-    "                         or H:M:S; 0 records until stopped (1:00:00)\n"
+    "      --time T           recording time from the first track, counted in\n"
+    "                         recorded audio: seconds, M:S or H:M:S; 0 records\n"
+    "                         until stopped (1:00:00)\n"
     "      --net-time         count only the time spent in tracks\n" +
         CuttingOptionsParser::HelpText(),
     RunRecord,

@@ -13,6 +13,7 @@
 #include "platform/SoundInput.h"
 #include "platform/Thread.h"
 #include "platform/UserMessages.h"
+#include "record/RecordingClock.h"
 #include "record/SplitterOwner.h"
 #include "record/TriggerSplitter.h"
 #include "trackfile/TMemoryStream.h"
@@ -23,6 +24,13 @@ namespace zolvane2 {
 
 class NotifyWindow;
 
+// Audio of a recording run that never reached its files.
+struct CaptureLoss {
+    std::int64_t atFrame = 0;  // about where, in frames from the start of the run
+    std::int64_t frames = 0;   // how much
+    std::int32_t track = 0;    // the track being recorded (or waited for) then
+};
+
 // The seven registered messages shared by the capture thread and its window.
 struct TWaveInMessages {
     MsgId start;        // "WM_WaveInThreadStart"  window → thread (0, 0)
@@ -32,6 +40,7 @@ struct TWaveInMessages {
     MsgId triggered;    // "WM_Triggered"  (track number, pre-roll frames)
     MsgId recEnd;       // "WM_RecEnd"     (low: number advance, high: status; new track number)
     MsgId recFinish;    // "WM_RecFinish"  (low: 0, high: status; closed track's number or 0)
+    MsgId recLost;      // "WM_RecLost"    (index into Losses(), 0)
 
     [[nodiscard]] static TWaveInMessages Register();
 };
@@ -81,6 +90,10 @@ public:
     void SetBaseFileName(const std::string& name);
     [[nodiscard]] bool RawOutput() const { return rawOutput_.load(); }
     void SetRawOutput(bool value) { rawOutput_.store(value); }
+    // The recording-time limit in seconds of recorded audio, from the first
+    // track (0: none); with netTime only the time inside tracks counts. The
+    // thread stops itself on the frame the limit falls on.
+    void SetRecordingTime(std::int64_t seconds, bool netTime);
     // Main thread only.
     [[nodiscard]] const TWaveOutPlayedEvent& OnLevelData() const { return onLevelData_; }
     void SetOnLevelData(TWaveOutPlayedEvent handler) { onLevelData_ = std::move(handler); }
@@ -93,6 +106,15 @@ public:
     // ".wav" or ".raw", chosen at each start.
     [[nodiscard]] std::string Extension() const;
     [[nodiscard]] std::string CurrentFileName() const;
+    // Frames counted against the recording-time limit so far in this run.
+    [[nodiscard]] std::int64_t RecordingTimeUsedFrames() const { return usedFrames_.load(); }
+    // The run ended because its recording time was up (set before its
+    // WM_RecFinish, cleared at the next start).
+    [[nodiscard]] bool TimeLimitReached() const { return timeLimitReached_.load(); }
+    // The audio lost in this run so far; WM_RecLost carries the index of each
+    // new entry. Kept until the next start.
+    [[nodiscard]] std::vector<CaptureLoss> Losses() const;
+    [[nodiscard]] CaptureLoss LossAt(std::size_t index) const;
 
     // How long a stop waits for the device to settle, discarding the thread's
     // messages meanwhile (one second; tests shorten it).
@@ -118,6 +140,10 @@ private:
     // already for the failure that ends the recording).
     void StopRecording(bool quiet);
     void DeviceLost(WParam code);
+    void DataLost(WParam bytes, LParam atBytes);
+    // Feeds one block to the splitter, in pieces that end on the frame the
+    // recording-time limit falls on; false when the run has ended.
+    bool FeedSplitter(const std::uint8_t* bytes, std::int64_t count);
     // A failure while recording: shown once, then the recording is stopped
     // with its file finished.
     void FailRecording(const std::string& text);
@@ -151,6 +177,8 @@ private:
     std::atomic<int> deviceIndex_{0};
     std::atomic<zolvane2::NotifyWindow*> notifyWindow_{nullptr};
     std::atomic<bool> rawOutput_{false};
+    std::atomic<std::int64_t> limitSeconds_{0};
+    std::atomic<bool> netTime_{false};
     mutable std::mutex namesMutex_;  // baseFileName_, extension_
     std::string baseFileName_;
     std::string extension_ = ".wav";
@@ -163,6 +191,10 @@ private:
     std::atomic<bool> tooLong_{false};
     std::atomic<int> levelIndex_{0};
     std::atomic<std::int64_t> stopDrainMs_{1000};
+    std::atomic<std::int64_t> usedFrames_{0};
+    std::atomic<bool> timeLimitReached_{false};
+    mutable std::mutex lossMutex_;
+    std::vector<CaptureLoss> losses_;
     bool quitPending_ = false;
 
     // Capture thread only.
@@ -172,6 +204,8 @@ private:
     std::string stem_;
     bool raw_ = false;
     TrackFileWriter writer_;
+    RecordingClock clock_{0, false};
+    std::int64_t framesFed_ = 0;
 };
 
 }  // namespace zolvane2

@@ -227,7 +227,14 @@ void TriggerSplitter::Start() {
     silenceCount_ = 0;
     hasTrack_ = true;
     cutDone_ = false;
+    framesIn_ = 0;
+    eventFrame_ = 0;
     inTrack_ = conditions_.Mode() != CutMode::Trigger;
+}
+
+std::int64_t TriggerSplitter::FrameAt(std::int64_t offset) const {
+    const std::int64_t fb = conditions_.FrameBytes();
+    return fb > 0 ? framesIn_ - (workBuffer_.Size() - offset) / fb : framesIn_;
 }
 
 void TriggerSplitter::AppendHeld(std::int64_t count) {
@@ -243,6 +250,9 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
     }
     scanPosition_ = workBuffer_.Size();
     workBuffer_.Append(bytes, count);
+    if (conditions_.FrameBytes() > 0) {
+        framesIn_ += count / conditions_.FrameBytes();
+    }
     CutMode mode = conditions_.Mode();
     if (mode == CutMode::FixedLength && options_.cutOnce && cutDone_) {
         mode = CutMode::None;
@@ -286,6 +296,7 @@ bool TriggerSplitter::FindTrigger() {
             FirstLoudSample(workBuffer_.Data() + scanPosition_, samples, conditions_.TriggerLevel);
         if (loud < samples) {
             const std::int64_t triggerOffset = scanPosition_ + loud / conditions_.Channels * fb;
+            eventFrame_ = FrameAt(triggerOffset);
             const std::int64_t after = triggerOffset + fb;
             const std::int64_t start = after - fb - delayBytes;
             std::int64_t preRoll;
@@ -337,6 +348,7 @@ bool TriggerSplitter::FindTrackEnd() {
     if (endFrame < frames) {
         const std::int64_t after = scanPosition_ + (endFrame + 1) * fb;
         const std::int64_t end = std::clamp<std::int64_t>(after - silenceFrames * fb + tailFrames * fb, 0, size);
+        eventFrame_ = FrameAt(after);
         AppendHeld(end);
         if (!owner_.CutTrack()) {
             hasTrack_ = false;
@@ -367,6 +379,7 @@ void TriggerSplitter::ProcessFixedLength() {
         return;
     }
     const std::int64_t first = std::max<std::int64_t>(allowed, 0);
+    eventFrame_ = FrameAt(first);
     AppendHeld(first);
     if (!owner_.CutTrack()) {
         hasTrack_ = false;
@@ -386,6 +399,7 @@ bool TriggerSplitter::ManualTrackChange() {
     }
     // The held audio is written before the cut, so it is gone from the
     // buffer whatever the cut answers.
+    eventFrame_ = framesIn_;
     FlushHeld();
     scanPosition_ = 0;
     if (!owner_.CutTrack()) {

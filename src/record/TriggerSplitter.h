@@ -90,6 +90,10 @@ public:
     [[nodiscard]] bool HasTrack() const { return hasTrack_; }
     [[nodiscard]] std::int64_t SilenceCount() const { return silenceCount_; }
     [[nodiscard]] std::int64_t ScanPosition() const { return scanPosition_; }
+    // The frame, counted from Start, at which the latest trigger (its loud
+    // frame) or cut lies; read it inside the owner's TrackTriggered and
+    // CutTrack.
+    [[nodiscard]] std::int64_t EventFrame() const { return eventFrame_; }
     [[nodiscard]] const TMemoryStream& WorkBuffer() const { return workBuffer_; }
 
 private:
@@ -98,6 +102,8 @@ private:
     bool FindTrigger();
     bool FindTrackEnd();
     void AppendHeld(std::int64_t count);
+    // The frame (from Start) of a byte offset in the work buffer.
+    [[nodiscard]] std::int64_t FrameAt(std::int64_t offset) const;
     void ShowSettingsError(const std::string& text);
     // Frames of a time setting; a negative time is explained and taken as 0.
     [[nodiscard]] std::int32_t TimeSettingFrames(double seconds, const std::string& name, const std::string& zeroText);
@@ -112,6 +118,8 @@ private:
     bool cutDone_ = false;  // cutOnce: the one cut has happened
     std::int64_t silenceCount_ = 0;
     std::int64_t scanPosition_ = 0;
+    std::int64_t framesIn_ = 0;  // fed since Start
+    std::int64_t eventFrame_ = 0;
 };
 
 }  // namespace zolvane2
