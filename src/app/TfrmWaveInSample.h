@@ -12,7 +12,7 @@
 
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
-#include "record/RecordingClock.h"
+#include "record/TWaveInThread.h"
 
 class QCheckBox;
 class QComboBox;
@@ -175,9 +175,9 @@ public:
     [[nodiscard]] TWaveInThread* WaveInThread() const { return fWaveInThread; }
     // Where the capture thread posts its reports to this window.
     [[nodiscard]] NotifyWindow* MessageTarget() const { return notifyWindow_.get(); }
-    // The clock of the recording-time limit; tests put in a clock they move.
-    using RecordingNow = std::function<RecordingClock::Clock::time_point()>;
-    void SetRecordingClockSource(RecordingNow now);
+    // Audio lost in the recording run so far (or the last one), as its
+    // capture thread reported it.
+    [[nodiscard]] const std::vector<CaptureLoss>& RecordingLosses() const { return recordingLosses_; }
 
     // ---- playback control (Playback.cpp) ---------------------------------
     void btnPlayClick();
@@ -266,6 +266,7 @@ private:
     void OnTriggered(WParam wParam, LParam lParam);
     void OnRecEnd(WParam wParam, LParam lParam);
     void OnRecFinish(WParam wParam, LParam lParam);
+    void OnRecLost(WParam wParam);
     void tmrRecordingTimeTimer();
     void tmrTrackTimeTimer();
     void tmrPauseTimer();
@@ -325,6 +326,7 @@ public:
     QLabel* imgPause = nullptr;
     QLabel* imgPlay = nullptr;
     QLabel* lblTrackTime = nullptr;
+    QLabel* lblDropouts = nullptr;
     QStackedWidget* PageControlWave = nullptr;
     QWidget* TabSheetWave = nullptr;
     QWidget* TabSheetValue = nullptr;
@@ -424,6 +426,7 @@ private:
     MsgId WM_Triggered = 0;
     MsgId WM_RecEnd = 0;
     MsgId WM_RecFinish = 0;
+    MsgId WM_RecLost = 0;
 
     // Result list.
     std::array<int, 6> sortDirection_{1, 1, 1, 1, 1, 1};
@@ -445,8 +448,9 @@ private:
     bool FirstTriggerPending = true;
     int AutoExitState = 0;
     std::shared_ptr<ThreadState> waveInThreadState_;
-    std::optional<RecordingClock> recordingClock_;
-    RecordingNow recordingNow_;
+    std::int64_t recordingRate_ = 0;
+    std::vector<CaptureLoss> recordingLosses_;
+    void ShowRecordingLosses();
     // How the run names its files, as handed to the capture thread at the
     // start (the thread may be gone when its last report is handled).
     std::string recordingStem_;

@@ -170,7 +170,8 @@ std::string AudioTimeText(std::int64_t frames, std::int64_t rate) {
 // Every loss at once on stderr, and at the end how much went in all.
 void ReportLoss(const CaptureLoss& loss, std::int64_t rate) {
     const std::string line = std::string("zolvane2-cli record: ") + Say("audio lost at ", "録音開始から ") +
-                             AudioTimeText(loss.atFrame, rate) + Say(" into the run (track ", " の位置で音声が欠落 (トラック ") +
+                             AudioTimeText(loss.atFrame, rate) +
+                             Say(" into the run (track ", " の位置で音声が欠落 (トラック ") +
                              TrackNaming::FormatNumber(loss.track, 5) + "): " + AudioTimeText(loss.frames, rate) + "\n";
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);

@@ -56,10 +56,10 @@ private:
     std::int64_t arrived_ = 0;
     std::uint64_t anchorTime_ = 0;
     std::int64_t anchorBytes_ = 0;
-    std::int64_t level_ = 0;         // the settled deficit before any loss
-    std::int64_t lastDeficit_ = 0;   // at the previous look
-    std::int64_t lastArrived_ = 0;   // at the previous look
-    std::int64_t goodArrived_ = 0;   // at the last settled look
+    std::int64_t level_ = 0;        // the settled deficit before any loss
+    std::int64_t lastDeficit_ = 0;  // at the previous look
+    std::int64_t lastArrived_ = 0;  // at the previous look
+    std::int64_t goodArrived_ = 0;  // at the last settled look
 };
 
 }  // namespace zolvane2

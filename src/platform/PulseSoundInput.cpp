@@ -335,10 +335,10 @@ void PulseSoundInput::StartWatch() {
     droppedBytes_ = 0;
     const auto frameBytes = static_cast<std::int64_t>(pa_frame_size(spec));
     watch_.Start(frameBytes * spec->rate, frameBytes, attr != nullptr ? attr->maxlength : 0);
-    watchTimer_ = PulseTimeEventPtr(pa_context_rttime_new(connection_->Context(),
-                                                          pa_rtclock_now() + CaptureLossWatch::kCheckUsec,
-                                                          &PulseSoundInput::OnWatchTimer, this),
-                                    PulseTimeEventDeleter{connection_->Api()});
+    watchTimer_ =
+        PulseTimeEventPtr(pa_context_rttime_new(connection_->Context(), pa_rtclock_now() + CaptureLossWatch::kCheckUsec,
+                                                &PulseSoundInput::OnWatchTimer, this),
+                          PulseTimeEventDeleter{connection_->Api()});
 }
 
 void PulseSoundInput::StopWatch() {

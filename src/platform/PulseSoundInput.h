@@ -60,14 +60,14 @@ private:
 
     [[nodiscard]] static SoundResult ListSources(PulseConnection& connection, std::vector<Source>& out);
     [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& format, const std::string& sourceName);
-    [[nodiscard]] SoundResult Cork(bool cork);           // lock held
-    void Keep(const std::uint8_t* data, std::size_t n);  // lock held; data nullptr: silence
-    void Deliver();                                      // lock held
-    void HandBack();                                     // lock held: the front block
-    void ReportLost(SoundResult code);                   // lock held
+    [[nodiscard]] SoundResult Cork(bool cork);                 // lock held
+    void Keep(const std::uint8_t* data, std::size_t n);        // lock held; data nullptr: silence
+    void Deliver();                                            // lock held
+    void HandBack();                                           // lock held: the front block
+    void ReportLost(SoundResult code);                         // lock held
     void ReportDataLost(std::int64_t bytes, std::int64_t at);  // lock held
-    void StartWatch();                                   // lock held
-    void StopWatch();                                    // lock held
+    void StartWatch();                                         // lock held
+    void StopWatch();                                          // lock held
     [[nodiscard]] std::size_t KeptSize() const { return kept_.size() - keptHead_; }
     void TearDown();
 

@@ -27,7 +27,7 @@ TWaveInMessages TWaveInMessages::Register() {
         RegisterMessageName("WM_WaveInThreadStart"), RegisterMessageName("WM_WaveInThreadStop"),
         RegisterMessageName("WM_TrackChange"),       RegisterMessageName("WM_WaveInThreadQuit"),
         RegisterMessageName("WM_Triggered"),         RegisterMessageName("WM_RecEnd"),
-        RegisterMessageName("WM_RecFinish"),        RegisterMessageName("WM_RecLost"),
+        RegisterMessageName("WM_RecFinish"),         RegisterMessageName("WM_RecLost"),
     };
 }
 

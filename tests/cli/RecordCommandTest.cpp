@@ -222,8 +222,8 @@ TEST_F(RecordCommandTest, NetTimeCountsOnlyTheAudioInsideTracks) {
     ASSERT_TRUE(source.Loaded());
     const std::string device = DeviceIndexOf(source);
     ASSERT_FALSE(device.empty());
-    CliProcess record({"record", "--device", device, "--rate", "8000", "--channels", "1", "--gap", "500",
-                       "--tail", "0", "--delay", "0", "--time", "2", "--net-time", dir_.File("Net")});
+    CliProcess record({"record", "--device", device, "--rate", "8000", "--channels", "1", "--gap", "500", "--tail", "0",
+                       "--delay", "0", "--time", "2", "--net-time", dir_.File("Net")});
     ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
     // Track 1 counts from its trigger to its cut (1.5 s), the wait does not
     // count, so track 2 ends 0.5 s after its trigger: within a block of
@@ -333,7 +333,8 @@ TEST_F(RecordCommandTest, ASourceThatGoesEndsTheRunNamingItAndKeepsTheFile) {
     const std::string file = dir_.File("Gone00001.wav");
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     std::error_code ec;
-    while (std::filesystem::file_size(file, ec) != pcm.Bytes().size() + 44 && std::chrono::steady_clock::now() < deadline) {
+    while (std::filesystem::file_size(file, ec) != pcm.Bytes().size() + 44 &&
+           std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
     }
     source.Unload();
