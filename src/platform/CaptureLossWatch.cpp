@@ -1,16 +1,19 @@
 #include "platform/CaptureLossWatch.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace zolvane2 {
 
 namespace {
 // Smaller gaps cannot be told from the jitter of the arrival.
 constexpr std::uint64_t kLossThresholdUsec = 200'000;
-// Between two looks the deficit of a settled stream moves less than this
-// (audio arrives in fragments; a pipe fed in tenths of a second jumps by one).
-constexpr std::uint64_t kSettledUsec = 150'000;
+// Between two looks the deficit of a settled stream grows by less than this
+// (audio arrives in fragments; a pipe fed in tenths of a second jumps by one)
+// and shrinks by less than the second: a stream that still catches up on a
+// backlog, which the server may hand over only a little faster than real
+// time, shrinks it steadily.
+constexpr std::uint64_t kSettledGrowthUsec = 150'000;
+constexpr std::uint64_t kSettledShrinkUsec = 60'000;
 }  // namespace
 
 void CaptureLossWatch::Start(std::int64_t bytesPerSecond, std::int64_t frameBytes, std::int64_t serverBufferBytes) {
@@ -21,6 +24,7 @@ void CaptureLossWatch::Start(std::int64_t bytesPerSecond, std::int64_t frameByte
     serverBuffer_ = serverBufferBytes;
     arrived_ = 0;
     anchorBytes_ = 0;
+    wasSteady_ = false;
     level_ = 0;
     lastDeficit_ = 0;
     lastArrived_ = 0;
@@ -59,13 +63,23 @@ void CaptureLossWatch::Arrived(std::int64_t bytes, std::uint64_t nowUsec) {
     }
 }
 
-std::optional<CaptureLossWatch::Loss> CaptureLossWatch::Check(std::uint64_t nowUsec) {
+std::optional<CaptureLossWatch::Loss> CaptureLossWatch::Check(std::uint64_t nowUsec,
+                                                              std::optional<std::int64_t> heldBytes) {
     if (!running_ || !anchored_) {
         return std::nullopt;
     }
-    const std::int64_t deficit = Deficit(nowUsec);
+    if (!heldBytes) {
+        wasSteady_ = false;
+        return std::nullopt;
+    }
+    // Audio the server still holds is late, not lost.
+    const std::int64_t deficit = Deficit(nowUsec) - std::max<std::int64_t>(*heldBytes, 0);
     const bool flowing = arrived_ > lastArrived_;
-    const bool settled = flowing && std::abs(deficit - lastDeficit_) <= Bytes(kSettledUsec);
+    const std::int64_t change = deficit - lastDeficit_;
+    const bool steady = flowing && change <= Bytes(kSettledGrowthUsec) && -change <= Bytes(kSettledShrinkUsec);
+    // Two steady looks in a row: one may fall into a pause of the catching up.
+    const bool settled = steady && wasSteady_;
+    wasSteady_ = steady;
     lastDeficit_ = deficit;
     lastArrived_ = arrived_;
     if (!settled) {

@@ -40,7 +40,9 @@ public:
     // Audio (holes included) arrived at nowUsec.
     void Arrived(std::int64_t bytes, std::uint64_t nowUsec);
     // The periodic look: a loss, once the arrival has settled after one.
-    [[nodiscard]] std::optional<Loss> Check(std::uint64_t nowUsec);
+    // heldBytes: what the server said, just now, it still holds for this
+    // stream (audio late but not lost); none when it has not answered yet.
+    [[nodiscard]] std::optional<Loss> Check(std::uint64_t nowUsec, std::optional<std::int64_t> heldBytes = 0);
 
     [[nodiscard]] std::int64_t ArrivedBytes() const { return arrived_; }
 
@@ -60,6 +62,7 @@ private:
     std::int64_t lastDeficit_ = 0;  // at the previous look
     std::int64_t lastArrived_ = 0;  // at the previous look
     std::int64_t goodArrived_ = 0;  // at the last settled look
+    bool wasSteady_ = false;
 };
 
 }  // namespace zolvane2

@@ -125,7 +125,6 @@ SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& format, const s
     }
     pa_stream_set_state_callback(stream_.get(), &PulseSoundInput::OnStreamState, this);
     pa_stream_set_read_callback(stream_.get(), &PulseSoundInput::OnRead, this);
-    pa_stream_set_overflow_callback(stream_.get(), &PulseSoundInput::OnOverflow, this);
     pa_buffer_attr attr{};
     // The largest buffer the server allows: it is what carries the audio
     // through a stall of this whole process.
@@ -333,6 +332,7 @@ void PulseSoundInput::StartWatch() {
         return;
     }
     droppedBytes_ = 0;
+    serverHeld_.reset();
     const auto frameBytes = static_cast<std::int64_t>(pa_frame_size(spec));
     watch_.Start(frameBytes * spec->rate, frameBytes, attr != nullptr ? attr->maxlength : 0);
     watchTimer_ =
@@ -367,11 +367,13 @@ void PulseSoundInput::OnRead(pa_stream* stream, std::size_t /*nbytes*/, void* us
     self->Deliver();
 }
 
-void PulseSoundInput::OnOverflow(pa_stream* /*stream*/, void* userdata) {
-    // The watch measures what went; this only makes it look at once.
+void PulseSoundInput::OnTimingInfo(pa_stream* stream, int success, void* userdata) {
     auto* self = static_cast<PulseSoundInput*>(userdata);
-    if (const auto loss = self->watch_.Check(pa_rtclock_now())) {
-        self->ReportDataLost(loss->bytes, loss->at);
+    const pa_timing_info* info = success != 0 ? pa_stream_get_timing_info(stream) : nullptr;
+    if (info != nullptr && info->read_index_corrupt == 0 && info->write_index_corrupt == 0) {
+        // What the server has taken from the source for this stream and not
+        // yet handed to this process.
+        self->serverHeld_ = info->write_index - info->read_index;
     }
 }
 
@@ -379,8 +381,15 @@ void PulseSoundInput::OnWatchTimer(pa_mainloop_api* /*api*/, pa_time_event* e, c
                                    void* userdata) {
     auto* self = static_cast<PulseSoundInput*>(userdata);
     const pa_usec_t now = pa_rtclock_now();
-    if (const auto loss = self->watch_.Check(now)) {
+    // The server's answer to the previous look's question is at most a
+    // quarter of a second old; the next question goes out now.
+    const std::optional<std::int64_t> held = self->serverHeld_;
+    self->serverHeld_.reset();
+    if (const auto loss = self->watch_.Check(now, held)) {
         self->ReportDataLost(loss->bytes, loss->at);
+    }
+    if (pa_operation* op = pa_stream_update_timing_info(self->stream_.get(), &PulseSoundInput::OnTimingInfo, self)) {
+        pa_operation_unref(op);
     }
     if (self->droppedBytes_ > 0 && self->KeptSize() + kSoundBufferBytes <= kMaxKeptBytes) {
         self->ReportDataLost(self->droppedBytes_, self->dropAt_);

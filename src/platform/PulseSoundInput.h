@@ -73,7 +73,7 @@ private:
 
     static void OnRead(pa_stream* stream, std::size_t nbytes, void* userdata);
     static void OnStreamState(pa_stream* stream, void* userdata);
-    static void OnOverflow(pa_stream* stream, void* userdata);
+    static void OnTimingInfo(pa_stream* stream, int success, void* userdata);
     static void OnWatchTimer(pa_mainloop_api* api, pa_time_event* e, const struct timeval* tv, void* userdata);
 
     std::unique_ptr<PulseConnection> connection_;
@@ -87,7 +87,8 @@ private:
     std::string sourceText_;
     CaptureLossWatch watch_;
     PulseTimeEventPtr watchTimer_;
-    std::int64_t droppedBytes_ = 0;  // keep buffer ran over, not yet reported
+    std::optional<std::int64_t> serverHeld_;  // the server's latest word on what it holds
+    std::int64_t droppedBytes_ = 0;           // keep buffer ran over, not yet reported
     std::int64_t dropAt_ = 0;
 };
 
