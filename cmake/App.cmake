@@ -14,3 +14,8 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/src/app/help/zolvane2.html)
   add_custom_command(TARGET zolvane2 POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/src/app/help/zolvane2.html $<TARGET_FILE:zolvane2>.hlp)
 endif()
+# An installed window finds its help in the data folder: first relative to the
+# program (a moved or relocated installation), then where it was installed.
+file(RELATIVE_PATH ZOLVANE2_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/zolvane2)
+target_compile_definitions(zolvane2_window PRIVATE ZOLVANE2_DATA_FROM_BIN="${ZOLVANE2_DATA_FROM_BIN}"
+                           ZOLVANE2_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/zolvane2")

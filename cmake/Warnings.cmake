@@ -3,7 +3,11 @@ add_library(zolvane2_warnings INTERFACE)
 target_compile_options(zolvane2_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
   -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough -Wformat=2
-  -Wmisleading-indentation -Wduplicated-cond -Wlogical-op -Wsuggest-override)
+  -Wmisleading-indentation -Wsuggest-override)
+# Clang does not know these; an unknown warning flag is itself an error under -Werror.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  target_compile_options(zolvane2_warnings INTERFACE -Wduplicated-cond -Wlogical-op)
+endif()
 if(ZOLVANE2_WERROR)
   target_compile_options(zolvane2_warnings INTERFACE -Werror)
 endif()

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test through CTest. The tests that record and
-# play start their own private PulseAudio daemon (see scripts/pulse-daemon.sh).
+# play start their own private PulseAudio daemon (see scripts/pulse-daemon.sh);
+# where no pulseaudio program is installed (PipeWire alone), they are skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh test
+if ! command -v "${PULSEAUDIO:-pulseaudio}" >/dev/null 2>&1; then
+    echo "No pulseaudio program (this machine's sound server is PipeWire): the tests that record and play are skipped."
+fi
 cd build
 ctest --output-on-failure --timeout 600 -j 2 "$@"

@@ -14,6 +14,7 @@
 #include "platform/NotifyWindow.h"
 #include "record/TWaveInThread.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -90,7 +91,9 @@ public:
     [[nodiscard]] QString DefaultSettingsFile() const;
     // Beside the program when its folder is writable, else in the music folder.
     [[nodiscard]] QString DefaultBaseFileName() const;
-    [[nodiscard]] QString HelpFile() const { return programPath_ + QStringLiteral(".hlp"); }
+    // Beside the program (a build folder, an unpacked copy), else in the data
+    // folder of an installation; the place beside the program when neither exists.
+    [[nodiscard]] QString HelpFile() const;
 
     // ---- lifecycle (Lifecycle.cpp) ---------------------------------------
     void FormCreate();
@@ -245,6 +248,11 @@ private:
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
+    // The minimum track length row of the cutting page and the note under
+    // the result list that says how many short tracks a run left out.
+    void CreateMinimumTrackLengthRow(QWidget* page, QBoxLayout* layout);
+    void CreateRunNote(QWidget* page, QBoxLayout* layout);
+    void ShowShortTracksDropped(int count) const;
     void ConnectControls();
     void AssignHelpContexts();
     QToolButton* ToolButton(const char* name, const char* themeIcon, int fallbackIcon, const char* hint,
@@ -383,6 +391,9 @@ public:
     QSpinBox* sedtTriggerDelay = nullptr;
     QSpinBox* sedtTrackInterval = nullptr;
     QSpinBox* sedtLastTimeAfterTrigger = nullptr;
+    QSpinBox* sedtMinimumTrackLength = nullptr;  // ms; 0 keeps every track
+    QLabel* lblMinimumTrackLength = nullptr;
+    QLabel* lblRunNote = nullptr;
     QRadioButton* rbtnInterval = nullptr;
     QLabel* lblCuttingTime = nullptr;
     QSpinBox* sedtCuttingTimeH = nullptr;

@@ -153,6 +153,8 @@ bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
         job->SetTriggerDelay(sedtTriggerDelay->value() / 1000.0);
         job->SetTrackInterval(sedtTrackInterval->value() / 1000.0);
         job->SetLastTimeAfterTrigger(sedtLastTimeAfterTrigger->value() / 1000.0);
+        job->SetMinimumTrackLength(sedtMinimumTrackLength->value() / 1000.0);
+        ShowShortTracksDropped(0);
     } else {
         job->SetUseTrigger(false);
         job->SetCutByInterval(false);
@@ -191,9 +193,6 @@ void TfrmWaveInSample::CombineFiles() {
             continue;
         }
         if (!params.Take(ChannelCode(SubItem(row, 2).toStdString()), ToInt32(SubItem(row, 3)))) {
-            if (params.Empty()) {
-                break;
-            }
             ShowMessage(kParameterMismatchText, kParameterMismatchCaption);
             lvResult->clearSelection();
             lvResult->setCurrentItem(lvResult->topLevelItem(row));
@@ -307,6 +306,7 @@ void TfrmWaveInSample::JobFinished() {
     std::string error;
     if (fCutThread != nullptr) {
         error = fCutThread->ErrorMessage();
+        ShowShortTracksDropped(fCutThread->ShortPiecesDropped());
     } else if (fCombineThread != nullptr) {
         error = fCombineThread->ErrorMessage();
     }

@@ -32,14 +32,24 @@ bool FolderWritable(const QString& folder) {
     return !folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
 }
 
+// The help relative to the program: the program was installed (even by root,
+// who can write to its folder) and must keep its settings and recordings per user.
+QString InstalledHelp(const QString& programPath) {
+    return QFileInfo(programPath).absolutePath() + QStringLiteral("/" ZOLVANE2_DATA_FROM_BIN "/zolvane2.hlp");
+}
+
+bool ProgramFolderIsOurs(const QString& programPath) {
+    return !QFileInfo::exists(InstalledHelp(programPath)) && FolderWritable(QFileInfo(programPath).absolutePath());
+}
+
 }  // namespace
 
 QString TfrmWaveInSample::DefaultSettingsFile() const {
     // Beside the program as long as it can be written there (an unpacked,
     // portable program); an installed program keeps its settings per user.
-    const QString beside = programPath_ + QStringLiteral(".ini");
+    QString beside = programPath_ + QStringLiteral(".ini");
     const QFileInfo besideInfo(beside);
-    if (besideInfo.exists() ? besideInfo.isWritable() : FolderWritable(QFileInfo(programPath_).absolutePath())) {
+    if (besideInfo.exists() ? besideInfo.isWritable() : ProgramFolderIsOurs(programPath_)) {
         return beside;
     }
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -48,7 +58,7 @@ QString TfrmWaveInSample::DefaultSettingsFile() const {
 
 QString TfrmWaveInSample::DefaultBaseFileName() const {
     const QString programFolder = QFileInfo(programPath_).absolutePath();
-    if (FolderWritable(programFolder)) {
+    if (ProgramFolderIsOurs(programPath_)) {
         return programFolder + QStringLiteral("/Track.wav");
     }
     QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
@@ -171,6 +181,23 @@ void TfrmWaveInSample::btnRefFileClick() {
 
 void TfrmWaveInSample::btnHelpClick() {
     ShowHelpContext(1);
+}
+
+QString TfrmWaveInSample::HelpFile() const {
+    QString beside = programPath_ + QStringLiteral(".hlp");
+    if (QFileInfo::exists(beside)) {
+        return beside;
+    }
+    const QString installed[] = {
+        InstalledHelp(programPath_),
+        QStringLiteral(ZOLVANE2_DATA_DIR "/zolvane2.hlp"),
+    };
+    for (const QString& candidate : installed) {
+        if (QFileInfo::exists(candidate)) {
+            return QDir::cleanPath(candidate);
+        }
+    }
+    return beside;
 }
 
 void TfrmWaveInSample::ShowHelpContext(int context) {

@@ -81,6 +81,7 @@ void TfrmWaveInSample::CreateMainPage() {
 
     CreateResultList();
     page->addWidget(lvResult, 1);
+    CreateRunNote(tsMain, page);
 }
 
 void TfrmWaveInSample::CreateListTools(QWidget* parent) {

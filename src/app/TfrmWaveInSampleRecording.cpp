@@ -214,6 +214,8 @@ void TfrmWaveInSample::OnRecFinish(WParam wParam, LParam lParam) {
         AddFileToList(FinishedTrackName(number, status), -1);
     }
     SetRecordingControlsEnabled(true);
+    // Once the window has let its thread go there is no count to read.
+    ShowShortTracksDropped(fWaveInThread != nullptr ? fWaveInThread->ShortTracksDropped() : 0);
     ClearWaveDisplay(true);
     SetApplicationTitleText(QString());
     tmrPause->stop();
@@ -271,6 +273,8 @@ void TfrmWaveInSample::StartRecording() {
     t.SetTriggerDelay(sedtTriggerDelay->value() / 1000.0);
     t.SetTrackInterval(sedtTrackInterval->value() / 1000.0);
     t.SetLastTimeAfterTrigger(sedtLastTimeAfterTrigger->value() / 1000.0);
+    t.SetMinimumTrackLength(sedtMinimumTrackLength->value() / 1000.0);
+    ShowShortTracksDropped(0);
     t.SetNotifyWindow(notifyWindow_.get());
     t.SetBaseFileName(edtBaseFileName->text().toStdString());
     const int channels = rgRecMode->ItemIndex() + 1;
@@ -376,6 +380,7 @@ void TfrmWaveInSample::SetRecordingControlsEnabled(bool enabled) {
         sedtTriggerDelay,
         sedtTrackInterval,
         sedtLastTimeAfterTrigger,
+        sedtMinimumTrackLength,
         lblBaseFileName,
         edtBaseFileName,
         cbxAbsoluteRecordingTime,

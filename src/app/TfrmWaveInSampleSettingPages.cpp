@@ -224,6 +224,7 @@ void TfrmWaveInSample::CreateCutPage() {
     imgRecordingSetting->Attach(TRecordingSettingImage::TrackInterval, sedtTrackInterval,
                                 Label("lblTrackIntervalUnit", "ms", page));
     v->addWidget(imgRecordingSetting, 1);
+    CreateMinimumTrackLengthRow(page, v);
 
     rbtnInterval = new QRadioButton(QStringLiteral("同じサンプル数(一定時間)ごとに録音/切り出しを行う"), page);
     rbtnInterval->setObjectName(QStringLiteral("rbtnInterval"));

@@ -15,6 +15,7 @@
 #include "app/TRadioGroup.h"
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
+#include "jobs/SettingsFileValues.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/Errors.h"
 
@@ -106,6 +107,7 @@ void TfrmWaveInSample::LoadSettings(const QString& fileName) {
     sedtCuttingTimeH->setValue(ini.ReadInteger(kCut, "sedtCuttingTimeH.Value", 0));
     sedtCuttingTimeM->setValue(ini.ReadInteger(kCut, "sedtCuttingTimeM.Value", 60));
     sedtCuttingTimeS->setValue(ini.ReadInteger(kCut, "sedtCuttingTimeS.Value", 0));
+    sedtMinimumTrackLength->setValue(ini.ReadInteger(kCut, kMinimumTrackLengthKey, 0));
 }
 
 void TfrmWaveInSample::SaveSettings(const QString& fileName) {
@@ -149,6 +151,7 @@ void TfrmWaveInSample::SaveSettings(const QString& fileName) {
     ini.WriteInteger(kCut, "sedtCuttingTimeH.Value", sedtCuttingTimeH->value());
     ini.WriteInteger(kCut, "sedtCuttingTimeM.Value", sedtCuttingTimeM->value());
     ini.WriteInteger(kCut, "sedtCuttingTimeS.Value", sedtCuttingTimeS->value());
+    ini.WriteInteger(kCut, kMinimumTrackLengthKey, sedtMinimumTrackLength->value());
 }
 
 void TfrmWaveInSample::btnSaveSettingClick() {
@@ -210,6 +213,7 @@ void TfrmWaveInSample::btnDefaultSettingClick() {
     sedtCuttingTimeH->setValue(0);
     sedtCuttingTimeM->setValue(60);
     sedtCuttingTimeS->setValue(0);
+    sedtMinimumTrackLength->setValue(0);
 }
 
 }  // namespace zolvane2

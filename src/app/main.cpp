@@ -1,6 +1,8 @@
 // Program entry of the window program.
 #include <QApplication>
+#include <QIcon>
 
+#include "Version.h"
 #include "app/AppIcon.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "app/QtUserMessages.h"
@@ -12,7 +14,11 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zolvane2"));
-    QApplication::setWindowIcon(zolvane2::AppIcon());
+    // The desktop entry's name lets Wayland compositors and task bars find the
+    // entry and its icon; the icon theme holds the installed icon, the drawn
+    // one serves a program run from its build folder.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(zolvane2::version::AppId));
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(zolvane2::version::AppId), zolvane2::AppIcon()));
     zolvane2::SetApplicationTitle("Zolvane2");
 
     zolvane2::QtMainThreadDispatcher dispatcher;

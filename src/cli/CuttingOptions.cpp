@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "cli/Language.h"
 #include "jobs/SettingsFileValues.h"
 #include "platform/Errors.h"
 
@@ -103,6 +104,8 @@ std::size_t CuttingOptionsParser::Take(const std::vector<std::string>& args, std
         gap_ = static_cast<std::int32_t>(ParseInteger(name, value(), -kMaxMs, kMaxMs));
     } else if (name == "--tail") {
         tail_ = static_cast<std::int32_t>(ParseInteger(name, value(), -kMaxMs, kMaxMs));
+    } else if (name == "--min-length") {
+        minLength_ = static_cast<std::int32_t>(ParseInteger(name, value(), 0, kMaxMs));
     } else if (name == "--length") {
         length_ = ParseLength(value());
     } else if (name == "--digits") {
@@ -150,6 +153,7 @@ CuttingOptions CuttingOptionsParser::Result() const {
         o.delayMs = clampInt(ini.ReadInteger("tsCut", "sedtTriggerDelay.Value", 100), -kMaxMs, kMaxMs);
         o.gapMs = clampInt(ini.ReadInteger("tsCut", "sedtTrackInterval.Value", 3000), -kMaxMs, kMaxMs);
         o.tailMs = clampInt(ini.ReadInteger("tsCut", "sedtLastTimeAfterTrigger.Value", 1000), -kMaxMs, kMaxMs);
+        o.minLengthMs = clampInt(ini.ReadInteger("tsCut", kMinimumTrackLengthKey, 0), 0, kMaxMs);
         const std::int64_t h = ini.ReadInteger("tsCut", "sedtCuttingTimeH.Value", 0);
         const std::int64_t m = ini.ReadInteger("tsCut", "sedtCuttingTimeM.Value", 60);
         const std::int64_t s = ini.ReadInteger("tsCut", "sedtCuttingTimeS.Value", 0);
@@ -174,6 +178,7 @@ CuttingOptions CuttingOptionsParser::Result() const {
     o.delayMs = delay_.value_or(o.delayMs);
     o.gapMs = gap_.value_or(o.gapMs);
     o.tailMs = tail_.value_or(o.tailMs);
+    o.minLengthMs = minLength_.value_or(o.minLengthMs);
     o.lengthSeconds = length_.value_or(o.lengthSeconds);
     o.digits = digits_.value_or(o.digits);
     o.raw = raw_.value_or(o.raw);
@@ -183,12 +188,15 @@ CuttingOptions CuttingOptionsParser::Result() const {
 }
 
 std::string CuttingOptionsParser::HelpText() {
-    return "      --mode trigger|interval|none  cut by trigger level and silence (default),\n"
-           "                         into pieces of --length, or not at all\n"
-           "      --level N          trigger level, peak 0..32767 (300)\n"
-           "      --delay MS         audio kept ahead of the trigger (100)\n"
-           "      --gap MS           silence that ends a track (3000)\n"
-           "      --tail MS          silence kept at a track's end, at most --gap (1000)\n"
+    return std::string(
+               "      --mode trigger|interval|none  cut by trigger level and silence (default),\n"
+               "                         into pieces of --length, or not at all\n"
+               "      --level N          trigger level, peak 0..32767 (300)\n"
+               "      --delay MS         audio kept ahead of the trigger (100)\n"
+               "      --gap MS           silence that ends a track (3000)\n"
+               "      --tail MS          silence kept at a track's end, at most --gap (1000)\n") +
+           std::string(Say("      --min-length MS    trigger mode: leave out tracks shorter than this (0)\n",
+                           "      --min-length MS    トリガモードでこれより短いトラックを除く (0: 除かない)\n")) +
            "      --length T         piece length: seconds, M:S or H:M:S (1:00:00)\n"
            "      --digits N         digits of the piece number, 1..10 (5)\n"
            "      --raw              write headerless RAW files instead of WAVE\n"

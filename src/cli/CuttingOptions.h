@@ -24,6 +24,7 @@ struct CuttingOptions {
     std::int32_t delayMs = 100;
     std::int32_t gapMs = 3000;          // track interval: silence that ends a track
     std::int32_t tailMs = 1000;         // silence kept at a track's end
+    std::int32_t minLengthMs = 0;       // trigger mode: shorter tracks are left out
     std::int64_t lengthSeconds = 3600;  // piece length in interval mode
     std::int32_t digits = 5;
     bool raw = false;
@@ -61,6 +62,7 @@ private:
     std::optional<std::int32_t> delay_;
     std::optional<std::int32_t> gap_;
     std::optional<std::int32_t> tail_;
+    std::optional<std::int32_t> minLength_;
     std::optional<std::int64_t> length_;
     std::optional<std::int32_t> digits_;
     std::optional<bool> raw_;

@@ -1,5 +1,6 @@
 // zolvane2-cli join: combines the audio of several files into one, as the
 // window's combine button does, with the same checks and texts.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -95,15 +96,19 @@ int RunJoin(const std::vector<std::string>& args) {
             offending = &p;
             break;
         }
-        total += p.dataSize;
+        // The job copies whole frames only.
+        const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(std::max(p.channels, 1));
+        total += p.dataSize / frameBytes * frameBytes;
     }
-    if (parameters.Empty()) {
-        std::fputs("zolvane2-cli join: no mono or stereo file to join\n", stderr);
-        return 1;
-    }
+    // A file of three or more channels is refused wherever it stands, so
+    // this comes before the test for nothing to join.
     if (offending != nullptr) {
         PrintCheck(kParameterMismatchCaption, kParameterMismatchText);
         std::fprintf(stderr, "  %s\n", offending->path.c_str());
+        return 1;
+    }
+    if (parameters.Empty()) {
+        std::fputs("zolvane2-cli join: no mono or stereo file to join\n", stderr);
         return 1;
     }
 
@@ -148,7 +153,7 @@ int RunJoin(const std::vector<std::string>& args) {
         return 1;
     }
     std::error_code ec;
-    if (std::filesystem::exists(target, ec)) {
+    if (std::filesystem::exists(std::filesystem::symlink_status(target, ec))) {
         std::fprintf(stderr, "zolvane2-cli join: %s exists; not replaced\n", target.c_str());
         return 1;
     }
@@ -161,6 +166,10 @@ int RunJoin(const std::vector<std::string>& args) {
     job->SetFileNames(names);
     job->SetTotalBytes(total);
     job->SetRawOutput(raw);
+    // Created only where nothing is yet: of two joins racing for one name,
+    // one fails instead of both succeeding, and a link planted at the name
+    // is not followed.
+    job->SetCreateNew(true);
     job->SetOutputFileName(target);
     job->SetSampleRate(parameters.frequency);
     job->SetChannels(parameters.channels);

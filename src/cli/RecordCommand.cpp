@@ -12,9 +12,12 @@
 
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
+#include "cli/CutPointOptions.h"
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
+#include "cli/SplitJoinJob.h"
 #include "cli/StopSignals.h"
+#include "jobs/CutPointMarker.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/NotifyWindow.h"
 #include "platform/UserMessages.h"
@@ -56,10 +59,12 @@ struct RecordOptions {
     std::int64_t timeSeconds = kDefaultTimeSeconds;
     bool netTime = false;
     std::string base;
+    std::unique_ptr<CutPointMarker> marker;  // --labels/--cue of an uncut recording
 };
 
 RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
     CuttingOptionsParser parser;
+    CutPointOptions cutPoints;
     RecordOptions o;
     std::vector<std::string> names;
     for (std::size_t i = 0; i < args.size();) {
@@ -69,6 +74,10 @@ RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
             break;
         }
         if (const std::size_t used = parser.Take(args, i); used > 0) {
+            i += used;
+            continue;
+        }
+        if (const std::size_t used = cutPoints.Take(args, i); used > 0) {
             i += used;
             continue;
         }
@@ -107,6 +116,8 @@ RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
     }
     o.base = names[0];
     o.cutting = parser.Result();
+    cutPoints.CheckForRecord(o.cutting.mode == CuttingMode::None);
+    o.marker = cutPoints.MakeMarker(o.cutting);
     return o;
 }
 
@@ -235,6 +246,8 @@ int RunRecord(const std::vector<std::string>& args) {
     recorder->SetTriggerDelay(c.delayMs / 1000.0);
     recorder->SetTrackInterval(c.gapMs / 1000.0);
     recorder->SetLastTimeAfterTrigger(c.tailMs / 1000.0);
+    recorder->SetMinimumTrackLength(c.minLengthMs / 1000.0);
+    recorder->SetObserver(options.marker.get());
     const std::string base = FullPathOf(options.base);
     recorder->SetBaseFileName(base);
     recorder->SetChannels(c.channels);
@@ -318,12 +331,18 @@ int RunRecord(const std::vector<std::string>& args) {
     meter.Clear();
     recorder->Queue().Post(m.quit);
     recorder->WaitFor();
+    ReportShortPieces("record", options.marker ? options.marker->PiecesDropped() : recorder->ShortTracksDropped());
     const std::vector<CaptureLoss> losses = recorder->Losses();
     recorder.reset();
     if (!losses.empty()) {
         ReportLossSummary(losses, c.sampleRate);
     }
-    if (messages.Count() > 0 || !announced) {
+    bool marksFailed = false;
+    if (options.marker && !options.marker->Error().empty()) {
+        PrintJobError("record", Localize(options.marker->Error()));
+        marksFailed = true;
+    }
+    if (messages.Count() > 0 || !announced || marksFailed) {
         return 1;
     }
     return losses.empty() ? 0 : kExitAudioLost;
@@ -332,7 +351,8 @@ int RunRecord(const std::vector<std::string>& args) {
 const CommandRegistration kRecord{Command{
     "record",
     50,
-    "record [cutting options] [--device N] [--time T] [--net-time] BASE",
+    "record [cutting options] [--device N] [--time T] [--net-time]\n"
+    "                     [--labels FILE] [--cue FILE] BASE",
     "      Records from input device N (see `devices`; 0, the default, is the\n"
     "      server's default input) into BASE's numbered track files, BASE\n"
     "      without its extension followed by the zero-padded number and .wav\n"
@@ -349,7 +369,7 @@ const CommandRegistration kRecord{Command{
     "                         recorded audio: seconds, M:S or H:M:S; 0 records\n"
     "                         until stopped (1:00:00)\n"
     "      --net-time         count only the time spent in tracks\n" +
-        CuttingOptionsParser::HelpText(),
+        CuttingOptionsParser::HelpText() + CutPointOptions::RecordHelpText(),
     RunRecord,
 }};
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CommandRegistry.h"
+#include "cli/CutPointOptions.h"
 #include "cli/CuttingOptions.h"
 #include "cli/SplitJoinJob.h"
 #include "jobs/TCutThread.h"
@@ -28,6 +29,7 @@ double ParseSplitTime(const std::string& text) {
 
 int RunSplit(const std::vector<std::string>& args) {
     CuttingOptionsParser parser;
+    CutPointOptions cutPoints;
     std::optional<double> splitAt;
     std::vector<std::string> files;
     CuttingOptions options;
@@ -39,6 +41,10 @@ int RunSplit(const std::vector<std::string>& args) {
                 break;
             }
             if (const std::size_t used = parser.Take(args, i); used > 0) {
+                i += used;
+                continue;
+            }
+            if (const std::size_t used = cutPoints.Take(args, i); used > 0) {
                 i += used;
                 continue;
             }
@@ -61,6 +67,7 @@ int RunSplit(const std::vector<std::string>& args) {
             throw UsageError("no FILE given");
         }
         options = parser.Result();
+        cutPoints.CheckForSplit(files.size(), splitAt.has_value());
     } catch (const UsageError& e) {
         std::fprintf(stderr, "zolvane2-cli split: %s (see zolvane2-cli --help)\n", e.what());
         return 2;
@@ -99,21 +106,31 @@ int RunSplit(const std::vector<std::string>& args) {
         job->SetTriggerDelay(options.delayMs / 1000.0);
         job->SetTrackInterval(options.gapMs / 1000.0);
         job->SetLastTimeAfterTrigger(options.tailMs / 1000.0);
+        job->SetMinimumTrackLength(options.minLengthMs / 1000.0);
+    }
+    if (!cutPoints.Prepare(*job, sources->front(), total)) {
+        delete job;
+        return 1;
     }
     job->SetTotalBytes(total);
     job->SetRawOutput(options.raw);
     job->SetFileNames(names);
     job->SetDigits(options.digits);
 
-    return JobExitStatus(kCommand, RunJobWithProgress(job));
+    std::int32_t dropped = 0;
+    const JobOutcome outcome = RunJobWithProgress(job, [&dropped, job] { dropped = job->ShortPiecesDropped(); });
+    ReportShortPieces(kCommand, dropped);
+    const int status = JobExitStatus(kCommand, outcome);
+    return status == 0 && !cutPoints.Finish(sources->front()) ? 1 : status;
 }
 
 const CommandRegistration kSplit{Command{
     kCommand,
     20,
     "split [--mode trigger|interval|none] [--level N] [--delay MS] [--gap MS] [--tail MS]\n"
-    "                     [--length T] [--at SECONDS] [--digits N] [--raw] [--rate HZ]\n"
-    "                     [--channels N] [--settings FILE] FILE...",
+    "                     [--min-length MS] [--length T] [--at SECONDS] [--digits N] [--raw]\n"
+    "                     [--rate HZ] [--channels N] [--settings FILE] [--labels FILE]\n"
+    "                     [--cue FILE] [--dry-run] [--from-labels FILE | --from-cue FILE] FILE...",
     "      Re-divides each WAVE (.wav) or RAW (.raw) FILE into numbered pieces\n"
     "      beside it: NAME-00001.wav, NAME-00002.wav, ... (numbers already taken\n"
     "      on disk are skipped; every FILE starts again at 1). Each kept piece's\n"
@@ -123,8 +140,8 @@ const CommandRegistration kSplit{Command{
     "      with a message on stderr and exit status 1.\n" +
         CuttingOptionsParser::HelpText() +
         "      --at SECONDS       split each FILE once, at that time (as the player's\n"
-        "                         split does); the cutting mode is then ignored\n"
-        "      RAW files are read with --rate and --channels.\n",
+        "                         split does); the cutting mode is then ignored\n" +
+        CutPointOptions::SplitHelpText() + "      RAW files are read with --rate and --channels.\n",
     RunSplit,
 }};
 

@@ -69,9 +69,9 @@ struct JobOutcome {
 // Runs job (configured, not started; a TCutThread or TCombineThread) to its
 // end with the progress bar and each finished file's path on stdout. The job
 // frees itself when it ends, so what is needed afterwards is copied out in
-// its end notification.
+// its end notification, where atEnd runs as well.
 template <class Job>
-[[nodiscard]] JobOutcome RunJobWithProgress(Job* job) {
+[[nodiscard]] JobOutcome RunJobWithProgress(Job* job, const std::function<void()>& atEnd = {}) {
     TerminalProgress progress;
     std::atomic<bool> finished{false};
     JobOutcome outcome;
@@ -80,8 +80,11 @@ template <class Job>
         PrintFinishedFile(progress, path);
         ++outcome.filesFinished;
     });
-    job->SetOnTerminate([&finished, &outcome, job] {
+    job->SetOnTerminate([&finished, &outcome, &atEnd, job] {
         outcome.error = job->ErrorMessage();
+        if (atEnd) {
+            atEnd();
+        }
         finished.store(true);
     });
     job->SetFreeOnTerminate(true);

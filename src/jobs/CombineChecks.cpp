@@ -40,9 +40,12 @@ int32_t ChannelCode(const std::string& channelsText) {
 }
 
 bool CombineParameters::Take(int32_t channelCode, int32_t entryFrequency) {
-    if (channels == 0) {
+    if (channels == 0 && channelCode != 0) {
         channels = channelCode;
-    } else if (channelCode != channels) {
+    } else if (channelCode == 0 || channelCode != channels) {
+        // Code 0 is three or more channels (or none known): joined with
+        // others, its frames would be taken for another layout's, wherever
+        // it stands.
         mismatch = true;
     }
     if (frequency == 0) {
@@ -62,7 +65,9 @@ std::string FileSystemLimitText(const std::string& fileSystemName, int64_t limit
 CombineSizeCheck CheckCombineSize(int64_t totalBytes, int64_t freeBytes, const std::string& fileSystemName,
                                   bool rawOutput) {
     CombineSizeCheck check;
-    if (totalBytes > freeBytes) {
+    // The WAVE header takes its 44 bytes of the disk too.
+    const int64_t headerBytes = rawOutput ? 0 : 44;
+    if (totalBytes + headerBytes > freeBytes) {
         check.verdict = CombineSizeVerdict::NotEnoughSpace;
         check.text = kNoFreeSpaceText;
         check.caption = kSizeOverCaption;

@@ -25,8 +25,9 @@ struct CombineParameters {
     int32_t frequency = 0;
     bool mismatch = false;
 
-    // Takes one checked entry; false (and mismatch set) when its channels or
-    // frequency differ from those taken before: it is the offending entry.
+    // Takes one checked entry; false (and mismatch set) when its channel
+    // code is 0 or its channels or frequency differ from those taken before:
+    // it is the offending entry.
     bool Take(int32_t channelCode, int32_t entryFrequency);
     // No checked entry, or none whose channel text is known: nothing to do.
     [[nodiscard]] bool Empty() const { return static_cast<int64_t>(channels) * frequency == 0; }
@@ -48,8 +49,9 @@ struct CombineSizeCheck {
 // "このドライブ(FAT32)では 4G以上のファイルを作成することができません。"
 [[nodiscard]] std::string FileSystemLimitText(const std::string& fileSystemName, int64_t limit);
 
-// The size checks from given figures: total data bytes against the free
-// bytes (-1 when unknown), the file system's limit and the WAVE limit.
+// The size checks from given figures: total data bytes (and a WAVE output's
+// header) against the free bytes (-1 when unknown), the file system's limit
+// and the WAVE limit.
 [[nodiscard]] CombineSizeCheck CheckCombineSize(int64_t totalBytes, int64_t freeBytes,
                                                 const std::string& fileSystemName, bool rawOutput);
 

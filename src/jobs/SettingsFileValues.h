@@ -39,6 +39,10 @@ private:
     std::map<std::string, std::map<std::string, std::string>> sections_;
 };
 
+// "tsCut" key of the minimum track length in milliseconds (0: off), kept
+// after the older keys of its section.
+inline constexpr const char* kMinimumTrackLengthKey = "sedtMinimumTrackLength.Value";
+
 // The sampling frequencies the settings page offers, in list order; the
 // settings file stores the index ("cbSamplingFreq.ItemIndex").
 [[nodiscard]] const std::vector<int32_t>& SamplingFrequencyList();

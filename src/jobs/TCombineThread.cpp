@@ -33,7 +33,8 @@ void TCombineThread::DoProgress() {
 void TCombineThread::Execute() {
     std::int64_t doneBytes = 0;
     try {
-        writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_);
+        writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_,
+                           createNew_ ? TrackFileWriter::Create::New : TrackFileWriter::Create::Replace);
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
             CopySource(i, doneBytes);
         }
@@ -66,7 +67,10 @@ void TCombineThread::Execute() {
 }
 
 void TCombineThread::CopySource(std::size_t i, std::int64_t& doneBytes) {
-    const std::int64_t length = std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0);
+    // Whole frames only: a torn last frame (an odd RAW file) would shift
+    // every file after it by a byte.
+    const std::int64_t frameBytes = 2 * std::max<std::int64_t>(channels_, 1);
+    const std::int64_t length = std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0) / frameBytes * frameBytes;
     const std::int64_t blocks = length / kJobBlockBytes;
     const std::int64_t rest = length - blocks * kJobBlockBytes;
     source_ = std::make_unique<TLongFileStream>(fileNames_[i], TLongFileStream::fmOpenRead);

@@ -39,6 +39,9 @@ public:
     void SetChannels(std::int32_t channels) { channels_ = channels; }
     void SetTotalBytes(std::int64_t total) { totalBytes_ = total; }
     void SetRawOutput(bool value) { rawOutput_ = value; }
+    // The output is created only where nothing is at its name (never through
+    // a symbolic link); otherwise a file there is replaced.
+    void SetCreateNew(bool value) { createNew_ = value; }
     void SetOnProgress(TProgressEvent handler) { onProgress_ = std::move(handler); }
     // The finished file when it is kept (the window's AddFileToList, row −1).
     void SetOnFileFinished(TFileFinishedEvent handler) { onFileFinished_ = std::move(handler); }
@@ -83,6 +86,7 @@ private:
     std::atomic<bool> cancelRequested_{false};
     std::int64_t totalBytes_ = 0;
     bool rawOutput_ = false;
+    bool createNew_ = false;
     bool outputKept_ = false;
     std::string errorMessage_;
 };

@@ -66,7 +66,7 @@ void TCutThread::Execute() {
     std::int64_t doneBytes = 0;
     try {
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
-            if (!CutFile(i, doneBytes)) {
+            if (!(cutRanges_.empty() ? CutFile(i, doneBytes) : CutRanges(i, doneBytes))) {
                 break;
             }
         }
@@ -118,16 +118,21 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     const auto wholeBytes = static_cast<std::int64_t>(std::clamp<long double>(intervalBytes, -1e17L, 1e17L));
     c.IntervalFrames = (wholeBytes - wholeBytes % frameBytes) / frameBytes;
     c.Digits = digits_;
+    minimumFrames_ = useTrigger_ ? TriggerSplitter::SecondsToFrames(sampleRate_, minimumSeconds_) : 0;
     splitter_.SetConditions(c);
     splitter_.SetOptions({rawOutput_ ? 0 : TrackFileWriter::kHeaderSize, cutOnce_});
     splitter_.Start();
 
+    if (cutPointLog_ != nullptr) {
+        cutPointLog_->Start(frameBytes);
+    }
     trackNumber_ = 1;
     FindFreeNumber();
     OpenOutput();
 
     const std::int64_t offset = GrowingAt(dataOffsets_, i);
-    const std::int64_t length = GrowingAt(dataLengths_, i);
+    // Whole frames only: a torn last frame (an odd RAW file) is no audio.
+    const std::int64_t length = GrowingAt(dataLengths_, i) / frameBytes * frameBytes;
     source_->SetPosition64(offset);
     const std::int64_t blocks = std::max<std::int64_t>((length - offset) / kJobBlockBytes, 0);
     block_.resize(static_cast<std::size_t>(kJobBlockBytes));
@@ -161,20 +166,75 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     return true;
 }
 
+bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
+    const std::string& path = fileNames_[i];
+    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    outputBase_ = OutputBaseFor(path);
+    channels_ = std::max(GrowingAt(channelCounts_, i), 1);
+    sampleRate_ = GrowingAt(sampleRates_, i);
+    minimumFrames_ = 0;
+    const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(channels_);
+    const std::int64_t offset = GrowingAt(dataOffsets_, i);
+    const std::int64_t dataEnd =
+        std::min(source_->GetSize64(), offset + std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0));
+    if (cutPointLog_ != nullptr) {
+        cutPointLog_->Start(frameBytes);
+    }
+    trackNumber_ = 1;
+    FindFreeNumber();
+    for (const CutPoint& range : cutRanges_) {
+        const std::int64_t from = offset + range.StartFrame * frameBytes;
+        const std::int64_t to = std::min(offset + range.EndFrame * frameBytes, dataEnd);
+        OpenOutput();
+        source_->SetPosition64(from);
+        for (std::int64_t at = from; at < to && !cancelRequested_.load();) {
+            const std::int64_t count = std::min(kJobBlockBytes, to - at);
+            if (cutPointLog_ != nullptr) {
+                cutPointLog_->Appended(at - offset, count);
+            }
+            writer_.AppendFrom(*source_, count);
+            at += count;
+            doneBytes += count;
+            ReportProgress(doneBytes);
+        }
+        CloseOutput();
+        if (cancelRequested_.load()) {
+            source_.reset();
+            return false;
+        }
+    }
+    source_.reset();
+    return true;
+}
+
 void TCutThread::FindFreeNumber() {
     trackNumber_ = TrackNaming::FindFreeNumberUnbounded(outputBase_, digits_, trackNumber_);
 }
 
 void TCutThread::OpenOutput() {
     outputFileName_ = TrackNaming::TrackFileName(outputBase_, trackNumber_, digits_, rawOutput_);
-    writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_);
+    writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
 }
 
 bool TCutThread::CloseOutput() {
-    const FinishStatus status = writer_.CloseOutput();
+    const std::int64_t frames =
+        (writer_.CurrentSize() - writer_.HeaderSize()) / (2 * std::int64_t{std::max(channels_, 1)});
+    FinishStatus status = FinishStatus::Deleted;
+    if (frames > 0 && frames < minimumFrames_) {
+        writer_.DeleteOutput();
+        shortDropped_.fetch_add(1);
+    } else {
+        status = writer_.CloseOutput();
+    }
     outputFileName_ = writer_.FileName();
     const bool kept = status != FinishStatus::Deleted;
-    if (kept && onFileFinished_) {
+    if (cutPointLog_ != nullptr) {
+        cutPointLog_->PieceClosed(kept, outputFileName_);
+    }
+    if (kept && writer_.DryRun()) {
+        ++trackNumber_;  // no file holds the number, yet the piece took it
+    }
+    if (kept && onFileFinished_ && !writer_.DryRun()) {
         const std::string name = outputFileName_;
         Synchronize([this, &name] { onFileFinished_(name); });
     }
@@ -184,6 +244,9 @@ bool TCutThread::CloseOutput() {
 }
 
 void TCutThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count) {
+    if (cutPointLog_ != nullptr) {
+        cutPointLog_->Appended(splitter_.StreamOffsetOf(bytes), count);
+    }
     writer_.Append(bytes, count);
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "jobs/CutPointLog.h"
 #include "jobs/JobEvents.h"
 #include "platform/Thread.h"
 #include "record/SplitterOwner.h"
@@ -58,6 +60,17 @@ public:
     void SetOnProgress(TProgressEvent handler) { onProgress_ = std::move(handler); }
     // Each kept piece (the window's AddFileToList with row −1).
     void SetOnFileFinished(TFileFinishedEvent handler) { onFileFinished_ = std::move(handler); }
+    // Trigger mode: a piece shorter than this is deleted like an empty one
+    // and its number used again; 0 keeps every piece.
+    void SetMinimumTrackLength(double seconds) { minimumSeconds_ = std::max(seconds, 0.0); }
+    // Notes where every kept piece lies in its source (the caller's, alive
+    // until the end notification has run).
+    void SetCutPointLog(CutPointLog* log) { cutPointLog_ = log; }
+    // Writes no piece: only the numbering and the log run as they would.
+    void SetDryRun(bool value) { writer_.SetDryRun(value); }
+    // Cuts each source into exactly these frame ranges, in this order,
+    // instead of by the cutting rules.
+    void SetCutRanges(std::vector<CutPoint> ranges) { cutRanges_ = std::move(ranges); }
     // The cancel button; the worker looks at it between blocks.
     void SetCancelRequested(bool value) { cancelRequested_.store(value); }
 
@@ -75,6 +88,8 @@ public:
     [[nodiscard]] bool RawOutput() const { return rawOutput_; }
     [[nodiscard]] bool CancelRequested() const { return cancelRequested_.load(); }
     [[nodiscard]] std::int32_t Progress() const { return progress_.load(); }
+    // Pieces deleted for being shorter than the minimum length.
+    [[nodiscard]] std::int32_t ShortPiecesDropped() const { return shortDropped_.load(); }
     // The text of the error that ended the job early ("" when none); read it
     // in the end notification.
     [[nodiscard]] const std::string& ErrorMessage() const { return errorMessage_; }
@@ -96,6 +111,8 @@ private:
 
     // Cuts source i; false when a cancel ended the job.
     bool CutFile(std::size_t i, std::int64_t& doneBytes);
+    // CutFile for SetCutRanges.
+    bool CutRanges(std::size_t i, std::int64_t& doneBytes);
     void FindFreeNumber();
     void OpenOutput();
     // Finishes the open piece, reports it when kept, moves the number on.
@@ -133,6 +150,11 @@ private:
     bool cutOnce_ = false;
     bool rawOutput_ = false;
     std::string errorMessage_;
+    double minimumSeconds_ = 0;
+    std::int64_t minimumFrames_ = 0;  // of the current source; trigger mode only
+    std::atomic<std::int32_t> shortDropped_{0};
+    CutPointLog* cutPointLog_ = nullptr;
+    std::vector<CutPoint> cutRanges_;
 };
 
 }  // namespace zolvane2

@@ -20,6 +20,9 @@ public:
     // a directory or anything else that is not a regular file.
     [[nodiscard]] static std::optional<FileEntry> LookUp(const std::string& path);
     [[nodiscard]] static bool Exists(const std::string& path);
+    // Whether anything at all is at the name, a dangling symbolic link too:
+    // such a name cannot be created new.
+    [[nodiscard]] static bool NameTaken(const std::string& path);
     // Renames without ever replacing an existing target (renameat2 with
     // RENAME_NOREPLACE; link + unlink where the file system lacks it).
     [[nodiscard]] static bool RenameNoReplace(const std::string& from, const std::string& to);

@@ -23,6 +23,9 @@ struct CuttingConditions {
     std::int64_t IntervalFrames = 0;  // piece length in fixed-length mode
     std::int32_t Digits = 5;
     std::int32_t MaxTrackNumber = 99999;
+    // Trigger mode: a track with fewer frames is deleted like an empty one
+    // (a click between two pieces); 0 keeps every track.
+    std::int64_t MinimumFrames = 0;
 
     [[nodiscard]] CutMode Mode() const {
         if (UseTrigger) {

@@ -36,6 +36,7 @@ TWaveInThread::TWaveInThread(std::unique_ptr<SoundInput> input, UserMessages* me
       boxes_(messages),
       input_(input ? std::move(input) : CreateSoundInput()),
       splitter_(*this, messages) {
+    writer_.SetLiveRecording(true);
     deviceNames_ = input_->DeviceNames();
     if (deviceNames_.empty()) {
         deviceNames_.emplace_back(kDefaultInputDeviceName);
@@ -161,6 +162,7 @@ void TWaveInThread::StartRecording() {
         const std::lock_guard lock(lossMutex_);
         losses_.clear();
     }
+    shortDropped_.store(0);
     trackNumber_.store(FindFreeNumber(1));
     if (trackNumber_.load() == 0) {
         // Every number is taken: a file numbered 0 would be outside the
@@ -223,6 +225,9 @@ void TWaveInThread::StartRecording() {
         return;
     }
     idle_.store(false);
+    if (observer_ != nullptr) {
+        observer_->RecordingStarted(CurrentFileName(), c);
+    }
 }
 
 void TWaveInThread::AbandonStart() {
@@ -290,6 +295,9 @@ bool TWaveInThread::FeedSplitter(const std::uint8_t* bytes, std::int64_t count) 
         const std::int64_t piece = std::min(count - done, clock_.Left(framesFed_) * fb);
         if (piece > 0) {
             splitter_.ProcessBlock(bytes + done, piece);
+            if (observer_ != nullptr) {
+                observer_->BlockRecorded(bytes + done, piece);
+            }
             done += piece;
             framesFed_ += piece / fb;
         }
@@ -372,6 +380,9 @@ void TWaveInThread::StopRecording(bool quiet) {
     }
     trackNumber_.store(0);
     splitter_.Stop();
+    if (observer_ != nullptr) {
+        observer_->RecordingStopped();
+    }
 }
 
 void TWaveInThread::DeviceLost(WParam code) {
@@ -432,14 +443,21 @@ void TWaveInThread::OpenTrackFile() {
     const CuttingConditions& c = splitter_.Conditions();
     const std::string name = TrackNaming::TrackFileName(stem_, trackNumber_.load(), c.Digits, raw_);
     const std::lock_guard lock(namesMutex_);
-    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_);
+    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
 }
 
 FinishStatus TWaveInThread::CloseTrackFile() {
     FinishStatus status = FinishStatus::Deleted;
+    const CuttingConditions& c = splitter_.Conditions();
     {
         const std::lock_guard lock(namesMutex_);
-        status = writer_.CloseOutput();
+        const std::int64_t frames = (writer_.CurrentSize() - writer_.HeaderSize()) / c.FrameBytes();
+        if (c.Mode() == CutMode::Trigger && frames > 0 && frames < c.MinimumFrames) {
+            writer_.DeleteOutput();
+            shortDropped_.fetch_add(1);
+        } else {
+            status = writer_.CloseOutput();
+        }
     }
     tooLong_.store(status == FinishStatus::TooLong);
     return status;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -14,6 +15,7 @@
 #include "platform/Thread.h"
 #include "platform/UserMessages.h"
 #include "record/RecordingClock.h"
+#include "record/RecordingObserver.h"
 #include "record/SplitterOwner.h"
 #include "record/TriggerSplitter.h"
 #include "trackfile/TMemoryStream.h"
@@ -84,6 +86,14 @@ public:
     void SetLastTimeAfterTrigger(double seconds) { splitter_.SetLastTimeAfterTrigger(seconds); }
     void SetDigits(std::int32_t digits) { splitter_.SetDigits(digits); }
     void SetMaxTrackNumber(std::int64_t value) { splitter_.SetMaxTrackNumber(value); }
+    // Trigger mode: a track shorter than this is deleted like an empty one
+    // (set SampleRate first).
+    void SetMinimumTrackLength(double seconds) {
+        splitter_.Conditions().MinimumFrames =
+            std::max<std::int64_t>(TriggerSplitter::SecondsToFrames(splitter_.Conditions().SampleRate, seconds), 0);
+    }
+    // Set while idle; called on the capture thread.
+    void SetObserver(RecordingObserver* observer) { observer_ = observer; }
     [[nodiscard]] const CuttingConditions& Conditions() const { return splitter_.Conditions(); }
     void SetNotifyWindow(zolvane2::NotifyWindow* window) { notifyWindow_.store(window); }
     [[nodiscard]] std::string BaseFileName() const;
@@ -103,6 +113,8 @@ public:
     [[nodiscard]] std::int32_t TrackNumber() const { return trackNumber_.load(); }
     [[nodiscard]] bool TooLong() const { return tooLong_.load(); }
     [[nodiscard]] int LevelIndex() const { return levelIndex_.load(); }
+    // Tracks of the last run deleted for being shorter than the minimum.
+    [[nodiscard]] std::int32_t ShortTracksDropped() const { return shortDropped_.load(); }
     // ".wav" or ".raw", chosen at each start.
     [[nodiscard]] std::string Extension() const;
     [[nodiscard]] std::string CurrentFileName() const;
@@ -195,6 +207,8 @@ private:
     std::atomic<bool> timeLimitReached_{false};
     mutable std::mutex lossMutex_;
     std::vector<CaptureLoss> losses_;
+    std::atomic<std::int32_t> shortDropped_{0};
+    RecordingObserver* observer_ = nullptr;
     bool quitPending_ = false;
 
     // Capture thread only.

@@ -224,17 +224,17 @@ void TriggerSplitter::SetMaxTrackNumber(std::int64_t maxNumber) {
 void TriggerSplitter::Start() {
     workBuffer_.Clear();
     scanPosition_ = 0;
+    fedBytes_ = 0;
     silenceCount_ = 0;
     hasTrack_ = true;
     cutDone_ = false;
-    framesIn_ = 0;
     eventFrame_ = 0;
     inTrack_ = conditions_.Mode() != CutMode::Trigger;
 }
 
 std::int64_t TriggerSplitter::FrameAt(std::int64_t offset) const {
     const std::int64_t fb = conditions_.FrameBytes();
-    return fb > 0 ? framesIn_ - (workBuffer_.Size() - offset) / fb : framesIn_;
+    return fb > 0 ? (fedBytes_ - workBuffer_.Size() + offset) / fb : 0;
 }
 
 void TriggerSplitter::AppendHeld(std::int64_t count) {
@@ -250,9 +250,7 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
     }
     scanPosition_ = workBuffer_.Size();
     workBuffer_.Append(bytes, count);
-    if (conditions_.FrameBytes() > 0) {
-        framesIn_ += count / conditions_.FrameBytes();
-    }
+    fedBytes_ += count;
     CutMode mode = conditions_.Mode();
     if (mode == CutMode::FixedLength && options_.cutOnce && cutDone_) {
         mode = CutMode::None;
@@ -399,7 +397,7 @@ bool TriggerSplitter::ManualTrackChange() {
     }
     // The held audio is written before the cut, so it is gone from the
     // buffer whatever the cut answers.
-    eventFrame_ = framesIn_;
+    eventFrame_ = conditions_.FrameBytes() > 0 ? fedBytes_ / conditions_.FrameBytes() : 0;
     FlushHeld();
     scanPosition_ = 0;
     if (!owner_.CutTrack()) {

@@ -95,6 +95,12 @@ public:
     // CutTrack.
     [[nodiscard]] std::int64_t EventFrame() const { return eventFrame_; }
     [[nodiscard]] const TMemoryStream& WorkBuffer() const { return workBuffer_; }
+    // Where bytes handed to the owner's AppendToTrack lie in the stream fed
+    // since Start, as a byte offset: the work buffer always ends with the
+    // last byte fed.
+    [[nodiscard]] std::int64_t StreamOffsetOf(const std::uint8_t* bytes) const {
+        return fedBytes_ - workBuffer_.Size() + (bytes - workBuffer_.Data());
+    }
 
 private:
     void ProcessTrigger();
@@ -118,7 +124,7 @@ private:
     bool cutDone_ = false;  // cutOnce: the one cut has happened
     std::int64_t silenceCount_ = 0;
     std::int64_t scanPosition_ = 0;
-    std::int64_t framesIn_ = 0;  // fed since Start
+    std::int64_t fedBytes_ = 0;  // bytes given to ProcessBlock since Start
     std::int64_t eventFrame_ = 0;
 };
 

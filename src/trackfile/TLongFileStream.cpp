@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -46,6 +47,16 @@ bool EmptyFile(int fd) {
 }  // namespace
 
 TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName) {
+    if (mode == fmCreateNew) {
+        fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ < 0 || !LockFor(fd_, 0)) {
+            if (fd_ >= 0) {
+                ::close(fd_);
+            }
+            throw FileCreateError(WithName("ファイル %s を作成できません", fileName));
+        }
+        return;
+    }
     if (mode == fmCreate) {
         // Truncate only after the lock is held, so that creating over a file
         // that another stream holds fails without emptying it.
@@ -106,6 +117,39 @@ std::int64_t TLongFileStream::Write(const void* buffer, std::int64_t count) {
         n = ::write(fd_, buffer, static_cast<std::size_t>(count));
     } while (n < 0 && errno == EINTR);
     return n < 0 ? 0 : n;
+}
+
+// Not const: it changes the file.
+// NOLINTNEXTLINE(readability-make-member-function-const)
+bool TLongFileStream::WriteAt(std::int64_t offset, const void* buffer, std::int64_t count) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    while (count > 0) {
+        const ssize_t n = ::pwrite(fd_, bytes, static_cast<std::size_t>(count), static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        bytes += n;
+        offset += n;
+        count -= n;
+    }
+    return true;
+}
+
+int TLongFileStream::OpenSyncHandle() const {
+    if (fd_ < 0) {
+        return -1;
+    }
+    // Through /proc the handle reaches this very file even if its name has
+    // been taken meanwhile.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    int fd = ::open(self.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        fd = ::open(fileName_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    }
+    return fd;
 }
 
 std::int64_t TLongFileStream::Seek64(std::int64_t offset, int origin) {

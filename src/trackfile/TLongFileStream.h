@@ -10,7 +10,10 @@ namespace zolvane2 {
 // A file on disk as a TLongStream, over a 64-bit POSIX file descriptor.
 //
 // Modes: fmCreate creates the file (emptying one that exists) for reading and
-// writing, shared with nobody. Any other mode opens an existing file: the low
+// writing, shared with nobody. fmCreateNew does the same for a name where
+// nothing exists yet: it fails on an existing file and never follows a
+// symbolic link, so a check for a free name and the create cannot race and a
+// link planted at the name cannot redirect the output. Any other mode opens an existing file: the low
 // two bits give the access (0 read, 1 write, 2 both), bits 4 to 7 the sharing
 // allowed to others (0 and 1 none, 2 read, 3 write, 4 both). Track files are
 // always opened with mode 0: read-only, no sharing.
@@ -24,6 +27,7 @@ namespace zolvane2 {
 class TLongFileStream final : public TLongStream {
 public:
     static constexpr unsigned fmCreate = 0xFFFF;
+    static constexpr unsigned fmCreateNew = 0xFFFE;
     static constexpr unsigned fmOpenRead = 0x0000;
     static constexpr unsigned fmOpenWrite = 0x0001;
     static constexpr unsigned fmOpenReadWrite = 0x0002;
@@ -41,6 +45,14 @@ public:
     [[nodiscard]] std::int64_t GetPosition64() override;
     void SetPosition64(std::int64_t position) override;
     [[nodiscard]] std::int64_t GetSize64() override;
+
+    // Writes count bytes at offset without moving the position; false on a
+    // short or failed write.
+    [[nodiscard]] bool WriteAt(std::int64_t offset, const void* buffer, std::int64_t count);
+    // A new read-only handle to the same file (its own open-file description,
+    // so it holds none of this stream's locks), for flushing the file to the
+    // disk from another thread; -1 when none can be had. The caller owns it.
+    [[nodiscard]] int OpenSyncHandle() const;
 
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
     [[nodiscard]] int Handle() const { return fd_; }

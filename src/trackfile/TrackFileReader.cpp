@@ -94,19 +94,21 @@ ParseResult ParseWave(const std::string& path, std::int64_t fileSize, WaveHeader
     }
     std::int64_t headerSize = 0;
     if (stream.Read(size.data(), 4) == 4) {
-        headerSize = static_cast<std::int32_t>(U32(size.data()));
+        headerSize = U32(size.data());
     }
     header.dataOffset = std::min(stream.GetPosition64(), fileSize);
     const std::int64_t present = fileSize - header.dataOffset;
     if (fileSize >= k2GB) {
         // Headers of files beyond 2 GB are capped; every frame counts.
         header.dataSize = present;
-    } else if (headerSize == 0) {
-        // Sizes never patched (the recording was interrupted): the frames
-        // that are there are the data.
-        header.dataSize = present;
+    } else if (headerSize == 0 || headerSize > present) {
+        // Sizes never patched (the recording was interrupted), or a file cut
+        // short (whatever size it declares, up to 4 GB): the whole frames that
+        // are there are the data.
+        const std::int64_t frameBytes = header.blockAlign > 0 ? header.blockAlign : 1;
+        header.dataSize = present / frameBytes * frameBytes;
     } else {
-        header.dataSize = std::clamp<std::int64_t>(headerSize, 0, present);
+        header.dataSize = headerSize;
     }
     return ParseResult::Ok;
 }
@@ -158,11 +160,11 @@ std::string TrackFileReader::LengthText(double seconds) {
     if (!(seconds >= 0) || !std::isfinite(seconds)) {
         seconds = 0;
     }
-    // The length is a fraction of a day: whole hours, then the minutes and
-    // seconds of its time of day, rounded to the millisecond first.
-    const double days = seconds / 86400.0;
-    const auto hours = static_cast<long long>(days * 24.0);
-    const auto ms = std::llround((days - std::floor(days)) * 86400000.0);
+    // Rounded to the millisecond once, and every field taken from that, so
+    // that a length a frame short of an hour carries into the hours
+    // (00001:00:00) instead of reading 00000:00:00.
+    const long long ms = std::llround(std::min(seconds, 1e15) * 1000.0);
+    const long long hours = ms / 3600000;
     const long long minutes = (ms / 60000) % 60;
     const long long secs = (ms / 1000) % 60;
     char buffer[64];

@@ -1,9 +1,12 @@
 #include "trackfile/TrackFileWriter.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "trackfile/DiskFlusher.h"
 
 namespace zolvane2 {
 
@@ -52,34 +55,123 @@ void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, 
     WriteU32(stream, 0);
 }
 
-void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw) {
+void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw, Create create) {
     stream_.reset();
-    stream_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmCreate);
     fileName_ = path;
     raw_ = raw;
     tooLong_ = false;
+    frameBytes_ = channels > 0 ? 2 * static_cast<std::int64_t>(channels) : 1;
+    bytesPerSecond_ = frameBytes_ * std::max(sampleRate, 1);
+    bytesSinceUpdate_ = 0;
+    patchedDataSize_ = 0;
+    lastUpdate_ = Clock::now();
+    lastFlush_ = lastUpdate_;
+    if (dryRun_) {
+        dryOpen_ = true;
+        drySize_ = raw ? 0 : kHeaderSize;
+        return;
+    }
+    stream_ = std::make_unique<TLongFileStream>(
+        path, create == Create::New ? TLongFileStream::fmCreateNew : TLongFileStream::fmCreate);
     if (!raw) {
         WriteProvisionalHeader(*stream_, channels, sampleRate);
     }
 }
 
 void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
+    if (dryOpen_) {
+        drySize_ += count;
+        return;
+    }
     if (!stream_) {
         throw WriteError("ストリームへの書き込みエラー");
     }
     stream_->WriteBuffer(bytes, count);
+    KeepSizesCurrent(count);
 }
 
 void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
+    if (dryOpen_) {
+        source.Seek64(count, TLongStream::soFromCurrent);
+        drySize_ += count;
+        return;
+    }
     if (!stream_) {
         throw WriteError("ストリームへの書き込みエラー");
     }
     if (count > 0) {
         stream_->CopyFrom(source, count);
+        KeepSizesCurrent(count);
     }
 }
 
+void TrackFileWriter::SetLiveRecording(bool live) {
+    if (!live) {
+        flusher_.reset();
+    } else if (!flusher_) {
+        flusher_ = std::make_unique<DiskFlusher>();
+    }
+}
+
+void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
+    if (!stream_) {
+        return;
+    }
+    bytesSinceUpdate_ += bytesJustWritten;
+    const Clock::time_point now = Clock::now();
+    const bool live = flusher_ != nullptr;
+    // Every half second of audio, so that a kill between a block's write and
+    // this update still leaves the header less than a second behind.
+    if (now - lastUpdate_ >= kSizeUpdateInterval || (live && 2 * bytesSinceUpdate_ >= bytesPerSecond_)) {
+        UpdateSizes();
+        lastUpdate_ = now;
+        bytesSinceUpdate_ = 0;
+    }
+    if (live && now - lastFlush_ >= kFlushInterval) {
+        // Audio the disk refused (EIO, or space a file system handed out
+        // late) is lost: that is a write error, not a success.
+        if (const int error = flusher_->TakeError(); error != 0) {
+            throw WriteError(std::string("ストリームへの書き込みエラー (") + std::strerror(error) + ")");
+        }
+        (void)flusher_->Request(stream_->OpenSyncHandle());
+        lastFlush_ = now;
+    }
+}
+
+void TrackFileWriter::UpdateSizes() {
+    if (!stream_ || raw_) {
+        return;
+    }
+    const std::int64_t size = stream_->GetSize64();
+    if (size <= kHeaderSize) {
+        return;
+    }
+    std::uint32_t riffSize = kCappedRiffSize;
+    std::uint32_t dataSize = kCappedDataSize;
+    if (!MustCap(size, policy_)) {
+        // Whole frames only, so that a reader never takes a torn last frame.
+        const std::int64_t data = (size - kHeaderSize) / frameBytes_ * frameBytes_;
+        dataSize = static_cast<std::uint32_t>(data);
+        riffSize = static_cast<std::uint32_t>(data + kHeaderSize - 8);
+    }
+    if (dataSize == patchedDataSize_) {
+        return;
+    }
+    std::array<std::uint8_t, 4> b{};
+    PutU32(b.data(), riffSize);
+    bool written = stream_->WriteAt(4, b.data(), 4);
+    PutU32(b.data(), dataSize);
+    written = written && stream_->WriteAt(40, b.data(), 4);
+    if (!written) {
+        throw WriteError("ストリームへの書き込みエラー");
+    }
+    patchedDataSize_ = dataSize;
+}
+
 std::int64_t TrackFileWriter::CurrentSize() const {
+    if (dryOpen_) {
+        return drySize_;
+    }
     return stream_ ? stream_->GetSize64() : 0;
 }
 
@@ -93,7 +185,28 @@ std::string TrackFileWriter::TooLongName(const std::string& path) {
     return path.substr(0, path.size() - ext.size()) + "_tooLONG.wav";
 }
 
+void TrackFileWriter::DeleteOutput() {
+    const bool real = stream_ != nullptr;
+    stream_.reset();
+    dryOpen_ = false;
+    if (real) {
+        (void)FileSystem::Delete(fileName_);
+    }
+}
+
 FinishStatus TrackFileWriter::CloseOutput() {
+    if (dryOpen_) {
+        dryOpen_ = false;
+        if (drySize_ <= (raw_ ? 0 : kHeaderSize)) {
+            return FinishStatus::Deleted;
+        }
+        if (!raw_ && MustCap(drySize_, policy_)) {
+            tooLong_ = true;
+            fileName_ = TooLongName(fileName_);
+            return FinishStatus::TooLong;
+        }
+        return FinishStatus::Kept;
+    }
     if (!stream_) {
         return FinishStatus::Deleted;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -7,6 +8,8 @@
 #include "trackfile/TLongFileStream.h"
 
 namespace zolvane2 {
+
+class DiskFlusher;
 
 // How a track file ended up after CloseOutput; the number travels in the
 // recorder's messages.
@@ -30,6 +33,12 @@ enum class CapPolicy {
 // CloseOutput patches the header, deletes an empty file or caps and renames
 // one that is too long. Errors of the file stream (create, write, seek)
 // propagate to the caller.
+//
+// An unfinished WAVE file stays readable by any program: while it is written,
+// its RIFF and data sizes are brought up to date at least once a second (by
+// the same 2 GB rule as at the end), so a killed program leaves a file that
+// reads up to its last second. A live recording also has its data flushed to
+// the disk every few seconds, on a helper thread.
 class TrackFileWriter {
 public:
     static constexpr std::int64_t kHeaderSize = 44;
@@ -43,19 +52,48 @@ public:
     TrackFileWriter(const TrackFileWriter&) = delete;
     TrackFileWriter& operator=(const TrackFileWriter&) = delete;
 
-    // Creates path, replacing a file of that name (closing one still open
-    // here without finishing it). Clears the too-long flag.
-    void OpenOutput(const std::string& path, int channels, int sampleRate, bool raw);
+    // How OpenOutput treats a file already at the name.
+    enum class Create {
+        Replace,  // empty and reuse it
+        New,      // fail (FileCreateError); a symbolic link is never followed
+    };
+
+    // Creates path (closing a file still open here without finishing it).
+    // Clears the too-long flag.
+    void OpenOutput(const std::string& path, int channels, int sampleRate, bool raw, Create create = Create::Replace);
 
     // Appends at the end of the open file; throws WriteError on a short write.
+    // Keeps the header's sizes current (KeepSizesCurrent).
     void Append(const void* bytes, std::int64_t count);
     // Appends count bytes read from source's current position.
     void AppendFrom(TLongStream& source, std::int64_t count);
 
+    // Audio arriving in real time (a recording): the header is brought up to
+    // date for every half second of audio written, and the data is flushed to the
+    // disk every few seconds without making the writing thread wait.
+    void SetLiveRecording(bool live);
+    // Brings the header's sizes up to date when a second has passed since the
+    // last update (for a live recording also when half a second of audio,
+    // bytesJustWritten included, has been written since). Cheap when nothing
+    // is due: Append calls it; code that writes to the file by other means
+    // calls it after each write.
+    void KeepSizesCurrent(std::int64_t bytesJustWritten = 0);
+    // Writes the sizes the file has now into its header (whole frames, capped
+    // past 2 GB as CloseOutput caps them). Nothing for RAW files.
+    void UpdateSizes();
+
     // Finishes and closes the open file. Without an open file: Deleted.
     [[nodiscard]] FinishStatus CloseOutput();
+    // Closes the open file and deletes it, whatever it holds (a track below
+    // the minimum length).
+    void DeleteOutput();
 
-    [[nodiscard]] bool IsOpen() const { return stream_ != nullptr; }
+    // A dry run creates no file: it only counts what would be written, and
+    // CloseOutput answers and names as it would for the real file.
+    void SetDryRun(bool value) { dryRun_ = value; }
+    [[nodiscard]] bool DryRun() const { return dryRun_; }
+
+    [[nodiscard]] bool IsOpen() const { return stream_ != nullptr || dryOpen_; }
     // Size in bytes of the open file, header included (0 when none is open).
     [[nodiscard]] std::int64_t CurrentSize() const;
     // The file's name; after a capped CloseOutput, the new "_tooLONG.wav" name.
@@ -73,12 +111,28 @@ public:
     // The 44-byte provisional header the writer puts at the start of a WAVE file.
     static void WriteProvisionalHeader(TLongStream& stream, int channels, int sampleRate);
 
+    // How often the header is kept current and a live recording flushed.
+    static constexpr std::chrono::seconds kSizeUpdateInterval{1};
+    static constexpr std::chrono::seconds kFlushInterval{3};
+
 private:
+    using Clock = std::chrono::steady_clock;
+
     CapPolicy policy_;
     std::unique_ptr<TLongFileStream> stream_;
     std::string fileName_;
     bool raw_ = false;
     bool tooLong_ = false;
+    std::int64_t frameBytes_ = 1;
+    std::int64_t bytesPerSecond_ = 0;
+    std::int64_t bytesSinceUpdate_ = 0;
+    std::uint32_t patchedDataSize_ = 0;
+    Clock::time_point lastUpdate_{};
+    Clock::time_point lastFlush_{};
+    std::unique_ptr<DiskFlusher> flusher_;  // live recordings only
+    bool dryRun_ = false;
+    bool dryOpen_ = false;
+    std::int64_t drySize_ = 0;  // the file a dry run would have written
 };
 
 }  // namespace zolvane2

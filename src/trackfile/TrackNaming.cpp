@@ -35,8 +35,10 @@ std::string TrackNaming::CappedFileName(const std::string& stem, std::int64_t nu
 
 bool TrackNaming::IsNumberTaken(const std::string& stem, std::int64_t number, int digits) {
     const std::string name = stem + FormatNumber(number, digits);
-    return FileSystem::Exists(name + ".wav") || FileSystem::Exists(name + "_tooLONG.wav") ||
-           FileSystem::Exists(name + ".raw");
+    // Anything at a name takes it, a dangling link too: new track files are
+    // created only where nothing is.
+    return FileSystem::NameTaken(name + ".wav") || FileSystem::NameTaken(name + "_tooLONG.wav") ||
+           FileSystem::NameTaken(name + ".raw");
 }
 
 std::int32_t TrackNaming::FindFreeNumber(const std::string& stem, int digits, std::int32_t start,

@@ -10,12 +10,23 @@
 #include "AppTestSupport.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "platform/ErrorDisplay.h"
+#include "platform/FakeSoundInput.h"
+#include "support/SoundTestSupport.h"
 
 namespace zolvane2::apptest {
 
 RecordingUserMessages& Messages() {
     static RecordingUserMessages messages;
     return messages;
+}
+
+void RestoreSoundInput() {
+    static const bool server = soundtest::ServerAvailable();
+    if (server) {
+        SetSoundInputFactory(nullptr);
+    } else {
+        SetSoundInputFactory([] { return std::make_unique<FakeSoundInput>(); });
+    }
 }
 
 namespace {
@@ -40,9 +51,11 @@ public:
         SetMainThreadDispatcher(dispatcher_.get());
         SetUserMessages(&Messages());
         SetApplicationTitle("Zolvane2");
+        RestoreSoundInput();
     }
 
     void TearDown() override {
+        SetSoundInputFactory(nullptr);
         SetUserMessages(nullptr);
         SetMainThreadDispatcher(nullptr);
         dispatcher_.reset();

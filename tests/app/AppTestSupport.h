@@ -25,6 +25,11 @@ namespace zolvane2::apptest {
 // The message service of every window test (set by the test environment).
 RecordingUserMessages& Messages();
 
+// Puts back the sound input the window tests start with: the private server's,
+// or, where no server could be started, a stand-in with one source, so that
+// the tests that need no sound still see a window without a device message.
+void RestoreSoundInput();
+
 class ScriptedDialogs final : public WindowDialogs {
 public:
     struct About {

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -76,6 +77,28 @@ TEST_F(LifecycleTest, TheHelpMenuOpensFromTheKeyboard) {
     QKeyEvent altDown(QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
     QCoreApplication::sendEvent(help, &altDown);
     EXPECT_TRUE(opened);
+}
+
+// An installed program (its help in the data folder) keeps settings and
+// recordings out of its own folder even where it may write there (root).
+TEST_F(LifecycleTest, AnInstalledProgramTakesItsHelpFromTheDataFolderAndKeepsItsFolderClean) {
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("usr/bin"))));
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("usr/share/zolvane2"))));
+    const QString installed = Path(QStringLiteral("usr/share/zolvane2/zolvane2.hlp"));
+    const QString beside = Path(QStringLiteral("usr/bin/zolvane2.hlp"));
+    WriteBytes(installed, 10);
+    TWindowOptions options;
+    options.programPath = Path(QStringLiteral("usr/bin/zolvane2"));
+    options.dialogs = &dialogs;
+    window = std::make_unique<TfrmWaveInSample>(options);
+    EXPECT_FALSE(window->DefaultSettingsFile().startsWith(Path(QStringLiteral("usr/"))));
+    EXPECT_FALSE(window->DefaultBaseFileName().startsWith(Path(QStringLiteral("usr/"))));
+    Find<QToolButton>("btnHelp")->click();
+    WriteBytes(beside, 10);
+    Find<QToolButton>("btnHelp")->click();
+    ASSERT_EQ(dialogs.helps.size(), 2U);
+    EXPECT_EQ(dialogs.helps[0].first, installed);
+    EXPECT_EQ(dialogs.helps[1].first, beside);
 }
 
 TEST_F(LifecycleTest, HelpOpensContextOneOnTheButtonAndTheControlsContextOnF1) {

@@ -1,3 +1,4 @@
+#include <array>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -59,7 +60,41 @@ TEST_F(JoinCommandTest, DifferentParametersAreRefusedWithTheOffendingFile) {
     const auto rate = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.wav", "s.wav", "s.wav", "r.wav"});
     EXPECT_EQ(rate.status, 1);
     EXPECT_NE(rate.err.find(dir_.File("r.wav")), std::string::npos);
+    // Three channels never match, also when that file comes first.
+    test::WriteWave(dir_.File("t.wav"), 3, 44100, test::CountingData(600));
+    for (const auto& order : {std::vector<std::string>{"t.wav", "s.wav"}, {"s.wav", "t.wav"}}) {
+        std::vector<std::string> args{"join", "-o", "o.wav"};
+        args.insert(args.end(), order.begin(), order.end());
+        const auto three = test::RunJobsCli(dir_.Path(), args);
+        EXPECT_EQ(three.status, 1);
+        EXPECT_NE(three.err.find("パラメータの異なるファイル"), std::string::npos) << three.err;
+        EXPECT_NE(three.err.find(dir_.File("t.wav")), std::string::npos) << three.err;
+    }
     EXPECT_FALSE(std::filesystem::exists(dir_.File("o.wav")));
+}
+
+TEST_F(JoinCommandTest, OfTwoJoinsRacingForOneNameExactlyOneSucceeds) {
+    const JobBytes a = test::CountingData(3 * 409600);
+    test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
+    for (int round = 0; round < 5; ++round) {
+        const std::string name = "race" + std::to_string(round) + ".wav";
+        std::array<int, 2> outFds{};
+        std::array<pid_t, 2> pids{};
+        for (std::size_t i = 0; i < 2; ++i) {
+            pids.at(i) = test::SpawnCli(dir_.Path(), {"join", "-o", name, "a.wav", "a.wav"}, outFds.at(i),
+                                        dir_.File(".err" + std::to_string(i)));
+        }
+        int succeeded = 0;
+        for (std::size_t i = 0; i < 2; ++i) {
+            (void)test::ReadRest(outFds.at(i));
+            ::close(outFds.at(i));
+            int raw = 0;
+            ::waitpid(pids.at(i), &raw, 0);
+            succeeded += test::StatusOf(raw) == 0 ? 1 : 0;
+        }
+        EXPECT_EQ(succeeded, 1) << round;
+        EXPECT_EQ(test::SizeOf(dir_.File(name)), 44 + 2 * static_cast<std::int64_t>(a.size())) << round;
+    }
 }
 
 TEST_F(JoinCommandTest, NeverReplacesAFileLeastOfAllASource) {

@@ -15,6 +15,7 @@
 
 #include "support/PlayMonitorRecorder.h"
 #include "support/PlayTestSupport.h"
+#include "support/SoundTestSupport.h"
 #include "support/TrackfileTestSupport.h"
 
 extern char** environ;
@@ -116,8 +117,8 @@ private:
 class PlayCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (std::getenv("PULSE_SERVER") == nullptr) {
-            GTEST_SKIP() << "no private sound server (run through ctest)";
+        if (!soundtest::ServerAvailable()) {
+            GTEST_SKIP() << "no private sound server (run through ctest, with pulseaudio installed)";
         }
     }
 

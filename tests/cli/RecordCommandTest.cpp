@@ -15,6 +15,7 @@
 
 #include "support/CaptureTestSupport.h"
 #include "support/SoundTestSupport.h"
+#include "support/TrackfileTestSupport.h"
 
 namespace zolvane2 {
 namespace {
@@ -342,6 +343,80 @@ TEST_F(RecordCommandTest, ASourceThatGoesEndsTheRunNamingItAndKeepsTheFile) {
     EXPECT_NE(record.err.find(source.Description() + " (" + source.Name() + ")"), std::string::npos) << record.err;
     EXPECT_EQ(record.Lines(), std::vector<std::string>{file});
     EXPECT_EQ(capturetest::WaveSamples(file, 2, 44100), pcm.Bytes());
+}
+
+// kill -9 mid-track: any program reading the header itself gets all but the
+// last second, and repair makes the header exact.
+TEST_F(RecordCommandTest, AKilledRecordingReadsToItsLastSecondAndRepairMendsIt) {
+    soundtest::PipeSource source(44100, 2);
+    ASSERT_TRUE(source.Loaded());
+    const std::string device = DeviceIndexOf(source);
+    ASSERT_FALSE(device.empty());
+    CliProcess record({"record", "--device", device, "--mode", "none", dir_.File("Kill")});
+    ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
+    Pcm pcm(2);
+    pcm.Loud(5 * 44100, 3).PadTo(16384);
+    source.Write(pcm.Bytes());
+    const std::string file = dir_.File("Kill00001.wav");
+    const std::int64_t full = 44 + static_cast<std::int64_t>(pcm.Bytes().size());
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    std::error_code ec;
+    while (static_cast<std::int64_t>(std::filesystem::file_size(file, ec)) < full &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    record.Signal(SIGKILL);
+    ASSERT_EQ(record.Wait(10s), 128 + SIGKILL);
+
+    const test::HeaderSizes killed = test::ReadHeaderSizes(file);
+    ASSERT_EQ(killed.fileSize, full);
+    EXPECT_GE(killed.Unlisted(), 0);
+    EXPECT_LE(killed.Unlisted(), 44100 * 4);
+    EXPECT_EQ(killed.data % 4, 0U);
+    EXPECT_EQ(killed.riff, killed.data + 36);
+
+    CliProcess repair({"repair", file});
+    ASSERT_EQ(repair.Wait(10s), 0) << repair.err;
+    const test::HeaderSizes mended = test::ReadHeaderSizes(file);
+    EXPECT_EQ(mended.Unlisted(), 0);
+    EXPECT_EQ(mended.riff, full - 8);
+    EXPECT_EQ(capturetest::WaveSamples(file, 2, 44100), pcm.Slice(0, pcm.Frames()));
+}
+
+// Uncut, with marks: the master keeps every sample, and the label file and
+// cue sheet say where the trigger options would have cut it, leaving out the
+// click that is shorter than the minimum length.
+TEST_F(RecordCommandTest, AnUncutRecordingKeepsEverySampleAndMarksWhereItWouldBeCut) {
+    soundtest::PipeSource source(44100, 2);
+    ASSERT_TRUE(source.Loaded());
+    const std::string device = DeviceIndexOf(source);
+    ASSERT_FALSE(device.empty());
+    CliProcess record({"record", "--device", device, "--mode", "none", "--gap", "500", "--tail=200", "--min-length",
+                       "400", "--labels", dir_.File("m.txt"), "--cue", dir_.File("m.cue"), dir_.File("Side")});
+    ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
+    Pcm pcm(2);
+    pcm.Quiet(10000).Loud(30000, 1).Quiet(40000).Loud(10, 3).Quiet(40000).Loud(20000, 2).Quiet(1).PadTo(16384);
+    source.Write(pcm.Bytes());
+    const std::string master = dir_.File("Side00001.wav");
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    std::error_code ec;
+    while (std::filesystem::file_size(master, ec) != pcm.Bytes().size() + 44 &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    record.Signal(SIGTERM);
+    ASSERT_EQ(record.Wait(10s), 0) << record.err;
+    EXPECT_EQ(record.Lines(), std::vector<std::string>{master});
+    EXPECT_EQ(capturetest::WaveSamples(master, 2, 44100), pcm.Bytes());
+    const auto text = [](const std::string& path) {
+        const auto bytes = capturetest::ReadAll(path);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    // Frames 5,590 to 48,821 and 115,600 to 140,010.
+    EXPECT_EQ(text(dir_.File("m.txt")),
+              "0.126757\t1.107052\tSide00001-00001.wav\n2.621315\t3.174830\tSide00001-00002.wav\n");
+    EXPECT_NE(text(dir_.File("m.cue")).find("INDEX 01 00:02:47"), std::string::npos);
+    EXPECT_NE(record.err.find("1 piece(s) shorter than --min-length left out"), std::string::npos) << record.err;
 }
 
 TEST_F(RecordCommandTest, BadCommandLinesAreRefused) {

@@ -32,10 +32,16 @@ TEST(CombineChecksTest, ParametersMatchOrNameTheOffendingEntry) {
     EXPECT_TRUE(rate.Take(1, 44100));
     EXPECT_FALSE(rate.Take(1, 48000));
 
-    // Unknown channel texts leave channels 0: nothing to combine, no message.
-    CombineParameters unknown;
-    EXPECT_TRUE(unknown.Take(0, 44100));
-    EXPECT_TRUE(unknown.Empty());
+    // A file of three or more channels (code 0) offends wherever it stands,
+    // also first, where it used to set no layout and let a stereo one follow.
+    for (const bool first : {true, false}) {
+        CombineParameters unknown;
+        if (!first) {
+            EXPECT_TRUE(unknown.Take(2, 44100));
+        }
+        EXPECT_FALSE(unknown.Take(0, 44100));
+        EXPECT_TRUE(unknown.mismatch);
+    }
     EXPECT_EQ(std::string(kParameterMismatchText), "パラメータの異なるファイルを結合することはできません。");
     EXPECT_EQ(std::string(kParameterMismatchCaption), "Error");
 }
@@ -47,7 +53,10 @@ TEST(CombineChecksTest, NotEnoughFreeSpaceComesFirst) {
     EXPECT_EQ(c.caption, "サイズオーバー");
     // A failed free-space query (-1) stops any combine with data.
     EXPECT_EQ(CheckCombineSize(1, -1, "EXT4", false).verdict, CombineSizeVerdict::NotEnoughSpace);
-    EXPECT_EQ(CheckCombineSize(1000, 1000, "EXT4", false).verdict, CombineSizeVerdict::Go);
+    // A WAVE output needs room for its header as well.
+    EXPECT_EQ(CheckCombineSize(1000, 1043, "EXT4", false).verdict, CombineSizeVerdict::NotEnoughSpace);
+    EXPECT_EQ(CheckCombineSize(1000, 1044, "EXT4", false).verdict, CombineSizeVerdict::Go);
+    EXPECT_EQ(CheckCombineSize(1000, 1000, "EXT4", true).verdict, CombineSizeVerdict::Go);
     // Over the file-system limit and short of space: the space message.
     EXPECT_EQ(CheckCombineSize(5 * kGB, kGB, "FAT32", false).verdict, CombineSizeVerdict::NotEnoughSpace);
 }

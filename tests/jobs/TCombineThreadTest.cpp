@@ -64,7 +64,7 @@ TEST_F(TCombineThreadTest, OneSourceBecomesItsDataBehindAFreshHeader) {
 
 TEST_F(TCombineThreadTest, OnlyDataRegionsAreJoinedInOrder) {
     const JobBytes a = test::CountingData(1000);
-    const JobBytes b = test::CountingData(409600 + 2);
+    const JobBytes b = test::CountingData(409600 + 4);
     const JobBytes trailing{'L', 'I', 'S', 'T', 4, 0, 0, 0, 'a', 'b', 'c', 'd'};
     test::WriteWave(dir_.File("a.wav"), 2, 44100, a, trailing);
     test::WriteAll(dir_.File("b.raw"), b);
@@ -79,6 +79,42 @@ TEST_F(TCombineThreadTest, OnlyDataRegionsAreJoinedInOrder) {
     expected.insert(expected.end(), b.begin(), b.end());
     EXPECT_EQ(test::ReadAll(dir_.File("joined.raw")), expected);
     ASSERT_EQ(run.files.size(), 1U);
+}
+
+// A torn last frame is left out, so the file after it is not shifted by a
+// byte; a new output is never created over a file or through a link.
+TEST_F(TCombineThreadTest, WholeFramesOnlyAndNewOutputsNeverReplaceOrFollowLinks) {
+    const JobBytes a = test::CountingData(4001);
+    const JobBytes b = test::CountingData(400);
+    test::WriteAll(dir_.File("a.raw"), a);
+    test::WriteAll(dir_.File("b.raw"), b);
+    const auto combine = [this, &a, &b](const std::string& output) {
+        names_.clear();
+        total_ = 0;
+        TCombineThread job;
+        AddSource(job, dir_.File("a.raw"), 0, static_cast<std::int64_t>(a.size()));
+        AddSource(job, dir_.File("b.raw"), 0, static_cast<std::int64_t>(b.size()));
+        job.SetOutputFileName(output);
+        job.SetRawOutput(true);
+        job.SetCreateNew(true);
+        test::JobRun run;
+        test::RunJob(job, run, dispatcher_);
+        return job.ErrorMessage();
+    };
+    EXPECT_EQ(combine(dir_.File("joined.raw")), "");
+    JobBytes expected(a.begin(), a.end() - 1);
+    expected.insert(expected.end(), b.begin(), b.end());
+    EXPECT_EQ(test::ReadAll(dir_.File("joined.raw")), expected);
+
+    const std::string again = combine(dir_.File("joined.raw"));
+    EXPECT_EQ(again, "ファイル " + dir_.File("joined.raw") + " を作成できません");
+    EXPECT_EQ(test::ReadAll(dir_.File("joined.raw")), expected);
+    std::filesystem::create_symlink(dir_.File("a.raw"), dir_.File("link.raw"));
+    std::filesystem::create_symlink(dir_.File("nowhere.raw"), dir_.File("dangling.raw"));
+    EXPECT_NE(combine(dir_.File("link.raw")), "");
+    EXPECT_NE(combine(dir_.File("dangling.raw")), "");
+    EXPECT_EQ(test::ReadAll(dir_.File("a.raw")), a);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("nowhere.raw")));
 }
 
 TEST_F(TCombineThreadTest, CancelBeforeAnyBlockDeletesTheHeaderOnlyFile) {
@@ -179,7 +215,7 @@ protected:
 
     // Joins two sparse RAW sources holding dataBytes together into a WAVE file.
     test::JobRun Join(std::int64_t dataBytes, TCombineThread& job) {
-        const std::int64_t first = 409600 * 3 + 7;
+        const std::int64_t first = 409600 * 3 + 8;
         EXPECT_TRUE(test::MakeSparse(dir_.File("a.raw"), first));
         EXPECT_TRUE(test::MakeSparse(dir_.File("b.raw"), dataBytes - first));
         job.SetFileNames({dir_.File("a.raw"), dir_.File("b.raw")});
@@ -205,14 +241,14 @@ protected:
     test::JobsTempDir dir_{true};
 };
 
-TEST_F(TCombineThreadLargeTest, OneByteBelowTheCapKeepsNameAndSizes) {
+TEST_F(TCombineThreadLargeTest, OneFrameBelowTheCapKeepsNameAndSizes) {
     TCombineThread job;
-    const auto run = Join(2147483655LL - 44, job);
+    const auto run = Join(2147483652LL - 44, job);
     ASSERT_EQ(run.files, std::vector<std::string>{dir_.File("big.wav")});
-    EXPECT_EQ(test::SizeOf(dir_.File("big.wav")), 2147483655LL);
+    EXPECT_EQ(test::SizeOf(dir_.File("big.wav")), 2147483652LL);
     const auto head = Head(dir_.File("big.wav"));
-    EXPECT_EQ(test::Le32(head, 4), 2147483647U);
-    EXPECT_EQ(test::Le32(head, 40), 2147483611U);
+    EXPECT_EQ(test::Le32(head, 4), 2147483644U);
+    EXPECT_EQ(test::Le32(head, 40), 2147483608U);
 }
 
 TEST_F(TCombineThreadLargeTest, AtTheCapTheHeaderIsCappedAndTheFileRenamed) {

@@ -15,6 +15,7 @@
 #include "play/TWaveOutPlayer.h"
 #include "support/PlayMonitorRecorder.h"
 #include "support/PlayTestSupport.h"
+#include "support/SoundTestSupport.h"
 #include "support/TrackfileTestSupport.h"
 
 namespace zolvane2 {
@@ -29,8 +30,8 @@ constexpr int kChannels = 2;
 class PlayerPulseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (std::getenv("PULSE_SERVER") == nullptr) {
-            GTEST_SKIP() << "no private sound server (run through ctest)";
+        if (!soundtest::ServerAvailable()) {
+            GTEST_SKIP() << "no private sound server (run through ctest, with pulseaudio installed)";
         }
         SetMainThreadDispatcher(&dispatcher_);
         SetUserMessages(&messages_);

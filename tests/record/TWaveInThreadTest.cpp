@@ -210,6 +210,26 @@ TEST_P(TWaveInTriggerTest, CutsTracksByTheRulesFrameExact) {
 
 INSTANTIATE_TEST_SUITE_P(StereoAndMono, TWaveInTriggerTest, ::testing::Values(2, 1));
 
+// A click between two pieces makes a track shorter than the minimum length:
+// it goes like an empty one and the next piece takes its number.
+TEST_F(TWaveInThreadTest, ATrackBelowTheMinimumLengthIsDeletedAndItsNumberUsedAgain) {
+    Make();
+    Trigger(2);
+    thread_->SetMinimumTrackLength(0.4);
+    Start();
+    Pcm pcm(2);
+    pcm.Quiet(10000).Loud(30000, 1).Quiet(40000).Loud(10, 3).Quiet(40000).Loud(20000, 2).Quiet(1).PadTo(
+        kSoundBufferBytes);
+    Record(pcm);
+    Post(m_.stop);
+    WaitFinish();
+    EXPECT_EQ(reports_, (std::vector<Report>{Triggered(1, 4410), RecEnd(1, 0, 2), Triggered(2, 4410), RecEnd(0, 2, 2),
+                                             Triggered(2, 4410), RecFinish(0, 2)}));
+    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Track00002.wav"), 2, 44100), pcm.Slice(120010 - 4410, 140010));
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Track00001.wav", "Track00002.wav"}));
+    EXPECT_EQ(thread_->ShortTracksDropped(), 1);
+}
+
 TEST_F(TWaveInThreadTest, StopWhileWaitingDeletesTheEmptyFileAndReportsStatus2) {
     Make();
     Trigger(2);

@@ -43,7 +43,7 @@ protected:
     void TearDown() override {
         window.reset();
         fake = nullptr;
-        SetSoundInputFactory(nullptr);
+        RestoreSoundInput();
     }
 
     // The window with its base file name in the test folder and a quick stop.

@@ -131,6 +131,33 @@ inline Bytes MakeWave(const WaveLayout& s, std::size_t dataBytes) {
     return b;
 }
 
+// A WAVE header's two sizes as another program would read them, beside the
+// size of the file, for files written as this program writes them (the
+// data from byte 44 on).
+struct HeaderSizes {
+    std::uint32_t riff = 0;
+    std::uint32_t data = 0;
+    std::int64_t fileSize = -1;  // -1: unreadable
+    // Audio bytes in the file that the header leaves out.
+    [[nodiscard]] std::int64_t Unlisted() const { return fileSize - 44 - static_cast<std::int64_t>(data); }
+};
+
+inline HeaderSizes ReadHeaderSizes(const std::string& path) {
+    HeaderSizes h;
+    Bytes head(44);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return h;
+    }
+    if (::pread(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size())) {
+        h.riff = GetLe32(head, 4);
+        h.data = GetLe32(head, 40);
+        h.fileSize = ::lseek(fd, 0, SEEK_END);
+    }
+    ::close(fd);
+    return h;
+}
+
 // Makes path size bytes long without writing them (a sparse file).
 inline bool MakeSparse(const std::string& path, std::int64_t size) {
     return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;

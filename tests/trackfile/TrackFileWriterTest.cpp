@@ -1,8 +1,13 @@
+#include <fcntl.h>
+
+#include <cerrno>
+
 #include <gtest/gtest.h>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "support/TrackfileTestSupport.h"
+#include "trackfile/DiskFlusher.h"
 #include "trackfile/TrackFileWriter.h"
 
 namespace zolvane2 {
@@ -118,6 +123,54 @@ TEST(TrackFileWriter, RedivideCapsFrom2GB) {
     EXPECT_EQ(w.FileName(), dir.File("a-002_tooLONG.wav"));
     EXPECT_TRUE(TrackFileWriter::MustCap(2'147'483'648, CapPolicy::Redivide));
     EXPECT_FALSE(TrackFileWriter::MustCap(2'147'483'655, CapPolicy::RecorderAndCombine));
+}
+
+// A killed recording leaves what another program reads: the header, read
+// while the writer is busy, lists all but at most the last second, in whole
+// frames; past 2 GB it carries the capped pair, never sizes that wrap.
+TEST(TrackFileWriter, LiveRecordingKeepsTheHeaderWithinASecond) {
+    TrackfileTempDir dir;
+    const std::string path = dir.File("Track00001.wav");
+    constexpr std::int64_t kBytesPerSecond = 8000 * 4;
+    TrackFileWriter w;
+    w.SetLiveRecording(true);
+    w.OpenOutput(path, 2, 8000, false);
+    const Bytes block(kBytesPerSecond / 10 + 2, 0x11);  // not a whole number of frames per block
+    for (int i = 0; i < 100; ++i) {
+        w.Append(block.data(), static_cast<std::int64_t>(block.size()));
+        const test::HeaderSizes h = test::ReadHeaderSizes(path);
+        ASSERT_GE(h.Unlisted(), 0) << i;
+        ASSERT_LT(h.Unlisted(), kBytesPerSecond) << i;
+        ASSERT_EQ(h.data % 4, 0U) << i;
+        ASSERT_EQ(h.riff, h.data == 0 ? 0 : h.data + 36) << i;
+    }
+    EXPECT_GT(test::ReadHeaderSizes(path).data, 0U);
+
+    // Grown past the limit (sparse), the update follows the closing rule.
+    ASSERT_TRUE(test::MakeSparse(path, 2'147'483'655));
+    w.UpdateSizes();
+    EXPECT_EQ(test::ReadHeaderSizes(path).data, 2'147'483'608U);
+    EXPECT_EQ(test::ReadHeaderSizes(path).riff, 2'147'483'644U);
+    ASSERT_TRUE(test::MakeSparse(path, 3'000'000'000));
+    w.UpdateSizes();
+    EXPECT_EQ(test::ReadHeaderSizes(path).data, TrackFileWriter::kCappedDataSize);
+    EXPECT_EQ(test::ReadHeaderSizes(path).riff, TrackFileWriter::kCappedRiffSize);
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::TooLong);
+}
+
+TEST(DiskFlusher, FlushesAndClosesEveryHandleItTakes) {
+    TrackfileTempDir dir;
+    test::WriteBytes(dir.File("f.wav"), Bytes(100, 1));
+    const int fd = ::open(dir.File("f.wav").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    {
+        DiskFlusher flusher;
+        EXPECT_TRUE(flusher.Request(fd));
+        EXPECT_FALSE(flusher.Request(-1));
+    }  // what is queued is flushed before the helper ends
+    errno = 0;
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1);
+    EXPECT_EQ(errno, EBADF);
 }
 
 TEST(TrackFileWriter, CappedRenameNeverReplacesAnExistingFile) {

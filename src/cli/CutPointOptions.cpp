@@ -1,0 +1,232 @@
+#include "cli/CutPointOptions.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "cli/CommandLine.h"
+#include "cli/CuttingOptions.h"
+#include "cli/Language.h"
+#include "cli/SplitJoinJob.h"
+#include "jobs/CutPointFile.h"
+#include "jobs/CutPointMarker.h"
+#include "jobs/TCutThread.h"
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+
+namespace zolvane2::cli {
+
+namespace {
+
+std::string Reason(const CutPointFileError& e, bool cue, double lengthSeconds) {
+    using Problem = CutPointFileError::Problem;
+    switch (e.What()) {
+        case Problem::BadTime:
+            return cue ? Say("INDEX 01 wants a time mm:ss:ff", "INDEX 01 には mm:ss:ff の時間が必要です")
+                       : Say("a label wants start and end in seconds (start TAB end TAB name)",
+                             "ラベルには開始と終了の秒数が必要です (開始 TAB 終了 TAB 名前)");
+        case Problem::EndBeforeStart:
+            return Say("the end lies before the start", "終了が開始より前です");
+        case Problem::Mixed:
+            return Say("point labels and region labels cannot be mixed", "点のラベルと範囲のラベルは混ぜられません");
+        case Problem::GoesBack:
+            return Say("this cut point lies before the one above it", "この切り出し位置は前の行の位置より前です");
+        case Problem::PastEnd: {
+            char length[32];
+            std::snprintf(length, sizeof length, "%.6f", lengthSeconds);
+            return Say("this time lies after the end of the audio at ", "この時間は音声の終わりより後です: ") +
+                   std::string(length);
+        }
+        case Problem::NoIndex:
+            return Say("this TRACK has no INDEX 01", "この TRACK には INDEX 01 がありません");
+        case Problem::Empty:
+            return cue ? Say("holds no INDEX 01", "INDEX 01 がありません")
+                       : Say("holds no label", "ラベルがありません");
+    }
+    return {};
+}
+
+}  // namespace
+
+std::size_t CutPointOptions::Take(const std::vector<std::string>& args, std::size_t index) {
+    const auto [name, inlineValue] = SplitOptionArgument(args.at(index));
+    std::string* target = nullptr;
+    if (name == "--labels") {
+        target = &labelsOut_;
+    } else if (name == "--cue") {
+        target = &cueOut_;
+    } else if (name == "--from-labels") {
+        target = &labelsIn_;
+    } else if (name == "--from-cue") {
+        target = &cueIn_;
+    } else if (name == "--dry-run") {
+        if (inlineValue) {
+            throw UsageError(std::string(Say("--dry-run takes no value", "--dry-run は値を取りません")));
+        }
+        dryRun_ = true;
+        return 1;
+    } else {
+        return 0;
+    }
+    if (!inlineValue && index + 1 >= args.size()) {
+        throw UsageError(name + Say(" needs a file name", " にはファイル名が必要です"));
+    }
+    *target = inlineValue ? *inlineValue : args[index + 1];
+    if (target->empty()) {
+        throw UsageError(name + Say(" needs a file name", " にはファイル名が必要です"));
+    }
+    return inlineValue ? 1 : 2;
+}
+
+void CutPointOptions::CheckForSplit(std::size_t sourceCount, bool splitOnce) const {
+    if (!labelsIn_.empty() && !cueIn_.empty()) {
+        throw UsageError(
+            Say("--from-labels and --from-cue exclude each other", "--from-labels と --from-cue は同時に使えません"));
+    }
+    if (CutsFromFile() && splitOnce) {
+        throw UsageError(Say("--at cannot be used with --from-labels or --from-cue",
+                             "--at は --from-labels や --from-cue と同時に使えません"));
+    }
+    if (dryRun_ && !WritesCutPoints()) {
+        throw UsageError(Say("--dry-run wants --labels or --cue", "--dry-run には --labels か --cue が必要です"));
+    }
+    if ((WritesCutPoints() || CutsFromFile()) && sourceCount != 1) {
+        throw UsageError(Say("cut points are read and written for exactly one FILE",
+                             "切り出し位置の読み書きは FILE がひとつのときだけできます"));
+    }
+}
+
+void CutPointOptions::CheckForRecord(bool uncut) const {
+    if (CutsFromFile() || dryRun_) {
+        throw UsageError(Say("--from-labels, --from-cue and --dry-run belong to split",
+                             "--from-labels, --from-cue, --dry-run は split のオプションです"));
+    }
+    if (WritesCutPoints() && !uncut) {
+        throw UsageError(Say("--labels and --cue want --mode none: the recording is kept whole and only marked",
+                             "--labels と --cue には --mode none が必要です (録音は切らずに位置だけを記録します)"));
+    }
+}
+
+bool CutPointOptions::Prepare(TCutThread& job, const FileProperties& source, std::int64_t& totalBytes) {
+    const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(std::max(source.channels, 1));
+    const std::int64_t available = std::clamp<std::int64_t>(source.fileSize - source.dataOffset, 0, source.dataSize);
+    const std::int64_t totalFrames = available / frameBytes;
+    if (CutsFromFile()) {
+        const bool cue = !cueIn_.empty();
+        const std::string path = FullPathOf(cue ? cueIn_ : labelsIn_);
+        std::vector<CutPoint> pieces;
+        try {
+            pieces =
+                cue ? CutPointFile::PiecesFromCue(CutPointFile::ReadWhole(path), source.sampleRate, totalFrames)
+                    : CutPointFile::PiecesFromLabels(CutPointFile::ReadWhole(path), source.sampleRate, totalFrames);
+        } catch (const CutPointFileError& e) {
+            const double seconds = static_cast<double>(totalFrames) / std::max(source.sampleRate, 1);
+            if (e.Line() > 0) {
+                std::fprintf(stderr, "%s:%d: %s\n  %s\n", path.c_str(), e.Line(), Reason(e, cue, seconds).c_str(),
+                             e.LineText().c_str());
+            } else {
+                std::fprintf(stderr, "%s: %s\n", path.c_str(), Reason(e, cue, seconds).c_str());
+            }
+            return false;
+        } catch (const Error& e) {
+            PrintJobError("split", Localize(e.what()));
+            return false;
+        }
+        totalBytes = 0;
+        for (const CutPoint& p : pieces) {
+            totalBytes += (p.EndFrame - p.StartFrame) * frameBytes;
+        }
+        job.SetCutRanges(std::move(pieces));
+    }
+    if (WritesCutPoints()) {
+        job.SetCutPointLog(&log_);
+    }
+    job.SetDryRun(dryRun_);
+    return true;
+}
+
+bool CutPointOptions::Finish(const FileProperties& source) const {
+    try {
+        if (!labelsOut_.empty()) {
+            CutPointFile::WriteWhole(labelsOut_, CutPointFile::LabelText(log_.Points(), source.sampleRate));
+        }
+        if (!cueOut_.empty()) {
+            CutPointFile::WriteWhole(
+                cueOut_, CutPointFile::CueText(log_.Points(), source.sampleRate, FileSystem::NameOf(source.path)));
+        }
+    } catch (const Error& e) {
+        PrintJobError("split", Localize(e.what()));
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<CutPointMarker> CutPointOptions::MakeMarker(const CuttingOptions& c) const {
+    if (!WritesCutPoints()) {
+        return nullptr;
+    }
+    auto marker = std::make_unique<CutPointMarker>(labelsOut_, cueOut_);
+    TriggerSplitter& s = marker->Splitter();
+    s.Conditions().SampleRate = c.sampleRate;
+    s.Conditions().Channels = c.channels;
+    s.Conditions().TriggerLevel = c.triggerLevel;
+    s.SetTriggerDelay(c.delayMs / 1000.0);
+    s.SetTrackInterval(c.gapMs / 1000.0);
+    s.SetLastTimeAfterTrigger(c.tailMs / 1000.0);
+    s.SetDigits(c.digits);
+    s.Conditions().MinimumFrames = TriggerSplitter::SecondsToFrames(c.sampleRate, c.minLengthMs / 1000.0);
+    return marker;
+}
+
+std::string CutPointOptions::SplitHelpText() {
+    return Say(
+        "      --labels FILE      also write where each piece lies in its source as an\n"
+        "                         Audacity label file (start TAB end TAB name, seconds)\n"
+        "      --cue FILE         also write them as a cue sheet (one TRACK per piece)\n"
+        "      --dry-run          write only the --labels/--cue files, no pieces\n"
+        "      --from-labels FILE cut exactly at an Audacity label file: each region\n"
+        "                         label becomes one piece (audio outside them is left\n"
+        "                         out); point labels cut FILE into consecutive pieces\n"
+        "      --from-cue FILE    cut at a cue sheet's INDEX 01 points, each piece\n"
+        "                         running to the next; audio before the first is left out\n"
+        "      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n",
+        "      --labels FILE      ピースの位置を Audacity のラベルファイルにも書く\n"
+        "                         (開始 TAB 終了 TAB 名前、秒)\n"
+        "      --cue FILE         ピースの位置をキューシートにも書く (ピースごとに TRACK)\n"
+        "      --dry-run          --labels/--cue のファイルだけを書き、ピースは書かない\n"
+        "      --from-labels FILE Audacity のラベルファイルのとおりに切る: 範囲ラベルが\n"
+        "                         それぞれひとつのピース (範囲外の音は除く)、点ラベルは\n"
+        "                         その位置で続けて切る\n"
+        "      --from-cue FILE    キューシートの INDEX 01 の位置で切る (次の位置まで\n"
+        "                         がひとつのピース、最初の位置より前は除く)\n"
+        "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n");
+}
+
+std::string CutPointOptions::RecordHelpText() {
+    return Say(
+        "      --labels FILE      with --mode none: record one uncut file and mark in an\n"
+        "                         Audacity label file where the trigger options would cut\n"
+        "                         it; rewritten after every piece\n"
+        "      --cue FILE         the same marks as a cue sheet\n"
+        "      With --labels/--cue, --level, --delay, --gap, --tail and --min-length only\n"
+        "      mark; nothing is cut.\n",
+        "      --labels FILE      --mode none と共に: 切らずにひとつのファイルに録音し、\n"
+        "                         トリガの設定で切る位置を Audacity のラベルファイルに\n"
+        "                         記録する (ピースごとに書き直す)\n"
+        "      --cue FILE         同じ位置をキューシートに記録する\n"
+        "      --labels/--cue のとき、--level, --delay, --gap, --tail, --min-length は\n"
+        "      位置を記録するだけで、録音は切りません。\n");
+}
+
+void ReportShortPieces(const char* command, std::int32_t n) {
+    if (n <= 0) {
+        return;
+    }
+    const std::string count = std::to_string(n);
+    std::fprintf(stderr, "zolvane2-cli %s: %s\n", command,
+                 (JapaneseLocale() ? "--min-length より短い " + count + " 個のピースを除きました"
+                                   : count + " piece(s) shorter than --min-length left out")
+                     .c_str());
+}
+
+}  // namespace zolvane2::cli

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "jobs/CutPointLog.h"
+#include "trackfile/TrackFileReader.h"
+
+namespace zolvane2 {
+class TCutThread;
+class CutPointMarker;
+}  // namespace zolvane2
+
+namespace zolvane2::cli {
+
+struct CuttingOptions;
+
+// The options of `split` and `record` that write cut points out (--labels,
+// --cue, --dry-run) or take them in (--from-labels, --from-cue).
+class CutPointOptions {
+public:
+    // Takes args[index] when it is one of these options; answers how many
+    // arguments it used, 0 when it is not one. Throws UsageError.
+    std::size_t Take(const std::vector<std::string>& args, std::size_t index);
+
+    // Throws UsageError for combinations that cannot be followed.
+    void CheckForSplit(std::size_t sourceCount, bool splitOnce) const;
+    void CheckForRecord(bool uncut) const;
+
+    [[nodiscard]] bool WritesCutPoints() const { return !labelsOut_.empty() || !cueOut_.empty(); }
+    [[nodiscard]] bool CutsFromFile() const { return !labelsIn_.empty() || !cueIn_.empty(); }
+
+    // Before the job starts: reads the label or cue file against the source
+    // and hands the job its ranges, the log and the dry run. False after a
+    // message on stderr.
+    [[nodiscard]] bool Prepare(TCutThread& job, const FileProperties& source, std::int64_t& totalBytes);
+    // After a job that ended well: writes the files. False after a message.
+    [[nodiscard]] bool Finish(const FileProperties& source) const;
+
+    // A marker for an uncut recording that writes the asked-for files where
+    // the trigger options would cut; nullptr when none is asked for.
+    [[nodiscard]] std::unique_ptr<CutPointMarker> MakeMarker(const CuttingOptions& cutting) const;
+
+    // The lines for --help.
+    [[nodiscard]] static std::string SplitHelpText();
+    [[nodiscard]] static std::string RecordHelpText();
+
+private:
+    std::string labelsOut_;
+    std::string cueOut_;
+    std::string labelsIn_;
+    std::string cueIn_;
+    bool dryRun_ = false;
+    CutPointLog log_;
+};
+
+// "zolvane2-cli <command>: N pieces shorter than the minimum length were
+// left out" on stderr when n > 0.
+void ReportShortPieces(const char* command, std::int32_t n);
+
+}  // namespace zolvane2::cli

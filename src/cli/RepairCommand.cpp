@@ -1,0 +1,101 @@
+// zolvane2-cli repair: mends the header of a WAVE file that an interrupted
+// recording (a kill, a crash, a power cut) left behind.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/CommandRegistry.h"
+#include "cli/FileReportMessages.h"
+#include "cli/Language.h"
+#include "platform/Errors.h"
+#include "trackfile/TrackFileRepair.h"
+
+namespace zolvane2::cli {
+
+namespace {
+
+void Print(std::FILE* out, const std::string& text) {
+    std::fputs(text.c_str(), out);
+}
+
+int RunRepair(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--") {
+            files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        }
+        if (a.size() > 1 && a[0] == '-') {
+            Print(stderr,
+                  std::string("zolvane2-cli repair: ") + Say("unknown option '", "不明なオプション '") + a + "'\n");
+            return 2;
+        }
+        files.push_back(a);
+    }
+    if (files.empty()) {
+        std::fputs(Say("zolvane2-cli repair: no FILE given (see zolvane2-cli --help)\n",
+                       "zolvane2-cli repair: ファイルが指定されていません (zolvane2-cli --help を参照)\n"),
+                   stderr);
+        return 2;
+    }
+    FileReportMessages messages;
+    int status = 0;
+    for (const auto& name : files) {
+        const std::string path = FullPathOf(name);
+        try {
+            const TrackFileRepair::Outcome o = TrackFileRepair::Repair(path, messages);
+            switch (o.verdict) {
+                case TrackFileRepair::Verdict::Repaired:
+                    Print(stdout, path + Say(": repaired: data size ", ": 修復しました: データサイズ ") +
+                                      std::to_string(o.dataSize) + Say(" bytes, RIFF size ", " バイト、RIFFサイズ ") +
+                                      std::to_string(o.riffSize) + "\n");
+                    if (o.fileName != path) {
+                        Print(stdout, path + Say(": over 2 GB, renamed to ", ": 2GBを超えるため名前を変更しました: ") +
+                                          o.fileName + "\n");
+                    }
+                    break;
+                case TrackFileRepair::Verdict::AlreadyRight:
+                    Print(stdout,
+                          path + Say(": sizes already right; left unchanged\n", ": サイズは正しいため変更しません\n"));
+                    break;
+                case TrackFileRepair::Verdict::Refused:
+                    status = 1;
+                    break;
+            }
+        } catch (const Error& e) {
+            std::fprintf(stderr, "zolvane2-cli repair: %s\n", Localize(e.what()).c_str());
+            status = 1;
+        }
+        std::fflush(stdout);
+    }
+    return status;
+}
+
+const CommandRegistration kRepair{Command{
+    "repair",
+    60,
+    "repair FILE...",
+    Say("      Mends the header of each WAVE FILE that an interrupted recording\n"
+        "      (killed, crashed, power cut) left with RIFF and data sizes of 0 or\n"
+        "      smaller than the audio present: the sizes are rewritten in place to\n"
+        "      the whole frames the file holds. Past 2 GB the header gets the\n"
+        "      capped sizes and the file the name ..._tooLONG.wav, as a finished\n"
+        "      track does. A file whose sizes are already right is left untouched\n"
+        "      (exit status 0). A file that is not a 16-bit PCM WAVE file, or that\n"
+        "      is still being recorded, is refused with a message on stderr (exit\n"
+        "      status 1).\n",
+        "      中断された録音 (強制終了、クラッシュ、停電) が残した WAVE ファイルの\n"
+        "      ヘッダーを修復します。RIFF サイズとデータサイズが 0 か実際の音声より\n"
+        "      小さいとき、ファイルが持つ完全なフレーム分にその場で書き換えます。\n"
+        "      2GB を超えるときは、録音を終えたトラックと同じく上限の値を書き、\n"
+        "      ファイル名を ..._tooLONG.wav に変えます。サイズが既に正しいファイルは\n"
+        "      変更しません (終了ステータス 0)。16bit PCM の WAVE ファイルでないもの、\n"
+        "      録音中のものは、stderr にメッセージを出して拒否します (終了ステータス 1)。\n"),
+    RunRepair,
+}};
+
+}  // namespace
+
+}  // namespace zolvane2::cli

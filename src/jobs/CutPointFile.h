@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zolvane2 {
+
+// One piece of a source: frames [StartFrame, EndFrame) and its name.
+struct CutPoint {
+    std::int64_t StartFrame = 0;
+    std::int64_t EndFrame = 0;
+    std::string Name;
+
+    bool operator==(const CutPoint&) const = default;
+};
+
+// A label or cue file that cannot be followed. Line is 1-based, 0 when the
+// fault is the file as a whole.
+class CutPointFileError : public std::runtime_error {
+public:
+    enum class Problem {
+        BadTime,         // a time that is not a number of seconds of 0 or more, or not mm:ss:ff
+        EndBeforeStart,  // a label whose end lies before its start
+        Mixed,           // point labels among region labels
+        GoesBack,        // a cut point before the one ahead of it
+        PastEnd,         // a time after the end of the audio
+        NoIndex,         // a cue TRACK without INDEX 01
+        Empty,           // no label, no INDEX 01
+    };
+    CutPointFileError(Problem problem, int line, std::string lineText)
+        : std::runtime_error(lineText), problem_(problem), line_(line), lineText_(std::move(lineText)) {}
+
+    [[nodiscard]] Problem What() const { return problem_; }
+    [[nodiscard]] int Line() const { return line_; }
+    [[nodiscard]] const std::string& LineText() const { return lineText_; }
+
+private:
+    Problem problem_;
+    int line_;
+    std::string lineText_;
+};
+
+// The two exchange formats of cut points: the label file of Audacity
+// ("start TAB end TAB name" per line, seconds with six decimals) and the
+// cue sheet (a TRACK with INDEX 01 mm:ss:ff per piece, 75 frames per second).
+class CutPointFile {
+public:
+    // One line per piece, times of its frames at sampleRate.
+    [[nodiscard]] static std::string LabelText(const std::vector<CutPoint>& points, std::int32_t sampleRate);
+    // A cue sheet whose FILE is sourceName (WAVE, or BINARY for a .raw name)
+    // with one TRACK per piece, its INDEX 01 rounded to the nearest 1/75 s.
+    [[nodiscard]] static std::string CueText(const std::vector<CutPoint>& points, std::int32_t sampleRate,
+                                             const std::string& sourceName);
+
+    // The pieces a label file asks for in a source of totalFrames frames:
+    // each region label (start < end) in file order, its times rounded to the
+    // nearest frame; or, from point labels, the consecutive pieces the source
+    // falls into when cut at each of them. Throws CutPointFileError.
+    [[nodiscard]] static std::vector<CutPoint> PiecesFromLabels(const std::string& text, std::int32_t sampleRate,
+                                                                std::int64_t totalFrames);
+    // The pieces of a cue sheet: from each INDEX 01 to the next, the last to
+    // the end of the source; audio ahead of the first is left out.
+    [[nodiscard]] static std::vector<CutPoint> PiecesFromCue(const std::string& text, std::int32_t sampleRate,
+                                                             std::int64_t totalFrames);
+
+    // Writes text to path under a temporary name first and renames it over
+    // path, so that path is always either the old or the new whole file.
+    // Throws Error naming the file and the system's reason.
+    static void WriteWhole(const std::string& path, const std::string& text);
+    // The whole file; throws Error naming the file and the system's reason.
+    [[nodiscard]] static std::string ReadWhole(const std::string& path);
+};
+
+}  // namespace zolvane2

@@ -1,0 +1,137 @@
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "support/JobsCliRun.h"
+#include "support/JobsTestFiles.h"
+
+namespace zolvane2 {
+namespace {
+
+using test::JobBytes;
+
+constexpr std::int64_t kFrame = 4;  // stereo
+
+// Stereo 44,100 Hz: quiet 1 s, loud 2 s, quiet 4 s, a click of 10 frames at
+// frame 308,700, quiet 4 s, loud 1 s, quiet 4 s (705,610 frames).
+JobBytes SongClickSong() {
+    std::vector<std::int16_t> s;
+    test::AppendFrames(s, 44100, 2, 0);
+    test::AppendFrames(s, 88200, 2, 9000);
+    test::AppendFrames(s, 176400, 2, 0);
+    test::AppendFrames(s, 10, 2, 20000);
+    test::AppendFrames(s, 176400, 2, 0);
+    test::AppendFrames(s, 44100, 2, -9000);
+    test::AppendFrames(s, 176400, 2, 0);
+    return test::Pcm(s);
+}
+
+JobBytes DataOf(const std::string& piece) {
+    const JobBytes all = test::ReadAll(piece);
+    return all.size() < 44 ? JobBytes{} : JobBytes(all.begin() + 44, all.end());
+}
+
+JobBytes Slice(const JobBytes& data, std::int64_t fromFrame, std::int64_t toFrame) {
+    return JobBytes(data.begin() + fromFrame * kFrame, data.begin() + toFrame * kFrame);
+}
+
+std::string Text(const std::string& path) {
+    const JobBytes b = test::ReadAll(path);
+    return std::string(b.begin(), b.end());
+}
+
+class CutPointsCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data_ = SongClickSong();
+        test::WriteWave(dir_.File("side.wav"), 2, 44100, data_);
+    }
+    test::JobsTempDir dir_;
+    JobBytes data_;
+};
+
+// Labels out give the times of the very pieces written, a dry run the same
+// labels without pieces, and cutting from them gives the pieces back byte for
+// byte. The click between the songs and the held pre-roll at the end are
+// shorter than the minimum length and are left out.
+TEST_F(CutPointsCommandTest, LabelsOutMatchThePiecesAndCutBackToTheSameBytes) {
+    const auto dry =
+        test::RunJobsCli(dir_.Path(), {"split", "--min-length=1500", "--dry-run", "--labels", "dry.txt", "side.wav"});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out, "");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("side-00001.wav")));
+
+    const auto r = test::RunJobsCli(
+        dir_.Path(), {"split", "--min-length", "1500", "--labels", "cuts.txt", "--cue", "cuts.cue", "side.wav"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "zolvane2-cli split: 2 piece(s) shorter than --min-length left out\n");
+    ASSERT_EQ(r.Lines(), (std::vector<std::string>{dir_.File("side-00001.wav"), dir_.File("side-00002.wav")}));
+    EXPECT_EQ(Text(dir_.File("cuts.txt")),
+              "0.900000\t4.000023\tside-00001.wav\n10.900227\t13.000249\tside-00002.wav\n");
+    EXPECT_EQ(Text(dir_.File("dry.txt")), Text(dir_.File("cuts.txt")));
+    std::istringstream labels(Text(dir_.File("cuts.txt")));
+    for (const std::string& piece : r.Lines()) {
+        double start = 0;
+        double end = 0;
+        std::string name;
+        ASSERT_TRUE(labels >> start >> end >> name);
+        EXPECT_EQ(dir_.File(name), piece);
+        EXPECT_EQ(DataOf(piece), Slice(data_, std::llround(start * 44100), std::llround(end * 44100))) << piece;
+    }
+    EXPECT_EQ(Text(dir_.File("cuts.cue")),
+              "FILE \"side.wav\" WAVE\n"
+              "  TRACK 01 AUDIO\n    TITLE \"side-00001.wav\"\n    INDEX 01 00:00:68\n"
+              "  TRACK 02 AUDIO\n    TITLE \"side-00002.wav\"\n    INDEX 01 00:10:68\n");
+
+    const auto back = test::RunJobsCli(dir_.Path(), {"split", "--from-labels", "cuts.txt", "side.wav"});
+    ASSERT_EQ(back.status, 0) << back.err;
+    ASSERT_EQ(back.Lines(), (std::vector<std::string>{dir_.File("side-00003.wav"), dir_.File("side-00004.wav")}));
+    EXPECT_EQ(test::ReadAll(back.Lines()[0]), test::ReadAll(r.Lines()[0]));
+    EXPECT_EQ(test::ReadAll(back.Lines()[1]), test::ReadAll(r.Lines()[1]));
+}
+
+// A cue sheet of consecutive pieces cuts the source back into pieces whose
+// bounds are within its 1/75 s of the first ones, and which together hold
+// every frame.
+TEST_F(CutPointsCommandTest, CueOfIntervalPiecesCutsBackWithinItsRounding) {
+    const auto r = test::RunJobsCli(
+        dir_.Path(), {"split", "--mode", "interval", "--length", "3", "--digits", "2", "--cue", "i.cue", "side.wav"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto back = test::RunJobsCli(dir_.Path(), {"split", "--from-cue", "i.cue", "--digits", "2", "side.wav"});
+    ASSERT_EQ(back.status, 0) << back.err;
+    ASSERT_EQ(back.Lines().size(), r.Lines().size());
+    JobBytes joined;
+    std::int64_t originalEnd = 0;
+    std::int64_t cueEnd = 0;
+    for (std::size_t i = 0; i < r.Lines().size(); ++i) {
+        const JobBytes piece = DataOf(back.Lines()[i]);
+        originalEnd += static_cast<std::int64_t>(DataOf(r.Lines()[i]).size()) / kFrame;
+        cueEnd += static_cast<std::int64_t>(piece.size()) / kFrame;
+        EXPECT_LE(std::abs(cueEnd - originalEnd), 44100 / 150) << back.Lines()[i];
+        joined.insert(joined.end(), piece.begin(), piece.end());
+    }
+    EXPECT_EQ(joined, data_);
+}
+
+TEST_F(CutPointsCommandTest, BadLabelAndCueFilesNameTheLineAndWriteNothing) {
+    test::WriteAll(dir_.File("bad.txt"),
+                   {'1', '\t', '2', '\t', 'a', '\n', '\\', '\t', '1', '\n', '3', '\t', 'x', '\n'});
+    const auto labels = test::RunJobsCli(dir_.Path(), {"split", "--from-labels", "bad.txt", "side.wav"});
+    EXPECT_EQ(labels.status, 1);
+    EXPECT_EQ(labels.err.rfind(dir_.File("bad.txt") + ":3: ", 0), 0U) << labels.err;
+    const std::string cue =
+        "FILE \"side.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:05:00\n"
+        "  TRACK 02 AUDIO\n    INDEX 00 00:01:00\n    INDEX 01 00:04:74\n";
+    test::WriteAll(dir_.File("bad.cue"), JobBytes(cue.begin(), cue.end()));
+    const auto sheet = test::RunJobsCli(dir_.Path(), {"split", "--from-cue", "bad.cue", "side.wav"});
+    EXPECT_EQ(sheet.status, 1);
+    EXPECT_NE(sheet.err.find("bad.cue:6: this cut point lies before the one above it"), std::string::npos) << sheet.err;
+    EXPECT_EQ(test::RunJobsCli(dir_.Path(), {"split", "--dry-run", "side.wav"}).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("side-00001.wav")));
+}
+
+}  // namespace
+}  // namespace zolvane2
