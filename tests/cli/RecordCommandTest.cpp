@@ -169,6 +169,15 @@ protected:
         return "";
     }
 
+    // Waits (at most ten seconds) until the recorder has written this much.
+    static void WaitForSize(const std::string& file, std::uintmax_t size) {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        std::error_code ec;
+        while (std::filesystem::file_size(file, ec) != size && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(10ms);
+        }
+    }
+
     capturetest::TempDir dir_;
 };
 
@@ -250,11 +259,7 @@ TEST_F(RecordCommandTest, SigtermFinishesTheOpenFileLikeStop) {
     source.Write(pcm.Bytes());
     // The file grows as the blocks are written; once all are in, stop.
     const std::string file = dir_.File("m001.raw");
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    std::error_code ec;
-    while (std::filesystem::file_size(file, ec) != pcm.Bytes().size() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-    }
+    WaitForSize(file, pcm.Bytes().size());
     record.Signal(SIGTERM);
     ASSERT_EQ(record.Wait(10s), 0) << record.err;
     EXPECT_EQ(record.Lines(), std::vector<std::string>{file});
@@ -332,12 +337,7 @@ TEST_F(RecordCommandTest, ASourceThatGoesEndsTheRunNamingItAndKeepsTheFile) {
     pcm.Loud(44100).PadTo(16384);
     source.Write(pcm.Bytes());
     const std::string file = dir_.File("Gone00001.wav");
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    std::error_code ec;
-    while (std::filesystem::file_size(file, ec) != pcm.Bytes().size() + 44 &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-    }
+    WaitForSize(file, pcm.Bytes().size() + 44);
     source.Unload();
     EXPECT_EQ(record.Wait(10s), 1) << record.err;
     EXPECT_NE(record.err.find(source.Description() + " (" + source.Name() + ")"), std::string::npos) << record.err;
