@@ -57,7 +57,10 @@ struct TWaveInMessages {
 // touches the device, the blocks, the splitter's buffers, the track file and
 // the per-recording state. OnLevelData is written and called only on the main
 // thread (DoLevelData runs there through Synchronize while this thread
-// waits). The device posts filled blocks to this thread's own queue.
+// waits). The device posts filled blocks, and the audio it lost, to this
+// thread's own queue; the log of losses is appended here and read by the
+// window's thread under lossMutex_. The recording-time clock is this thread's
+// alone; the window reads only what it has used (an atomic).
 class TWaveInThread : public Thread, private SplitterOwner {
 public:
     // input: the sound input (nullptr: the server's, CreateSoundInput);
