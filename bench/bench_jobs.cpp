@@ -23,6 +23,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include "BenchAlbum.h"
 #include "jobs/TCombineThread.h"
 #include "jobs/TCutThread.h"
 #include "platform/QueuedDispatcher.h"
@@ -32,12 +33,8 @@
 namespace {
 
 using namespace zolvane2;
+using namespace zolvane2::bench;
 namespace fs = std::filesystem;
-
-constexpr int kRate = 44100;
-constexpr int kPieces = 12;
-constexpr std::int64_t kTotalSeconds = 55 * 60;
-constexpr std::int64_t kGapSeconds = 4;
 
 struct Setup {
     std::string dir;
@@ -56,59 +53,10 @@ Setup& Bench() {
     return s;
 }
 
-// A cheap noise source: the loud parts must stay loud frame by frame, the
-// quiet ones below the trigger level of 300.
-struct Noise {
-    std::uint32_t state = 12345;
-    std::int16_t Next(int amplitude) {
-        state = state * 1664525U + 1013904223U;
-        return static_cast<std::int16_t>(static_cast<int>(state >> 16) % (2 * amplitude + 1) - amplitude);
-    }
-};
-
 void MakeSource(Setup& s) {
-    const char* parent = std::getenv("ZOLVANE2_BENCH_DIR");
-    std::string pattern =
-        (fs::path(parent != nullptr ? parent : fs::temp_directory_path().string()) / "zolvane2-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    s.dir = pattern;
+    s.dir = MakeBenchDir();
     s.source = s.dir + "/Source.wav";
-    const std::int64_t totalFrames = kTotalSeconds * kRate;
-    const std::int64_t gapFrames = kGapSeconds * kRate;
-    const std::int64_t pieceFrames = (totalFrames - (kPieces - 1) * gapFrames) / kPieces;
-    TrackFileWriter writer;
-    writer.OpenOutput(s.source, 2, kRate, false);
-    Noise noise;
-    std::vector<std::int16_t> chunk;
-    const auto emit = [&](std::int64_t frames, int amplitude) {
-        while (frames > 0) {
-            const std::int64_t n = std::min<std::int64_t>(frames, 102400);
-            chunk.resize(static_cast<std::size_t>(n * 2));
-            for (auto& v : chunk) {
-                v = noise.Next(amplitude);
-                if (amplitude > 300 && v > -400 && v < 400) {
-                    v = static_cast<std::int16_t>(v < 0 ? v - 400 : v + 400);
-                }
-            }
-            writer.Append(chunk.data(), n * 4);
-            frames -= n;
-        }
-    };
-    std::int64_t written = 0;
-    for (int p = 0; p < kPieces; ++p) {
-        if (p > 0) {
-            emit(gapFrames, 40);
-            written += gapFrames;
-        }
-        const std::int64_t frames = p == kPieces - 1 ? totalFrames - written : pieceFrames;
-        emit(frames, 12000);
-        written += frames;
-    }
-    (void)writer.CloseOutput();
-    s.dataBytes = totalFrames * 4;
+    s.dataBytes = MakeAlbum(s.source);
 }
 
 void RemoveAllBut(const Setup& s, const std::vector<std::string>& keep) {
@@ -305,8 +253,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::printf("\nmedian of runs, each against dd right before it:\n");
-    std::printf("re-divide / dd = %.2f (target <= 1.5) %s\n", s.cutRatio, s.cutRatio <= 1.5 ? "ok" : "MISSED");
-    std::printf("combine / dd   = %.2f (target <= 1.2) %s\n", s.combineRatio, s.combineRatio <= 1.2 ? "ok" : "MISSED");
+    std::printf("re-divide / dd = %.2f (target <= 1.15) %s\n", s.cutRatio, s.cutRatio <= 1.15 ? "ok" : "MISSED");
+    std::printf("combine / dd   = %.2f (target <= 0.9) %s\n", s.combineRatio, s.combineRatio <= 0.9 ? "ok" : "MISSED");
     std::printf("best times: dd %.0f ms, re-divide %.0f ms (%.2f x dd), combine %.0f ms (%.2f x dd)\n", s.bestDd * 1000,
                 s.bestCut * 1000, s.bestCut / s.bestDd, s.bestCombine * 1000, s.bestCombine / s.bestDd);
     std::printf("re-divide peak memory = %.1f MB (target < 32 MB) %s\n", static_cast<double>(peak) / 1048576.0,

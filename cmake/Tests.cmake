@@ -62,6 +62,16 @@ if(TARGET zolvane2)
   endif()
 endif()
 
+# The window's --version answers without a display: a platform that needs one
+# and has none would end the program before it printed anything.
+if(TARGET zolvane2)
+  add_test(NAME zolvane2_version_without_display
+           COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb
+                   $<TARGET_FILE:zolvane2> --version)
+  set_tests_properties(zolvane2_version_without_display PROPERTIES
+                       PASS_REGULAR_EXPRESSION "^zolvane2 ${PROJECT_VERSION}\n$")
+endif()
+
 # The installation: the files it delivers, and the desktop entry and AppStream
 # data as the desktops' own validators see them (skipped without them).
 set(ZOLVANE2_CHECK_INSTALL ${PROJECT_SOURCE_DIR}/tests/install/check-install.sh)

@@ -87,7 +87,50 @@ QSize TRecordingSettingImage::sizeHint() const {
     return {400, BandsHeight() + 100};
 }
 QSize TRecordingSettingImage::minimumSizeHint() const {
-    return {360, BandsHeight() + 64};
+    return {MinimumWidth(), BandsHeight() + 64};
+}
+
+QSize TRecordingSettingImage::SlotSize(Slot slot) const {
+    const Attached& a = attached_[slot];
+    QSize size = a.editor != nullptr ? EditorSize(a.editor) : QSize(60, fontMetrics().height() + 8);
+    if (a.unit != nullptr) {
+        size.rwidth() += 2 + a.unit->sizeHint().width();
+    }
+    return size;
+}
+
+int TRecordingSettingImage::TrackIntervalWidth() const {
+    const QFontMetrics fm = fontMetrics();
+    return SlotSize(TrackInterval).width() + 6 +
+           std::max(fm.horizontalAdvance(Tr("以上の無音部で")), fm.horizontalAdvance(Tr("次トラックを作成")));
+}
+
+int TRecordingSettingImage::MinimumWidth() const {
+    // The narrowest drawing whose texts do not run into each other: the axis
+    // title between the ticks 0 and 50, the trigger level's caption and editor
+    // right of the kept quiet part, the falling caption right of its moment,
+    // and the two editor groups of the row under the plot side by side.
+    const QFontMetrics fm = fontMetrics();
+    const int left = fm.horizontalAdvance(QStringLiteral("-35000")) + 10;
+    // With width W the plot runs from left to W - 10, so a span of the time
+    // axis and the 10 pixels of margin are what each text has.
+    const double elapsed =
+        fm.horizontalAdvance(Tr("時間経過") + QStringLiteral(" →")) +
+        (fm.horizontalAdvance(QStringLiteral("0")) + fm.horizontalAdvance(QStringLiteral("50"))) / 2.0 + 4;
+    const double level = fm.horizontalAdvance(Tr("トリガレベル")) + SlotSize(TriggerLevel).width() + 2;
+    const double falling = fm.horizontalAdvance(Tr("トリガレベル以下に到達")) + 3 - 10;
+    const double perUnit = std::max({1.0, elapsed / 50, level / (200 - kKeptEnd), falling / (200 - kTriggerOff)});
+    const int plot = left + static_cast<int>(std::ceil(200 * perUnit)) + 10;
+    const int groups = fm.horizontalAdvance(Tr("トリガディレイ")) + 6 + SlotSize(TriggerDelay).width() + 10 +
+                       fm.horizontalAdvance(Tr("残す無音部")) + 6 + SlotSize(LastTimeAfterTrigger).width() + 6;
+    int lastRow = 0;
+    if (attached_[MinimumTrackLength].editor != nullptr) {
+        // The row left of the track interval, which starts at its moment.
+        const int row = SlotSize(MinimumTrackLength).width() + 6;
+        const int beside = left + static_cast<int>(std::ceil((row - left) * 2.0)) + 10;
+        lastRow = std::max(beside, row + TrackIntervalWidth() + 4);
+    }
+    return std::max({plot, groups, lastRow});
 }
 
 TRecordingSettingImage::Geometry TRecordingSettingImage::Compute() const {
@@ -113,13 +156,7 @@ TRecordingSettingImage::Geometry TRecordingSettingImage::Compute() const {
 
     // Trigger level: caption and editor side by side over the quiet end of
     // the example, between the plot's top and the upper trigger line.
-    auto editorSize = [&](Slot s) {
-        QSize size = attached_[s].editor != nullptr ? EditorSize(attached_[s].editor) : QSize(60, editorH);
-        if (attached_[s].unit != nullptr) {
-            size.rwidth() += 2 + attached_[s].unit->sizeHint().width();
-        }
-        return size;
-    };
+    auto editorSize = [&](Slot s) { return SlotSize(s); };
     const QString levelText = Tr("トリガレベル");
     const QSize levelEditor = editorSize(TriggerLevel);
     const int levelTextW = fm.horizontalAdvance(levelText);
@@ -148,13 +185,13 @@ TRecordingSettingImage::Geometry TRecordingSettingImage::Compute() const {
     // The track interval's editor comes first, its two-line caption after it.
     {
         const QSize size = editorSize(TrackInterval);
-        const int textW =
-            std::max(fm.horizontalAdvance(Tr("以上の無音部で")), fm.horizontalAdvance(Tr("次トラックを作成")));
-        const int total = size.width() + 6 + textW;
+        const int total = TrackIntervalWidth();
+        const int textW = total - size.width() - 6;
         const int x = std::clamp(g.X(kTriggerOff), 2, std::max(2, width() - total - 4));
         g.editorAt[TrackInterval] = QPoint(x, g.bandC + 6);
         g.label[TrackInterval] = QRect(x + size.width() + 6, g.bandC + 4, textW + 4, 2 * g.line);
     }
+    g.editorAt[MinimumTrackLength] = QPoint(2, g.bandC + 6);
     return g;
 }
 

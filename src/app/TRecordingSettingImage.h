@@ -14,7 +14,9 @@ namespace zolvane2 {
 class TRecordingSettingImage final : public QWidget {
     Q_OBJECT
 public:
-    enum Slot { TriggerLevel = 0, TriggerDelay, LastTimeAfterTrigger, TrackInterval, SlotCount };
+    // MinimumTrackLength takes a whole captioned row, put in the free corner
+    // left of the track interval.
+    enum Slot { TriggerLevel = 0, TriggerDelay, LastTimeAfterTrigger, TrackInterval, MinimumTrackLength, SlotCount };
 
     explicit TRecordingSettingImage(QWidget* parent = nullptr);
 
@@ -33,6 +35,11 @@ private:
     [[nodiscard]] Geometry Compute() const;
     // Height of everything below the plot, and of the row above it.
     [[nodiscard]] int BandsHeight() const;
+    // An editor with its unit label.
+    [[nodiscard]] QSize SlotSize(Slot slot) const;
+    [[nodiscard]] int MinimumWidth() const;
+    // The track interval's editor with its two-line caption.
+    [[nodiscard]] int TrackIntervalWidth() const;
     void PlaceEditors();
 
     struct Attached {

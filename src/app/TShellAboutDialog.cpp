@@ -17,6 +17,9 @@ QString TShellAboutDialog::GetVersionString(const QString& key) {
     if (key == QStringLiteral("\\FileVersion")) {
         return QString::fromUtf8(version::FileVersion);
     }
+    if (key == QStringLiteral("\\CompanyName")) {
+        return QString::fromUtf8(version::CompanyName);
+    }
     if (key == QStringLiteral("\\LegalCopyright")) {
         return QString::fromUtf8(version::LegalCopyright);
     }
@@ -30,7 +33,7 @@ QString TShellAboutDialog::OtherText(const QString& programFile) {
     const QString date = QFileInfo(programFile).lastModified().toString(QStringLiteral("yyyy/MM/dd"));
     return QStringLiteral("ver. ") + GetVersionString(QStringLiteral("\\FileVersion")) + QStringLiteral(", ") +
            QStringLiteral("Last Update : ") + date + QStringLiteral("\r\n") + QStringLiteral("Created by ") +
-           GetVersionString(QStringLiteral("\\LegalCopyright")) + QStringLiteral(", ") +
+           GetVersionString(QStringLiteral("\\CompanyName")) + QStringLiteral("\r\n") +
            GetVersionString(QStringLiteral("\\Comments"));
 }
 

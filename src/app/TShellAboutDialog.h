@@ -19,9 +19,9 @@ public:
     bool Execute();
 
     // One string of the version record by key ("\FileVersion",
-    // "\LegalCopyright", "\Comments"); empty for an unknown key.
+    // "\CompanyName", "\LegalCopyright", "\Comments"); empty for an unknown key.
     [[nodiscard]] static QString GetVersionString(const QString& key);
-    // The two lines under the title, joined by "\r\n".
+    // The lines under the title, joined by "\r\n".
     [[nodiscard]] static QString OtherText(const QString& programFile);
 
 private:

@@ -28,6 +28,7 @@
 #include "app/TDropFileSource.h"
 #include "app/TRadioGroup.h"
 #include "app/TShellAboutDialog.h"
+#include "app/TSingleLineValidator.h"
 
 namespace zolvane2 {
 
@@ -43,6 +44,7 @@ TfrmWaveInSample::TfrmWaveInSample(TWindowOptions options, QWidget* parent)
     setWindowTitle(QStringLiteral("Zolvane2"));
     setAcceptDrops(true);
     CreateControls();
+    KeepBoxesSingleLine();
     ConnectControls();
     AssignHelpContexts();
     FormCreate();
@@ -205,6 +207,20 @@ void TfrmWaveInSample::CreateButtonBar() {
     btnHelp->setMenu(HelpMenu);
     btnHelp->installEventFilter(this);
     row->addWidget(btnHelp);
+}
+
+void TfrmWaveInSample::KeepBoxesSingleLine() {
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        // Files dropped on a box go to the window, which lists them, instead
+        // of being typed into the box as text.
+        edit->setAcceptDrops(false);
+        if (qobject_cast<QAbstractSpinBox*>(edit->parentWidget()) == nullptr) {
+            edit->setValidator(new TSingleLineValidator(edit));
+        }
+    }
+    for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>()) {
+        spin->setAcceptDrops(false);
+    }
 }
 
 void TfrmWaveInSample::ConnectControls() {

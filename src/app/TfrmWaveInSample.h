@@ -6,12 +6,15 @@
 #include <QWidget>
 #include <array>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
+#include "platform/SoundInput.h"
 #include "record/TWaveInThread.h"
 
 class QBoxLayout;
@@ -182,6 +185,19 @@ public:
     // capture thread reported it.
     [[nodiscard]] const std::vector<CaptureLoss>& RecordingLosses() const { return recordingLosses_; }
 
+    // ---- input devices (Devices.cpp) --------------------------------------
+    // Lists the input devices again; the wanted device stays chosen by its
+    // server name wherever it now stands.
+    void RefreshDeviceList();
+    // The server's name of the device at an index of the list; empty for the
+    // default entry.
+    [[nodiscard]] QString DeviceNameAt(int index) const;
+    // The device the user chose or the settings named, also while unplugged.
+    [[nodiscard]] QString PreferredDeviceName() const { return preferredDeviceName_; }
+    bool SelectDeviceByName(const QString& name);
+    // Chooses the device by name now, or as soon as it is plugged in.
+    void SetPreferredDevice(const QString& name);
+
     // ---- playback control (Playback.cpp) ---------------------------------
     void btnPlayClick();
     void btnStopPlayClick();
@@ -193,12 +209,16 @@ public:
     [[nodiscard]] bool PlayerPlaying() const;
     void fPlayerPlayEnd();
     void FinishPlayback();
-    // False when the file is missing (the player reported it).
+    // False when the file is missing or unreadable (the reader reported it).
     bool LoadPlayerFile(const QString& fileName);
     // The playback side of "次File": stops the playing file to split it at
     // the current position. False when no file plays (the click is then the
     // recorder's).
     bool SplitPlayingFile();
+    // Splits the listed file once, seconds after its start; while a job runs
+    // the split waits and runs when the job has ended.
+    void SplitFile(const QString& fileName, double seconds);
+    void RunPendingSplit();
     // The player component, made on first use.
     [[nodiscard]] TWaveOutPlayer& Player();
     // Local date and time in days, the unit of TrackStartTime.
@@ -248,6 +268,9 @@ private:
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
+    void CreateDeviceListTimer();
+    // No one-line box takes a file drop or holds a line break.
+    void KeepBoxesSingleLine();
     // The minimum track length row of the cutting page and the note under
     // the result list that says how many short tracks a run left out.
     void CreateMinimumTrackLengthRow(QWidget* page, QBoxLayout* layout);
@@ -262,7 +285,6 @@ private:
     // Lifecycle and engines: places for the recording, playback and job
     // engines to hook into creation and shutdown.
     void CreateCaptureThread();
-    [[nodiscard]] QStringList CaptureDeviceNames() const;
     // Stops what runs before the settings are saved at close: a recording
     // run is stopped, a job cancelled, playback stopped, each waited for.
     void StopRunningWork();
@@ -412,6 +434,7 @@ public:
     QTimer* tmrTrackTime = nullptr;
     QTimer* tmrRecordingTime = nullptr;
     QTimer* tmrIntroPlay = nullptr;
+    QTimer* tmrDevices = nullptr;
 
     // Which job the cancel button stops: 0 none, 1 combine, 2 re-divide.
     int btnCancelTag = 0;
@@ -439,6 +462,10 @@ private:
     MsgId WM_RecFinish = 0;
     MsgId WM_RecLost = 0;
 
+    // Input devices as last listed, and the one wanted.
+    std::vector<InputDeviceInfo> devices_;
+    QString preferredDeviceName_;
+
     // Result list.
     std::array<int, 6> sortDirection_{1, 1, 1, 1, 1, 1};
 
@@ -458,6 +485,8 @@ private:
     int RemainingAtTrigger = 0;
     bool FirstTriggerPending = true;
     int AutoExitState = 0;
+    // From StartRecording to WM_RecFinish: the run " REC " stands for.
+    bool RecordingRun = false;
     std::shared_ptr<ThreadState> waveInThreadState_;
     std::int64_t recordingRate_ = 0;
     std::vector<CaptureLoss> recordingLosses_;
@@ -477,6 +506,11 @@ private:
     double SplitSeconds = 0;
     bool PlaybackActive = false;
     QString SplitFileName;
+    struct PendingSplit {
+        QString fileName;
+        double seconds = 0;
+    };
+    std::deque<PendingSplit> pendingSplits_;
     // The first checked row after `after` whose file is there starts playing.
     bool StartPlayingFrom(int after);
     bool StartPlayingRow(int row);

@@ -326,6 +326,11 @@ void TfrmWaveInSample::JobFinished() {
     if (!error.empty()) {
         ShowStandardError(error);
     }
+    // A split asked for during the job runs now, once the job's thread has
+    // let go of the window.
+    if (!pendingSplits_.empty()) {
+        QMetaObject::invokeMethod(this, &TfrmWaveInSample::RunPendingSplit, Qt::QueuedConnection);
+    }
 }
 
 }  // namespace zolvane2

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -90,8 +91,8 @@ void TfrmWaveInSample::FormCreate() {
 
     AcceptSeek = true;
     CreateCaptureThread();
-    cbWaveInDeviceName->clear();
-    cbWaveInDeviceName->addItems(CaptureDeviceNames());
+    CreateDeviceListTimer();
+    RefreshDeviceList();
 
     // The level display's scale follows the waveform box as laid out.
     layout()->activate();
@@ -113,6 +114,7 @@ void TfrmWaveInSample::FormCreate() {
     }
     ApplyCommandLine(options_.arguments);
     UpdateListCommands();
+    tmrDevices->start();
 }
 
 void TfrmWaveInSample::ApplyCommandLine(const QStringList& arguments) {
@@ -152,6 +154,7 @@ void TfrmWaveInSample::FormDestroy() {
         return;
     }
     destroyed_ = true;
+    tmrDevices->stop();
     // What still runs is ended and waited for before the settings are
     // written, so no worker touches the window or its files afterwards.
     StopRunningWork();

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -19,6 +20,7 @@
 
 #include "app/FileRename.h"
 #include "app/TRadioGroup.h"
+#include "app/TSingleLineValidator.h"
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
 #include "platform/ErrorDisplay.h"
@@ -44,7 +46,15 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
-        return index.column() == 0 ? QStyledItemDelegate::createEditor(parent, option, index) : nullptr;
+        if (index.column() != 0) {
+            return nullptr;
+        }
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setValidator(new TSingleLineValidator(line));
+            line->setAcceptDrops(false);
+        }
+        return editor;
     }
 
     void setModelData(QWidget* editor, QAbstractItemModel* /*model*/, const QModelIndex& index) const override {
@@ -156,6 +166,10 @@ void TfrmWaveInSample::AddFileToList(const QString& path, int row) {
     }
     const QString rateText = props->raw ? cbSamplingFreq->currentText() : QString::number(props->sampleRate);
     if (row < 0) {
+        // Rows that arrive while recording or during a job stay in sight,
+        // unless the user has scrolled up to look at others.
+        const QScrollBar* bar = lvResult->verticalScrollBar();
+        const bool following = bar->value() >= bar->maximum();
         auto* item = new QTreeWidgetItem;
         item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
         item->setCheckState(0, Qt::Unchecked);
@@ -169,6 +183,9 @@ void TfrmWaveInSample::AddFileToList(const QString& path, int row) {
         item->setText(7, QString::number(props->dataSize));
         item->setIcon(0, QFileIconProvider().icon(QFileInfo(absolute)));
         lvResult->addTopLevelItem(item);
+        if (following) {
+            lvResult->scrollToItem(item);
+        }
     } else if (QTreeWidgetItem* item = Row(row)) {
         item->setText(1, Q(props->dateText));
         item->setText(2, Q(props->lengthText));
@@ -198,7 +215,7 @@ bool TfrmWaveInSample::RefreshListItem(int row) {
 void TfrmWaveInSample::UpdateListCommands() {
     const bool any = RowCount() > 0;
     const bool stopped = !PlayerPlaying();
-    const bool jobIdle = !btnCancel->isEnabled();
+    const bool jobIdle = !JobRunning();
     for (QToolButton* b : {btnDelete, btnPlay, btnRename}) {
         b->setEnabled(any && stopped);
     }

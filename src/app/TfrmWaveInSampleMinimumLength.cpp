@@ -11,7 +11,6 @@ namespace zolvane2 {
 void TfrmWaveInSample::CreateMinimumTrackLengthRow(QWidget* page, QBoxLayout* layout) {
     auto* row = new QHBoxLayout;
     row->setSpacing(3);
-    row->addSpacing(22);
     lblMinimumTrackLength = new QLabel(QStringLiteral("最短トラック長"), page);
     lblMinimumTrackLength->setObjectName(QStringLiteral("lblMinimumTrackLength"));
     row->addWidget(lblMinimumTrackLength);

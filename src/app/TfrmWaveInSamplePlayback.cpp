@@ -30,7 +30,9 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/Errors.h"
 #include "platform/MainThreadDispatcher.h"
+#include "platform/UserMessages.h"
 #include "play/TWaveOutPlayer.h"
+#include "trackfile/TrackFileReader.h"
 
 namespace zolvane2 {
 
@@ -81,13 +83,21 @@ int TfrmWaveInSample::NextCheckedRow(int after) const {
 
 bool TfrmWaveInSample::LoadPlayerFile(const QString& fileName) {
     TWaveOutPlayer& player = Player();
-    (void)player.SetFileName(fileName.toStdString());
-    // A missing file (the player has said so) leaves the player with the
-    // previous one, which must not play again under this row's number.
-    if (player.FileName() != fileName.toStdString() || !QFileInfo::exists(fileName)) {
+    const std::string file = fileName.toStdString();
+    const bool raw = TrackFileReader::IsRawFileName(file);
+    // A WAVE file that turned unreadable since it was listed, or is no 16-bit
+    // PCM, is reported by the reader and skipped: played with the previous
+    // file's layout it would be noise at full volume.
+    if (!raw && QFileInfo::exists(fileName) && !TrackFileReader::ReadFileProperties(file, 0, 0, GetUserMessages())) {
         return false;
     }
-    if (QFileInfo(fileName).suffix().toUpper() == QStringLiteral("RAW")) {
+    const bool taken = player.SetFileName(file);
+    // A missing file (the player has said so) leaves the player with the
+    // previous one, which must not play again under this row's number.
+    if (!taken || player.FileName() != file || !QFileInfo::exists(fileName)) {
+        return false;
+    }
+    if (raw) {
         // A RAW file carries no format: it is taken as recorded with the
         // current settings.
         player.SetChannels(std::clamp(rgRecMode->ItemIndex() + 1, 1, 2));
@@ -290,17 +300,7 @@ void TfrmWaveInSample::fPlayerPlayEnd() {
         btnNextTrack->setEnabled(true);
         SplitPending = false;
         FinishPlayback();
-        // The list may have changed while the player stopped: the split goes
-        // to the file that was playing, wherever its row is now.
-        int row = RowPath(PlayingIndex) == SplitFileName ? PlayingIndex : -1;
-        for (int r = 0; row < 0 && r < RowCount(); ++r) {
-            if (RowPath(r) == SplitFileName) {
-                row = r;
-            }
-        }
-        if (row >= 0) {
-            (void)RedivideFiles(row, SplitSeconds);
-        }
+        SplitFile(SplitFileName, SplitSeconds);
         return;
     }
 
@@ -314,6 +314,37 @@ void TfrmWaveInSample::fPlayerPlayEnd() {
     if (!StartPlayingFrom(PlayingIndex)) {
         FinishPlayback();
     }
+}
+
+void TfrmWaveInSample::SplitFile(const QString& fileName, double seconds) {
+    if (JobRunning()) {
+        // Only one job runs at a time: the split waits for the running one.
+        pendingSplits_.push_back({fileName, seconds});
+        return;
+    }
+    // The list may have changed since the split was asked for: it goes to the
+    // file that was playing, wherever its row is now.
+    int row = RowPath(PlayingIndex) == fileName ? PlayingIndex : -1;
+    for (int r = 0; row < 0 && r < RowCount(); ++r) {
+        if (RowPath(r) == fileName) {
+            row = r;
+        }
+    }
+    if (row < 0) {
+        ReportError(fileName + QStringLiteral("\r\nはリストにないため、分割できませんでした。"),
+                    QStringLiteral("Error"));
+        return;
+    }
+    (void)RedivideFiles(row, seconds);
+}
+
+void TfrmWaveInSample::RunPendingSplit() {
+    if (pendingSplits_.empty() || JobRunning() || destroyed_) {
+        return;
+    }
+    const PendingSplit next = pendingSplits_.front();
+    pendingSplits_.pop_front();
+    SplitFile(next.fileName, next.seconds);
 }
 
 void TfrmWaveInSample::FinishPlayback() {

@@ -55,17 +55,6 @@ void TfrmWaveInSample::CreateCaptureThread() {
     fWaveInThread = thread;
 }
 
-QStringList TfrmWaveInSample::CaptureDeviceNames() const {
-    if (fWaveInThread == nullptr) {
-        return {QStringLiteral("コントロールパネルの設定(WAVE_MAPPER)")};
-    }
-    QStringList names;
-    for (const std::string& name : fWaveInThread->DeviceNames()) {
-        names.append(QString::fromStdString(name));
-    }
-    return names;
-}
-
 void TfrmWaveInSample::QuitCaptureThread() {
     if (fWaveInThread == nullptr) {
         return;
@@ -100,8 +89,7 @@ void TfrmWaveInSample::StopRecordingAndWait() {
 }
 
 bool TfrmWaveInSample::RecordingRunning() const {
-    // " REC " stands for the whole run, from the start to WM_RecFinish.
-    return !lblRecording->isHidden();
+    return RecordingRun;
 }
 
 void TfrmWaveInSample::SetApplicationTitleText(const QString& state) {
@@ -224,6 +212,7 @@ void TfrmWaveInSample::OnRecFinish(WParam wParam, LParam lParam) {
     ProgressBar1->setValue(0);
     imgPause->hide();
     lblRecording->hide();
+    RecordingRun = false;
     lblTrackTime->show();
     FirstTriggerPending = true;
     if (fWaveInThread != nullptr && fWaveInThread->TimeLimitReached()) {
@@ -259,12 +248,16 @@ void TfrmWaveInSample::StartRecording() {
         return;
     }
 
+    // The server numbers its sources afresh; the index handed to the thread
+    // must be that of the chosen device now.
+    RefreshDeviceList();
     SetRecordingControlsEnabled(false);
     tmrPause->start();
     tmrTrackTime->stop();
     imgPause->show();
     SetApplicationTitleText(QStringLiteral("[待機中]"));
     lblRecording->show();
+    RecordingRun = true;
 
     TWaveInThread& t = *fWaveInThread;
     t.SetDeviceIndex(std::max(0, cbWaveInDeviceName->currentIndex()));

@@ -49,7 +49,7 @@ void TfrmWaveInSample::CreateSettingPage() {
     QWidget* page = nullptr;
     tsSetting = ScrollingPage(PageControl1, "tsSetting", "録音設定", page);
     auto* v = new QVBoxLayout(page);
-    v->setContentsMargins(8, 4, 8, 4);
+    v->setContentsMargins(8, 2, 8, 2);
     v->setSpacing(2);
 
     lblBaseFileName = Label("lblBaseFileName", "保存するファイル名(実際にはトラック番号nnnnnが付加されます)", page);
@@ -189,6 +189,9 @@ void TfrmWaveInSample::CreateSettingPage() {
     pnlSizeWarning->setFrameShadow(QFrame::Sunken);
     pnlSizeWarning->setAlignment(Qt::AlignCenter);
     pnlSizeWarning->setAutoFillBackground(true);
+    // The longer warnings take a second line rather than more width.
+    pnlSizeWarning->setWordWrap(true);
+    pnlSizeWarning->setMargin(2);
     pnlSizeWarning->setMinimumHeight(26);
     rawRow->addWidget(pnlSizeWarning, 1);
     v->addLayout(rawRow);
@@ -223,8 +226,15 @@ void TfrmWaveInSample::CreateCutPage() {
                                 Label("lblLastTimeAfterTriggerUnit", "ms", page));
     imgRecordingSetting->Attach(TRecordingSettingImage::TrackInterval, sedtTrackInterval,
                                 Label("lblTrackIntervalUnit", "ms", page));
+    // The minimum track length goes on the drawing too, in the free corner of
+    // its last row, so that the page fits the default size.
+    auto* minimumLength = new QWidget(page);
+    minimumLength->setObjectName(QStringLiteral("pnlMinimumTrackLength"));
+    auto* minimumRow = new QHBoxLayout(minimumLength);
+    minimumRow->setContentsMargins(0, 0, 0, 0);
+    CreateMinimumTrackLengthRow(minimumLength, minimumRow);
+    imgRecordingSetting->Attach(TRecordingSettingImage::MinimumTrackLength, minimumLength, nullptr);
     v->addWidget(imgRecordingSetting, 1);
-    CreateMinimumTrackLengthRow(page, v);
 
     rbtnInterval = new QRadioButton(QStringLiteral("同じサンプル数(一定時間)ごとに録音/切り出しを行う"), page);
     rbtnInterval->setObjectName(QStringLiteral("rbtnInterval"));

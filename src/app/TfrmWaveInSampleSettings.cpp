@@ -71,6 +71,12 @@ void TfrmWaveInSample::LoadSettings(const QString& fileName) {
 
     const int device = ini.ReadInteger(kSetting, "cbWaveInDeviceName.ItemIndex", 0);
     cbWaveInDeviceName->setCurrentIndex(device >= 0 && device < cbWaveInDeviceName->count() ? device : 0);
+    // The device's name finds it again when the server lists it elsewhere; a
+    // device that is not there now is still wanted when it comes.
+    const QString deviceName = FromUtf8(ini.ReadString(kSetting, "cbWaveInDeviceName.Name", ""));
+    if (!deviceName.isEmpty()) {
+        SetPreferredDevice(deviceName);
+    }
     const QString base = FromUtf8(ini.ReadString(kSetting, "edtBaseFileName.Text", Utf8(DefaultBaseFileName())));
     edtBaseFileName->setText(base.isEmpty() ? DefaultBaseFileName() : base);
     cbxRAWSave->setChecked(ini.ReadBool(kSetting, "cbxRAWSave.Checked", false));
@@ -140,6 +146,7 @@ void TfrmWaveInSample::SaveSettings(const QString& fileName) {
     }
     ini.WriteBool(kSetting, "cbxDisplayWaveForm.Checked", cbxDisplayWaveForm->isChecked());
     ini.WriteBool(kSetting, "cbxRAWSave.Checked", cbxRAWSave->isChecked());
+    ini.WriteString(kSetting, "cbWaveInDeviceName.Name", Utf8(preferredDeviceName_));
 
     ini.WriteBool(kCut, "rbtnUseTrigger.Checked", rbtnUseTrigger->isChecked());
     ini.WriteBool(kCut, "rbtnInterval.Checked", rbtnInterval->isChecked());
@@ -195,6 +202,7 @@ void TfrmWaveInSample::btnDefaultSettingClick() {
     }
     tmrIntroPlay->setInterval(kDefaultIntroInterval);
     cbWaveInDeviceName->setCurrentIndex(0);
+    preferredDeviceName_.clear();
     edtBaseFileName->setText(DefaultBaseFileName());
     sedtRecordingTimeH->setValue(0);
     sedtRecordingTimeM->setValue(60);

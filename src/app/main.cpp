@@ -1,9 +1,15 @@
 // Program entry of the window program.
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <cstdio>
+#include <cstring>
 
 #include "Version.h"
 #include "app/AppIcon.h"
+#include "app/QtBusyIndicator.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "app/QtUserMessages.h"
 #include "app/TerminationSignals.h"
@@ -11,7 +17,25 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/Thread.h"
 
+namespace {
+
+// Answered before Qt starts, so it works without a display.
+bool PrintVersionIfAsked(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zolvane2 %s\n", zolvane2::version::FileVersion);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (PrintVersionIfAsked(argc, argv)) {
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zolvane2"));
     // The desktop entry's name lets Wayland compositors and task bars find the
@@ -21,10 +45,19 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(zolvane2::version::AppId), zolvane2::AppIcon()));
     zolvane2::SetApplicationTitle("Zolvane2");
 
+    // The window speaks Japanese, so Qt's own dialogs and buttons do too.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslations);
+    }
+
     zolvane2::QtMainThreadDispatcher dispatcher;
     zolvane2::SetMainThreadDispatcher(&dispatcher);
     zolvane2::QtUserMessages messages;
     zolvane2::SetUserMessages(&messages);
+    zolvane2::QtBusyIndicator busy;
+    zolvane2::SetBusyIndicator(&busy);
 
     int result = 0;
     {
@@ -39,6 +72,7 @@ int main(int argc, char* argv[]) {
     // let every thread end before the process does.
     dispatcher.Shutdown();
     zolvane2::ThreadRegistry::JoinAll();
+    zolvane2::SetBusyIndicator(nullptr);
     zolvane2::SetUserMessages(nullptr);
     zolvane2::SetMainThreadDispatcher(nullptr);
     return result;

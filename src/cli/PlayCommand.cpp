@@ -121,6 +121,14 @@ int RunPlay(const std::vector<std::string>& args) {
     int status = 0;
     for (std::size_t n = 0; n < options.files.size() && !StopSignals::Raised(); ++n) {
         const std::string path = FullPathOf(options.files[n]);
+        // The reader says why a WAVE file that the player would take is no
+        // 16-bit PCM, instead of it being played as noise.
+        const bool wave = TrackFileReader::IsTrackFileName(path) && !TrackFileReader::IsRawFileName(path);
+        if (wave && FileSystem::LookUp(path) &&
+            !TrackFileReader::ReadFileProperties(path, options.rate, options.channels, messages)) {
+            status = 1;
+            continue;
+        }
         if (!player.SetFileName(path)) {
             if (FileSystem::LookUp(path) && !TrackFileReader::IsTrackFileName(path)) {
                 std::fprintf(stderr, "%s: not a WAVE (.wav) or RAW (.raw) track file\n", path.c_str());

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/Errors.h"
+
 namespace zolvane2 {
 
 TCombineThread::TCombineThread() = default;
@@ -35,6 +37,7 @@ void TCombineThread::Execute() {
     try {
         writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_,
                            createNew_ ? TrackFileWriter::Create::New : TrackFileWriter::Create::Replace);
+        writer_.Reserve(totalBytes_);
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
             CopySource(i, doneBytes);
         }
@@ -74,20 +77,24 @@ void TCombineThread::CopySource(std::size_t i, std::int64_t& doneBytes) {
     const std::int64_t blocks = length / kJobBlockBytes;
     const std::int64_t rest = length - blocks * kJobBlockBytes;
     source_ = std::make_unique<TLongFileStream>(fileNames_[i], TLongFileStream::fmOpenRead);
-    source_->SetPosition64(GrowingAt(dataOffsets_, i));
-    block_.resize(static_cast<std::size_t>(kJobBlockBytes));
+    std::int64_t position = GrowingAt(dataOffsets_, i);
     for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
-        CopyBlock(kJobBlockBytes, doneBytes);
+        CopyBlock(position, kJobBlockBytes, doneBytes);
     }
     if (rest > 0 && !cancelRequested_.load()) {
-        CopyBlock(rest, doneBytes);
+        CopyBlock(position, rest, doneBytes);
     }
     source_.reset();
 }
 
-void TCombineThread::CopyBlock(std::int64_t count, std::int64_t& doneBytes) {
-    source_->ReadBuffer(block_.data(), count);
-    writer_.Append(block_.data(), count);
+void TCombineThread::CopyBlock(std::int64_t& position, std::int64_t count, std::int64_t& doneBytes) {
+    // A source shorter than its entry says ends the copying before its
+    // incomplete block, as a short read of that block would.
+    if (position < 0 || source_->GetSize64() - position < count) {
+        throw ReadError("ストリームからの読み込みエラー");
+    }
+    writer_.AppendRange(*source_, position, count);
+    position += count;
     doneBytes += count;
     ReportProgress(JobPercent(doneBytes, totalBytes_));
 }

@@ -67,7 +67,8 @@ protected:
 
 private:
     void CopySource(std::size_t i, std::int64_t& doneBytes);
-    void CopyBlock(std::int64_t count, std::int64_t& doneBytes);
+    // Copies count bytes of the source from position on and moves position past them.
+    void CopyBlock(std::int64_t& position, std::int64_t count, std::int64_t& doneBytes);
     void ReportProgress(std::int32_t percent);
 
     std::vector<std::string> fileNames_;
@@ -76,7 +77,6 @@ private:
     std::vector<std::int64_t> dataLengths_;
     std::unique_ptr<TLongFileStream> source_;
     TrackFileWriter writer_{CapPolicy::RecorderAndCombine};
-    std::vector<std::uint8_t> block_;
     std::int32_t sampleRate_ = 44100;
     std::int32_t channels_ = 2;
     std::atomic<std::int32_t> progress_{0};

@@ -120,7 +120,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     c.Digits = digits_;
     minimumFrames_ = useTrigger_ ? TriggerSplitter::SecondsToFrames(sampleRate_, minimumSeconds_) : 0;
     splitter_.SetConditions(c);
-    splitter_.SetOptions({rawOutput_ ? 0 : TrackFileWriter::kHeaderSize, cutOnce_});
+    splitter_.SetOptions({rawOutput_ ? 0 : TrackFileWriter::kHeaderSize, cutOnce_, true});
     splitter_.Start();
 
     if (cutPointLog_ != nullptr) {
@@ -134,11 +134,10 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     // Whole frames only: a torn last frame (an odd RAW file) is no audio.
     const std::int64_t length = GrowingAt(dataLengths_, i) / frameBytes * frameBytes;
     source_->SetPosition64(offset);
+    sourceDataOffset_ = source_->GetPosition64();
     const std::int64_t blocks = std::max<std::int64_t>((length - offset) / kJobBlockBytes, 0);
-    block_.resize(static_cast<std::size_t>(kJobBlockBytes));
     for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
-        source_->ReadBuffer(block_.data(), kJobBlockBytes);
-        splitter_.ProcessBlock(block_.data(), kJobBlockBytes);
+        splitter_.ProcessBlock(ReadBlock(kJobBlockBytes), kJobBlockBytes);
         ReportProgress(source_->GetPosition64() - offset + doneBytes);
     }
     if (cancelRequested_.load()) {
@@ -152,18 +151,32 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     const std::int64_t dataEnd = std::min(source_->GetSize64(), offset + std::max<std::int64_t>(length, 0));
     const std::int64_t rest = dataEnd - source_->GetPosition64();
     if (rest > 0) {
-        block_.resize(static_cast<std::size_t>(rest));
-        source_->ReadBuffer(block_.data(), rest);
-        splitter_.ProcessBlock(block_.data(), rest);
+        splitter_.ProcessBlock(ReadBlock(rest), rest);
     }
     splitter_.FlushHeld();
     CloseOutput();
     ReportProgress(source_->GetPosition64() - offset + doneBytes);
     doneBytes += std::max<std::int64_t>(source_->GetPosition64() - offset, 0);
     source_.reset();
-    block_.resize(static_cast<std::size_t>(kJobBlockBytes));
+    block_.clear();
     block_.shrink_to_fit();
     return true;
+}
+
+const std::uint8_t* TCutThread::ReadBlock(std::int64_t count) {
+    // The kernel copies the source's pages into the block and, from there,
+    // the piece's; the block is placed so that both copies run at full
+    // speed for the piece being written (see TLongFileStream::BufferPlacement).
+    constexpr std::int64_t kAlign = TLongFileStream::kCopyAlign;
+    const std::int64_t position = source_->GetPosition64();
+    const std::int64_t place =
+        position + (pieceHasData_ ? TLongFileStream::BufferPlacement(pieceShift_ - sourceDataOffset_) : 0);
+    block_.resize(static_cast<std::size_t>(count + kAlign));
+    const auto address = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(block_.data()));
+    blockData_ = block_.data() + ((place - address) & (kAlign - 1));
+    blockFedStart_ = position - sourceDataOffset_;
+    source_->ReadBuffer(blockData_, count);
+    return blockData_;
 }
 
 bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
@@ -192,7 +205,7 @@ bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
             if (cutPointLog_ != nullptr) {
                 cutPointLog_->Appended(at - offset, count);
             }
-            writer_.AppendFrom(*source_, count);
+            writer_.AppendRange(*source_, at, count);
             at += count;
             doneBytes += count;
             ReportProgress(doneBytes);
@@ -214,6 +227,9 @@ void TCutThread::FindFreeNumber() {
 void TCutThread::OpenOutput() {
     outputFileName_ = TrackNaming::TrackFileName(outputBase_, trackNumber_, digits_, rawOutput_);
     writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
+    pieceHasData_ = false;
+    pieceFileEnd_ = rawOutput_ ? 0 : TrackFileWriter::kHeaderSize;
+    reservedEnd_ = pieceFileEnd_;
 }
 
 bool TCutThread::CloseOutput() {
@@ -244,10 +260,38 @@ bool TCutThread::CloseOutput() {
 }
 
 void TCutThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count) {
-    if (cutPointLog_ != nullptr) {
-        cutPointLog_->Appended(splitter_.StreamOffsetOf(bytes), count);
-    }
+    ReserveFor(count);
     writer_.Append(bytes, count);
+    Appended(blockFedStart_ + (bytes - blockData_), count);
+}
+
+void TCutThread::AppendFedBytes(std::int64_t fedOffset, std::int64_t count) {
+    ReserveFor(count);
+    writer_.AppendRange(*source_, sourceDataOffset_ + fedOffset, count);
+    Appended(fedOffset, count);
+}
+
+void TCutThread::ReserveFor(std::int64_t count) {
+    // A piece's length is known only at its end, so its disk space is
+    // reserved ahead as it grows, as much again as it holds (see
+    // TLongFileStream::Reserve); short pieces, which reserving would only
+    // slow down, reserve nothing.
+    constexpr std::int64_t kFirstReserve = std::int64_t{1} << 20;
+    constexpr std::int64_t kLargestStep = std::int64_t{64} << 20;
+    if (pieceFileEnd_ >= kFirstReserve && pieceFileEnd_ + count > reservedEnd_) {
+        const std::int64_t step = std::max(count, std::min(pieceFileEnd_, kLargestStep));
+        writer_.Reserve(step);
+        reservedEnd_ = pieceFileEnd_ + step;
+    }
+}
+
+void TCutThread::Appended(std::int64_t fedOffset, std::int64_t count) {
+    pieceFileEnd_ += count;
+    pieceShift_ = pieceFileEnd_ - (fedOffset + count);
+    pieceHasData_ = true;
+    if (cutPointLog_ != nullptr) {
+        cutPointLog_->Appended(fedOffset, count);
+    }
 }
 
 bool TCutThread::CutTrack() {

@@ -105,6 +105,13 @@ protected:
 private:
     // SplitterOwner: the splitter appends to and cuts the open piece.
     void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) override;
+    // Held audio is copied to the piece straight from the source file.
+    void AppendFedBytes(std::int64_t fedOffset, std::int64_t count) override;
+    void ReserveFor(std::int64_t count);
+    // Keeps where the piece's bytes lie in the file against the audio fed.
+    void Appended(std::int64_t fedOffset, std::int64_t count);
+    // Reads the next count bytes of the source into the block buffer.
+    [[nodiscard]] const std::uint8_t* ReadBlock(std::int64_t count);
     [[nodiscard]] bool CutTrack() override;
     void TrackTriggered(std::int64_t preRollFrames) override;
     [[nodiscard]] std::int64_t CurrentTrackSize() override;
@@ -125,9 +132,17 @@ private:
     std::vector<std::int64_t> dataLengths_;
     std::int64_t trackNumber_ = 1;
     std::unique_ptr<TLongFileStream> source_;
+    std::int64_t sourceDataOffset_ = 0;  // where the audio fed to the splitter begins
     TrackFileWriter writer_{CapPolicy::Redivide};
     TriggerSplitter splitter_;
     std::vector<std::uint8_t> block_;
+    std::uint8_t* blockData_ = nullptr;  // the block within block_
+    std::int64_t blockFedStart_ = 0;     // its offset in the audio fed
+    // The open piece: its size, and the file offset of fed byte x less x.
+    bool pieceHasData_ = false;
+    std::int64_t pieceFileEnd_ = 0;
+    std::int64_t pieceShift_ = 0;
+    std::int64_t reservedEnd_ = 0;  // the piece's size its reserved space reaches
     std::string outputBase_;
     double triggerDelay_ = 0;
     std::int32_t triggerLevel_ = 0;

@@ -13,6 +13,17 @@ std::vector<std::string> FakeSoundInput::DeviceNames() {
     return names;
 }
 
+std::vector<InputDeviceInfo> FakeSoundInput::Devices() {
+    const std::lock_guard lock(mutex_);
+    std::vector<InputDeviceInfo> devices;
+    for (const std::string& description : sources_) {
+        std::string name = "fake." + description;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        devices.push_back({name, description, devices.empty()});
+    }
+    return devices;
+}
+
 int FakeSoundInput::DeviceCount() {
     const std::lock_guard lock(mutex_);
     return static_cast<int>(sources_.size());

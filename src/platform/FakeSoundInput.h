@@ -22,6 +22,9 @@ public:
     explicit FakeSoundInput(std::vector<std::string> sources = {"Fake source"});
 
     [[nodiscard]] std::vector<std::string> DeviceNames() override;
+    // Each source's server name is "fake." followed by its description with
+    // blanks as underscores, so that name and description differ.
+    [[nodiscard]] std::vector<InputDeviceInfo> Devices() override;
     [[nodiscard]] int DeviceCount() override;
     [[nodiscard]] SoundResult Open(int deviceIndex, int sampleRate, int channels,
                                    std::shared_ptr<MessageQueue> owner) override;

@@ -45,6 +45,9 @@ public:
     SoundInput& operator=(const SoundInput&) = delete;
     virtual ~SoundInput() = default;
 
+    // The listing (DeviceNames, Devices, DeviceCount) uses nothing of an open
+    // device and may be asked from any thread.
+    //
     // kDefaultInputDeviceName, then every capture source of the server by its
     // description (monitors of outputs included), in the server's order.
     [[nodiscard]] virtual std::vector<std::string> DeviceNames() = 0;

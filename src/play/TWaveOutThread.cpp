@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/BusyPointer.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/NotifyWindow.h"
 #include "platform/RegisteredMessages.h"
@@ -240,6 +241,8 @@ void TWaveOutThread::SeekPlayback() {
 }
 
 void TWaveOutThread::StopPlayback() {
+    // The device settles for a second: the user sees that the program works.
+    const BusyPointer busy;
     if (device_) {
         const SoundResult paused = device_->Pause();
         if (paused != kSoundOk) {

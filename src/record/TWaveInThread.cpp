@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/BusyPointer.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/NotifyWindow.h"
 #include "platform/RegisteredMessages.h"
@@ -334,6 +335,8 @@ void TWaveInThread::StopRecording(bool quiet) {
     if (idle_.load()) {
         return;
     }
+    // The device settles for a second: the user sees that the program works.
+    const BusyPointer busy;
     if (deviceOpen_) {
         const SoundResult stopped = input_->Stop();
         if (stopped != kSoundOk && !quiet) {

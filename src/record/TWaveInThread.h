@@ -72,6 +72,10 @@ public:
     // "コントロールパネルの設定(WAVE_MAPPER)" followed by every input device.
     [[nodiscard]] const std::vector<std::string>& DeviceNames() const { return deviceNames_; }
     [[nodiscard]] int DeviceCount() const { return deviceCount_; }
+    // The input's sources as the server lists them now, for a device list
+    // that follows devices coming and going. The listing uses nothing of an
+    // open device, so the main thread may ask at any time.
+    [[nodiscard]] std::vector<InputDeviceInfo> ListDevices() const { return input_->Devices(); }
 
     // Settings: main thread, while Idle().
     [[nodiscard]] int DeviceIndex() const { return deviceIndex_.load(); }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 
 #include "trackfile/TrackNaming.h"
 
@@ -76,11 +77,10 @@ bool AllQuiet(const std::uint8_t* p, std::int64_t frames, int level) {
 // chunk that starts with a loud frame can only pass on its quiet end (a run
 // between two of its loud frames is shorter than the chunk, so than the
 // limit), and a chunk that is quiet throughout adds its length at once.
-template <int Channels>
+template <int Channels, std::int64_t kChunk>
 std::int64_t ScanForQuietRun(const std::uint8_t* bytes, std::int64_t frames, int level, std::int64_t limit,
                              std::int64_t& silence) {
-    constexpr std::int64_t kChunk = 64;
-    constexpr std::int64_t kFrameBytes = 2 * Channels;
+    constexpr std::int64_t kFrameBytes = std::int64_t{2} * Channels;
     std::int64_t run = silence;
     std::int64_t f = 0;
     const auto step = [&](std::int64_t frame) {
@@ -123,6 +123,18 @@ std::int64_t ScanForQuietRun(const std::uint8_t* bytes, std::int64_t frames, int
     }
     silence = run;
     return frames;
+}
+
+// Longer chunks pass a loud track with fewer looks at it (two frames per
+// chunk); they need a limit at least as long as the chunk.
+template <int Channels>
+std::int64_t ScanForQuietRun(const std::uint8_t* bytes, std::int64_t frames, int level, std::int64_t limit,
+                             std::int64_t& silence) {
+    constexpr std::int64_t kLongChunk = 1024;
+    if (limit >= kLongChunk) {
+        return ScanForQuietRun<Channels, kLongChunk>(bytes, frames, level, limit, silence);
+    }
+    return ScanForQuietRun<Channels, 64>(bytes, frames, level, limit, silence);
 }
 
 std::int64_t ScanForQuietRunAny(const std::uint8_t* bytes, std::int64_t frames, int channels, int level,
@@ -222,7 +234,7 @@ void TriggerSplitter::SetMaxTrackNumber(std::int64_t maxNumber) {
 }
 
 void TriggerSplitter::Start() {
-    workBuffer_.Clear();
+    ClearHeld();
     scanPosition_ = 0;
     fedBytes_ = 0;
     silenceCount_ = 0;
@@ -234,13 +246,70 @@ void TriggerSplitter::Start() {
 
 std::int64_t TriggerSplitter::FrameAt(std::int64_t offset) const {
     const std::int64_t fb = conditions_.FrameBytes();
-    return fb > 0 ? (fedBytes_ - workBuffer_.Size() + offset) / fb : 0;
+    return fb > 0 ? (fedBytes_ - HeldSize() + offset) / fb : 0;
 }
 
 void TriggerSplitter::AppendHeld(std::int64_t count) {
-    count = std::min(count, workBuffer_.Size());
-    if (count > 0) {
-        owner_.AppendToTrack(workBuffer_.Data(), count);
+    AppendHeldRange(0, std::min(count, HeldSize()));
+}
+
+std::int64_t TriggerSplitter::HeldSize() const {
+    return options_.heldInSource ? heldSize_ : workBuffer_.Size();
+}
+
+const std::uint8_t* TriggerSplitter::ScanAt(std::int64_t offset) const {
+    if (!options_.heldInSource) {
+        return workBuffer_.Data() + offset;
+    }
+    if (offset < blockStart_) {
+        throw std::logic_error("the splitter scans held audio that is no longer in memory");
+    }
+    return block_ + (offset - blockStart_);
+}
+
+std::int64_t TriggerSplitter::FirstScannable() const {
+    return options_.heldInSource ? std::max<std::int64_t>(blockStart_, 0) : 0;
+}
+
+void TriggerSplitter::AppendHeldRange(std::int64_t from, std::int64_t count) {
+    if (count <= 0) {
+        return;
+    }
+    if (options_.heldInSource) {
+        // Bytes of the block being processed are written from memory, where
+        // they were just scanned; only those held from earlier blocks are
+        // taken from the source again.
+        const std::int64_t inBlock = block_ != nullptr ? std::max(from, blockStart_) : from + count;
+        if (inBlock > from) {
+            owner_.AppendFedBytes(fedBytes_ - heldSize_ + from, std::min(inBlock, from + count) - from);
+        }
+        if (inBlock < from + count) {
+            owner_.AppendToTrack(block_ + (inBlock - blockStart_), from + count - inBlock);
+        }
+    } else {
+        owner_.AppendToTrack(workBuffer_.Data() + from, count);
+    }
+}
+
+void TriggerSplitter::KeepHeldFrom(std::int64_t offset) {
+    if (!options_.heldInSource) {
+        workBuffer_.KeepFrom(offset);
+        return;
+    }
+    offset = std::clamp<std::int64_t>(offset, 0, heldSize_);
+    heldSize_ -= offset;
+    blockStart_ -= offset;
+}
+
+void TriggerSplitter::ClearHeld() {
+    workBuffer_.Clear();
+    heldSize_ = 0;
+    blockStart_ = 0;
+}
+
+void TriggerSplitter::SetHeldPosition(std::int64_t position) {
+    if (!options_.heldInSource) {
+        workBuffer_.SetPosition64(position);
     }
 }
 
@@ -248,8 +317,14 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
     if (!hasTrack_) {
         return;
     }
-    scanPosition_ = workBuffer_.Size();
-    workBuffer_.Append(bytes, count);
+    scanPosition_ = HeldSize();
+    if (options_.heldInSource) {
+        block_ = static_cast<const std::uint8_t*>(bytes);
+        blockStart_ = heldSize_;
+        heldSize_ += count;
+    } else {
+        workBuffer_.Append(bytes, count);
+    }
     fedBytes_ += count;
     CutMode mode = conditions_.Mode();
     if (mode == CutMode::FixedLength && options_.cutOnce && cutDone_) {
@@ -257,7 +332,7 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
     }
     switch (mode) {
         case CutMode::Trigger:
-            workBuffer_.SetPosition64(scanPosition_);
+            SetHeldPosition(scanPosition_);
             ProcessTrigger();
             break;
         case CutMode::FixedLength:
@@ -267,6 +342,7 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
             FlushHeld();
             break;
     }
+    block_ = nullptr;
 }
 
 void TriggerSplitter::ProcessTrigger() {
@@ -286,21 +362,24 @@ void TriggerSplitter::ProcessTrigger() {
 bool TriggerSplitter::FindTrigger() {
     const std::int64_t fb = conditions_.FrameBytes();
     const std::int64_t delayBytes = std::max<std::int64_t>(conditions_.DelayFrames, 0) * fb;
-    const std::int64_t size = workBuffer_.Size();
-    const std::int64_t frames = fb > 0 ? (size - scanPosition_) / fb : 0;
+    const std::int64_t size = HeldSize();
+    // After a cut the scan starts inside the quiet run that ended the track;
+    // the part of it that came with earlier blocks cannot trigger, so it is
+    // passed over where those blocks are no longer in memory.
+    const std::int64_t from = std::max(scanPosition_, FirstScannable());
+    const std::int64_t frames = fb > 0 ? (size - from) / fb : 0;
     if (frames > 0) {
         const std::int64_t samples = frames * conditions_.Channels;
-        const std::int64_t loud =
-            FirstLoudSample(workBuffer_.Data() + scanPosition_, samples, conditions_.TriggerLevel);
+        const std::int64_t loud = FirstLoudSample(ScanAt(from), samples, conditions_.TriggerLevel);
         if (loud < samples) {
-            const std::int64_t triggerOffset = scanPosition_ + loud / conditions_.Channels * fb;
+            const std::int64_t triggerOffset = from + loud / conditions_.Channels * fb;
             eventFrame_ = FrameAt(triggerOffset);
             const std::int64_t after = triggerOffset + fb;
             const std::int64_t start = after - fb - delayBytes;
             std::int64_t preRoll;
             if (start >= 0) {
                 preRoll = conditions_.DelayFrames;
-                workBuffer_.KeepFrom(start);
+                KeepHeldFrom(start);
                 scanPosition_ = delayBytes;
             } else {
                 // Fewer than the delay's frames are held: the track starts
@@ -310,12 +389,12 @@ bool TriggerSplitter::FindTrigger() {
             }
             owner_.TrackTriggered(preRoll);
             inTrack_ = true;
-            workBuffer_.SetPosition64(scanPosition_);
+            SetHeldPosition(scanPosition_);
             return true;
         }
     }
     if (size > delayBytes) {
-        workBuffer_.KeepFrom(size - delayBytes);
+        KeepHeldFrom(size - delayBytes);
     }
     return false;
 }
@@ -325,11 +404,11 @@ bool TriggerSplitter::FindTrackEnd() {
         return false;
     }
     const std::int64_t fb = conditions_.FrameBytes();
-    const std::int64_t size = workBuffer_.Size();
+    const std::int64_t size = HeldSize();
     const std::int64_t frames = fb > 0 ? std::max<std::int64_t>((size - scanPosition_) / fb, 0) : 0;
     const std::int64_t silenceFrames = std::max<std::int64_t>(conditions_.SilenceFrames, 0);
     const std::int64_t tailFrames = std::clamp<std::int64_t>(conditions_.TailFrames, 0, silenceFrames);
-    const std::uint8_t* scan = workBuffer_.Data() + scanPosition_;
+    const std::uint8_t* scan = frames > 0 ? ScanAt(scanPosition_) : nullptr;
     const int level = conditions_.TriggerLevel;
     std::int64_t endFrame;
     switch (conditions_.Channels) {
@@ -353,9 +432,9 @@ bool TriggerSplitter::FindTrackEnd() {
             return false;
         }
         inTrack_ = false;
-        workBuffer_.KeepFrom(end - tailFrames * fb);
+        KeepHeldFrom(end - tailFrames * fb);
         scanPosition_ = (silenceFrames - tailFrames) * fb;
-        workBuffer_.SetPosition64(scanPosition_);
+        SetHeldPosition(scanPosition_);
         return true;
     }
     // No end yet: the quiet run is held back until it ends the track or a
@@ -363,13 +442,13 @@ bool TriggerSplitter::FindTrackEnd() {
     const std::int64_t held = silenceCount_ * fb;
     if (size > held) {
         AppendHeld(size - held);
-        workBuffer_.KeepFrom(size - held);
+        KeepHeldFrom(size - held);
     }
     return false;
 }
 
 void TriggerSplitter::ProcessFixedLength() {
-    const std::int64_t size = workBuffer_.Size();
+    const std::int64_t size = HeldSize();
     const std::int64_t allowed =
         conditions_.IntervalFrames * conditions_.FrameBytes() + options_.headerBytes - owner_.CurrentTrackSize();
     if (size <= allowed) {
@@ -385,10 +464,8 @@ void TriggerSplitter::ProcessFixedLength() {
     }
     cutDone_ = true;
     owner_.TrackTriggered(0);
-    if (size > first) {
-        owner_.AppendToTrack(workBuffer_.Data() + first, size - first);
-    }
-    workBuffer_.Clear();
+    AppendHeldRange(first, size - first);
+    ClearHeld();
 }
 
 bool TriggerSplitter::ManualTrackChange() {
@@ -409,13 +486,13 @@ bool TriggerSplitter::ManualTrackChange() {
 }
 
 void TriggerSplitter::Stop() {
-    workBuffer_.Clear();
+    ClearHeld();
     scanPosition_ = 0;
 }
 
 void TriggerSplitter::FlushHeld() {
-    AppendHeld(workBuffer_.Size());
-    workBuffer_.Clear();
+    AppendHeld(HeldSize());
+    ClearHeld();
 }
 
 }  // namespace zolvane2

@@ -27,7 +27,12 @@ namespace zolvane2 {
 //    Options::headerBytes = 0 for RAW pieces, Options::cutOnce for splitting
 //    a file once, a SplitterOwner whose CutTrack always answers true and
 //    whose TrackTriggered does nothing, and FlushHeld() for the end of the
-//    source. Blocks of 409,600 bytes go through ProcessBlock unchanged.
+//    source. Blocks of 409,600 bytes go through ProcessBlock unchanged. The
+//    job sets Options::heldInSource: held audio then stays in the source
+//    file and the splitter keeps only where it lies, so no audio is copied
+//    into the work buffer (which stays empty); the owner appends bytes of
+//    earlier blocks with AppendFedBytes, by their offset in the audio fed
+//    since Start, and those of the current block with AppendToTrack.
 //
 // The setters (SetTriggerDelay, ...) correct bad values and explain each
 // correction in a "設定エラー" message box (OK, no icon).
@@ -42,6 +47,9 @@ public:
         // Fixed-length mode cuts once, then goes on without cutting (the
         // split at a playback position).
         bool cutOnce = false;
+        // Held audio is not copied: the owner can append any byte fed since
+        // Start from its source (SplitterOwner::AppendFedBytes).
+        bool heldInSource = false;
     };
 
     // messages: where the setters report corrections; nullptr = the
@@ -99,6 +107,9 @@ public:
     // since Start, as a byte offset: the work buffer always ends with the
     // last byte fed.
     [[nodiscard]] std::int64_t StreamOffsetOf(const std::uint8_t* bytes) const {
+        if (options_.heldInSource) {
+            return fedBytes_ - heldSize_ + blockStart_ + (bytes - block_);
+        }
         return fedBytes_ - workBuffer_.Size() + (bytes - workBuffer_.Data());
     }
 
@@ -110,6 +121,18 @@ private:
     void AppendHeld(std::int64_t count);
     // The frame (from Start) of a byte offset in the work buffer.
     [[nodiscard]] std::int64_t FrameAt(std::int64_t offset) const;
+    // The held audio, wherever it lies: in the work buffer, or only as a
+    // place in the audio fed since Start (Options::heldInSource).
+    [[nodiscard]] std::int64_t HeldSize() const;
+    // Bytes of the held audio from offset on; with heldInSource, only bytes
+    // of the block being processed can be scanned.
+    [[nodiscard]] const std::uint8_t* ScanAt(std::int64_t offset) const;
+    // The first held offset that can be scanned.
+    [[nodiscard]] std::int64_t FirstScannable() const;
+    void AppendHeldRange(std::int64_t from, std::int64_t count);
+    void KeepHeldFrom(std::int64_t offset);
+    void ClearHeld();
+    void SetHeldPosition(std::int64_t position);
     void ShowSettingsError(const std::string& text);
     // Frames of a time setting; a negative time is explained and taken as 0.
     [[nodiscard]] std::int32_t TimeSettingFrames(double seconds, const std::string& name, const std::string& zeroText);
@@ -126,6 +149,11 @@ private:
     std::int64_t scanPosition_ = 0;
     std::int64_t fedBytes_ = 0;  // bytes given to ProcessBlock since Start
     std::int64_t eventFrame_ = 0;
+    // heldInSource: bytes held (the last of those fed), and the block being
+    // processed with its held offset.
+    std::int64_t heldSize_ = 0;
+    const std::uint8_t* block_ = nullptr;
+    std::int64_t blockStart_ = 0;
 };
 
 }  // namespace zolvane2

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -92,6 +93,15 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
 }
 
 TLongFileStream::~TLongFileStream() {
+    CloseCopyPipe();
+    if (reserved_ && fd_ >= 0) {
+        // Gives back the reserved blocks beyond the end that were not
+        // written (a cancelled or failed join); the size stays.
+        struct stat st {};
+        if (::fstat(fd_, &st) == 0) {
+            (void)::ftruncate(fd_, st.st_size);
+        }
+    }
     if (fd_ >= 0) {
         ::close(fd_);
     }
@@ -117,6 +127,148 @@ std::int64_t TLongFileStream::Write(const void* buffer, std::int64_t count) {
         n = ::write(fd_, buffer, static_cast<std::size_t>(count));
     } while (n < 0 && errno == EINTR);
     return n < 0 ? 0 : n;
+}
+
+void TLongFileStream::Reserve(std::int64_t count) {
+    // Blocks allocated up front spare the file system its per-page
+    // accounting while the file grows; where it cannot, nothing changes. A
+    // failed call may have allocated part, so the end is trimmed either way.
+    if (count > 0) {
+        reserved_ = true;
+        (void)::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(GetPosition64()), static_cast<off_t>(count));
+    }
+}
+
+std::int64_t TLongFileStream::BufferPlacement(std::int64_t distance) {
+    // The copy out of the buffer, into new pages, is the more particular:
+    // it gets a distance of 0 or 32, the copy in the rest.
+    const std::int64_t d = distance & (kCopyAlign - 1);
+    return d == 0 || d >= kCopyAlign / 2 ? d : d + kCopyAlign / 2;
+}
+
+bool TLongFileStream::SlowCopyDistance(std::int64_t distance) {
+    const std::int64_t d = distance & (kCopyAlign - 1);
+    return d > 0 && d < kCopyAlign / 4;
+}
+
+void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
+    if (count > 0 && SlowCopyDistance(GetPosition64() - sourceOffset)) {
+        // The kernel's one copy would run at a fraction of its speed here;
+        // two copies through a well-placed buffer take less time.
+        CopyThroughBuffer(source, sourceOffset, count);
+        return;
+    }
+    while (count > 0 && OpenCopyPipe()) {
+        // Source pages go into the pipe by reference and are copied once,
+        // into this file, in writes as large as the pipe.
+        auto in = static_cast<loff_t>(sourceOffset);
+        const ssize_t n = ::splice(source.fd_, &in, copyPipe_[1], nullptr,
+                                   static_cast<std::size_t>(std::min(count, copyPipeSize_)), SPLICE_F_MOVE);
+        if (n == 0) {
+            throw ReadError("ストリームからの読み込みエラー");
+        }
+        if (n < 0) {
+            if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+                // A file system without splice: the rest goes the ordinary way.
+                CloseCopyPipe();
+                kernelCopyRefused_ = true;
+            } else if (errno != EINTR) {
+                throw ReadError("ストリームからの読み込みエラー");
+            }
+            continue;
+        }
+        for (ssize_t left = n; left > 0;) {
+            const ssize_t m =
+                ::splice(copyPipe_[0], nullptr, fd_, nullptr, static_cast<std::size_t>(left), SPLICE_F_MOVE);
+            if (m < 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                // This file cannot be spliced into: what the pipe holds is
+                // written the ordinary way, and so is the rest.
+                kernelCopyRefused_ = true;
+                DrainCopyPipe(left);
+                break;
+            }
+            if (m <= 0 && !(m < 0 && errno == EINTR)) {
+                // What the pipe still holds must not reach a later copy.
+                const int error = errno;
+                CloseCopyPipe();
+                errno = error;
+                throw WriteError("ストリームへの書き込みエラー");
+            }
+            left -= std::max<ssize_t>(m, 0);
+        }
+        sourceOffset += n;
+        count -= n;
+    }
+    if (count > 0) {
+        CopyThroughBuffer(source, sourceOffset, count);
+    }
+}
+
+bool TLongFileStream::OpenCopyPipe() {
+    if (kernelCopyRefused_ || copyPipe_[0] >= 0) {
+        return !kernelCopyRefused_;
+    }
+    if (::pipe2(copyPipe_.data(), O_CLOEXEC) != 0) {
+        kernelCopyRefused_ = true;
+        return false;
+    }
+    // The larger the pipe, the fewer and larger the writes into this file;
+    // a system that allows less keeps the default size.
+    const int size = ::fcntl(copyPipe_[1], F_SETPIPE_SZ, 1 << 20);
+    copyPipeSize_ = size > 0 ? size : ::fcntl(copyPipe_[1], F_GETPIPE_SZ);
+    if (copyPipeSize_ <= 0) {
+        copyPipeSize_ = 1 << 16;
+    }
+    return true;
+}
+
+void TLongFileStream::DrainCopyPipe(std::int64_t count) {
+    copyBuffer_.resize(static_cast<std::size_t>(std::min<std::int64_t>(count, copyPipeSize_)));
+    while (count > 0) {
+        ssize_t n;
+        do {
+            n = ::read(copyPipe_[0], copyBuffer_.data(),
+                       static_cast<std::size_t>(std::min<std::int64_t>(count, copyPipeSize_)));
+        } while (n < 0 && errno == EINTR);
+        if (n <= 0) {
+            CloseCopyPipe();
+            throw ReadError("ストリームからの読み込みエラー");
+        }
+        WriteBuffer(copyBuffer_.data(), n);
+        count -= n;
+    }
+    CloseCopyPipe();
+}
+
+void TLongFileStream::CloseCopyPipe() {
+    for (int& fd : copyPipe_) {
+        if (fd >= 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+}
+
+void TLongFileStream::CopyThroughBuffer(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
+    constexpr std::int64_t kChunk = 1 << 20;
+    const std::int64_t size = std::min(count, kChunk);
+    copyBuffer_.resize(static_cast<std::size_t>(size + kCopyAlign));
+    const auto address = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(copyBuffer_.data()));
+    const std::int64_t place = sourceOffset + BufferPlacement(GetPosition64() - sourceOffset);
+    std::uint8_t* buffer = copyBuffer_.data() + ((place - address) & (kCopyAlign - 1));
+    while (count > 0) {
+        const std::int64_t want = std::min(count, size);
+        ssize_t n;
+        do {
+            n = ::pread(source.fd_, buffer, static_cast<std::size_t>(want), static_cast<off_t>(sourceOffset));
+        } while (n < 0 && errno == EINTR);
+        if (n <= 0) {
+            throw ReadError("ストリームからの読み込みエラー");
+        }
+        WriteBuffer(buffer, n);
+        sourceOffset += n;
+        count -= n;
+    }
 }
 
 // Not const: it changes the file.

@@ -105,6 +105,20 @@ void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
     }
 }
 
+void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
+    if (dryOpen_) {
+        drySize_ += count;
+        return;
+    }
+    if (!stream_) {
+        throw WriteError("ストリームへの書き込みエラー");
+    }
+    if (count > 0) {
+        stream_->CopyRangeFrom(source, sourceOffset, count);
+        KeepSizesCurrent(count);
+    }
+}
+
 void TrackFileWriter::SetLiveRecording(bool live) {
     if (!live) {
         flusher_.reset();
@@ -166,6 +180,12 @@ void TrackFileWriter::UpdateSizes() {
         throw WriteError("ストリームへの書き込みエラー");
     }
     patchedDataSize_ = dataSize;
+}
+
+void TrackFileWriter::Reserve(std::int64_t count) {
+    if (stream_) {
+        stream_->Reserve(count);
+    }
 }
 
 std::int64_t TrackFileWriter::CurrentSize() const {

@@ -67,6 +67,13 @@ public:
     void Append(const void* bytes, std::int64_t count);
     // Appends count bytes read from source's current position.
     void AppendFrom(TLongStream& source, std::int64_t count);
+    // Appends count bytes of source from sourceOffset on, file to file
+    // without passing them through this process where the kernel allows;
+    // the source's position stays where it is.
+    void AppendRange(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count);
+    // Reserves disk space for count more bytes of the open file
+    // (TLongFileStream::Reserve).
+    void Reserve(std::int64_t count);
 
     // Audio arriving in real time (a recording): the header is brought up to
     // date for every half second of audio written, and the data is flushed to the

@@ -18,8 +18,10 @@
 #include "AppTestSupport.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmIntroPlay.h"
+#include "platform/FakeSoundInput.h"
 #include "platform/MainThreadDispatcher.h"
 #include "play/TWaveOutPlayer.h"
+#include "record/TWaveInThread.h"
 #include "support/PlayTestSupport.h"
 #include "support/SoundTestSupport.h"
 
@@ -38,6 +40,7 @@ protected:
     void TearDown() override {
         WindowTest::TearDown();
         SetSoundOutputFactory(nullptr);
+        SetSoundInputFactory(nullptr);
     }
 
     TfrmWaveInSample& OpenPlayer() {
@@ -313,19 +316,27 @@ TEST_F(PlaybackTest, ADeviceThatFailsToOpenIsReportedAndTheWindowIsIdleAgain) {
     EXPECT_TRUE(w.isVisible()) << "a failed start is no playback that ended by itself";
 }
 
-TEST_F(PlaybackTest, AFileGoneSinceItWasListedIsReportedAndSkipped) {
+TEST_F(PlaybackTest, AFileGoneOrUnreadableSinceItWasListedIsReportedAndSkipped) {
     OpenPlayer();
-    AddFiles({1000, 1000, 1000}, {true, true, true});
+    AddFiles({1000, 1000, 1000, 1000}, {true, true, true, true});
     ASSERT_TRUE(QFile::remove(Path(QStringLiteral("t2.wav"))));
+    // t3 is 8-bit now: its bytes must not sound with t1's layout.
+    WriteWave(Path(QStringLiteral("t3.wav")), 2, 8192, 1000, 3);
+    QFile eightBit(Path(QStringLiteral("t3.wav")));
+    ASSERT_TRUE(eightBit.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(eightBit.seek(34));
+    eightBit.write("\x08", 1);
+    eightBit.close();
     Click("btnPlay");
-    ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00003"); }));
+    ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00004"); }));
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
-    EXPECT_EQ(Opens(), 2) << "the first file is not played again for the missing one";
+    EXPECT_EQ(Opens(), 2) << "the first file is not played again, the unreadable one not at all";
     const auto played = output->Played();
     ASSERT_EQ(played.size(), 8000U);
-    EXPECT_EQ(played[played.size() - 2], 3);
-    ASSERT_FALSE(Messages().Messages().empty());
+    EXPECT_EQ(played[played.size() - 2], 4);
+    ASSERT_EQ(Messages().Count(), 2U);
     EXPECT_NE(Messages().Messages().front().text.find("が見つかりません。"), std::string::npos);
+    EXPECT_NE(Messages().Messages().back().text.find("は16bitWaveファイルではありません。"), std::string::npos);
 }
 
 TEST_F(PlaybackTest, SplitCutsThePlayingFileAtTheReadPosition) {
@@ -347,11 +358,50 @@ TEST_F(PlaybackTest, SplitCutsThePlayingFileAtTheReadPosition) {
     EXPECT_FALSE(w.SplitPlayingFile()) << "nothing plays: the click is the recorder's";
 }
 
-TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
+TEST_F(PlaybackTest, ASplitAskedForDuringAJobRunsWhenTheJobHasEnded) {
     auto& w = OpenPlayer();
+    AddFiles({3 * 8192, 1000}, {true, true});
+    w.btnCancelTag = 2;  // a re-divide runs
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    w.btnNextTrack->click();
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    const QDir folder(dir.path());
+    EXPECT_TRUE(folder.entryList({QStringLiteral("t1-*.wav")}, QDir::Files).isEmpty());
+    w.lvResultColumnClick(0);  // the rows move meanwhile
+    w.btnCancelTag = 0;
+    w.JobFinished();
+    ASSERT_TRUE(PumpUntil([&] { return folder.entryList({QStringLiteral("t1-*.wav")}, QDir::Files).size() == 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return !w.JobRunning(); }));
+    EXPECT_EQ(QFileInfo(Path(QStringLiteral("t1-00001.wav"))).size(), 44 + 32768) << "at the position chosen";
+
+    // A file that has left the list by then cannot be split: the user is told.
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    w.btnCancelTag = 2;
+    w.btnNextTrack->click();
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    w.btnClearClick();
+    Messages().Clear();
+    w.btnCancelTag = 0;
+    w.JobFinished();
+    ASSERT_TRUE(PumpUntil([&] { return Messages().Count() == 1; }));
+    EXPECT_NE(Messages().Messages().front().text.find("分割できませんでした"), std::string::npos);
+}
+
+TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
+    FakeSoundInput* input = nullptr;
+    SetSoundInputFactory([&input] {
+        auto fake = std::make_unique<FakeSoundInput>();
+        input = fake.get();
+        return fake;
+    });
+    auto& w = OpenPlayer();
+    w.WaveInThread()->SetStopDrainTime(0ms);
     AddFiles({1000}, {true});
     // A recording run and a job going on beside the playback.
-    w.lblRecording->show();
+    w.btnRecord->click();
+    ASSERT_TRUE(PumpUntil([&] { return input->IsStarted(); }));
     w.btnCancelTag = 2;
     Click("btnPlay");
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
@@ -360,7 +410,8 @@ TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
     EXPECT_FALSE(w.btnCombine->isEnabled());
     EXPECT_TRUE(w.btnPlay->isEnabled());
     w.btnCancelTag = 0;
-    w.lblRecording->hide();
+    w.btnStopClick();
+    ASSERT_TRUE(PumpUntil([&] { return !w.RecordingRunning(); }));
 }
 
 TEST_F(PlaybackTest, AFilePlaysThroughTheSoundServer) {

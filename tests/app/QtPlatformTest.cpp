@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QCoreApplication>
 #include <QThread>
 #include <atomic>
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/QtBusyIndicator.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "app/QtUserMessages.h"
 
@@ -59,6 +61,22 @@ TEST(QtMainThreadDispatcherTest, PostedWorkRunsInOrderWhenPumped) {
         dispatcher.Pump(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
+TEST(QtBusyIndicatorTest, AWorkerShowsTheWaitPointerUntilItsLastEnd) {
+    QtBusyIndicator busy;
+    std::thread worker([&] {
+        busy.Begin();
+        busy.Begin();
+        busy.End();
+    });
+    worker.join();
+    QCoreApplication::processEvents();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    busy.End();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(QtUserMessagesTest, AWorkerGetsTheSafeAnswerWhenTheMainThreadTakesNoMoreWork) {

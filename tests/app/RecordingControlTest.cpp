@@ -66,6 +66,39 @@ TEST_F(RecordingControlTest, TheDeviceListComesFromTheCaptureThreadAndTheChosenE
     EXPECT_EQ(fake->OpenedChannels(), 1);
 }
 
+TEST_F(RecordingControlTest, TheChosenDeviceIsKeptByNameAcrossRestartsReorderingAndReplugging) {
+    sources = {"Mic", "Line in", "USB"};
+    auto& first = OpenRecorder();
+    first.cbWaveInDeviceName->setCurrentIndex(2);
+    window.reset();
+    const QString ini = QString::fromUtf8(ReadAll(ProgramPath() + QStringLiteral(".ini")));
+    EXPECT_TRUE(ini.contains(QStringLiteral("cbWaveInDeviceName.ItemIndex=2\r\n")));
+    EXPECT_TRUE(ini.contains(QStringLiteral("cbWaveInDeviceName.Name=fake.Line_in\r\n")));
+
+    // Another order at the next start: the name wins over the index.
+    sources = {"Line in", "USB", "Mic"};
+    auto& w = OpenRecorder();
+    EXPECT_EQ(w.cbWaveInDeviceName->currentText(), QStringLiteral("Line in"));
+
+    // Unplugged, the list loses it; plugged in again, it is chosen again.
+    fake->SetSources({"USB", "Mic"});
+    Tick(w.tmrDevices);
+    ASSERT_EQ(w.cbWaveInDeviceName->count(), 3);
+    EXPECT_EQ(w.cbWaveInDeviceName->currentIndex(), 0);
+    fake->SetSources({"Mic", "New", "USB", "Line in"});
+    Tick(w.tmrDevices);
+    ASSERT_EQ(w.cbWaveInDeviceName->count(), 5);
+    EXPECT_EQ(w.cbWaveInDeviceName->currentText(), QStringLiteral("Line in"));
+
+    // Moved again just before the start: the device chosen is the one opened.
+    fake->SetSources({"Line in", "Mic"});
+    Record();
+    EXPECT_EQ(fake->OpenedIndex(), 1);
+    fake->SetSources({"Mic"});
+    Tick(w.tmrDevices);
+    EXPECT_EQ(w.cbWaveInDeviceName->count(), 3) << "the list stays while a recording runs";
+}
+
 TEST_F(RecordingControlTest, ARunWithoutCuttingShowsItsStatesListsEachTrackAndUnlocksAtTheEnd) {
     auto& w = OpenRecorder();
     w.rbtnNoCut->setChecked(true);

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -182,6 +183,30 @@ TEST_F(ResultListTest, CheckMarkCommandsRemoveAndClear) {
     EXPECT_EQ(window->RowCount(), 0);
     EXPECT_FALSE(remove->isEnabled());
     EXPECT_FALSE(Find<QToolButton>("btnDelete")->isEnabled());
+}
+
+TEST_F(ResultListTest, NewRowsStayInSightUnlessTheUserScrolledAway) {
+    window->show();
+    const QString path = Path(QStringLiteral("a.wav"));
+    WriteWave(path, 2, 44100, 10);
+    auto* bar = window->lvResult->verticalScrollBar();
+    const auto lastRowInSight = [&] {
+        QCoreApplication::processEvents();
+        const QRect row = window->lvResult->visualItemRect(window->lvResult->topLevelItem(window->RowCount() - 1));
+        return row.isValid() && row.top() >= 0 && row.bottom() < window->lvResult->viewport()->height();
+    };
+    for (int i = 0; i < 40; ++i) {
+        window->AddFileToList(path, -1);
+        ASSERT_TRUE(lastRowInSight()) << i;
+    }
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(0);
+    window->AddFileToList(path, -1);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_FALSE(lastRowInSight());
+    bar->setValue(bar->maximum());
+    window->AddFileToList(path, -1);
+    EXPECT_TRUE(lastRowInSight());
 }
 
 TEST_F(ResultListTest, InPlaceRenameRenamesTheFileButNeverOverAnotherOne) {

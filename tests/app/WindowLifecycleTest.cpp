@@ -1,14 +1,20 @@
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -59,8 +65,9 @@ TEST_F(LifecycleTest, TheAboutItemIsTheLastMenuEntryAfterASeparatorAndShowsTheVe
     EXPECT_TRUE(text.startsWith(QStringLiteral("ver. ") + QString::fromUtf8(version::FileVersion) +
                                 QStringLiteral(", Last Update : ")))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("\r\nCreated by ") + QString::fromUtf8(version::LegalCopyright) +
-                              QStringLiteral(", ") + QString::fromUtf8(version::Comments)));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nCreated by ") + QString::fromUtf8(version::CompanyName) +
+                              QStringLiteral("\r\n") + QString::fromUtf8(version::Comments)))
+        << text.toStdString();
     EXPECT_TRUE(TShellAboutDialog::GetVersionString(QStringLiteral("\\Unknown")).isEmpty());
 }
 
@@ -143,6 +150,63 @@ TEST_F(LifecycleTest, DroppedFilesJoinTheListInOrderFoldersAndOtherFilesAddNothi
     EXPECT_EQ(w.RowPath(1), Path(QStringLiteral("a.wav")));
     EXPECT_EQ(w.RowPath(2), Path(QStringLiteral("c.raw")));
     EXPECT_EQ(Messages().Count(), 0U);
+}
+
+TEST_F(LifecycleTest, NoBoxTakesAFileDropOrHoldsALineBreak) {
+    auto& w = Open();
+    // Qt hands a drop to the widget under the pointer or, when that takes no
+    // drops, to its nearest ancestor that does: for every box the window.
+    for (QWidget* box : w.findChildren<QWidget*>()) {
+        if (qobject_cast<QLineEdit*>(box) == nullptr && qobject_cast<QAbstractSpinBox*>(box) == nullptr) {
+            continue;
+        }
+        QWidget* target = box;
+        while (target != nullptr && !target->acceptDrops()) {
+            target = target->parentWidget();
+        }
+        EXPECT_EQ(target, &w) << box->objectName().toStdString();
+    }
+    QApplication::clipboard()->setText(QStringLiteral("/tmp/a\nb.wav\r\n"));
+    w.edtBaseFileName->clear();
+    w.edtBaseFileName->paste();
+    EXPECT_EQ(w.edtBaseFileName->text(), QStringLiteral("/tmp/ab.wav"));
+    w.edtBaseFileName->setText(QStringLiteral("/tmp/x\r\ny.wav"));
+    EXPECT_EQ(w.edtBaseFileName->text(), QStringLiteral("/tmp/xy.wav"));
+    w.cbSamplingFreq->setEditText(QStringLiteral("480\n00"));
+    EXPECT_EQ(w.cbSamplingFreq->currentText(), QStringLiteral("48000"));
+}
+
+TEST_F(LifecycleTest, TheSettingsPagesFitTheDefaultSizeWithTheLongWarningWrapped) {
+    auto& w = Open();
+    w.sedtRecordingTimeH->setValue(10);  // past 2 GB: the longest warning
+    ASSERT_TRUE(w.pnlSizeWarning->text().startsWith(QStringLiteral("2Gオーバー")));
+    w.show();
+    w.PageControl1->setCurrentWidget(w.tsSetting);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w.size(), QSize(423, 463));
+    auto* page = qobject_cast<QScrollArea*>(w.tsSetting);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(page->horizontalScrollBar()->isVisible());
+    const QRect inSight = page->viewport()->rect();
+    for (QWidget* control : {static_cast<QWidget*>(w.btnRefFile), static_cast<QWidget*>(w.pnlSizeWarning)}) {
+        const QRect at(control->mapTo(page->viewport(), QPoint(0, 0)), control->size());
+        EXPECT_TRUE(inSight.contains(at)) << control->objectName().toStdString();
+    }
+    const QFontMetrics metrics(w.pnlSizeWarning->font());
+    EXPECT_LE(metrics.horizontalAdvance(w.pnlSizeWarning->text()) > w.pnlSizeWarning->contentsRect().width()
+                  ? 2 * metrics.lineSpacing()
+                  : metrics.lineSpacing(),
+              w.pnlSizeWarning->contentsRect().height())
+        << "the whole warning can be read";
+
+    // The cutting page fits as well, its drawing with every editor on it.
+    w.PageControl1->setCurrentWidget(w.tsCut);
+    QCoreApplication::processEvents();
+    auto* cut = qobject_cast<QScrollArea*>(w.tsCut);
+    ASSERT_NE(cut, nullptr);
+    EXPECT_FALSE(cut->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(cut->horizontalScrollBar()->isVisible());
 }
 
 TEST(HelpDocumentTest, EveryContextNumberHasItsAnchorAndTheViewerScrollsToIt) {

@@ -225,11 +225,17 @@ TEST_F(PlayCommandTest, RejectsBadOptionsAndReportsFilesItCannotPlay) {
     const std::string mp3 = dir_.File("song.mp3");
     test::PlayWriteFile(mp3, PlayBytes(100, 1));
     const std::string ok = WriteWave("ok.wav", test::PlayPattern(100, kChannels));
-    PlayCli files({missing, mp3, ok}, dir_.File("e4.txt"));
+    const std::string eightBit = dir_.File("eight.wav");
+    test::WaveLayout layout;
+    layout.bitsPerSample = 8;
+    layout.dataSize = 100;
+    test::WriteBytes(eightBit, test::MakeWave(layout, 100));
+    PlayCli files({missing, mp3, eightBit, ok}, dir_.File("e4.txt"));
     EXPECT_EQ(files.Wait(20s), 1);
     const std::string err = files.Err();
     EXPECT_NE(err.find(missing + ": が見つかりません。"), std::string::npos) << err;
     EXPECT_NE(err.find(mp3 + ": not a WAVE"), std::string::npos) << err;
+    EXPECT_NE(err.find(eightBit + ": は16bitWaveファイルではありません。"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 // speed. This compares the splitter, fed in random blocks, with a frame-by-
 // frame model of the cutting rules on audio made to stress the chunk edges:
 // runs just below, at and above the silence length, peaks equal to the level,
-// and silence lengths on both sides of the chunk size.
+// and silence lengths on both sides of the chunk sizes. The splitter runs
+// twice: holding audio in its work buffer (recording) and holding only its
+// place in the source (re-divide), where audio of earlier blocks is no
+// longer in memory.
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -31,6 +34,26 @@ public:
 
     std::vector<Bytes> pieces;
     Bytes current;
+};
+
+// Appends held audio of earlier blocks from the whole source, as the
+// re-divide job does from the file.
+class SourceOwner final : public SplitterOwner {
+public:
+    explicit SourceOwner(const Bytes& source) : source_(source) {}
+    void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) override { pieces.AppendToTrack(bytes, count); }
+    void AppendFedBytes(std::int64_t fedOffset, std::int64_t count) override {
+        ASSERT_LE(fedOffset + count, static_cast<std::int64_t>(source_.size()));
+        pieces.AppendToTrack(source_.data() + fedOffset, count);
+    }
+    bool CutTrack() override { return pieces.CutTrack(); }
+    void TrackTriggered(std::int64_t /*preRollFrames*/) override {}
+    std::int64_t CurrentTrackSize() override { return pieces.CurrentTrackSize(); }
+
+    CollectingOwner pieces;
+
+private:
+    const Bytes& source_;
 };
 
 // The trigger-mode rules, one frame at a time.
@@ -131,7 +154,7 @@ private:
 
 TEST(SplitterScanTest, ChunkedScanCutsWhereTheFrameByFrameRulesDo) {
     std::mt19937 rng(2024);
-    const std::vector<std::int64_t> silences{0, 1, 5, 62, 63, 64, 65, 127, 128, 200, 1000};
+    const std::vector<std::int64_t> silences{0, 1, 5, 62, 63, 64, 65, 127, 128, 200, 1000, 1023, 1024, 1025, 2500};
     for (int round = 0; round < 120; ++round) {
         const int channels = 1 + round % 2;
         const int level = std::uniform_int_distribution<int>(0, 400)(rng);
@@ -180,6 +203,8 @@ TEST(SplitterScanTest, ChunkedScanCutsWhereTheFrameByFrameRulesDo) {
 
         CollectingOwner owner;
         TriggerSplitter splitter(owner);
+        SourceOwner sourceOwner(audio);
+        TriggerSplitter inSource(sourceOwner);
         CuttingConditions c;
         c.SampleRate = 44100;
         c.Channels = channels;
@@ -191,6 +216,9 @@ TEST(SplitterScanTest, ChunkedScanCutsWhereTheFrameByFrameRulesDo) {
         splitter.SetConditions(c);
         splitter.SetOptions({44, false});
         splitter.Start();
+        inSource.SetConditions(c);
+        inSource.SetOptions({44, false, true});
+        inSource.Start();
         ModelSplitter model(channels, level, delay, silence, tail);
         std::size_t at = 0;
         while (at < audio.size()) {
@@ -200,15 +228,21 @@ TEST(SplitterScanTest, ChunkedScanCutsWhereTheFrameByFrameRulesDo) {
             const Bytes block(audio.begin() + static_cast<std::ptrdiff_t>(at),
                               audio.begin() + static_cast<std::ptrdiff_t>(at + n));
             splitter.ProcessBlock(block.data(), static_cast<std::int64_t>(block.size()));
+            inSource.ProcessBlock(block.data(), static_cast<std::int64_t>(block.size()));
             model.ProcessBlock(block);
             at += n;
         }
         splitter.FlushHeld();
         owner.pieces.push_back(owner.current);
+        inSource.FlushHeld();
+        sourceOwner.pieces.pieces.push_back(sourceOwner.pieces.current);
+        EXPECT_EQ(inSource.WorkBuffer().Size(), 0);
         const auto expected = model.Finish();
         ASSERT_EQ(owner.pieces.size(), expected.size()) << "round " << round;
+        ASSERT_EQ(sourceOwner.pieces.pieces.size(), expected.size()) << "round " << round;
         for (std::size_t i = 0; i < expected.size(); ++i) {
             ASSERT_EQ(owner.pieces[i], expected[i]) << "round " << round << " piece " << i;
+            ASSERT_EQ(sourceOwner.pieces.pieces[i], expected[i]) << "round " << round << " piece " << i;
         }
     }
 }

@@ -12,6 +12,7 @@
 #include "platform/RecordingUserMessages.h"
 #include "platform/Thread.h"
 #include "play/TWaveOutPlayer.h"
+#include "support/CountingBusyIndicator.h"
 #include "support/PlayTestSupport.h"
 #include "support/TrackfileTestSupport.h"
 
@@ -191,6 +192,7 @@ TEST_F(PlayerTest, SeekAfterTheEndIsIgnored) {
 
 TEST_F(PlayerTest, StopClosesTheDeviceAndReportsOnceButNotWhenAlreadyStopped) {
     ASSERT_TRUE(player_->SetFileName(WriteWave("stop.wav", test::PlayPattern(30000, 2))));
+    const test::CountingBusyIndicator busy;
     // Nothing plays: this stop is ignored and posts no end.
     player_->Stop();
     player_->Play();
@@ -199,6 +201,8 @@ TEST_F(PlayerTest, StopClosesTheDeviceAndReportsOnceButNotWhenAlreadyStopped) {
     player_->Stop();
     ASSERT_TRUE(WaitEnds(1));
     EXPECT_TRUE(player_->Stopped());
+    EXPECT_EQ(busy.begins, 1) << "the pointer shows that the settling stop is busy";
+    EXPECT_EQ(busy.ends, 1);
     EXPECT_FALSE(fake_->IsOpen());
     EXPECT_EQ(Count(FakeSoundCall::Pause), 1);
     EXPECT_EQ(Count(FakeSoundCall::Reset), 1);

@@ -11,6 +11,7 @@
 #include "platform/RecordingUserMessages.h"
 #include "record/TWaveInThread.h"
 #include "support/CaptureTestSupport.h"
+#include "support/CountingBusyIndicator.h"
 
 namespace zolvane2 {
 namespace {
@@ -238,10 +239,13 @@ TEST_F(TWaveInThreadTest, StopWhileWaitingDeletesTheEmptyFileAndReportsStatus2) 
     Pcm pcm(2);
     pcm.Quiet(8192);
     Record(pcm);
+    const test::CountingBusyIndicator busy;
     Post(m_.stop);
     WaitFinish();
     EXPECT_EQ(reports_, (std::vector<Report>{RecFinish(2, 0)}));
     EXPECT_TRUE(dir_.Names().empty());
+    EXPECT_EQ(busy.begins, 1) << "the pointer shows that the settling stop is busy";
+    EXPECT_EQ(busy.ends, 1);
 }
 
 TEST_F(TWaveInThreadTest, NumbersSkipExistingFilesAndReportHowFarTheyAdvanced) {

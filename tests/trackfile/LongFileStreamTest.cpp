@@ -1,6 +1,9 @@
+#include <fcntl.h>
+
 #include <array>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/Errors.h"
 #include "support/TrackfileTestSupport.h"
@@ -113,6 +116,59 @@ TEST(LongFileStream, WholeBufferOperationsTurnShortTransfersIntoErrors) {
     } catch (const WriteError& e) {
         EXPECT_STREQ(e.what(), "ストリームへの書き込みエラー");
     }
+}
+
+// Re-divide and join move audio file to file in the kernel; where the kernel
+// will not write into the file (here one opened for appending), what the
+// pipe holds and the rest go through a buffer. Either way the bytes land at
+// the position, the source's position stays, and a source that ends early is
+// a read error after the bytes it has.
+TEST(LongFileStream, CopyRangeFromCopiesExactlyInTheKernelOrThroughABuffer) {
+    TrackfileTempDir dir;
+    Bytes data(3'000'000);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    }
+    test::WriteBytes(dir.File("src.raw"), data);
+    TLongFileStream source(dir.File("src.raw"), 0);
+    source.SetPosition64(5);
+    Bytes expected{'h', 'e', 'a', 'd'};
+    expected.insert(expected.end(), data.begin() + 10, data.begin() + 2'500'010);
+    expected.insert(expected.end(), data.begin(), data.begin() + 3);
+    expected.insert(expected.end(), data.begin() + 2'999'000, data.end());
+    for (const bool refused : {false, true}) {
+        const std::string out = dir.File(refused ? "refused.raw" : "kernel.raw");
+        {
+            TLongFileStream o(out, TLongFileStream::fmCreate);
+            o.WriteBuffer("head", 4);
+            if (refused) {
+                ASSERT_EQ(::fcntl(o.Handle(), F_SETFL, O_APPEND), 0);
+            }
+            o.CopyRangeFrom(source, 10, 2'500'000);  // more than a pipe holds
+            o.CopyRangeFrom(source, 0, 3);
+            EXPECT_THROW(o.CopyRangeFrom(source, 2'999'000, 2000), ReadError);
+        }
+        EXPECT_EQ(test::ReadBytes(out), expected) << out;
+    }
+    EXPECT_EQ(source.GetPosition64(), 5);
+}
+
+// A join reserves its whole size up front; a cancelled one must not keep
+// the space it did not write.
+TEST(LongFileStream, ReservedSpaceBeyondTheEndIsGivenBackAtClose) {
+    TrackfileTempDir dir;
+    const std::string path = dir.File("joined.wav");
+    {
+        TLongFileStream s(path, TLongFileStream::fmCreate);
+        s.WriteBuffer("head", 4);
+        s.Reserve(std::int64_t{64} << 20);
+        s.WriteBuffer("data", 4);
+        EXPECT_EQ(s.GetSize64(), 8);
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, 8);
+    EXPECT_LT(st.st_blocks * 512, std::int64_t{1} << 20);
 }
 
 TEST(LongFileStream, FullDeviceSurfacesAsWriteError) {
