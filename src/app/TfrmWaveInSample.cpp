@@ -103,7 +103,9 @@ void TfrmWaveInSample::CreateControls() {
     tmrPause->setInterval(500);
     tmrTrackTime = new QTimer(this);
     tmrTrackTime->setObjectName(QStringLiteral("tmrTrackTime"));
-    tmrTrackTime->setInterval(1000);
+    // A tenth of a second: the time shown trails the track or the playback by
+    // no more than that, where a one-second tick let it lag by a whole second.
+    tmrTrackTime->setInterval(100);
     tmrRecordingTime = new QTimer(this);
     tmrRecordingTime->setObjectName(QStringLiteral("tmrRecordingTime"));
     tmrRecordingTime->setInterval(1000);

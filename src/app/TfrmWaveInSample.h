@@ -15,7 +15,7 @@
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
 #include "platform/SoundInput.h"
-#include "record/RecordingClock.h"
+#include "record/TWaveInThread.h"
 
 class QBoxLayout;
 class QCheckBox;
@@ -181,9 +181,9 @@ public:
     [[nodiscard]] TWaveInThread* WaveInThread() const { return fWaveInThread; }
     // Where the capture thread posts its reports to this window.
     [[nodiscard]] NotifyWindow* MessageTarget() const { return notifyWindow_.get(); }
-    // The clock of the recording-time limit; tests put in a clock they move.
-    using RecordingNow = std::function<RecordingClock::Clock::time_point()>;
-    void SetRecordingClockSource(RecordingNow now);
+    // Audio lost in the recording run so far (or the last one), as its
+    // capture thread reported it.
+    [[nodiscard]] const std::vector<CaptureLoss>& RecordingLosses() const { return recordingLosses_; }
 
     // ---- input devices (Devices.cpp) --------------------------------------
     // Lists the input devices again; the wanted device stays chosen by its
@@ -296,6 +296,7 @@ private:
     void OnTriggered(WParam wParam, LParam lParam);
     void OnRecEnd(WParam wParam, LParam lParam);
     void OnRecFinish(WParam wParam, LParam lParam);
+    void OnRecLost(WParam wParam);
     void tmrRecordingTimeTimer();
     void tmrTrackTimeTimer();
     void tmrPauseTimer();
@@ -355,6 +356,7 @@ public:
     QLabel* imgPause = nullptr;
     QLabel* imgPlay = nullptr;
     QLabel* lblTrackTime = nullptr;
+    QLabel* lblDropouts = nullptr;
     QStackedWidget* PageControlWave = nullptr;
     QWidget* TabSheetWave = nullptr;
     QWidget* TabSheetValue = nullptr;
@@ -458,6 +460,7 @@ private:
     MsgId WM_Triggered = 0;
     MsgId WM_RecEnd = 0;
     MsgId WM_RecFinish = 0;
+    MsgId WM_RecLost = 0;
 
     // Input devices as last listed, and the one wanted.
     std::vector<InputDeviceInfo> devices_;
@@ -485,8 +488,9 @@ private:
     // From StartRecording to WM_RecFinish: the run " REC " stands for.
     bool RecordingRun = false;
     std::shared_ptr<ThreadState> waveInThreadState_;
-    std::optional<RecordingClock> recordingClock_;
-    RecordingNow recordingNow_;
+    std::int64_t recordingRate_ = 0;
+    std::vector<CaptureLoss> recordingLosses_;
+    void ShowRecordingLosses();
     // How the run names its files, as handed to the capture thread at the
     // start (the thread may be gone when its last report is handled).
     std::string recordingStem_;

@@ -83,6 +83,7 @@ void TfrmWaveInSample::FormCreate() {
     WM_Triggered = RegisterMessageName("WM_Triggered");
     WM_RecEnd = RegisterMessageName("WM_RecEnd");
     WM_RecFinish = RegisterMessageName("WM_RecFinish");
+    WM_RecLost = RegisterMessageName("WM_RecLost");
     if (MainThreadDispatcher* dispatcher = GetMainThreadDispatcher()) {
         notifyWindow_ = std::make_unique<DispatchedNotifyWindow>(
             *dispatcher, [this](const Message& message) { HandleMessage(message); });

@@ -203,6 +203,11 @@ void TfrmWaveInSample::CreateStatusPanel(QWidget* parent) {
     lblTrackTime->setObjectName(QStringLiteral("lblTrackTime"));
     StatusFont(lblTrackTime, 21, olive);
     KeepRoomWhenHidden(lblTrackTime);
+    // Audio lost while recording shows here at once, in the warning colour.
+    lblDropouts = new QLabel(pnlStatus);
+    lblDropouts->setObjectName(QStringLiteral("lblDropouts"));
+    StatusFont(lblDropouts, 11, QColor(204, 0, 0));
+    lblDropouts->hide();
 
     auto* top = new QHBoxLayout;
     top->setSpacing(4);
@@ -216,6 +221,7 @@ void TfrmWaveInSample::CreateStatusPanel(QWidget* parent) {
     images->addWidget(imgPause);
     images->addWidget(imgPlay);
     images->addStretch(1);
+    images->addWidget(lblDropouts);
     grid->addLayout(images, 1, 0, 1, 2);
     grid->addWidget(lblTrackTime, 2, 0, 1, 2);
     grid->setRowStretch(3, 1);

@@ -53,9 +53,6 @@ void TfrmWaveInSample::CreateCaptureThread() {
     waveInThreadState_ = thread->Handle();
     thread->Resume();
     fWaveInThread = thread;
-    if (!recordingNow_) {
-        recordingNow_ = [] { return RecordingClock::Clock::now(); };
-    }
 }
 
 void TfrmWaveInSample::QuitCaptureThread() {
@@ -95,10 +92,6 @@ bool TfrmWaveInSample::RecordingRunning() const {
     return RecordingRun;
 }
 
-void TfrmWaveInSample::SetRecordingClockSource(RecordingNow now) {
-    recordingNow_ = now ? std::move(now) : RecordingNow([] { return RecordingClock::Clock::now(); });
-}
-
 void TfrmWaveInSample::SetApplicationTitleText(const QString& state) {
     const QString title = kCaption + state;
     SetApplicationTitle(title.toStdString());
@@ -120,7 +113,37 @@ void TfrmWaveInSample::HandleMessage(const Message& message) {
         OnRecEnd(message.wParam, message.lParam);
     } else if (message.msg == WM_RecFinish) {
         OnRecFinish(message.wParam, message.lParam);
+    } else if (message.msg == WM_RecLost) {
+        OnRecLost(message.wParam);
     }
+}
+
+void TfrmWaveInSample::OnRecLost(WParam wParam) {
+    if (fWaveInThread == nullptr) {
+        return;
+    }
+    recordingLosses_.push_back(fWaveInThread->LossAt(static_cast<std::size_t>(wParam)));
+    lblDropouts->setText(QStringLiteral("欠落 %1回").arg(recordingLosses_.size()));
+    lblDropouts->setToolTip(QStringLiteral("録音中に音声が途切れました。"));
+    lblDropouts->show();
+}
+
+void TfrmWaveInSample::ShowRecordingLosses() {
+    std::int64_t frames = 0;
+    QStringList tracks;
+    for (const CaptureLoss& loss : recordingLosses_) {
+        frames += loss.frames;
+        const QString track = FiveDigits(loss.track);
+        if (!tracks.contains(track)) {
+            tracks.append(track);
+        }
+    }
+    const double seconds = recordingRate_ > 0 ? static_cast<double>(frames) / static_cast<double>(recordingRate_) : 0;
+    const QString text = QStringLiteral("録音中に音声が%1回途切れ、合計%2秒の音声が失われました。\r\n該当トラック: %3")
+                             .arg(recordingLosses_.size())
+                             .arg(seconds, 0, 'f', 1)
+                             .arg(tracks.join(QStringLiteral(", ")));
+    (void)GetUserMessages().Show(text.toStdString(), "音声の欠落", MsgIcon::Warning, MsgButtons::Ok);
 }
 
 void TfrmWaveInSample::OnTriggered(WParam wParam, LParam /*lParam*/) {
@@ -135,20 +158,13 @@ void TfrmWaveInSample::OnTriggered(WParam wParam, LParam /*lParam*/) {
     }
     TrackStartTime = NowDays();
 
-    const auto now = recordingNow_();
-    if (FirstTriggerPending || !recordingClock_) {
+    if (FirstTriggerPending) {
         FirstTriggerPending = false;
-        const std::int64_t total = static_cast<std::int64_t>(sedtRecordingTimeH->value()) * 3600 +
-                                   static_cast<std::int64_t>(sedtRecordingTimeM->value()) * 60 +
-                                   sedtRecordingTimeS->value();
-        // A total of zero or less has nothing to count down from: no limit.
-        const std::int64_t limit = std::max<std::int64_t>(0, total);
-        RecordingSeconds = static_cast<int>(std::min<std::int64_t>(limit, INT_MAX));
         RemainingSeconds = RecordingSeconds;
-        recordingClock_.emplace(RecordingSeconds, cbxAbsoluteRecordingTime->isChecked());
     }
-    recordingClock_->TrackStarted(now);
-    if (recordingClock_->Limited() && !tmrRecordingTime->isActive()) {
+    // The capture thread counts the time in recorded frames and stops on the
+    // limit's frame; the timer only shows how far it is.
+    if (RecordingSeconds > 0 && !tmrRecordingTime->isActive()) {
         tmrRecordingTime->start();
     }
     RemainingAtTrigger = RemainingSeconds;
@@ -169,9 +185,6 @@ void TfrmWaveInSample::OnRecEnd(WParam wParam, LParam lParam) {
         lblTrackNo->setText(FiveDigits(number));
     }
     SetApplicationTitleText(QStringLiteral("[待機中 : Track") + FiveDigits(number) + QStringLiteral("]"));
-    if (recordingClock_) {
-        recordingClock_->TrackEnded(status, recordingNow_());
-    }
     if (netTime) {
         tmrRecordingTime->stop();
     }
@@ -202,7 +215,12 @@ void TfrmWaveInSample::OnRecFinish(WParam wParam, LParam lParam) {
     RecordingRun = false;
     lblTrackTime->show();
     FirstTriggerPending = true;
-    recordingClock_.reset();
+    if (fWaveInThread != nullptr && fWaveInThread->TimeLimitReached()) {
+        AutoExitState = 1;
+    }
+    if (!recordingLosses_.empty() && !destroyed_) {
+        ShowRecordingLosses();
+    }
     if (AutoExitState == 1) {
         AutoExitState = 0;
         if (btnExitApps->isChecked() && !destroyed_) {
@@ -272,8 +290,17 @@ void TfrmWaveInSample::StartRecording() {
     } else {
         t.SetOnLevelData(nullptr);
     }
+    const std::int64_t total = static_cast<std::int64_t>(sedtRecordingTimeH->value()) * 3600 +
+                               static_cast<std::int64_t>(sedtRecordingTimeM->value()) * 60 +
+                               sedtRecordingTimeS->value();
+    // A total of zero or less has nothing to count down from: no limit.
+    RecordingSeconds = static_cast<int>(std::clamp<std::int64_t>(total, 0, INT_MAX));
+    RemainingSeconds = RecordingSeconds;
+    t.SetRecordingTime(RecordingSeconds, cbxAbsoluteRecordingTime->isChecked());
+    recordingRate_ = rate;
+    recordingLosses_.clear();
+    lblDropouts->hide();
     FirstTriggerPending = true;
-    recordingClock_.reset();
     AutoExitState = 0;
     (void)t.Queue().Post(WM_WaveInThreadStart);
 }
@@ -296,20 +323,14 @@ void TfrmWaveInSample::btnNextTrackClick() {
 }
 
 void TfrmWaveInSample::tmrRecordingTimeTimer() {
-    if (!recordingClock_ || !recordingClock_->Limited() || RecordingSeconds <= 0) {
+    if (fWaveInThread == nullptr || RecordingSeconds <= 0 || recordingRate_ <= 0) {
         tmrRecordingTime->stop();
         return;
     }
-    const auto now = recordingNow_();
-    RemainingSeconds = static_cast<int>(recordingClock_->RemainingSeconds(now));
-    SetProgress(static_cast<int>(std::trunc(static_cast<double>(RecordingSeconds - RemainingSeconds) /
-                                            static_cast<double>(RecordingSeconds) * 100.0)));
-    if (recordingClock_->Expired(now)) {
-        tmrRecordingTime->stop();
-        AutoExitState = 1;
-        btnStopClick();
-        ProgressBar1->setValue(0);
-    }
+    const std::int64_t limit = static_cast<std::int64_t>(RecordingSeconds) * recordingRate_;
+    const std::int64_t left = std::max<std::int64_t>(limit - fWaveInThread->RecordingTimeUsedFrames(), 0);
+    RemainingSeconds = static_cast<int>((left + recordingRate_ - 1) / recordingRate_);
+    SetProgress(static_cast<int>(std::trunc(static_cast<double>(limit - left) / static_cast<double>(limit) * 100.0)));
 }
 
 void TfrmWaveInSample::tmrTrackTimeTimer() {

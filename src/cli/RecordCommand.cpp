@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,6 @@
 #include "platform/MainThreadDispatcher.h"
 #include "platform/NotifyWindow.h"
 #include "platform/UserMessages.h"
-#include "record/RecordingClock.h"
 #include "record/TWaveInThread.h"
 #include "trackfile/TrackNaming.h"
 
@@ -32,6 +32,8 @@ namespace {
 
 constexpr const char* kCommand = "record";
 constexpr std::int64_t kDefaultTimeSeconds = 3600;
+// The recording ran to its end, but some audio never reached the files.
+constexpr int kExitAudioLost = 3;
 
 // Passes messages on and counts them: any message means the run failed.
 class CountingMessages final : public UserMessages {
@@ -171,6 +173,43 @@ private:
     bool drawn_ = false;
 };
 
+// A point or stretch of audio as H:MM:SS.ss.
+std::string AudioTimeText(std::int64_t frames, std::int64_t rate) {
+    const std::int64_t centis = rate > 0 ? frames * 100 / rate : 0;
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%02lld", static_cast<long long>(centis / 360000),
+                  static_cast<long long>(centis / 6000 % 60), static_cast<long long>(centis / 100 % 60),
+                  static_cast<long long>(centis % 100));
+    return text;
+}
+
+// Every loss at once on stderr, and at the end how much went in all.
+void ReportLoss(const CaptureLoss& loss, std::int64_t rate) {
+    const std::string line = std::string("zolvane2-cli record: ") + Say("audio lost at ", "録音開始から ") +
+                             AudioTimeText(loss.atFrame, rate) +
+                             Say(" into the run (track ", " の位置で音声が欠落 (トラック ") +
+                             TrackNaming::FormatNumber(loss.track, 5) + "): " + AudioTimeText(loss.frames, rate) + "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+void ReportLossSummary(const std::vector<CaptureLoss>& losses, std::int64_t rate) {
+    std::int64_t frames = 0;
+    std::set<std::int32_t> tracks;
+    for (const auto& l : losses) {
+        frames += l.frames;
+        tracks.insert(l.track);
+    }
+    std::string trackList;
+    for (const std::int32_t t : tracks) {
+        trackList += (trackList.empty() ? "" : ", ") + TrackNaming::FormatNumber(t, 5);
+    }
+    const std::string line = std::string("zolvane2-cli record: ") + Say("dropouts: ", "欠落: ") +
+                             std::to_string(losses.size()) + Say(", audio lost in all: ", " 回、失われた音声の合計: ") +
+                             AudioTimeText(frames, rate) + Say(", in track(s) ", "、トラック ") + trackList + "\n";
+    std::fputs(line.c_str(), stderr);
+}
+
 std::string ClockText(std::int64_t seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%05lldh%02lldm%02llds", static_cast<long long>(seconds / 3600),
@@ -230,12 +269,12 @@ int RunRecord(const std::vector<std::string>& args) {
     recorder->SetCutByInterval(c.mode == CuttingMode::Interval);
     recorder->SetIntervalFrames(c.lengthSeconds * c.sampleRate);
     recorder->SetRawOutput(c.raw);
+    recorder->SetRecordingTime(options.timeSeconds, options.netTime);
     if (terminal) {
         recorder->SetOnLevelData(
             [&meter, channels = c.channels](Thread* /*sender*/, TMemoryStream& data) { meter.Take(data, channels); });
     }
 
-    RecordingClock clock(options.timeSeconds, options.netTime);
     const std::string stem = TrackNaming::Stem(base);
     const std::string extension = c.raw ? ".raw" : ".wav";
     bool finished = false;
@@ -252,17 +291,17 @@ int RunRecord(const std::vector<std::string>& args) {
         }
     };
     DispatchedNotifyWindow window(*dispatcher, [&](const Message& msg) {
-        const auto now = RecordingClock::Clock::now();
         if (msg.msg == m.triggered) {
             state = recording + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.wParam), 5) + "]";
-            clock.TrackStarted(now);
+        } else if (msg.msg == m.recLost) {
+            meter.Clear();
+            ReportLoss(recorder->LossAt(static_cast<std::size_t>(msg.wParam)), c.sampleRate);
         } else if (msg.msg == m.recEnd) {
             const int status = HighWord(msg.wParam);
             if (status != 2) {
                 printTrack(static_cast<std::int64_t>(msg.lParam) - LowWord(msg.wParam), status);
             }
             state = waiting + " : Track" + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.lParam), 5) + "]";
-            clock.TrackEnded(status, now);
         } else if (msg.msg == m.recFinish) {
             const int status = HighWord(msg.wParam);
             if (status != 2) {
@@ -282,25 +321,28 @@ int RunRecord(const std::vector<std::string>& args) {
 
     bool announced = false;
     bool stopPosted = false;
-    auto nextDraw = RecordingClock::Clock::now();
+    auto nextDraw = std::chrono::steady_clock::now();
     while (!finished) {
         dispatcher->Pump(std::chrono::milliseconds(50));
-        const auto now = RecordingClock::Clock::now();
+        const auto now = std::chrono::steady_clock::now();
         if (!announced && !recorder->Idle()) {
             announced = true;
             PrintFailure(kCommand, Fill(Say("recording from %1 into %2; Ctrl-C stops",
                                             "%1 から %2 に録音しています。Ctrl-C で止まります"),
                                         {Localize(recorder->DeviceNames()[static_cast<std::size_t>(*device)]), base}));
         }
-        if (!stopPosted && (StopSignals::Raised() || stdoutClosed || clock.Expired(now))) {
+        // The recording time is kept by the recorder, which stops on its frame.
+        if (!stopPosted && (StopSignals::Raised() || stdoutClosed)) {
             recorder->Queue().Post(m.stop);
             stopPosted = true;
         }
         if (terminal && !finished && announced && now >= nextDraw) {
-            const std::int64_t shown = clock.Limited()
-                                           ? clock.RemainingSeconds(now)
-                                           : std::chrono::duration_cast<std::chrono::seconds>(clock.Used(now)).count();
-            meter.Draw(state, (clock.Limited() ? Say("left ", "残り ") : "") + ClockText(shown));
+            const bool limited = options.timeSeconds > 0;
+            const std::int64_t used = recorder->RecordingTimeUsedFrames();
+            const std::int64_t rate = std::max(c.sampleRate, 1);
+            const std::int64_t shown =
+                limited ? std::max<std::int64_t>(options.timeSeconds * rate - used + rate - 1, 0) / rate : used / rate;
+            meter.Draw(state, (limited ? Say("left ", "残り ") : "") + ClockText(shown));
             nextDraw = now + std::chrono::milliseconds(100);
         }
     }
@@ -308,7 +350,11 @@ int RunRecord(const std::vector<std::string>& args) {
     recorder->Queue().Post(m.quit);
     recorder->WaitFor();
     ReportShortPieces("record", options.marker ? options.marker->PiecesDropped() : recorder->ShortTracksDropped());
+    const std::vector<CaptureLoss> losses = recorder->Losses();
     recorder.reset();
+    if (!losses.empty()) {
+        ReportLossSummary(losses, c.sampleRate);
+    }
     bool marksFailed = false;
     if (options.marker && !options.marker->Error().empty()) {
         PrintFailure(kCommand, Localize(options.marker->Error()));
@@ -322,7 +368,7 @@ int RunRecord(const std::vector<std::string>& args) {
                                    "標準出力が閉じられたので、録音を止めてファイルを完成させました"));
         return kClosedOutputStatus;
     }
-    return 0;
+    return losses.empty() ? 0 : kExitAudioLost;
 }
 
 std::string RecordHelp() {
@@ -333,15 +379,19 @@ std::string RecordHelp() {
                "      file is closed. A level meter is shown on stderr when it is a\n"
                "      terminal. Ctrl-C, SIGTERM or SIGHUP stops the recording and finishes\n"
                "      the open file (a second one ends the program at once); so does a\n"
-               "      closed stdout.\n"
+               "      closed stdout. Audio lost on the way (this program stalled longer\n"
+               "      than the server's buffer holds) is reported on stderr at once, with\n"
+               "      a summary at the end.\n"
                "      Exit status: 0 after a stop or the end of the time, 1 when the\n"
-               "      device or a file failed, 2 for a bad command line, 141 when stdout\n"
-               "      was closed (the files are finished all the same).\n"
+               "      device or a file failed, 2 for a bad command line, 3 when the\n"
+               "      recording ran but some audio was lost, 141 when stdout was closed\n"
+               "      (the files are finished all the same).\n"
                "      -d, --device D     input device: its index, its source name or its\n"
                "                         description as `devices` shows them (0, the\n"
                "                         server's default input)\n"
-               "      -t, --time T       recording time from the first track: seconds, M:S\n"
-               "                         or H:M:S; 0 records until stopped (1:00:00)\n"
+               "      -t, --time T       recording time from the first track, counted in\n"
+               "                         recorded audio: seconds, M:S or H:M:S; 0 records\n"
+               "                         until stopped (1:00:00)\n"
                "      --net-time         count only the time spent in tracks\n",
                "      入力デバイス (`devices` を参照) から、BASE の番号付きトラック\n"
                "      ファイル (BASE から拡張子を除き、0 埋めの番号と .wav または .raw を\n"
@@ -350,13 +400,16 @@ std::string RecordHelp() {
                "      出力します。標準エラーが端末ならレベルメーターを表示します。\n"
                "      Ctrl-C、SIGTERM、SIGHUP で録音を止め、開いているファイルを完成させ\n"
                "      ます (二度目で直ちに終了)。標準出力が閉じられたときも同じです。\n"
+               "      途中で失われた音声 (サーバーのバッファを超えてこのプログラムが\n"
+               "      止まったとき) は、すぐに標準エラーに報告し、最後に合計を出します。\n"
                "      終了ステータス: 停止または時間切れで 0、デバイスやファイルの失敗で\n"
-               "      1、コマンド行の誤りで 2、標準出力が閉じられたとき 141 (ファイルは\n"
-               "      それでも完成しています)。\n"
+               "      1、コマンド行の誤りで 2、録音はできたが音声の一部が失われたとき 3、\n"
+               "      標準出力が閉じられたとき 141 (ファイルはそれでも完成しています)。\n"
                "      -d, --device D     入力デバイス: `devices` が示す番号、ソース名または\n"
                "                         説明 (0: サーバーの既定の入力)\n"
-               "      -t, --time T       最初のトラックからの録音時間: 秒、分:秒 または\n"
-               "                         時:分:秒。0 なら止めるまで録音 (1:00:00)\n"
+               "      -t, --time T       最初のトラックからの録音時間 (録音した音声で数える):\n"
+               "                         秒、分:秒 または 時:分:秒。0 なら止めるまで録音\n"
+               "                         (1:00:00)\n"
                "      --net-time         トラックの時間だけを数える\n") +
            CuttingOptionsParser::HelpText() + CutPointOptions::RecordHelpText();
 }

@@ -172,6 +172,13 @@ void FakeSoundInput::LoseDevice(SoundResult code) {
     }
 }
 
+void FakeSoundInput::LoseData(std::int64_t bytes, std::int64_t atBytes) {
+    const std::lock_guard lock(mutex_);
+    if (owner_) {
+        owner_->Post(MM_WIM_DATA_LOST, static_cast<WParam>(bytes), static_cast<LParam>(atBytes));
+    }
+}
+
 void FakeSoundInput::FailNext(FakeSoundCall call, SoundResult code) {
     const std::lock_guard lock(mutex_);
     log_.FailNext(call, code);

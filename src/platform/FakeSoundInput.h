@@ -47,6 +47,8 @@ public:
     int DeliverAll();
     // Posts MM_WIM_DEVICE_LOST as a vanished device would.
     void LoseDevice(SoundResult code);
+    // Posts MM_WIM_DATA_LOST as a device that lost audio would.
+    void LoseData(std::int64_t bytes, std::int64_t atBytes);
     // The next call of that kind fails with code.
     void FailNext(FakeSoundCall call, SoundResult code);
 

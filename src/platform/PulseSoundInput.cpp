@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <pulse/rtclock.h>
+
 #include "platform/PulseLock.h"
 
 namespace zolvane2 {
@@ -112,9 +114,9 @@ SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels,
         return r;
     }
     std::string sourceName;
+    std::vector<Source> sources;
+    r = ListSources(*connection, sources);
     if (deviceIndex > 0) {
-        std::vector<Source> sources;
-        r = ListSources(*connection, sources);
         if (r != kSoundOk) {
             return r;
         }
@@ -127,11 +129,23 @@ SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels,
     owner_ = std::move(owner);
     lostReported_ = false;
     ready_ = false;
+    sourceText_.clear();
     r = ConnectStream(*format, sourceName);
     if (r != kSoundOk) {
         TearDown();
+        return r;
     }
-    return r;
+    // The default entry records from whatever the server's default is now;
+    // a message about the device names that source.
+    const PulseLock lock(connection_->Mainloop());
+    const char* name = pa_stream_get_device_name(stream_.get());
+    sourceText_ = name != nullptr ? name : sourceName;
+    for (const auto& s : sources) {
+        if (s.name == sourceText_ && !s.description.empty() && s.description != s.name) {
+            sourceText_ = s.description + " (" + s.name + ")";
+        }
+    }
+    return kSoundOk;
 }
 
 SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& format, const std::string& sourceName) {
@@ -144,6 +158,8 @@ SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& format, const s
     pa_stream_set_state_callback(stream_.get(), &PulseSoundInput::OnStreamState, this);
     pa_stream_set_read_callback(stream_.get(), &PulseSoundInput::OnRead, this);
     pa_buffer_attr attr{};
+    // The largest buffer the server allows: it is what carries the audio
+    // through a stall of this whole process.
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.tlength = static_cast<std::uint32_t>(-1);
     attr.prebuf = static_cast<std::uint32_t>(-1);
@@ -151,12 +167,10 @@ SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& format, const s
     // Small fragments keep the blocks flowing evenly; the blocks themselves
     // are filled here.
     attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &format));
-    auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
-    if (!sourceName.empty()) {
-        // A chosen device that goes away ends the recording instead of
-        // silently going on with another one.
-        flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_DONT_MOVE);
-    }
+    // A source that goes away ends the recording instead of the server
+    // moving it silently to another one, the default entry's included.
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
     if (pa_stream_connect_record(stream_.get(), sourceName.empty() ? nullptr : sourceName.c_str(), &attr, flags) < 0) {
         return connection_->LastError();
     }
@@ -195,7 +209,11 @@ SoundResult PulseSoundInput::Start() {
         return kSoundErrBadState;
     }
     const PulseLock lock(connection_->Mainloop());
-    return Cork(false);
+    const SoundResult r = Cork(false);
+    if (r == kSoundOk) {
+        StartWatch();
+    }
+    return r;
 }
 
 SoundResult PulseSoundInput::Stop() {
@@ -203,6 +221,7 @@ SoundResult PulseSoundInput::Stop() {
         return kSoundErrBadState;
     }
     const PulseLock lock(connection_->Mainloop());
+    StopWatch();
     const SoundResult r = Cork(true);
     if (!queued_.empty() && queued_.front()->bytesRecorded.load() > 0) {
         HandBack();
@@ -215,6 +234,7 @@ SoundResult PulseSoundInput::Reset() {
         return kSoundErrBadState;
     }
     const PulseLock lock(connection_->Mainloop());
+    StopWatch();
     SoundResult r = Cork(true);
     if (r == kSoundOk) {
         r = connection_->Flush(stream_.get(), kTimeout);
@@ -250,6 +270,7 @@ void PulseSoundInput::TearDown() {
     {
         const PulseLock lock(connection_->Mainloop());
         connection_->SetOnLost(nullptr);
+        StopWatch();
         stream_.reset();
         ready_ = false;
         for (SoundBuffer* b : queued_) {
@@ -272,7 +293,15 @@ SoundResult PulseSoundInput::Cork(bool cork) {
 
 void PulseSoundInput::Keep(const std::uint8_t* data, std::size_t n) {
     if (KeptSize() + n > kMaxKeptBytes) {
+        if (droppedBytes_ == 0) {
+            dropAt_ = watch_.ArrivedBytes();
+        }
+        droppedBytes_ += static_cast<std::int64_t>(n);
         return;
+    }
+    if (droppedBytes_ > 0) {
+        ReportDataLost(droppedBytes_, dropAt_);
+        droppedBytes_ = 0;
     }
     if (keptHead_ > 0 && keptHead_ == kept_.size()) {
         kept_.clear();
@@ -322,8 +351,36 @@ void PulseSoundInput::ReportLost(SoundResult code) {
     owner_->Post(MM_WIM_DEVICE_LOST, static_cast<WParam>(code), 0);
 }
 
+void PulseSoundInput::ReportDataLost(std::int64_t bytes, std::int64_t at) {
+    if (bytes > 0 && owner_) {
+        owner_->Post(MM_WIM_DATA_LOST, static_cast<WParam>(bytes), static_cast<LParam>(at));
+    }
+}
+
+void PulseSoundInput::StartWatch() {
+    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream_.get());
+    const pa_buffer_attr* attr = pa_stream_get_buffer_attr(stream_.get());
+    if (spec == nullptr) {
+        return;
+    }
+    droppedBytes_ = 0;
+    serverHeld_.reset();
+    const auto frameBytes = static_cast<std::int64_t>(pa_frame_size(spec));
+    watch_.Start(frameBytes * spec->rate, frameBytes, attr != nullptr ? attr->maxlength : 0);
+    watchTimer_ =
+        PulseTimeEventPtr(pa_context_rttime_new(connection_->Context(), pa_rtclock_now() + CaptureLossWatch::kCheckUsec,
+                                                &PulseSoundInput::OnWatchTimer, this),
+                          PulseTimeEventDeleter{connection_->Api()});
+}
+
+void PulseSoundInput::StopWatch() {
+    watch_.Stop();
+    watchTimer_.reset();
+}
+
 void PulseSoundInput::OnRead(pa_stream* stream, std::size_t /*nbytes*/, void* userdata) {
     auto* self = static_cast<PulseSoundInput*>(userdata);
+    const pa_usec_t now = pa_rtclock_now();
     while (pa_stream_readable_size(stream) > 0) {
         const void* data = nullptr;
         std::size_t n = 0;
@@ -331,11 +388,46 @@ void PulseSoundInput::OnRead(pa_stream* stream, std::size_t /*nbytes*/, void* us
             break;
         }
         // A hole (data lost by the server) keeps its length as silence, so the
-        // timing of what follows stays right.
+        // timing of what follows stays right, and is reported.
+        if (data == nullptr) {
+            self->ReportDataLost(static_cast<std::int64_t>(n), self->watch_.ArrivedBytes());
+        }
         self->Keep(static_cast<const std::uint8_t*>(data), n);
+        self->watch_.Arrived(static_cast<std::int64_t>(n), now);
         pa_stream_drop(stream);
     }
     self->Deliver();
+}
+
+void PulseSoundInput::OnTimingInfo(pa_stream* stream, int success, void* userdata) {
+    auto* self = static_cast<PulseSoundInput*>(userdata);
+    const pa_timing_info* info = success != 0 ? pa_stream_get_timing_info(stream) : nullptr;
+    if (info != nullptr && info->read_index_corrupt == 0 && info->write_index_corrupt == 0) {
+        // What the server has taken from the source for this stream and not
+        // yet handed to this process.
+        self->serverHeld_ = info->write_index - info->read_index;
+    }
+}
+
+void PulseSoundInput::OnWatchTimer(pa_mainloop_api* /*api*/, pa_time_event* e, const struct timeval* /*tv*/,
+                                   void* userdata) {
+    auto* self = static_cast<PulseSoundInput*>(userdata);
+    const pa_usec_t now = pa_rtclock_now();
+    // The server's answer to the previous look's question is at most a
+    // quarter of a second old; the next question goes out now.
+    const std::optional<std::int64_t> held = self->serverHeld_;
+    self->serverHeld_.reset();
+    if (const auto loss = self->watch_.Check(now, held)) {
+        self->ReportDataLost(loss->bytes, loss->at);
+    }
+    if (pa_operation* op = pa_stream_update_timing_info(self->stream_.get(), &PulseSoundInput::OnTimingInfo, self)) {
+        pa_operation_unref(op);
+    }
+    if (self->droppedBytes_ > 0 && self->KeptSize() + kSoundBufferBytes <= kMaxKeptBytes) {
+        self->ReportDataLost(self->droppedBytes_, self->dropAt_);
+        self->droppedBytes_ = 0;
+    }
+    pa_context_rttime_restart(self->connection_->Context(), e, now + CaptureLossWatch::kCheckUsec);
 }
 
 void PulseSoundInput::OnStreamState(pa_stream* stream, void* userdata) {

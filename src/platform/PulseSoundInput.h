@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CaptureLossWatch.h"
 #include "platform/PulseConnection.h"
 #include "platform/SoundInput.h"
 
@@ -17,8 +18,12 @@ namespace zolvane2 {
 // Threads: the owner thread calls every member. The connection's main-loop
 // thread runs the stream callbacks, which copy the captured bytes into the
 // queued blocks (or into the keep buffer when none is queued) and post the
-// filled blocks to the owner's queue. The block queue and the keep buffer are
-// shared between the two and touched only under the main loop's lock.
+// filled blocks to the owner's queue. The block queue, the keep buffer and the
+// loss watch are shared between the two and touched only under the main loop's
+// lock. Audio that is lost (a hole the server reports, a keep buffer that ran
+// over, or a gap that the pace of arrival shows) is posted to the owner as
+// MM_WIM_DATA_LOST; the watch looks every quarter second from a timer on the
+// main loop.
 class PulseSoundInput final : public SoundInput {
 public:
     PulseSoundInput() = default;
@@ -36,6 +41,7 @@ public:
     [[nodiscard]] SoundResult Stop() override;
     [[nodiscard]] SoundResult Reset() override;
     [[nodiscard]] SoundResult Close() override;
+    [[nodiscard]] std::string SourceText() const override { return sourceText_; }
 
     // Audio held back because no block was queued (lock taken inside).
     [[nodiscard]] std::int64_t KeptBytes();
@@ -43,7 +49,8 @@ public:
     // How long a connection or a server request may take before it counts
     // as failed.
     static constexpr std::chrono::milliseconds kTimeout{5000};
-    // More than this (about six minutes of CD-quality stereo) is not kept.
+    // More than this (about six minutes of CD-quality stereo, three at 96 kHz)
+    // is not kept; what is dropped is reported as lost.
     static constexpr std::size_t kMaxKeptBytes = 64U * 1024U * 1024U;
 
 private:
@@ -54,16 +61,21 @@ private:
 
     [[nodiscard]] static SoundResult ListSources(PulseConnection& connection, std::vector<Source>& out);
     [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& format, const std::string& sourceName);
-    [[nodiscard]] SoundResult Cork(bool cork);           // lock held
-    void Keep(const std::uint8_t* data, std::size_t n);  // lock held; data nullptr: silence
-    void Deliver();                                      // lock held
-    void HandBack();                                     // lock held: the front block
-    void ReportLost(SoundResult code);                   // lock held
+    [[nodiscard]] SoundResult Cork(bool cork);                 // lock held
+    void Keep(const std::uint8_t* data, std::size_t n);        // lock held; data nullptr: silence
+    void Deliver();                                            // lock held
+    void HandBack();                                           // lock held: the front block
+    void ReportLost(SoundResult code);                         // lock held
+    void ReportDataLost(std::int64_t bytes, std::int64_t at);  // lock held
+    void StartWatch();                                         // lock held
+    void StopWatch();                                          // lock held
     [[nodiscard]] std::size_t KeptSize() const { return kept_.size() - keptHead_; }
     void TearDown();
 
     static void OnRead(pa_stream* stream, std::size_t nbytes, void* userdata);
     static void OnStreamState(pa_stream* stream, void* userdata);
+    static void OnTimingInfo(pa_stream* stream, int success, void* userdata);
+    static void OnWatchTimer(pa_mainloop_api* api, pa_time_event* e, const struct timeval* tv, void* userdata);
 
     std::unique_ptr<PulseConnection> connection_;
     PulseStreamPtr stream_;
@@ -73,6 +85,12 @@ private:
     std::size_t keptHead_ = 0;
     bool ready_ = false;
     bool lostReported_ = false;
+    std::string sourceText_;
+    CaptureLossWatch watch_;
+    PulseTimeEventPtr watchTimer_;
+    std::optional<std::int64_t> serverHeld_;  // the server's latest word on what it holds
+    std::int64_t droppedBytes_ = 0;           // keep buffer ran over, not yet reported
+    std::int64_t dropAt_ = 0;
 };
 
 }  // namespace zolvane2

@@ -17,6 +17,12 @@ inline constexpr const char* kDefaultInputDeviceName = "コントロールパネ
 // source removed, stream failed); wParam is the error code. Sent once.
 inline constexpr MsgId MM_WIM_DEVICE_LOST = 0x3C1;
 
+// Reported to the owner's queue when audio was lost before it reached the
+// blocks: the server's buffer or the device's own one ran over, or the server
+// left a hole. wParam: the bytes lost (whole frames); lParam: about how many
+// bytes of the run had arrived before the gap.
+inline constexpr MsgId MM_WIM_DATA_LOST = 0x3C2;
+
 // One capture source of the sound server.
 struct InputDeviceInfo {
     std::string name;         // the server's source name, stable across restarts and re-plugging
@@ -68,6 +74,9 @@ public:
     // Blocks still queued are forgotten (never posted).
     [[nodiscard]] virtual SoundResult Close() = 0;
     [[nodiscard]] virtual std::string ErrorText(SoundResult code) const { return SoundErrorText(code); }
+    // The source the open device records from, as people know it (empty when
+    // not known): messages about the device name it.
+    [[nodiscard]] virtual std::string SourceText() const { return {}; }
 };
 
 using SoundInputFactory = std::function<std::unique_ptr<SoundInput>()>;

@@ -1,30 +1,30 @@
 #include "record/RecordingClock.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace zolvane2 {
 
-using std::chrono::duration_cast;
-using std::chrono::milliseconds;
-
-void RecordingClock::TrackStarted(Clock::time_point now) {
+void RecordingClock::TrackStarted(std::int64_t frame) {
     if (!started_) {
         started_ = true;
-        used_ = milliseconds(0);
+        used_ = 0;
     }
     // A clock that already runs keeps running (fixed-length pieces follow
     // each other without a pause).
     if (!running_) {
         running_ = true;
-        since_ = now;
+        since_ = frame;
     }
-    usedAtTrigger_ = Used(now);
+    usedAtTrigger_ = Used(frame);
 }
 
-void RecordingClock::TrackEnded(int status, Clock::time_point now) {
+void RecordingClock::TrackEnded(int status, std::int64_t frame) {
     if (!netTime_) {
         return;
     }
     if (running_) {
-        used_ += duration_cast<milliseconds>(now - since_);
+        used_ += frame - since_;
         running_ = false;
     }
     if (status == 2) {
@@ -32,17 +32,19 @@ void RecordingClock::TrackEnded(int status, Clock::time_point now) {
     }
 }
 
-milliseconds RecordingClock::Used(Clock::time_point now) const {
-    return running_ ? used_ + duration_cast<milliseconds>(now - since_) : used_;
+std::int64_t RecordingClock::Used(std::int64_t frame) const {
+    return running_ ? used_ + std::max<std::int64_t>(frame - since_, 0) : used_;
 }
 
-std::int64_t RecordingClock::RemainingSeconds(Clock::time_point now) const {
-    const std::int64_t left = limit_ * 1000 - Used(now).count();
-    return left <= 0 ? 0 : (left + 999) / 1000;
+std::int64_t RecordingClock::Left(std::int64_t frame) const {
+    if (!Limited()) {
+        return std::numeric_limits<std::int64_t>::max() / 4;
+    }
+    return std::max<std::int64_t>(limit_ - Used(frame), 0);
 }
 
-bool RecordingClock::Expired(Clock::time_point now) const {
-    return limit_ > 0 && started_ && Used(now).count() >= limit_ * 1000;
+bool RecordingClock::Expired(std::int64_t frame) const {
+    return Limited() && started_ && Used(frame) >= limit_;
 }
 
 }  // namespace zolvane2

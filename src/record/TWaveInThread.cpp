@@ -28,7 +28,7 @@ TWaveInMessages TWaveInMessages::Register() {
         RegisterMessageName("WM_WaveInThreadStart"), RegisterMessageName("WM_WaveInThreadStop"),
         RegisterMessageName("WM_TrackChange"),       RegisterMessageName("WM_WaveInThreadQuit"),
         RegisterMessageName("WM_Triggered"),         RegisterMessageName("WM_RecEnd"),
-        RegisterMessageName("WM_RecFinish"),
+        RegisterMessageName("WM_RecFinish"),         RegisterMessageName("WM_RecLost"),
     };
 }
 
@@ -72,6 +72,21 @@ void TWaveInThread::SetBaseFileName(const std::string& name) {
 std::string TWaveInThread::Extension() const {
     const std::lock_guard lock(namesMutex_);
     return extension_;
+}
+
+void TWaveInThread::SetRecordingTime(std::int64_t seconds, bool netTime) {
+    limitSeconds_.store(std::max<std::int64_t>(seconds, 0));
+    netTime_.store(netTime);
+}
+
+std::vector<CaptureLoss> TWaveInThread::Losses() const {
+    const std::lock_guard lock(lossMutex_);
+    return losses_;
+}
+
+CaptureLoss TWaveInThread::LossAt(std::size_t index) const {
+    const std::lock_guard lock(lossMutex_);
+    return index < losses_.size() ? losses_[index] : CaptureLoss{};
 }
 
 std::string TWaveInThread::CurrentFileName() const {
@@ -119,6 +134,8 @@ bool TWaveInThread::HandleMessage(const Message& message) {
             BufferFilled(message.lParam);
         } else if (message.msg == MM_WIM_DEVICE_LOST) {
             DeviceLost(message.wParam);
+        } else if (message.msg == MM_WIM_DATA_LOST) {
+            DataLost(message.wParam, message.lParam);
         }
     } catch (const std::exception& e) {
         FailRecording(e.what());
@@ -139,6 +156,13 @@ void TWaveInThread::StartRecording() {
     }
     stem_ = TrackNaming::Stem(base);
     tooLong_.store(false);
+    timeLimitReached_.store(false);
+    usedFrames_.store(0);
+    framesFed_ = 0;
+    {
+        const std::lock_guard lock(lossMutex_);
+        losses_.clear();
+    }
     shortDropped_.store(0);
     trackNumber_.store(FindFreeNumber(1));
     if (trackNumber_.load() == 0) {
@@ -153,6 +177,7 @@ void TWaveInThread::StartRecording() {
     // A fixed-length piece counts its file's header into its size.
     splitter_.SplitOptions().headerBytes = raw_ ? 0 : TrackFileWriter::kHeaderSize;
     splitter_.Start();
+    clock_ = RecordingClock(limitSeconds_.load() * splitter_.Conditions().SampleRate, netTime_.load());
     for (std::size_t i = 0; i < blocks_.size(); ++i) {
         blocks_[i] = std::make_unique<Block>();
         blocks_[i]->bytes.assign(static_cast<std::size_t>(kSoundBufferBytes), 0);
@@ -180,6 +205,7 @@ void TWaveInThread::StartRecording() {
         return;
     }
     if (c.Mode() != CutMode::Trigger) {
+        clock_.TrackStarted(0);
         PostToWindow(messages_.triggered, static_cast<WParam>(trackNumber_.load()), 0);
     }
     for (auto& block : blocks_) {
@@ -241,12 +267,7 @@ void TWaveInThread::BufferFilled(LParam lParam) {
     levelIndex_.store(index);
     Synchronize([this] { DoLevelData(); });
 
-    splitter_.ProcessBlock(block.bytes.data(), count);
-    if (observer_ != nullptr) {
-        observer_->BlockRecorded(block.bytes.data(), count);
-    }
-
-    if (idle_.load() || trackNumber_.load() == 0) {
+    if (!FeedSplitter(block.bytes.data(), count) || idle_.load() || trackNumber_.load() == 0) {
         return;
     }
     SoundResult r = input_->Prepare(block.header);
@@ -266,6 +287,34 @@ void TWaveInThread::BufferFilled(LParam lParam) {
     }
 }
 
+bool TWaveInThread::FeedSplitter(const std::uint8_t* bytes, std::int64_t count) {
+    const std::int64_t fb = splitter_.Conditions().FrameBytes();
+    std::int64_t done = 0;
+    while (true) {
+        // However a track starts inside a piece this long, the limit is not
+        // passed before its end.
+        const std::int64_t piece = std::min(count - done, clock_.Left(framesFed_) * fb);
+        if (piece > 0) {
+            splitter_.ProcessBlock(bytes + done, piece);
+            if (observer_ != nullptr) {
+                observer_->BlockRecorded(bytes + done, piece);
+            }
+            done += piece;
+            framesFed_ += piece / fb;
+        }
+        usedFrames_.store(clock_.Used(framesFed_));
+        if (clock_.Expired(framesFed_)) {
+            // What the splitter still holds is dropped, as by Stop.
+            timeLimitReached_.store(true);
+            StopRecording(false);
+            return false;
+        }
+        if (done >= count || idle_.load() || trackNumber_.load() == 0) {
+            return true;
+        }
+    }
+}
+
 void TWaveInThread::DoLevelData() {
     if (onLevelData_) {
         onLevelData_(this, *levelStreams_[static_cast<std::size_t>(levelIndex_.load())]);
@@ -277,6 +326,7 @@ void TWaveInThread::TrackChange() {
         return;
     }
     if (splitter_.ManualTrackChange() && splitter_.Conditions().Mode() != CutMode::Trigger) {
+        clock_.TrackStarted(splitter_.EventFrame());
         PostToWindow(messages_.triggered, static_cast<WParam>(trackNumber_.load()), 0);
     }
 }
@@ -342,8 +392,28 @@ void TWaveInThread::DeviceLost(WParam code) {
     if (idle_.load()) {
         return;
     }
-    ShowDeviceError(static_cast<SoundResult>(code));
+    // The message names the source that went, so the user knows which one.
+    const std::string text = input_->ErrorText(static_cast<SoundResult>(code)).substr(0, kErrorTextLimit);
+    const std::string source = input_->SourceText();
+    (void)Boxes().Show(source.empty() ? text : source + "\r\n" + text, kDeviceErrorTitle, MsgIcon::None,
+                       MsgButtons::Ok);
     StopRecording(true);
+}
+
+void TWaveInThread::DataLost(WParam bytes, LParam atBytes) {
+    const std::int64_t fb = splitter_.Conditions().FrameBytes();
+    if (idle_.load() || fb <= 0 || bytes == 0) {
+        return;
+    }
+    const CaptureLoss loss{static_cast<std::int64_t>(atBytes) / fb, static_cast<std::int64_t>(bytes) / fb,
+                           trackNumber_.load()};
+    std::size_t index = 0;
+    {
+        const std::lock_guard lock(lossMutex_);
+        index = losses_.size();
+        losses_.push_back(loss);
+    }
+    PostToWindow(messages_.recLost, static_cast<WParam>(index), 0);
 }
 
 void TWaveInThread::FailRecording(const std::string& text) {
@@ -428,6 +498,7 @@ void TWaveInThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count)
 bool TWaveInThread::CutTrack() {
     const std::int32_t old = trackNumber_.load();
     const FinishStatus status = CloseTrackFile();
+    clock_.TrackEnded(status == FinishStatus::Deleted ? 2 : 0, splitter_.EventFrame());
     trackNumber_.store(FindFreeNumber(old));
     const std::int32_t next = trackNumber_.load();
     const bool kept = status != FinishStatus::Deleted;
@@ -453,6 +524,7 @@ bool TWaveInThread::CutTrack() {
 }
 
 void TWaveInThread::TrackTriggered(std::int64_t preRollFrames) {
+    clock_.TrackStarted(splitter_.EventFrame());
     PostToWindow(messages_.triggered, static_cast<WParam>(trackNumber_.load()), static_cast<LParam>(preRollFrames));
 }
 

@@ -14,6 +14,7 @@
 #include "platform/SoundInput.h"
 #include "platform/Thread.h"
 #include "platform/UserMessages.h"
+#include "record/RecordingClock.h"
 #include "record/RecordingObserver.h"
 #include "record/SplitterOwner.h"
 #include "record/TriggerSplitter.h"
@@ -25,6 +26,13 @@ namespace zolvane2 {
 
 class NotifyWindow;
 
+// Audio of a recording run that never reached its files.
+struct CaptureLoss {
+    std::int64_t atFrame = 0;  // about where, in frames from the start of the run
+    std::int64_t frames = 0;   // how much
+    std::int32_t track = 0;    // the track being recorded (or waited for) then
+};
+
 // The seven registered messages shared by the capture thread and its window.
 struct TWaveInMessages {
     MsgId start;        // "WM_WaveInThreadStart"  window → thread (0, 0)
@@ -34,6 +42,7 @@ struct TWaveInMessages {
     MsgId triggered;    // "WM_Triggered"  (track number, pre-roll frames)
     MsgId recEnd;       // "WM_RecEnd"     (low: number advance, high: status; new track number)
     MsgId recFinish;    // "WM_RecFinish"  (low: 0, high: status; closed track's number or 0)
+    MsgId recLost;      // "WM_RecLost"    (index into Losses(), 0)
 
     [[nodiscard]] static TWaveInMessages Register();
 };
@@ -48,7 +57,10 @@ struct TWaveInMessages {
 // touches the device, the blocks, the splitter's buffers, the track file and
 // the per-recording state. OnLevelData is written and called only on the main
 // thread (DoLevelData runs there through Synchronize while this thread
-// waits). The device posts filled blocks to this thread's own queue.
+// waits). The device posts filled blocks, and the audio it lost, to this
+// thread's own queue; the log of losses is appended here and read by the
+// window's thread under lossMutex_. The recording-time clock is this thread's
+// alone; the window reads only what it has used (an atomic).
 class TWaveInThread : public Thread, private SplitterOwner {
 public:
     // input: the sound input (nullptr: the server's, CreateSoundInput);
@@ -95,6 +107,10 @@ public:
     void SetBaseFileName(const std::string& name);
     [[nodiscard]] bool RawOutput() const { return rawOutput_.load(); }
     void SetRawOutput(bool value) { rawOutput_.store(value); }
+    // The recording-time limit in seconds of recorded audio, from the first
+    // track (0: none); with netTime only the time inside tracks counts. The
+    // thread stops itself on the frame the limit falls on.
+    void SetRecordingTime(std::int64_t seconds, bool netTime);
     // Main thread only.
     [[nodiscard]] const TWaveOutPlayedEvent& OnLevelData() const { return onLevelData_; }
     void SetOnLevelData(TWaveOutPlayedEvent handler) { onLevelData_ = std::move(handler); }
@@ -109,6 +125,15 @@ public:
     // ".wav" or ".raw", chosen at each start.
     [[nodiscard]] std::string Extension() const;
     [[nodiscard]] std::string CurrentFileName() const;
+    // Frames counted against the recording-time limit so far in this run.
+    [[nodiscard]] std::int64_t RecordingTimeUsedFrames() const { return usedFrames_.load(); }
+    // The run ended because its recording time was up (set before its
+    // WM_RecFinish, cleared at the next start).
+    [[nodiscard]] bool TimeLimitReached() const { return timeLimitReached_.load(); }
+    // The audio lost in this run so far; WM_RecLost carries the index of each
+    // new entry. Kept until the next start.
+    [[nodiscard]] std::vector<CaptureLoss> Losses() const;
+    [[nodiscard]] CaptureLoss LossAt(std::size_t index) const;
 
     // How long a stop waits for the device to settle, discarding the thread's
     // messages meanwhile (one second; tests shorten it).
@@ -134,6 +159,10 @@ private:
     // already for the failure that ends the recording).
     void StopRecording(bool quiet);
     void DeviceLost(WParam code);
+    void DataLost(WParam bytes, LParam atBytes);
+    // Feeds one block to the splitter, in pieces that end on the frame the
+    // recording-time limit falls on; false when the run has ended.
+    bool FeedSplitter(const std::uint8_t* bytes, std::int64_t count);
     // A failure while recording: shown once, then the recording is stopped
     // with its file finished.
     void FailRecording(const std::string& text);
@@ -167,6 +196,8 @@ private:
     std::atomic<int> deviceIndex_{0};
     std::atomic<zolvane2::NotifyWindow*> notifyWindow_{nullptr};
     std::atomic<bool> rawOutput_{false};
+    std::atomic<std::int64_t> limitSeconds_{0};
+    std::atomic<bool> netTime_{false};
     mutable std::mutex namesMutex_;  // baseFileName_, extension_
     std::string baseFileName_;
     std::string extension_ = ".wav";
@@ -179,6 +210,10 @@ private:
     std::atomic<bool> tooLong_{false};
     std::atomic<int> levelIndex_{0};
     std::atomic<std::int64_t> stopDrainMs_{1000};
+    std::atomic<std::int64_t> usedFrames_{0};
+    std::atomic<bool> timeLimitReached_{false};
+    mutable std::mutex lossMutex_;
+    std::vector<CaptureLoss> losses_;
     std::atomic<std::int32_t> shortDropped_{0};
     RecordingObserver* observer_ = nullptr;
     bool quitPending_ = false;
@@ -190,6 +225,8 @@ private:
     std::string stem_;
     bool raw_ = false;
     TrackFileWriter writer_;
+    RecordingClock clock_{0, false};
+    std::int64_t framesFed_ = 0;
 };
 
 }  // namespace zolvane2

@@ -240,7 +240,13 @@ void TriggerSplitter::Start() {
     silenceCount_ = 0;
     hasTrack_ = true;
     cutDone_ = false;
+    eventFrame_ = 0;
     inTrack_ = conditions_.Mode() != CutMode::Trigger;
+}
+
+std::int64_t TriggerSplitter::FrameAt(std::int64_t offset) const {
+    const std::int64_t fb = conditions_.FrameBytes();
+    return fb > 0 ? (fedBytes_ - HeldSize() + offset) / fb : 0;
 }
 
 void TriggerSplitter::AppendHeld(std::int64_t count) {
@@ -367,6 +373,7 @@ bool TriggerSplitter::FindTrigger() {
         const std::int64_t loud = FirstLoudSample(ScanAt(from), samples, conditions_.TriggerLevel);
         if (loud < samples) {
             const std::int64_t triggerOffset = from + loud / conditions_.Channels * fb;
+            eventFrame_ = FrameAt(triggerOffset);
             const std::int64_t after = triggerOffset + fb;
             const std::int64_t start = after - fb - delayBytes;
             std::int64_t preRoll;
@@ -418,6 +425,7 @@ bool TriggerSplitter::FindTrackEnd() {
     if (endFrame < frames) {
         const std::int64_t after = scanPosition_ + (endFrame + 1) * fb;
         const std::int64_t end = std::clamp<std::int64_t>(after - silenceFrames * fb + tailFrames * fb, 0, size);
+        eventFrame_ = FrameAt(after);
         AppendHeld(end);
         if (!owner_.CutTrack()) {
             hasTrack_ = false;
@@ -448,6 +456,7 @@ void TriggerSplitter::ProcessFixedLength() {
         return;
     }
     const std::int64_t first = std::max<std::int64_t>(allowed, 0);
+    eventFrame_ = FrameAt(first);
     AppendHeld(first);
     if (!owner_.CutTrack()) {
         hasTrack_ = false;
@@ -465,6 +474,7 @@ bool TriggerSplitter::ManualTrackChange() {
     }
     // The held audio is written before the cut, so it is gone from the
     // buffer whatever the cut answers.
+    eventFrame_ = conditions_.FrameBytes() > 0 ? fedBytes_ / conditions_.FrameBytes() : 0;
     FlushHeld();
     scanPosition_ = 0;
     if (!owner_.CutTrack()) {

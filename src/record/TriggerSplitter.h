@@ -98,6 +98,10 @@ public:
     [[nodiscard]] bool HasTrack() const { return hasTrack_; }
     [[nodiscard]] std::int64_t SilenceCount() const { return silenceCount_; }
     [[nodiscard]] std::int64_t ScanPosition() const { return scanPosition_; }
+    // The frame, counted from Start, at which the latest trigger (its loud
+    // frame) or cut lies; read it inside the owner's TrackTriggered and
+    // CutTrack.
+    [[nodiscard]] std::int64_t EventFrame() const { return eventFrame_; }
     [[nodiscard]] const TMemoryStream& WorkBuffer() const { return workBuffer_; }
     // Where bytes handed to the owner's AppendToTrack lie in the stream fed
     // since Start, as a byte offset: the work buffer always ends with the
@@ -115,6 +119,8 @@ private:
     bool FindTrigger();
     bool FindTrackEnd();
     void AppendHeld(std::int64_t count);
+    // The frame (from Start) of a byte offset in the work buffer.
+    [[nodiscard]] std::int64_t FrameAt(std::int64_t offset) const;
     // The held audio, wherever it lies: in the work buffer, or only as a
     // place in the audio fed since Start (Options::heldInSource).
     [[nodiscard]] std::int64_t HeldSize() const;
@@ -142,6 +148,7 @@ private:
     std::int64_t silenceCount_ = 0;
     std::int64_t scanPosition_ = 0;
     std::int64_t fedBytes_ = 0;  // bytes given to ProcessBlock since Start
+    std::int64_t eventFrame_ = 0;
     // heldInSource: bytes held (the last of those fed), and the block being
     // processed with its held offset.
     std::int64_t heldSize_ = 0;

@@ -185,56 +185,69 @@ TEST_F(RecordingControlTest, ARawRunListsRawFilesAndTheTrackLabelKeepsFiveDigits
     EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track012.raw")});
 }
 
-TEST_F(RecordingControlTest, TheCountdownStartsAtTheFirstTrackAndTheEndOfTheTimeStopsAndClosesWithExitAfter) {
+// The countdown counts recorded audio (stereo blocks of 4096 frames here),
+// from the first track on, and the capture thread ends the run on the frame
+// the time runs out.
+TEST_F(RecordingControlTest, TheCountdownCountsRecordedAudioFromTheFirstTrackAndItsEndClosesWithExitAfter) {
     auto& w = OpenRecorder({QStringLiteral("/AUTOQUIT")});
-    SetRecordingTime(0, 0, 5);
+    SetRecordingTime(0, 0, 1);
     w.show();
     Record();
-    now += 30s;
+    FeedBlocks(4, 0);
+    ASSERT_TRUE(DeliverAll(4));
     EXPECT_FALSE(w.tmrRecordingTime->isActive()) << "no track yet";
-    Post("WM_Triggered", 1, 0);
-    EXPECT_TRUE(w.tmrRecordingTime->isActive());
-    now += 2s;
+    FeedBlocks(5, -500);
+    ASSERT_TRUE(DeliverAll(5));
+    ASSERT_TRUE(PumpUntil([&] { return w.WaveInThread()->RecordingTimeUsedFrames() == 5 * 4096; }));
+    ASSERT_TRUE(PumpUntil([&] { return w.tmrRecordingTime->isActive(); }));
     Tick(w.tmrRecordingTime);
-    EXPECT_EQ(w.ProgressBar1->value(), 40);
-    // Without net time the wait between tracks counts.
-    Post("WM_RecEnd", MakeWParam(1, 0), 2);
-    EXPECT_TRUE(w.tmrRecordingTime->isActive());
-    now += 2s;
-    Tick(w.tmrRecordingTime);
-    EXPECT_EQ(w.ProgressBar1->value(), 80);
-    EXPECT_TRUE(w.isVisible());
-    now += 1s;
-    Tick(w.tmrRecordingTime);
-    EXPECT_EQ(w.ProgressBar1->value(), 0);
-    // The stop goes to the thread, whose end report closes the window.
+    EXPECT_EQ(w.ProgressBar1->value(), 5 * 4096 * 100 / 44100);
+    FeedBlocks(10, -500);
+    ASSERT_TRUE(DeliverUntilTheRunEnds());
     ASSERT_TRUE(PumpUntil([&] { return !w.isVisible(); }));
     EXPECT_EQ(w.WaveInThread(), nullptr);
     EXPECT_TRUE(QFileInfo::exists(w.DefaultSettingsFile())) << "settings written after the stop";
+    // The 100 ms held ahead of the trigger, then exactly one second.
+    EXPECT_EQ(QFileInfo(Path(QStringLiteral("Track00001.wav"))).size(), 44 + (4410 + 44100) * 4);
 }
 
-TEST_F(RecordingControlTest, NetTimeStandsStillWhileWaitingAndAnEmptyTrackGivesItsTimeBack) {
+TEST_F(RecordingControlTest, NetTimeStandsStillWhileWaiting) {
     auto& w = OpenRecorder();
-    SetRecordingTime(0, 0, 10);
+    SetRecordingTime(0, 0, 1);
     w.cbxAbsoluteRecordingTime->setChecked(true);
+    w.sedtTrackInterval->setValue(100);
+    w.sedtLastTimeAfterTrigger->setValue(0);
     Record();
-    Post("WM_Triggered", 1, 0);
-    now += 4s;
+    // Two loud blocks, then quiet: the track ends after 4411 quiet frames.
+    FeedBlocks(2, -500);
+    FeedBlocks(12, 0);
+    ASSERT_TRUE(DeliverAll(14));
+    ASSERT_TRUE(PumpUntil([&] { return fake->QueuedCount() == 2 && w.RowCount() == 1; }));
     Tick(w.tmrRecordingTime);
-    EXPECT_EQ(w.ProgressBar1->value(), 40);
-    Post("WM_RecEnd", MakeWParam(1, 0), 2);
-    EXPECT_FALSE(w.tmrRecordingTime->isActive());
-    now += 100s;
-    Post("WM_Triggered", 2, 0);
-    now += 3s;
-    Tick(w.tmrRecordingTime);
-    EXPECT_EQ(w.ProgressBar1->value(), 70);
-    // That track was empty: its three seconds come back.
-    Post("WM_RecEnd", MakeWParam(1, 2), 3);
-    Post("WM_Triggered", 3, 0);
-    now += 1s;
-    Tick(w.tmrRecordingTime);
-    EXPECT_EQ(w.ProgressBar1->value(), 50);
+    EXPECT_EQ(w.ProgressBar1->value(), (2 * 4096 + 4411) * 100 / 44100);
+    EXPECT_TRUE(w.RecordingRunning());
+}
+
+TEST_F(RecordingControlTest, LostAudioShowsAtOnceAndTheEndOfTheRunSaysHowMuchAndWhere) {
+    auto& w = OpenRecorder();
+    w.rbtnNoCut->setChecked(true);
+    Record();
+    EXPECT_TRUE(w.lblDropouts->isHidden());
+    fake->LoseData(44100 * 4, 0);
+    fake->LoseData(22050 * 4, 44100 * 4 * 60);
+    ASSERT_TRUE(PumpUntil([&] { return w.RecordingLosses().size() == 2; }));
+    EXPECT_FALSE(w.lblDropouts->isHidden());
+    EXPECT_EQ(w.lblDropouts->text(), QStringLiteral("欠落 2回"));
+    w.btnStop->click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    ASSERT_EQ(Messages().Messages().size(), 1U);
+    EXPECT_EQ(Messages().Messages()[0].title, "音声の欠落");
+    EXPECT_EQ(Messages().Messages()[0].text,
+              "録音中に音声が2回途切れ、合計1.5秒の音声が失われました。\r\n該当トラック: 00001");
+    EXPECT_FALSE(w.lblDropouts->isHidden()) << "stays until the next recording";
+    Record();
+    EXPECT_TRUE(w.lblDropouts->isHidden());
+    EXPECT_TRUE(w.RecordingLosses().empty());
 }
 
 TEST_F(RecordingControlTest, AStopByTheUserLeavesTheWindowOpenEvenWithExitAfter) {
@@ -251,14 +264,14 @@ TEST_F(RecordingControlTest, AStopByTheUserLeavesTheWindowOpenEvenWithExitAfter)
 TEST_F(RecordingControlTest, ARecordingTimeOfZeroMeansNoLimit) {
     auto& w = OpenRecorder();
     SetRecordingTime(0, 0, 0);
+    w.rbtnNoCut->setChecked(true);
     Record();
-    Post("WM_Triggered", 1, 0);
+    FeedBlocks(20, -500);
+    ASSERT_TRUE(DeliverAll(20));
     EXPECT_FALSE(w.tmrRecordingTime->isActive());
-    now += 10h;
-    Tick(w.tmrRecordingTime);
     EXPECT_EQ(w.ProgressBar1->value(), 0);
     EXPECT_TRUE(w.RecordingRunning());
-    EXPECT_TRUE(fake->IsStarted()) << "no stop was posted";
+    EXPECT_TRUE(fake->IsStarted()) << "no stop";
 }
 
 TEST_F(RecordingControlTest, AutoStartRecordsAtFirstShowAndTheTimeLimitThenEndsTheProgram) {
@@ -267,10 +280,8 @@ TEST_F(RecordingControlTest, AutoStartRecordsAtFirstShowAndTheTimeLimitThenEndsT
     SetRecordingTime(0, 0, 1);
     w.show();
     ASSERT_TRUE(PumpUntil([&] { return w.tmrRecordingTime->isActive(); }));
-    FeedBlocks(1, -500);
-    ASSERT_TRUE(DeliverAll(1));
-    now += 1s;
-    Tick(w.tmrRecordingTime);
+    FeedBlocks(11, -500);
+    ASSERT_TRUE(DeliverUntilTheRunEnds());
     ASSERT_TRUE(PumpUntil([&] { return !w.isVisible(); }));
     EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track00001.wav")});
 }

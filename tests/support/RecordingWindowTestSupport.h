@@ -1,8 +1,7 @@
 #pragma once
 
-// The window with a fake sound input behind its capture thread, a recording
-// clock the test moves by hand, and pumping of the Qt event loop until a
-// condition holds.
+// The window with a fake sound input behind its capture thread, and pumping
+// of the Qt event loop until a condition holds.
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -27,7 +26,6 @@
 #include "platform/FakeSoundInput.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/RegisteredMessages.h"
-#include "record/RecordingClock.h"
 #include "record/TWaveInThread.h"
 
 namespace zolvane2::apptest {
@@ -48,11 +46,9 @@ protected:
         RestoreSoundInput();
     }
 
-    // The window with its base file name in the test folder, a quick stop and
-    // the test's clock.
+    // The window with its base file name in the test folder and a quick stop.
     TfrmWaveInSample& OpenRecorder(const QStringList& arguments = {}) {
         auto& w = Open(arguments);
-        w.SetRecordingClockSource([this] { return now; });
         if (w.WaveInThread() != nullptr) {
             w.WaveInThread()->SetStopDrainTime(std::chrono::milliseconds(0));
         }
@@ -98,12 +94,22 @@ protected:
         }
         return true;
     }
+    // Hands on blocks until the recording run has ended by itself (after
+    // which the capture thread, and the fake with it, may be gone).
+    bool DeliverUntilTheRunEnds() {
+        return PumpUntil([this] {
+            if (!window->RecordingRunning()) {
+                return true;
+            }
+            (void)fake->Deliver();
+            return false;
+        });
+    }
 
     [[nodiscard]] bool Idle() const { return window->btnRecord->isEnabled() && !window->RecordingRunning(); }
 
     std::vector<std::string> sources{"Fake source"};
     FakeSoundInput* fake = nullptr;
-    RecordingClock::Clock::time_point now{std::chrono::hours(1000)};
 };
 
 }  // namespace zolvane2::apptest

@@ -7,12 +7,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
@@ -128,6 +131,20 @@ public:
                 throw std::runtime_error("cannot write " + fifo_);
             }
             done += static_cast<std::size_t>(n);
+        }
+    }
+
+    // Writes in tenths of a second at the pace of a real device, so that the
+    // audio arrives as time passes.
+    void WritePaced(const std::vector<std::uint8_t>& bytes, std::int64_t bytesPerSecond) {
+        const auto chunk = static_cast<std::size_t>(bytesPerSecond / 10);
+        auto next = std::chrono::steady_clock::now();
+        for (std::size_t at = 0; at < bytes.size(); at += chunk) {
+            const std::size_t n = std::min(chunk, bytes.size() - at);
+            Write(std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                            bytes.begin() + static_cast<std::ptrdiff_t>(at + n)));
+            next += std::chrono::milliseconds(100);
+            std::this_thread::sleep_until(next);
         }
     }
 
