@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, then configures and builds
-# into build/.
+# into $BUILD_DIR (default build/; a sanitizer build goes to build-asan/ unless
+# told otherwise, so its flags never stay behind in build/).
 #   setup.sh run    what building and running the programs need
-#   setup.sh test   that, plus the test tools
+#   setup.sh test   that, plus the test tools and clang (CI builds once with it)
 # Never a second sound server: where pipewire-pulse or pulseaudio is
 # installed, nothing of the kind is added, and the tests run their private
 # daemon from the pulseaudio that is there (or skip the sound-server tests,
@@ -20,7 +21,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev
           qt6-translations-l10n qt6-wayland fonts-noto-cjk)
 sound_server_added=no
 if [ "$mode" = test ]; then
-    packages+=(libgtest-dev libgmock-dev libbenchmark-dev pulseaudio-utils
+    packages+=(libgtest-dev libbenchmark-dev pulseaudio-utils clang
                desktop-file-utils appstream groff-base)
     if ! installed pipewire-pulse && ! installed pulseaudio; then
         packages+=(pulseaudio)
@@ -54,6 +55,7 @@ if [ "$mode" = test ] || { installed libgtest-dev && installed libbenchmark-dev;
     with_tests=ON
 fi
 build_type=${BUILD_TYPE:-Release}
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE="$build_type" -DZOLVANE2_WERROR=ON \
+build_dir=$(scripts/build-dir.sh)
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" -DZOLVANE2_WERROR=ON \
     -DZOLVANE2_BUILD_TESTS=$with_tests -DZOLVANE2_BUILD_BENCH=$with_tests ${CMAKE_EXTRA:-}
-cmake --build build -j "$(nproc)"
+cmake --build "$build_dir" -j "$(nproc)"
