@@ -84,7 +84,10 @@ RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
             i += used;
             continue;
         }
-        const auto [name, inlineValue] = SplitOptionArgument(a);
+        // Plain references, not a structured binding: clang 14 cannot capture one in a lambda.
+        const auto split = SplitOptionArgument(a);
+        const std::string& name = split.first;
+        const std::optional<std::string>& inlineValue = split.second;
         auto value = [&]() -> std::string {
             if (inlineValue) {
                 return *inlineValue;
