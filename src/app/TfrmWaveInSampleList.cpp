@@ -25,6 +25,7 @@
 #include "app/WindowDialogs.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/Errors.h"
+#include "trackfile/TLongStream.h"
 #include "trackfile/TrackFileReader.h"
 
 namespace zolvane2 {
@@ -308,7 +309,7 @@ void TfrmWaveInSample::btnSaveClick() {
         return;
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        ShowStandardError("ストリームへの書き込みエラー");
+        ShowStandardError(kStreamWriteErrorText);
     }
 }
 

@@ -16,6 +16,7 @@
 #include "app/TRadioGroup.h"
 #include "app/TRecordingSettingImage.h"
 #include "app/TfrmWaveInSample.h"
+#include "jobs/RecordingEstimate.h"
 
 namespace zolvane2 {
 
@@ -183,7 +184,7 @@ void TfrmWaveInSample::CreateSettingPage() {
     cbxRAWSave = new QCheckBox(QStringLiteral("RAWファイルを生成"), page);
     cbxRAWSave->setObjectName(QStringLiteral("cbxRAWSave"));
     rawRow->addWidget(cbxRAWSave);
-    pnlSizeWarning = new QLabel(QStringLiteral("最後まで録音可能です。"), page);
+    pnlSizeWarning = new QLabel(QString::fromUtf8(kWarnFits), page);
     pnlSizeWarning->setObjectName(QStringLiteral("pnlSizeWarning"));
     pnlSizeWarning->setFrameShape(QFrame::Panel);
     pnlSizeWarning->setFrameShadow(QFrame::Sunken);

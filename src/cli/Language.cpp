@@ -7,6 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "jobs/CombineChecks.h"
+#include "jobs/RecordingEstimate.h"
+#include "trackfile/TLongStream.h"
+#include "trackfile/TrackFileReader.h"
+
 namespace zolvane2::cli {
 
 namespace {
@@ -21,15 +26,15 @@ constexpr std::pair<const char*, const char*> kEngineTexts[] = {
     {"はサポート外のWaveファイルです。", "is a WAVE file of an unsupported kind."},
     {"はPCM-Waveファイルではありません。", "is not a PCM WAVE file."},
     {"は16bitWaveファイルではありません。", "is not a 16-bit WAVE file."},
-    {"サポート外のファイル", "Unsupported file"},
+    {TrackFileReader::kUnsupportedTitle, "Unsupported file"},
     {"ファイル ", "File "},
     {" を作成できません", " cannot be created"},
     {" は開けません", " cannot be opened"},
-    {"ストリームからの読み込みエラー", "Stream read error"},
-    {"ストリームへの書き込みエラー", "Stream write error"},
+    {kStreamReadErrorText, "Stream read error"},
+    {kStreamWriteErrorText, "Stream write error"},
     // Joining.
-    {"パラメータの異なるファイルを結合することはできません。", "Files with different parameters cannot be joined."},
-    {"ディスクの空き容量が足りません。", "There is not enough free disk space."},
+    {kParameterMismatchText, "Files with different parameters cannot be joined."},
+    {kNoFreeSpaceText, "There is not enough free disk space."},
     {"サイズオーバー", "Size over"},
     {"WAVEファイルは2Gを越えることができません", "A WAVE file cannot exceed 2 GB"},
     {"RAW形式で保存しますか?", "Save it in RAW format?"},
@@ -61,10 +66,10 @@ constexpr std::pair<const char*, const char*> kEngineTexts[] = {
     {"トラック間隔", "Track interval "},
     {"残す時間", "Tail "},
     // Estimates.
-    {"ドライブの空き容量が不足しています。", "There is not enough free space on the drive."},
-    {"ファイルサイズ制限オーバー。切り出しが必要。", "Over the file size limit. Cutting is needed."},
-    {"2Gオーバー。RAW形式または切り出しが必要。", "Over 2 GB. RAW format or cutting is needed."},
-    {"最後まで録音可能です。", "It can be recorded to the end."},
+    {kWarnNoFreeSpace, "There is not enough free space on the drive."},
+    {kWarnFileSystemLimit, "Over the file size limit. Cutting is needed."},
+    {kWarnOver2G, "Over 2 GB. RAW format or cutting is needed."},
+    {kWarnFits, "It can be recorded to the end."},
     {"Gバイト", " GB"},
     {"Mバイト", " MB"},
 };

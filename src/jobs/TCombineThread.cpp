@@ -93,7 +93,7 @@ void TCombineThread::CopyBlock(std::int64_t& position, std::int64_t count, std::
     // A source shorter than its entry says ends the copying before its
     // incomplete block, as a short read of that block would.
     if (position < 0 || source_->GetSize64() - position < count) {
-        throw ReadError("ストリームからの読み込みエラー");
+        throw ReadError(kStreamReadErrorText);
     }
     writer_.AppendRange(*source_, position, count);
     position += count;

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "platform/Errors.h"
+#include "trackfile/TLongFileStream.h"
 
 namespace zolvane2 {
 
@@ -40,8 +41,6 @@ std::string Replace(std::string text, const std::string& what, const std::string
     return text;
 }
 
-constexpr const char* kOpenErrorText = "ファイル %s は開けません";
-
 // A value as one line: each run of line breaks becomes one space, so that a
 // pasted text can never add lines, keys or sections to the file.
 std::string SingleLine(const std::string& value) {
@@ -72,24 +71,24 @@ void TMyMemIniFile::Load() {
         if (errno == ENOENT) {
             return;
         }
-        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), errno);
+        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), errno);
     }
     // A folder, a pipe or a device is no settings file, and reading one
     // could block or never end.
     if (!S_ISREG(st.st_mode)) {
-        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
     if (st.st_size > kMaxFileBytes) {
-        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), EFBIG);
+        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), EFBIG);
     }
     std::ifstream in(fileName_, std::ios::binary);
     if (!in) {
-        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), errno);
+        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), errno);
     }
     std::string text(static_cast<std::size_t>(kMaxFileBytes) + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad() || in.gcount() > kMaxFileBytes) {
-        throw FileOpenError(Replace(kOpenErrorText, "%s", fileName_), in.bad() ? EIO : EFBIG);
+        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), in.bad() ? EIO : EFBIG);
     }
     text.resize(static_cast<std::size_t>(in.gcount()));
     // Editors on other systems may start the file with a UTF-8 byte-order mark.
@@ -279,13 +278,13 @@ std::string TMyMemIniFile::Text() const {
 void TMyMemIniFile::UpdateFile() const {
     std::ofstream out(fileName_, std::ios::binary | std::ios::trunc);
     if (!out) {
-        throw FileCreateError(Replace("ファイル %s を作成できません", "%s", fileName_));
+        throw FileCreateError(Replace(kFileCreateErrorText, "%s", fileName_));
     }
     const std::string text = Text();
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
     if (!out) {
-        throw WriteError("ストリームへの書き込みエラー");
+        throw WriteError(kStreamWriteErrorText);
     }
 }
 

@@ -54,7 +54,7 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
             if (fd_ >= 0) {
                 ::close(fd_);
             }
-            throw FileCreateError(WithName("ファイル %s を作成できません", fileName));
+            throw FileCreateError(WithName(kFileCreateErrorText, fileName));
         }
         return;
     }
@@ -67,7 +67,7 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
             if (fd_ >= 0) {
                 ::close(fd_);
             }
-            throw FileCreateError(WithName("ファイル %s を作成できません", fileName), code);
+            throw FileCreateError(WithName(kFileCreateErrorText, fileName), code);
         }
         return;
     }
@@ -90,7 +90,7 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
         if (fd_ >= 0) {
             ::close(fd_);
         }
-        throw FileOpenError(WithName("ファイル %s は開けません", fileName), code);
+        throw FileOpenError(WithName(kFileOpenErrorText, fileName), code);
     }
 }
 
@@ -167,7 +167,7 @@ void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t 
         const ssize_t n = ::splice(source.fd_, &in, copyPipe_[1], nullptr,
                                    static_cast<std::size_t>(std::min(count, copyPipeSize_)), SPLICE_F_MOVE);
         if (n == 0) {
-            throw ReadError("ストリームからの読み込みエラー");
+            throw ReadError(kStreamReadErrorText);
         }
         if (n < 0) {
             if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
@@ -175,7 +175,7 @@ void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t 
                 CloseCopyPipe();
                 kernelCopyRefused_ = true;
             } else if (errno != EINTR) {
-                throw ReadError("ストリームからの読み込みエラー");
+                throw ReadError(kStreamReadErrorText);
             }
             continue;
         }
@@ -194,7 +194,7 @@ void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t 
                 const int error = errno;
                 CloseCopyPipe();
                 errno = error;
-                throw WriteError("ストリームへの書き込みエラー");
+                throw WriteError(kStreamWriteErrorText);
             }
             left -= std::max<ssize_t>(m, 0);
         }
@@ -234,7 +234,7 @@ void TLongFileStream::DrainCopyPipe(std::int64_t count) {
         } while (n < 0 && errno == EINTR);
         if (n <= 0) {
             CloseCopyPipe();
-            throw ReadError("ストリームからの読み込みエラー");
+            throw ReadError(kStreamReadErrorText);
         }
         WriteBuffer(copyBuffer_.data(), n);
         count -= n;
@@ -265,7 +265,7 @@ void TLongFileStream::CopyThroughBuffer(const TLongFileStream& source, std::int6
             n = ::pread(source.fd_, buffer, static_cast<std::size_t>(want), static_cast<off_t>(sourceOffset));
         } while (n < 0 && errno == EINTR);
         if (n <= 0) {
-            throw ReadError("ストリームからの読み込みエラー");
+            throw ReadError(kStreamReadErrorText);
         }
         WriteBuffer(buffer, n);
         sourceOffset += n;

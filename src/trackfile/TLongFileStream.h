@@ -9,6 +9,10 @@
 
 namespace zolvane2 {
 
+// The messages of a file that cannot be made or opened; %s is its name.
+inline constexpr const char* kFileCreateErrorText = "ファイル %s を作成できません";
+inline constexpr const char* kFileOpenErrorText = "ファイル %s は開けません";
+
 // A file on disk as a TLongStream, over a 64-bit POSIX file descriptor.
 //
 // Modes: fmCreate creates the file (emptying one that exists) for reading and
@@ -24,8 +28,8 @@ namespace zolvane2 {
 // holds an exclusive lock, so a second stream of the program (or another
 // program that locks) cannot open the same file while it is held.
 //
-// Throws FileCreateError "ファイル %s を作成できません" or FileOpenError
-// "ファイル %s は開けません"; no object survives a failed construction.
+// Throws FileCreateError (kFileCreateErrorText) or FileOpenError
+// (kFileOpenErrorText); no object survives a failed construction.
 class TLongFileStream final : public TLongStream {
 public:
     static constexpr unsigned fmCreate = 0xFFFF;

@@ -10,8 +10,6 @@
 namespace zolvane2 {
 
 namespace {
-constexpr const char* kReadErrorText = "ストリームからの読み込みエラー";
-constexpr const char* kWriteErrorText = "ストリームへの書き込みエラー";
 constexpr std::int64_t kCopyChunk = 1 << 20;
 }  // namespace
 
@@ -33,7 +31,7 @@ std::int64_t TLongStream::GetSize64() {
 void TLongStream::ReadBuffer(void* buffer, std::int64_t count) {
     errno = 0;
     if (count != 0 && Read(buffer, count) != count) {
-        throw ReadError(kReadErrorText, errno);
+        throw ReadError(kStreamReadErrorText, errno);
     }
 }
 
@@ -45,7 +43,7 @@ void TLongStream::WriteBuffer(const void* buffer, std::int64_t count) {
         errno = 0;
         const std::int64_t n = Write(bytes + done, count - done);
         if (n <= 0) {
-            throw WriteError(kWriteErrorText, errno);
+            throw WriteError(kStreamWriteErrorText, errno);
         }
         done += n;
     }

@@ -4,6 +4,10 @@
 
 namespace zolvane2 {
 
+// The messages of a short read or write, wherever a stream's data is moved.
+inline constexpr const char* kStreamReadErrorText = "ストリームからの読み込みエラー";
+inline constexpr const char* kStreamWriteErrorText = "ストリームへの書き込みエラー";
+
 // A byte stream with 64-bit position, size and seek. Track files pass 2 GB,
 // so every file and in-memory buffer that audio moves through is one of
 // these; data moves between two streams only through Read and Write.
@@ -36,8 +40,7 @@ public:
     [[nodiscard]] virtual std::int64_t GetSize64();
 
     // Whole-buffer operations: a short read throws ReadError
-    // ("ストリームからの読み込みエラー"), a short write WriteError
-    // ("ストリームへの書き込みエラー").
+    // (kStreamReadErrorText), a short write WriteError (kStreamWriteErrorText).
     void ReadBuffer(void* buffer, std::int64_t count);
     void WriteBuffer(const void* buffer, std::int64_t count);
 

@@ -120,7 +120,7 @@ TrackFileRepair::Outcome TrackFileRepair::Repair(const std::string& path, UserMe
     PutU32(b.data(), newRiff);
     written = written && stream.WriteAt(4, b.data(), 4);
     if (!written) {
-        throw WriteError("ストリームへの書き込みエラー");
+        throw WriteError(kStreamWriteErrorText);
     }
     outcome.riffSize = newRiff;
     outcome.verdict = Verdict::Repaired;

@@ -84,7 +84,7 @@ void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
         return;
     }
     if (!stream_) {
-        throw WriteError("ストリームへの書き込みエラー");
+        throw WriteError(kStreamWriteErrorText);
     }
     stream_->WriteBuffer(bytes, count);
     KeepSizesCurrent(count);
@@ -97,7 +97,7 @@ void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
         return;
     }
     if (!stream_) {
-        throw WriteError("ストリームへの書き込みエラー");
+        throw WriteError(kStreamWriteErrorText);
     }
     if (count > 0) {
         stream_->CopyFrom(source, count);
@@ -111,7 +111,7 @@ void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t so
         return;
     }
     if (!stream_) {
-        throw WriteError("ストリームへの書き込みエラー");
+        throw WriteError(kStreamWriteErrorText);
     }
     if (count > 0) {
         stream_->CopyRangeFrom(source, sourceOffset, count);
@@ -145,7 +145,7 @@ void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
         // Audio the disk refused (EIO, or space a file system handed out
         // late) is lost: that is a write error, not a success.
         if (const int error = flusher_->TakeError(); error != 0) {
-            throw WriteError(std::string("ストリームへの書き込みエラー (") + std::strerror(error) + ")");
+            throw WriteError(std::string(kStreamWriteErrorText) + " (" + std::strerror(error) + ")");
         }
         (void)flusher_->Request(stream_->OpenSyncHandle());
         lastFlush_ = now;
@@ -177,7 +177,7 @@ void TrackFileWriter::UpdateSizes() {
     PutU32(b.data(), dataSize);
     written = written && stream_->WriteAt(40, b.data(), 4);
     if (!written) {
-        throw WriteError("ストリームへの書き込みエラー");
+        throw WriteError(kStreamWriteErrorText);
     }
     patchedDataSize_ = dataSize;
 }
