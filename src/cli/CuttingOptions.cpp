@@ -41,6 +41,10 @@ std::string NeedsValue(const std::string& option) {
     return Fill(Say("%1 needs a value", "%1 には値が必要です"), {option});
 }
 
+std::string NoFileGiven() {
+    return Say("no FILE given", "FILE がありません");
+}
+
 std::string TakesNoValue(const std::string& option) {
     return Fill(Say("%1 takes no value", "%1 は値をとりません"), {option});
 }

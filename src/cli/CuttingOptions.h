@@ -86,5 +86,6 @@ void CorrectCuttingTimes(const std::string& command, CuttingOptions& options);
 [[nodiscard]] std::string NeedsValue(const std::string& option);
 [[nodiscard]] std::string TakesNoValue(const std::string& option);
 [[nodiscard]] std::string UnknownOption(const std::string& option);
+[[nodiscard]] std::string NoFileGiven();
 
 }  // namespace zolvane2::cli

@@ -51,7 +51,7 @@ int RunInfo(const std::vector<std::string>& args) {
             }
         }
         if (files.empty()) {
-            throw UsageError(Say("no FILE given", "FILE がありません"));
+            throw UsageError(NoFileGiven());
         }
     } catch (const UsageError& e) {
         return UsageFailure(kCommand, e.what());

@@ -82,7 +82,7 @@ int RunJoin(const std::vector<std::string>& args) {
             throw UsageError(Say("no output file given (-o OUT)", "出力ファイルがありません (-o OUT)"));
         }
         if (files.empty()) {
-            throw UsageError(Say("no FILE given", "FILE がありません"));
+            throw UsageError(NoFileGiven());
         }
     } catch (const UsageError& e) {
         return UsageFailure(kCommand, e.what());

@@ -79,7 +79,7 @@ int ParseOptions(const std::vector<std::string>& args, PlayOptions& options) {
             }
         }
         if (options.files.empty()) {
-            throw UsageError(Say("no FILE given", "FILE がありません"));
+            throw UsageError(NoFileGiven());
         }
     } catch (const UsageError& e) {
         return UsageFailure(kCommand, e.what());

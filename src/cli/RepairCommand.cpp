@@ -36,7 +36,7 @@ int RunRepair(const std::vector<std::string>& args) {
         files.push_back(a);
     }
     if (files.empty()) {
-        return UsageFailure(kCommand, Say("no FILE given", "FILE がありません"));
+        return UsageFailure(kCommand, NoFileGiven());
     }
     FileReportMessages messages;
     int status = 0;

@@ -68,7 +68,7 @@ int RunSplit(const std::vector<std::string>& args) {
             ++i;
         }
         if (files.empty()) {
-            throw UsageError(Say("no FILE given", "FILE がありません"));
+            throw UsageError(NoFileGiven());
         }
         options = parser.Result();
         cutPoints.CheckForSplit(files.size(), splitAt.has_value());
