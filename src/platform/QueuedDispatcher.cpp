@@ -1,19 +1,6 @@
 #include "platform/QueuedDispatcher.h"
 
-#include <atomic>
-
 namespace zolvane2 {
-
-namespace {
-std::atomic<MainThreadDispatcher*> g_dispatcher{nullptr};
-}
-
-void SetMainThreadDispatcher(MainThreadDispatcher* dispatcher) {
-    g_dispatcher.store(dispatcher);
-}
-MainThreadDispatcher* GetMainThreadDispatcher() {
-    return g_dispatcher.load();
-}
 
 struct Completion {
     std::mutex mutex;
