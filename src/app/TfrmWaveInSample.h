@@ -221,8 +221,6 @@ public:
     void RunPendingSplit();
     // The player component, made on first use.
     [[nodiscard]] TWaveOutPlayer& Player();
-    // Local date and time in days, the unit of TrackStartTime.
-    [[nodiscard]] static double NowDays();
 
     // ---- level display (Level.cpp) ---------------------------------------
     // The level-data event of both audio threads: one block of interleaved
@@ -304,7 +302,6 @@ private:
     // List helpers.
     [[nodiscard]] QTreeWidgetItem* Row(int row) const;
     void SortRows(int column);
-    void ReportError(const QString& text, const QString& title);
 
     WindowDialogs& Dialogs() const;
 

@@ -10,6 +10,7 @@
 #include "app/FileRename.h"
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
+#include "platform/ErrorDisplay.h"
 
 namespace zolvane2 {
 
@@ -47,8 +48,9 @@ void TfrmWaveInSample::btnDeleteClick() {
         }
         if (!failed.isEmpty()) {
             done = false;
-            ReportError(failed.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nをごみ箱に移動できませんでした。"),
-                        QStringLiteral("Error"));
+            ReportError((failed.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nをごみ箱に移動できませんでした。"))
+                            .toStdString(),
+                        "Error");
         }
     }
     if (done) {
@@ -126,8 +128,9 @@ void TfrmWaveInSample::btnRenameClick() {
         }
     }
     if (!failed.isEmpty()) {
-        ReportError(failed.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nの名前を変更できませんでした。"),
-                    QStringLiteral("Error"));
+        ReportError(
+            (failed.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nの名前を変更できませんでした。")).toStdString(),
+            "Error");
     }
 }
 

@@ -69,10 +69,6 @@ QString TfrmWaveInSample::DefaultBaseFileName() const {
     return music + QStringLiteral("/Track.wav");
 }
 
-void TfrmWaveInSample::ReportError(const QString& text, const QString& title) {
-    (void)GetUserMessages().Show(text.toStdString(), title.toStdString(), MsgIcon::Error, MsgButtons::Ok);
-}
-
 void TfrmWaveInSample::FormCreate() {
     sortDirection_.fill(1);
 

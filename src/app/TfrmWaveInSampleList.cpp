@@ -359,7 +359,7 @@ void TfrmWaveInSample::lvResultEdited(int row, const QString& newText) {
     const QString newPath = folder + newText;
     if (newText.isEmpty() || newText.contains(QLatin1Char('/')) || newText == QStringLiteral(".") ||
         newText == QStringLiteral("..")) {
-        ReportError(newText + QStringLiteral("\r\nはファイル名として使えません。"), QStringLiteral("Error"));
+        ReportError((newText + QStringLiteral("\r\nはファイル名として使えません。")).toStdString(), "Error");
         return;
     }
     // Never replace a file that has the new name, and never move the file to
@@ -370,12 +370,14 @@ void TfrmWaveInSample::lvResultEdited(int row, const QString& newText) {
         return;
     }
     if (error == EEXIST) {
-        ReportError(newPath + QStringLiteral("\r\nと同じ名前のファイルが既にあるため、名前を変更できません。"),
-                    QStringLiteral("Error"));
+        ReportError(
+            (newPath + QStringLiteral("\r\nと同じ名前のファイルが既にあるため、名前を変更できません。")).toStdString(),
+            "Error");
     } else {
-        ReportError(oldPath + QStringLiteral("\r\nの名前を変更できません。(") +
-                        QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(")"),
-                    QStringLiteral("Error"));
+        ReportError((oldPath + QStringLiteral("\r\nの名前を変更できません。(") +
+                     QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(")"))
+                        .toStdString(),
+                    "Error");
     }
 }
 

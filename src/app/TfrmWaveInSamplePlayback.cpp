@@ -11,7 +11,6 @@
 // The player is made on first use; until then PlayerPlaying() is false and
 // the window has no playback thread.
 #include <QCheckBox>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -24,6 +23,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "app/LocalTime.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmIntroPlay.h"
 #include "app/TfrmWaveInSample.h"
@@ -38,8 +38,6 @@ namespace zolvane2 {
 
 namespace {
 
-constexpr double kMillisecondsPerDay = 86400000.0;
-
 // How long closing the window waits for a playback to end; the player needs
 // about a second after the stop request.
 constexpr auto kCloseWaitLimit = std::chrono::seconds(10);
@@ -49,13 +47,6 @@ QString TrackNumberText(int row) {
 }
 
 }  // namespace
-
-double TfrmWaveInSample::NowDays() {
-    // Local date and time as days, like the track clock keeps them.
-    const QDateTime now = QDateTime::currentDateTime();
-    return static_cast<double>(now.toMSecsSinceEpoch() + static_cast<qint64>(now.offsetFromUtc()) * 1000) /
-           kMillisecondsPerDay;
-}
 
 TWaveOutPlayer& TfrmWaveInSample::Player() {
     if (fPlayer == nullptr) {
@@ -331,8 +322,8 @@ void TfrmWaveInSample::SplitFile(const QString& fileName, double seconds) {
         }
     }
     if (row < 0) {
-        ReportError(fileName + QStringLiteral("\r\nはリストにないため、分割できませんでした。"),
-                    QStringLiteral("Error"));
+        ReportError((fileName + QStringLiteral("\r\nはリストにないため、分割できませんでした。")).toStdString(),
+                    "Error");
         return;
     }
     (void)RedivideFiles(row, seconds);

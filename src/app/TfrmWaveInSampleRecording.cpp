@@ -23,6 +23,7 @@
 #include <climits>
 #include <cmath>
 
+#include "app/LocalTime.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmWaveInSample.h"
 #include "platform/ErrorDisplay.h"

@@ -49,4 +49,8 @@ void ShowStandardError(const std::string& text) {
     ShowStandardError(text, GetUserMessages());
 }
 
+void ReportError(const std::string& text, const std::string& title) {
+    (void)GetUserMessages().Show(text, title, MsgIcon::Error, MsgButtons::Ok);
+}
+
 }  // namespace zolvane2

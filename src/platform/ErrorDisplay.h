@@ -21,4 +21,8 @@ void SetApplicationTitle(const std::string& title);
 void ShowStandardError(const std::string& text, UserMessages& messages);
 void ShowStandardError(const std::string& text);
 
+// An error box with its own title (error icon, OK), for errors the user
+// caused and can mend, such as a file name that cannot be used.
+void ReportError(const std::string& text, const std::string& title);
+
 }  // namespace zolvane2
