@@ -213,15 +213,6 @@ bool TMyMemIniFile::ReadBool(const std::string& section, const std::string& key,
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-bool TMyMemIniFile::SectionExists(const std::string& section) const {
-    return FindSection(section) != nullptr;
-}
-
-bool TMyMemIniFile::ValueExists(const std::string& section, const std::string& key) const {
-    const Section* s = FindSection(section);
-    return s != nullptr && FindKey(*s, key) >= 0;
-}
-
 void TMyMemIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     Section* s = FindSection(section);
     if (s == nullptr) {

@@ -27,8 +27,6 @@ public:
     // raises FileOpenError with the system's reason as its code.
     explicit TMyMemIniFile(std::string fileName);
 
-    [[nodiscard]] const std::string& FileName() const { return fileName_; }
-
     [[nodiscard]] std::string ReadString(const std::string& section, const std::string& key,
                                          const std::string& defaultValue) const;
     // Decimal, or hexadecimal with "0x" or "$"; anything else gives the default.
@@ -36,8 +34,6 @@ public:
                                            std::int32_t defaultValue) const;
     // Any integer other than 0 is true.
     [[nodiscard]] bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
-    [[nodiscard]] bool SectionExists(const std::string& section) const;
-    [[nodiscard]] bool ValueExists(const std::string& section, const std::string& key) const;
 
     // Each of these writes the whole file at once; failures raise
     // FileCreateError or WriteError.
