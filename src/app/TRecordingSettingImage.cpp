@@ -147,7 +147,8 @@ TRecordingSettingImage::Geometry TRecordingSettingImage::Compute() const {
     // Bands below the plot: time labels, recorded range, two editor rows.
     g.bottom = std::max(g.top + 40, height() - (BandsHeight() - (g.line + 4)));
     g.mid = (g.top + g.bottom) / 2;
-    g.trigger = static_cast<int>((g.bottom - g.top) / 2 * kTriggerShare);
+    // The half height in whole pixels, as the drawing has always used it.
+    g.trigger = static_cast<int>(static_cast<double>((g.bottom - g.top) / 2) * kTriggerShare);
     g.axisTop = g.bottom + 2;
     g.bandA = g.axisTop + g.line + 2;
     g.bandB = g.bandA + g.line + 4;
