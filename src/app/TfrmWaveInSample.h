@@ -303,7 +303,7 @@ private:
     [[nodiscard]] QTreeWidgetItem* Row(int row) const;
     void SortRows(int column);
 
-    WindowDialogs& Dialogs() const;
+    [[nodiscard]] WindowDialogs& Dialogs() const;
 
 public:
     // ---- controls, by the names the settings and the help use ------------
