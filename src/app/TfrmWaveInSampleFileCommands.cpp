@@ -18,7 +18,9 @@ namespace {
 
 // Where a file waits between the two phases of renumbering, so that rows can
 // swap numbers without any rename hitting a name that is still taken.
-const QString kTempPrefix = QStringLiteral("~temp_rename_for_zolvane2~");
+QString TempPrefix() {
+    return QStringLiteral("~temp_rename_for_zolvane2~");
+}
 
 constexpr qint64 kWaveLimit = 2147483648LL;
 
@@ -83,7 +85,7 @@ void TfrmWaveInSample::btnRenameClick() {
         const QTreeWidgetItem* item = Row(r);
         const QString folder = item->text(5);
         moved[static_cast<std::size_t>(r)] =
-            RenameNoReplace(folder + item->text(0), folder + kTempPrefix + item->text(0)) == 0;
+            RenameNoReplace(folder + item->text(0), folder + TempPrefix() + item->text(0)) == 0;
         if (!moved[static_cast<std::size_t>(r)]) {
             failed.append(folder + item->text(0));
         }
@@ -118,7 +120,7 @@ void TfrmWaveInSample::btnRenameClick() {
             stem = stemFor(counter);
         }
         const QString target = stem + suffix + ext;
-        const QString parked = folder + kTempPrefix + caption;
+        const QString parked = folder + TempPrefix() + caption;
         if (RenameNoReplace(parked, target) == 0) {
             item->setText(0, QFileInfo(target).fileName());
         } else {
