@@ -36,7 +36,8 @@ struct SoundBuffer {
     return reinterpret_cast<LParam>(buffer);
 }
 [[nodiscard]] inline SoundBuffer* FromLParam(LParam lParam) {
-    return reinterpret_cast<SoundBuffer*>(lParam);
+    // A message carries its buffer as an integer; only ToLParam's values come back here.
+    return reinterpret_cast<SoundBuffer*>(lParam);  // NOLINT(performance-no-int-to-ptr)
 }
 
 // Result of a sound-device call: 0 is success, anything else one of the sound
