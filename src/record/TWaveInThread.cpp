@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "platform/BusyPointer.h"
 #include "platform/ErrorDisplay.h"
@@ -336,7 +337,9 @@ void TWaveInThread::StopRecording(bool quiet) {
         return;
     }
     // The device settles for a second: the user sees that the program works.
-    const BusyPointer busy;
+    // The pointer ends before the run is reported finished, so whoever waits
+    // for that report never finds it still busy.
+    std::optional<BusyPointer> busy(std::in_place);
     if (deviceOpen_) {
         const SoundResult stopped = input_->Stop();
         if (stopped != kSoundOk && !quiet) {
@@ -360,6 +363,7 @@ void TWaveInThread::StopRecording(bool quiet) {
         deviceOpen_ = false;
     }
     FreeBlocks();
+    busy.reset();
     idle_.store(true);
     const std::int32_t number = trackNumber_.load();
     if (number != 0) {
