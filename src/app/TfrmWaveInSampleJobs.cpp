@@ -255,6 +255,7 @@ void TfrmWaveInSample::CombineFiles() {
     // The output is created empty before any source is read, so a target
     // that is one of the sources would lose that source's audio.
     std::vector<std::string> names;
+    names.reserve(sources.size());
     for (const JobSource& s : sources) {
         names.push_back(s.path);
     }
