@@ -11,7 +11,9 @@
 // GCC sees the optional answer of the scripted dialogs as possibly
 // uninitialised once it inlines it here; it is not.
 #pragma GCC diagnostic push
+#if !defined(__clang__)  // clang has no such warning
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include "app/AppTestSupport.h"
 #pragma GCC diagnostic pop
 #include "app/TPaintBox.h"

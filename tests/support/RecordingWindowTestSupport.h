@@ -20,7 +20,9 @@
 // GCC sees the optional answer of the scripted dialogs as possibly
 // uninitialised in some files that inline it; it is not.
 #pragma GCC diagnostic push
+#if !defined(__clang__)  // clang has no such warning
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include "app/AppTestSupport.h"
 #pragma GCC diagnostic pop
 #include "platform/FakeSoundInput.h"
