@@ -306,7 +306,7 @@ void PulseSoundInput::Keep(const std::uint8_t* data, std::size_t n) {
     if (keptHead_ > 0 && keptHead_ == kept_.size()) {
         kept_.clear();
         keptHead_ = 0;
-    } else if (keptHead_ >= 1024U * 1024U) {
+    } else if (keptHead_ >= std::size_t{1024} * 1024U) {
         kept_.erase(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(keptHead_));
         keptHead_ = 0;
     }

@@ -51,7 +51,7 @@ public:
     static constexpr std::chrono::milliseconds kTimeout{5000};
     // More than this (about six minutes of CD-quality stereo, three at 96 kHz)
     // is not kept; what is dropped is reported as lost.
-    static constexpr std::size_t kMaxKeptBytes = 64U * 1024U * 1024U;
+    static constexpr std::size_t kMaxKeptBytes = std::size_t{64} * 1024U * 1024U;
 
 private:
     struct Source {
