@@ -6,12 +6,15 @@
 #include <QWidget>
 #include <array>
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "app/JobSlot.h"
+#include "app/LevelMeterNumbers.h"
+#include "app/PlaybackSession.h"
+#include "app/RecordingRun.h"
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
 #include "platform/SoundInput.h"
@@ -183,7 +186,7 @@ public:
     [[nodiscard]] NotifyWindow* MessageTarget() const { return notifyWindow_.get(); }
     // Audio lost in the recording run so far (or the last one), as its
     // capture thread reported it.
-    [[nodiscard]] const std::vector<CaptureLoss>& RecordingLosses() const { return recordingLosses_; }
+    [[nodiscard]] const std::vector<CaptureLoss>& RecordingLosses() const { return run_.Losses(); }
 
     // ---- input devices (Devices.cpp) --------------------------------------
     // Lists the input devices again; the wanted device stays chosen by its
@@ -249,6 +252,8 @@ public:
     // error that ended the job early, when there was one, shown once.
     void JobFinished();
     [[nodiscard]] bool JobRunning() const;
+    // The job slot; tests hold it to stand for a job that runs.
+    [[nodiscard]] JobSlot& Jobs() { return jobs_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -436,9 +441,6 @@ public:
     QTimer* tmrIntroPlay = nullptr;
     QTimer* tmrDevices = nullptr;
 
-    // Which job the cancel button stops: 0 none, 1 combine, 2 re-divide.
-    int btnCancelTag = 0;
-
 private:
     TWindowOptions options_;
     QString programPath_;
@@ -480,16 +482,9 @@ private:
 
     // Recording control.
     double TrackStartTime = 0;
-    int RecordingSeconds = 0;
-    int RemainingSeconds = 0;
-    int RemainingAtTrigger = 0;
-    bool FirstTriggerPending = true;
-    int AutoExitState = 0;
     // From StartRecording to WM_RecFinish: the run " REC " stands for.
-    bool RecordingRun = false;
+    RecordingRun run_;
     std::shared_ptr<ThreadState> waveInThreadState_;
-    std::int64_t recordingRate_ = 0;
-    std::vector<CaptureLoss> recordingLosses_;
     void ShowRecordingLosses();
     // How the run names its files, as handed to the capture thread at the
     // start (the thread may be gone when its last report is handled).
@@ -501,16 +496,7 @@ private:
 
     // Playback control.
     bool AcceptSeek = true;
-    int PlayingIndex = 0;
-    bool SplitPending = false;
-    double SplitSeconds = 0;
-    bool PlaybackActive = false;
-    QString SplitFileName;
-    struct PendingSplit {
-        QString fileName;
-        double seconds = 0;
-    };
-    std::deque<PendingSplit> pendingSplits_;
+    PlaybackSession playback_;
     // The first checked row after `after` whose file is there starts playing.
     bool StartPlayingFrom(int after);
     bool StartPlayingRow(int row);
@@ -522,6 +508,7 @@ private:
     TCutThread* fCutThread = nullptr;
     TCombineThread* fCombineThread = nullptr;
     std::shared_ptr<ThreadState> jobThreadState_;
+    JobSlot jobs_;
     void StartJob(Thread& job);
 
     // Level display.
@@ -534,9 +521,7 @@ private:
     int LevelTriggerLevel = 0;
     int LevelBoxHeight = 0;
     void UpdateWaveScale();
-    int LevelSlot = 0;
-    std::array<std::array<double, 10>, 2> MaxHistory{};
-    std::array<std::array<double, 10>, 2> AvgHistory{};
+    LevelMeterNumbers levelNumbers_;
 };
 
 }  // namespace zolvane2

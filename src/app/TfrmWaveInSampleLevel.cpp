@@ -21,7 +21,6 @@ namespace zolvane2 {
 
 namespace {
 
-constexpr int kLevelSlots = 10;
 // One sample is taken every this many bytes of a block.
 constexpr std::int64_t kSampleStride = 96;
 
@@ -59,7 +58,7 @@ void TfrmWaveInSample::PrepareLevelDisplay(int triggerLevel, int channels) {
     DisplayChannels = std::max(1, channels);
     LevelBoxHeight = -1;
     UpdateWaveScale();
-    LevelSlot = 0;
+    levelNumbers_.Restart();
     ResetLevelNumbers(0);
     ResetLevelNumbers(DisplayChannels >= 2 ? 1 : -1);
 }
@@ -120,25 +119,17 @@ void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& Receiv
         }
         // The numeric page has rows for two channels only.
         if (c < 2) {
-            const auto ch = static_cast<std::size_t>(c);
-            const auto slot = static_cast<std::size_t>(LevelSlot);
-            AvgHistory[ch][slot] = sum / static_cast<double>(count);
-            MaxHistory[ch][slot] = peak;
-            double total = 0;
-            for (const double v : AvgHistory[ch]) {
-                total += v;
-            }
-            const double largest = *std::max_element(MaxHistory[ch].begin(), MaxHistory[ch].end());
+            const LevelMeterNumbers::Shown shown = levelNumbers_.Record(c, peak, sum / static_cast<double>(count));
             QLabel* avg = c == 0 ? lblAvg0 : lblAvg1;
             QLabel* max = c == 0 ? lblMax0 : lblMax1;
-            avg->setText(QString::number(static_cast<qint64>(std::trunc(total / kLevelSlots))));
-            max->setText(QString::number(static_cast<qint64>(std::trunc(largest))));
+            avg->setText(QString::number(static_cast<qint64>(shown.mean)));
+            max->setText(QString::number(static_cast<qint64>(shown.peak)));
         }
         pen = QColor(0, 128, 0);  // green for the next channel
     }
     painter.end();
     imgWave->update();
-    LevelSlot = (LevelSlot + 1) % kLevelSlots;
+    levelNumbers_.Advance();
 }
 
 void TfrmWaveInSample::ResetLevelNumbers(int channel) {
@@ -154,8 +145,7 @@ void TfrmWaveInSample::ResetLevelNumbers(int channel) {
         return;
     }
     const auto c = static_cast<std::size_t>(channel);
-    MaxHistory.at(c).fill(0);
-    AvgHistory.at(c).fill(0);
+    levelNumbers_.Reset(channel);
     max[c]->setText(QStringLiteral("0"));
     avg[c]->setText(QStringLiteral("0"));
 }

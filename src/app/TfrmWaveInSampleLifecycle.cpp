@@ -100,18 +100,14 @@ void TfrmWaveInSample::FormCreate() {
     WaveScale = imgWave->height() / 65536.0;
 
     dragging_ = false;
-    btnCancelTag = 0;
+    jobs_.Finish();
     try {
         LoadSettings(QString());
     } catch (const Error& e) {
         ShowStandardError(e.what());
     }
-    for (auto& channel : MaxHistory) {
-        channel.fill(0);
-    }
-    for (auto& channel : AvgHistory) {
-        channel.fill(0);
-    }
+    levelNumbers_.Reset(0);
+    levelNumbers_.Reset(1);
     ApplyCommandLine(options_.arguments);
     UpdateListCommands();
     tmrDevices->start();

@@ -89,7 +89,7 @@ void TfrmWaveInSample::StopRecordingAndWait() {
 }
 
 bool TfrmWaveInSample::RecordingRunning() const {
-    return RecordingRun;
+    return run_.Running();
 }
 
 void TfrmWaveInSample::SetApplicationTitleText(const QString& state) {
@@ -122,25 +122,23 @@ void TfrmWaveInSample::OnRecLost(WParam wParam) {
     if (fWaveInThread == nullptr) {
         return;
     }
-    recordingLosses_.push_back(fWaveInThread->LossAt(static_cast<std::size_t>(wParam)));
-    lblDropouts->setText(QStringLiteral("欠落 %1回").arg(recordingLosses_.size()));
+    run_.AddLoss(fWaveInThread->LossAt(static_cast<std::size_t>(wParam)));
+    lblDropouts->setText(QStringLiteral("欠落 %1回").arg(run_.Losses().size()));
     lblDropouts->setToolTip(QStringLiteral("録音中に音声が途切れました。"));
     lblDropouts->show();
 }
 
 void TfrmWaveInSample::ShowRecordingLosses() {
-    std::int64_t frames = 0;
     QStringList tracks;
-    for (const CaptureLoss& loss : recordingLosses_) {
-        frames += loss.frames;
+    for (const CaptureLoss& loss : run_.Losses()) {
         const QString track = FiveDigits(loss.track);
         if (!tracks.contains(track)) {
             tracks.append(track);
         }
     }
-    const double seconds = recordingRate_ > 0 ? static_cast<double>(frames) / static_cast<double>(recordingRate_) : 0;
+    const double seconds = run_.LostSeconds();
     const QString text = QStringLiteral("録音中に音声が%1回途切れ、合計%2秒の音声が失われました。\r\n該当トラック: %3")
-                             .arg(recordingLosses_.size())
+                             .arg(run_.Losses().size())
                              .arg(seconds, 0, 'f', 1)
                              .arg(tracks.join(QStringLiteral(", ")));
     (void)GetUserMessages().Show(text.toStdString(), "音声の欠落", MsgIcon::Warning, MsgButtons::Ok);
@@ -158,16 +156,12 @@ void TfrmWaveInSample::OnTriggered(WParam wParam, LParam /*lParam*/) {
     }
     TrackStartTime = NowDays();
 
-    if (FirstTriggerPending) {
-        FirstTriggerPending = false;
-        RemainingSeconds = RecordingSeconds;
-    }
+    run_.Triggered();
     // The capture thread counts the time in recorded frames and stops on the
     // limit's frame; the timer only shows how far it is.
-    if (RecordingSeconds > 0 && !tmrRecordingTime->isActive()) {
+    if (run_.LimitSeconds() > 0 && !tmrRecordingTime->isActive()) {
         tmrRecordingTime->start();
     }
-    RemainingAtTrigger = RemainingSeconds;
 }
 
 void TfrmWaveInSample::OnRecEnd(WParam wParam, LParam lParam) {
@@ -177,9 +171,7 @@ void TfrmWaveInSample::OnRecEnd(WParam wParam, LParam lParam) {
     const bool netTime = cbxAbsoluteRecordingTime->isChecked();
     if (status == 2) {
         // The empty track was deleted; with net time it gives its time back.
-        if (netTime) {
-            RemainingSeconds = RemainingAtTrigger;
-        }
+        run_.EmptyTrackDeleted(netTime);
     } else {
         AddFileToList(FinishedTrackName(number - advance, status), -1);
         lblTrackNo->setText(FiveDigits(number));
@@ -212,20 +204,16 @@ void TfrmWaveInSample::OnRecFinish(WParam wParam, LParam lParam) {
     ProgressBar1->setValue(0);
     imgPause->hide();
     lblRecording->hide();
-    RecordingRun = false;
+    run_.Finish();
     lblTrackTime->show();
-    FirstTriggerPending = true;
     if (fWaveInThread != nullptr && fWaveInThread->TimeLimitReached()) {
-        AutoExitState = 1;
+        run_.MarkTimeLimitReached();
     }
-    if (!recordingLosses_.empty() && !destroyed_) {
+    if (!run_.Losses().empty() && !destroyed_) {
         ShowRecordingLosses();
     }
-    if (AutoExitState == 1) {
-        AutoExitState = 0;
-        if (btnExitApps->isChecked() && !destroyed_) {
-            close();
-        }
+    if (run_.TakeRecordingExit() && btnExitApps->isChecked() && !destroyed_) {
+        close();
     }
 }
 
@@ -257,7 +245,6 @@ void TfrmWaveInSample::StartRecording() {
     imgPause->show();
     SetApplicationTitleText(QStringLiteral("[待機中]"));
     lblRecording->show();
-    RecordingRun = true;
 
     TWaveInThread& t = *fWaveInThread;
     t.SetDeviceIndex(std::max(0, cbWaveInDeviceName->currentIndex()));
@@ -294,14 +281,10 @@ void TfrmWaveInSample::StartRecording() {
                                static_cast<std::int64_t>(sedtRecordingTimeM->value()) * 60 +
                                sedtRecordingTimeS->value();
     // A total of zero or less has nothing to count down from: no limit.
-    RecordingSeconds = static_cast<int>(std::clamp<std::int64_t>(total, 0, INT_MAX));
-    RemainingSeconds = RecordingSeconds;
-    t.SetRecordingTime(RecordingSeconds, cbxAbsoluteRecordingTime->isChecked());
-    recordingRate_ = rate;
-    recordingLosses_.clear();
+    const int limitSeconds = static_cast<int>(std::clamp<std::int64_t>(total, 0, INT_MAX));
+    t.SetRecordingTime(limitSeconds, cbxAbsoluteRecordingTime->isChecked());
+    run_.Begin(limitSeconds, rate);
     lblDropouts->hide();
-    FirstTriggerPending = true;
-    AutoExitState = 0;
     (void)t.Queue().Post(WM_WaveInThreadStart);
 }
 
@@ -323,14 +306,12 @@ void TfrmWaveInSample::btnNextTrackClick() {
 }
 
 void TfrmWaveInSample::tmrRecordingTimeTimer() {
-    if (fWaveInThread == nullptr || RecordingSeconds <= 0 || recordingRate_ <= 0) {
+    RecordingRun::Countdown shown;
+    if (fWaveInThread == nullptr || !run_.CountDown(fWaveInThread->RecordingTimeUsedFrames(), shown)) {
         tmrRecordingTime->stop();
         return;
     }
-    const std::int64_t limit = static_cast<std::int64_t>(RecordingSeconds) * recordingRate_;
-    const std::int64_t left = std::max<std::int64_t>(limit - fWaveInThread->RecordingTimeUsedFrames(), 0);
-    RemainingSeconds = static_cast<int>((left + recordingRate_ - 1) / recordingRate_);
-    SetProgress(static_cast<int>(std::trunc(static_cast<double>(limit - left) / static_cast<double>(limit) * 100.0)));
+    SetProgress(shown.percent);
 }
 
 void TfrmWaveInSample::tmrTrackTimeTimer() {

@@ -60,7 +60,7 @@ TEST_F(JobsCombineTest, JoinsTheDataRegionsInListOrderAndListsTheFile) {
     EXPECT_EQ(request.filterIndex, 0);
     EXPECT_EQ(request.defaultSuffix, QStringLiteral("wav"));
     EXPECT_TRUE(request.confirmOverwrite);
-    EXPECT_EQ(window->btnCancelTag, 1);
+    EXPECT_EQ(window->Jobs().Current(), JobSlot::Kind::Combine);
     EXPECT_FALSE(window->btnDivide->isEnabled());
     EXPECT_TRUE(window->btnCancel->isEnabled());
     RunJobToEnd();

@@ -91,7 +91,7 @@ protected:
         EXPECT_TRUE(window->btnDivide->isEnabled());
         EXPECT_TRUE(window->btnCombine->isEnabled());
         EXPECT_FALSE(window->btnCancel->isEnabled());
-        EXPECT_EQ(window->btnCancelTag, 0);
+        EXPECT_FALSE(window->JobRunning());
         EXPECT_EQ(window->ProgressBar1->value(), 0);
     }
 

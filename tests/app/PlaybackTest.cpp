@@ -361,7 +361,7 @@ TEST_F(PlaybackTest, SplitCutsThePlayingFileAtTheReadPosition) {
 TEST_F(PlaybackTest, ASplitAskedForDuringAJobRunsWhenTheJobHasEnded) {
     auto& w = OpenPlayer();
     AddFiles({3 * 8192, 1000}, {true, true});
-    w.btnCancelTag = 2;  // a re-divide runs
+    ASSERT_TRUE(w.Jobs().Start(JobSlot::Kind::Redivide));  // a re-divide runs
     Click("btnPlay");
     ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
     w.btnNextTrack->click();
@@ -369,7 +369,7 @@ TEST_F(PlaybackTest, ASplitAskedForDuringAJobRunsWhenTheJobHasEnded) {
     const QDir folder(dir.path());
     EXPECT_TRUE(folder.entryList({QStringLiteral("t1-*.wav")}, QDir::Files).isEmpty());
     w.lvResultColumnClick(0);  // the rows move meanwhile
-    w.btnCancelTag = 0;
+    w.Jobs().Finish();
     w.JobFinished();
     ASSERT_TRUE(PumpUntil([&] { return folder.entryList({QStringLiteral("t1-*.wav")}, QDir::Files).size() == 2; }));
     ASSERT_TRUE(PumpUntil([&] { return !w.JobRunning(); }));
@@ -378,12 +378,12 @@ TEST_F(PlaybackTest, ASplitAskedForDuringAJobRunsWhenTheJobHasEnded) {
     // A file that has left the list by then cannot be split: the user is told.
     Click("btnPlay");
     ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
-    w.btnCancelTag = 2;
+    ASSERT_TRUE(w.Jobs().Start(JobSlot::Kind::Redivide));
     w.btnNextTrack->click();
     ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
     w.btnClearClick();
     Messages().Clear();
-    w.btnCancelTag = 0;
+    w.Jobs().Finish();
     w.JobFinished();
     ASSERT_TRUE(PumpUntil([&] { return Messages().Count() == 1; }));
     EXPECT_NE(Messages().Messages().front().text.find("分割できませんでした"), std::string::npos);
@@ -402,14 +402,14 @@ TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
     // A recording run and a job going on beside the playback.
     w.btnRecord->click();
     ASSERT_TRUE(PumpUntil([&] { return input->IsStarted(); }));
-    w.btnCancelTag = 2;
+    ASSERT_TRUE(w.Jobs().Start(JobSlot::Kind::Redivide));
     Click("btnPlay");
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
     EXPECT_FALSE(w.btnRecord->isEnabled()) << "a second start of the running capture thread";
     EXPECT_FALSE(w.btnDivide->isEnabled());
     EXPECT_FALSE(w.btnCombine->isEnabled());
     EXPECT_TRUE(w.btnPlay->isEnabled());
-    w.btnCancelTag = 0;
+    w.Jobs().Finish();
     w.btnStopClick();
     ASSERT_TRUE(PumpUntil([&] { return !w.RecordingRunning(); }));
 }
