@@ -313,8 +313,8 @@ private:
 
     WindowDialogs& Dialogs() const;
 
-public:
     // ---- controls, by the names the settings and the help use ------------
+    // Tests and the help find them by these object names.
     QTabWidget* PageControl1 = nullptr;
     QWidget* tsMain = nullptr;
     QWidget* tsSetting = nullptr;
@@ -441,7 +441,6 @@ public:
     QTimer* tmrIntroPlay = nullptr;
     QTimer* tmrDevices = nullptr;
 
-private:
     TWindowOptions options_;
     QString programPath_;
     std::unique_ptr<WindowDialogs> ownDialogs_;

@@ -12,6 +12,8 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -73,6 +75,17 @@ private:
         return answer;
     }
 };
+
+// A control of the window (or any widget), found by its object name as the
+// settings and the help name it. A missing control fails the test.
+template <typename T>
+T* Control(const QObject& owner, const char* name) {
+    T* found = owner.findChild<T*>(QString::fromUtf8(name));
+    if (found == nullptr) {
+        throw std::runtime_error(std::string("no control ") + name);
+    }
+    return found;
+}
 
 // A 16-bit PCM WAVE file with the system's 44-byte header; every sample is
 // value, except in files over 1 MB, whose frames are a silent hole (sparse).

@@ -52,7 +52,7 @@ protected:
         if (w.WaveInThread() != nullptr) {
             w.WaveInThread()->SetStopDrainTime(std::chrono::milliseconds(0));
         }
-        w.edtBaseFileName->setText(Path(QStringLiteral("Track.wav")));
+        Control<QLineEdit>(w, "edtBaseFileName")->setText(Path(QStringLiteral("Track.wav")));
         return w;
     }
 
@@ -106,7 +106,9 @@ protected:
         });
     }
 
-    [[nodiscard]] bool Idle() const { return window->btnRecord->isEnabled() && !window->RecordingRunning(); }
+    [[nodiscard]] bool Idle() const {
+        return Control<QPushButton>(*window, "btnRecord")->isEnabled() && !window->RecordingRunning();
+    }
 
     std::vector<std::string> sources{"Fake source"};
     FakeSoundInput* fake = nullptr;
