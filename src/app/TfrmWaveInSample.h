@@ -81,6 +81,11 @@ struct TWindowOptions {
 //   TfrmWaveInSampleLevel.cpp         level display
 //   TfrmWaveInSampleJobs.cpp          re-divide and combine commands
 //
+// Each concern connects its own controls in its file. The state of a
+// recording run, a playback, the job slot and the level numbers lives in
+// small objects of its own (RecordingRun, PlaybackSession, JobSlot,
+// LevelMeterNumbers); the handlers read and change it there.
+//
 // Threads: everything here runs on the main thread. Workers reach the window
 // only through the main-thread dispatcher (posted messages, synchronised
 // calls such as AddFileToList).
@@ -282,6 +287,15 @@ private:
     void CreateRunNote(QWidget* page, QBoxLayout* layout);
     void ShowShortTracksDropped(int count) const;
     void ConnectControls();
+    void ConnectRecordingControls();
+    void ConnectListCommands();
+    void ConnectFileCommands();
+    void ConnectJobCommands();
+    void ConnectPlaybackControls();
+    void ConnectLevelControls();
+    void ConnectEstimate();
+    void ConnectSettingButtons();
+    void ConnectHelpAndFileButtons();
     void AssignHelpContexts();
     QToolButton* ToolButton(const char* name, const char* themeIcon, int fallbackIcon, const char* hint,
                             QWidget* parent);

@@ -333,4 +333,10 @@ void TfrmWaveInSample::JobFinished() {
     }
 }
 
+void TfrmWaveInSample::ConnectJobCommands() {
+    connect(btnDivide, &QToolButton::clicked, this, &TfrmWaveInSample::btnDivideClick);
+    connect(btnCombine, &QToolButton::clicked, this, &TfrmWaveInSample::btnCombineClick);
+    connect(btnCancel, &QToolButton::clicked, this, &TfrmWaveInSample::btnCancelClick);
+}
+
 }  // namespace zolvane2

@@ -6,6 +6,7 @@
 // read only during the call.
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -156,6 +157,13 @@ void TfrmWaveInSample::btnResetClick(int channel) {
 
 void TfrmWaveInSample::btnShowWaveClick() {
     PageControlWave->setCurrentIndex(btnShowData->isChecked() ? 1 : 0);
+}
+
+void TfrmWaveInSample::ConnectLevelControls() {
+    connect(btnReset0, &QPushButton::clicked, this, [this] { btnResetClick(0); });
+    connect(btnReset1, &QPushButton::clicked, this, [this] { btnResetClick(1); });
+    connect(btnShowWave, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
+    connect(btnShowData, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
 }
 
 }  // namespace zolvane2

@@ -398,4 +398,14 @@ void TfrmWaveInSample::StopPlaybackAndWait() {
     fPlayer = nullptr;
 }
 
+void TfrmWaveInSample::ConnectPlaybackControls() {
+    connect(btnPlay, &QToolButton::clicked, this, &TfrmWaveInSample::btnPlayClick);
+    connect(btnStopPlay, &QToolButton::clicked, this, &TfrmWaveInSample::btnStopPlayClick);
+    connect(btnNext, &QToolButton::clicked, this, &TfrmWaveInSample::btnNextClick);
+    connect(btnPrev, &QToolButton::clicked, this, &TfrmWaveInSample::btnPrevClick);
+    connect(btnIntro, &QToolButton::clicked, this, &TfrmWaveInSample::btnIntroClick);
+    connect(tbrProgress, &QSlider::valueChanged, this, &TfrmWaveInSample::tbrProgressChange);
+    connect(tmrIntroPlay, &QTimer::timeout, this, &TfrmWaveInSample::btnNextClick);
+}
+
 }  // namespace zolvane2

@@ -400,4 +400,29 @@ void TfrmWaveInSample::SetProgress(int percent) {
     ProgressBar1->setValue(percent == 100 ? 0 : percent);
 }
 
+void TfrmWaveInSample::ConnectRecordingControls() {
+    connect(btnRecord, &QPushButton::clicked, this, &TfrmWaveInSample::btnRecordClick);
+    connect(btnStop, &QPushButton::clicked, this, &TfrmWaveInSample::btnStopClick);
+    connect(btnNextTrack, &QPushButton::clicked, this, &TfrmWaveInSample::btnNextTrackClick);
+    connect(sbAutoID, &QToolButton::clicked, this, &TfrmWaveInSample::sbAutoIDClick);
+    connect(tmrPause, &QTimer::timeout, this, &TfrmWaveInSample::tmrPauseTimer);
+    connect(tmrTrackTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrTrackTimeTimer);
+    connect(tmrRecordingTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrRecordingTimeTimer);
+    connect(rbtnUseTrigger, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnUseTriggerClick();
+        }
+    });
+    connect(rbtnInterval, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnNoCutClick();
+        }
+    });
+    connect(rbtnNoCut, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnNoCutClick();
+        }
+    });
+}
+
 }  // namespace zolvane2
