@@ -5,8 +5,9 @@
 
 namespace zolvane2 {
 
-void RecordingRun::Begin(int limitSeconds, std::int64_t rate) {
+void RecordingRun::Begin(int limitSeconds, std::int64_t rate, bool netTime) {
     running_ = true;
+    netTime_ = netTime;
     limitSeconds_ = std::max(0, limitSeconds);
     remainingSeconds_ = limitSeconds_;
     rate_ = rate;
@@ -23,8 +24,8 @@ void RecordingRun::Triggered() {
     remainingAtTrigger_ = remainingSeconds_;
 }
 
-void RecordingRun::EmptyTrackDeleted(bool netTime) {
-    if (netTime) {
+void RecordingRun::EmptyTrackDeleted() {
+    if (netTime_) {
         remainingSeconds_ = remainingAtTrigger_;
     }
 }

@@ -18,12 +18,13 @@ public:
     enum class AutoExit { Normal, TimeLimitReached, Suppressed };
 
     // The run starts with the seconds it may record (0: no limit) at the
-    // input's frame rate; the countdown waits for the first trigger.
-    void Begin(int limitSeconds, std::int64_t rate);
+    // input's frame rate, counted as net time (only while tracks record) or
+    // not; the countdown waits for the first trigger.
+    void Begin(int limitSeconds, std::int64_t rate, bool netTime);
     // A track started: the first one starts the countdown; each one notes the
     // time left, which an empty track hands back under net time.
     void Triggered();
-    void EmptyTrackDeleted(bool netTime);
+    void EmptyTrackDeleted();
     // The finish report: the run is over and the countdown waits again.
     void Finish();
 
@@ -31,6 +32,7 @@ public:
     [[nodiscard]] int LimitSeconds() const { return limitSeconds_; }
     [[nodiscard]] int RemainingSeconds() const { return remainingSeconds_; }
     [[nodiscard]] bool FirstTriggerPending() const { return firstTriggerPending_; }
+    [[nodiscard]] bool NetTime() const { return netTime_; }
     [[nodiscard]] std::int64_t Rate() const { return rate_; }
 
     // The countdown's display from the frames the capture thread has used:
@@ -61,6 +63,7 @@ private:
     int remainingSeconds_ = 0;
     int remainingAtTrigger_ = 0;
     bool firstTriggerPending_ = true;
+    bool netTime_ = false;
     std::int64_t rate_ = 0;
     std::vector<CaptureLoss> losses_;
     AutoExit autoExit_ = AutoExit::Normal;

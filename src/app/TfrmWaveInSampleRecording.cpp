@@ -168,10 +168,10 @@ void TfrmWaveInSample::OnRecEnd(WParam wParam, LParam lParam) {
     const int status = HighWord(wParam);
     const int advance = LowWord(wParam);
     const auto number = static_cast<std::int64_t>(lParam);
-    const bool netTime = cbxAbsoluteRecordingTime->isChecked();
+    const bool netTime = run_.NetTime();
     if (status == 2) {
         // The empty track was deleted; with net time it gives its time back.
-        run_.EmptyTrackDeleted(netTime);
+        run_.EmptyTrackDeleted();
     } else {
         AddFileToList(FinishedTrackName(number - advance, status), -1);
         lblTrackNo->setText(FiveDigits(number));
@@ -283,7 +283,7 @@ void TfrmWaveInSample::StartRecording() {
     // A total of zero or less has nothing to count down from: no limit.
     const int limitSeconds = static_cast<int>(std::clamp<std::int64_t>(total, 0, INT_MAX));
     t.SetRecordingTime(limitSeconds, cbxAbsoluteRecordingTime->isChecked());
-    run_.Begin(limitSeconds, rate);
+    run_.Begin(limitSeconds, rate, cbxAbsoluteRecordingTime->isChecked());
     lblDropouts->hide();
     (void)t.Queue().Post(WM_WaveInThreadStart);
 }

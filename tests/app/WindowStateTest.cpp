@@ -23,7 +23,7 @@ TEST(JobSlotTest, HoldsOneJobAtATime) {
 
 TEST(RecordingRunTest, CountsDownFromTheFirstTriggerAndGivesAnEmptyTracksTimeBackUnderNetTime) {
     RecordingRun run;
-    run.Begin(10, 1000);
+    run.Begin(10, 1000, false);
     EXPECT_TRUE(run.Running());
     EXPECT_TRUE(run.FirstTriggerPending());
     run.Triggered();
@@ -35,10 +35,15 @@ TEST(RecordingRunTest, CountsDownFromTheFirstTriggerAndGivesAnEmptyTracksTimeBac
     EXPECT_EQ(shown.percent, 25);
     run.Triggered();  // a second track starts with 8 s left
     ASSERT_TRUE(run.CountDown(4000, shown));
-    run.EmptyTrackDeleted(false);
+    run.EmptyTrackDeleted();
     EXPECT_EQ(run.RemainingSeconds(), 6) << "gross time keeps counting";
-    run.EmptyTrackDeleted(true);
-    EXPECT_EQ(run.RemainingSeconds(), 8) << "net time: the deleted track's time is back";
+
+    RecordingRun net;
+    net.Begin(10, 1000, true);
+    net.Triggered();
+    ASSERT_TRUE(net.CountDown(4000, shown));
+    net.EmptyTrackDeleted();
+    EXPECT_EQ(net.RemainingSeconds(), 10) << "net time: the deleted track's time is back";
     ASSERT_TRUE(run.CountDown(20000, shown));
     EXPECT_EQ(shown.remainingSeconds, 0);
     EXPECT_EQ(shown.percent, 100);
@@ -46,24 +51,24 @@ TEST(RecordingRunTest, CountsDownFromTheFirstTriggerAndGivesAnEmptyTracksTimeBac
     run.Finish();
     EXPECT_FALSE(run.Running());
     EXPECT_TRUE(run.FirstTriggerPending());
-    run.Begin(0, 1000);
+    run.Begin(0, 1000, false);
     EXPECT_FALSE(run.CountDown(0, shown)) << "no limit, nothing to count down";
-    run.Begin(-5, 1000);
+    run.Begin(-5, 1000, false);
     EXPECT_EQ(run.LimitSeconds(), 0);
 }
 
 TEST(RecordingRunTest, KeepsTheRunsLossesUntilTheNextRun) {
     RecordingRun run;
-    run.Begin(0, 48000);
+    run.Begin(0, 48000, false);
     run.AddLoss({0, 24000, 1});
     run.AddLoss({96000, 48000, 2});
     EXPECT_EQ(run.Losses().size(), 2U);
     EXPECT_DOUBLE_EQ(run.LostSeconds(), 1.5);
     run.Finish();
     EXPECT_EQ(run.Losses().size(), 2U) << "the last run's losses stay to be read";
-    run.Begin(0, 48000);
+    run.Begin(0, 48000, false);
     EXPECT_TRUE(run.Losses().empty());
-    run.Begin(0, 0);
+    run.Begin(0, 0, false);
     run.AddLoss({0, 10, 1});
     EXPECT_EQ(run.LostSeconds(), 0) << "no rate, no division";
 }
@@ -82,7 +87,7 @@ TEST(RecordingRunTest, ClosesOnceAfterTheTimeLimitAndNotAfterAStoppedPlayback) {
     EXPECT_FALSE(run.TakeRecordingExit());
 
     run.SuppressAutoExit();
-    run.Begin(1, 1000);
+    run.Begin(1, 1000, false);
     EXPECT_EQ(run.AutoExitState(), RecordingRun::AutoExit::Normal) << "a new run starts afresh";
 }
 
