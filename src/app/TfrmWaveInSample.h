@@ -102,19 +102,14 @@ public:
     [[nodiscard]] QString DefaultSettingsFile() const;
     // Beside the program when its folder is writable, else in the music folder.
     [[nodiscard]] QString DefaultBaseFileName() const;
-    // Beside the program (a build folder, an unpacked copy), else in the data
-    // folder of an installation; the place beside the program when neither exists.
-    [[nodiscard]] QString HelpFile() const;
 
     // ---- lifecycle (Lifecycle.cpp) ---------------------------------------
     void FormCreate();
     void FormShow();
     void FormDestroy();
-    void ApplyCommandLine(const QStringList& arguments);
     [[nodiscard]] bool AutoStartPending() const { return autoStart_; }
     void btnRefFileClick();
     void btnHelpClick();
-    void ShowHelpContext(int context);
     // The window's commands beyond its buttons; 1034 opens the about box.
     void SystemCommand(int command);
     static constexpr int kAboutCommand = 1034;
@@ -132,16 +127,11 @@ public:
 
     // ---- recording-size estimate (Estimate.cpp) ---------------------------
     void edtConditionsChange();
-    void UpdateRecordingEstimate();
     void cbxRAWSaveClick();
-    // The text of the sampling-rate box as an integer; a text that is no
-    // integer raises Error with the conversion message naming it.
-    [[nodiscard]] int SamplingFrequency() const;
 
     // ---- result list (List.cpp) ------------------------------------------
     void AddFileToList(const QString& path, int row);
     [[nodiscard]] bool RefreshListItem(int row);
-    void UpdateListCommands();
     [[nodiscard]] QString RowPath(int row) const;
     [[nodiscard]] QString SubItem(int row, int subItem) const;
     [[nodiscard]] int RowCount() const;
@@ -168,7 +158,6 @@ public:
     void btnCheckFileClick();
 
     // ---- drag and drop (DragDrop.cpp) -----------------------------------
-    void DropFiles(const QStringList& paths);
     void lvResultMouseDown(Qt::MouseButton button, const QPoint& at);
     void lvResultMouseMove(Qt::MouseButtons buttons, const QPoint& at);
     void SetDropFileSource(TDropFileSource* source);  // takes ownership
@@ -176,13 +165,11 @@ public:
 
     // ---- recording control (Recording.cpp) -------------------------------
     void btnRecordClick();
-    void StartRecording();
     void btnStopClick();
     void btnNextTrackClick();
     void sbAutoIDClick();
     void rbtnUseTriggerClick();
     void rbtnNoCutClick();
-    void SetRecordingControlsEnabled(bool enabled);
     void SetProgress(int percent);
     [[nodiscard]] bool RecordingRunning() const;
     // The capture thread (null when the window has none or it was told to quit).
@@ -192,19 +179,6 @@ public:
     // Audio lost in the recording run so far (or the last one), as its
     // capture thread reported it.
     [[nodiscard]] const std::vector<CaptureLoss>& RecordingLosses() const { return run_.Losses(); }
-
-    // ---- input devices (Devices.cpp) --------------------------------------
-    // Lists the input devices again; the wanted device stays chosen by its
-    // server name wherever it now stands.
-    void RefreshDeviceList();
-    // The server's name of the device at an index of the list; empty for the
-    // default entry.
-    [[nodiscard]] QString DeviceNameAt(int index) const;
-    // The device the user chose or the settings named, also while unplugged.
-    [[nodiscard]] QString PreferredDeviceName() const { return preferredDeviceName_; }
-    bool SelectDeviceByName(const QString& name);
-    // Chooses the device by name now, or as soon as it is plugged in.
-    void SetPreferredDevice(const QString& name);
 
     // ---- playback control (Playback.cpp) ---------------------------------
     void btnPlayClick();
@@ -216,16 +190,10 @@ public:
     // From the start of a playback until FinishPlayback, also between files.
     [[nodiscard]] bool PlayerPlaying() const;
     void fPlayerPlayEnd();
-    void FinishPlayback();
-    // False when the file is missing or unreadable (the reader reported it).
-    bool LoadPlayerFile(const QString& fileName);
     // The playback side of "次File": stops the playing file to split it at
     // the current position. False when no file plays (the click is then the
     // recorder's).
     bool SplitPlayingFile();
-    // Splits the listed file once, seconds after its start; while a job runs
-    // the split waits and runs when the job has ended.
-    void SplitFile(const QString& fileName, double seconds);
     void RunPendingSplit();
     // The player component, made on first use.
     [[nodiscard]] TWaveOutPlayer& Player();
@@ -238,8 +206,6 @@ public:
     void DisplayWaveData(Thread* Sender, TMemoryStream& ReceivedData);
     // Trigger lines, channel count, history slot and numbers for a new run.
     void PrepareLevelDisplay(int triggerLevel, int channels);
-    void ClearWaveDisplay(bool idle);
-    void ResetLevelNumbers(int channel);
     void btnResetClick(int channel);
     void btnShowWaveClick();
 
@@ -268,6 +234,56 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Files of the program.
+    // Beside the program (a build folder, an unpacked copy), else in the data
+    // folder of an installation; the place beside the program when neither exists.
+    [[nodiscard]] QString HelpFile() const;
+
+    // Lifecycle.
+    void ApplyCommandLine(const QStringList& arguments);
+    void ShowHelpContext(int context);
+
+    // Recording-size estimate.
+    void UpdateRecordingEstimate();
+    // The text of the sampling-rate box as an integer; a text that is no
+    // integer raises Error with the conversion message naming it.
+    [[nodiscard]] int SamplingFrequency() const;
+
+    // Result list.
+    void UpdateListCommands();
+
+    // Drag and drop.
+    void DropFiles(const QStringList& paths);
+
+    // Recording control.
+    void StartRecording();
+    void SetRecordingControlsEnabled(bool enabled);
+
+    // Input devices.
+    // Lists the input devices again; the wanted device stays chosen by its
+    // server name wherever it now stands.
+    void RefreshDeviceList();
+    // The server's name of the device at an index of the list; empty for the
+    // default entry.
+    [[nodiscard]] QString DeviceNameAt(int index) const;
+    // The device the user chose or the settings named, also while unplugged.
+    [[nodiscard]] QString PreferredDeviceName() const { return preferredDeviceName_; }
+    bool SelectDeviceByName(const QString& name);
+    // Chooses the device by name now, or as soon as it is plugged in.
+    void SetPreferredDevice(const QString& name);
+
+    // Playback control.
+    void FinishPlayback();
+    // False when the file is missing or unreadable (the reader reported it).
+    bool LoadPlayerFile(const QString& fileName);
+    // Splits the listed file once, seconds after its start; while a job runs
+    // the split waits and runs when the job has ended.
+    void SplitFile(const QString& fileName, double seconds);
+
+    // Level display.
+    void ClearWaveDisplay(bool idle);
+    void ResetLevelNumbers(int channel);
+
     // Layout (TfrmWaveInSample.cpp, MainPage.cpp, SettingPages.cpp).
     void CreateControls();
     void CreateButtonBar();
