@@ -6,6 +6,26 @@
 
 namespace zolvane2 {
 
+void LevelMeterNumbers::Prepare(int triggerLevel, int channels) {
+    triggerLevel_ = triggerLevel;
+    channels_ = std::max(1, channels);
+    boxHeight_ = -1;
+}
+
+void LevelMeterNumbers::Fit(int height) {
+    if (height == boxHeight_) {
+        return;
+    }
+    boxHeight_ = height;
+    Place(height);
+    triggerOffset_ = static_cast<int>(std::trunc(triggerLevel_ / 32767.0 * (height / 2.0)));
+}
+
+void LevelMeterNumbers::Place(int height) {
+    midY_ = height / 2;
+    scale_ = height / 65536.0;
+}
+
 void LevelMeterNumbers::Reset(int channel) {
     if (channel < 0 || channel >= kChannels) {
         return;

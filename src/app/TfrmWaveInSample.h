@@ -531,14 +531,6 @@ private:
     void StartJob(Thread& job);
 
     // Level display.
-    int WaveMidY = 0;
-    double WaveScale = 0;
-    int TriggerLineOffset = 0;
-    int DisplayChannels = 2;
-    // The trigger level of the run, so a box that was resized gets its lines
-    // and scale again.
-    int LevelTriggerLevel = 0;
-    int LevelBoxHeight = 0;
     void UpdateWaveScale();
     LevelMeterNumbers levelNumbers_;
 };

@@ -44,29 +44,20 @@ void TfrmWaveInSample::UpdateWaveScale() {
         imgWave->Canvas() = QImage(size, QImage::Format_RGB32);
         imgWave->Canvas().fill(palette().color(QPalette::Button));
     }
-    const int height = imgWave->Canvas().height();
-    if (height == LevelBoxHeight) {
-        return;
-    }
-    LevelBoxHeight = height;
-    WaveMidY = height / 2;
-    WaveScale = height / 65536.0;
-    TriggerLineOffset = static_cast<int>(std::trunc(LevelTriggerLevel / 32767.0 * (height / 2.0)));
+    levelNumbers_.Fit(imgWave->Canvas().height());
 }
 
 void TfrmWaveInSample::PrepareLevelDisplay(int triggerLevel, int channels) {
-    LevelTriggerLevel = triggerLevel;
-    DisplayChannels = std::max(1, channels);
-    LevelBoxHeight = -1;
+    levelNumbers_.Prepare(triggerLevel, channels);
     UpdateWaveScale();
     levelNumbers_.Restart();
     ResetLevelNumbers(0);
-    ResetLevelNumbers(DisplayChannels >= 2 ? 1 : -1);
+    ResetLevelNumbers(levelNumbers_.Channels() >= 2 ? 1 : -1);
 }
 
 void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& ReceivedData) {
     const std::int64_t size = ReceivedData.Size();
-    const int channels = std::max(1, DisplayChannels);
+    const int channels = levelNumbers_.Channels();
     // Less than one frame (the empty first block of an empty file) has
     // nothing to show.
     if (size < 2LL * channels) {
@@ -81,7 +72,9 @@ void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& Receiv
 
     // Lines beyond the box (a level of 32767) are drawn on its edges.
     painter.setPen(QColor(255, 0, 0));
-    for (const int y : {WaveMidY + TriggerLineOffset, WaveMidY - TriggerLineOffset}) {
+    const int midY = levelNumbers_.MidY();
+    const int lineOffset = levelNumbers_.TriggerOffset();
+    for (const int y : {midY + lineOffset, midY - lineOffset}) {
         const int at = std::clamp(y, 0, std::max(0, bottom));
         painter.drawLine(0, at, width, at);
     }
@@ -90,7 +83,8 @@ void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& Receiv
     const std::int64_t perChannel = size / channels;
     const std::int64_t points = perChannel / kSampleStride;
     const double step = width / (static_cast<double>(perChannel) / kSampleStride);
-    auto yOf = [this](std::int16_t s) { return static_cast<int>(std::trunc(s * WaveScale + WaveMidY)); };
+    const double scale = levelNumbers_.Scale();
+    auto yOf = [scale, midY](std::int16_t s) { return static_cast<int>(std::trunc(s * scale + midY)); };
 
     QColor pen(0, 0, 128);  // navy for the first channel
     for (int c = 0; c < channels; ++c) {

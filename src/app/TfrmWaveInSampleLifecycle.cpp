@@ -91,8 +91,7 @@ void TfrmWaveInSample::FormCreate() {
 
     // The level display's scale follows the waveform box as laid out.
     layout()->activate();
-    WaveMidY = imgWave->height() / 2;
-    WaveScale = imgWave->height() / 65536.0;
+    levelNumbers_.Place(imgWave->height());
 
     dragging_ = false;
     jobs_.Finish();

@@ -145,5 +145,18 @@ TEST(LevelMeterNumbersTest, ShowsTheMeanAndThePeakOfTheLastTenBlocksPerChannel) 
     EXPECT_EQ(numbers.Record(2, 1, 1).peak, 0) << "the page has two rows";
 }
 
+TEST(LevelMeterNumbersTest, TheScaleFollowsTheBoxAndTheRunsTriggerLevel) {
+    LevelMeterNumbers numbers;
+    numbers.Prepare(32767, 0);
+    EXPECT_EQ(numbers.Channels(), 1);
+    numbers.Fit(200);
+    EXPECT_EQ(numbers.MidY(), 100);
+    EXPECT_EQ(numbers.TriggerOffset(), 100) << "full level: the lines on the edges";
+    EXPECT_DOUBLE_EQ(numbers.Scale(), 200 / 65536.0);
+    numbers.Prepare(16384, 2);
+    numbers.Fit(200);
+    EXPECT_EQ(numbers.TriggerOffset(), 50) << "a new run fits again at the same height";
+}
+
 }  // namespace
 }  // namespace zolvane2
