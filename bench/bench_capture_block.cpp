@@ -23,13 +23,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/FakeSoundInput.h"
 #include "platform/NotifyWindow.h"
 #include "platform/QueuedDispatcher.h"
-#include "platform/RecordingUserMessages.h"
 #include "record/SplitterOwner.h"
 #include "record/TWaveInThread.h"
 #include "record/TriggerSplitter.h"
+#include "support/FakeSoundInput.h"
+#include "support/RecordingUserMessages.h"
 #include "trackfile/TrackFileWriter.h"
 
 namespace {

@@ -18,7 +18,7 @@
 
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
-#include "platform/RecordingUserMessages.h"
+#include "support/RecordingUserMessages.h"
 
 namespace zolvane2::apptest {
 

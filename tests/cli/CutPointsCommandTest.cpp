@@ -49,7 +49,7 @@ protected:
         data_ = SongClickSong();
         test::WriteWave(dir_.File("side.wav"), 2, 44100, data_);
     }
-    test::JobsTempDir dir_;
+    test::TempDir dir_;
     JobBytes data_;
 };
 

@@ -14,7 +14,7 @@ namespace {
 
 using zolvane2::test::Bytes;
 using zolvane2::test::MakeWave;
-using zolvane2::test::TrackfileTempDir;
+using zolvane2::test::TempDir;
 using zolvane2::test::WaveLayout;
 
 struct CliRun {
@@ -38,7 +38,7 @@ std::string Slurp(const std::string& path) {
 
 // Runs zolvane2-cli with args (already quoted) from folder.
 // Runs under an English locale unless locale names another.
-CliRun RunCli(const TrackfileTempDir& dir, const std::string& args, const std::string& locale = "C") {
+CliRun RunCli(const TempDir& dir, const std::string& args, const std::string& locale = "C") {
     const std::string out = dir.File("stdout.txt");
     const std::string err = dir.File("stderr.txt");
     const std::string command = "cd " + Quote(dir.Path()) + " && LC_ALL=" + locale + " " + Quote(ZOLVANE2_CLI_PATH) +
@@ -69,7 +69,7 @@ void Stamp(const std::string& path) {
 constexpr const char* kDate = "2021/03/04 05:06:06";
 
 TEST(InfoCommand, WaveRowsAreExact) {
-    TrackfileTempDir dir;
+    TempDir dir;
     WaveLayout stereo;
     stereo.dataSize = 176400;
     const std::string a = dir.File("Track00001.wav");
@@ -93,7 +93,7 @@ TEST(InfoCommand, WaveRowsAreExact) {
 }
 
 TEST(InfoCommand, RawTakesRateAndChannelsFromTheOptions) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string raw = dir.File("take.raw");
     zolvane2::test::WriteBytes(raw, Bytes(352800, 0));
     Stamp(raw);
@@ -108,7 +108,7 @@ TEST(InfoCommand, RawTakesRateAndChannelsFromTheOptions) {
 }
 
 TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
-    TrackfileTempDir dir;
+    TempDir dir;
     WaveLayout eight;
     eight.bitsPerSample = 8;
     eight.dataSize = 4;
@@ -138,7 +138,7 @@ TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
 }
 
 TEST(InfoCommand, BadUsageIsAnError) {
-    TrackfileTempDir dir;
+    TempDir dir;
     EXPECT_EQ(RunCli(dir, "info").status, 2);
     EXPECT_EQ(RunCli(dir, "info --channels 3 a.raw").status, 2);
     EXPECT_EQ(RunCli(dir, "info --rate x a.raw").status, 2);

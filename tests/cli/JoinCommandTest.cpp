@@ -14,7 +14,7 @@ using test::JobBytes;
 
 class JoinCommandTest : public ::testing::Test {
 protected:
-    test::JobsTempDir dir_;
+    test::TempDir dir_;
 };
 
 TEST_F(JoinCommandTest, JoinsTheDataInOrderAndPrintsTheOutput) {
@@ -114,8 +114,8 @@ TEST_F(JoinCommandTest, NotEnoughFreeSpace) {
     const std::int64_t free = FreeDiskBytes(dir_.Path());
     ASSERT_GT(free, 0);
     const std::int64_t half = free / 2 + 1024 * 1024;
-    ASSERT_TRUE(test::MakeSparse(dir_.File("a.raw"), half));
-    ASSERT_TRUE(test::MakeSparse(dir_.File("b.raw"), half));
+    ASSERT_TRUE(test::ResizeSparse(dir_.File("a.raw"), half));
+    ASSERT_TRUE(test::ResizeSparse(dir_.File("b.raw"), half));
     const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.raw", "a.raw", "b.raw"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Size over: There is not enough free disk space.\n");
@@ -147,10 +147,10 @@ TEST_F(JoinCommandTest, UsageErrors) {
 class JoinOver2GTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(test::MakeSparse(dir_.File("a.raw"), 1LL << 30));
-        ASSERT_TRUE(test::MakeSparse(dir_.File("b.raw"), (1LL << 30) + 4));
+        ASSERT_TRUE(test::ResizeSparse(dir_.File("a.raw"), 1LL << 30));
+        ASSERT_TRUE(test::ResizeSparse(dir_.File("b.raw"), (1LL << 30) + 4));
     }
-    test::JobsTempDir dir_{true};
+    test::TempDir dir_{true};
 };
 
 TEST_F(JoinOver2GTest, TheQuestionIsPrintedAndNothingWritten) {

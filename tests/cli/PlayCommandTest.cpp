@@ -151,7 +151,7 @@ protected:
         return heard;
     }
 
-    test::TrackfileTempDir dir_;
+    test::TempDir dir_;
     test::PlayMonitorRecorder recorder_;
 };
 

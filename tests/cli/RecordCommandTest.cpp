@@ -196,7 +196,7 @@ protected:
         }
     }
 
-    capturetest::TempDir dir_;
+    test::TempDir dir_;
 };
 
 TEST_F(RecordCommandTest, DevicesListsTheDefaultEntryFirstThenEverySourceWithItsName) {
@@ -367,7 +367,7 @@ TEST_F(RecordCommandTest, AStallInsideTheServersBufferLosesNothingAndALongOneIsR
         << shortStall.samples.size() << " of " << whole;
     EXPECT_EQ(shortStall.err.find("lost"), std::string::npos) << shortStall.err;
 
-    capturetest::TempDir second;
+    test::TempDir second;
     const StallRun longStall = RecordThroughAStall(second.Path(), 96000, 18s);
     EXPECT_EQ(longStall.status, 3) << longStall.err;
     EXPECT_NE(longStall.err.find("zolvane2-cli record: audio lost at "), std::string::npos) << longStall.err;

@@ -38,7 +38,7 @@ JobBytes DataOf(const std::string& piece) {
 
 class SplitCommandTest : public ::testing::Test {
 protected:
-    test::JobsTempDir dir_;
+    test::TempDir dir_;
 };
 
 TEST_F(SplitCommandTest, TriggerByDefaultPrintsEachPieceInOrder) {
@@ -214,7 +214,7 @@ TEST_F(SplitCommandTest, CtrlCHangUpAndAClosedPipeFinishTheOpenPieceAndStop) {
     // 200 MB of silence cut every 10 s (1,764,000 bytes): far more pieces
     // than are made before the stop arrives.
     const std::int64_t size = 200LL * 1024 * 1024;
-    ASSERT_TRUE(test::MakeSparse(dir_.File("long.raw"), size));
+    ASSERT_TRUE(test::ResizeSparse(dir_.File("long.raw"), size));
     // A signal, or 0: the reader of stdout goes away after the first line.
     for (const int stop : {SIGINT, SIGHUP, 0}) {
         std::filesystem::remove_all(dir_.File("out"));

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include "platform/FakeSoundInput.h"
 #include "platform/NotifyWindow.h"
 #include "platform/QueuedDispatcher.h"
-#include "platform/RecordingUserMessages.h"
 #include "record/TWaveInThread.h"
 #include "support/CaptureTestSupport.h"
 #include "support/CountingBusyIndicator.h"
+#include "support/FakeSoundInput.h"
+#include "support/RecordingUserMessages.h"
 
 namespace zolvane2 {
 namespace {
@@ -110,7 +110,7 @@ protected:
         return {m_.recFinish, MakeWParam(0, static_cast<std::uint16_t>(status)), static_cast<LParam>(track)};
     }
 
-    capturetest::TempDir dir_;
+    test::TempDir dir_;
     QueuedDispatcher dispatcher_;
     RecordingUserMessages boxes_;
     std::vector<Report> reports_;

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestFiles.h"
+
 namespace zolvane2::capturetest {
 
 // Interleaved signed 16-bit little-endian frames, built piece by piece.
@@ -86,37 +88,5 @@ private:
     }
     return {b.begin() + 44, b.end()};
 }
-
-// A fresh folder for one test, removed with everything in it afterwards.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zolvane2-capture-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    [[nodiscard]] const std::string& Path() const { return path_; }
-    [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
-    [[nodiscard]] std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(path_)) {
-            names.push_back(e.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    void Touch(const std::string& name) const { std::ofstream(File(name)) << "x"; }
-
-private:
-    std::string path_;
-};
 
 }  // namespace zolvane2::capturetest

@@ -16,36 +16,9 @@
 
 #include "platform/QueuedDispatcher.h"
 #include "platform/Thread.h"
+#include "support/TestFiles.h"
 
 namespace zolvane2::test {
-
-// A fresh folder removed with its contents at the end of the test; under
-// /dev/shm when big is set and that exists, so that 2 GB files stay in memory.
-class JobsTempDir {
-public:
-    explicit JobsTempDir(bool big = false) {
-        std::filesystem::path base = std::filesystem::temp_directory_path();
-        std::error_code ec;
-        if (big && std::filesystem::is_directory("/dev/shm", ec)) {
-            base = "/dev/shm";
-        }
-        std::string pattern = (base / "zolvane2-jobs-XXXXXX").string();
-        char* made = ::mkdtemp(pattern.data());
-        path_ = made != nullptr ? made : pattern;
-    }
-    ~JobsTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    JobsTempDir(const JobsTempDir&) = delete;
-    JobsTempDir& operator=(const JobsTempDir&) = delete;
-
-    [[nodiscard]] const std::string& Path() const { return path_; }
-    [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 using JobBytes = std::vector<std::uint8_t>;
 
@@ -136,17 +109,6 @@ inline std::string NumberedName(const std::string& prefix, long long n, const st
     name.append(std::to_string(n));
     name.append(suffix);
     return name;
-}
-
-// A sparse file of size bytes (all zero).
-inline bool MakeSparse(const std::string& path, std::int64_t size) {
-    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = ::ftruncate(fd, size) == 0;
-    ::close(fd);
-    return ok;
 }
 
 inline std::int64_t SizeOf(const std::string& path) {

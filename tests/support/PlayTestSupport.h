@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FakeSoundOutput.h"
+#include "support/FakeSoundOutput.h"
 
 namespace zolvane2::test {
 

@@ -13,30 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "support/TestFiles.h"
+
 namespace zolvane2::test {
-
-// A fresh folder under the system's temporary folder, removed with its
-// contents at the end of the test.
-class TrackfileTempDir {
-public:
-    TrackfileTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zolvane2-tf-XXXXXX").string();
-        char* made = ::mkdtemp(pattern.data());
-        path_ = made != nullptr ? made : pattern;
-    }
-    ~TrackfileTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TrackfileTempDir(const TrackfileTempDir&) = delete;
-    TrackfileTempDir& operator=(const TrackfileTempDir&) = delete;
-
-    [[nodiscard]] const std::string& Path() const { return path_; }
-    [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -156,11 +135,6 @@ inline HeaderSizes ReadHeaderSizes(const std::string& path) {
     }
     ::close(fd);
     return h;
-}
-
-// Makes path size bytes long without writing them (a sparse file).
-inline bool MakeSparse(const std::string& path, std::int64_t size) {
-    return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
 }
 
 }  // namespace zolvane2::test

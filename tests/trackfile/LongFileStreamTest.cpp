@@ -14,10 +14,10 @@ namespace zolvane2 {
 namespace {
 
 using test::Bytes;
-using test::TrackfileTempDir;
+using test::TempDir;
 
 TEST(LongFileStream, SeekBeyond2GBAndWriteLandsExactly) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("big.raw");
     {
         TLongFileStream s(path, TLongFileStream::fmCreate);
@@ -37,7 +37,7 @@ TEST(LongFileStream, SeekBeyond2GBAndWriteLandsExactly) {
 }
 
 TEST(LongFileStream, StepsBackFromTheCurrentPosition) {
-    TrackfileTempDir dir;
+    TempDir dir;
     TLongFileStream s(dir.File("a.wav"), TLongFileStream::fmCreate);
     s.SetPosition64(20);
     const Bytes eighteen(18, 0x55);
@@ -47,7 +47,7 @@ TEST(LongFileStream, StepsBackFromTheCurrentPosition) {
 }
 
 TEST(LongFileStream, CreatingEmptiesAnExistingFile) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("t.wav");
     test::WriteBytes(path, Bytes(100, 1));
     TLongFileStream s(path, TLongFileStream::fmCreate);
@@ -55,7 +55,7 @@ TEST(LongFileStream, CreatingEmptiesAnExistingFile) {
 }
 
 TEST(LongFileStream, FileHeldByAnotherStreamCannotBeOpenedOrCreated) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("held.wav");
     test::WriteBytes(path, Bytes(10, 1));
     {
@@ -80,7 +80,7 @@ TEST(LongFileStream, FileHeldByAnotherStreamCannotBeOpenedOrCreated) {
 }
 
 TEST(LongFileStream, MissingFileAndBadFolderGiveTheirMessages) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string missing = dir.File("none.wav");
     EXPECT_THROW(TLongFileStream(missing, 0), FileOpenError);
     const std::string badFolder = dir.File("no/such/folder.wav");
@@ -94,7 +94,7 @@ TEST(LongFileStream, MissingFileAndBadFolderGiveTheirMessages) {
 }
 
 TEST(LongFileStream, WholeBufferOperationsTurnShortTransfersIntoErrors) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("r.raw");
     test::WriteBytes(path, Bytes(3, 9));
     TLongFileStream s(path, 0);
@@ -124,7 +124,7 @@ TEST(LongFileStream, WholeBufferOperationsTurnShortTransfersIntoErrors) {
 // the position, the source's position stays, and a source that ends early is
 // a read error after the bytes it has.
 TEST(LongFileStream, CopyRangeFromCopiesExactlyInTheKernelOrThroughABuffer) {
-    TrackfileTempDir dir;
+    TempDir dir;
     Bytes data(3'000'000);
     for (std::size_t i = 0; i < data.size(); ++i) {
         data[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
@@ -156,7 +156,7 @@ TEST(LongFileStream, CopyRangeFromCopiesExactlyInTheKernelOrThroughABuffer) {
 // A join reserves its whole size up front; a cancelled one must not keep
 // the space it did not write.
 TEST(LongFileStream, ReservedSpaceBeyondTheEndIsGivenBackAtClose) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("joined.wav");
     {
         TLongFileStream s(path, TLongFileStream::fmCreate);
@@ -180,7 +180,7 @@ TEST(LongFileStream, FullDeviceSurfacesAsWriteError) {
 }
 
 TEST(LongFileStream, CopiesBetweenMemoryAndFile) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("c.raw");
     TMemoryStream memory;
     Bytes data(3'000'000);

@@ -3,7 +3,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
-#include "platform/RecordingUserMessages.h"
+#include "support/RecordingUserMessages.h"
 #include "support/TrackfileTestSupport.h"
 #include "trackfile/TLongFileStream.h"
 #include "trackfile/TrackFileReader.h"
@@ -15,14 +15,14 @@ namespace {
 
 using test::Bytes;
 using test::MakeWave;
-using test::TrackfileTempDir;
+using test::TempDir;
 using test::WaveLayout;
 using Verdict = TrackFileRepair::Verdict;
 
 // The header a killed recording leaves: both sizes 0 (or last updated a
 // moment ago), and a torn last frame.
 TEST(TrackFileRepair, MendsAKilledRecordingToItsWholeFrames) {
-    TrackfileTempDir dir;
+    TempDir dir;
     RecordingUserMessages messages;
     for (const std::uint32_t stale : {0U, 400U}) {
         WaveLayout s;
@@ -49,7 +49,7 @@ TEST(TrackFileRepair, MendsAKilledRecordingToItsWholeFrames) {
         TrackFileWriter w;
         w.OpenOutput(big, 2, 44100, false);
     }
-    ASSERT_TRUE(test::MakeSparse(big, 3'000'000'000));
+    ASSERT_TRUE(test::ResizeSparse(big, 3'000'000'000));
     const auto o = TrackFileRepair::Repair(big, messages);
     EXPECT_EQ(o.verdict, Verdict::Repaired);
     EXPECT_EQ(o.fileName, dir.File("Track00002_tooLONG.wav"));
@@ -60,7 +60,7 @@ TEST(TrackFileRepair, MendsAKilledRecordingToItsWholeFrames) {
 }
 
 TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage) {
-    TrackfileTempDir dir;
+    TempDir dir;
     RecordingUserMessages messages;
     // A finished file (also one with a torn last byte, as the closing patch
     // counts it), and one whose data chunk is followed by another chunk.
