@@ -17,6 +17,7 @@
 #include "platform/QueuedDispatcher.h"
 #include "platform/Thread.h"
 #include "support/TestFiles.h"
+#include "support/WaveFile.h"
 
 namespace zolvane2::test {
 
@@ -47,26 +48,6 @@ inline void PushLe(JobBytes& b, std::uint32_t v, int width) {
     }
 }
 
-// The 44-byte header of a finished WAVE file holding dataSize bytes.
-inline JobBytes WaveHeader(int channels, int rate, std::uint32_t dataSize) {
-    JobBytes h;
-    const auto tag = [&h](const char* t) { h.insert(h.end(), t, t + 4); };
-    tag("RIFF");
-    PushLe(h, dataSize + 36, 4);
-    tag("WAVE");
-    tag("fmt ");
-    PushLe(h, 16, 4);
-    PushLe(h, 1, 2);
-    PushLe(h, static_cast<std::uint32_t>(channels), 2);
-    PushLe(h, static_cast<std::uint32_t>(rate), 4);
-    PushLe(h, static_cast<std::uint32_t>(rate * channels * 2), 4);
-    PushLe(h, static_cast<std::uint32_t>(channels * 2), 2);
-    PushLe(h, 16, 2);
-    tag("data");
-    PushLe(h, dataSize, 4);
-    return h;
-}
-
 // 16-bit samples as little-endian bytes.
 inline JobBytes Pcm(const std::vector<std::int16_t>& samples) {
     JobBytes b;
@@ -85,10 +66,11 @@ inline void AppendFrames(std::vector<std::int16_t>& samples, std::int64_t frames
 // A WAVE file of data bytes, with trailing bytes after the data chunk.
 inline void WriteWave(const std::string& path, int channels, int rate, const JobBytes& data,
                       const JobBytes& trailing = {}) {
-    JobBytes all = WaveHeader(channels, rate, static_cast<std::uint32_t>(data.size()));
-    all.insert(all.end(), data.begin(), data.end());
-    all.insert(all.end(), trailing.begin(), trailing.end());
-    WriteAll(path, all);
+    const JobBytes header = WaveHeader(channels, rate, static_cast<std::uint32_t>(data.size()));
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const JobBytes* part : {&header, &data, &trailing}) {
+        out.write(reinterpret_cast<const char*>(part->data()), static_cast<std::streamsize>(part->size()));
+    }
 }
 
 // Data bytes whose every 2-byte sample carries its own index, so that any
