@@ -23,10 +23,16 @@ public:
     std::string folder;        // the working folder; empty: the test's own
     std::string locale = "C";  // LC_ALL: messages are checked in English unless a test asks
     std::string pulseServer;   // PULSE_SERVER; empty: the test's own
+    int stderrFd = -1;         // stderr goes here (e.g. a terminal) instead of to err
 
     [[nodiscard]] CliOptions In(std::string f) const { return With(&CliOptions::folder, std::move(f)); }
     [[nodiscard]] CliOptions Locale(std::string l) const { return With(&CliOptions::locale, std::move(l)); }
     [[nodiscard]] CliOptions Server(std::string s) const { return With(&CliOptions::pulseServer, std::move(s)); }
+    [[nodiscard]] CliOptions Stderr(int fd) const {
+        CliOptions o = *this;
+        o.stderrFd = fd;
+        return o;
+    }
 
 private:
     [[nodiscard]] CliOptions With(std::string CliOptions::*field, std::string value) const {
@@ -60,7 +66,7 @@ public:
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(outPipe[1], STDOUT_FILENO);
-            ::dup2(errPipe[1], STDERR_FILENO);
+            ::dup2(options.stderrFd >= 0 ? options.stderrFd : errPipe[1], STDERR_FILENO);
             ::close(outPipe[0]);
             ::close(errPipe[0]);
             if (!options.folder.empty() && ::chdir(options.folder.c_str()) != 0) {
@@ -189,6 +195,10 @@ inline CliResult RunCli(const std::vector<std::string>& args, const CliOptions& 
     r.out = std::move(cli.out);
     r.err = std::move(cli.err);
     return r;
+}
+
+inline CliResult RunCliIn(const std::string& folder, const std::vector<std::string>& args) {
+    return RunCli(args, CliOptions().In(folder));
 }
 
 }  // namespace zolvane2::test
