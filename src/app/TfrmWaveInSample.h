@@ -293,10 +293,10 @@ private:
     void CancelJobAndWait();
     void QuitCaptureThread();
     void HandleMessage(const Message& message);
-    void OnTriggered(WParam wParam, LParam lParam);
-    void OnRecEnd(WParam wParam, LParam lParam);
-    void OnRecFinish(WParam wParam, LParam lParam);
-    void OnRecLost(WParam wParam);
+    void OnTriggered(const TWaveInReport& report);
+    void OnRecEnd(const TWaveInReport& report);
+    void OnRecFinish(const TWaveInReport& report);
+    void OnRecLost(const TWaveInReport& report);
     void tmrRecordingTimeTimer();
     void tmrTrackTimeTimer();
     void tmrPauseTimer();
@@ -453,14 +453,7 @@ private:
     bool destroyed_ = false;
 
     // Registered messages shared with the capture thread.
-    MsgId WM_WaveInThreadStart = 0;
-    MsgId WM_WaveInThreadStop = 0;
-    MsgId WM_TrackChange = 0;
-    MsgId WM_WaveInThreadQuit = 0;
-    MsgId WM_Triggered = 0;
-    MsgId WM_RecEnd = 0;
-    MsgId WM_RecFinish = 0;
-    MsgId WM_RecLost = 0;
+    TWaveInMessages waveInMessages_;
 
     // Input devices as last listed, and the one wanted.
     std::vector<InputDeviceInfo> devices_;
@@ -491,12 +484,9 @@ private:
     std::int64_t recordingRate_ = 0;
     std::vector<CaptureLoss> recordingLosses_;
     void ShowRecordingLosses();
-    // How the run names its files, as handed to the capture thread at the
-    // start (the thread may be gone when its last report is handled).
-    std::string recordingStem_;
-    int recordingDigits_ = 5;
-    bool recordingRaw_ = false;
-    [[nodiscard]] QString FinishedTrackName(std::int64_t number, int status) const;
+    // The run as handed to the capture thread at the start; it names the
+    // run's files (the thread may be gone when its last report is handled).
+    RecordingSettings recordingSettings_;
     void SetApplicationTitleText(const QString& state);
 
     // Playback control.

@@ -23,7 +23,6 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/Errors.h"
 #include "platform/NotifyWindow.h"
-#include "platform/RegisteredMessages.h"
 
 namespace zolvane2 {
 
@@ -76,14 +75,7 @@ void TfrmWaveInSample::ReportError(const QString& text, const QString& title) {
 void TfrmWaveInSample::FormCreate() {
     sortDirection_.fill(1);
 
-    WM_WaveInThreadStart = RegisterMessageName("WM_WaveInThreadStart");
-    WM_WaveInThreadStop = RegisterMessageName("WM_WaveInThreadStop");
-    WM_TrackChange = RegisterMessageName("WM_TrackChange");
-    WM_WaveInThreadQuit = RegisterMessageName("WM_WaveInThreadQuit");
-    WM_Triggered = RegisterMessageName("WM_Triggered");
-    WM_RecEnd = RegisterMessageName("WM_RecEnd");
-    WM_RecFinish = RegisterMessageName("WM_RecFinish");
-    WM_RecLost = RegisterMessageName("WM_RecLost");
+    waveInMessages_ = TWaveInMessages::Register();
     if (MainThreadDispatcher* dispatcher = GetMainThreadDispatcher()) {
         notifyWindow_ = std::make_unique<DispatchedNotifyWindow>(
             *dispatcher, [this](const Message& message) { HandleMessage(message); });

@@ -42,6 +42,10 @@ QString FiveDigits(std::int64_t number) {
     return QString::fromStdString(TrackNaming::FormatNumber(number, 5));
 }
 
+QString FinishedName(const RecordingSettings& run, const TWaveInReport& report) {
+    return QString::fromStdString(run.FinishedTrackName(report.finished, report.status));
+}
+
 }  // namespace
 
 void TfrmWaveInSample::CreateCaptureThread() {
@@ -60,7 +64,7 @@ void TfrmWaveInSample::QuitCaptureThread() {
         return;
     }
     // A recording still running is finished by the thread before it ends.
-    (void)fWaveInThread->Queue().Post(WM_WaveInThreadQuit);
+    (void)fWaveInThread->Queue().Post(waveInMessages_.quit);
     fWaveInThread = nullptr;
     WaitForThread(waveInThreadState_);
     waveInThreadState_.reset();
@@ -99,30 +103,31 @@ void TfrmWaveInSample::SetApplicationTitleText(const QString& state) {
     setWindowTitle(title);
 }
 
-QString TfrmWaveInSample::FinishedTrackName(std::int64_t number, int status) const {
-    const std::string name = status == 1
-                                 ? TrackNaming::CappedFileName(recordingStem_, number, recordingDigits_)
-                                 : TrackNaming::TrackFileName(recordingStem_, number, recordingDigits_, recordingRaw_);
-    return QString::fromStdString(name);
-}
-
 void TfrmWaveInSample::HandleMessage(const Message& message) {
-    if (message.msg == WM_Triggered) {
-        OnTriggered(message.wParam, message.lParam);
-    } else if (message.msg == WM_RecEnd) {
-        OnRecEnd(message.wParam, message.lParam);
-    } else if (message.msg == WM_RecFinish) {
-        OnRecFinish(message.wParam, message.lParam);
-    } else if (message.msg == WM_RecLost) {
-        OnRecLost(message.wParam);
+    const TWaveInReport report = TWaveInReport::Decode(waveInMessages_, message);
+    switch (report.kind) {
+        case TWaveInReport::Kind::Triggered:
+            OnTriggered(report);
+            break;
+        case TWaveInReport::Kind::TrackEnded:
+            OnRecEnd(report);
+            break;
+        case TWaveInReport::Kind::Finished:
+            OnRecFinish(report);
+            break;
+        case TWaveInReport::Kind::Lost:
+            OnRecLost(report);
+            break;
+        case TWaveInReport::Kind::None:
+            break;
     }
 }
 
-void TfrmWaveInSample::OnRecLost(WParam wParam) {
+void TfrmWaveInSample::OnRecLost(const TWaveInReport& report) {
     if (fWaveInThread == nullptr) {
         return;
     }
-    recordingLosses_.push_back(fWaveInThread->LossAt(static_cast<std::size_t>(wParam)));
+    recordingLosses_.push_back(fWaveInThread->LossAt(report.lossIndex));
     lblDropouts->setText(QStringLiteral("欠落 %1回").arg(recordingLosses_.size()));
     lblDropouts->setToolTip(QStringLiteral("録音中に音声が途切れました。"));
     lblDropouts->show();
@@ -146,8 +151,8 @@ void TfrmWaveInSample::ShowRecordingLosses() {
     (void)GetUserMessages().Show(text.toStdString(), "音声の欠落", MsgIcon::Warning, MsgButtons::Ok);
 }
 
-void TfrmWaveInSample::OnTriggered(WParam wParam, LParam /*lParam*/) {
-    const auto number = static_cast<std::int64_t>(wParam);
+void TfrmWaveInSample::OnTriggered(const TWaveInReport& report) {
+    const std::int64_t number = report.next;
     lblTrackNo->setText(FiveDigits(number));
     lblTrackTime->show();
     SetApplicationTitleText(QStringLiteral("[録音中 : Track") + FiveDigits(number) + QStringLiteral("]"));
@@ -170,18 +175,16 @@ void TfrmWaveInSample::OnTriggered(WParam wParam, LParam /*lParam*/) {
     RemainingAtTrigger = RemainingSeconds;
 }
 
-void TfrmWaveInSample::OnRecEnd(WParam wParam, LParam lParam) {
-    const int status = HighWord(wParam);
-    const int advance = LowWord(wParam);
-    const auto number = static_cast<std::int64_t>(lParam);
+void TfrmWaveInSample::OnRecEnd(const TWaveInReport& report) {
+    const std::int64_t number = report.next;
     const bool netTime = cbxAbsoluteRecordingTime->isChecked();
-    if (status == 2) {
+    if (report.status == FinishStatus::Deleted) {
         // The empty track was deleted; with net time it gives its time back.
         if (netTime) {
             RemainingSeconds = RemainingAtTrigger;
         }
     } else {
-        AddFileToList(FinishedTrackName(number - advance, status), -1);
+        AddFileToList(FinishedName(recordingSettings_, report), -1);
         lblTrackNo->setText(FiveDigits(number));
     }
     SetApplicationTitleText(QStringLiteral("[待機中 : Track") + FiveDigits(number) + QStringLiteral("]"));
@@ -195,11 +198,9 @@ void TfrmWaveInSample::OnRecEnd(WParam wParam, LParam lParam) {
     lblTrackTime->show();
 }
 
-void TfrmWaveInSample::OnRecFinish(WParam wParam, LParam lParam) {
-    const int status = HighWord(wParam);
-    const auto number = static_cast<std::int64_t>(lParam);
-    if (status != 2 && number > 0) {
-        AddFileToList(FinishedTrackName(number, status), -1);
+void TfrmWaveInSample::OnRecFinish(const TWaveInReport& report) {
+    if (report.Kept()) {
+        AddFileToList(FinishedName(recordingSettings_, report), -1);
     }
     SetRecordingControlsEnabled(true);
     // Once the window has let its thread go there is no count to read.
@@ -260,54 +261,51 @@ void TfrmWaveInSample::StartRecording() {
     RecordingRun = true;
 
     TWaveInThread& t = *fWaveInThread;
-    t.SetDeviceIndex(std::max(0, cbWaveInDeviceName->currentIndex()));
-    t.SetSampleRate(rate);
-    t.SetTriggerLevel(sedtTriggerLevel->value());
-    t.SetTriggerDelay(sedtTriggerDelay->value() / 1000.0);
-    t.SetTrackInterval(sedtTrackInterval->value() / 1000.0);
-    t.SetLastTimeAfterTrigger(sedtLastTimeAfterTrigger->value() / 1000.0);
-    t.SetMinimumTrackLength(sedtMinimumTrackLength->value() / 1000.0);
-    ShowShortTracksDropped(0);
-    t.SetNotifyWindow(notifyWindow_.get());
-    t.SetBaseFileName(edtBaseFileName->text().toStdString());
-    const int channels = rgRecMode->ItemIndex() + 1;
-    t.SetChannels(channels);
-    t.SetDigits(sedtPrec->value());
-    t.SetUseTrigger(rbtnUseTrigger->isChecked());
-    t.SetCutByInterval(rbtnInterval->isChecked());
-    const std::int64_t cuttingSeconds =
-        (static_cast<std::int64_t>(sedtCuttingTimeH->value()) * 60 + sedtCuttingTimeM->value()) * 60 +
-        sedtCuttingTimeS->value();
-    t.SetIntervalFrames(cuttingSeconds * rate);
-    t.SetRawOutput(cbxRAWSave->isChecked());
-    recordingStem_ = TrackNaming::Stem(t.BaseFileName());
-    recordingDigits_ = t.Conditions().Digits;
-    recordingRaw_ = cbxRAWSave->isChecked();
-
-    PrepareLevelDisplay(sedtTriggerLevel->value(), channels);
-    if (cbxDisplayWaveForm->isChecked()) {
-        t.SetOnLevelData([this](Thread* sender, TMemoryStream& block) { DisplayWaveData(sender, block); });
-    } else {
-        t.SetOnLevelData(nullptr);
-    }
     const std::int64_t total = static_cast<std::int64_t>(sedtRecordingTimeH->value()) * 3600 +
                                static_cast<std::int64_t>(sedtRecordingTimeM->value()) * 60 +
                                sedtRecordingTimeS->value();
     // A total of zero or less has nothing to count down from: no limit.
     RecordingSeconds = static_cast<int>(std::clamp<std::int64_t>(total, 0, INT_MAX));
+    RecordingSettings& run = recordingSettings_;
+    run.deviceIndex = std::max(0, cbWaveInDeviceName->currentIndex());
+    run.sampleRate = rate;
+    run.channels = rgRecMode->ItemIndex() + 1;
+    run.triggerLevel = sedtTriggerLevel->value();
+    run.triggerDelay = sedtTriggerDelay->value() / 1000.0;
+    run.trackInterval = sedtTrackInterval->value() / 1000.0;
+    run.lastTimeAfterTrigger = sedtLastTimeAfterTrigger->value() / 1000.0;
+    run.minimumTrackLength = sedtMinimumTrackLength->value() / 1000.0;
+    run.baseFileName = edtBaseFileName->text().toStdString();
+    run.digits = sedtPrec->value();
+    run.useTrigger = rbtnUseTrigger->isChecked();
+    run.cutByInterval = rbtnInterval->isChecked();
+    run.intervalSeconds = (static_cast<std::int64_t>(sedtCuttingTimeH->value()) * 60 + sedtCuttingTimeM->value()) * 60 +
+                          sedtCuttingTimeS->value();
+    run.rawOutput = cbxRAWSave->isChecked();
+    run.recordingTime = RecordingSeconds;
+    run.netTime = cbxAbsoluteRecordingTime->isChecked();
+    t.Configure(run);
+    ShowShortTracksDropped(0);
+    t.SetNotifyWindow(notifyWindow_.get());
+
+    PrepareLevelDisplay(sedtTriggerLevel->value(), run.channels);
+    if (cbxDisplayWaveForm->isChecked()) {
+        t.SetOnLevelData([this](Thread* sender, TMemoryStream& block) { DisplayWaveData(sender, block); });
+    } else {
+        t.SetOnLevelData(nullptr);
+    }
     RemainingSeconds = RecordingSeconds;
-    t.SetRecordingTime(RecordingSeconds, cbxAbsoluteRecordingTime->isChecked());
     recordingRate_ = rate;
     recordingLosses_.clear();
     lblDropouts->hide();
     FirstTriggerPending = true;
     AutoExitState = 0;
-    (void)t.Queue().Post(WM_WaveInThreadStart);
+    (void)t.Queue().Post(waveInMessages_.start);
 }
 
 void TfrmWaveInSample::btnStopClick() {
     if (fWaveInThread != nullptr) {
-        (void)fWaveInThread->Queue().Post(WM_WaveInThreadStop);
+        (void)fWaveInThread->Queue().Post(waveInMessages_.stop);
     }
 }
 
@@ -318,7 +316,7 @@ void TfrmWaveInSample::btnNextTrackClick() {
         return;
     }
     if (fWaveInThread != nullptr && !fWaveInThread->Idle()) {
-        (void)fWaveInThread->Queue().Post(WM_TrackChange);
+        (void)fWaveInThread->Queue().Post(waveInMessages_.trackChange);
     }
 }
 

@@ -23,6 +23,8 @@
 #include "platform/MainThreadDispatcher.h"
 #include "platform/NotifyWindow.h"
 #include "platform/UserMessages.h"
+#include "record/RecordingSettings.h"
+#include "record/TWaveInReport.h"
 #include "record/TWaveInThread.h"
 #include "trackfile/TrackNaming.h"
 
@@ -252,62 +254,66 @@ int RunRecord(const std::vector<std::string>& args) {
                                            {options.device}));
     }
 
-    // The settings, in the order the window hands them over.
-    recorder->SetDeviceIndex(*device);
-    recorder->SetSampleRate(c.sampleRate);
-    recorder->SetTriggerLevel(c.triggerLevel);
-    recorder->SetTriggerDelay(c.delayMs / 1000.0);
-    recorder->SetTrackInterval(c.gapMs / 1000.0);
-    recorder->SetLastTimeAfterTrigger(c.tailMs / 1000.0);
-    recorder->SetMinimumTrackLength(c.minLengthMs / 1000.0);
-    recorder->SetObserver(options.marker.get());
+    RecordingSettings settings;
+    settings.deviceIndex = *device;
+    settings.sampleRate = c.sampleRate;
+    settings.channels = c.channels;
+    settings.triggerLevel = c.triggerLevel;
+    settings.triggerDelay = c.delayMs / 1000.0;
+    settings.trackInterval = c.gapMs / 1000.0;
+    settings.lastTimeAfterTrigger = c.tailMs / 1000.0;
+    settings.minimumTrackLength = c.minLengthMs / 1000.0;
     const std::string base = FullPathOf(options.base);
-    recorder->SetBaseFileName(base);
-    recorder->SetChannels(c.channels);
-    recorder->SetDigits(c.digits);
-    recorder->SetUseTrigger(c.mode == CuttingMode::Trigger);
-    recorder->SetCutByInterval(c.mode == CuttingMode::Interval);
-    recorder->SetIntervalFrames(c.lengthSeconds * c.sampleRate);
-    recorder->SetRawOutput(c.raw);
-    recorder->SetRecordingTime(options.timeSeconds, options.netTime);
+    settings.baseFileName = base;
+    settings.digits = c.digits;
+    settings.useTrigger = c.mode == CuttingMode::Trigger;
+    settings.cutByInterval = c.mode == CuttingMode::Interval;
+    settings.intervalSeconds = c.lengthSeconds;
+    settings.rawOutput = c.raw;
+    settings.recordingTime = options.timeSeconds;
+    settings.netTime = options.netTime;
+    recorder->Configure(settings);
+    recorder->SetObserver(options.marker.get());
     if (terminal) {
         recorder->SetOnLevelData(
             [&meter, channels = c.channels](Thread* /*sender*/, TMemoryStream& data) { meter.Take(data, channels); });
     }
 
-    const std::string stem = TrackNaming::Stem(base);
-    const std::string extension = c.raw ? ".raw" : ".wav";
     bool finished = false;
     bool stdoutClosed = false;
     const std::string waiting = Say("[waiting", "[待機中");
     const std::string recording = Say("[recording : Track", "[録音中 : Track");
     std::string state = waiting + "]";
-    auto printTrack = [&](std::int64_t number, int status) {
+    auto printTrack = [&](const TWaveInReport& report) {
         meter.Clear();
-        const std::string name = status == 1 ? TrackNaming::CappedFileName(stem, number, c.digits)
-                                             : stem + TrackNaming::FormatNumber(number, c.digits) + extension;
-        if (!stdoutClosed && !PrintTrackPath(name)) {
+        if (!stdoutClosed && !PrintTrackPath(settings.FinishedTrackName(report.finished, report.status))) {
             stdoutClosed = true;
         }
     };
     DispatchedNotifyWindow window(*dispatcher, [&](const Message& msg) {
-        if (msg.msg == m.triggered) {
-            state = recording + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.wParam), 5) + "]";
-        } else if (msg.msg == m.recLost) {
-            meter.Clear();
-            ReportLoss(recorder->LossAt(static_cast<std::size_t>(msg.wParam)), c.sampleRate);
-        } else if (msg.msg == m.recEnd) {
-            const int status = HighWord(msg.wParam);
-            if (status != 2) {
-                printTrack(static_cast<std::int64_t>(msg.lParam) - LowWord(msg.wParam), status);
-            }
-            state = waiting + " : Track" + TrackNaming::FormatNumber(static_cast<std::int64_t>(msg.lParam), 5) + "]";
-        } else if (msg.msg == m.recFinish) {
-            const int status = HighWord(msg.wParam);
-            if (status != 2) {
-                printTrack(static_cast<std::int64_t>(msg.lParam), status);
-            }
-            finished = true;
+        const TWaveInReport report = TWaveInReport::Decode(m, msg);
+        switch (report.kind) {
+            case TWaveInReport::Kind::Triggered:
+                state = recording + TrackNaming::FormatNumber(report.next, 5) + "]";
+                break;
+            case TWaveInReport::Kind::Lost:
+                meter.Clear();
+                ReportLoss(recorder->LossAt(report.lossIndex), c.sampleRate);
+                break;
+            case TWaveInReport::Kind::TrackEnded:
+                if (report.Kept()) {
+                    printTrack(report);
+                }
+                state = waiting + " : Track" + TrackNaming::FormatNumber(report.next, 5) + "]";
+                break;
+            case TWaveInReport::Kind::Finished:
+                if (report.Kept()) {
+                    printTrack(report);
+                }
+                finished = true;
+                break;
+            case TWaveInReport::Kind::None:
+                break;
         }
     });
     recorder->SetNotifyWindow(&window);

@@ -19,7 +19,7 @@ void RecordingClock::TrackStarted(std::int64_t frame) {
     usedAtTrigger_ = Used(frame);
 }
 
-void RecordingClock::TrackEnded(int status, std::int64_t frame) {
+void RecordingClock::TrackEnded(FinishStatus status, std::int64_t frame) {
     if (!netTime_) {
         return;
     }
@@ -27,7 +27,7 @@ void RecordingClock::TrackEnded(int status, std::int64_t frame) {
         used_ += frame - since_;
         running_ = false;
     }
-    if (status == 2) {
+    if (status == FinishStatus::Deleted) {
         used_ = usedAtTrigger_;
     }
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "trackfile/FinishStatus.h"
+
 namespace zolvane2 {
 
 // The recording-time limit of a recording run, counted in recorded frames:
@@ -20,9 +22,9 @@ public:
 
     // A track started at this frame (the window's WM_Triggered).
     void TrackStarted(std::int64_t frame);
-    // A track ended at this frame and the run goes on (WM_RecEnd); status 2:
-    // the file was empty and deleted.
-    void TrackEnded(int status, std::int64_t frame);
+    // A track ended at this frame and the run goes on (WM_RecEnd); a deleted
+    // track gives its time back.
+    void TrackEnded(FinishStatus status, std::int64_t frame);
 
     [[nodiscard]] bool Started() const { return started_; }
     [[nodiscard]] bool Running() const { return running_; }

@@ -6,7 +6,6 @@
 #include "platform/BusyPointer.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/NotifyWindow.h"
-#include "platform/RegisteredMessages.h"
 #include "trackfile/TrackNaming.h"
 
 namespace zolvane2 {
@@ -14,23 +13,7 @@ namespace zolvane2 {
 namespace {
 constexpr std::size_t kErrorTextLimit = 255;
 constexpr const char* kDeviceErrorTitle = "Error";
-constexpr WParam kStatusKept = 0;
-constexpr WParam kStatusTooLong = 1;
-constexpr WParam kStatusDeleted = 2;
-
-WParam Report(WParam low, WParam status) {
-    return MakeWParam(static_cast<std::uint16_t>(low & 0xFFFFU), static_cast<std::uint16_t>(status));
-}
 }  // namespace
-
-TWaveInMessages TWaveInMessages::Register() {
-    return TWaveInMessages{
-        RegisterMessageName("WM_WaveInThreadStart"), RegisterMessageName("WM_WaveInThreadStop"),
-        RegisterMessageName("WM_TrackChange"),       RegisterMessageName("WM_WaveInThreadQuit"),
-        RegisterMessageName("WM_Triggered"),         RegisterMessageName("WM_RecEnd"),
-        RegisterMessageName("WM_RecFinish"),         RegisterMessageName("WM_RecLost"),
-    };
-}
 
 TWaveInThread::TWaveInThread(std::unique_ptr<SoundInput> input, UserMessages* messages)
     : messages_(TWaveInMessages::Register()),
@@ -60,18 +43,33 @@ TWaveInThread::~TWaveInThread() {
 }
 
 std::string TWaveInThread::BaseFileName() const {
-    const std::lock_guard lock(namesMutex_);
+    const std::lock_guard lock(baseFileNameMutex_);
     return baseFileName_;
 }
 
 void TWaveInThread::SetBaseFileName(const std::string& name) {
-    const std::lock_guard lock(namesMutex_);
+    const std::lock_guard lock(baseFileNameMutex_);
     baseFileName_ = name;
 }
 
-std::string TWaveInThread::Extension() const {
-    const std::lock_guard lock(namesMutex_);
-    return extension_;
+void TWaveInThread::Configure(const RecordingSettings& s) {
+    // The sample rate comes before the times it converts to frames, the
+    // track interval before the time kept after a trigger that it bounds.
+    SetDeviceIndex(s.deviceIndex);
+    SetSampleRate(s.sampleRate);
+    SetTriggerLevel(s.triggerLevel);
+    SetTriggerDelay(s.triggerDelay);
+    SetTrackInterval(s.trackInterval);
+    SetLastTimeAfterTrigger(s.lastTimeAfterTrigger);
+    SetMinimumTrackLength(s.minimumTrackLength);
+    SetBaseFileName(s.baseFileName);
+    SetChannels(s.channels);
+    SetDigits(s.digits);
+    SetUseTrigger(s.useTrigger);
+    SetCutByInterval(s.cutByInterval);
+    SetIntervalFrames(s.intervalSeconds * s.sampleRate);
+    SetRawOutput(s.rawOutput);
+    SetRecordingTime(s.recordingTime, s.netTime);
 }
 
 void TWaveInThread::SetRecordingTime(std::int64_t seconds, bool netTime) {
@@ -87,11 +85,6 @@ std::vector<CaptureLoss> TWaveInThread::Losses() const {
 CaptureLoss TWaveInThread::LossAt(std::size_t index) const {
     const std::lock_guard lock(lossMutex_);
     return index < losses_.size() ? losses_[index] : CaptureLoss{};
-}
-
-std::string TWaveInThread::CurrentFileName() const {
-    const std::lock_guard lock(namesMutex_);
-    return writer_.FileName();
 }
 
 UserMessages& TWaveInThread::Boxes() const {
@@ -150,12 +143,7 @@ void TWaveInThread::StartRecording() {
     }
     const std::string base = BaseFileName();
     raw_ = rawOutput_.load();
-    {
-        const std::lock_guard lock(namesMutex_);
-        extension_ = raw_ ? ".raw" : ".wav";
-    }
     stem_ = TrackNaming::Stem(base);
-    tooLong_.store(false);
     timeLimitReached_.store(false);
     usedFrames_.store(0);
     framesFed_ = 0;
@@ -164,14 +152,14 @@ void TWaveInThread::StartRecording() {
         losses_.clear();
     }
     shortDropped_.store(0);
-    trackNumber_.store(FindFreeNumber(1));
-    if (trackNumber_.load() == 0) {
+    trackNumber_ = FindFreeNumber(1);
+    if (trackNumber_ == 0) {
         // Every number is taken: a file numbered 0 would be outside the
         // naming scheme, so nothing is recorded.
         ShowStandardError(TrackNaming::TrackFileName(stem_, 1, splitter_.Conditions().Digits, raw_) + "\r\n" +
                               "使えるトラック番号が残っていないので、録音できません。",
                           Boxes());
-        PostToWindow(messages_.recFinish, Report(0, kStatusDeleted), 0);
+        PostToWindow(TWaveInReport::Finished(0, FinishStatus::Deleted));
         return;
     }
     // A fixed-length piece counts its file's header into its size.
@@ -206,7 +194,7 @@ void TWaveInThread::StartRecording() {
     }
     if (c.Mode() != CutMode::Trigger) {
         clock_.TrackStarted(0);
-        PostToWindow(messages_.triggered, static_cast<WParam>(trackNumber_.load()), 0);
+        PostToWindow(TWaveInReport::Triggered(trackNumber_, 0));
     }
     for (auto& block : blocks_) {
         SoundResult r = input_->Prepare(block->header);
@@ -227,7 +215,7 @@ void TWaveInThread::StartRecording() {
     }
     idle_.store(false);
     if (observer_ != nullptr) {
-        observer_->RecordingStarted(CurrentFileName(), c);
+        observer_->RecordingStarted(writer_.FileName(), c);
     }
 }
 
@@ -246,8 +234,8 @@ void TWaveInThread::AbandonStart() {
         // Nothing was recorded into it; a failed finish changes nothing.
     }
     splitter_.Stop();
-    trackNumber_.store(0);
-    PostToWindow(messages_.recFinish, Report(0, kStatusDeleted), 0);
+    trackNumber_ = 0;
+    PostToWindow(TWaveInReport::Finished(0, FinishStatus::Deleted));
 }
 
 void TWaveInThread::BufferFilled(LParam lParam) {
@@ -256,7 +244,7 @@ void TWaveInThread::BufferFilled(LParam lParam) {
         return;
     }
     Block& block = *blocks_[static_cast<std::size_t>(index)];
-    if (trackNumber_.load() == 0) {
+    if (trackNumber_ == 0) {
         return;  // no number left: the stop is on its way
     }
     const std::int64_t count = block.header.bytesRecorded.load();
@@ -267,7 +255,7 @@ void TWaveInThread::BufferFilled(LParam lParam) {
     levelIndex_.store(index);
     Synchronize([this] { DoLevelData(); });
 
-    if (!FeedSplitter(block.bytes.data(), count) || idle_.load() || trackNumber_.load() == 0) {
+    if (!FeedSplitter(block.bytes.data(), count) || idle_.load() || trackNumber_ == 0) {
         return;
     }
     SoundResult r = input_->Prepare(block.header);
@@ -309,7 +297,7 @@ bool TWaveInThread::FeedSplitter(const std::uint8_t* bytes, std::int64_t count) 
             StopRecording(false);
             return false;
         }
-        if (done >= count || idle_.load() || trackNumber_.load() == 0) {
+        if (done >= count || idle_.load() || trackNumber_ == 0) {
             return true;
         }
     }
@@ -322,12 +310,12 @@ void TWaveInThread::DoLevelData() {
 }
 
 void TWaveInThread::TrackChange() {
-    if (idle_.load() || trackNumber_.load() == 0) {
+    if (idle_.load() || trackNumber_ == 0) {
         return;
     }
     if (splitter_.ManualTrackChange() && splitter_.Conditions().Mode() != CutMode::Trigger) {
         clock_.TrackStarted(splitter_.EventFrame());
-        PostToWindow(messages_.triggered, static_cast<WParam>(trackNumber_.load()), 0);
+        PostToWindow(TWaveInReport::Triggered(trackNumber_, 0));
     }
 }
 
@@ -361,7 +349,7 @@ void TWaveInThread::StopRecording(bool quiet) {
     }
     FreeBlocks();
     idle_.store(true);
-    const std::int32_t number = trackNumber_.load();
+    const std::int32_t number = trackNumber_;
     if (number != 0) {
         FinishStatus status = FinishStatus::Deleted;
         try {
@@ -374,14 +362,9 @@ void TWaveInThread::StopRecording(bool quiet) {
             }
             status = FinishStatus::Kept;
         }
-        if (status == FinishStatus::Deleted) {
-            PostToWindow(messages_.recFinish, Report(0, kStatusDeleted), 0);
-        } else {
-            PostToWindow(messages_.recFinish, Report(0, tooLong_.load() ? kStatusTooLong : kStatusKept),
-                         static_cast<LParam>(number));
-        }
+        PostToWindow(TWaveInReport::Finished(number, status));
     }
-    trackNumber_.store(0);
+    trackNumber_ = 0;
     splitter_.Stop();
     if (observer_ != nullptr) {
         observer_->RecordingStopped();
@@ -406,14 +389,14 @@ void TWaveInThread::DataLost(WParam bytes, LParam atBytes) {
         return;
     }
     const CaptureLoss loss{static_cast<std::int64_t>(atBytes) / fb, static_cast<std::int64_t>(bytes) / fb,
-                           trackNumber_.load()};
+                           trackNumber_};
     std::size_t index = 0;
     {
         const std::lock_guard lock(lossMutex_);
         index = losses_.size();
         losses_.push_back(loss);
     }
-    PostToWindow(messages_.recLost, static_cast<WParam>(index), 0);
+    PostToWindow(TWaveInReport::Lost(index));
 }
 
 void TWaveInThread::FailRecording(const std::string& text) {
@@ -444,25 +427,20 @@ void TWaveInThread::FreeBlocks() {
 
 void TWaveInThread::OpenTrackFile() {
     const CuttingConditions& c = splitter_.Conditions();
-    const std::string name = TrackNaming::TrackFileName(stem_, trackNumber_.load(), c.Digits, raw_);
-    const std::lock_guard lock(namesMutex_);
+    const std::string name = TrackNaming::TrackFileName(stem_, trackNumber_, c.Digits, raw_);
     writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
 }
 
 FinishStatus TWaveInThread::CloseTrackFile() {
     FinishStatus status = FinishStatus::Deleted;
     const CuttingConditions& c = splitter_.Conditions();
-    {
-        const std::lock_guard lock(namesMutex_);
-        const std::int64_t frames = (writer_.CurrentSize() - writer_.HeaderSize()) / c.FrameBytes();
-        if (c.Mode() == CutMode::Trigger && frames > 0 && frames < c.MinimumFrames) {
-            writer_.DeleteOutput();
-            shortDropped_.fetch_add(1);
-        } else {
-            status = writer_.CloseOutput();
-        }
+    const std::int64_t frames = (writer_.CurrentSize() - writer_.HeaderSize()) / c.FrameBytes();
+    if (c.Mode() == CutMode::Trigger && frames > 0 && frames < c.MinimumFrames) {
+        writer_.DeleteOutput();
+        shortDropped_.fetch_add(1);
+    } else {
+        status = writer_.CloseOutput();
     }
-    tooLong_.store(status == FinishStatus::TooLong);
     return status;
 }
 
@@ -471,9 +449,10 @@ std::int32_t TWaveInThread::FindFreeNumber(std::int32_t start) const {
     return TrackNaming::FindFreeNumber(stem_, c.Digits, start, c.MaxTrackNumber);
 }
 
-void TWaveInThread::PostToWindow(MsgId msg, WParam wParam, LParam lParam) {
+void TWaveInThread::PostToWindow(const TWaveInReport& report) {
     if (zolvane2::NotifyWindow* w = notifyWindow_.load()) {
-        w->PostMessage(msg, wParam, lParam);
+        const Message m = report.Encode(messages_);
+        w->PostMessage(m.msg, m.wParam, m.lParam);
     }
 }
 
@@ -496,36 +475,26 @@ void TWaveInThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count)
 }
 
 bool TWaveInThread::CutTrack() {
-    const std::int32_t old = trackNumber_.load();
+    const std::int32_t old = trackNumber_;
     const FinishStatus status = CloseTrackFile();
-    clock_.TrackEnded(status == FinishStatus::Deleted ? 2 : 0, splitter_.EventFrame());
-    trackNumber_.store(FindFreeNumber(old));
-    const std::int32_t next = trackNumber_.load();
-    const bool kept = status != FinishStatus::Deleted;
-    const WParam keptStatus = status == FinishStatus::TooLong ? kStatusTooLong : kStatusKept;
+    clock_.TrackEnded(status, splitter_.EventFrame());
+    trackNumber_ = FindFreeNumber(old);
+    const std::int32_t next = trackNumber_;
     if (next == 0) {
         // No number is left (a deleted file frees its own number, so this
         // follows a kept one): the run ends here.
-        if (kept) {
-            PostToWindow(messages_.recFinish, Report(0, keptStatus), static_cast<LParam>(old));
-        } else {
-            PostToWindow(messages_.recFinish, Report(0, kStatusDeleted), 0);
-        }
+        PostToWindow(TWaveInReport::Finished(old, status));
         Queue().Post(messages_.stop);
         return false;
     }
-    if (kept) {
-        PostToWindow(messages_.recEnd, Report(static_cast<WParam>(next - old), keptStatus), static_cast<LParam>(next));
-    } else {
-        PostToWindow(messages_.recEnd, Report(0, kStatusDeleted), static_cast<LParam>(next));
-    }
+    PostToWindow(TWaveInReport::TrackEnded(old, status, next));
     OpenTrackFile();
     return true;
 }
 
 void TWaveInThread::TrackTriggered(std::int64_t preRollFrames) {
     clock_.TrackStarted(splitter_.EventFrame());
-    PostToWindow(messages_.triggered, static_cast<WParam>(trackNumber_.load()), static_cast<LParam>(preRollFrames));
+    PostToWindow(TWaveInReport::Triggered(trackNumber_, preRollFrames));
 }
 
 std::int64_t TWaveInThread::CurrentTrackSize() {

@@ -16,7 +16,10 @@
 #include "platform/UserMessages.h"
 #include "record/RecordingClock.h"
 #include "record/RecordingObserver.h"
+#include "record/RecordingSettings.h"
 #include "record/SplitterOwner.h"
+#include "record/TWaveInMessages.h"
+#include "record/TWaveInReport.h"
 #include "record/TriggerSplitter.h"
 #include "trackfile/TMemoryStream.h"
 #include "trackfile/TWaveOutPlayedEvent.h"
@@ -33,27 +36,13 @@ struct CaptureLoss {
     std::int32_t track = 0;    // the track being recorded (or waited for) then
 };
 
-// The seven registered messages shared by the capture thread and its window.
-struct TWaveInMessages {
-    MsgId start;        // "WM_WaveInThreadStart"  window → thread (0, 0)
-    MsgId stop;         // "WM_WaveInThreadStop"   window → thread, and thread → itself (0, 0)
-    MsgId trackChange;  // "WM_TrackChange"        window → thread (0, 0)
-    MsgId quit;         // "WM_WaveInThreadQuit"   window → thread (0, 0)
-    MsgId triggered;    // "WM_Triggered"  (track number, pre-roll frames)
-    MsgId recEnd;       // "WM_RecEnd"     (low: number advance, high: status; new track number)
-    MsgId recFinish;    // "WM_RecFinish"  (low: 0, high: status; closed track's number or 0)
-    MsgId recLost;      // "WM_RecLost"    (index into Losses(), 0)
-
-    [[nodiscard]] static TWaveInMessages Register();
-};
-
 // The recorder: runs the input device with two blocks in circulation, hands
 // a copy of every filled block to OnLevelData, feeds the splitter and writes
 // the numbered track files, and reports to its notify window.
 //
 // Threads: the main thread creates the object (which lists the devices),
-// writes the settings only while Idle() and then posts Start; it reads Idle(),
-// TrackNumber() and the other atomics at any time. The capture thread alone
+// writes the settings only while Idle() and then posts Start; it reads Idle()
+// and the other atomics at any time. The capture thread alone
 // touches the device, the blocks, the splitter's buffers, the track file and
 // the per-recording state. OnLevelData is written and called only on the main
 // thread (DoLevelData runs there through Synchronize while this thread
@@ -77,7 +66,9 @@ public:
     // open device, so the main thread may ask at any time.
     [[nodiscard]] std::vector<InputDeviceInfo> ListDevices() const { return input_->Devices(); }
 
-    // Settings: main thread, while Idle().
+    // Settings: main thread, while Idle(). Configure hands over a whole run
+    // through the setters below, in the order their corrections need.
+    void Configure(const RecordingSettings& settings);
     [[nodiscard]] int DeviceIndex() const { return deviceIndex_.load(); }
     void SetDeviceIndex(int value) { deviceIndex_.store(value); }
     [[nodiscard]] std::int32_t SampleRate() const { return splitter_.Conditions().SampleRate; }
@@ -117,14 +108,9 @@ public:
 
     // State the main thread may read at any time.
     [[nodiscard]] bool Idle() const { return idle_.load(); }
-    [[nodiscard]] std::int32_t TrackNumber() const { return trackNumber_.load(); }
-    [[nodiscard]] bool TooLong() const { return tooLong_.load(); }
     [[nodiscard]] int LevelIndex() const { return levelIndex_.load(); }
     // Tracks of the last run deleted for being shorter than the minimum.
     [[nodiscard]] std::int32_t ShortTracksDropped() const { return shortDropped_.load(); }
-    // ".wav" or ".raw", chosen at each start.
-    [[nodiscard]] std::string Extension() const;
-    [[nodiscard]] std::string CurrentFileName() const;
     // Frames counted against the recording-time limit so far in this run.
     [[nodiscard]] std::int64_t RecordingTimeUsedFrames() const { return usedFrames_.load(); }
     // The run ended because its recording time was up (set before its
@@ -175,7 +161,7 @@ private:
     void OpenTrackFile();
     [[nodiscard]] FinishStatus CloseTrackFile();
     [[nodiscard]] std::int32_t FindFreeNumber(std::int32_t start) const;
-    void PostToWindow(MsgId msg, WParam wParam, LParam lParam);
+    void PostToWindow(const TWaveInReport& report);
     void ShowDeviceError(SoundResult code);
     [[nodiscard]] UserMessages& Boxes() const;
     [[nodiscard]] int IndexOf(const SoundBuffer* header) const;
@@ -198,16 +184,13 @@ private:
     std::atomic<bool> rawOutput_{false};
     std::atomic<std::int64_t> limitSeconds_{0};
     std::atomic<bool> netTime_{false};
-    mutable std::mutex namesMutex_;  // baseFileName_, extension_
+    mutable std::mutex baseFileNameMutex_;
     std::string baseFileName_;
-    std::string extension_ = ".wav";
     TWaveOutPlayedEvent onLevelData_;
     TriggerSplitter splitter_;
 
     // State.
     std::atomic<bool> idle_{true};
-    std::atomic<std::int32_t> trackNumber_{0};
-    std::atomic<bool> tooLong_{false};
     std::atomic<int> levelIndex_{0};
     std::atomic<std::int64_t> stopDrainMs_{1000};
     std::atomic<std::int64_t> usedFrames_{0};
@@ -222,6 +205,7 @@ private:
     std::array<std::unique_ptr<TMemoryStream>, 2> levelStreams_;
     std::array<std::unique_ptr<Block>, kSoundBufferCount> blocks_;
     bool deviceOpen_ = false;
+    std::int32_t trackNumber_ = 0;
     std::string stem_;
     bool raw_ = false;
     TrackFileWriter writer_;

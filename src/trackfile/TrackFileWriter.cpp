@@ -90,21 +90,6 @@ void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
     KeepSizesCurrent(count);
 }
 
-void TrackFileWriter::AppendFrom(TLongStream& source, std::int64_t count) {
-    if (dryOpen_) {
-        source.Seek64(count, TLongStream::soFromCurrent);
-        drySize_ += count;
-        return;
-    }
-    if (!stream_) {
-        throw WriteError("ストリームへの書き込みエラー");
-    }
-    if (count > 0) {
-        stream_->CopyFrom(source, count);
-        KeepSizesCurrent(count);
-    }
-}
-
 void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
     if (dryOpen_) {
         drySize_ += count;

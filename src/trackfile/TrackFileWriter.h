@@ -5,19 +5,12 @@
 #include <memory>
 #include <string>
 
+#include "trackfile/FinishStatus.h"
 #include "trackfile/TLongFileStream.h"
 
 namespace zolvane2 {
 
 class DiskFlusher;
-
-// How a track file ended up after CloseOutput; the number travels in the
-// recorder's messages.
-enum class FinishStatus : int {
-    Kept = 0,     // kept as written
-    TooLong = 1,  // kept with capped header sizes, renamed to ..._tooLONG.wav
-    Deleted = 2,  // held no frames and was deleted
-};
 
 // When a WAVE header's sizes no longer fit and are capped.
 enum class CapPolicy {
@@ -65,8 +58,6 @@ public:
     // Appends at the end of the open file; throws WriteError on a short write.
     // Keeps the header's sizes current (KeepSizesCurrent).
     void Append(const void* bytes, std::int64_t count);
-    // Appends count bytes read from source's current position.
-    void AppendFrom(TLongStream& source, std::int64_t count);
     // Appends count bytes of source from sourceOffset on, file to file
     // without passing them through this process where the kernel allows;
     // the source's position stays where it is.

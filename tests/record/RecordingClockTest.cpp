@@ -10,7 +10,7 @@ TEST(RecordingClockTest, StartsAtTheFirstTrackAndRunsThroughTheWaitsWithoutNetTi
     EXPECT_FALSE(clock.Expired(1'000'000));  // nothing started yet
     EXPECT_EQ(clock.Left(0), 1000);
     clock.TrackStarted(500);
-    clock.TrackEnded(0, 900);
+    clock.TrackEnded(FinishStatus::Kept, 900);
     EXPECT_FALSE(clock.Expired(1499));
     clock.TrackStarted(1100);  // a clock that runs keeps its phase
     EXPECT_EQ(clock.Left(1250), 250);
@@ -20,11 +20,11 @@ TEST(RecordingClockTest, StartsAtTheFirstTrackAndRunsThroughTheWaitsWithoutNetTi
 TEST(RecordingClockTest, NetTimeStandsStillBetweenTracksAndGivesBackAnEmptyTrack) {
     RecordingClock clock(1000, true);
     clock.TrackStarted(0);
-    clock.TrackEnded(0, 400);            // 400 used
-    EXPECT_FALSE(clock.Expired(90000));  // waiting does not count
+    clock.TrackEnded(FinishStatus::Kept, 400);  // 400 used
+    EXPECT_FALSE(clock.Expired(90000));         // waiting does not count
     EXPECT_EQ(clock.Left(90000), 600);
     clock.TrackStarted(90000);
-    clock.TrackEnded(2, 90300);  // deleted: its 300 come back
+    clock.TrackEnded(FinishStatus::Deleted, 90300);  // deleted: its 300 come back
     EXPECT_EQ(clock.Used(100000), 400);
     clock.TrackStarted(100000);
     EXPECT_FALSE(clock.Expired(100599));

@@ -140,6 +140,43 @@ TEST_F(TWaveInThreadTest, ListsTheDefaultEntryAndTheDevicesAndOpensTheChosenOne)
     EXPECT_EQ(fake_->OpenedChannels(), 2);
 }
 
+TEST_F(TWaveInThreadTest, ConfigureHandsOverAWholeRunAndCorrectsAsTheSettersDo) {
+    Make();
+    RecordingSettings run;
+    run.sampleRate = 48000;
+    run.channels = 2;
+    run.triggerLevel = 500;
+    run.triggerDelay = 0.1;
+    run.trackInterval = 0.5;
+    run.lastTimeAfterTrigger = 0.8;  // longer than the interval: corrected
+    run.minimumTrackLength = 1;
+    run.baseFileName = dir_.File("Run.wav");
+    run.digits = 3;
+    run.useTrigger = false;
+    run.cutByInterval = true;
+    run.intervalSeconds = 10;
+    run.rawOutput = true;
+    thread_->Configure(run);
+    const CuttingConditions& c = thread_->Conditions();
+    EXPECT_EQ(c.SampleRate, 48000);
+    EXPECT_EQ(c.Channels, 2);
+    EXPECT_EQ(c.TriggerLevel, 500);
+    EXPECT_EQ(c.DelayFrames, 4800);
+    EXPECT_EQ(c.SilenceFrames, 24000);
+    EXPECT_EQ(c.TailFrames, 24000);
+    EXPECT_EQ(c.MinimumFrames, 48000);
+    EXPECT_EQ(c.MaxTrackNumber, 999);
+    EXPECT_EQ(c.Mode(), CutMode::FixedLength);
+    EXPECT_EQ(c.IntervalFrames, 480000);
+    EXPECT_EQ(thread_->BaseFileName(), run.baseFileName);
+    EXPECT_TRUE(thread_->RawOutput());
+    ASSERT_EQ(boxes_.Count(), 1U);
+    EXPECT_EQ(boxes_.Messages()[0].text,
+              "残す時間0.8(sec)が指定されましたが、\r\n"
+              "この時間はトラック間隔よりも長すぎます。\r\n"
+              "残す時間をトラック間隔と同じ長さに修正します。");
+}
+
 TEST_F(TWaveInThreadTest, WithoutAnyInputDeviceItSaysSoAndStartsFailQuietly) {
     Make({});
     ASSERT_EQ(boxes_.Count(), 1U);
