@@ -339,7 +339,7 @@ TEST_F(RecordCommandTest, AnUncutRecordingKeepsEverySampleAndMarksWhereItWouldBe
     EXPECT_EQ(record.Lines(), std::vector<std::string>{master});
     EXPECT_EQ(capturetest::WaveSamples(master, 2, 44100), pcm.Bytes());
     const auto text = [](const std::string& path) {
-        const auto bytes = capturetest::ReadAll(path);
+        const auto bytes = test::ReadAll(path);
         return std::string(bytes.begin(), bytes.end());
     };
     // Frames 5,590 to 48,821 and 115,600 to 140,010.

@@ -353,10 +353,10 @@ TEST_F(TWaveInThreadTest, FixedLengthCutsEqualPiecesAndReportsEachStart) {
     EXPECT_EQ(reports_, (std::vector<Report>{Triggered(1, 0), RecEnd(1, 0, 2), Triggered(2, 0), RecEnd(1, 0, 3),
                                              Triggered(3, 0), RecEnd(1, 0, 4), Triggered(4, 0), RecEnd(1, 0, 5),
                                              Triggered(5, 0), RecFinish(2, 0)}));
-    EXPECT_EQ(capturetest::ReadAll(dir_.File("Track00001.raw")), pcm.Slice(0, 10000));
-    EXPECT_EQ(capturetest::ReadAll(dir_.File("Track00002.raw")), pcm.Slice(10000, 20000));
-    EXPECT_EQ(capturetest::ReadAll(dir_.File("Track00003.raw")), pcm.Slice(20000, 30000));
-    EXPECT_EQ(capturetest::ReadAll(dir_.File("Track00004.raw")), pcm.Slice(30000, 32768));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00001.raw")), pcm.Slice(0, 10000));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00002.raw")), pcm.Slice(10000, 20000));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00003.raw")), pcm.Slice(20000, 30000));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00004.raw")), pcm.Slice(30000, 32768));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("Track00005.raw")));
 }
 

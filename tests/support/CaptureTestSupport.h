@@ -68,11 +68,6 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
-[[nodiscard]] inline std::vector<std::uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 [[nodiscard]] inline std::uint32_t U32At(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8U) |
            (static_cast<std::uint32_t>(b[at + 2]) << 16U) | (static_cast<std::uint32_t>(b[at + 3]) << 24U);
@@ -81,7 +76,7 @@ private:
 // The samples of a finished WAVE track file; empty when the file is missing
 // or its header does not describe exactly the bytes that follow it.
 [[nodiscard]] inline std::vector<std::uint8_t> WaveSamples(const std::string& path, int channels, int rate) {
-    const auto b = ReadAll(path);
+    const auto b = test::ReadAll(path);
     if (b.size() < 44 || U32At(b, 4) != b.size() - 8 || U32At(b, 40) != b.size() - 44 ||
         U32At(b, 24) != static_cast<std::uint32_t>(rate) || b[22] != channels) {
         return {};

@@ -23,11 +23,6 @@ namespace zolvane2::test {
 
 using JobBytes = std::vector<std::uint8_t>;
 
-inline JobBytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return JobBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 inline void WriteAll(const std::string& path, const JobBytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

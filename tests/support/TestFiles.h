@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ public:
 private:
     std::string path_;
 };
+
+// The whole file; empty when it cannot be read.
+[[nodiscard]] inline std::vector<std::uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // Makes path size bytes long without writing them, creating it if missing:
 // what lies past its old end is a hole (a sparse file, all zero).

@@ -74,7 +74,7 @@ TEST(LongFileStream, FileHeldByAnotherStreamCannotBeOpenedOrCreated) {
         }
     }
     // The failed create must not have emptied the file it could not take.
-    EXPECT_EQ(test::ReadBytes(path).size(), 10U);
+    EXPECT_EQ(test::ReadAll(path).size(), 10U);
     TLongFileStream again(path, 0);
     EXPECT_EQ(again.GetSize64(), 10);
 }
@@ -148,7 +148,7 @@ TEST(LongFileStream, CopyRangeFromCopiesExactlyInTheKernelOrThroughABuffer) {
             o.CopyRangeFrom(source, 0, 3);
             EXPECT_THROW(o.CopyRangeFrom(source, 2'999'000, 2000), ReadError);
         }
-        EXPECT_EQ(test::ReadBytes(out), expected) << out;
+        EXPECT_EQ(test::ReadAll(out), expected) << out;
     }
     EXPECT_EQ(source.GetPosition64(), 5);
 }
@@ -194,7 +194,7 @@ TEST(LongFileStream, CopiesBetweenMemoryAndFile) {
         EXPECT_EQ(file.CopyFrom(memory, 2'000'000), 2'000'000);
         EXPECT_THROW(file.CopyFrom(memory, 1'000'000), ReadError);  // only 999,900 left
     }
-    const Bytes written = test::ReadBytes(path);
+    const Bytes written = test::ReadAll(path);
     ASSERT_GE(written.size(), 2'000'000U);
     EXPECT_TRUE(std::equal(written.begin(), written.begin() + 2'000'000, data.begin() + 100));
 }

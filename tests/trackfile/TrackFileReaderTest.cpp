@@ -220,7 +220,7 @@ TEST_F(TrackFileReaderTest, UnpatchedHeaderCountsTheFramesThatAreThere) {
     // Left by an interrupted recording: both sizes still 0.
     const std::string path = Put("crash.wav", MakeWave(WaveLayout{}, 176400));
     {
-        Bytes b = test::ReadBytes(path);
+        Bytes b = test::ReadAll(path);
         b[4] = b[5] = b[6] = b[7] = 0;
         test::WriteBytes(path, b);
     }

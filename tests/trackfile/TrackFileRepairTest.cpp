@@ -38,7 +38,7 @@ TEST(TrackFileRepair, MendsAKilledRecordingToItsWholeFrames) {
         const test::HeaderSizes h = test::ReadHeaderSizes(path);
         EXPECT_EQ(h.data, 4000U) << stale;
         EXPECT_EQ(h.riff, 4036U) << stale;
-        Bytes after = test::ReadBytes(path);
+        Bytes after = test::ReadAll(path);
         EXPECT_TRUE(std::equal(after.begin() + 44, after.end(), b.begin() + 44));  // audio untouched
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::AlreadyRight);
     }
@@ -76,13 +76,13 @@ TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage
     const std::string listed = dir.File("listed.wav");
     test::WriteBytes(listed, tagged);
     for (const std::string& path : {odd, listed}) {
-        const Bytes before = test::ReadBytes(path);
+        const Bytes before = test::ReadAll(path);
         struct stat st {};
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::AlreadyRight) << path;
         struct stat after {};
         ASSERT_EQ(::stat(path.c_str(), &after), 0);
-        EXPECT_EQ(test::ReadBytes(path), before);
+        EXPECT_EQ(test::ReadAll(path), before);
         EXPECT_EQ(after.st_mtim.tv_nsec, st.st_mtim.tv_nsec);
     }
     EXPECT_EQ(messages.Count(), 0U);
@@ -99,9 +99,9 @@ TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage
     test::WriteBytes(raw, Bytes(400, 1));
     const std::string missing = dir.File("gone.wav");
     for (const std::string& path : {floats, eight, raw, missing}) {
-        const Bytes before = test::ReadBytes(path);
+        const Bytes before = test::ReadAll(path);
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::Refused) << path;
-        EXPECT_EQ(test::ReadBytes(path), before);
+        EXPECT_EQ(test::ReadAll(path), before);
     }
     const auto shown = messages.Messages();
     ASSERT_EQ(shown.size(), 4U);

@@ -24,7 +24,7 @@ TEST(TrackFileWriter, ProvisionalHeaderIsTheCanonical44Bytes) {
     w.OpenOutput(path, 2, 44100, false);
     EXPECT_EQ(w.CurrentSize(), 44);
     const Bytes expected = test::MakeWave(test::WaveLayout{}, 0);
-    Bytes header = test::ReadBytes(path);
+    Bytes header = test::ReadAll(path);
     ASSERT_EQ(header.size(), 44U);
     EXPECT_EQ(GetLe32(header, 4), 0U);  // both sizes 0 while writing
     EXPECT_EQ(GetLe32(header, 40), 0U);
@@ -46,7 +46,7 @@ TEST(TrackFileWriter, EmptyWaveIsDeletedAndOneFrameByteKept) {
     w.OpenOutput(one, 1, 8000, false);
     w.Append("x", 1);
     EXPECT_EQ(w.CloseOutput(), FinishStatus::Kept);
-    const Bytes b = test::ReadBytes(one);
+    const Bytes b = test::ReadAll(one);
     ASSERT_EQ(b.size(), 45U);
     EXPECT_EQ(GetLe32(b, 4), 37U);
     EXPECT_EQ(GetLe32(b, 40), 1U);
@@ -66,7 +66,7 @@ TEST(TrackFileWriter, RawKeptOnlyWithBytes) {
     w.OpenOutput(dir.File("b.raw"), 2, 44100, true);
     w.Append("abcd", 4);
     EXPECT_EQ(w.CloseOutput(), FinishStatus::Kept);
-    EXPECT_EQ(test::ReadBytes(dir.File("b.raw")), (Bytes{'a', 'b', 'c', 'd'}));
+    EXPECT_EQ(test::ReadAll(dir.File("b.raw")), (Bytes{'a', 'b', 'c', 'd'}));
 }
 
 // Writes a WAVE file through the writer and stretches it (sparse) to size
@@ -179,7 +179,7 @@ TEST(TrackFileWriter, CappedRenameNeverReplacesAnExistingFile) {
     test::WriteBytes(other, Bytes(5, 7));
     TrackFileWriter w;
     EXPECT_EQ(FinishAtSize(w, dir.File("T1.wav"), 2'147'483'700), FinishStatus::TooLong);
-    EXPECT_EQ(test::ReadBytes(other), Bytes(5, 7));
+    EXPECT_EQ(test::ReadAll(other), Bytes(5, 7));
     EXPECT_EQ(w.FileName(), dir.File("T1.wav"));  // the name it really has
     EXPECT_TRUE(FileSystem::Exists(dir.File("T1.wav")));
 }
