@@ -49,7 +49,8 @@ tree)
     bash -n "$root/usr/share/bash-completion/completions/zolvane2-cli"
     if command -v groff >/dev/null; then
         for page in "$root"/usr/share/man/man1/*.1; do
-            warnings=$(groff -man -ww -z "$page" 2>&1)
+            # As man shows a page on a UTF-8 terminal: the window texts are Japanese.
+            warnings=$(groff -k -Tutf8 -man -ww -z "$page" 2>&1)
             [ -z "$warnings" ] || { echo "$page: $warnings"; exit 1; }
         done
     fi
