@@ -20,7 +20,8 @@
 
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
-#include "platform/RecordingUserMessages.h"
+#include "support/RecordingUserMessages.h"
+#include "support/WaveFile.h"
 
 namespace zolvane2::apptest {
 
@@ -93,27 +94,8 @@ inline void WriteWave(const QString& path, int channels, int rate, std::int64_t 
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     const auto dataSize = static_cast<std::uint32_t>(frames * channels * 2);
-    auto u32 = [&](std::uint32_t v) {
-        const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-                           static_cast<char>(v >> 24)};
-        f.write(b, 4);
-    };
-    auto u16 = [&](std::uint16_t v) {
-        const char b[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
-        f.write(b, 2);
-    };
-    f.write("RIFF", 4);
-    u32(dataSize + 36);
-    f.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(static_cast<std::uint16_t>(channels));
-    u32(static_cast<std::uint32_t>(rate));
-    u32(static_cast<std::uint32_t>(rate * channels * 2));
-    u16(static_cast<std::uint16_t>(channels * 2));
-    u16(16);
-    f.write("data", 4);
-    u32(dataSize);
+    const test::Bytes header = test::WaveHeader(channels, rate, dataSize);
+    f.write(reinterpret_cast<const char*>(header.data()), static_cast<qint64>(header.size()));
     if (dataSize > 1024 * 1024) {
         ASSERT_TRUE(f.resize(44 + static_cast<qint64>(dataSize)));
         return;

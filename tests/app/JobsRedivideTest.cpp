@@ -11,9 +11,9 @@
 #include "JobsWindowTest.h"
 #include "app/WindowDialogs.h"
 #include "jobs/CombineChecks.h"
-#include "platform/FakeSoundOutput.h"
 #include "platform/SoundOutput.h"
 #include "play/TWaveOutPlayer.h"
+#include "support/FakeSoundOutput.h"
 #include "support/PlayTestSupport.h"
 
 namespace zolvane2::apptest {

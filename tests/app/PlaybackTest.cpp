@@ -18,10 +18,10 @@
 #include "AppTestSupport.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmIntroPlay.h"
-#include "platform/FakeSoundInput.h"
 #include "platform/MainThreadDispatcher.h"
 #include "play/TWaveOutPlayer.h"
 #include "record/TWaveInThread.h"
+#include "support/FakeSoundInput.h"
 #include "support/PlayTestSupport.h"
 #include "support/SoundTestSupport.h"
 

@@ -23,10 +23,10 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include "app/AppTestSupport.h"
 #pragma GCC diagnostic pop
-#include "platform/FakeSoundInput.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/RegisteredMessages.h"
 #include "record/TWaveInThread.h"
+#include "support/FakeSoundInput.h"
 
 namespace zolvane2::apptest {
 
