@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchDir.h"
 #include "trackfile/TrackFileWriter.h"
 
 namespace zolvane2::bench {
@@ -32,19 +33,6 @@ struct Noise {
         return static_cast<std::int16_t>(static_cast<int>(state >> 16) % (2 * amplitude + 1) - amplitude);
     }
 };
-
-// A new temporary folder; ZOLVANE2_BENCH_DIR chooses its parent.
-inline std::string MakeBenchDir() {
-    namespace fs = std::filesystem;
-    const char* parent = std::getenv("ZOLVANE2_BENCH_DIR");
-    std::string pattern =
-        (fs::path(parent != nullptr ? parent : fs::temp_directory_path().string()) / "zolvane2-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    return pattern;
-}
 
 // Writes the album to path; answers its data bytes.
 inline std::int64_t MakeAlbum(const std::string& path) {

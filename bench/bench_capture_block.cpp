@@ -23,13 +23,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/FakeSoundInput.h"
+#include "BenchDir.h"
 #include "platform/NotifyWindow.h"
 #include "platform/QueuedDispatcher.h"
-#include "platform/RecordingUserMessages.h"
 #include "record/SplitterOwner.h"
 #include "record/TWaveInThread.h"
 #include "record/TriggerSplitter.h"
+#include "support/FakeSoundInput.h"
+#include "support/RecordingUserMessages.h"
 #include "trackfile/TrackFileWriter.h"
 
 namespace {
@@ -39,14 +40,6 @@ namespace fs = std::filesystem;
 
 constexpr double kBlockSeconds = 16384.0 / (44100.0 * 4.0);
 constexpr int kBlocksPerFile = 600;  // about 56 s, 10 MB: files stay small
-
-std::string TempFolder() {
-    const char* parent = std::getenv("ZOLVANE2_BENCH_DIR");
-    std::string pattern =
-        (fs::path(parent != nullptr ? parent : fs::temp_directory_path().string()) / "zolvane2-bench-capture-XXXXXX")
-            .string();
-    return ::mkdtemp(pattern.data()) != nullptr ? pattern : "/tmp";
-}
 
 // Music-like stereo: loud pieces of 40 blocks with 2.5 s quiet gaps, so that
 // trigger mode finds starts and ends now and then.
@@ -108,7 +101,7 @@ void Report(benchmark::State& state, std::chrono::steady_clock::duration spent, 
 
 void BM_CaptureBlockDirect(benchmark::State& state) {
     const bool trigger = state.range(0) != 0;
-    const std::string folder = TempFolder();
+    const std::string folder = bench::MakeBenchDir();
     const auto signal = Signal(67 * 3);
     const int blocks = static_cast<int>(signal.size() / 16384);
     RecordingUserMessages quiet;
@@ -147,7 +140,7 @@ void BM_CaptureBlockDirect(benchmark::State& state) {
 BENCHMARK(BM_CaptureBlockDirect)->Arg(0)->Arg(1)->ArgName("trigger")->Unit(benchmark::kMicrosecond);
 
 void BM_CaptureBlockThread(benchmark::State& state) {
-    const std::string folder = TempFolder();
+    const std::string folder = bench::MakeBenchDir();
     const auto signal = Signal(67);
     QueuedDispatcher dispatcher;
     SetMainThreadDispatcher(&dispatcher);

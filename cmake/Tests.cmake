@@ -17,15 +17,13 @@ foreach(f record play cli)
   set(ZOLVANE2_TEST_LOCK_${f} pulse)
 endforeach()
 
-add_library(zolvane2_testsupport INTERFACE)
-target_include_directories(zolvane2_testsupport INTERFACE ${PROJECT_SOURCE_DIR}/tests)
+include(cmake/TestDoubles.cmake)
 
 foreach(folder platform trackfile record jobs play cli)
-  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
-  file(GLOB own CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
-  if(own)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
+  if(sources)
     add_executable(test_${folder} ${sources})
-    target_link_libraries(test_${folder} PRIVATE ${ZOLVANE2_TEST_DEPS_${folder}} zolvane2_testsupport
+    target_link_libraries(test_${folder} PRIVATE ${ZOLVANE2_TEST_DEPS_${folder}} zolvane2_testdoubles
                           zolvane2_warnings GTest::gtest GTest::gtest_main)
     target_compile_definitions(test_${folder} PRIVATE
       ZOLVANE2_CLI_PATH="$<TARGET_FILE:zolvane2-cli>" ZOLVANE2_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
@@ -50,7 +48,7 @@ if(TARGET zolvane2)
   if(app_tests)
     add_executable(test_app ${app_tests})
     set_target_properties(test_app PROPERTIES AUTOMOC ON)
-    target_link_libraries(test_app PRIVATE zolvane2_window zolvane2_testsupport zolvane2_warnings
+    target_link_libraries(test_app PRIVATE zolvane2_window zolvane2_testdoubles zolvane2_warnings
                           GTest::gtest GTest::gtest_main)
     gtest_discover_tests(test_app DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES LABELS app FIXTURES_REQUIRED pulse RESOURCE_LOCK pulse

@@ -14,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
@@ -224,88 +223,16 @@ void TfrmWaveInSample::KeepBoxesSingleLine() {
 }
 
 void TfrmWaveInSample::ConnectControls() {
-    // Button bar.
-    connect(btnRecord, &QPushButton::clicked, this, &TfrmWaveInSample::btnRecordClick);
-    connect(btnStop, &QPushButton::clicked, this, &TfrmWaveInSample::btnStopClick);
-    connect(btnNextTrack, &QPushButton::clicked, this, &TfrmWaveInSample::btnNextTrackClick);
-    connect(sbAutoID, &QToolButton::clicked, this, &TfrmWaveInSample::sbAutoIDClick);
-    connect(btnHelp, &QToolButton::clicked, this, &TfrmWaveInSample::btnHelpClick);
-
-    // List tools.
-    connect(btnCheck, &QToolButton::clicked, this, [this] { btnCheckClick(true); });
-    connect(btnUncheck, &QToolButton::clicked, this, [this] { btnCheckClick(false); });
-    connect(btnInvertCheck, &QToolButton::clicked, this, &TfrmWaveInSample::btnInvertCheckClick);
-    connect(btnRemove, &QToolButton::clicked, this, &TfrmWaveInSample::btnRemoveClick);
-    connect(btnClear, &QToolButton::clicked, this, &TfrmWaveInSample::btnClearClick);
-    connect(btnOpenWave, &QToolButton::clicked, this, &TfrmWaveInSample::btnOpenWaveClick);
-    connect(btnOpenList, &QToolButton::clicked, this, &TfrmWaveInSample::btnOpenListClick);
-    connect(btnSave, &QToolButton::clicked, this, &TfrmWaveInSample::btnSaveClick);
-    connect(btnCopy, &QToolButton::clicked, this, &TfrmWaveInSample::btnCopyClick);
-    connect(btnDelete, &QToolButton::clicked, this, &TfrmWaveInSample::btnDeleteClick);
-    connect(btnRename, &QToolButton::clicked, this, &TfrmWaveInSample::btnRenameClick);
-    connect(btnCheckFile, &QToolButton::clicked, this, &TfrmWaveInSample::btnCheckFileClick);
-    connect(btnDivide, &QToolButton::clicked, this, &TfrmWaveInSample::btnDivideClick);
-    connect(btnCombine, &QToolButton::clicked, this, &TfrmWaveInSample::btnCombineClick);
-    connect(btnCancel, &QToolButton::clicked, this, &TfrmWaveInSample::btnCancelClick);
-    connect(lvResult->header(), &QHeaderView::sectionClicked, this, &TfrmWaveInSample::lvResultColumnClick);
-
-    // Playback and level display.
-    connect(btnPlay, &QToolButton::clicked, this, &TfrmWaveInSample::btnPlayClick);
-    connect(btnStopPlay, &QToolButton::clicked, this, &TfrmWaveInSample::btnStopPlayClick);
-    connect(btnNext, &QToolButton::clicked, this, &TfrmWaveInSample::btnNextClick);
-    connect(btnPrev, &QToolButton::clicked, this, &TfrmWaveInSample::btnPrevClick);
-    connect(btnIntro, &QToolButton::clicked, this, &TfrmWaveInSample::btnIntroClick);
-    connect(tbrProgress, &QSlider::valueChanged, this, &TfrmWaveInSample::tbrProgressChange);
-    connect(tmrIntroPlay, &QTimer::timeout, this, &TfrmWaveInSample::btnNextClick);
-    connect(btnReset0, &QPushButton::clicked, this, [this] { btnResetClick(0); });
-    connect(btnReset1, &QPushButton::clicked, this, [this] { btnResetClick(1); });
-    connect(btnShowWave, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
-    connect(btnShowData, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
-
-    // Timers of the recording control.
-    connect(tmrPause, &QTimer::timeout, this, &TfrmWaveInSample::tmrPauseTimer);
-    connect(tmrTrackTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrTrackTimeTimer);
-    connect(tmrRecordingTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrRecordingTimeTimer);
-
-    // Settings: every change of a recording condition recomputes the estimate,
-    // also when the settings are loaded (the signals fire only on a change).
-    connect(edtBaseFileName, &QLineEdit::textChanged, this, &TfrmWaveInSample::edtConditionsChange);
-    connect(sedtRecordingTimeH, &QSpinBox::valueChanged, this, &TfrmWaveInSample::edtConditionsChange);
-    connect(sedtRecordingTimeM, &QSpinBox::valueChanged, this, &TfrmWaveInSample::edtConditionsChange);
-    connect(sedtRecordingTimeS, &QSpinBox::valueChanged, this, &TfrmWaveInSample::edtConditionsChange);
-    connect(cbSamplingFreq, &QComboBox::currentTextChanged, this, &TfrmWaveInSample::edtConditionsChange);
-    connect(rgRecMode, &TRadioGroup::ItemIndexChanged, this, &TfrmWaveInSample::edtConditionsChange);
-    connect(cbxRAWSave, &QCheckBox::toggled, this, &TfrmWaveInSample::cbxRAWSaveClick);
-    connect(btnRefFile, &QPushButton::clicked, this, &TfrmWaveInSample::btnRefFileClick);
-    connect(rbtnUseTrigger, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) {
-            rbtnUseTriggerClick();
-        }
-    });
-    connect(rbtnInterval, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) {
-            rbtnNoCutClick();
-        }
-    });
-    connect(rbtnNoCut, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) {
-            rbtnNoCutClick();
-        }
-    });
-    connect(btnSaveSetting, &QPushButton::clicked, this, &TfrmWaveInSample::btnSaveSettingClick);
-    connect(btnLoadSetting, &QPushButton::clicked, this, &TfrmWaveInSample::btnLoadSettingClick);
-    connect(btnDefaultSetting, &QPushButton::clicked, this, &TfrmWaveInSample::btnDefaultSettingClick);
-
-    // F1 opens the help at the context of the control that has the focus.
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    f1->setContext(Qt::WindowShortcut);
-    connect(f1, &QShortcut::activated, this, [this] {
-        int context = 0;
-        for (QWidget* w = focusWidget(); w != nullptr && context == 0; w = w->parentWidget()) {
-            context = w->property("HelpContext").toInt();
-        }
-        ShowHelpContext(context > 0 ? context : 1);
-    });
+    // Each concern connects its own controls, beside its handlers.
+    ConnectRecordingControls();
+    ConnectListCommands();
+    ConnectFileCommands();
+    ConnectJobCommands();
+    ConnectPlaybackControls();
+    ConnectLevelControls();
+    ConnectEstimate();
+    ConnectSettingButtons();
+    ConnectHelpAndFileButtons();
 }
 
 void TfrmWaveInSample::AssignHelpContexts() {

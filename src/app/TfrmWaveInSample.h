@@ -6,12 +6,15 @@
 #include <QWidget>
 #include <array>
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "app/JobSlot.h"
+#include "app/LevelMeterNumbers.h"
+#include "app/PlaybackSession.h"
+#include "app/RecordingRun.h"
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
 #include "platform/SoundInput.h"
@@ -78,6 +81,11 @@ struct TWindowOptions {
 //   TfrmWaveInSampleLevel.cpp         level display
 //   TfrmWaveInSampleJobs.cpp          re-divide and combine commands
 //
+// Each concern connects its own controls in its file. The state of a
+// recording run, a playback, the job slot and the level numbers lives in
+// small objects of its own (RecordingRun, PlaybackSession, JobSlot,
+// LevelMeterNumbers); the handlers read and change it there.
+//
 // Threads: everything here runs on the main thread. Workers reach the window
 // only through the main-thread dispatcher (posted messages, synchronised
 // calls such as AddFileToList).
@@ -94,19 +102,14 @@ public:
     [[nodiscard]] QString DefaultSettingsFile() const;
     // Beside the program when its folder is writable, else in the music folder.
     [[nodiscard]] QString DefaultBaseFileName() const;
-    // Beside the program (a build folder, an unpacked copy), else in the data
-    // folder of an installation; the place beside the program when neither exists.
-    [[nodiscard]] QString HelpFile() const;
 
     // ---- lifecycle (Lifecycle.cpp) ---------------------------------------
     void FormCreate();
     void FormShow();
     void FormDestroy();
-    void ApplyCommandLine(const QStringList& arguments);
     [[nodiscard]] bool AutoStartPending() const { return autoStart_; }
     void btnRefFileClick();
     void btnHelpClick();
-    void ShowHelpContext(int context);
     // The window's commands beyond its buttons; 1034 opens the about box.
     void SystemCommand(int command);
     static constexpr int kAboutCommand = 1034;
@@ -124,16 +127,11 @@ public:
 
     // ---- recording-size estimate (Estimate.cpp) ---------------------------
     void edtConditionsChange();
-    void UpdateRecordingEstimate();
     void cbxRAWSaveClick();
-    // The text of the sampling-rate box as an integer; a text that is no
-    // integer raises Error with the conversion message naming it.
-    [[nodiscard]] int SamplingFrequency() const;
 
     // ---- result list (List.cpp) ------------------------------------------
     void AddFileToList(const QString& path, int row);
     [[nodiscard]] bool RefreshListItem(int row);
-    void UpdateListCommands();
     [[nodiscard]] QString RowPath(int row) const;
     [[nodiscard]] QString SubItem(int row, int subItem) const;
     [[nodiscard]] int RowCount() const;
@@ -160,7 +158,6 @@ public:
     void btnCheckFileClick();
 
     // ---- drag and drop (DragDrop.cpp) -----------------------------------
-    void DropFiles(const QStringList& paths);
     void lvResultMouseDown(Qt::MouseButton button, const QPoint& at);
     void lvResultMouseMove(Qt::MouseButtons buttons, const QPoint& at);
     void SetDropFileSource(TDropFileSource* source);  // takes ownership
@@ -168,13 +165,11 @@ public:
 
     // ---- recording control (Recording.cpp) -------------------------------
     void btnRecordClick();
-    void StartRecording();
     void btnStopClick();
     void btnNextTrackClick();
     void sbAutoIDClick();
     void rbtnUseTriggerClick();
     void rbtnNoCutClick();
-    void SetRecordingControlsEnabled(bool enabled);
     void SetProgress(int percent);
     [[nodiscard]] bool RecordingRunning() const;
     // The capture thread (null when the window has none or it was told to quit).
@@ -183,20 +178,7 @@ public:
     [[nodiscard]] NotifyWindow* MessageTarget() const { return notifyWindow_.get(); }
     // Audio lost in the recording run so far (or the last one), as its
     // capture thread reported it.
-    [[nodiscard]] const std::vector<CaptureLoss>& RecordingLosses() const { return recordingLosses_; }
-
-    // ---- input devices (Devices.cpp) --------------------------------------
-    // Lists the input devices again; the wanted device stays chosen by its
-    // server name wherever it now stands.
-    void RefreshDeviceList();
-    // The server's name of the device at an index of the list; empty for the
-    // default entry.
-    [[nodiscard]] QString DeviceNameAt(int index) const;
-    // The device the user chose or the settings named, also while unplugged.
-    [[nodiscard]] QString PreferredDeviceName() const { return preferredDeviceName_; }
-    bool SelectDeviceByName(const QString& name);
-    // Chooses the device by name now, or as soon as it is plugged in.
-    void SetPreferredDevice(const QString& name);
+    [[nodiscard]] const std::vector<CaptureLoss>& RecordingLosses() const { return run_.Losses(); }
 
     // ---- playback control (Playback.cpp) ---------------------------------
     void btnPlayClick();
@@ -208,16 +190,10 @@ public:
     // From the start of a playback until FinishPlayback, also between files.
     [[nodiscard]] bool PlayerPlaying() const;
     void fPlayerPlayEnd();
-    void FinishPlayback();
-    // False when the file is missing or unreadable (the reader reported it).
-    bool LoadPlayerFile(const QString& fileName);
     // The playback side of "次File": stops the playing file to split it at
     // the current position. False when no file plays (the click is then the
     // recorder's).
     bool SplitPlayingFile();
-    // Splits the listed file once, seconds after its start; while a job runs
-    // the split waits and runs when the job has ended.
-    void SplitFile(const QString& fileName, double seconds);
     void RunPendingSplit();
     // The player component, made on first use.
     [[nodiscard]] TWaveOutPlayer& Player();
@@ -228,8 +204,6 @@ public:
     void DisplayWaveData(Thread* Sender, TMemoryStream& ReceivedData);
     // Trigger lines, channel count, history slot and numbers for a new run.
     void PrepareLevelDisplay(int triggerLevel, int channels);
-    void ClearWaveDisplay(bool idle);
-    void ResetLevelNumbers(int channel);
     void btnResetClick(int channel);
     void btnShowWaveClick();
 
@@ -247,6 +221,8 @@ public:
     // error that ended the job early, when there was one, shown once.
     void JobFinished();
     [[nodiscard]] bool JobRunning() const;
+    // The job slot; tests hold it to stand for a job that runs.
+    [[nodiscard]] JobSlot& Jobs() { return jobs_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -256,6 +232,56 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Files of the program.
+    // Beside the program (a build folder, an unpacked copy), else in the data
+    // folder of an installation; the place beside the program when neither exists.
+    [[nodiscard]] QString HelpFile() const;
+
+    // Lifecycle.
+    void ApplyCommandLine(const QStringList& arguments);
+    void ShowHelpContext(int context);
+
+    // Recording-size estimate.
+    void UpdateRecordingEstimate();
+    // The text of the sampling-rate box as an integer; a text that is no
+    // integer raises Error with the conversion message naming it.
+    [[nodiscard]] int SamplingFrequency() const;
+
+    // Result list.
+    void UpdateListCommands();
+
+    // Drag and drop.
+    void DropFiles(const QStringList& paths);
+
+    // Recording control.
+    void StartRecording();
+    void SetRecordingControlsEnabled(bool enabled);
+
+    // Input devices.
+    // Lists the input devices again; the wanted device stays chosen by its
+    // server name wherever it now stands.
+    void RefreshDeviceList();
+    // The server's name of the device at an index of the list; empty for the
+    // default entry.
+    [[nodiscard]] QString DeviceNameAt(int index) const;
+    // The device the user chose or the settings named, also while unplugged.
+    [[nodiscard]] QString PreferredDeviceName() const { return preferredDeviceName_; }
+    bool SelectDeviceByName(const QString& name);
+    // Chooses the device by name now, or as soon as it is plugged in.
+    void SetPreferredDevice(const QString& name);
+
+    // Playback control.
+    void FinishPlayback();
+    // False when the file is missing or unreadable (the reader reported it).
+    bool LoadPlayerFile(const QString& fileName);
+    // Splits the listed file once, seconds after its start; while a job runs
+    // the split waits and runs when the job has ended.
+    void SplitFile(const QString& fileName, double seconds);
+
+    // Level display.
+    void ClearWaveDisplay(bool idle);
+    void ResetLevelNumbers(int channel);
+
     // Layout (TfrmWaveInSample.cpp, MainPage.cpp, SettingPages.cpp).
     void CreateControls();
     void CreateButtonBar();
@@ -275,6 +301,15 @@ private:
     void CreateRunNote(QWidget* page, QBoxLayout* layout);
     void ShowShortTracksDropped(int count) const;
     void ConnectControls();
+    void ConnectRecordingControls();
+    void ConnectListCommands();
+    void ConnectFileCommands();
+    void ConnectJobCommands();
+    void ConnectPlaybackControls();
+    void ConnectLevelControls();
+    void ConnectEstimate();
+    void ConnectSettingButtons();
+    void ConnectHelpAndFileButtons();
     void AssignHelpContexts();
     QToolButton* ToolButton(const char* name, const char* themeIcon, int fallbackIcon, const char* hint,
                             QWidget* parent);
@@ -305,8 +340,8 @@ private:
 
     [[nodiscard]] WindowDialogs& Dialogs() const;
 
-public:
     // ---- controls, by the names the settings and the help use ------------
+    // Tests and the help find them by these object names.
     QTabWidget* PageControl1 = nullptr;
     QWidget* tsMain = nullptr;
     QWidget* tsSetting = nullptr;
@@ -433,10 +468,6 @@ public:
     QTimer* tmrIntroPlay = nullptr;
     QTimer* tmrDevices = nullptr;
 
-    // Which job the cancel button stops: 0 none, 1 combine, 2 re-divide.
-    int btnCancelTag = 0;
-
-private:
     TWindowOptions options_;
     QString programPath_;
     std::unique_ptr<WindowDialogs> ownDialogs_;
@@ -470,16 +501,9 @@ private:
 
     // Recording control.
     double TrackStartTime = 0;
-    int RecordingSeconds = 0;
-    int RemainingSeconds = 0;
-    int RemainingAtTrigger = 0;
-    bool FirstTriggerPending = true;
-    int AutoExitState = 0;
     // From StartRecording to WM_RecFinish: the run " REC " stands for.
-    bool RecordingRun = false;
+    RecordingRun run_;
     std::shared_ptr<ThreadState> waveInThreadState_;
-    std::int64_t recordingRate_ = 0;
-    std::vector<CaptureLoss> recordingLosses_;
     void ShowRecordingLosses();
     // The run as handed to the capture thread at the start; it names the
     // run's files (the thread may be gone when its last report is handled).
@@ -488,16 +512,7 @@ private:
 
     // Playback control.
     bool AcceptSeek = true;
-    int PlayingIndex = 0;
-    bool SplitPending = false;
-    double SplitSeconds = 0;
-    bool PlaybackActive = false;
-    QString SplitFileName;
-    struct PendingSplit {
-        QString fileName;
-        double seconds = 0;
-    };
-    std::deque<PendingSplit> pendingSplits_;
+    PlaybackSession playback_;
     // The first checked row after `after` whose file is there starts playing.
     bool StartPlayingFrom(int after);
     bool StartPlayingRow(int row);
@@ -509,21 +524,12 @@ private:
     TCutThread* fCutThread = nullptr;
     TCombineThread* fCombineThread = nullptr;
     std::shared_ptr<ThreadState> jobThreadState_;
+    JobSlot jobs_;
     void StartJob(Thread& job);
 
     // Level display.
-    int WaveMidY = 0;
-    double WaveScale = 0;
-    int TriggerLineOffset = 0;
-    int DisplayChannels = 2;
-    // The trigger level of the run, so a box that was resized gets its lines
-    // and scale again.
-    int LevelTriggerLevel = 0;
-    int LevelBoxHeight = 0;
     void UpdateWaveScale();
-    int LevelSlot = 0;
-    std::array<std::array<double, 10>, 2> MaxHistory{};
-    std::array<std::array<double, 10>, 2> AvgHistory{};
+    LevelMeterNumbers levelNumbers_;
 };
 
 }  // namespace zolvane2

@@ -75,4 +75,16 @@ void TfrmWaveInSample::cbxRAWSaveClick() {
     UpdateRecordingEstimate();
 }
 
+void TfrmWaveInSample::ConnectEstimate() {
+    // Every change of a recording condition recomputes the estimate, also
+    // when the settings are loaded (the signals fire only on a change).
+    connect(edtBaseFileName, &QLineEdit::textChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(sedtRecordingTimeH, &QSpinBox::valueChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(sedtRecordingTimeM, &QSpinBox::valueChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(sedtRecordingTimeS, &QSpinBox::valueChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(cbSamplingFreq, &QComboBox::currentTextChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(rgRecMode, &TRadioGroup::ItemIndexChanged, this, &TfrmWaveInSample::edtConditionsChange);
+    connect(cbxRAWSave, &QCheckBox::toggled, this, &TfrmWaveInSample::cbxRAWSaveClick);
+}
+
 }  // namespace zolvane2

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <vector>
 
@@ -140,6 +141,12 @@ void TfrmWaveInSample::btnCheckFileClick() {
     for (int r = 0; r < RowCount(); ++r) {
         (void)RefreshListItem(r);
     }
+}
+
+void TfrmWaveInSample::ConnectFileCommands() {
+    connect(btnDelete, &QToolButton::clicked, this, &TfrmWaveInSample::btnDeleteClick);
+    connect(btnRename, &QToolButton::clicked, this, &TfrmWaveInSample::btnRenameClick);
+    connect(btnCheckFile, &QToolButton::clicked, this, &TfrmWaveInSample::btnCheckFileClick);
 }
 
 }  // namespace zolvane2

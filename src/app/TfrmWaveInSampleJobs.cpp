@@ -8,8 +8,8 @@
 // running job from its start until JobFinished; the job deletes itself right
 // after JobFinished returned, so the pointers are never used past that.
 //
-// btnCancelTag tells which job runs (0 none, 1 combine, 2 re-divide); while
-// one runs btnCancel is enabled and btnDivide and btnCombine are not.
+// jobs_ tells which job runs, if any; while one runs btnCancel is enabled and
+// btnDivide and btnCombine are not.
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QProgressBar>
@@ -72,7 +72,7 @@ void ShowMessage(const std::string& text, const std::string& caption) {
 }  // namespace
 
 bool TfrmWaveInSample::JobRunning() const {
-    return btnCancelTag != 0;
+    return jobs_.Running();
 }
 
 void TfrmWaveInSample::btnDivideClick() {
@@ -92,9 +92,9 @@ void TfrmWaveInSample::btnCombineClick() {
 }
 
 void TfrmWaveInSample::btnCancelClick() {
-    if (btnCancelTag == 2 && fCutThread != nullptr) {
+    if (jobs_.Current() == JobSlot::Kind::Redivide && fCutThread != nullptr) {
         fCutThread->SetCancelRequested(true);
-    } else if (btnCancelTag == 1 && fCombineThread != nullptr) {
+    } else if (jobs_.Current() == JobSlot::Kind::Combine && fCombineThread != nullptr) {
         fCombineThread->SetCancelRequested(true);
     }
 }
@@ -138,7 +138,7 @@ bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
         }
     }
 
-    btnCancelTag = 2;
+    (void)jobs_.Start(JobSlot::Kind::Redivide);
     btnDivide->setEnabled(false);
     btnCombine->setEnabled(false);
     btnCancel->setEnabled(true);
@@ -264,7 +264,7 @@ void TfrmWaveInSample::CombineFiles() {
         return;
     }
 
-    btnCancelTag = 1;
+    (void)jobs_.Start(JobSlot::Kind::Combine);
     btnDivide->setEnabled(false);
     btnCombine->setEnabled(false);
     btnCancel->setEnabled(true);
@@ -318,7 +318,7 @@ void TfrmWaveInSample::JobFinished() {
     btnDivide->setEnabled(true);
     btnCancel->setEnabled(false);
     ProgressBar1->setValue(0);
-    btnCancelTag = 0;
+    jobs_.Finish();
     // A job that ended while the player plays, or with an empty list, must
     // not leave the two commands available against the list's own rule.
     UpdateListCommands();
@@ -329,9 +329,15 @@ void TfrmWaveInSample::JobFinished() {
     }
     // A split asked for during the job runs now, once the job's thread has
     // let go of the window.
-    if (!pendingSplits_.empty()) {
+    if (playback_.SplitsWaiting()) {
         QMetaObject::invokeMethod(this, &TfrmWaveInSample::RunPendingSplit, Qt::QueuedConnection);
     }
+}
+
+void TfrmWaveInSample::ConnectJobCommands() {
+    connect(btnDivide, &QToolButton::clicked, this, &TfrmWaveInSample::btnDivideClick);
+    connect(btnCombine, &QToolButton::clicked, this, &TfrmWaveInSample::btnCombineClick);
+    connect(btnCancel, &QToolButton::clicked, this, &TfrmWaveInSample::btnCancelClick);
 }
 
 }  // namespace zolvane2

@@ -6,6 +6,7 @@
 // read only during the call.
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -21,7 +22,6 @@ namespace zolvane2 {
 
 namespace {
 
-constexpr int kLevelSlots = 10;
 // One sample is taken every this many bytes of a block.
 constexpr std::int64_t kSampleStride = 96;
 
@@ -44,29 +44,20 @@ void TfrmWaveInSample::UpdateWaveScale() {
         imgWave->Canvas() = QImage(size, QImage::Format_RGB32);
         imgWave->Canvas().fill(palette().color(QPalette::Button));
     }
-    const int height = imgWave->Canvas().height();
-    if (height == LevelBoxHeight) {
-        return;
-    }
-    LevelBoxHeight = height;
-    WaveMidY = height / 2;
-    WaveScale = height / 65536.0;
-    TriggerLineOffset = static_cast<int>(std::trunc(LevelTriggerLevel / 32767.0 * (height / 2.0)));
+    levelNumbers_.Fit(imgWave->Canvas().height());
 }
 
 void TfrmWaveInSample::PrepareLevelDisplay(int triggerLevel, int channels) {
-    LevelTriggerLevel = triggerLevel;
-    DisplayChannels = std::max(1, channels);
-    LevelBoxHeight = -1;
+    levelNumbers_.Prepare(triggerLevel, channels);
     UpdateWaveScale();
-    LevelSlot = 0;
+    levelNumbers_.Restart();
     ResetLevelNumbers(0);
-    ResetLevelNumbers(DisplayChannels >= 2 ? 1 : -1);
+    ResetLevelNumbers(levelNumbers_.Channels() >= 2 ? 1 : -1);
 }
 
 void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& ReceivedData) {
     const std::int64_t size = ReceivedData.Size();
-    const int channels = std::max(1, DisplayChannels);
+    const int channels = levelNumbers_.Channels();
     // Less than one frame (the empty first block of an empty file) has
     // nothing to show.
     if (size < 2LL * channels) {
@@ -81,7 +72,9 @@ void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& Receiv
 
     // Lines beyond the box (a level of 32767) are drawn on its edges.
     painter.setPen(QColor(255, 0, 0));
-    for (const int y : {WaveMidY + TriggerLineOffset, WaveMidY - TriggerLineOffset}) {
+    const int midY = levelNumbers_.MidY();
+    const int lineOffset = levelNumbers_.TriggerOffset();
+    for (const int y : {midY + lineOffset, midY - lineOffset}) {
         const int at = std::clamp(y, 0, std::max(0, bottom));
         painter.drawLine(0, at, width, at);
     }
@@ -90,7 +83,8 @@ void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& Receiv
     const std::int64_t perChannel = size / channels;
     const std::int64_t points = perChannel / kSampleStride;
     const double step = width / (static_cast<double>(perChannel) / kSampleStride);
-    auto yOf = [this](std::int16_t s) { return static_cast<int>(std::trunc(s * WaveScale + WaveMidY)); };
+    const double scale = levelNumbers_.Scale();
+    auto yOf = [scale, midY](std::int16_t s) { return static_cast<int>(std::trunc(s * scale + midY)); };
 
     QColor pen(0, 0, 128);  // navy for the first channel
     for (int c = 0; c < channels; ++c) {
@@ -120,25 +114,17 @@ void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& Receiv
         }
         // The numeric page has rows for two channels only.
         if (c < 2) {
-            const auto ch = static_cast<std::size_t>(c);
-            const auto slot = static_cast<std::size_t>(LevelSlot);
-            AvgHistory[ch][slot] = sum / static_cast<double>(count);
-            MaxHistory[ch][slot] = peak;
-            double total = 0;
-            for (const double v : AvgHistory[ch]) {
-                total += v;
-            }
-            const double largest = *std::max_element(MaxHistory[ch].begin(), MaxHistory[ch].end());
+            const LevelMeterNumbers::Shown shown = levelNumbers_.Record(c, peak, sum / static_cast<double>(count));
             QLabel* avg = c == 0 ? lblAvg0 : lblAvg1;
             QLabel* max = c == 0 ? lblMax0 : lblMax1;
-            avg->setText(QString::number(static_cast<qint64>(std::trunc(total / kLevelSlots))));
-            max->setText(QString::number(static_cast<qint64>(std::trunc(largest))));
+            avg->setText(QString::number(static_cast<qint64>(shown.mean)));
+            max->setText(QString::number(static_cast<qint64>(shown.peak)));
         }
         pen = QColor(0, 128, 0);  // green for the next channel
     }
     painter.end();
     imgWave->update();
-    LevelSlot = (LevelSlot + 1) % kLevelSlots;
+    levelNumbers_.Advance();
 }
 
 void TfrmWaveInSample::ResetLevelNumbers(int channel) {
@@ -154,8 +140,7 @@ void TfrmWaveInSample::ResetLevelNumbers(int channel) {
         return;
     }
     const auto c = static_cast<std::size_t>(channel);
-    MaxHistory.at(c).fill(0);
-    AvgHistory.at(c).fill(0);
+    levelNumbers_.Reset(channel);
     max[c]->setText(QStringLiteral("0"));
     avg[c]->setText(QStringLiteral("0"));
 }
@@ -166,6 +151,13 @@ void TfrmWaveInSample::btnResetClick(int channel) {
 
 void TfrmWaveInSample::btnShowWaveClick() {
     PageControlWave->setCurrentIndex(btnShowData->isChecked() ? 1 : 0);
+}
+
+void TfrmWaveInSample::ConnectLevelControls() {
+    connect(btnReset0, &QPushButton::clicked, this, [this] { btnResetClick(0); });
+    connect(btnReset1, &QPushButton::clicked, this, [this] { btnResetClick(1); });
+    connect(btnShowWave, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
+    connect(btnShowData, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
 }
 
 }  // namespace zolvane2

@@ -8,9 +8,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
@@ -84,22 +87,17 @@ void TfrmWaveInSample::FormCreate() {
 
     // The level display's scale follows the waveform box as laid out.
     layout()->activate();
-    WaveMidY = imgWave->height() / 2;
-    WaveScale = imgWave->height() / 65536.0;
+    levelNumbers_.Place(imgWave->height());
 
     dragging_ = false;
-    btnCancelTag = 0;
+    jobs_.Finish();
     try {
         LoadSettings(QString());
     } catch (const Error& e) {
         ShowStandardError(e.what());
     }
-    for (auto& channel : MaxHistory) {
-        channel.fill(0);
-    }
-    for (auto& channel : AvgHistory) {
-        channel.fill(0);
-    }
+    levelNumbers_.Reset(0);
+    levelNumbers_.Reset(1);
     ApplyCommandLine(options_.arguments);
     UpdateListCommands();
     tmrDevices->start();
@@ -225,6 +223,21 @@ bool TfrmWaveInSample::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TfrmWaveInSample::ConnectHelpAndFileButtons() {
+    connect(btnHelp, &QToolButton::clicked, this, &TfrmWaveInSample::btnHelpClick);
+    connect(btnRefFile, &QPushButton::clicked, this, &TfrmWaveInSample::btnRefFileClick);
+    // F1 opens the help at the context of the control that has the focus.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setContext(Qt::WindowShortcut);
+    connect(f1, &QShortcut::activated, this, [this] {
+        int context = 0;
+        for (QWidget* w = focusWidget(); w != nullptr && context == 0; w = w->parentWidget()) {
+            context = w->property("HelpContext").toInt();
+        }
+        ShowHelpContext(context > 0 ? context : 1);
+    });
 }
 
 }  // namespace zolvane2

@@ -381,4 +381,17 @@ void TfrmWaveInSample::lvResultEdited(int row, const QString& newText) {
     }
 }
 
+void TfrmWaveInSample::ConnectListCommands() {
+    connect(btnCheck, &QToolButton::clicked, this, [this] { btnCheckClick(true); });
+    connect(btnUncheck, &QToolButton::clicked, this, [this] { btnCheckClick(false); });
+    connect(btnInvertCheck, &QToolButton::clicked, this, &TfrmWaveInSample::btnInvertCheckClick);
+    connect(btnRemove, &QToolButton::clicked, this, &TfrmWaveInSample::btnRemoveClick);
+    connect(btnClear, &QToolButton::clicked, this, &TfrmWaveInSample::btnClearClick);
+    connect(btnOpenWave, &QToolButton::clicked, this, &TfrmWaveInSample::btnOpenWaveClick);
+    connect(btnOpenList, &QToolButton::clicked, this, &TfrmWaveInSample::btnOpenListClick);
+    connect(btnSave, &QToolButton::clicked, this, &TfrmWaveInSample::btnSaveClick);
+    connect(btnCopy, &QToolButton::clicked, this, &TfrmWaveInSample::btnCopyClick);
+    connect(lvResult->header(), &QHeaderView::sectionClicked, this, &TfrmWaveInSample::lvResultColumnClick);
+}
+
 }  // namespace zolvane2

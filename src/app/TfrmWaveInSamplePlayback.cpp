@@ -60,7 +60,7 @@ TWaveOutPlayer& TfrmWaveInSample::Player() {
 }
 
 bool TfrmWaveInSample::PlayerPlaying() const {
-    return PlaybackActive;
+    return playback_.Active();
 }
 
 int TfrmWaveInSample::NextCheckedRow(int after) const {
@@ -133,7 +133,7 @@ bool TfrmWaveInSample::StartPlayingRow(int row) {
         tmrIntroPlay->stop();
     }
 
-    PlayingIndex = row;
+    playback_.SetPlayingIndex(row);
     player.SetTag(row);
     lblTrackNo->setText(TrackNumberText(row));
     // The bar is put back without seeking: a seek to 0 now would play the
@@ -145,7 +145,7 @@ bool TfrmWaveInSample::StartPlayingRow(int row) {
 }
 
 void TfrmWaveInSample::btnPlayClick() {
-    if (PlaybackActive) {
+    if (playback_.Active()) {
         // A click queued before the button went off.
         return;
     }
@@ -156,7 +156,7 @@ void TfrmWaveInSample::btnPlayClick() {
     if (!StartPlayingFrom(-1)) {
         return;
     }
-    PlaybackActive = true;
+    playback_.Begin();
     tmrTrackTime->start();
 
     imgPlay->show();
@@ -177,39 +177,39 @@ void TfrmWaveInSample::btnPlayClick() {
 }
 
 void TfrmWaveInSample::btnStopPlayClick() {
-    // Without a playback no end comes that would clear AutoExitState again.
-    if (fPlayer == nullptr || !PlaybackActive) {
+    // Without a playback no end comes that would clear the suppressed exit again.
+    if (fPlayer == nullptr || !playback_.Active()) {
         return;
     }
-    AutoExitState = -1;
+    run_.SuppressAutoExit();
     fPlayer->Stop();
     // The end handler then finds no row after this one.
-    PlayingIndex = RowCount();
+    playback_.StopAfterThisRow(RowCount());
 }
 
 void TfrmWaveInSample::btnNextClick() {
-    if (fPlayer == nullptr || !PlaybackActive) {
+    if (fPlayer == nullptr || !playback_.Active()) {
         return;
     }
-    AutoExitState = -1;
+    run_.SuppressAutoExit();
     fPlayer->Stop();
 }
 
 void TfrmWaveInSample::btnPrevClick() {
-    if (fPlayer == nullptr || !PlaybackActive) {
+    if (fPlayer == nullptr || !playback_.Active()) {
         return;
     }
     int found = -1;
-    for (int r = std::min(PlayingIndex, RowCount()) - 1; r >= 0; --r) {
+    for (int r = std::min(playback_.PlayingIndex(), RowCount()) - 1; r >= 0; --r) {
         if (RowChecked(r)) {
             found = r;
             break;
         }
     }
-    // The end handler plays the first checked row after PlayingIndex: the one
-    // found, or the first of the list (which may be the one playing now).
-    PlayingIndex = found >= 0 ? found - 1 : -1;
-    AutoExitState = -1;
+    // The end handler plays the first checked row after the playing index:
+    // the one found, or the first of the list (which may be the one playing now).
+    playback_.BackTo(found);
+    run_.SuppressAutoExit();
     fPlayer->Stop();
 }
 
@@ -262,19 +262,18 @@ void TfrmWaveInSample::tmrTrackTimeTimerPlayback() {
 }
 
 bool TfrmWaveInSample::SplitPlayingFile() {
-    if (fPlayer == nullptr || !PlaybackActive || fPlayer->Stopped()) {
+    if (fPlayer == nullptr || !playback_.Active() || fPlayer->Stopped()) {
         return false;
     }
-    if (SplitPending) {
+    if (playback_.SplitAsked()) {
         // The stop for the split is on its way.
         return true;
     }
     const int rate = fPlayer->SamplesPerSec();
-    SplitSeconds = rate > 0 ? static_cast<double>(fPlayer->SamplePosition()) / rate : 0.0;
-    SplitFileName = RowPath(PlayingIndex);
-    SplitPending = true;
+    playback_.AskSplit(RowPath(playback_.PlayingIndex()).toStdU16String(),
+                       rate > 0 ? static_cast<double>(fPlayer->SamplePosition()) / rate : 0.0);
     btnNextTrack->setEnabled(false);
-    AutoExitState = -1;
+    run_.SuppressAutoExit();
     fPlayer->Stop();
     return true;
 }
@@ -282,27 +281,26 @@ bool TfrmWaveInSample::SplitPlayingFile() {
 void TfrmWaveInSample::fPlayerPlayEnd() {
     ClearWaveDisplay(true);
     tmrIntroPlay->stop();
-    if (!PlaybackActive) {
+    if (!playback_.Active()) {
         return;
     }
     const TPlayEndReason reason = fPlayer->EndReason();
 
-    if (SplitPending) {
+    if (const std::optional<PlaybackSession::Split> split = playback_.TakeAskedSplit()) {
         btnNextTrack->setEnabled(true);
-        SplitPending = false;
         FinishPlayback();
-        SplitFile(SplitFileName, SplitSeconds);
+        SplitFile(QString::fromStdU16String(split->fileName), split->seconds);
         return;
     }
 
     if (reason == TPlayEndReason::NoDevice || reason == TPlayEndReason::DeviceFailed) {
         // Nothing could be heard and the next file would fail the same way.
-        AutoExitState = -1;
+        run_.SuppressAutoExit();
         FinishPlayback();
         return;
     }
 
-    if (!StartPlayingFrom(PlayingIndex)) {
+    if (!StartPlayingFrom(playback_.PlayingIndex())) {
         FinishPlayback();
     }
 }
@@ -310,12 +308,12 @@ void TfrmWaveInSample::fPlayerPlayEnd() {
 void TfrmWaveInSample::SplitFile(const QString& fileName, double seconds) {
     if (JobRunning()) {
         // Only one job runs at a time: the split waits for the running one.
-        pendingSplits_.push_back({fileName, seconds});
+        playback_.QueueSplit({fileName.toStdU16String(), seconds});
         return;
     }
     // The list may have changed since the split was asked for: it goes to the
     // file that was playing, wherever its row is now.
-    int row = RowPath(PlayingIndex) == fileName ? PlayingIndex : -1;
+    int row = RowPath(playback_.PlayingIndex()) == fileName ? playback_.PlayingIndex() : -1;
     for (int r = 0; row < 0 && r < RowCount(); ++r) {
         if (RowPath(r) == fileName) {
             row = r;
@@ -330,16 +328,16 @@ void TfrmWaveInSample::SplitFile(const QString& fileName, double seconds) {
 }
 
 void TfrmWaveInSample::RunPendingSplit() {
-    if (pendingSplits_.empty() || JobRunning() || destroyed_) {
+    if (!playback_.SplitsWaiting() || JobRunning() || destroyed_) {
         return;
     }
-    const PendingSplit next = pendingSplits_.front();
-    pendingSplits_.pop_front();
-    SplitFile(next.fileName, next.seconds);
+    if (const std::optional<PlaybackSession::Split> next = playback_.TakeWaitingSplit()) {
+        SplitFile(QString::fromStdU16String(next->fileName), next->seconds);
+    }
 }
 
 void TfrmWaveInSample::FinishPlayback() {
-    PlaybackActive = false;
+    playback_.Finish();
     btnPlay->setEnabled(true);
     imgPlay->hide();
     btnStopPlay->setEnabled(false);
@@ -361,9 +359,7 @@ void TfrmWaveInSample::FinishPlayback() {
     tbrProgress->setEnabled(false);
     tmrTrackTime->stop();
 
-    if (AutoExitState != 0) {
-        AutoExitState = 0;
-    } else if (btnExitApps->isChecked()) {
+    if (run_.TakePlaybackExit() && btnExitApps->isChecked()) {
         close();
     }
 }
@@ -374,7 +370,7 @@ void TfrmWaveInSample::StopPlaybackAndWait() {
     }
     tmrIntroPlay->stop();
     // From here on an end of playback only ends the wait: no next file starts.
-    bool ended = !PlaybackActive;
+    bool ended = !playback_.Active();
     fPlayer->SetOnPlayEnd([&ended](TWaveOutPlayer* /*Sender*/) { ended = true; });
     fPlayer->SetOnPlayedEvent(nullptr);
     if (!ended) {
@@ -387,10 +383,20 @@ void TfrmWaveInSample::StopPlaybackAndWait() {
             dispatcher->Pump(std::chrono::milliseconds(20));
         }
     }
-    PlaybackActive = false;
-    SplitPending = false;
+    playback_.Finish();
+    (void)playback_.TakeAskedSplit();
     delete fPlayer;
     fPlayer = nullptr;
+}
+
+void TfrmWaveInSample::ConnectPlaybackControls() {
+    connect(btnPlay, &QToolButton::clicked, this, &TfrmWaveInSample::btnPlayClick);
+    connect(btnStopPlay, &QToolButton::clicked, this, &TfrmWaveInSample::btnStopPlayClick);
+    connect(btnNext, &QToolButton::clicked, this, &TfrmWaveInSample::btnNextClick);
+    connect(btnPrev, &QToolButton::clicked, this, &TfrmWaveInSample::btnPrevClick);
+    connect(btnIntro, &QToolButton::clicked, this, &TfrmWaveInSample::btnIntroClick);
+    connect(tbrProgress, &QSlider::valueChanged, this, &TfrmWaveInSample::tbrProgressChange);
+    connect(tmrIntroPlay, &QTimer::timeout, this, &TfrmWaveInSample::btnNextClick);
 }
 
 }  // namespace zolvane2

@@ -94,7 +94,7 @@ void TfrmWaveInSample::StopRecordingAndWait() {
 }
 
 bool TfrmWaveInSample::RecordingRunning() const {
-    return RecordingRun;
+    return run_.Running();
 }
 
 void TfrmWaveInSample::SetApplicationTitleText(const QString& state) {
@@ -128,25 +128,23 @@ void TfrmWaveInSample::OnRecLost(const TWaveInReport& report) {
     if (fWaveInThread == nullptr) {
         return;
     }
-    recordingLosses_.push_back(fWaveInThread->LossAt(report.lossIndex));
-    lblDropouts->setText(QStringLiteral("欠落 %1回").arg(recordingLosses_.size()));
+    run_.AddLoss(fWaveInThread->LossAt(report.lossIndex));
+    lblDropouts->setText(QStringLiteral("欠落 %1回").arg(run_.Losses().size()));
     lblDropouts->setToolTip(QStringLiteral("録音中に音声が途切れました。"));
     lblDropouts->show();
 }
 
 void TfrmWaveInSample::ShowRecordingLosses() {
-    std::int64_t frames = 0;
     QStringList tracks;
-    for (const CaptureLoss& loss : recordingLosses_) {
-        frames += loss.frames;
+    for (const CaptureLoss& loss : run_.Losses()) {
         const QString track = FiveDigits(loss.track);
         if (!tracks.contains(track)) {
             tracks.append(track);
         }
     }
-    const double seconds = recordingRate_ > 0 ? static_cast<double>(frames) / static_cast<double>(recordingRate_) : 0;
+    const double seconds = run_.LostSeconds();
     const QString text = QStringLiteral("録音中に音声が%1回途切れ、合計%2秒の音声が失われました。\r\n該当トラック: %3")
-                             .arg(recordingLosses_.size())
+                             .arg(run_.Losses().size())
                              .arg(seconds, 0, 'f', 1)
                              .arg(tracks.join(QStringLiteral(", ")));
     (void)GetUserMessages().Show(text.toStdString(), "音声の欠落", MsgIcon::Warning, MsgButtons::Ok);
@@ -164,26 +162,20 @@ void TfrmWaveInSample::OnTriggered(const TWaveInReport& report) {
     }
     TrackStartTime = NowDays();
 
-    if (FirstTriggerPending) {
-        FirstTriggerPending = false;
-        RemainingSeconds = RecordingSeconds;
-    }
+    run_.Triggered();
     // The capture thread counts the time in recorded frames and stops on the
     // limit's frame; the timer only shows how far it is.
-    if (RecordingSeconds > 0 && !tmrRecordingTime->isActive()) {
+    if (run_.LimitSeconds() > 0 && !tmrRecordingTime->isActive()) {
         tmrRecordingTime->start();
     }
-    RemainingAtTrigger = RemainingSeconds;
 }
 
 void TfrmWaveInSample::OnRecEnd(const TWaveInReport& report) {
     const std::int64_t number = report.next;
-    const bool netTime = cbxAbsoluteRecordingTime->isChecked();
+    const bool netTime = run_.NetTime();
     if (report.status == FinishStatus::Deleted) {
         // The empty track was deleted; with net time it gives its time back.
-        if (netTime) {
-            RemainingSeconds = RemainingAtTrigger;
-        }
+        run_.EmptyTrackDeleted();
     } else {
         AddFileToList(FinishedName(recordingSettings_, report), -1);
         lblTrackNo->setText(FiveDigits(number));
@@ -214,20 +206,16 @@ void TfrmWaveInSample::OnRecFinish(const TWaveInReport& report) {
     ProgressBar1->setValue(0);
     imgPause->hide();
     lblRecording->hide();
-    RecordingRun = false;
+    run_.Finish();
     lblTrackTime->show();
-    FirstTriggerPending = true;
     if (fWaveInThread != nullptr && fWaveInThread->TimeLimitReached()) {
-        AutoExitState = 1;
+        run_.MarkTimeLimitReached();
     }
-    if (!recordingLosses_.empty() && !destroyed_) {
+    if (!run_.Losses().empty() && !destroyed_) {
         ShowRecordingLosses();
     }
-    if (AutoExitState == 1) {
-        AutoExitState = 0;
-        if (btnExitApps->isChecked() && !destroyed_) {
-            close();
-        }
+    if (run_.TakeRecordingExit() && btnExitApps->isChecked() && !destroyed_) {
+        close();
     }
 }
 
@@ -259,14 +247,13 @@ void TfrmWaveInSample::StartRecording() {
     imgPause->show();
     SetApplicationTitleText(QStringLiteral("[待機中]"));
     lblRecording->show();
-    RecordingRun = true;
 
     TWaveInThread& t = *fWaveInThread;
     const std::int64_t total = static_cast<std::int64_t>(sedtRecordingTimeH->value()) * 3600 +
                                static_cast<std::int64_t>(sedtRecordingTimeM->value()) * 60 +
                                sedtRecordingTimeS->value();
     // A total of zero or less has nothing to count down from: no limit.
-    RecordingSeconds = static_cast<int>(std::clamp<std::int64_t>(total, 0, INT_MAX));
+    const int limitSeconds = static_cast<int>(std::clamp<std::int64_t>(total, 0, INT_MAX));
     RecordingSettings& run = recordingSettings_;
     run.deviceIndex = std::max(0, cbWaveInDeviceName->currentIndex());
     run.sampleRate = rate;
@@ -283,7 +270,7 @@ void TfrmWaveInSample::StartRecording() {
     run.intervalSeconds = (static_cast<std::int64_t>(sedtCuttingTimeH->value()) * 60 + sedtCuttingTimeM->value()) * 60 +
                           sedtCuttingTimeS->value();
     run.rawOutput = cbxRAWSave->isChecked();
-    run.recordingTime = RecordingSeconds;
+    run.recordingTime = limitSeconds;
     run.netTime = cbxAbsoluteRecordingTime->isChecked();
     t.Configure(run);
     ShowShortTracksDropped(0);
@@ -295,12 +282,8 @@ void TfrmWaveInSample::StartRecording() {
     } else {
         t.SetOnLevelData(nullptr);
     }
-    RemainingSeconds = RecordingSeconds;
-    recordingRate_ = rate;
-    recordingLosses_.clear();
+    run_.Begin(limitSeconds, rate, run.netTime);
     lblDropouts->hide();
-    FirstTriggerPending = true;
-    AutoExitState = 0;
     (void)t.Queue().Post(waveInMessages_.start);
 }
 
@@ -322,14 +305,12 @@ void TfrmWaveInSample::btnNextTrackClick() {
 }
 
 void TfrmWaveInSample::tmrRecordingTimeTimer() {
-    if (fWaveInThread == nullptr || RecordingSeconds <= 0 || recordingRate_ <= 0) {
+    RecordingRun::Countdown shown;
+    if (fWaveInThread == nullptr || !run_.CountDown(fWaveInThread->RecordingTimeUsedFrames(), shown)) {
         tmrRecordingTime->stop();
         return;
     }
-    const std::int64_t limit = static_cast<std::int64_t>(RecordingSeconds) * recordingRate_;
-    const std::int64_t left = std::max<std::int64_t>(limit - fWaveInThread->RecordingTimeUsedFrames(), 0);
-    RemainingSeconds = static_cast<int>((left + recordingRate_ - 1) / recordingRate_);
-    SetProgress(static_cast<int>(std::trunc(static_cast<double>(limit - left) / static_cast<double>(limit) * 100.0)));
+    SetProgress(shown.percent);
 }
 
 void TfrmWaveInSample::tmrTrackTimeTimer() {
@@ -416,6 +397,31 @@ void TfrmWaveInSample::SetRecordingControlsEnabled(bool enabled) {
 
 void TfrmWaveInSample::SetProgress(int percent) {
     ProgressBar1->setValue(percent == 100 ? 0 : percent);
+}
+
+void TfrmWaveInSample::ConnectRecordingControls() {
+    connect(btnRecord, &QPushButton::clicked, this, &TfrmWaveInSample::btnRecordClick);
+    connect(btnStop, &QPushButton::clicked, this, &TfrmWaveInSample::btnStopClick);
+    connect(btnNextTrack, &QPushButton::clicked, this, &TfrmWaveInSample::btnNextTrackClick);
+    connect(sbAutoID, &QToolButton::clicked, this, &TfrmWaveInSample::sbAutoIDClick);
+    connect(tmrPause, &QTimer::timeout, this, &TfrmWaveInSample::tmrPauseTimer);
+    connect(tmrTrackTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrTrackTimeTimer);
+    connect(tmrRecordingTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrRecordingTimeTimer);
+    connect(rbtnUseTrigger, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnUseTriggerClick();
+        }
+    });
+    connect(rbtnInterval, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnNoCutClick();
+        }
+    });
+    connect(rbtnNoCut, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnNoCutClick();
+        }
+    });
 }
 
 }  // namespace zolvane2

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -222,6 +223,12 @@ void TfrmWaveInSample::btnDefaultSettingClick() {
     sedtCuttingTimeM->setValue(60);
     sedtCuttingTimeS->setValue(0);
     sedtMinimumTrackLength->setValue(0);
+}
+
+void TfrmWaveInSample::ConnectSettingButtons() {
+    connect(btnSaveSetting, &QPushButton::clicked, this, &TfrmWaveInSample::btnSaveSettingClick);
+    connect(btnLoadSetting, &QPushButton::clicked, this, &TfrmWaveInSample::btnLoadSettingClick);
+    connect(btnDefaultSetting, &QPushButton::clicked, this, &TfrmWaveInSample::btnDefaultSettingClick);
 }
 
 }  // namespace zolvane2

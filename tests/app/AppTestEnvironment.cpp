@@ -10,7 +10,7 @@
 #include "AppTestSupport.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "platform/ErrorDisplay.h"
-#include "platform/FakeSoundInput.h"
+#include "support/FakeSoundInput.h"
 #include "support/SoundTestSupport.h"
 
 namespace zolvane2::apptest {

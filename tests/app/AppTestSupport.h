@@ -12,13 +12,16 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
-#include "platform/RecordingUserMessages.h"
+#include "support/RecordingUserMessages.h"
+#include "support/WaveFile.h"
 
 namespace zolvane2::apptest {
 
@@ -74,33 +77,25 @@ private:
     }
 };
 
+// A control of the window (or any widget), found by its object name as the
+// settings and the help name it. A missing control fails the test.
+template <typename T>
+T* Control(const QObject& owner, const char* name) {
+    T* found = owner.findChild<T*>(QString::fromUtf8(name));
+    if (found == nullptr) {
+        throw std::runtime_error(std::string("no control ") + name);
+    }
+    return found;
+}
+
 // A 16-bit PCM WAVE file with the system's 44-byte header; every sample is
 // value, except in files over 1 MB, whose frames are a silent hole (sparse).
 inline void WriteWave(const QString& path, int channels, int rate, std::int64_t frames, std::int16_t value = 100) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     const auto dataSize = static_cast<std::uint32_t>(frames * channels * 2);
-    auto u32 = [&](std::uint32_t v) {
-        const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-                           static_cast<char>(v >> 24)};
-        f.write(b, 4);
-    };
-    auto u16 = [&](std::uint16_t v) {
-        const char b[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
-        f.write(b, 2);
-    };
-    f.write("RIFF", 4);
-    u32(dataSize + 36);
-    f.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(static_cast<std::uint16_t>(channels));
-    u32(static_cast<std::uint32_t>(rate));
-    u32(static_cast<std::uint32_t>(rate * channels * 2));
-    u16(static_cast<std::uint16_t>(channels * 2));
-    u16(16);
-    f.write("data", 4);
-    u32(dataSize);
+    const test::Bytes header = test::WaveHeader(channels, rate, dataSize);
+    f.write(reinterpret_cast<const char*>(header.data()), static_cast<qint64>(header.size()));
     if (dataSize > 1024 * 1024) {
         ASSERT_TRUE(f.resize(44 + static_cast<qint64>(dataSize)));
         return;

@@ -33,8 +33,9 @@ TEST_F(JobsCombineTest, DifferentParametersShowTheMessageSelectTheEntryAndWriteN
     EXPECT_EQ(shown[0].title, "Error");
     EXPECT_EQ(shown[0].icon, MsgIcon::None);
     EXPECT_EQ(shown[0].buttons, MsgButtons::Ok);
-    EXPECT_EQ(window->lvResult->currentItem(), window->lvResult->topLevelItem(2));
-    EXPECT_TRUE(window->lvResult->topLevelItem(2)->isSelected());
+    EXPECT_EQ(Control<QTreeWidget>(*window, "lvResult")->currentItem(),
+              Control<QTreeWidget>(*window, "lvResult")->topLevelItem(2));
+    EXPECT_TRUE(Control<QTreeWidget>(*window, "lvResult")->topLevelItem(2)->isSelected());
     EXPECT_TRUE(dialogs.fileRequests.empty());
     EXPECT_FALSE(window->JobRunning());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before);
@@ -60,9 +61,9 @@ TEST_F(JobsCombineTest, JoinsTheDataRegionsInListOrderAndListsTheFile) {
     EXPECT_EQ(request.filterIndex, 0);
     EXPECT_EQ(request.defaultSuffix, QStringLiteral("wav"));
     EXPECT_TRUE(request.confirmOverwrite);
-    EXPECT_EQ(window->btnCancelTag, 1);
-    EXPECT_FALSE(window->btnDivide->isEnabled());
-    EXPECT_TRUE(window->btnCancel->isEnabled());
+    EXPECT_EQ(window->Jobs().Current(), JobSlot::Kind::Combine);
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnDivide")->isEnabled());
+    EXPECT_TRUE(Control<QToolButton>(*window, "btnCancel")->isEnabled());
     RunJobToEnd();
 
     const QByteArray out = ReadAll(Path(QStringLiteral("joined.wav")));
@@ -77,7 +78,7 @@ TEST_F(JobsCombineTest, JoinsTheDataRegionsInListOrderAndListsTheFile) {
 }
 
 TEST_F(JobsCombineTest, RawNameTurnsTheRawOptionOnAndWritesNoHeader) {
-    window->edtBaseFileName->setText(Path(QStringLiteral("Track.wav")));
+    Control<QLineEdit>(*window, "edtBaseFileName")->setText(Path(QStringLiteral("Track.wav")));
     AddWave(QStringLiteral("A.wav"), 2, 44100, 1000);
     AddWave(QStringLiteral("B.wav"), 2, 44100, 1000);
     dialogs.files.push_back(Path(QStringLiteral("joined.raw")));
@@ -85,8 +86,8 @@ TEST_F(JobsCombineTest, RawNameTurnsTheRawOptionOnAndWritesNoHeader) {
     Click("btnCombine");
     RunJobToEnd();
 
-    EXPECT_TRUE(window->cbxRAWSave->isChecked());
-    EXPECT_EQ(window->edtBaseFileName->text(), Path(QStringLiteral("Track.raw")));
+    EXPECT_TRUE(Control<QCheckBox>(*window, "cbxRAWSave")->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(*window, "edtBaseFileName")->text(), Path(QStringLiteral("Track.raw")));
     EXPECT_EQ(QFileInfo(Path(QStringLiteral("joined.raw"))).size(), 8000);
     EXPECT_EQ(Captions(2), std::vector<std::string>{"joined.raw"});
 
@@ -120,7 +121,7 @@ protected:
         AddWave(QStringLiteral("Big1.wav"), 2, 44100, kBigFrames);
         AddWave(QStringLiteral("Big2.wav"), 2, 44100, kBigFrames);
         ASSERT_EQ(window->SubItem(1, 6), QString::number(kBigFrames * 4));
-        window->cbxRAWSave->setChecked(false);
+        Control<QCheckBox>(*window, "cbxRAWSave")->setChecked(false);
         dialogs.files.push_back(Path(QStringLiteral("big.wav")));
     }
 
@@ -148,14 +149,14 @@ TEST_F(JobsCombineOver2GTest, CancelStopsBeforeAnythingIsWritten) {
     ExpectQuestion();
     EXPECT_FALSE(window->JobRunning());
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("big.wav"))));
-    EXPECT_FALSE(window->cbxRAWSave->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(*window, "cbxRAWSave")->isChecked());
 }
 
 TEST_F(JobsCombineOver2GTest, YesWritesRawUnderTheRawName) {
     Messages().QueueAnswer(MsgAnswer::Yes);
     StartAndCancel();
     ExpectQuestion();
-    EXPECT_TRUE(window->cbxRAWSave->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(*window, "cbxRAWSave")->isChecked());
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("big.wav"))));
     const QFileInfo raw(Path(QStringLiteral("big.raw")));
     if (raw.exists()) {
@@ -170,7 +171,7 @@ TEST_F(JobsCombineOver2GTest, NoKeepsWave) {
     Messages().QueueAnswer(MsgAnswer::No);
     StartAndCancel();
     ExpectQuestion();
-    EXPECT_FALSE(window->cbxRAWSave->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(*window, "cbxRAWSave")->isChecked());
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("big.raw"))));
     const QFileInfo wave(Path(QStringLiteral("big.wav")));
     if (wave.exists()) {

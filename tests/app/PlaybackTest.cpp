@@ -18,10 +18,10 @@
 #include "AppTestSupport.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmIntroPlay.h"
-#include "platform/FakeSoundInput.h"
 #include "platform/MainThreadDispatcher.h"
 #include "play/TWaveOutPlayer.h"
 #include "record/TWaveInThread.h"
+#include "support/FakeSoundInput.h"
 #include "support/PlayTestSupport.h"
 #include "support/SoundTestSupport.h"
 
@@ -276,8 +276,8 @@ TEST_F(PlaybackTest, AFileWithoutSamplesShowsNoProgressAndEnds) {
 
 TEST_F(PlaybackTest, ARawFilePlaysWithTheRecordingSettings) {
     auto& w = OpenPlayer();
-    w.rgRecMode->SetItemIndex(0);
-    w.cbSamplingFreq->setCurrentText(QStringLiteral("22050"));
+    Control<TRadioGroup>(w, "rgRecMode")->SetItemIndex(0);
+    Control<QComboBox>(w, "cbSamplingFreq")->setCurrentText(QStringLiteral("22050"));
     const QString path = Path(QStringLiteral("take.raw"));
     WriteBytes(path, 4000);
     w.AddFileToList(path, -1);
@@ -361,15 +361,15 @@ TEST_F(PlaybackTest, SplitCutsThePlayingFileAtTheReadPosition) {
 TEST_F(PlaybackTest, ASplitAskedForDuringAJobRunsWhenTheJobHasEnded) {
     auto& w = OpenPlayer();
     AddFiles({3 * 8192, 1000}, {true, true});
-    w.btnCancelTag = 2;  // a re-divide runs
+    ASSERT_TRUE(w.Jobs().Start(JobSlot::Kind::Redivide));  // a re-divide runs
     Click("btnPlay");
     ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
-    w.btnNextTrack->click();
+    Control<QPushButton>(w, "btnNextTrack")->click();
     ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
     const QDir folder(dir.path());
     EXPECT_TRUE(folder.entryList({QStringLiteral("t1-*.wav")}, QDir::Files).isEmpty());
     w.lvResultColumnClick(0);  // the rows move meanwhile
-    w.btnCancelTag = 0;
+    w.Jobs().Finish();
     w.JobFinished();
     ASSERT_TRUE(PumpUntil([&] { return folder.entryList({QStringLiteral("t1-*.wav")}, QDir::Files).size() == 2; }));
     ASSERT_TRUE(PumpUntil([&] { return !w.JobRunning(); }));
@@ -378,12 +378,12 @@ TEST_F(PlaybackTest, ASplitAskedForDuringAJobRunsWhenTheJobHasEnded) {
     // A file that has left the list by then cannot be split: the user is told.
     Click("btnPlay");
     ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
-    w.btnCancelTag = 2;
-    w.btnNextTrack->click();
+    ASSERT_TRUE(w.Jobs().Start(JobSlot::Kind::Redivide));
+    Control<QPushButton>(w, "btnNextTrack")->click();
     ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
     w.btnClearClick();
     Messages().Clear();
-    w.btnCancelTag = 0;
+    w.Jobs().Finish();
     w.JobFinished();
     ASSERT_TRUE(PumpUntil([&] { return Messages().Count() == 1; }));
     EXPECT_NE(Messages().Messages().front().text.find("分割できませんでした"), std::string::npos);
@@ -400,16 +400,16 @@ TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
     w.WaveInThread()->SetStopDrainTime(0ms);
     AddFiles({1000}, {true});
     // A recording run and a job going on beside the playback.
-    w.btnRecord->click();
+    Control<QPushButton>(w, "btnRecord")->click();
     ASSERT_TRUE(PumpUntil([&] { return input->IsStarted(); }));
-    w.btnCancelTag = 2;
+    ASSERT_TRUE(w.Jobs().Start(JobSlot::Kind::Redivide));
     Click("btnPlay");
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
-    EXPECT_FALSE(w.btnRecord->isEnabled()) << "a second start of the running capture thread";
-    EXPECT_FALSE(w.btnDivide->isEnabled());
-    EXPECT_FALSE(w.btnCombine->isEnabled());
-    EXPECT_TRUE(w.btnPlay->isEnabled());
-    w.btnCancelTag = 0;
+    EXPECT_FALSE(Control<QPushButton>(w, "btnRecord")->isEnabled()) << "a second start of the running capture thread";
+    EXPECT_FALSE(Control<QToolButton>(w, "btnDivide")->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(w, "btnCombine")->isEnabled());
+    EXPECT_TRUE(Control<QToolButton>(w, "btnPlay")->isEnabled());
+    w.Jobs().Finish();
     w.btnStopClick();
     ASSERT_TRUE(PumpUntil([&] { return !w.RecordingRunning(); }));
 }
@@ -436,7 +436,7 @@ TEST_F(PlaybackTest, TheSplitGoesToThePlayingFileWhereverItsRowHasMoved) {
     AddFiles({3 * 8192, 3 * 8192}, {true, true});
     Click("btnPlay");
     ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
-    w.btnNextTrack->click();
+    Control<QPushButton>(w, "btnNextTrack")->click();
     // Sorted the other way round while the player stops: t1 is row 1 now.
     w.lvResultColumnClick(0);
     ASSERT_TRUE(w.RowPath(1).endsWith(QStringLiteral("t1.wav"))) << w.RowPath(1).toStdString();
@@ -449,9 +449,10 @@ TEST_F(PlaybackTest, TheSplitGoesToThePlayingFileWhereverItsRowHasMoved) {
 TEST_F(PlaybackTest, TheLevelDisplayShowsWhatPlays) {
     auto& w = OpenPlayer();
     AddFiles({20000}, {true});
-    ASSERT_TRUE(w.cbxDisplayWaveForm->isChecked());
+    ASSERT_TRUE(Control<QCheckBox>(w, "cbxDisplayWaveForm")->isChecked());
     Click("btnPlay");
-    ASSERT_TRUE(PlayUntil([&] { return w.lblMax0->text() == QStringLiteral("1"); })) << w.lblMax0->text().toStdString();
+    ASSERT_TRUE(PlayUntil([&] { return Control<QLabel>(w, "lblMax0")->text() == QStringLiteral("1"); }))
+        << Control<QLabel>(w, "lblMax0")->text().toStdString();
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
 }
 

@@ -23,7 +23,7 @@ class RecordingControlTest : public RecordingWindowTest {
 protected:
     // Starts a run and waits until the thread has the device going.
     void Record() {
-        window->btnRecord->click();
+        Control<QPushButton>(*window, "btnRecord")->click();
         ASSERT_TRUE(PumpUntil([this] { return fake->IsStarted(); }));
     }
     [[nodiscard]] QString Title() const { return window->windowTitle(); }
@@ -36,30 +36,34 @@ protected:
     }
     void ExpectLocked(bool locked) {
         auto& w = *window;
-        EXPECT_EQ(w.btnRecord->isEnabled(), !locked);
-        EXPECT_EQ(w.btnStop->isEnabled(), locked);
-        for (QWidget* control : {static_cast<QWidget*>(w.sedtTriggerLevel), static_cast<QWidget*>(w.edtBaseFileName),
-                                 static_cast<QWidget*>(w.rgRecMode), static_cast<QWidget*>(w.cbWaveInDeviceName),
-                                 static_cast<QWidget*>(w.cbxRAWSave), static_cast<QWidget*>(w.btnDefaultSetting)}) {
+        EXPECT_EQ(Control<QPushButton>(w, "btnRecord")->isEnabled(), !locked);
+        EXPECT_EQ(Control<QPushButton>(w, "btnStop")->isEnabled(), locked);
+        for (QWidget* control : {static_cast<QWidget*>(Control<QSpinBox>(w, "sedtTriggerLevel")),
+                                 static_cast<QWidget*>(Control<QLineEdit>(w, "edtBaseFileName")),
+                                 static_cast<QWidget*>(Control<TRadioGroup>(w, "rgRecMode")),
+                                 static_cast<QWidget*>(Control<QComboBox>(w, "cbWaveInDeviceName")),
+                                 static_cast<QWidget*>(Control<QCheckBox>(w, "cbxRAWSave")),
+                                 static_cast<QWidget*>(Control<QPushButton>(w, "btnDefaultSetting"))}) {
             EXPECT_EQ(control->isEnabled(), !locked) << control->objectName().toStdString();
         }
     }
     void SetRecordingTime(int h, int m, int s) {
-        window->sedtRecordingTimeH->setValue(h);
-        window->sedtRecordingTimeM->setValue(m);
-        window->sedtRecordingTimeS->setValue(s);
+        Control<QSpinBox>(*window, "sedtRecordingTimeH")->setValue(h);
+        Control<QSpinBox>(*window, "sedtRecordingTimeM")->setValue(m);
+        Control<QSpinBox>(*window, "sedtRecordingTimeS")->setValue(s);
     }
 };
 
 TEST_F(RecordingControlTest, TheDeviceListComesFromTheCaptureThreadAndTheChosenEntryIsOpened) {
     sources = {"Mic", "Line in"};
     auto& w = OpenRecorder();
-    ASSERT_EQ(w.cbWaveInDeviceName->count(), 3);
-    EXPECT_EQ(w.cbWaveInDeviceName->itemText(0), QStringLiteral("コントロールパネルの設定(WAVE_MAPPER)"));
-    EXPECT_EQ(w.cbWaveInDeviceName->itemText(2), QStringLiteral("Line in"));
-    w.cbWaveInDeviceName->setCurrentIndex(2);
-    w.cbSamplingFreq->setCurrentText(QStringLiteral("22050"));
-    w.rgRecMode->SetItemIndex(0);
+    ASSERT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 3);
+    EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->itemText(0),
+              QStringLiteral("コントロールパネルの設定(WAVE_MAPPER)"));
+    EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->itemText(2), QStringLiteral("Line in"));
+    Control<QComboBox>(w, "cbWaveInDeviceName")->setCurrentIndex(2);
+    Control<QComboBox>(w, "cbSamplingFreq")->setCurrentText(QStringLiteral("22050"));
+    Control<TRadioGroup>(w, "rgRecMode")->SetItemIndex(0);
     Record();
     EXPECT_EQ(fake->OpenedIndex(), 2);
     EXPECT_EQ(fake->OpenedRate(), 22050);
@@ -69,7 +73,7 @@ TEST_F(RecordingControlTest, TheDeviceListComesFromTheCaptureThreadAndTheChosenE
 TEST_F(RecordingControlTest, TheChosenDeviceIsKeptByNameAcrossRestartsReorderingAndReplugging) {
     sources = {"Mic", "Line in", "USB"};
     auto& first = OpenRecorder();
-    first.cbWaveInDeviceName->setCurrentIndex(2);
+    Control<QComboBox>(first, "cbWaveInDeviceName")->setCurrentIndex(2);
     window.reset();
     const QString ini = QString::fromUtf8(ReadAll(ProgramPath() + QStringLiteral(".ini")));
     EXPECT_TRUE(ini.contains(QStringLiteral("cbWaveInDeviceName.ItemIndex=2\r\n")));
@@ -78,63 +82,64 @@ TEST_F(RecordingControlTest, TheChosenDeviceIsKeptByNameAcrossRestartsReordering
     // Another order at the next start: the name wins over the index.
     sources = {"Line in", "USB", "Mic"};
     auto& w = OpenRecorder();
-    EXPECT_EQ(w.cbWaveInDeviceName->currentText(), QStringLiteral("Line in"));
+    EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->currentText(), QStringLiteral("Line in"));
 
     // Unplugged, the list loses it; plugged in again, it is chosen again.
     fake->SetSources({"USB", "Mic"});
-    Tick(w.tmrDevices);
-    ASSERT_EQ(w.cbWaveInDeviceName->count(), 3);
-    EXPECT_EQ(w.cbWaveInDeviceName->currentIndex(), 0);
+    Tick(Control<QTimer>(w, "tmrDevices"));
+    ASSERT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 3);
+    EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->currentIndex(), 0);
     fake->SetSources({"Mic", "New", "USB", "Line in"});
-    Tick(w.tmrDevices);
-    ASSERT_EQ(w.cbWaveInDeviceName->count(), 5);
-    EXPECT_EQ(w.cbWaveInDeviceName->currentText(), QStringLiteral("Line in"));
+    Tick(Control<QTimer>(w, "tmrDevices"));
+    ASSERT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 5);
+    EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->currentText(), QStringLiteral("Line in"));
 
     // Moved again just before the start: the device chosen is the one opened.
     fake->SetSources({"Line in", "Mic"});
     Record();
     EXPECT_EQ(fake->OpenedIndex(), 1);
     fake->SetSources({"Mic"});
-    Tick(w.tmrDevices);
-    EXPECT_EQ(w.cbWaveInDeviceName->count(), 3) << "the list stays while a recording runs";
+    Tick(Control<QTimer>(w, "tmrDevices"));
+    EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 3) << "the list stays while a recording runs";
 }
 
 TEST_F(RecordingControlTest, ARunWithoutCuttingShowsItsStatesListsEachTrackAndUnlocksAtTheEnd) {
     auto& w = OpenRecorder();
-    w.rbtnNoCut->setChecked(true);
-    w.btnRecord->click();
+    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
+    Control<QPushButton>(w, "btnRecord")->click();
     // Waiting until the thread reports the first track.
     EXPECT_EQ(Title(), QStringLiteral("Zolvane2[待機中]"));
-    EXPECT_FALSE(w.lblRecording->isHidden());
-    EXPECT_FALSE(w.imgPause->isHidden());
-    EXPECT_TRUE(w.tmrPause->isActive());
+    EXPECT_FALSE(Control<QLabel>(w, "lblRecording")->isHidden());
+    EXPECT_FALSE(Control<QLabel>(w, "imgPause")->isHidden());
+    EXPECT_TRUE(Control<QTimer>(w, "tmrPause")->isActive());
     ExpectLocked(true);
 
     ASSERT_TRUE(PumpUntil([&] { return Title() == QStringLiteral("Zolvane2[録音中 : Track00001]"); }));
     EXPECT_EQ(ApplicationTitle(), "Zolvane2[録音中 : Track00001]");
-    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00001"));
-    EXPECT_TRUE(w.imgPause->isHidden());
-    EXPECT_FALSE(w.tmrPause->isActive());
-    EXPECT_TRUE(w.tmrTrackTime->isActive());
+    EXPECT_EQ(Control<QLabel>(w, "lblTrackNo")->text(), QStringLiteral("00001"));
+    EXPECT_TRUE(Control<QLabel>(w, "imgPause")->isHidden());
+    EXPECT_FALSE(Control<QTimer>(w, "tmrPause")->isActive());
+    EXPECT_TRUE(Control<QTimer>(w, "tmrTrackTime")->isActive());
 
     FeedBlocks(4, 1000);
     ASSERT_TRUE(DeliverAll(2));
-    w.btnNextTrack->click();
+    Control<QPushButton>(w, "btnNextTrack")->click();
     ASSERT_TRUE(PumpUntil([&] { return w.RowCount() == 1; }));
     EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track00001.wav")});
     ASSERT_TRUE(PumpUntil([&] { return Title() == QStringLiteral("Zolvane2[録音中 : Track00002]"); }));
-    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00002"));
+    EXPECT_EQ(Control<QLabel>(w, "lblTrackNo")->text(), QStringLiteral("00002"));
     ASSERT_TRUE(DeliverAll(2));
 
-    w.btnStop->click();
+    Control<QPushButton>(w, "btnStop")->click();
     ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
     EXPECT_EQ(ListedNames(), (QStringList{QStringLiteral("Track00001.wav"), QStringLiteral("Track00002.wav")}));
     EXPECT_EQ(Title(), QStringLiteral("Zolvane2"));
     EXPECT_EQ(ApplicationTitle(), "Zolvane2");
-    EXPECT_TRUE(w.lblRecording->isHidden());
-    EXPECT_TRUE(w.imgPause->isHidden());
-    EXPECT_FALSE(w.lblTrackTime->isHidden());
-    EXPECT_FALSE(w.tmrPause->isActive() || w.tmrTrackTime->isActive() || w.tmrRecordingTime->isActive());
+    EXPECT_TRUE(Control<QLabel>(w, "lblRecording")->isHidden());
+    EXPECT_TRUE(Control<QLabel>(w, "imgPause")->isHidden());
+    EXPECT_FALSE(Control<QLabel>(w, "lblTrackTime")->isHidden());
+    EXPECT_FALSE(Control<QTimer>(w, "tmrPause")->isActive() || Control<QTimer>(w, "tmrTrackTime")->isActive() ||
+                 Control<QTimer>(w, "tmrRecordingTime")->isActive());
     ExpectLocked(false);
     EXPECT_EQ(w.SubItem(1, 2), QStringLiteral("Stereo")) << "read back from the file";
     EXPECT_TRUE(Messages().Messages().empty());
@@ -142,7 +147,7 @@ TEST_F(RecordingControlTest, ARunWithoutCuttingShowsItsStatesListsEachTrackAndUn
 
 TEST_F(RecordingControlTest, TheCaptureThreadsReportsNameTheFilesByTheRunsBaseNameAndDigits) {
     auto& w = OpenRecorder();
-    w.sedtPrec->setValue(5);
+    Control<QSpinBox>(w, "sedtPrec")->setValue(5);
     Record();  // trigger mode: the thread waits for sound that never comes
     WriteWave(Path(QStringLiteral("Track00004.wav")), 2, 44100, 10);
     WriteWave(Path(QStringLiteral("Track00012_tooLONG.wav")), 2, 44100, 10);
@@ -153,15 +158,15 @@ TEST_F(RecordingControlTest, TheCaptureThreadsReportsNameTheFilesByTheRunsBaseNa
     // Three numbers on, now at 7: the closed file is number 4.
     Post("WM_RecEnd", MakeWParam(3, 0), 7);
     EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track00004.wav")});
-    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00007"));
+    EXPECT_EQ(Control<QLabel>(w, "lblTrackNo")->text(), QStringLiteral("00007"));
     EXPECT_EQ(Title(), QStringLiteral("Zolvane2[待機中 : Track00007]"));
-    EXPECT_EQ(w.lblTrackTime->text(), QStringLiteral("00000h00m00s"));
-    EXPECT_FALSE(w.imgPause->isHidden());
+    EXPECT_EQ(Control<QLabel>(w, "lblTrackTime")->text(), QStringLiteral("00000h00m00s"));
+    EXPECT_FALSE(Control<QLabel>(w, "imgPause")->isHidden());
 
     // An empty track adds nothing and leaves the number alone.
     Post("WM_RecEnd", MakeWParam(1, 2), 8);
     EXPECT_EQ(w.RowCount(), 1);
-    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00007"));
+    EXPECT_EQ(Control<QLabel>(w, "lblTrackNo")->text(), QStringLiteral("00007"));
     EXPECT_EQ(Title(), QStringLiteral("Zolvane2[待機中 : Track00008]"));
 
     Post("WM_RecEnd", MakeWParam(1, 1), 13);
@@ -175,12 +180,12 @@ TEST_F(RecordingControlTest, TheCaptureThreadsReportsNameTheFilesByTheRunsBaseNa
 
 TEST_F(RecordingControlTest, ARawRunListsRawFilesAndTheTrackLabelKeepsFiveDigits) {
     auto& w = OpenRecorder();
-    w.cbxRAWSave->setChecked(true);
-    w.sedtPrec->setValue(3);
+    Control<QCheckBox>(w, "cbxRAWSave")->setChecked(true);
+    Control<QSpinBox>(w, "sedtPrec")->setValue(3);
     Record();
     WriteBytes(Path(QStringLiteral("Track012.raw")), 400);
     Post("WM_Triggered", 12, 0);
-    EXPECT_EQ(w.lblTrackNo->text(), QStringLiteral("00012"));
+    EXPECT_EQ(Control<QLabel>(w, "lblTrackNo")->text(), QStringLiteral("00012"));
     Post("WM_RecFinish", MakeWParam(0, 0), 12);
     EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track012.raw")});
 }
@@ -195,13 +200,13 @@ TEST_F(RecordingControlTest, TheCountdownCountsRecordedAudioFromTheFirstTrackAnd
     Record();
     FeedBlocks(4, 0);
     ASSERT_TRUE(DeliverAll(4));
-    EXPECT_FALSE(w.tmrRecordingTime->isActive()) << "no track yet";
+    EXPECT_FALSE(Control<QTimer>(w, "tmrRecordingTime")->isActive()) << "no track yet";
     FeedBlocks(5, -500);
     ASSERT_TRUE(DeliverAll(5));
     ASSERT_TRUE(PumpUntil([&] { return w.WaveInThread()->RecordingTimeUsedFrames() == 5 * 4096; }));
-    ASSERT_TRUE(PumpUntil([&] { return w.tmrRecordingTime->isActive(); }));
-    Tick(w.tmrRecordingTime);
-    EXPECT_EQ(w.ProgressBar1->value(), 5 * 4096 * 100 / 44100);
+    ASSERT_TRUE(PumpUntil([&] { return Control<QTimer>(w, "tmrRecordingTime")->isActive(); }));
+    Tick(Control<QTimer>(w, "tmrRecordingTime"));
+    EXPECT_EQ(Control<QProgressBar>(w, "ProgressBar1")->value(), 5 * 4096 * 100 / 44100);
     FeedBlocks(10, -500);
     ASSERT_TRUE(DeliverUntilTheRunEnds());
     ASSERT_TRUE(PumpUntil([&] { return !w.isVisible(); }));
@@ -214,72 +219,72 @@ TEST_F(RecordingControlTest, TheCountdownCountsRecordedAudioFromTheFirstTrackAnd
 TEST_F(RecordingControlTest, NetTimeStandsStillWhileWaiting) {
     auto& w = OpenRecorder();
     SetRecordingTime(0, 0, 1);
-    w.cbxAbsoluteRecordingTime->setChecked(true);
-    w.sedtTrackInterval->setValue(100);
-    w.sedtLastTimeAfterTrigger->setValue(0);
+    Control<QCheckBox>(w, "cbxAbsoluteRecordingTime")->setChecked(true);
+    Control<QSpinBox>(w, "sedtTrackInterval")->setValue(100);
+    Control<QSpinBox>(w, "sedtLastTimeAfterTrigger")->setValue(0);
     Record();
     // Two loud blocks, then quiet: the track ends after 4411 quiet frames.
     FeedBlocks(2, -500);
     FeedBlocks(12, 0);
     ASSERT_TRUE(DeliverAll(14));
     ASSERT_TRUE(PumpUntil([&] { return fake->QueuedCount() == 2 && w.RowCount() == 1; }));
-    Tick(w.tmrRecordingTime);
-    EXPECT_EQ(w.ProgressBar1->value(), (2 * 4096 + 4411) * 100 / 44100);
+    Tick(Control<QTimer>(w, "tmrRecordingTime"));
+    EXPECT_EQ(Control<QProgressBar>(w, "ProgressBar1")->value(), (2 * 4096 + 4411) * 100 / 44100);
     EXPECT_TRUE(w.RecordingRunning());
 }
 
 TEST_F(RecordingControlTest, LostAudioShowsAtOnceAndTheEndOfTheRunSaysHowMuchAndWhere) {
     auto& w = OpenRecorder();
-    w.rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
     Record();
-    EXPECT_TRUE(w.lblDropouts->isHidden());
+    EXPECT_TRUE(Control<QLabel>(w, "lblDropouts")->isHidden());
     fake->LoseData(44100 * 4, 0);
     fake->LoseData(22050 * 4, 44100 * 4 * 60);
     ASSERT_TRUE(PumpUntil([&] { return w.RecordingLosses().size() == 2; }));
-    EXPECT_FALSE(w.lblDropouts->isHidden());
-    EXPECT_EQ(w.lblDropouts->text(), QStringLiteral("欠落 2回"));
-    w.btnStop->click();
+    EXPECT_FALSE(Control<QLabel>(w, "lblDropouts")->isHidden());
+    EXPECT_EQ(Control<QLabel>(w, "lblDropouts")->text(), QStringLiteral("欠落 2回"));
+    Control<QPushButton>(w, "btnStop")->click();
     ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
     ASSERT_EQ(Messages().Messages().size(), 1U);
     EXPECT_EQ(Messages().Messages()[0].title, "音声の欠落");
     EXPECT_EQ(Messages().Messages()[0].text,
               "録音中に音声が2回途切れ、合計1.5秒の音声が失われました。\r\n該当トラック: 00001");
-    EXPECT_FALSE(w.lblDropouts->isHidden()) << "stays until the next recording";
+    EXPECT_FALSE(Control<QLabel>(w, "lblDropouts")->isHidden()) << "stays until the next recording";
     Record();
-    EXPECT_TRUE(w.lblDropouts->isHidden());
+    EXPECT_TRUE(Control<QLabel>(w, "lblDropouts")->isHidden());
     EXPECT_TRUE(w.RecordingLosses().empty());
 }
 
 TEST_F(RecordingControlTest, AStopByTheUserLeavesTheWindowOpenEvenWithExitAfter) {
     auto& w = OpenRecorder({QStringLiteral("/AUTOQUIT")});
-    w.rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
     w.show();
     Record();
-    w.btnStop->click();
+    Control<QPushButton>(w, "btnStop")->click();
     ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
     EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(w.btnExitApps->isChecked());
+    EXPECT_TRUE(Control<QToolButton>(w, "btnExitApps")->isChecked());
 }
 
 TEST_F(RecordingControlTest, ARecordingTimeOfZeroMeansNoLimit) {
     auto& w = OpenRecorder();
     SetRecordingTime(0, 0, 0);
-    w.rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
     Record();
     FeedBlocks(20, -500);
     ASSERT_TRUE(DeliverAll(20));
-    EXPECT_FALSE(w.tmrRecordingTime->isActive());
-    EXPECT_EQ(w.ProgressBar1->value(), 0);
+    EXPECT_FALSE(Control<QTimer>(w, "tmrRecordingTime")->isActive());
+    EXPECT_EQ(Control<QProgressBar>(w, "ProgressBar1")->value(), 0);
     EXPECT_TRUE(w.RecordingRunning());
     EXPECT_TRUE(fake->IsStarted()) << "no stop";
 }
 
 TEST_F(RecordingControlTest, AutoStartRecordsAtFirstShowAndTheTimeLimitThenEndsTheProgram) {
     auto& w = OpenRecorder({QStringLiteral("/autostart"), QStringLiteral("/autoquit")});
-    w.rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
     SetRecordingTime(0, 0, 1);
     w.show();
-    ASSERT_TRUE(PumpUntil([&] { return w.tmrRecordingTime->isActive(); }));
+    ASSERT_TRUE(PumpUntil([&] { return Control<QTimer>(w, "tmrRecordingTime")->isActive(); }));
     FeedBlocks(11, -500);
     ASSERT_TRUE(DeliverUntilTheRunEnds());
     ASSERT_TRUE(PumpUntil([&] { return !w.isVisible(); }));
@@ -289,7 +294,7 @@ TEST_F(RecordingControlTest, AutoStartRecordsAtFirstShowAndTheTimeLimitThenEndsT
 TEST_F(RecordingControlTest, AFailedDeviceStartReturnsTheWindowToIdle) {
     auto& w = OpenRecorder();
     fake->FailNext(FakeSoundCall::Start, kSoundErrBusy);
-    w.btnRecord->click();
+    Control<QPushButton>(w, "btnRecord")->click();
     ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
     ExpectLocked(false);
     EXPECT_EQ(Title(), QStringLiteral("Zolvane2"));
@@ -301,9 +306,9 @@ TEST_F(RecordingControlTest, AFailedDeviceStartReturnsTheWindowToIdle) {
 
 TEST_F(RecordingControlTest, ARateThatIsNoNumberIsReportedAndTheWindowStaysIdle) {
     auto& w = OpenRecorder();
-    w.cbSamplingFreq->setCurrentText(QStringLiteral("44k"));
+    Control<QComboBox>(w, "cbSamplingFreq")->setCurrentText(QStringLiteral("44k"));
     Messages().Clear();
-    w.btnRecord->click();
+    Control<QPushButton>(w, "btnRecord")->click();
     ASSERT_EQ(Messages().Messages().size(), 1U);
     EXPECT_EQ(Messages().Messages()[0].title, "Zolvane2");
     ExpectLocked(false);
@@ -314,7 +319,7 @@ TEST_F(RecordingControlTest, ARateThatIsNoNumberIsReportedAndTheWindowStaysIdle)
 
 TEST_F(RecordingControlTest, ClosingWhileRecordingFinishesAndListsTheLastFileBeforeTheSettingsAreSaved) {
     auto& w = OpenRecorder();
-    w.rbtnNoCut->setChecked(true);
+    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
     w.show();
     Record();
     FeedBlocks(2, 2000);
@@ -328,39 +333,39 @@ TEST_F(RecordingControlTest, ClosingWhileRecordingFinishesAndListsTheLastFileBef
 
 TEST_F(RecordingControlTest, TheNextFileButtonDoesNothingWhileIdleAndSbAutoIDOnlyChangesItsCaption) {
     auto& w = OpenRecorder();
-    w.btnNextTrack->click();
+    Control<QPushButton>(w, "btnNextTrack")->click();
     EXPECT_EQ(w.RowCount(), 0);
     EXPECT_FALSE(fake->IsOpen());
-    const bool trigger = w.rbtnUseTrigger->isChecked();
-    w.sbAutoID->click();
-    EXPECT_EQ(w.sbAutoID->text(), QStringLiteral("Manual"));
-    EXPECT_EQ(w.rbtnUseTrigger->isChecked(), trigger);
-    w.rbtnInterval->setChecked(true);
-    w.rbtnUseTrigger->setChecked(true);
-    EXPECT_EQ(w.sbAutoID->text(), QStringLiteral("Auto"));
+    const bool trigger = Control<QRadioButton>(w, "rbtnUseTrigger")->isChecked();
+    Control<QToolButton>(w, "sbAutoID")->click();
+    EXPECT_EQ(Control<QToolButton>(w, "sbAutoID")->text(), QStringLiteral("Manual"));
+    EXPECT_EQ(Control<QRadioButton>(w, "rbtnUseTrigger")->isChecked(), trigger);
+    Control<QRadioButton>(w, "rbtnInterval")->setChecked(true);
+    Control<QRadioButton>(w, "rbtnUseTrigger")->setChecked(true);
+    EXPECT_EQ(Control<QToolButton>(w, "sbAutoID")->text(), QStringLiteral("Auto"));
 }
 
 TEST_F(RecordingControlTest, TheLevelDisplayIsFedOnlyWhenChosen) {
     auto& w = OpenRecorder();
-    w.rbtnNoCut->setChecked(true);
-    w.cbxDisplayWaveForm->setChecked(false);
+    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
+    Control<QCheckBox>(w, "cbxDisplayWaveForm")->setChecked(false);
     Record();
     FeedBlocks(1, 3000);
     ASSERT_TRUE(DeliverAll(1));
-    w.btnStop->click();
+    Control<QPushButton>(w, "btnStop")->click();
     ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("0"));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("0"));
 
-    w.cbxDisplayWaveForm->setChecked(true);
+    Control<QCheckBox>(w, "cbxDisplayWaveForm")->setChecked(true);
     Record();
     FeedBlocks(1, 3000);
     ASSERT_TRUE(DeliverAll(1));
-    ASSERT_TRUE(PumpUntil([&] { return w.lblMax0->text() == QStringLiteral("3000"); }));
-    EXPECT_EQ(w.lblAvg1->text(), QStringLiteral("300"));
-    w.btnStop->click();
+    ASSERT_TRUE(PumpUntil([&] { return Control<QLabel>(w, "lblMax0")->text() == QStringLiteral("3000"); }));
+    EXPECT_EQ(Control<QLabel>(w, "lblAvg1")->text(), QStringLiteral("300"));
+    Control<QPushButton>(w, "btnStop")->click();
     ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
-    EXPECT_EQ(w.imgWave->Canvas().pixelColor(0, 0), w.palette().color(QPalette::Button));
-    EXPECT_EQ(w.lblMax0->text(), QStringLiteral("3000")) << "the numbers keep their last values";
+    EXPECT_EQ(Control<TPaintBox>(w, "imgWave")->Canvas().pixelColor(0, 0), w.palette().color(QPalette::Button));
+    EXPECT_EQ(Control<QLabel>(w, "lblMax0")->text(), QStringLiteral("3000")) << "the numbers keep their last values";
 }
 
 }  // namespace

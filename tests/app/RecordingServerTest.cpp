@@ -42,15 +42,16 @@ TEST_F(RecordingServerTest, ASignalFromAPipeSourceIsCutAndEachTrackListedAsItEnd
     soundtest::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     auto& w = Open();
-    w.edtBaseFileName->setText(Path(QStringLiteral("Take.wav")));
-    const int device = w.cbWaveInDeviceName->findText(QString::fromStdString(source.Description()));
+    Control<QLineEdit>(w, "edtBaseFileName")->setText(Path(QStringLiteral("Take.wav")));
+    const int device =
+        Control<QComboBox>(w, "cbWaveInDeviceName")->findText(QString::fromStdString(source.Description()));
     ASSERT_GT(device, 0);
-    w.cbWaveInDeviceName->setCurrentIndex(device);
-    w.sedtTriggerDelay->setValue(0);
-    w.sedtTrackInterval->setValue(100);
-    w.sedtLastTimeAfterTrigger->setValue(0);
+    Control<QComboBox>(w, "cbWaveInDeviceName")->setCurrentIndex(device);
+    Control<QSpinBox>(w, "sedtTriggerDelay")->setValue(0);
+    Control<QSpinBox>(w, "sedtTrackInterval")->setValue(100);
+    Control<QSpinBox>(w, "sedtLastTimeAfterTrigger")->setValue(0);
 
-    w.btnRecord->click();
+    Control<QPushButton>(w, "btnRecord")->click();
     ASSERT_TRUE(PumpUntil([&] { return !w.WaveInThread()->Idle(); }));
     capturetest::Pcm signal(2);
     signal.Quiet(8820).Loud(22050).Quiet(22050).Loud(22050, 7).Quiet(44100).PadTo(16384);
@@ -58,7 +59,7 @@ TEST_F(RecordingServerTest, ASignalFromAPipeSourceIsCutAndEachTrackListedAsItEnd
 
     ASSERT_TRUE(PumpUntil([&] { return w.RowCount() == 2; }, std::chrono::seconds(20)));
     ASSERT_TRUE(PumpUntil([&] { return w.windowTitle() == QStringLiteral("Zolvane2[待機中 : Track00003]"); }));
-    w.btnStop->click();
+    Control<QPushButton>(w, "btnStop")->click();
     ASSERT_TRUE(PumpUntil([&] { return Idle(); }, std::chrono::seconds(20)));
     ASSERT_EQ(w.RowCount(), 2) << "the empty waiting file is not listed";
     EXPECT_EQ(QFileInfo(w.RowPath(0)).fileName(), QStringLiteral("Take00001.wav"));

@@ -189,11 +189,14 @@ TEST_F(ResultListTest, NewRowsStayInSightUnlessTheUserScrolledAway) {
     window->show();
     const QString path = Path(QStringLiteral("a.wav"));
     WriteWave(path, 2, 44100, 10);
-    auto* bar = window->lvResult->verticalScrollBar();
+    auto* bar = Control<QTreeWidget>(*window, "lvResult")->verticalScrollBar();
     const auto lastRowInSight = [&] {
         QCoreApplication::processEvents();
-        const QRect row = window->lvResult->visualItemRect(window->lvResult->topLevelItem(window->RowCount() - 1));
-        return row.isValid() && row.top() >= 0 && row.bottom() < window->lvResult->viewport()->height();
+        const QRect row =
+            Control<QTreeWidget>(*window, "lvResult")
+                ->visualItemRect(Control<QTreeWidget>(*window, "lvResult")->topLevelItem(window->RowCount() - 1));
+        return row.isValid() && row.top() >= 0 &&
+               row.bottom() < Control<QTreeWidget>(*window, "lvResult")->viewport()->height();
     };
     for (int i = 0; i < 40; ++i) {
         window->AddFileToList(path, -1);

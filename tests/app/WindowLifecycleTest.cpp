@@ -167,43 +167,45 @@ TEST_F(LifecycleTest, NoBoxTakesAFileDropOrHoldsALineBreak) {
         EXPECT_EQ(target, &w) << box->objectName().toStdString();
     }
     QApplication::clipboard()->setText(QStringLiteral("/tmp/a\nb.wav\r\n"));
-    w.edtBaseFileName->clear();
-    w.edtBaseFileName->paste();
-    EXPECT_EQ(w.edtBaseFileName->text(), QStringLiteral("/tmp/ab.wav"));
-    w.edtBaseFileName->setText(QStringLiteral("/tmp/x\r\ny.wav"));
-    EXPECT_EQ(w.edtBaseFileName->text(), QStringLiteral("/tmp/xy.wav"));
-    w.cbSamplingFreq->setEditText(QStringLiteral("480\n00"));
-    EXPECT_EQ(w.cbSamplingFreq->currentText(), QStringLiteral("48000"));
+    Control<QLineEdit>(w, "edtBaseFileName")->clear();
+    Control<QLineEdit>(w, "edtBaseFileName")->paste();
+    EXPECT_EQ(Control<QLineEdit>(w, "edtBaseFileName")->text(), QStringLiteral("/tmp/ab.wav"));
+    Control<QLineEdit>(w, "edtBaseFileName")->setText(QStringLiteral("/tmp/x\r\ny.wav"));
+    EXPECT_EQ(Control<QLineEdit>(w, "edtBaseFileName")->text(), QStringLiteral("/tmp/xy.wav"));
+    Control<QComboBox>(w, "cbSamplingFreq")->setEditText(QStringLiteral("480\n00"));
+    EXPECT_EQ(Control<QComboBox>(w, "cbSamplingFreq")->currentText(), QStringLiteral("48000"));
 }
 
 TEST_F(LifecycleTest, TheSettingsPagesFitTheDefaultSizeWithTheLongWarningWrapped) {
     auto& w = Open();
-    w.sedtRecordingTimeH->setValue(10);  // past 2 GB: the longest warning
-    ASSERT_TRUE(w.pnlSizeWarning->text().startsWith(QStringLiteral("2Gオーバー")));
+    Control<QSpinBox>(w, "sedtRecordingTimeH")->setValue(10);  // past 2 GB: the longest warning
+    ASSERT_TRUE(Control<QLabel>(w, "pnlSizeWarning")->text().startsWith(QStringLiteral("2Gオーバー")));
     w.show();
-    w.PageControl1->setCurrentWidget(w.tsSetting);
+    Control<QTabWidget>(w, "PageControl1")->setCurrentWidget(Control<QWidget>(w, "tsSetting"));
     QCoreApplication::processEvents();
     ASSERT_EQ(w.size(), QSize(423, 463));
-    auto* page = qobject_cast<QScrollArea*>(w.tsSetting);
+    auto* page = qobject_cast<QScrollArea*>(Control<QWidget>(w, "tsSetting"));
     ASSERT_NE(page, nullptr);
     EXPECT_FALSE(page->verticalScrollBar()->isVisible());
     EXPECT_FALSE(page->horizontalScrollBar()->isVisible());
     const QRect inSight = page->viewport()->rect();
-    for (QWidget* control : {static_cast<QWidget*>(w.btnRefFile), static_cast<QWidget*>(w.pnlSizeWarning)}) {
+    for (QWidget* control : {static_cast<QWidget*>(Control<QPushButton>(w, "btnRefFile")),
+                             static_cast<QWidget*>(Control<QLabel>(w, "pnlSizeWarning"))}) {
         const QRect at(control->mapTo(page->viewport(), QPoint(0, 0)), control->size());
         EXPECT_TRUE(inSight.contains(at)) << control->objectName().toStdString();
     }
-    const QFontMetrics metrics(w.pnlSizeWarning->font());
-    EXPECT_LE(metrics.horizontalAdvance(w.pnlSizeWarning->text()) > w.pnlSizeWarning->contentsRect().width()
+    const QFontMetrics metrics(Control<QLabel>(w, "pnlSizeWarning")->font());
+    EXPECT_LE(metrics.horizontalAdvance(Control<QLabel>(w, "pnlSizeWarning")->text()) >
+                      Control<QLabel>(w, "pnlSizeWarning")->contentsRect().width()
                   ? 2 * metrics.lineSpacing()
                   : metrics.lineSpacing(),
-              w.pnlSizeWarning->contentsRect().height())
+              Control<QLabel>(w, "pnlSizeWarning")->contentsRect().height())
         << "the whole warning can be read";
 
     // The cutting page fits as well, its drawing with every editor on it.
-    w.PageControl1->setCurrentWidget(w.tsCut);
+    Control<QTabWidget>(w, "PageControl1")->setCurrentWidget(Control<QWidget>(w, "tsCut"));
     QCoreApplication::processEvents();
-    auto* cut = qobject_cast<QScrollArea*>(w.tsCut);
+    auto* cut = qobject_cast<QScrollArea*>(Control<QWidget>(w, "tsCut"));
     ASSERT_NE(cut, nullptr);
     EXPECT_FALSE(cut->verticalScrollBar()->isVisible());
     EXPECT_FALSE(cut->horizontalScrollBar()->isVisible());

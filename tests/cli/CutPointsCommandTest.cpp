@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/JobsCliRun.h"
+#include "support/CliProcess.h"
 #include "support/JobsTestFiles.h"
 
 namespace zolvane2 {
@@ -49,7 +49,7 @@ protected:
         data_ = SongClickSong();
         test::WriteWave(dir_.File("side.wav"), 2, 44100, data_);
     }
-    test::JobsTempDir dir_;
+    test::TempDir dir_;
     JobBytes data_;
 };
 
@@ -59,12 +59,12 @@ protected:
 // shorter than the minimum length and are left out.
 TEST_F(CutPointsCommandTest, LabelsOutMatchThePiecesAndCutBackToTheSameBytes) {
     const auto dry =
-        test::RunJobsCli(dir_.Path(), {"split", "--min-length=1500", "--dry-run", "--labels", "dry.txt", "side.wav"});
+        test::RunCliIn(dir_.Path(), {"split", "--min-length=1500", "--dry-run", "--labels", "dry.txt", "side.wav"});
     EXPECT_EQ(dry.status, 0) << dry.err;
     EXPECT_EQ(dry.out, "");
     EXPECT_FALSE(std::filesystem::exists(dir_.File("side-00001.wav")));
 
-    const auto r = test::RunJobsCli(
+    const auto r = test::RunCliIn(
         dir_.Path(), {"split", "--min-length", "1500", "--labels", "cuts.txt", "--cue", "cuts.cue", "side.wav"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "zolvane2-cli split: 2 piece(s) shorter than --min-length left out\n");
@@ -86,7 +86,7 @@ TEST_F(CutPointsCommandTest, LabelsOutMatchThePiecesAndCutBackToTheSameBytes) {
               "  TRACK 01 AUDIO\n    TITLE \"side-00001.wav\"\n    INDEX 01 00:00:68\n"
               "  TRACK 02 AUDIO\n    TITLE \"side-00002.wav\"\n    INDEX 01 00:10:68\n");
 
-    const auto back = test::RunJobsCli(dir_.Path(), {"split", "--from-labels", "cuts.txt", "side.wav"});
+    const auto back = test::RunCliIn(dir_.Path(), {"split", "--from-labels", "cuts.txt", "side.wav"});
     ASSERT_EQ(back.status, 0) << back.err;
     ASSERT_EQ(back.Lines(), (std::vector<std::string>{dir_.File("side-00003.wav"), dir_.File("side-00004.wav")}));
     EXPECT_EQ(test::ReadAll(back.Lines()[0]), test::ReadAll(r.Lines()[0]));
@@ -97,10 +97,10 @@ TEST_F(CutPointsCommandTest, LabelsOutMatchThePiecesAndCutBackToTheSameBytes) {
 // bounds are within its 1/75 s of the first ones, and which together hold
 // every frame.
 TEST_F(CutPointsCommandTest, CueOfIntervalPiecesCutsBackWithinItsRounding) {
-    const auto r = test::RunJobsCli(
+    const auto r = test::RunCliIn(
         dir_.Path(), {"split", "--mode", "interval", "--length", "3", "--digits", "2", "--cue", "i.cue", "side.wav"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const auto back = test::RunJobsCli(dir_.Path(), {"split", "--from-cue", "i.cue", "--digits", "2", "side.wav"});
+    const auto back = test::RunCliIn(dir_.Path(), {"split", "--from-cue", "i.cue", "--digits", "2", "side.wav"});
     ASSERT_EQ(back.status, 0) << back.err;
     ASSERT_EQ(back.Lines().size(), r.Lines().size());
     JobBytes joined;
@@ -119,17 +119,17 @@ TEST_F(CutPointsCommandTest, CueOfIntervalPiecesCutsBackWithinItsRounding) {
 TEST_F(CutPointsCommandTest, BadLabelAndCueFilesNameTheLineAndWriteNothing) {
     test::WriteAll(dir_.File("bad.txt"),
                    {'1', '\t', '2', '\t', 'a', '\n', '\\', '\t', '1', '\n', '3', '\t', 'x', '\n'});
-    const auto labels = test::RunJobsCli(dir_.Path(), {"split", "--from-labels", "bad.txt", "side.wav"});
+    const auto labels = test::RunCliIn(dir_.Path(), {"split", "--from-labels", "bad.txt", "side.wav"});
     EXPECT_EQ(labels.status, 1);
     EXPECT_EQ(labels.err.rfind(dir_.File("bad.txt") + ":3: ", 0), 0U) << labels.err;
     const std::string cue =
         "FILE \"side.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:05:00\n"
         "  TRACK 02 AUDIO\n    INDEX 00 00:01:00\n    INDEX 01 00:04:74\n";
     test::WriteAll(dir_.File("bad.cue"), JobBytes(cue.begin(), cue.end()));
-    const auto sheet = test::RunJobsCli(dir_.Path(), {"split", "--from-cue", "bad.cue", "side.wav"});
+    const auto sheet = test::RunCliIn(dir_.Path(), {"split", "--from-cue", "bad.cue", "side.wav"});
     EXPECT_EQ(sheet.status, 1);
     EXPECT_NE(sheet.err.find("bad.cue:6: this cut point lies before the one above it"), std::string::npos) << sheet.err;
-    EXPECT_EQ(test::RunJobsCli(dir_.Path(), {"split", "--dry-run", "side.wav"}).status, 2);
+    EXPECT_EQ(test::RunCliIn(dir_.Path(), {"split", "--dry-run", "side.wav"}).status, 2);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("side-00001.wav")));
 }
 

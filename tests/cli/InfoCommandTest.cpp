@@ -8,47 +8,20 @@
 #include <sys/wait.h>
 
 #include "Version.h"
+#include "support/CliProcess.h"
 #include "support/TrackfileTestSupport.h"
 
 namespace {
 
 using zolvane2::test::Bytes;
+using zolvane2::test::CliResult;
 using zolvane2::test::MakeWave;
-using zolvane2::test::TrackfileTempDir;
+using zolvane2::test::TempDir;
 using zolvane2::test::WaveLayout;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-std::string Slurp(const std::string& path) {
-    const Bytes b = zolvane2::test::ReadBytes(path);
-    return std::string(b.begin(), b.end());
-}
-
-// Runs zolvane2-cli with args (already quoted) from folder.
-// Runs under an English locale unless locale names another.
-CliRun RunCli(const TrackfileTempDir& dir, const std::string& args, const std::string& locale = "C") {
-    const std::string out = dir.File("stdout.txt");
-    const std::string err = dir.File("stderr.txt");
-    const std::string command = "cd " + Quote(dir.Path()) + " && LC_ALL=" + locale + " " + Quote(ZOLVANE2_CLI_PATH) +
-                                " " + args + " >" + Quote(out) + " 2>" + Quote(err);
-    CliRun r;
-    const int raw = std::system(command.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
+// Runs zolvane2-cli in the folder, under an English locale unless another is named.
+CliResult RunCli(const TempDir& dir, const std::vector<std::string>& args, const std::string& locale = "C") {
+    return zolvane2::test::RunCli(args, zolvane2::test::CliOptions().In(dir.Path()).Locale(locale));
 }
 
 // Gives the file a known local modification time: 2021/03/04 05:06:07.
@@ -69,7 +42,7 @@ void Stamp(const std::string& path) {
 constexpr const char* kDate = "2021/03/04 05:06:06";
 
 TEST(InfoCommand, WaveRowsAreExact) {
-    TrackfileTempDir dir;
+    TempDir dir;
     WaveLayout stereo;
     stereo.dataSize = 176400;
     const std::string a = dir.File("Track00001.wav");
@@ -83,7 +56,7 @@ TEST(InfoCommand, WaveRowsAreExact) {
     zolvane2::test::WriteBytes(b, MakeWave(mono, 22050 * 2 * 65));
     Stamp(b);
 
-    const CliRun r = RunCli(dir, "info Track00001.wav " + Quote(b));
+    const CliResult r = RunCli(dir, {"info", "Track00001.wav", b});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     const std::string folder = dir.Path() + "/";
@@ -93,22 +66,22 @@ TEST(InfoCommand, WaveRowsAreExact) {
 }
 
 TEST(InfoCommand, RawTakesRateAndChannelsFromTheOptions) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string raw = dir.File("take.raw");
     zolvane2::test::WriteBytes(raw, Bytes(352800, 0));
     Stamp(raw);
     const std::string folder = dir.Path() + "/";
-    const CliRun byDefault = RunCli(dir, "info take.raw");
+    const CliResult byDefault = RunCli(dir, {"info", "take.raw"});
     EXPECT_EQ(byDefault.status, 0);
     EXPECT_EQ(byDefault.out,
               std::string("take.raw\t") + kDate + "\t00000:00:02\tStereo\t44100\t" + folder + "\t0\t352800\n");
-    const CliRun mono = RunCli(dir, "info --rate 22050 --channels 1 take.raw");
+    const CliResult mono = RunCli(dir, {"info", "--rate", "22050", "--channels", "1", "take.raw"});
     EXPECT_EQ(mono.status, 0);
     EXPECT_EQ(mono.out, std::string("take.raw\t") + kDate + "\t00000:00:08\tMono\t22050\t" + folder + "\t0\t352800\n");
 }
 
 TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
-    TrackfileTempDir dir;
+    TempDir dir;
     WaveLayout eight;
     eight.bitsPerSample = 8;
     eight.dataSize = 4;
@@ -120,35 +93,35 @@ TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
     zolvane2::test::WriteBytes(dir.File("ok.wav"), MakeWave(good, 4));
 
     // The reader's own words under a Japanese locale, the same in English otherwise.
-    const CliRun r = RunCli(dir, "info gone.wav 8bit.wav song.mp3 junk.wav ok.wav", "ja_JP.UTF-8");
+    const CliResult r = RunCli(dir, {"info", "gone.wav", "8bit.wav", "song.mp3", "junk.wav", "ok.wav"}, "ja_JP.UTF-8");
     EXPECT_EQ(r.status, 1);
     const std::string p = dir.Path() + "/";
     EXPECT_EQ(r.err, p + "gone.wav: が見つかりません。\n" + p + "8bit.wav: は16bitWaveファイルではありません。\n" + p +
                          "junk.wav: はWaveファイルではない可能性があります。\n");
     EXPECT_EQ(r.out.rfind("ok.wav\t", 0), 0U);
-    const CliRun english = RunCli(dir, "info gone.wav 8bit.wav song.mp3 junk.wav ok.wav");
+    const CliResult english = RunCli(dir, {"info", "gone.wav", "8bit.wav", "song.mp3", "junk.wav", "ok.wav"});
     EXPECT_EQ(english.err, p + "gone.wav: not found.\n" + p + "8bit.wav: is not a 16-bit WAVE file.\n" + p +
                                "junk.wav: may not be a WAVE file.\n");
     EXPECT_EQ(english.out, r.out);
 
-    const CliRun skipped = RunCli(dir, "info song.mp3");
+    const CliResult skipped = RunCli(dir, {"info", "song.mp3"});
     EXPECT_EQ(skipped.status, 0);
     EXPECT_EQ(skipped.out, "");
     EXPECT_EQ(skipped.err, "");
 }
 
 TEST(InfoCommand, BadUsageIsAnError) {
-    TrackfileTempDir dir;
-    EXPECT_EQ(RunCli(dir, "info").status, 2);
-    EXPECT_EQ(RunCli(dir, "info --channels 3 a.raw").status, 2);
-    EXPECT_EQ(RunCli(dir, "info --rate x a.raw").status, 2);
-    EXPECT_EQ(RunCli(dir, "info --bogus a.raw").status, 2);
-    const CliRun help = RunCli(dir, "--help");
+    TempDir dir;
+    EXPECT_EQ(RunCli(dir, {"info"}).status, 2);
+    EXPECT_EQ(RunCli(dir, {"info", "--channels", "3", "a.raw"}).status, 2);
+    EXPECT_EQ(RunCli(dir, {"info", "--rate", "x", "a.raw"}).status, 2);
+    EXPECT_EQ(RunCli(dir, {"info", "--bogus", "a.raw"}).status, 2);
+    const CliResult help = RunCli(dir, {"--help"});
     EXPECT_NE(help.out.find("info [-r HZ] [-c 1|2] FILE..."), std::string::npos);
-    const CliRun commandHelp = RunCli(dir, "info -h", "ja_JP.UTF-8");
+    const CliResult commandHelp = RunCli(dir, {"info", "-h"}, "ja_JP.UTF-8");
     EXPECT_EQ(commandHelp.status, 0);
     EXPECT_EQ(commandHelp.out.rfind("使い方:\n  zolvane2-cli info [-r HZ]", 0), 0U) << commandHelp.out;
-    const CliRun version = RunCli(dir, "--version");
+    const CliResult version = RunCli(dir, {"--version"});
     EXPECT_EQ(version.out, std::string("zolvane2-cli ") + zolvane2::version::FileVersion + "\n");
 }
 

@@ -4,17 +4,18 @@
 #include <gtest/gtest.h>
 
 #include "jobs/DiskSpace.h"
-#include "support/JobsCliRun.h"
+#include "support/CliProcess.h"
 #include "support/JobsTestFiles.h"
 
 namespace zolvane2 {
 namespace {
 
+using namespace std::chrono_literals;
 using test::JobBytes;
 
 class JoinCommandTest : public ::testing::Test {
 protected:
-    test::JobsTempDir dir_;
+    test::TempDir dir_;
 };
 
 TEST_F(JoinCommandTest, JoinsTheDataInOrderAndPrintsTheOutput) {
@@ -22,7 +23,7 @@ TEST_F(JoinCommandTest, JoinsTheDataInOrderAndPrintsTheOutput) {
     const JobBytes b = test::CountingData(3000);
     test::WriteWave(dir_.File("a.wav"), 1, 48000, a, {'j', 'u', 'n', 'k', 0, 0, 0, 0});
     test::WriteWave(dir_.File("b.WAV"), 1, 48000, b);
-    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "both", "a.wav", "b.WAV"});
+    const auto r = test::RunCliIn(dir_.Path(), {"join", "-o", "both", "a.wav", "b.WAV"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("both.wav")});
@@ -36,7 +37,7 @@ TEST_F(JoinCommandTest, RawOutputByExtensionAndRawSourcesByRateAndChannels) {
     const JobBytes a = test::CountingData(5000);
     test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
     test::WriteAll(dir_.File("b.raw"), a);
-    const auto r = test::RunJobsCli(dir_.Path(), {"join", "--output=out.RAW", "a.wav", "b.raw"});
+    const auto r = test::RunCliIn(dir_.Path(), {"join", "--output=out.RAW", "a.wav", "b.raw"});
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("out.RAW")});
     JobBytes expected = a;
@@ -44,7 +45,7 @@ TEST_F(JoinCommandTest, RawOutputByExtensionAndRawSourcesByRateAndChannels) {
     EXPECT_EQ(test::ReadAll(dir_.File("out.RAW")), expected);
 
     // The same RAW file read as mono does not match a stereo WAVE.
-    const auto mono = test::RunJobsCli(dir_.Path(), {"join", "-o", "x.wav", "--channels", "1", "a.wav", "b.raw"});
+    const auto mono = test::RunCliIn(dir_.Path(), {"join", "-o", "x.wav", "--channels", "1", "a.wav", "b.raw"});
     EXPECT_EQ(mono.status, 1);
 }
 
@@ -52,11 +53,11 @@ TEST_F(JoinCommandTest, DifferentParametersAreRefusedWithTheOffendingFile) {
     test::WriteWave(dir_.File("s.wav"), 2, 44100, test::CountingData(400));
     test::WriteWave(dir_.File("m.wav"), 1, 44100, test::CountingData(400));
     test::WriteWave(dir_.File("r.wav"), 2, 48000, test::CountingData(400));
-    const auto channels = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.wav", "s.wav", "m.wav"});
+    const auto channels = test::RunCliIn(dir_.Path(), {"join", "-o", "o.wav", "s.wav", "m.wav"});
     EXPECT_EQ(channels.status, 1);
     EXPECT_EQ(channels.out, "");
     EXPECT_EQ(channels.err, "Error: Files with different parameters cannot be joined.\n  " + dir_.File("m.wav") + "\n");
-    const auto rate = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.wav", "s.wav", "s.wav", "r.wav"});
+    const auto rate = test::RunCliIn(dir_.Path(), {"join", "-o", "o.wav", "s.wav", "s.wav", "r.wav"});
     EXPECT_EQ(rate.status, 1);
     EXPECT_NE(rate.err.find(dir_.File("r.wav")), std::string::npos);
     // Three channels never match, also when that file comes first.
@@ -64,7 +65,7 @@ TEST_F(JoinCommandTest, DifferentParametersAreRefusedWithTheOffendingFile) {
     for (const auto& order : {std::vector<std::string>{"t.wav", "s.wav"}, {"s.wav", "t.wav"}}) {
         std::vector<std::string> args{"join", "-o", "o.wav"};
         args.insert(args.end(), order.begin(), order.end());
-        const auto three = test::RunJobsCli(dir_.Path(), args);
+        const auto three = test::RunCliIn(dir_.Path(), args);
         EXPECT_EQ(three.status, 1);
         EXPECT_NE(three.err.find("Files with different parameters"), std::string::npos) << three.err;
         EXPECT_NE(three.err.find(dir_.File("t.wav")), std::string::npos) << three.err;
@@ -77,20 +78,10 @@ TEST_F(JoinCommandTest, OfTwoJoinsRacingForOneNameExactlyOneSucceeds) {
     test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
     for (int round = 0; round < 5; ++round) {
         const std::string name = "race" + std::to_string(round) + ".wav";
-        std::array<int, 2> outFds{};
-        std::array<pid_t, 2> pids{};
-        for (std::size_t i = 0; i < 2; ++i) {
-            pids.at(i) = test::SpawnCli(dir_.Path(), {"join", "-o", name, "a.wav", "a.wav"}, outFds.at(i),
-                                        dir_.File(".err" + std::to_string(i)));
-        }
-        int succeeded = 0;
-        for (std::size_t i = 0; i < 2; ++i) {
-            (void)test::ReadRest(outFds.at(i));
-            ::close(outFds.at(i));
-            int raw = 0;
-            ::waitpid(pids.at(i), &raw, 0);
-            succeeded += test::StatusOf(raw) == 0 ? 1 : 0;
-        }
+        const std::vector<std::string> args{"join", "-o", name, "a.wav", "a.wav"};
+        test::CliProcess first(args, test::CliOptions().In(dir_.Path()));
+        test::CliProcess second(args, test::CliOptions().In(dir_.Path()));
+        const int succeeded = (first.Wait(60s) == 0 ? 1 : 0) + (second.Wait(60s) == 0 ? 1 : 0);
         EXPECT_EQ(succeeded, 1) << round;
         EXPECT_EQ(test::SizeOf(dir_.File(name)), 44 + 2 * static_cast<std::int64_t>(a.size())) << round;
     }
@@ -100,10 +91,10 @@ TEST_F(JoinCommandTest, NeverReplacesAFileLeastOfAllASource) {
     const JobBytes a = test::CountingData(2000);
     test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
     test::WriteWave(dir_.File("b.wav"), 2, 44100, a);
-    const auto self = test::RunJobsCli(dir_.Path(), {"join", "-o", "a.wav", "a.wav", "b.wav"});
+    const auto self = test::RunCliIn(dir_.Path(), {"join", "-o", "a.wav", "a.wav", "b.wav"});
     EXPECT_EQ(self.status, 1);
     EXPECT_NE(self.err.find("is one of the files to join"), std::string::npos);
-    const auto other = test::RunJobsCli(dir_.Path(), {"join", "-o", "b.wav", "a.wav"});
+    const auto other = test::RunCliIn(dir_.Path(), {"join", "-o", "b.wav", "a.wav"});
     EXPECT_EQ(other.status, 1);
     EXPECT_EQ(test::SizeOf(dir_.File("a.wav")), 2044);
     EXPECT_EQ(test::SizeOf(dir_.File("b.wav")), 2044);
@@ -114,9 +105,9 @@ TEST_F(JoinCommandTest, NotEnoughFreeSpace) {
     const std::int64_t free = FreeDiskBytes(dir_.Path());
     ASSERT_GT(free, 0);
     const std::int64_t half = free / 2 + 1024 * 1024;
-    ASSERT_TRUE(test::MakeSparse(dir_.File("a.raw"), half));
-    ASSERT_TRUE(test::MakeSparse(dir_.File("b.raw"), half));
-    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.raw", "a.raw", "b.raw"});
+    ASSERT_TRUE(test::ResizeSparse(dir_.File("a.raw"), half));
+    ASSERT_TRUE(test::ResizeSparse(dir_.File("b.raw"), half));
+    const auto r = test::RunCliIn(dir_.Path(), {"join", "-o", "o.raw", "a.raw", "b.raw"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Size over: There is not enough free disk space.\n");
     EXPECT_FALSE(std::filesystem::exists(dir_.File("o.raw")));
@@ -124,7 +115,7 @@ TEST_F(JoinCommandTest, NotEnoughFreeSpace) {
 
 TEST_F(JoinCommandTest, EmptySourcesWriteNothing) {
     test::WriteWave(dir_.File("e.wav"), 2, 44100, {});
-    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "o.wav", "e.wav"});
+    const auto r = test::RunCliIn(dir_.Path(), {"join", "-o", "o.wav", "e.wav"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_FALSE(std::filesystem::exists(dir_.File("o.wav")));
@@ -138,7 +129,7 @@ TEST_F(JoinCommandTest, UsageErrors) {
                                                                   {"join", "-o", "o.wav", "--over-2g", "no", "a.wav"},
                                                                   {"join", "-o", "o.wav", "--rate", "x", "a.wav"},
                                                                   {"join", "-o", "o.wav", "-x", "a.wav"}}) {
-        EXPECT_EQ(test::RunJobsCli(dir_.Path(), args).status, 2) << args.back();
+        EXPECT_EQ(test::RunCliIn(dir_.Path(), args).status, 2) << args.back();
     }
     EXPECT_FALSE(std::filesystem::exists(dir_.File("o.wav")));
 }
@@ -147,14 +138,14 @@ TEST_F(JoinCommandTest, UsageErrors) {
 class JoinOver2GTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(test::MakeSparse(dir_.File("a.raw"), 1LL << 30));
-        ASSERT_TRUE(test::MakeSparse(dir_.File("b.raw"), (1LL << 30) + 4));
+        ASSERT_TRUE(test::ResizeSparse(dir_.File("a.raw"), 1LL << 30));
+        ASSERT_TRUE(test::ResizeSparse(dir_.File("b.raw"), (1LL << 30) + 4));
     }
-    test::JobsTempDir dir_{true};
+    test::TempDir dir_{true};
 };
 
 TEST_F(JoinOver2GTest, TheQuestionIsPrintedAndNothingWritten) {
-    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "big.wav", "a.raw", "b.raw"});
+    const auto r = test::RunCliIn(dir_.Path(), {"join", "-o", "big.wav", "a.raw", "b.raw"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind("Size over: A WAVE file cannot exceed 2 GB\nSave it in RAW format?\n", 0), 0U) << r.err;
@@ -162,7 +153,7 @@ TEST_F(JoinOver2GTest, TheQuestionIsPrintedAndNothingWritten) {
 }
 
 TEST_F(JoinOver2GTest, AnsweredRawWritesARawFile) {
-    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "big.wav", "--over-2g", "raw", "a.raw", "b.raw"});
+    const auto r = test::RunCliIn(dir_.Path(), {"join", "-o", "big.wav", "--over-2g", "raw", "a.raw", "b.raw"});
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("big.raw")});
     EXPECT_EQ(test::SizeOf(dir_.File("big.raw")), (2LL << 30) + 4);
@@ -170,7 +161,7 @@ TEST_F(JoinOver2GTest, AnsweredRawWritesARawFile) {
 }
 
 TEST_F(JoinOver2GTest, AnsweredWavWritesACappedTooLongFile) {
-    const auto r = test::RunJobsCli(dir_.Path(), {"join", "-o", "big.wav", "--over-2g=wav", "a.raw", "b.raw"});
+    const auto r = test::RunCliIn(dir_.Path(), {"join", "-o", "big.wav", "--over-2g=wav", "a.raw", "b.raw"});
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("big_tooLONG.wav")});
     EXPECT_EQ(test::SizeOf(dir_.File("big_tooLONG.wav")), (2LL << 30) + 4 + 44);

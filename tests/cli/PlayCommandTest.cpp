@@ -13,12 +13,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include "support/CliProcess.h"
 #include "support/PlayMonitorRecorder.h"
 #include "support/PlayTestSupport.h"
 #include "support/SoundTestSupport.h"
 #include "support/TrackfileTestSupport.h"
-
-extern char** environ;
 
 namespace zolvane2 {
 namespace {
@@ -28,94 +27,6 @@ using test::PlayBytes;
 
 constexpr int kRate = 44100;
 constexpr int kChannels = 2;
-
-// One run of the command-line tool; stderr goes to a file.
-class PlayCli {
-public:
-    PlayCli(const std::vector<std::string>& args, const std::string& errFile, const std::string& pulseServer = "")
-        : errFile_(errFile) {
-        std::vector<std::string> argv{ZOLVANE2_CLI_PATH, "play"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<std::string> env;
-        for (char** e = environ; *e != nullptr; ++e) {
-            const std::string entry = *e;
-            if ((pulseServer.empty() || entry.rfind("PULSE_SERVER=", 0) != 0) && entry.rfind("LC_ALL=", 0) != 0) {
-                env.push_back(entry);
-            }
-        }
-        // Messages are checked in English.
-        env.emplace_back("LC_ALL=C");
-        if (!pulseServer.empty()) {
-            env.push_back("PULSE_SERVER=" + pulseServer);
-        }
-        std::vector<char*> cargv;
-        for (auto& a : argv) {
-            cargv.push_back(a.data());
-        }
-        cargv.push_back(nullptr);
-        std::vector<char*> cenv;
-        for (auto& e : env) {
-            cenv.push_back(e.data());
-        }
-        cenv.push_back(nullptr);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int null = ::open("/dev/null", O_RDWR);
-            ::dup2(null, STDIN_FILENO);
-            ::dup2(null, STDOUT_FILENO);
-            ::dup2(err, STDERR_FILENO);
-            ::execve(cargv[0], cargv.data(), cenv.data());
-            ::_exit(127);
-        }
-    }
-    PlayCli(const PlayCli&) = delete;
-    PlayCli& operator=(const PlayCli&) = delete;
-    ~PlayCli() {
-        if (pid_ > 0 && !done_) {
-            ::kill(pid_, SIGKILL);
-            (void)Wait(10s);
-        }
-    }
-
-    void Signal(int sig) const { ::kill(pid_, sig); }
-
-    // The exit status, or -1 when the tool has not ended within timeout.
-    int Wait(std::chrono::milliseconds timeout) {
-        const auto end = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            int status = 0;
-            const pid_t r = ::waitpid(pid_, &status, WNOHANG);
-            if (r == pid_) {
-                done_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            if (std::chrono::steady_clock::now() >= end) {
-                return -1;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-    }
-
-    [[nodiscard]] std::string Err() const {
-        std::string text;
-        const int fd = ::open(errFile_.c_str(), O_RDONLY);
-        if (fd < 0) {
-            return text;
-        }
-        char buffer[4096];
-        for (ssize_t n = 0; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-            text.append(buffer, static_cast<std::size_t>(n));
-        }
-        ::close(fd);
-        return text;
-    }
-
-private:
-    std::string errFile_;
-    pid_t pid_ = -1;
-    bool done_ = false;
-};
 
 class PlayCommandTest : public ::testing::Test {
 protected:
@@ -151,7 +62,7 @@ protected:
         return heard;
     }
 
-    test::TrackfileTempDir dir_;
+    test::TempDir dir_;
     test::PlayMonitorRecorder recorder_;
 };
 
@@ -164,10 +75,10 @@ TEST_F(PlayCommandTest, PlaysTheFilesInTheirOrderRawOnesAsTold) {
     const std::string raw = dir_.File("second.raw");
     test::PlayWriteFile(raw, second);
     StartMonitor();
-    PlayCli cli({"--rate", "44100", "--channels=2", WriteWave("first.wav", first), raw}, dir_.File("err.txt"));
-    ASSERT_EQ(cli.Wait(30s), 0) << cli.Err();
+    test::CliProcess cli({"play", "--rate", "44100", "--channels=2", WriteWave("first.wav", first), raw});
+    ASSERT_EQ(cli.Wait(30s), 0) << cli.err;
     // Not a terminal: no position line.
-    EXPECT_EQ(cli.Err(), "");
+    EXPECT_EQ(cli.err, "");
     PlayBytes expected = first;
     expected.insert(expected.end(), second.begin(), second.end());
     const PlayBytes heard = Heard(expected.size());
@@ -182,8 +93,8 @@ TEST_F(PlayCommandTest, IntroPlaysOnlyTheStartOfEachFile) {
         b[i] = static_cast<std::uint8_t>(b[i] ^ 0x55U);
     }
     StartMonitor();
-    PlayCli cli({"--intro", "1", WriteWave("a.wav", a), WriteWave("b.wav", b)}, dir_.File("err.txt"));
-    ASSERT_EQ(cli.Wait(30s), 0) << cli.Err();
+    test::CliProcess cli({"play", "--intro", "1", WriteWave("a.wav", a), WriteWave("b.wav", b)});
+    ASSERT_EQ(cli.Wait(30s), 0) << cli.err;
     // The tool ends a second after the last stop, so the monitor has it all.
     const PlayBytes heard = Heard(2 * kRate * 4 / 2);
     const auto second = std::search(heard.begin(), heard.end(), b.begin(), b.begin() + 64);
@@ -202,26 +113,26 @@ TEST_F(PlayCommandTest, IntroPlaysOnlyTheStartOfEachFile) {
 TEST_F(PlayCommandTest, CtrlCStopsThePlaybackAndEndsTheTool) {
     const PlayBytes data = test::PlayPattern(kRate * 20, kChannels);
     StartMonitor();
-    PlayCli cli({WriteWave("long.wav", data), WriteWave("next.wav", data)}, dir_.File("err.txt"));
+    test::CliProcess cli({"play", WriteWave("long.wav", data), WriteWave("next.wav", data)});
     ASSERT_GT(Heard(kRate).size(), 0U);
     cli.Signal(SIGINT);
-    EXPECT_EQ(cli.Wait(10s), 130) << cli.Err();
+    EXPECT_EQ(cli.Wait(10s), 130) << cli.err;
     EXPECT_LT(test::PlayWithoutSilence(recorder_.Bytes(), kChannels).size(), data.size());
 }
 
 TEST_F(PlayCommandTest, WithoutAServerItSaysSoAndEnds) {
     const std::string path = WriteWave("a.wav", test::PlayPattern(1000, kChannels));
-    PlayCli cli({path}, dir_.File("err.txt"), "unix:" + dir_.File("no-server"));
+    test::CliProcess cli({"play", path}, test::CliOptions().Server("unix:" + dir_.File("no-server")));
     EXPECT_EQ(cli.Wait(20s), 1);
-    EXPECT_NE(cli.Err().find("no sound output device"), std::string::npos) << cli.Err();
+    EXPECT_NE(cli.err.find("no sound output device"), std::string::npos) << cli.err;
 }
 
 TEST_F(PlayCommandTest, RejectsBadOptionsAndReportsFilesItCannotPlay) {
-    PlayCli none({}, dir_.File("e1.txt"));
+    test::CliProcess none({"play"});
     EXPECT_EQ(none.Wait(10s), 2);
-    PlayCli channels({"--channels", "3", "x.raw"}, dir_.File("e2.txt"));
+    test::CliProcess channels({"play", "--channels", "3", "x.raw"});
     EXPECT_EQ(channels.Wait(10s), 2);
-    PlayCli intro({"--intro", "soon", "x.raw"}, dir_.File("e3.txt"));
+    test::CliProcess intro({"play", "--intro", "soon", "x.raw"});
     EXPECT_EQ(intro.Wait(10s), 2);
 
     const std::string missing = dir_.File("missing.wav");
@@ -233,9 +144,9 @@ TEST_F(PlayCommandTest, RejectsBadOptionsAndReportsFilesItCannotPlay) {
     layout.bitsPerSample = 8;
     layout.dataSize = 100;
     test::WriteBytes(eightBit, test::MakeWave(layout, 100));
-    PlayCli files({missing, mp3, eightBit, ok}, dir_.File("e4.txt"));
+    test::CliProcess files({"play", missing, mp3, eightBit, ok});
     EXPECT_EQ(files.Wait(20s), 1);
-    const std::string err = files.Err();
+    const std::string err = files.err;
     EXPECT_NE(err.find(missing + ": not found."), std::string::npos) << err;
     EXPECT_NE(err.find(mp3 + ": not a WAVE"), std::string::npos) << err;
     EXPECT_NE(err.find(eightBit + ": is not a 16-bit WAVE file."), std::string::npos) << err;

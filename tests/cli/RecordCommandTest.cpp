@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 
 #include "support/CaptureTestSupport.h"
+#include "support/CliProcess.h"
 #include "support/SoundTestSupport.h"
 #include "support/TrackfileTestSupport.h"
 
@@ -23,131 +24,7 @@ namespace {
 using namespace std::chrono_literals;
 using capturetest::Pcm;
 
-// zolvane2-cli running in the background with both outputs captured.
-class CliProcess {
-public:
-    CliProcess(const std::vector<std::string>& args, const std::string& server = "") {
-        int outPipe[2];
-        int errPipe[2];
-        if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) {
-            return;
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(outPipe[1], STDOUT_FILENO);
-            ::dup2(errPipe[1], STDERR_FILENO);
-            ::close(outPipe[0]);
-            ::close(errPipe[0]);
-            if (!server.empty()) {
-                ::setenv("PULSE_SERVER", server.c_str(), 1);
-            }
-            ::setenv("LC_ALL", "C", 1);
-            std::string program = ZOLVANE2_CLI_PATH;
-            std::vector<std::string> copy = args;
-            std::vector<char*> argv{program.data()};
-            for (auto& a : copy) {
-                argv.push_back(a.data());
-            }
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(127);
-        }
-        ::close(outPipe[1]);
-        ::close(errPipe[1]);
-        outFd_ = outPipe[0];
-        errFd_ = errPipe[0];
-    }
-    ~CliProcess() {
-        if (pid_ > 0 && status_ < 0) {
-            ::kill(pid_, SIGKILL);
-            (void)Wait(5s);
-        }
-        ::close(outFd_);
-        ::close(errFd_);
-    }
-    CliProcess(const CliProcess&) = delete;
-    CliProcess& operator=(const CliProcess&) = delete;
-
-    // Reads what is there within `timeout`; true when `text` is in stderr.
-    bool WaitForErr(const std::string& text, std::chrono::milliseconds timeout) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (err.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-            ReadSome(50);
-            if (status_ >= 0 || !Alive()) {
-                ReadSome(0);
-                break;
-            }
-        }
-        return err.find(text) != std::string::npos;
-    }
-
-    void Signal(int sig) const { ::kill(pid_, sig); }
-
-    // The reader of stdout goes away, as `head -1` does.
-    void CloseOut() {
-        ::close(outFd_);
-        outFd_ = -1;
-    }
-
-    // Waits for the end, collecting both outputs; the exit status, or -1.
-    int Wait(std::chrono::milliseconds timeout) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (status_ < 0 && std::chrono::steady_clock::now() < deadline) {
-            ReadSome(50);
-            Alive();
-        }
-        ReadSome(0);
-        return status_;
-    }
-
-    [[nodiscard]] std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        std::size_t at = 0;
-        while (at < out.size()) {
-            const std::size_t nl = out.find('\n', at);
-            lines.push_back(out.substr(at, nl == std::string::npos ? std::string::npos : nl - at));
-            at = nl == std::string::npos ? out.size() : nl + 1;
-        }
-        return lines;
-    }
-
-    std::string out;
-    std::string err;
-
-private:
-    bool Alive() {
-        if (status_ >= 0) {
-            return false;
-        }
-        int raw = 0;
-        if (::waitpid(pid_, &raw, WNOHANG) == pid_) {
-            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            return false;
-        }
-        return true;
-    }
-
-    void ReadSome(int timeoutMs) {
-        pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
-        if (::poll(fds, 2, timeoutMs) <= 0) {
-            return;
-        }
-        char buf[4096];
-        for (int i = 0; i < 2; ++i) {
-            if ((fds[i].revents & (POLLIN | POLLHUP)) != 0) {
-                const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-                if (n > 0) {
-                    (i == 0 ? out : err).append(buf, static_cast<std::size_t>(n));
-                }
-            }
-        }
-    }
-
-    pid_t pid_ = -1;
-    int outFd_ = -1;
-    int errFd_ = -1;
-    int status_ = -1;
-};
+using test::CliProcess;
 
 constexpr const char* kRecording = "zolvane2-cli record: recording from";
 
@@ -196,7 +73,7 @@ protected:
         }
     }
 
-    capturetest::TempDir dir_;
+    test::TempDir dir_;
 };
 
 TEST_F(RecordCommandTest, DevicesListsTheDefaultEntryFirstThenEverySourceWithItsName) {
@@ -220,12 +97,12 @@ TEST_F(RecordCommandTest, DevicesListsTheDefaultEntryFirstThenEverySourceWithIts
 }
 
 TEST_F(RecordCommandTest, WithoutAServerDevicesSaysSoAndRecordFailsAtOnce) {
-    CliProcess devices({"devices"}, "unix:/nonexistent/zolvane2/native");
+    CliProcess devices({"devices"}, test::CliOptions().Server("unix:/nonexistent/zolvane2/native"));
     ASSERT_EQ(devices.Wait(10s), 0);
     EXPECT_EQ(devices.Lines(), std::vector<std::string>{"0\t-\tDefault input (WAVE_MAPPER)"});
     EXPECT_NE(devices.err.find("No recording device was found. Recording is not possible."), std::string::npos);
 
-    CliProcess record({"record", dir_.File("Take")}, "unix:/nonexistent/zolvane2/native");
+    CliProcess record({"record", dir_.File("Take")}, test::CliOptions().Server("unix:/nonexistent/zolvane2/native"));
     EXPECT_EQ(record.Wait(10s), 1);
     EXPECT_EQ(record.out, "");
     EXPECT_TRUE(dir_.Names().empty());
@@ -367,7 +244,7 @@ TEST_F(RecordCommandTest, AStallInsideTheServersBufferLosesNothingAndALongOneIsR
         << shortStall.samples.size() << " of " << whole;
     EXPECT_EQ(shortStall.err.find("lost"), std::string::npos) << shortStall.err;
 
-    capturetest::TempDir second;
+    test::TempDir second;
     const StallRun longStall = RecordThroughAStall(second.Path(), 96000, 18s);
     EXPECT_EQ(longStall.status, 3) << longStall.err;
     EXPECT_NE(longStall.err.find("zolvane2-cli record: audio lost at "), std::string::npos) << longStall.err;
@@ -462,7 +339,7 @@ TEST_F(RecordCommandTest, AnUncutRecordingKeepsEverySampleAndMarksWhereItWouldBe
     EXPECT_EQ(record.Lines(), std::vector<std::string>{master});
     EXPECT_EQ(capturetest::WaveSamples(master, 2, 44100), pcm.Bytes());
     const auto text = [](const std::string& path) {
-        const auto bytes = capturetest::ReadAll(path);
+        const auto bytes = test::ReadAll(path);
         return std::string(bytes.begin(), bytes.end());
     };
     // Frames 5,590 to 48,821 and 115,600 to 140,010.

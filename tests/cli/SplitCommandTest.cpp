@@ -9,12 +9,13 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
-#include "support/JobsCliRun.h"
+#include "support/CliProcess.h"
 #include "support/JobsTestFiles.h"
 
 namespace zolvane2 {
 namespace {
 
+using namespace std::chrono_literals;
 using test::JobBytes;
 
 // Stereo 44,100 Hz: quiet 1 s, loud 2 s, quiet 4 s, loud 1 s, quiet 4 s.
@@ -38,13 +39,13 @@ JobBytes DataOf(const std::string& piece) {
 
 class SplitCommandTest : public ::testing::Test {
 protected:
-    test::JobsTempDir dir_;
+    test::TempDir dir_;
 };
 
 TEST_F(SplitCommandTest, TriggerByDefaultPrintsEachPieceInOrder) {
     const JobBytes data = TwoSongs();
     test::WriteWave(dir_.File("Side A.wav"), 2, 44100, data);
-    const auto r = test::RunJobsCli(dir_.Path(), {"split", "Side A.wav"});
+    const auto r = test::RunCliIn(dir_.Path(), {"split", "Side A.wav"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     // Defaults: level 300, delay 100 ms, gap 3 s, tail 1 s.
@@ -61,8 +62,8 @@ TEST_F(SplitCommandTest, TriggerByDefaultPrintsEachPieceInOrder) {
 TEST_F(SplitCommandTest, IntervalRawAndDigits) {
     const JobBytes data = test::CountingData(409600 + 10000);
     test::WriteWave(dir_.File("t.wav"), 2, 44100, data);
-    const auto r = test::RunJobsCli(
-        dir_.Path(), {"split", "--mode", "interval", "--length=0:01", "--raw", "--digits", "3", "t.wav"});
+    const auto r = test::RunCliIn(dir_.Path(),
+                                  {"split", "--mode", "interval", "--length=0:01", "--raw", "--digits", "3", "t.wav"});
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.Lines(),
               (std::vector<std::string>{dir_.File("t-001.raw"), dir_.File("t-002.raw"), dir_.File("t-003.raw")}));
@@ -75,7 +76,7 @@ TEST_F(SplitCommandTest, SplitOnceAtATimeAndRawSourcesReadWithRateAndChannels) {
     const JobBytes data = test::CountingData(48000);
     test::WriteAll(dir_.File("m.raw"), data);
     // 8,000 Hz mono: 16,000 bytes per second; 1.5 s = 24,000 bytes.
-    const auto r = test::RunJobsCli(
+    const auto r = test::RunCliIn(
         dir_.Path(), {"split", "--at", "1.5", "--rate", "8000", "--channels", "1", "--mode", "trigger", "m.raw"});
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.Lines().size(), 2U);
@@ -97,12 +98,12 @@ TEST_F(SplitCommandTest, SettingsFileGivesTheValuesAndExplicitOptionsWin) {
             "sedtCuttingTimeH.Value=0\r\nsedtCuttingTimeM.Value=0\r\nsedtCuttingTimeS.Value=2\r\n";
         return JobBytes(ini.begin(), ini.end());
     }());
-    const auto fromFile = test::RunJobsCli(dir_.Path(), {"split", "--settings", "my.ini", "s.wav"});
+    const auto fromFile = test::RunCliIn(dir_.Path(), {"split", "--settings", "my.ini", "s.wav"});
     EXPECT_EQ(fromFile.status, 0) << fromFile.err;
     ASSERT_EQ(fromFile.Lines(), (std::vector<std::string>{dir_.File("s-01.wav"), dir_.File("s-02.wav")}));
     EXPECT_EQ(test::SizeOf(dir_.File("s-01.wav")), 44 + 352800);
 
-    const auto overridden = test::RunJobsCli(dir_.Path(), {"split", "--digits", "4", "--settings", "my.ini", "s.wav"});
+    const auto overridden = test::RunCliIn(dir_.Path(), {"split", "--digits", "4", "--settings", "my.ini", "s.wav"});
     EXPECT_EQ(overridden.status, 0) << overridden.err;
     ASSERT_EQ(overridden.Lines().size(), 2U);
     EXPECT_EQ(overridden.Lines()[0], dir_.File("s-0001.wav"));
@@ -111,13 +112,13 @@ TEST_F(SplitCommandTest, SettingsFileGivesTheValuesAndExplicitOptionsWin) {
     ASSERT_EQ(::mkfifo(dir_.File("fifo.ini").c_str(), 0600), 0);
     for (const auto& [name, reason] : std::vector<std::pair<std::string, std::string>>{
              {"gone.ini", std::strerror(ENOENT)}, {".", std::strerror(EISDIR)}, {"fifo.ini", "not a regular file"}}) {
-        const auto refused = test::RunJobsCli(dir_.Path(), {"split", "--settings", name, "s.wav"});
+        const auto refused = test::RunCliIn(dir_.Path(), {"split", "--settings", name, "s.wav"});
         EXPECT_EQ(refused.status, 2) << name;
         EXPECT_NE(refused.err.find(name + ": " + reason), std::string::npos) << refused.err;
     }
 
     // A tail longer than the gap is corrected with the window's warning.
-    const auto corrected = test::RunJobsCli(dir_.Path(), {"split", "--gap", "500", "--tail", "900", "s.wav"});
+    const auto corrected = test::RunCliIn(dir_.Path(), {"split", "--gap", "500", "--tail", "900", "s.wav"});
     EXPECT_EQ(corrected.status, 0) << corrected.err;
     EXPECT_NE(corrected.err.find("zolvane2-cli split: warning: Tail 0.9 s was given"), std::string::npos)
         << corrected.err;
@@ -125,14 +126,14 @@ TEST_F(SplitCommandTest, SettingsFileGivesTheValuesAndExplicitOptionsWin) {
 
 TEST_F(SplitCommandTest, ProblemsAreReportedAndNothingIsWritten) {
     test::WriteWave(dir_.File("ok.wav"), 2, 44100, test::CountingData(4000));
-    const auto missing = test::RunJobsCli(dir_.Path(), {"split", "ok.wav", "gone.wav"});
+    const auto missing = test::RunCliIn(dir_.Path(), {"split", "ok.wav", "gone.wav"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_NE(missing.err.find(dir_.File("gone.wav") + ": not found."), std::string::npos) << missing.err;
     EXPECT_FALSE(std::filesystem::exists(dir_.File("ok-00001.wav")));
 
     test::WriteAll(dir_.File("song.mp3"), {1, 2, 3});
-    EXPECT_EQ(test::RunJobsCli(dir_.Path(), {"split", "song.mp3"}).status, 1);
+    EXPECT_EQ(test::RunCliIn(dir_.Path(), {"split", "song.mp3"}).status, 1);
 
     for (const auto& args : std::vector<std::vector<std::string>>{{"split"},
                                                                   {"split", "--mode", "fast", "ok.wav"},
@@ -142,7 +143,7 @@ TEST_F(SplitCommandTest, ProblemsAreReportedAndNothingIsWritten) {
                                                                   {"split", "--length", "1:x", "ok.wav"},
                                                                   {"split", "--nonsense", "ok.wav"},
                                                                   {"split", "ok.wav", "--level"}}) {
-        const auto r = test::RunJobsCli(dir_.Path(), args);
+        const auto r = test::RunCliIn(dir_.Path(), args);
         EXPECT_EQ(r.status, 2) << args.back();
         EXPECT_FALSE(r.err.empty());
     }
@@ -156,7 +157,7 @@ TEST_F(SplitCommandTest, ASourceThatCannotBeOpenedIsPrintedWithExitStatus1) {
     const int fd = ::open(dir_.File("locked.raw").c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    const auto r = test::RunJobsCli(dir_.Path(), {"split", "locked.raw"});
+    const auto r = test::RunCliIn(dir_.Path(), {"split", "locked.raw"});
     ::close(fd);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
@@ -168,7 +169,7 @@ TEST_F(SplitCommandTest, ASourceThatCannotBeOpenedIsPrintedWithExitStatus1) {
 TEST_F(SplitCommandTest, ProgressBarOnlyOnATerminal) {
     test::WriteWave(dir_.File("p.wav"), 2, 44100, test::CountingData(3 * 409600));
     // Not a terminal: stderr stays empty.
-    const auto quiet = test::RunJobsCli(dir_.Path(), {"split", "--mode", "none", "p.wav"});
+    const auto quiet = test::RunCliIn(dir_.Path(), {"split", "--mode", "none", "p.wav"});
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.err, "");
     std::filesystem::remove(dir_.File("p-00001.wav"));
@@ -177,25 +178,9 @@ TEST_F(SplitCommandTest, ProgressBarOnlyOnATerminal) {
     int master = -1;
     int slave = -1;
     ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    int outPipe[2];
-    ASSERT_EQ(::pipe(outPipe), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(outPipe[1], STDOUT_FILENO);
-        ::dup2(slave, STDERR_FILENO);
-        ::close(master);
-        if (::chdir(dir_.Path().c_str()) != 0) {
-            ::_exit(127);
-        }
-        ::execl(ZOLVANE2_CLI_PATH, ZOLVANE2_CLI_PATH, "split", "--mode", "none", "p.wav", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
+    test::CliProcess cli({"split", "--mode", "none", "p.wav"}, test::CliOptions().In(dir_.Path()).Stderr(slave));
     ::close(slave);
-    ::close(outPipe[1]);
-    const std::string out = test::ReadRest(outPipe[0]);
-    ::close(outPipe[0]);
-    int raw = 0;
-    ::waitpid(pid, &raw, 0);
+    const int status = cli.Wait(60s);
     std::string terminal;
     char buf[4096];
     ssize_t n;
@@ -204,8 +189,8 @@ TEST_F(SplitCommandTest, ProgressBarOnlyOnATerminal) {
         terminal.append(buf, static_cast<std::size_t>(n));
     }
     ::close(master);
-    EXPECT_EQ(test::StatusOf(raw), 0);
-    EXPECT_EQ(out, dir_.File("p-00001.wav") + "\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(cli.out, dir_.File("p-00001.wav") + "\n");
     EXPECT_NE(terminal.find("\r["), std::string::npos);
     EXPECT_NE(terminal.find("%"), std::string::npos);
 }
@@ -214,32 +199,24 @@ TEST_F(SplitCommandTest, CtrlCHangUpAndAClosedPipeFinishTheOpenPieceAndStop) {
     // 200 MB of silence cut every 10 s (1,764,000 bytes): far more pieces
     // than are made before the stop arrives.
     const std::int64_t size = 200LL * 1024 * 1024;
-    ASSERT_TRUE(test::MakeSparse(dir_.File("long.raw"), size));
+    ASSERT_TRUE(test::ResizeSparse(dir_.File("long.raw"), size));
     // A signal, or 0: the reader of stdout goes away after the first line.
     for (const int stop : {SIGINT, SIGHUP, 0}) {
         std::filesystem::remove_all(dir_.File("out"));
         std::filesystem::create_directory(dir_.File("out"));
         std::filesystem::create_hard_link(dir_.File("long.raw"), dir_.File("out/long.raw"));
-        int outFd = -1;
-        const pid_t pid =
-            test::SpawnCli(dir_.File("out"), {"split", "--mode", "interval", "--length", "10", "long.raw"}, outFd,
-                           dir_.File("err.txt"));
-        ASSERT_GT(pid, 0);
-        bool gotLine = false;
-        const std::string first = test::ReadLine(outFd, gotLine);
-        ASSERT_TRUE(gotLine);
-        std::string rest;
+        test::CliProcess cli({"split", "--mode", "interval", "--length", "10", "long.raw"},
+                             test::CliOptions().In(dir_.File("out")));
+        ASSERT_TRUE(cli.WaitForOut("\n", 60s));
         if (stop != 0) {
-            ::kill(pid, stop);
-            rest = test::ReadRest(outFd);
+            cli.Signal(stop);
+        } else {
+            // Lines already read past the first die with the pipe, as unread ones would.
+            cli.out.resize(cli.out.find('\n') + 1);
+            cli.CloseOut();
         }
-        ::close(outFd);
-        int raw = 0;
-        ::waitpid(pid, &raw, 0);
-        EXPECT_EQ(test::StatusOf(raw), stop != 0 ? 128 + stop : 141) << stop;
-        test::JobsCliResult r;
-        r.out = first + "\n" + rest;
-        const auto lines = r.Lines();
+        EXPECT_EQ(cli.Wait(60s), stop != 0 ? 128 + stop : 141) << stop;
+        const auto lines = cli.Lines();
         EXPECT_LT(lines.size(), 100U);
         // Every piece on disk has a right header; the cut-short one is named
         // on stderr, never on stdout.
@@ -251,8 +228,7 @@ TEST_F(SplitCommandTest, CtrlCHangUpAndAClosedPipeFinishTheOpenPieceAndStop) {
                 EXPECT_EQ(test::Le32(head, 40), head.size() - 44) << entry.path();
             }
         }
-        const JobBytes errBytes = test::ReadAll(dir_.File("err.txt"));
-        const std::string err(errBytes.begin(), errBytes.end());
+        const std::string& err = cli.err;
         if (stop != 0) {
             EXPECT_EQ(onDisk, lines.size() + 1) << stop;
         } else {

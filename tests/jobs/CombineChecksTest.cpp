@@ -91,7 +91,7 @@ TEST(CombineChecksTest, TargetOnAMissingFolderOfARealFileSystem) {
 }
 
 TEST(CombineChecksTest, TargetThatIsASourceIsFoundUnderAnySpelling) {
-    test::JobsTempDir dir;
+    test::TempDir dir;
     test::WriteAll(dir.File("a.wav"), {1});
     test::WriteAll(dir.File("b.wav"), {1});
     std::filesystem::create_symlink(dir.File("a.wav"), dir.File("link.wav"));

@@ -57,6 +57,12 @@ TEST(RecordingEstimateTest, ZeroTimeAndTwoHoursFormatting) {
     EXPECT_EQ(zero.warning, SizeWarning::SkyBlue);
     const auto two = ComputeRecordingEstimate(Stereo44k(7200, 100 * kGB, FileSizeLimit("EXT4"), false));
     EXPECT_EQ(two.recSize, "1.18Gバイト");
+    auto mono = Stereo44k(4 * 3600, 100 * kGB, FileSizeLimit("EXT4"), false);
+    mono.sampleRate = 11025;
+    mono.channels = 1;
+    EXPECT_EQ(ComputeRecordingEstimate(mono).recSize, "302.81Mバイト");
+    mono.recordingSeconds = 1;
+    EXPECT_EQ(ComputeRecordingEstimate(mono).recSize, "0.02Mバイト");
 }
 
 TEST(RecordingEstimateTest, UnknownFreeSpaceIsRedWithNoTime) {

@@ -32,7 +32,7 @@ protected:
     }
 
     QueuedDispatcher dispatcher_;
-    test::JobsTempDir dir_;
+    test::TempDir dir_;
     std::vector<std::string> names_;
     std::int64_t total_ = 0;
 };
@@ -222,8 +222,8 @@ protected:
     // Joins two sparse RAW sources holding dataBytes together into a WAVE file.
     test::JobRun Join(std::int64_t dataBytes, TCombineThread& job) {
         const std::int64_t first = 409600 * 3 + 8;
-        EXPECT_TRUE(test::MakeSparse(dir_.File("a.raw"), first));
-        EXPECT_TRUE(test::MakeSparse(dir_.File("b.raw"), dataBytes - first));
+        EXPECT_TRUE(test::ResizeSparse(dir_.File("a.raw"), first));
+        EXPECT_TRUE(test::ResizeSparse(dir_.File("b.raw"), dataBytes - first));
         job.SetFileNames({dir_.File("a.raw"), dir_.File("b.raw")});
         job.SetDataOffsets(0, 0);
         job.SetDataLengths(0, first);
@@ -244,7 +244,7 @@ protected:
     }
 
     QueuedDispatcher dispatcher_;
-    test::JobsTempDir dir_{true};
+    test::TempDir dir_{true};
 };
 
 TEST_F(TCombineThreadLargeTest, OneFrameBelowTheCapKeepsNameAndSizes) {

@@ -53,7 +53,7 @@ protected:
     }
 
     QueuedDispatcher dispatcher_;
-    test::JobsTempDir dir_;
+    test::TempDir dir_;
     std::vector<std::string> names_;
     std::int64_t total_ = 0;
 };
@@ -467,10 +467,10 @@ TEST_F(TCutThreadTest, DestroyingARunningOwnedJobCancelsAndWaits) {
 TEST(TCutThreadLargeTest, PieceOfTwoGigabytesIsCappedAndRenamed) {
     QueuedDispatcher dispatcher;
     SetMainThreadDispatcher(&dispatcher);
-    test::JobsTempDir dir(true);
+    test::TempDir dir(true);
     const std::string src = dir.File("big.raw");
     const std::int64_t dataBytes = (std::int64_t{1} << 31) - 44;
-    ASSERT_TRUE(test::MakeSparse(src, dataBytes));
+    ASSERT_TRUE(test::ResizeSparse(src, dataBytes));
     TCutThread job;
     job.SetFileNames({src});
     job.SetDataOffsets(0, 0);

@@ -25,7 +25,7 @@ void Spit(const std::string& path, const std::string& text) {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    test::JobsTempDir dir;
+    test::TempDir dir;
     std::string file = dir.File("settings.ini");
 };
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/ErrorDisplay.h"
-#include "platform/RecordingUserMessages.h"
 #include "platform/StderrUserMessages.h"
+#include "support/RecordingUserMessages.h"
 
 namespace zolvane2 {
 namespace {

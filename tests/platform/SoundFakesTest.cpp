@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FakeSoundInput.h"
-#include "platform/FakeSoundOutput.h"
+#include "support/FakeSoundInput.h"
+#include "support/FakeSoundOutput.h"
 
 namespace zolvane2 {
 namespace {

@@ -9,12 +9,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/QueuedDispatcher.h"
-#include "platform/RecordingUserMessages.h"
 #include "platform/SoundOutput.h"
 #include "platform/Thread.h"
 #include "play/TWaveOutPlayer.h"
 #include "support/PlayMonitorRecorder.h"
 #include "support/PlayTestSupport.h"
+#include "support/RecordingUserMessages.h"
 #include "support/SoundTestSupport.h"
 #include "support/TrackfileTestSupport.h"
 
@@ -77,7 +77,7 @@ protected:
     RecordingUserMessages messages_;
     std::unique_ptr<TWaveOutPlayer> player_;
     test::PlayMonitorRecorder recorder_;
-    test::TrackfileTempDir dir_;
+    test::TempDir dir_;
     int playEnds_ = 0;
 };
 

@@ -6,14 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FakeSoundOutput.h"
 #include "platform/FileSystem.h"
 #include "platform/QueuedDispatcher.h"
-#include "platform/RecordingUserMessages.h"
 #include "platform/Thread.h"
 #include "play/TWaveOutPlayer.h"
 #include "support/CountingBusyIndicator.h"
+#include "support/FakeSoundOutput.h"
 #include "support/PlayTestSupport.h"
+#include "support/RecordingUserMessages.h"
 #include "support/TrackfileTestSupport.h"
 
 namespace zolvane2 {
@@ -82,7 +82,7 @@ protected:
     RecordingUserMessages messages_;
     std::shared_ptr<FakeSoundOutput> fake_;
     std::unique_ptr<TWaveOutPlayer> player_;
-    test::TrackfileTempDir dir_;
+    test::TempDir dir_;
     int playEnds_ = 0;
 };
 

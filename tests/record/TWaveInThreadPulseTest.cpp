@@ -7,9 +7,9 @@
 
 #include "platform/NotifyWindow.h"
 #include "platform/QueuedDispatcher.h"
-#include "platform/RecordingUserMessages.h"
 #include "record/TWaveInThread.h"
 #include "support/CaptureTestSupport.h"
+#include "support/RecordingUserMessages.h"
 #include "support/SoundTestSupport.h"
 
 namespace zolvane2 {
@@ -75,7 +75,7 @@ protected:
         EXPECT_EQ(levelBytes_, bytes);
     }
 
-    capturetest::TempDir dir_;
+    test::TempDir dir_;
     QueuedDispatcher dispatcher_;
     RecordingUserMessages boxes_;
     std::vector<Message> reports_;

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include "platform/FakeSoundInput.h"
 #include "platform/NotifyWindow.h"
 #include "platform/QueuedDispatcher.h"
-#include "platform/RecordingUserMessages.h"
 #include "record/TWaveInThread.h"
 #include "support/CaptureTestSupport.h"
 #include "support/CountingBusyIndicator.h"
+#include "support/FakeSoundInput.h"
+#include "support/RecordingUserMessages.h"
 
 namespace zolvane2 {
 namespace {
@@ -110,7 +110,7 @@ protected:
         return {m_.recFinish, MakeWParam(0, static_cast<std::uint16_t>(status)), static_cast<LParam>(track)};
     }
 
-    capturetest::TempDir dir_;
+    test::TempDir dir_;
     QueuedDispatcher dispatcher_;
     RecordingUserMessages boxes_;
     std::vector<Report> reports_;
@@ -353,10 +353,10 @@ TEST_F(TWaveInThreadTest, FixedLengthCutsEqualPiecesAndReportsEachStart) {
     EXPECT_EQ(reports_, (std::vector<Report>{Triggered(1, 0), RecEnd(1, 0, 2), Triggered(2, 0), RecEnd(1, 0, 3),
                                              Triggered(3, 0), RecEnd(1, 0, 4), Triggered(4, 0), RecEnd(1, 0, 5),
                                              Triggered(5, 0), RecFinish(2, 0)}));
-    EXPECT_EQ(capturetest::ReadAll(dir_.File("Track00001.raw")), pcm.Slice(0, 10000));
-    EXPECT_EQ(capturetest::ReadAll(dir_.File("Track00002.raw")), pcm.Slice(10000, 20000));
-    EXPECT_EQ(capturetest::ReadAll(dir_.File("Track00003.raw")), pcm.Slice(20000, 30000));
-    EXPECT_EQ(capturetest::ReadAll(dir_.File("Track00004.raw")), pcm.Slice(30000, 32768));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00001.raw")), pcm.Slice(0, 10000));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00002.raw")), pcm.Slice(10000, 20000));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00003.raw")), pcm.Slice(20000, 30000));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00004.raw")), pcm.Slice(30000, 32768));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("Track00005.raw")));
 }
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/RecordingUserMessages.h"
 #include "record/TriggerSplitter.h"
+#include "support/RecordingUserMessages.h"
 
 namespace zolvane2 {
 namespace {

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestFiles.h"
+
 namespace zolvane2::capturetest {
 
 // Interleaved signed 16-bit little-endian frames, built piece by piece.
@@ -66,11 +68,6 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
-[[nodiscard]] inline std::vector<std::uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 [[nodiscard]] inline std::uint32_t U32At(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8U) |
            (static_cast<std::uint32_t>(b[at + 2]) << 16U) | (static_cast<std::uint32_t>(b[at + 3]) << 24U);
@@ -79,44 +76,12 @@ private:
 // The samples of a finished WAVE track file; empty when the file is missing
 // or its header does not describe exactly the bytes that follow it.
 [[nodiscard]] inline std::vector<std::uint8_t> WaveSamples(const std::string& path, int channels, int rate) {
-    const auto b = ReadAll(path);
+    const auto b = test::ReadAll(path);
     if (b.size() < 44 || U32At(b, 4) != b.size() - 8 || U32At(b, 40) != b.size() - 44 ||
         U32At(b, 24) != static_cast<std::uint32_t>(rate) || b[22] != channels) {
         return {};
     }
     return {b.begin() + 44, b.end()};
 }
-
-// A fresh folder for one test, removed with everything in it afterwards.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zolvane2-capture-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    [[nodiscard]] const std::string& Path() const { return path_; }
-    [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
-    [[nodiscard]] std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(path_)) {
-            names.push_back(e.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    void Touch(const std::string& name) const { std::ofstream(File(name)) << "x"; }
-
-private:
-    std::string path_;
-};
 
 }  // namespace zolvane2::capturetest

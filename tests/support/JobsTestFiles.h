@@ -16,43 +16,12 @@
 
 #include "platform/QueuedDispatcher.h"
 #include "platform/Thread.h"
+#include "support/TestFiles.h"
+#include "support/WaveFile.h"
 
 namespace zolvane2::test {
 
-// A fresh folder removed with its contents at the end of the test; under
-// /dev/shm when big is set and that exists, so that 2 GB files stay in memory.
-class JobsTempDir {
-public:
-    explicit JobsTempDir(bool big = false) {
-        std::filesystem::path base = std::filesystem::temp_directory_path();
-        std::error_code ec;
-        if (big && std::filesystem::is_directory("/dev/shm", ec)) {
-            base = "/dev/shm";
-        }
-        std::string pattern = (base / "zolvane2-jobs-XXXXXX").string();
-        char* made = ::mkdtemp(pattern.data());
-        path_ = made != nullptr ? made : pattern;
-    }
-    ~JobsTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    JobsTempDir(const JobsTempDir&) = delete;
-    JobsTempDir& operator=(const JobsTempDir&) = delete;
-
-    [[nodiscard]] const std::string& Path() const { return path_; }
-    [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
 using JobBytes = std::vector<std::uint8_t>;
-
-inline JobBytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return JobBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 inline void WriteAll(const std::string& path, const JobBytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -74,26 +43,6 @@ inline void PushLe(JobBytes& b, std::uint32_t v, int width) {
     }
 }
 
-// The 44-byte header of a finished WAVE file holding dataSize bytes.
-inline JobBytes WaveHeader(int channels, int rate, std::uint32_t dataSize) {
-    JobBytes h;
-    const auto tag = [&h](const char* t) { h.insert(h.end(), t, t + 4); };
-    tag("RIFF");
-    PushLe(h, dataSize + 36, 4);
-    tag("WAVE");
-    tag("fmt ");
-    PushLe(h, 16, 4);
-    PushLe(h, 1, 2);
-    PushLe(h, static_cast<std::uint32_t>(channels), 2);
-    PushLe(h, static_cast<std::uint32_t>(rate), 4);
-    PushLe(h, static_cast<std::uint32_t>(rate * channels * 2), 4);
-    PushLe(h, static_cast<std::uint32_t>(channels * 2), 2);
-    PushLe(h, 16, 2);
-    tag("data");
-    PushLe(h, dataSize, 4);
-    return h;
-}
-
 // 16-bit samples as little-endian bytes.
 inline JobBytes Pcm(const std::vector<std::int16_t>& samples) {
     JobBytes b;
@@ -112,10 +61,11 @@ inline void AppendFrames(std::vector<std::int16_t>& samples, std::int64_t frames
 // A WAVE file of data bytes, with trailing bytes after the data chunk.
 inline void WriteWave(const std::string& path, int channels, int rate, const JobBytes& data,
                       const JobBytes& trailing = {}) {
-    JobBytes all = WaveHeader(channels, rate, static_cast<std::uint32_t>(data.size()));
-    all.insert(all.end(), data.begin(), data.end());
-    all.insert(all.end(), trailing.begin(), trailing.end());
-    WriteAll(path, all);
+    const JobBytes header = WaveHeader(channels, rate, static_cast<std::uint32_t>(data.size()));
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const JobBytes* part : {&header, &data, &trailing}) {
+        out.write(reinterpret_cast<const char*>(part->data()), static_cast<std::streamsize>(part->size()));
+    }
 }
 
 // Data bytes whose every 2-byte sample carries its own index, so that any
@@ -136,17 +86,6 @@ inline std::string NumberedName(const std::string& prefix, long long n, const st
     name.append(std::to_string(n));
     name.append(suffix);
     return name;
-}
-
-// A sparse file of size bytes (all zero).
-inline bool MakeSparse(const std::string& path, std::int64_t size) {
-    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = ::ftruncate(fd, size) == 0;
-    ::close(fd);
-    return ok;
 }
 
 inline std::int64_t SizeOf(const std::string& path) {

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/FakeSoundOutput.h"
+#include "support/FakeSoundOutput.h"
+#include "support/WaveFile.h"
 
 namespace zolvane2::test {
 
@@ -56,32 +57,16 @@ inline PlayBytes PlayPattern(std::int64_t frames, int channels) {
     return b;
 }
 
-inline void PlayPutLe(PlayBytes& b, std::uint64_t v, int width) {
-    for (int i = 0; i < width; ++i) {
-        b.push_back(static_cast<std::uint8_t>((v >> (8 * i)) & 0xFFU));
-    }
-}
-
 // The system's 44-byte WAVE header and data. headerDataSize < 0: the real size.
 inline PlayBytes PlayWave(const PlayBytes& data, int channels, int rate, int formatTag = 1,
                           std::int64_t headerDataSize = -1) {
-    PlayBytes b;
-    const auto size =
-        static_cast<std::uint64_t>(headerDataSize < 0 ? static_cast<std::int64_t>(data.size()) : headerDataSize);
-    b.insert(b.end(), {'R', 'I', 'F', 'F'});
-    PlayPutLe(b, data.size() + 36, 4);
-    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    PlayPutLe(b, 16, 4);
-    PlayPutLe(b, static_cast<std::uint64_t>(formatTag), 2);
-    PlayPutLe(b, static_cast<std::uint64_t>(channels), 2);
-    PlayPutLe(b, static_cast<std::uint64_t>(rate), 4);
-    PlayPutLe(b, static_cast<std::uint64_t>(rate) * static_cast<std::uint64_t>(channels) * 2, 4);
-    PlayPutLe(b, static_cast<std::uint64_t>(channels) * 2, 2);
-    PlayPutLe(b, 16, 2);
-    b.insert(b.end(), {'d', 'a', 't', 'a'});
-    PlayPutLe(b, size, 4);
-    b.insert(b.end(), data.begin(), data.end());
-    return b;
+    WaveLayout s;
+    s.formatTag = formatTag;
+    s.channels = channels;
+    s.sampleRate = static_cast<std::uint32_t>(rate);
+    s.dataSize =
+        static_cast<std::uint32_t>(headerDataSize < 0 ? static_cast<std::int64_t>(data.size()) : headerDataSize);
+    return WaveWithData(s, data);
 }
 
 inline void PlayWriteFile(const std::string& path, const PlayBytes& bytes) {

@@ -25,10 +25,10 @@
 #endif
 #include "app/AppTestSupport.h"
 #pragma GCC diagnostic pop
-#include "platform/FakeSoundInput.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/RegisteredMessages.h"
 #include "record/TWaveInThread.h"
+#include "support/FakeSoundInput.h"
 
 namespace zolvane2::apptest {
 
@@ -54,7 +54,7 @@ protected:
         if (w.WaveInThread() != nullptr) {
             w.WaveInThread()->SetStopDrainTime(std::chrono::milliseconds(0));
         }
-        w.edtBaseFileName->setText(Path(QStringLiteral("Track.wav")));
+        Control<QLineEdit>(w, "edtBaseFileName")->setText(Path(QStringLiteral("Track.wav")));
         return w;
     }
 
@@ -108,7 +108,9 @@ protected:
         });
     }
 
-    [[nodiscard]] bool Idle() const { return window->btnRecord->isEnabled() && !window->RecordingRunning(); }
+    [[nodiscard]] bool Idle() const {
+        return Control<QPushButton>(*window, "btnRecord")->isEnabled() && !window->RecordingRunning();
+    }
 
     std::vector<std::string> sources{"Fake source"};
     FakeSoundInput* fake = nullptr;

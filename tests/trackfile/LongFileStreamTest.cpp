@@ -14,10 +14,10 @@ namespace zolvane2 {
 namespace {
 
 using test::Bytes;
-using test::TrackfileTempDir;
+using test::TempDir;
 
 TEST(LongFileStream, SeekBeyond2GBAndWriteLandsExactly) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("big.raw");
     {
         TLongFileStream s(path, TLongFileStream::fmCreate);
@@ -37,7 +37,7 @@ TEST(LongFileStream, SeekBeyond2GBAndWriteLandsExactly) {
 }
 
 TEST(LongFileStream, StepsBackFromTheCurrentPosition) {
-    TrackfileTempDir dir;
+    TempDir dir;
     TLongFileStream s(dir.File("a.wav"), TLongFileStream::fmCreate);
     s.SetPosition64(20);
     const Bytes eighteen(18, 0x55);
@@ -47,7 +47,7 @@ TEST(LongFileStream, StepsBackFromTheCurrentPosition) {
 }
 
 TEST(LongFileStream, CreatingEmptiesAnExistingFile) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("t.wav");
     test::WriteBytes(path, Bytes(100, 1));
     TLongFileStream s(path, TLongFileStream::fmCreate);
@@ -55,7 +55,7 @@ TEST(LongFileStream, CreatingEmptiesAnExistingFile) {
 }
 
 TEST(LongFileStream, FileHeldByAnotherStreamCannotBeOpenedOrCreated) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("held.wav");
     test::WriteBytes(path, Bytes(10, 1));
     {
@@ -74,13 +74,13 @@ TEST(LongFileStream, FileHeldByAnotherStreamCannotBeOpenedOrCreated) {
         }
     }
     // The failed create must not have emptied the file it could not take.
-    EXPECT_EQ(test::ReadBytes(path).size(), 10U);
+    EXPECT_EQ(test::ReadAll(path).size(), 10U);
     TLongFileStream again(path, 0);
     EXPECT_EQ(again.GetSize64(), 10);
 }
 
 TEST(LongFileStream, MissingFileAndBadFolderGiveTheirMessages) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string missing = dir.File("none.wav");
     EXPECT_THROW(TLongFileStream(missing, 0), FileOpenError);
     const std::string badFolder = dir.File("no/such/folder.wav");
@@ -94,7 +94,7 @@ TEST(LongFileStream, MissingFileAndBadFolderGiveTheirMessages) {
 }
 
 TEST(LongFileStream, WholeBufferOperationsTurnShortTransfersIntoErrors) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("r.raw");
     test::WriteBytes(path, Bytes(3, 9));
     TLongFileStream s(path, 0);
@@ -124,7 +124,7 @@ TEST(LongFileStream, WholeBufferOperationsTurnShortTransfersIntoErrors) {
 // the position, the source's position stays, and a source that ends early is
 // a read error after the bytes it has.
 TEST(LongFileStream, CopyRangeFromCopiesExactlyInTheKernelOrThroughABuffer) {
-    TrackfileTempDir dir;
+    TempDir dir;
     Bytes data(3'000'000);
     for (std::size_t i = 0; i < data.size(); ++i) {
         data[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
@@ -148,7 +148,7 @@ TEST(LongFileStream, CopyRangeFromCopiesExactlyInTheKernelOrThroughABuffer) {
             o.CopyRangeFrom(source, 0, 3);
             EXPECT_THROW(o.CopyRangeFrom(source, 2'999'000, 2000), ReadError);
         }
-        EXPECT_EQ(test::ReadBytes(out), expected) << out;
+        EXPECT_EQ(test::ReadAll(out), expected) << out;
     }
     EXPECT_EQ(source.GetPosition64(), 5);
 }
@@ -156,7 +156,7 @@ TEST(LongFileStream, CopyRangeFromCopiesExactlyInTheKernelOrThroughABuffer) {
 // A join reserves its whole size up front; a cancelled one must not keep
 // the space it did not write.
 TEST(LongFileStream, ReservedSpaceBeyondTheEndIsGivenBackAtClose) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("joined.wav");
     {
         TLongFileStream s(path, TLongFileStream::fmCreate);
@@ -180,7 +180,7 @@ TEST(LongFileStream, FullDeviceSurfacesAsWriteError) {
 }
 
 TEST(LongFileStream, CopiesBetweenMemoryAndFile) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("c.raw");
     TMemoryStream memory;
     Bytes data(3'000'000);
@@ -194,7 +194,7 @@ TEST(LongFileStream, CopiesBetweenMemoryAndFile) {
         EXPECT_EQ(file.CopyFrom(memory, 2'000'000), 2'000'000);
         EXPECT_THROW(file.CopyFrom(memory, 1'000'000), ReadError);  // only 999,900 left
     }
-    const Bytes written = test::ReadBytes(path);
+    const Bytes written = test::ReadAll(path);
     ASSERT_GE(written.size(), 2'000'000U);
     EXPECT_TRUE(std::equal(written.begin(), written.begin() + 2'000'000, data.begin() + 100));
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/RecordingUserMessages.h"
+#include "support/RecordingUserMessages.h"
 #include "support/TrackfileTestSupport.h"
 #include "trackfile/TrackFileReader.h"
 
@@ -81,7 +81,7 @@ void ExpectInsideTheFile(const std::string& path, std::size_t size, int round) {
 }
 
 TEST(ReaderMutation, AnyBytesAreReadSafely) {
-    test::TrackfileTempDir dir;
+    test::TempDir dir;
     const std::string path = dir.File("m.wav");
     test::WaveLayout layout;
     layout.dataSize = 64;
@@ -100,7 +100,7 @@ TEST(ReaderMutation, AnyBytesAreReadSafely) {
 }
 
 TEST(ReaderMutation, EveryTruncationIsReadSafely) {
-    test::TrackfileTempDir dir;
+    test::TempDir dir;
     const std::string path = dir.File("t.wav");
     test::WaveLayout layout;
     layout.dataSize = 16;

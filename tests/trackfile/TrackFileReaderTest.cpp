@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Errors.h"
-#include "platform/RecordingUserMessages.h"
+#include "support/RecordingUserMessages.h"
 #include "support/TrackfileTestSupport.h"
 #include "trackfile/TLongFileStream.h"
 #include "trackfile/TrackFileReader.h"
@@ -14,7 +14,7 @@ namespace {
 
 using test::Bytes;
 using test::MakeWave;
-using test::TrackfileTempDir;
+using test::TempDir;
 using test::WaveLayout;
 
 class TrackFileReaderTest : public ::testing::Test {
@@ -40,7 +40,7 @@ protected:
         messages_.Clear();
     }
 
-    TrackfileTempDir dir_;
+    TempDir dir_;
     RecordingUserMessages messages_;
 };
 
@@ -220,7 +220,7 @@ TEST_F(TrackFileReaderTest, UnpatchedHeaderCountsTheFramesThatAreThere) {
     // Left by an interrupted recording: both sizes still 0.
     const std::string path = Put("crash.wav", MakeWave(WaveLayout{}, 176400));
     {
-        Bytes b = test::ReadBytes(path);
+        Bytes b = test::ReadAll(path);
         b[4] = b[5] = b[6] = b[7] = 0;
         test::WriteBytes(path, b);
     }
@@ -267,7 +267,7 @@ TEST_F(TrackFileReaderTest, RenamedThreeGigabyteFileCountsAllItsFrames) {
     s.dataSize = TrackFileWriter::kCappedDataSize;
     test::WriteBytes(path, MakeWave(s, 0));
     const std::int64_t size = 3LL * 1024 * 1024 * 1024;
-    ASSERT_TRUE(test::MakeSparse(path, size));
+    ASSERT_TRUE(test::ResizeSparse(path, size));
     const auto p = Props(path);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->dataSize, size - 44);
@@ -280,7 +280,7 @@ TEST_F(TrackFileReaderTest, RenamedThreeGigabyteFileCountsAllItsFrames) {
     const std::string under = dir_.File("under.wav");
     s.dataSize = 1000;
     test::WriteBytes(under, MakeWave(s, 0));
-    ASSERT_TRUE(test::MakeSparse(under, (std::int64_t{1} << 31) - 1));
+    ASSERT_TRUE(test::ResizeSparse(under, (std::int64_t{1} << 31) - 1));
     EXPECT_EQ(Props(under)->dataSize, 1000);
 }
 

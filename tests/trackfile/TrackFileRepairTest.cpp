@@ -3,7 +3,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
-#include "platform/RecordingUserMessages.h"
+#include "support/RecordingUserMessages.h"
 #include "support/TrackfileTestSupport.h"
 #include "trackfile/TLongFileStream.h"
 #include "trackfile/TrackFileReader.h"
@@ -15,14 +15,14 @@ namespace {
 
 using test::Bytes;
 using test::MakeWave;
-using test::TrackfileTempDir;
+using test::TempDir;
 using test::WaveLayout;
 using Verdict = TrackFileRepair::Verdict;
 
 // The header a killed recording leaves: both sizes 0 (or last updated a
 // moment ago), and a torn last frame.
 TEST(TrackFileRepair, MendsAKilledRecordingToItsWholeFrames) {
-    TrackfileTempDir dir;
+    TempDir dir;
     RecordingUserMessages messages;
     for (const std::uint32_t stale : {0U, 400U}) {
         WaveLayout s;
@@ -38,7 +38,7 @@ TEST(TrackFileRepair, MendsAKilledRecordingToItsWholeFrames) {
         const test::HeaderSizes h = test::ReadHeaderSizes(path);
         EXPECT_EQ(h.data, 4000U) << stale;
         EXPECT_EQ(h.riff, 4036U) << stale;
-        Bytes after = test::ReadBytes(path);
+        Bytes after = test::ReadAll(path);
         EXPECT_TRUE(std::equal(after.begin() + 44, after.end(), b.begin() + 44));  // audio untouched
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::AlreadyRight);
     }
@@ -49,7 +49,7 @@ TEST(TrackFileRepair, MendsAKilledRecordingToItsWholeFrames) {
         TrackFileWriter w;
         w.OpenOutput(big, 2, 44100, false);
     }
-    ASSERT_TRUE(test::MakeSparse(big, 3'000'000'000));
+    ASSERT_TRUE(test::ResizeSparse(big, 3'000'000'000));
     const auto o = TrackFileRepair::Repair(big, messages);
     EXPECT_EQ(o.verdict, Verdict::Repaired);
     EXPECT_EQ(o.fileName, dir.File("Track00002_tooLONG.wav"));
@@ -60,7 +60,7 @@ TEST(TrackFileRepair, MendsAKilledRecordingToItsWholeFrames) {
 }
 
 TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage) {
-    TrackfileTempDir dir;
+    TempDir dir;
     RecordingUserMessages messages;
     // A finished file (also one with a torn last byte, as the closing patch
     // counts it), and one whose data chunk is followed by another chunk.
@@ -76,13 +76,13 @@ TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage
     const std::string listed = dir.File("listed.wav");
     test::WriteBytes(listed, tagged);
     for (const std::string& path : {odd, listed}) {
-        const Bytes before = test::ReadBytes(path);
+        const Bytes before = test::ReadAll(path);
         struct stat st {};
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::AlreadyRight) << path;
         struct stat after {};
         ASSERT_EQ(::stat(path.c_str(), &after), 0);
-        EXPECT_EQ(test::ReadBytes(path), before);
+        EXPECT_EQ(test::ReadAll(path), before);
         EXPECT_EQ(after.st_mtim.tv_nsec, st.st_mtim.tv_nsec);
     }
     EXPECT_EQ(messages.Count(), 0U);
@@ -99,9 +99,9 @@ TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage
     test::WriteBytes(raw, Bytes(400, 1));
     const std::string missing = dir.File("gone.wav");
     for (const std::string& path : {floats, eight, raw, missing}) {
-        const Bytes before = test::ReadBytes(path);
+        const Bytes before = test::ReadAll(path);
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::Refused) << path;
-        EXPECT_EQ(test::ReadBytes(path), before);
+        EXPECT_EQ(test::ReadAll(path), before);
     }
     const auto shown = messages.Messages();
     ASSERT_EQ(shown.size(), 4U);

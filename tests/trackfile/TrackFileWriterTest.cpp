@@ -15,16 +15,16 @@ namespace {
 
 using test::Bytes;
 using test::GetLe32;
-using test::TrackfileTempDir;
+using test::TempDir;
 
 TEST(TrackFileWriter, ProvisionalHeaderIsTheCanonical44Bytes) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("Track00001.wav");
     TrackFileWriter w;
     w.OpenOutput(path, 2, 44100, false);
     EXPECT_EQ(w.CurrentSize(), 44);
     const Bytes expected = test::MakeWave(test::WaveLayout{}, 0);
-    Bytes header = test::ReadBytes(path);
+    Bytes header = test::ReadAll(path);
     ASSERT_EQ(header.size(), 44U);
     EXPECT_EQ(GetLe32(header, 4), 0U);  // both sizes 0 while writing
     EXPECT_EQ(GetLe32(header, 40), 0U);
@@ -35,7 +35,7 @@ TEST(TrackFileWriter, ProvisionalHeaderIsTheCanonical44Bytes) {
 }
 
 TEST(TrackFileWriter, EmptyWaveIsDeletedAndOneFrameByteKept) {
-    TrackfileTempDir dir;
+    TempDir dir;
     TrackFileWriter w;
     const std::string empty = dir.File("e.wav");
     w.OpenOutput(empty, 1, 44100, false);
@@ -46,7 +46,7 @@ TEST(TrackFileWriter, EmptyWaveIsDeletedAndOneFrameByteKept) {
     w.OpenOutput(one, 1, 8000, false);
     w.Append("x", 1);
     EXPECT_EQ(w.CloseOutput(), FinishStatus::Kept);
-    const Bytes b = test::ReadBytes(one);
+    const Bytes b = test::ReadAll(one);
     ASSERT_EQ(b.size(), 45U);
     EXPECT_EQ(GetLe32(b, 4), 37U);
     EXPECT_EQ(GetLe32(b, 40), 1U);
@@ -57,7 +57,7 @@ TEST(TrackFileWriter, EmptyWaveIsDeletedAndOneFrameByteKept) {
 }
 
 TEST(TrackFileWriter, RawKeptOnlyWithBytes) {
-    TrackfileTempDir dir;
+    TempDir dir;
     TrackFileWriter w;
     w.OpenOutput(dir.File("a.raw"), 2, 44100, true);
     EXPECT_EQ(w.CurrentSize(), 0);
@@ -66,7 +66,7 @@ TEST(TrackFileWriter, RawKeptOnlyWithBytes) {
     w.OpenOutput(dir.File("b.raw"), 2, 44100, true);
     w.Append("abcd", 4);
     EXPECT_EQ(w.CloseOutput(), FinishStatus::Kept);
-    EXPECT_EQ(test::ReadBytes(dir.File("b.raw")), (Bytes{'a', 'b', 'c', 'd'}));
+    EXPECT_EQ(test::ReadAll(dir.File("b.raw")), (Bytes{'a', 'b', 'c', 'd'}));
 }
 
 // Writes a WAVE file through the writer and stretches it (sparse) to size
@@ -74,13 +74,13 @@ TEST(TrackFileWriter, RawKeptOnlyWithBytes) {
 FinishStatus FinishAtSize(TrackFileWriter& w, const std::string& path, std::int64_t size) {
     w.OpenOutput(path, 2, 44100, false);
     w.Append("abcd", 4);
-    EXPECT_TRUE(test::MakeSparse(path, size));
+    EXPECT_TRUE(test::ResizeSparse(path, size));
     EXPECT_EQ(w.CurrentSize(), size);
     return w.CloseOutput();
 }
 
 TEST(TrackFileWriter, RecorderCapsFrom2147483656Bytes) {
-    TrackfileTempDir dir;
+    TempDir dir;
     TrackFileWriter w(CapPolicy::RecorderAndCombine);
     const std::string below = dir.File("Track00011.wav");
     EXPECT_EQ(FinishAtSize(w, below, 2'147'483'655), FinishStatus::Kept);
@@ -116,7 +116,7 @@ TEST(TrackFileWriter, RecorderCapsFrom2147483656Bytes) {
 }
 
 TEST(TrackFileWriter, RedivideCapsFrom2GB) {
-    TrackfileTempDir dir;
+    TempDir dir;
     TrackFileWriter w(CapPolicy::Redivide);
     EXPECT_EQ(FinishAtSize(w, dir.File("a-001.wav"), 2'147'483'647), FinishStatus::Kept);
     EXPECT_EQ(FinishAtSize(w, dir.File("a-002.wav"), 2'147'483'648), FinishStatus::TooLong);
@@ -129,7 +129,7 @@ TEST(TrackFileWriter, RedivideCapsFrom2GB) {
 // while the writer is busy, lists all but at most the last second, in whole
 // frames; past 2 GB it carries the capped pair, never sizes that wrap.
 TEST(TrackFileWriter, LiveRecordingKeepsTheHeaderWithinASecond) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("Track00001.wav");
     constexpr std::int64_t kBytesPerSecond = 8000 * 4;
     TrackFileWriter w;
@@ -147,11 +147,11 @@ TEST(TrackFileWriter, LiveRecordingKeepsTheHeaderWithinASecond) {
     EXPECT_GT(test::ReadHeaderSizes(path).data, 0U);
 
     // Grown past the limit (sparse), the update follows the closing rule.
-    ASSERT_TRUE(test::MakeSparse(path, 2'147'483'655));
+    ASSERT_TRUE(test::ResizeSparse(path, 2'147'483'655));
     w.UpdateSizes();
     EXPECT_EQ(test::ReadHeaderSizes(path).data, 2'147'483'608U);
     EXPECT_EQ(test::ReadHeaderSizes(path).riff, 2'147'483'644U);
-    ASSERT_TRUE(test::MakeSparse(path, 3'000'000'000));
+    ASSERT_TRUE(test::ResizeSparse(path, 3'000'000'000));
     w.UpdateSizes();
     EXPECT_EQ(test::ReadHeaderSizes(path).data, TrackFileWriter::kCappedDataSize);
     EXPECT_EQ(test::ReadHeaderSizes(path).riff, TrackFileWriter::kCappedRiffSize);
@@ -159,7 +159,7 @@ TEST(TrackFileWriter, LiveRecordingKeepsTheHeaderWithinASecond) {
 }
 
 TEST(DiskFlusher, FlushesAndClosesEveryHandleItTakes) {
-    TrackfileTempDir dir;
+    TempDir dir;
     test::WriteBytes(dir.File("f.wav"), Bytes(100, 1));
     const int fd = ::open(dir.File("f.wav").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
@@ -174,12 +174,12 @@ TEST(DiskFlusher, FlushesAndClosesEveryHandleItTakes) {
 }
 
 TEST(TrackFileWriter, CappedRenameNeverReplacesAnExistingFile) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string other = dir.File("T1_tooLONG.wav");
     test::WriteBytes(other, Bytes(5, 7));
     TrackFileWriter w;
     EXPECT_EQ(FinishAtSize(w, dir.File("T1.wav"), 2'147'483'700), FinishStatus::TooLong);
-    EXPECT_EQ(test::ReadBytes(other), Bytes(5, 7));
+    EXPECT_EQ(test::ReadAll(other), Bytes(5, 7));
     EXPECT_EQ(w.FileName(), dir.File("T1.wav"));  // the name it really has
     EXPECT_TRUE(FileSystem::Exists(dir.File("T1.wav")));
 }

@@ -6,7 +6,7 @@
 namespace zolvane2 {
 namespace {
 
-using test::TrackfileTempDir;
+using test::TempDir;
 
 TEST(TrackNaming, StemFormatAndNames) {
     EXPECT_EQ(TrackNaming::Stem("Track.wav"), "Track");
@@ -32,7 +32,7 @@ TEST(TrackNaming, MaximumForDigits) {
 }
 
 TEST(TrackNaming, AnyOfTheThreeNamesTakesANumber) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string stem = dir.File("Track");
     EXPECT_EQ(TrackNaming::FindFreeNumber(stem, 5, 1, 99999), 1);
     test::WriteBytes(stem + "00001.wav", {});
@@ -48,7 +48,7 @@ TEST(TrackNaming, AnyOfTheThreeNamesTakesANumber) {
 }
 
 TEST(TrackNaming, NoNumberLeft) {
-    TrackfileTempDir dir;
+    TempDir dir;
     const std::string stem = dir.File("Track");
     for (int n = 1; n <= 99; ++n) {
         test::WriteBytes(stem + TrackNaming::FormatNumber(n, 2) + ".wav", {});

@@ -1,4 +1,4 @@
-#include "platform/RecordingUserMessages.h"
+#include "support/RecordingUserMessages.h"
 
 namespace zolvane2 {
 

@@ -3,8 +3,8 @@
 #include <map>
 #include <vector>
 
-#include "platform/FakeSoundCall.h"
 #include "platform/SoundBuffer.h"
+#include "support/FakeSoundCall.h"
 
 namespace zolvane2 {
 

@@ -1,4 +1,4 @@
-#include "platform/FakeSoundOutput.h"
+#include "support/FakeSoundOutput.h"
 
 namespace zolvane2 {
 

@@ -1,4 +1,4 @@
-#include "platform/FakeSoundCallLog.h"
+#include "support/FakeSoundCallLog.h"
 
 namespace zolvane2 {
 

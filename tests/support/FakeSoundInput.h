@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/FakeSoundCallLog.h"
 #include "platform/SoundInput.h"
+#include "support/FakeSoundCallLog.h"
 
 namespace zolvane2 {
 

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/FakeSoundCallLog.h"
 #include "platform/SoundOutput.h"
+#include "support/FakeSoundCallLog.h"
 
 namespace zolvane2 {
 

@@ -1,4 +1,4 @@
-#include "platform/FakeSoundInput.h"
+#include "support/FakeSoundInput.h"
 
 #include <algorithm>
 
