@@ -170,7 +170,8 @@ std::int64_t TriggerSplitter::SecondsToFrames(std::int32_t sampleRate, double se
     if (!(product == product)) {
         return 0;
     }
-    constexpr auto kMax = static_cast<long double>(std::numeric_limits<std::int64_t>::max() / 2);
+    constexpr std::int64_t kHalfMax = std::numeric_limits<std::int64_t>::max() / 2;
+    constexpr auto kMax = static_cast<long double>(kHalfMax);
     return static_cast<std::int64_t>(std::clamp(product, -kMax, kMax));
 }
 
