@@ -148,7 +148,8 @@ TRecordingSettingImage::Geometry TRecordingSettingImage::Compute() const {
     g.bottom = std::max(g.top + 40, height() - (BandsHeight() - (g.line + 4)));
     g.mid = (g.top + g.bottom) / 2;
     // The half height in whole pixels, as the drawing has always used it.
-    g.trigger = static_cast<int>(static_cast<double>((g.bottom - g.top) / 2) * kTriggerShare);
+    const int halfHeight = (g.bottom - g.top) / 2;
+    g.trigger = static_cast<int>(static_cast<double>(halfHeight) * kTriggerShare);
     g.axisTop = g.bottom + 2;
     g.bandA = g.axisTop + g.line + 2;
     g.bandB = g.bandA + g.line + 4;

@@ -36,8 +36,8 @@ namespace zolvane2 {
 
 namespace {
 
-const QString kCaption = QStringLiteral("Zolvane2");
-const QString kZeroTrackTime = QStringLiteral("00000h00m00s");
+constexpr char16_t kCaption[] = u"Zolvane2";
+constexpr char16_t kZeroTrackTime[] = u"00000h00m00s";
 
 QString FiveDigits(std::int64_t number) {
     return QString::fromStdString(TrackNaming::FormatNumber(number, 5));
@@ -98,7 +98,7 @@ bool TfrmWaveInSample::RecordingRunning() const {
 }
 
 void TfrmWaveInSample::SetApplicationTitleText(const QString& state) {
-    const QString title = kCaption + state;
+    const QString title = QString::fromUtf16(kCaption) + state;
     SetApplicationTitle(title.toStdString());
     // The desktop's task bar shows the window's title, not the program's.
     setWindowTitle(title);
@@ -187,7 +187,7 @@ void TfrmWaveInSample::OnRecEnd(const TWaveInReport& report) {
     tmrPause->start();
     tmrTrackTime->stop();
     imgPause->show();
-    lblTrackTime->setText(kZeroTrackTime);
+    lblTrackTime->setText(QString::fromUtf16(kZeroTrackTime));
     lblTrackTime->show();
 }
 

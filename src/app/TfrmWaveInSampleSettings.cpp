@@ -24,10 +24,10 @@ namespace zolvane2 {
 
 namespace {
 
-const std::string kForm = "frmWaveInSample";
-const std::string kList = "lvResult";
-const std::string kSetting = "tsSetting";
-const std::string kCut = "tsCut";
+constexpr const char* kForm = "frmWaveInSample";
+constexpr const char* kList = "lvResult";
+constexpr const char* kSetting = "tsSetting";
+constexpr const char* kCut = "tsCut";
 
 constexpr int kDefaultWidth = 423;
 constexpr int kDefaultHeight = 463;

@@ -137,7 +137,7 @@ class LevelMeter {
 public:
     void Take(const TMemoryStream& data, int channels) {
         const std::uint8_t* p = data.Data();
-        const std::int64_t frames = data.Size() / (2 * channels);
+        const std::int64_t frames = data.Size() / (2 * static_cast<std::int64_t>(channels));
         for (std::int64_t f = 0; f < frames; ++f) {
             for (int c = 0; c < channels && c < 2; ++c) {
                 const std::size_t at = static_cast<std::size_t>((f * channels + c) * 2);
