@@ -358,15 +358,15 @@ void PulseSoundInput::ReportDataLost(std::int64_t bytes, std::int64_t at) {
 }
 
 void PulseSoundInput::StartWatch() {
-    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream_.get());
+    const pa_sample_spec* format = pa_stream_get_sample_spec(stream_.get());
     const pa_buffer_attr* attr = pa_stream_get_buffer_attr(stream_.get());
-    if (spec == nullptr) {
+    if (format == nullptr) {
         return;
     }
     droppedBytes_ = 0;
     serverHeld_.reset();
-    const auto frameBytes = static_cast<std::int64_t>(pa_frame_size(spec));
-    watch_.Start(frameBytes * spec->rate, frameBytes, attr != nullptr ? attr->maxlength : 0);
+    const auto frameBytes = static_cast<std::int64_t>(pa_frame_size(format));
+    watch_.Start(frameBytes * format->rate, frameBytes, attr != nullptr ? attr->maxlength : 0);
     watchTimer_ =
         PulseTimeEventPtr(pa_context_rttime_new(connection_->Context(), pa_rtclock_now() + CaptureLossWatch::kCheckUsec,
                                                 &PulseSoundInput::OnWatchTimer, this),
