@@ -22,6 +22,11 @@ public:
     void Finish();
     [[nodiscard]] bool Active() const { return active_; }
 
+    // Local time (days) at which the playing file started, moved back by a
+    // seek so that the elapsed time shows the position.
+    [[nodiscard]] double StartTime() const { return startTime_; }
+    void SetStartTime(double days) { startTime_ = days; }
+
     // The row playing; the end of its file starts the first checked row after it.
     [[nodiscard]] int PlayingIndex() const { return playingIndex_; }
     void SetPlayingIndex(int row) { playingIndex_ = row; }
@@ -44,6 +49,7 @@ public:
 
 private:
     bool active_ = false;
+    double startTime_ = 0;
     int playingIndex_ = 0;
     std::optional<Split> split_;
     std::deque<Split> waiting_;

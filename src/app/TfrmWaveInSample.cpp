@@ -105,6 +105,11 @@ void TfrmWaveInSample::CreateControls() {
     // A tenth of a second: the time shown trails the track or the playback by
     // no more than that, where a one-second tick let it lag by a whole second.
     tmrTrackTime->setInterval(100);
+    // The playback's own clock: the end of a recorded track does not stop it,
+    // nor does the end of a playback stop the recording's.
+    tmrPlayTime = new QTimer(this);
+    tmrPlayTime->setObjectName(QStringLiteral("tmrPlayTime"));
+    tmrPlayTime->setInterval(tmrTrackTime->interval());
     tmrRecordingTime = new QTimer(this);
     tmrRecordingTime->setObjectName(QStringLiteral("tmrRecordingTime"));
     tmrRecordingTime->setInterval(1000);
@@ -156,7 +161,6 @@ void TfrmWaveInSample::CreateButtonBar() {
 
     btnStop = new QPushButton(pnlCtrl);
     bigButton(btnStop, "btnStop", "停止", "録音を終了します", "media-playback-stop", QStyle::SP_MediaStop);
-    btnStop->setEnabled(false);
     row->addWidget(btnStop);
 
     btnRecord = new QPushButton(pnlCtrl);

@@ -51,8 +51,6 @@ class WindowDialogs;
 class TWaveInThread;
 class TWaveOutPlayer;
 class TMemoryStream;
-class TCutThread;
-class TCombineThread;
 class Thread;
 struct ThreadState;
 
@@ -80,11 +78,15 @@ struct TWindowOptions {
 //   TfrmWaveInSamplePlayback.cpp      playback control
 //   TfrmWaveInSampleLevel.cpp         level display
 //   TfrmWaveInSampleJobs.cpp          re-divide and combine commands
+//   TfrmWaveInSampleCommands.cpp      which commands are available
+//   TfrmWaveInSampleDevices.cpp       the input device list
+//   TfrmWaveInSampleMinimumLength.cpp minimum track length, run note
 //
 // Each concern connects its own controls in its file. The state of a
 // recording run, a playback, the job slot and the level numbers lives in
 // small objects of its own (RecordingRun, PlaybackSession, JobSlot,
-// LevelMeterNumbers); the handlers read and change it there.
+// LevelMeterNumbers); the handlers read and change it there, then call
+// UpdateCommands, the one place that enables or disables the commands.
 //
 // Threads: everything here runs on the main thread. Workers reach the window
 // only through the main-thread dispatcher (posted messages, synchronised
@@ -247,8 +249,10 @@ private:
     // integer raises Error with the conversion message naming it.
     [[nodiscard]] int SamplingFrequency() const;
 
-    // Result list.
-    void UpdateListCommands();
+    // Command availability: the recording, playback and job buttons and the
+    // list's commands, derived from the run, the playback, the job slot and
+    // the row count. Called after every change of one of them.
+    void UpdateCommands();
 
     // Drag and drop.
     void DropFiles(const QStringList& paths);
@@ -333,6 +337,8 @@ private:
     void tmrRecordingTimeTimer();
     void tmrTrackTimeTimer();
     void tmrPauseTimer();
+    // The elapsed time since startTime (days) in the status panel.
+    void ShowTrackTime(double startTime);
 
     // List helpers.
     [[nodiscard]] QTreeWidgetItem* Row(int row) const;
@@ -463,7 +469,8 @@ private:
 
     // Timers.
     QTimer* tmrPause = nullptr;
-    QTimer* tmrTrackTime = nullptr;
+    QTimer* tmrTrackTime = nullptr;  // the recorded track's time
+    QTimer* tmrPlayTime = nullptr;   // the playing file's time and position
     QTimer* tmrRecordingTime = nullptr;
     QTimer* tmrIntroPlay = nullptr;
     QTimer* tmrDevices = nullptr;
@@ -500,7 +507,7 @@ private:
     TWaveOutPlayer* fPlayer = nullptr;
 
     // Recording control.
-    double TrackStartTime = 0;
+    double TrackStartTime = 0;  // local time (days) the current track started
     // From StartRecording to WM_RecFinish: the run " REC " stands for.
     RecordingRun run_;
     std::shared_ptr<ThreadState> waveInThreadState_;
@@ -517,15 +524,10 @@ private:
     bool StartPlayingFrom(int after);
     bool StartPlayingRow(int row);
     [[nodiscard]] int NextCheckedRow(int after) const;
-    void tmrTrackTimeTimerPlayback();
+    void tmrPlayTimeTimer();
 
-    // Re-divide and combine. The running job frees itself when it ends; its
-    // pointer is valid until JobFinished, the handle lets the window wait.
-    TCutThread* fCutThread = nullptr;
-    TCombineThread* fCombineThread = nullptr;
-    std::shared_ptr<ThreadState> jobThreadState_;
+    // Re-divide and combine: the running job, its thread and its handle.
     JobSlot jobs_;
-    void StartJob(Thread& job);
 
     // Level display.
     void UpdateWaveScale();

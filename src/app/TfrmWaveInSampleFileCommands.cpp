@@ -73,7 +73,7 @@ void TfrmWaveInSample::btnDeleteClick() {
             AddFileToList(path, -1);
         }
     }
-    UpdateListCommands();
+    UpdateCommands();
 }
 
 void TfrmWaveInSample::btnRenameClick() {

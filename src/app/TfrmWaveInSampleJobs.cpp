@@ -4,12 +4,10 @@
 // Threads: the commands, the cancel button and JobFinished run on the main
 // thread. The job reaches the window only through calls that run on the main
 // thread while it waits: SetProgress, AddFileToList for every kept file, and
-// its end notification JobFinished. fCutThread / fCombineThread point at the
-// running job from its start until JobFinished; the job deletes itself right
-// after JobFinished returned, so the pointers are never used past that.
-//
-// jobs_ tells which job runs, if any; while one runs btnCancel is enabled and
-// btnDivide and btnCombine are not.
+// its end notification JobFinished. jobs_ holds the running job from its
+// start until JobFinished; the job deletes itself right after JobFinished
+// returned. Which commands a running job leaves available is UpdateCommands'
+// to say.
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QProgressBar>
@@ -18,6 +16,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -92,11 +91,7 @@ void TfrmWaveInSample::btnCombineClick() {
 }
 
 void TfrmWaveInSample::btnCancelClick() {
-    if (jobs_.Current() == JobSlot::Kind::Redivide && fCutThread != nullptr) {
-        fCutThread->SetCancelRequested(true);
-    } else if (jobs_.Current() == JobSlot::Kind::Combine && fCombineThread != nullptr) {
-        fCombineThread->SetCancelRequested(true);
-    }
+    jobs_.RequestCancel();
 }
 
 bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
@@ -139,9 +134,7 @@ bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
     }
 
     (void)jobs_.Start(JobSlot::Kind::Redivide);
-    btnDivide->setEnabled(false);
-    btnCombine->setEnabled(false);
-    btnCancel->setEnabled(true);
+    UpdateCommands();
 
     auto* job = new TCutThread;
     if (index < 0) {
@@ -176,8 +169,7 @@ bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
     job->SetFileNames(std::move(names));
     job->SetDigits(sedtPrec->value());
     ConnectJob(*job, *this);
-    fCutThread = job;
-    StartJob(*job);
+    jobs_.Launch(*job, [this] { JobFinished(); });
     return true;
 }
 
@@ -265,9 +257,7 @@ void TfrmWaveInSample::CombineFiles() {
     }
 
     (void)jobs_.Start(JobSlot::Kind::Combine);
-    btnDivide->setEnabled(false);
-    btnCombine->setEnabled(false);
-    btnCancel->setEnabled(true);
+    UpdateCommands();
 
     auto* job = new TCombineThread;
     for (std::size_t i = 0; i < sources.size(); ++i) {
@@ -281,15 +271,7 @@ void TfrmWaveInSample::CombineFiles() {
     job->SetSampleRate(params.frequency);
     job->SetChannels(params.channels);
     ConnectJob(*job, *this);
-    fCombineThread = job;
-    StartJob(*job);
-}
-
-void TfrmWaveInSample::StartJob(Thread& job) {
-    job.SetOnTerminate([this] { JobFinished(); });
-    job.SetFreeOnTerminate(true);
-    jobThreadState_ = job.Handle();
-    job.Resume();
+    jobs_.Launch(*job, [this] { JobFinished(); });
 }
 
 void TfrmWaveInSample::CancelJobAndWait() {
@@ -297,31 +279,17 @@ void TfrmWaveInSample::CancelJobAndWait() {
     // add rows to a window that is going away. The wait runs the job's calls
     // to the main thread, JobFinished among them.
     btnCancelClick();
-    if (jobThreadState_) {
-        WaitForThread(jobThreadState_);
-        jobThreadState_.reset();
-    }
+    jobs_.WaitForThread();
 }
 
 void TfrmWaveInSample::JobFinished() {
-    std::string error;
-    if (fCutThread != nullptr) {
-        error = fCutThread->ErrorMessage();
-        ShowShortTracksDropped(fCutThread->ShortPiecesDropped());
-    } else if (fCombineThread != nullptr) {
-        error = fCombineThread->ErrorMessage();
+    const std::string error = jobs_.ErrorMessage();
+    if (const std::optional<std::int32_t> dropped = jobs_.ShortPiecesDropped()) {
+        ShowShortTracksDropped(*dropped);
     }
-    fCutThread = nullptr;
-    fCombineThread = nullptr;
-
-    btnCombine->setEnabled(true);
-    btnDivide->setEnabled(true);
-    btnCancel->setEnabled(false);
     ProgressBar1->setValue(0);
     jobs_.Finish();
-    // A job that ended while the player plays, or with an empty list, must
-    // not leave the two commands available against the list's own rule.
-    UpdateListCommands();
+    UpdateCommands();
 
     // The job stopped early on this error; the user learns of it once.
     if (!error.empty()) {

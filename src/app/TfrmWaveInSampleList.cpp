@@ -161,7 +161,7 @@ void TfrmWaveInSample::AddFileToList(const QString& path, int row) {
         // Another kind of file changes nothing but still refreshes the
         // commands; a missing or rejected one (the reader said why) stops here.
         if (!TrackFileReader::IsTrackFileName(file)) {
-            UpdateListCommands();
+            UpdateCommands();
         }
         return;
     }
@@ -197,7 +197,7 @@ void TfrmWaveInSample::AddFileToList(const QString& path, int row) {
             item->setText(6, QString::number(props->dataOffset));
         }
     }
-    UpdateListCommands();
+    UpdateCommands();
 }
 
 bool TfrmWaveInSample::RefreshListItem(int row) {
@@ -211,21 +211,6 @@ bool TfrmWaveInSample::RefreshListItem(int row) {
         AddFileToList(path, row);
     }
     return true;
-}
-
-void TfrmWaveInSample::UpdateListCommands() {
-    const bool any = RowCount() > 0;
-    const bool stopped = !PlayerPlaying();
-    const bool jobIdle = !JobRunning();
-    for (QToolButton* b : {btnDelete, btnPlay, btnRename}) {
-        b->setEnabled(any && stopped);
-    }
-    for (QToolButton* b : {btnCombine, btnDivide}) {
-        b->setEnabled(any && jobIdle && stopped);
-    }
-    for (QToolButton* b : {btnRemove, btnClear, btnCheck, btnUncheck, btnSave, btnCopy, btnInvertCheck, btnCheckFile}) {
-        b->setEnabled(any);
-    }
 }
 
 void TfrmWaveInSample::btnCheckClick(bool check) {
@@ -246,12 +231,12 @@ void TfrmWaveInSample::btnRemoveClick() {
             delete lvResult->takeTopLevelItem(r);
         }
     }
-    UpdateListCommands();
+    UpdateCommands();
 }
 
 void TfrmWaveInSample::btnClearClick() {
     lvResult->clear();
-    UpdateListCommands();
+    UpdateCommands();
 }
 
 void TfrmWaveInSample::btnOpenWaveClick() {

@@ -112,7 +112,6 @@ void TfrmWaveInSample::CreateListTools(QWidget* parent) {
     btnCombine = ToolButton("btnCombine", "insert-link", QStyle::SP_ToolBarVerticalExtensionButton,
                             "選択したファイルを結合します", parent);
     btnCancel = ToolButton("btnCancel", "process-stop", QStyle::SP_BrowserStop, "結合/切り出しを中止します", parent);
-    btnCancel->setEnabled(false);
 
     const std::initializer_list<std::initializer_list<QToolButton*>> groups = {
         {btnOpenWave, btnOpenList, btnSave, btnCopy},
@@ -143,7 +142,6 @@ void TfrmWaveInSample::CreateListTools(QWidget* parent) {
     btnIntro = ToolButton("btnIntro", "media-seek-forward", QStyle::SP_MediaSeekForward, "イントロ再生", parent);
     btnIntro->setCheckable(true);
     for (QToolButton* b : {btnPlay, btnStopPlay, btnPrev, btnNext}) {
-        b->setEnabled(false);
         play->addWidget(b);
     }
     play->addWidget(btnIntro);
@@ -158,7 +156,6 @@ void TfrmWaveInSample::CreateListTools(QWidget* parent) {
     tbrProgress->setRange(0, 100);
     tbrProgress->setValue(0);
     tbrProgress->setTickPosition(QSlider::NoTicks);
-    tbrProgress->setEnabled(false);
     play->addWidget(tbrProgress, 1);
     static_cast<QVBoxLayout*>(parent->layout())->addLayout(play);
 }

@@ -52,9 +52,6 @@ TWaveOutPlayer& TfrmWaveInSample::Player() {
     if (fPlayer == nullptr) {
         fPlayer = new TWaveOutPlayer();
         fPlayer->SetOnPlayEnd([this](TWaveOutPlayer* /*Sender*/) { fPlayerPlayEnd(); });
-        // After the recording side of the track clock, which writes the time.
-        connect(tmrTrackTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrTrackTimeTimerPlayback,
-                Qt::UniqueConnection);
     }
     return *fPlayer;
 }
@@ -120,12 +117,8 @@ bool TfrmWaveInSample::StartPlayingRow(int row) {
         lvResult->scrollToItem(item);
     }
     player.Play();
-    TrackStartTime = NowDays();
+    playback_.SetStartTime(NowDays());
 
-    btnPlay->setEnabled(false);
-    btnStopPlay->setEnabled(true);
-    btnPrev->setEnabled(true);
-    btnNext->setEnabled(true);
     // A timer started again begins a full interval for this file.
     if (btnIntro->isChecked()) {
         tmrIntroPlay->start();
@@ -157,14 +150,9 @@ void TfrmWaveInSample::btnPlayClick() {
         return;
     }
     playback_.Begin();
-    tmrTrackTime->start();
-
+    tmrPlayTime->start();
     imgPlay->show();
-    btnRecord->setEnabled(false);
-    btnCombine->setEnabled(false);
-    btnDivide->setEnabled(false);
-    btnDelete->setEnabled(false);
-    btnRename->setEnabled(false);
+    UpdateCommands();
 
     PrepareLevelDisplay(sedtTriggerLevel->value(), player.Channels());
     if (cbxDisplayWaveForm->isChecked()) {
@@ -173,7 +161,6 @@ void TfrmWaveInSample::btnPlayClick() {
     } else {
         player.SetOnPlayedEvent(nullptr);
     }
-    tbrProgress->setEnabled(true);
 }
 
 void TfrmWaveInSample::btnStopPlayClick() {
@@ -242,11 +229,15 @@ void TfrmWaveInSample::tbrProgressChange(int position) {
     const int rate = fPlayer->SamplesPerSec();
     if (rate > 0) {
         // The elapsed time then shows the new position.
-        TrackStartTime = NowDays() - static_cast<double>(target) / rate / 86400.0;
+        playback_.SetStartTime(NowDays() - static_cast<double>(target) / rate / 86400.0);
     }
 }
 
-void TfrmWaveInSample::tmrTrackTimeTimerPlayback() {
+void TfrmWaveInSample::tmrPlayTimeTimer() {
+    if (!playback_.Active()) {
+        return;
+    }
+    ShowTrackTime(playback_.StartTime());
     if (fPlayer == nullptr || fPlayer->Stopped()) {
         return;
     }
@@ -272,7 +263,7 @@ bool TfrmWaveInSample::SplitPlayingFile() {
     const int rate = fPlayer->SamplesPerSec();
     playback_.AskSplit(RowPath(playback_.PlayingIndex()).toStdU16String(),
                        rate > 0 ? static_cast<double>(fPlayer->SamplePosition()) / rate : 0.0);
-    btnNextTrack->setEnabled(false);
+    UpdateCommands();
     run_.SuppressAutoExit();
     fPlayer->Stop();
     return true;
@@ -287,7 +278,6 @@ void TfrmWaveInSample::fPlayerPlayEnd() {
     const TPlayEndReason reason = fPlayer->EndReason();
 
     if (const std::optional<PlaybackSession::Split> split = playback_.TakeAskedSplit()) {
-        btnNextTrack->setEnabled(true);
         FinishPlayback();
         SplitFile(QString::fromStdU16String(split->fileName), split->seconds);
         return;
@@ -338,26 +328,17 @@ void TfrmWaveInSample::RunPendingSplit() {
 
 void TfrmWaveInSample::FinishPlayback() {
     playback_.Finish();
-    btnPlay->setEnabled(true);
     imgPlay->hide();
-    btnStopPlay->setEnabled(false);
-    btnPrev->setEnabled(false);
-    btnNext->setEnabled(false);
-    // A recording run that goes on keeps Record off (a second start of the
-    // running capture thread), and a running job keeps its commands off.
-    btnRecord->setEnabled(!RecordingRunning());
-    btnCombine->setEnabled(!JobRunning());
-    btnDivide->setEnabled(!JobRunning());
-    btnDelete->setEnabled(true);
-    btnRename->setEnabled(true);
+    // The list may have changed under the playback (rows removed, a job
+    // started): the commands follow the state as it is now.
+    UpdateCommands();
 
     lblTrackNo->setText(QStringLiteral("00000"));
     lblTrackTime->setText(QStringLiteral("00000h00m00s"));
     AcceptSeek = false;
     tbrProgress->setValue(0);
     AcceptSeek = true;
-    tbrProgress->setEnabled(false);
-    tmrTrackTime->stop();
+    tmrPlayTime->stop();
 
     if (run_.TakePlaybackExit() && btnExitApps->isChecked()) {
         close();
@@ -385,8 +366,10 @@ void TfrmWaveInSample::StopPlaybackAndWait() {
     }
     playback_.Finish();
     (void)playback_.TakeAskedSplit();
+    tmrPlayTime->stop();
     delete fPlayer;
     fPlayer = nullptr;
+    UpdateCommands();
 }
 
 void TfrmWaveInSample::ConnectPlaybackControls() {
@@ -397,6 +380,7 @@ void TfrmWaveInSample::ConnectPlaybackControls() {
     connect(btnIntro, &QToolButton::clicked, this, &TfrmWaveInSample::btnIntroClick);
     connect(tbrProgress, &QSlider::valueChanged, this, &TfrmWaveInSample::tbrProgressChange);
     connect(tmrIntroPlay, &QTimer::timeout, this, &TfrmWaveInSample::btnNextClick);
+    connect(tmrPlayTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrPlayTimeTimer);
 }
 
 }  // namespace zolvane2

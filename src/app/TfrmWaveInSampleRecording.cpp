@@ -195,6 +195,8 @@ void TfrmWaveInSample::OnRecFinish(const TWaveInReport& report) {
     if (report.Kept()) {
         AddFileToList(FinishedName(recordingSettings_, report), -1);
     }
+    run_.Finish();
+    UpdateCommands();
     SetRecordingControlsEnabled(true);
     // Once the window has let its thread go there is no count to read.
     ShowShortTracksDropped(fWaveInThread != nullptr ? fWaveInThread->ShortTracksDropped() : 0);
@@ -206,7 +208,6 @@ void TfrmWaveInSample::OnRecFinish(const TWaveInReport& report) {
     ProgressBar1->setValue(0);
     imgPause->hide();
     lblRecording->hide();
-    run_.Finish();
     lblTrackTime->show();
     if (fWaveInThread != nullptr && fWaveInThread->TimeLimitReached()) {
         run_.MarkTimeLimitReached();
@@ -283,6 +284,7 @@ void TfrmWaveInSample::StartRecording() {
         t.SetOnLevelData(nullptr);
     }
     run_.Begin(limitSeconds, rate, run.netTime);
+    UpdateCommands();
     lblDropouts->hide();
     (void)t.Queue().Post(waveInMessages_.start);
 }
@@ -314,7 +316,14 @@ void TfrmWaveInSample::tmrRecordingTimeTimer() {
 }
 
 void TfrmWaveInSample::tmrTrackTimeTimer() {
-    const double elapsed = NowDays() - TrackStartTime;
+    // While a file plays, the time shown is the playing file's.
+    if (!PlayerPlaying()) {
+        ShowTrackTime(TrackStartTime);
+    }
+}
+
+void TfrmWaveInSample::ShowTrackTime(double startTime) {
+    const double elapsed = NowDays() - startTime;
     const auto hours = static_cast<std::int64_t>(std::trunc(elapsed * 24.0));
     const auto ms = static_cast<std::int64_t>(std::llround(elapsed * 86400000.0));
     const std::int64_t minutes = ms / 60000 % 60;
@@ -346,8 +355,7 @@ void TfrmWaveInSample::rbtnNoCutClick() {
 }
 
 void TfrmWaveInSample::SetRecordingControlsEnabled(bool enabled) {
-    btnRecord->setEnabled(enabled);
-    btnStop->setEnabled(!enabled);
+    // Record and Stop follow the run itself (UpdateCommands).
     QWidget* const controls[] = {
         sedtTriggerLevel,
         sedtTriggerDelay,

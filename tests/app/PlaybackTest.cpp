@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -251,8 +252,8 @@ TEST_F(PlaybackTest, MovingTheBarSeeksAndTheClockOnlyFollows) {
     ASSERT_TRUE(output->ReturnNext());
     ASSERT_TRUE(PumpUntil([&] { return w.Player().SamplePosition() == 240000 + 8192; }));
 
-    // The track clock moves the bar without seeking again.
-    auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrTrackTime"));
+    // The playback clock moves the bar without seeking again.
+    auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrPlayTime"));
     ASSERT_TRUE(QMetaObject::invokeMethod(clock, "timeout"));
     EXPECT_EQ(bar->value(), 51);  // 248192 / 480000
     EXPECT_TRUE(Find<QLabel>("lblTrackTime")->text().startsWith(QStringLiteral("00000h00m3")))
@@ -266,7 +267,7 @@ TEST_F(PlaybackTest, AFileWithoutSamplesShowsNoProgressAndEnds) {
     auto& w = OpenPlayer();
     AddFiles({0, 1000}, {true, true});
     Click("btnPlay");
-    auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrTrackTime"));
+    auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrPlayTime"));
     (void)QMetaObject::invokeMethod(clock, "timeout");
     EXPECT_EQ(Find<QSlider>("tbrProgress")->value(), 0);
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
@@ -410,6 +411,44 @@ TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
     EXPECT_FALSE(Control<QToolButton>(w, "btnCombine")->isEnabled());
     EXPECT_TRUE(Control<QToolButton>(w, "btnPlay")->isEnabled());
     w.Jobs().Finish();
+    w.btnStopClick();
+    ASSERT_TRUE(PumpUntil([&] { return !w.RecordingRunning(); }));
+}
+
+TEST_F(PlaybackTest, ClearingTheListDuringPlaybackLeavesTheRowCommandsOffAfterTheStop) {
+    auto& w = OpenPlayer();
+    AddFiles({80000}, {true});
+    Click("btnPlay");
+    ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
+    Click("btnClear");
+    Click("btnStopPlay");
+    ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
+    for (const char* name : {"btnPlay", "btnDelete", "btnRename", "btnCombine", "btnDivide"}) {
+        EXPECT_FALSE(Control<QToolButton>(w, name)->isEnabled()) << name << " on an empty list";
+    }
+    EXPECT_TRUE(Control<QPushButton>(w, "btnRecord")->isEnabled());
+}
+
+TEST_F(PlaybackTest, TheRecordedTracksClockRunsOnWhenAPlaybackBesideItEnds) {
+    FakeSoundInput* input = nullptr;
+    SetSoundInputFactory([&input] {
+        auto fake = std::make_unique<FakeSoundInput>();
+        input = fake.get();
+        return fake;
+    });
+    auto& w = OpenPlayer();
+    w.WaveInThread()->SetStopDrainTime(0ms);
+    AddFiles({1000}, {true});
+    // Without cutting the first track starts at once.
+    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
+    Control<QPushButton>(w, "btnRecord")->click();
+    auto* trackClock = Control<QTimer>(w, "tmrTrackTime");
+    ASSERT_TRUE(PumpUntil([&] { return trackClock->isActive(); }));
+    Click("btnPlay");
+    EXPECT_TRUE(Control<QTimer>(w, "tmrPlayTime")->isActive());
+    ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
+    EXPECT_FALSE(Control<QTimer>(w, "tmrPlayTime")->isActive());
+    EXPECT_TRUE(trackClock->isActive()) << "the track is still being recorded";
     w.btnStopClick();
     ASSERT_TRUE(PumpUntil([&] { return !w.RecordingRunning(); }));
 }
