@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 
 #include "platform/Errors.h"
 #include "trackfile/TrackFileReader.h"
@@ -228,8 +229,16 @@ void TCutThread::FindFreeNumber() {
 }
 
 void TCutThread::OpenOutput() {
-    outputFileName_ = TrackNaming::TrackFileName(outputBase_, trackNumber_, digits_, rawOutput_);
-    writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
+    // A name taken since the search (a second split of the same file, or
+    // another program) sends the piece to the next free number.
+    trackNumber_ = TrackNaming::CreateAtFreeNumber(
+        outputBase_, digits_, trackNumber_, std::numeric_limits<std::int64_t>::max(), [this](std::int64_t number) {
+            outputFileName_ = TrackNaming::TrackFileName(outputBase_, number, digits_, rawOutput_);
+            if (beforeCreate_) {
+                beforeCreate_(outputFileName_);
+            }
+            writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
+        });
     pieceHasData_ = false;
     pieceFileEnd_ = rawOutput_ ? 0 : TrackFileWriter::kHeaderSize;
     reservedEnd_ = pieceFileEnd_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +72,9 @@ public:
     // Cuts each source into exactly these frame ranges, in this order,
     // instead of by the cutting rules.
     void SetCutRanges(std::vector<CutPoint> ranges) { cutRanges_ = std::move(ranges); }
+    // Called on the worker just before each piece is created, with its name;
+    // tests take the name there, as another program may.
+    void SetBeforeCreate(std::function<void(const std::string&)> hook) { beforeCreate_ = std::move(hook); }
     // The cancel button; the worker looks at it between blocks.
     void SetCancelRequested(bool value) { cancelRequested_.store(value); }
 
@@ -177,6 +181,7 @@ private:
     std::atomic<std::int32_t> shortDropped_{0};
     CutPointLog* cutPointLog_ = nullptr;
     std::vector<CutPoint> cutRanges_;
+    std::function<void(const std::string&)> beforeCreate_;
 };
 
 }  // namespace zolvane2

@@ -14,6 +14,14 @@ namespace zolvane2 {
 namespace {
 constexpr std::size_t kErrorTextLimit = 255;
 constexpr const char* kDeviceErrorTitle = "Error";
+
+void ShowNoNumberLeft(const std::string& stem, int digits, bool raw, UserMessages& boxes) {
+    // A file numbered 0 would be outside the naming scheme, so nothing is
+    // recorded.
+    ShowStandardError(TrackNaming::TrackFileName(stem, 1, digits, raw) + "\r\n" +
+                          "使えるトラック番号が残っていないので、録音できません。",
+                      boxes);
+}
 }  // namespace
 
 TWaveInThread::TWaveInThread(std::unique_ptr<SoundInput> input, UserMessages* messages)
@@ -155,11 +163,7 @@ void TWaveInThread::StartRecording() {
     shortDropped_.store(0);
     trackNumber_ = FindFreeNumber(1);
     if (trackNumber_ == 0) {
-        // Every number is taken: a file numbered 0 would be outside the
-        // naming scheme, so nothing is recorded.
-        ShowStandardError(TrackNaming::TrackFileName(stem_, 1, splitter_.Conditions().Digits, raw_) + "\r\n" +
-                              "使えるトラック番号が残っていないので、録音できません。",
-                          Boxes());
+        ShowNoNumberLeft(stem_, splitter_.Conditions().Digits, raw_, Boxes());
         PostToWindow(TWaveInReport::Finished(0, FinishStatus::Deleted));
         return;
     }
@@ -187,7 +191,12 @@ void TWaveInThread::StartRecording() {
     }
     deviceOpen_ = true;
     try {
-        OpenTrackFile();
+        if (!OpenTrackFile()) {
+            // The numbers left were taken meanwhile.
+            ShowNoNumberLeft(stem_, c.Digits, raw_, Boxes());
+            AbandonStart();
+            return;
+        }
     } catch (const std::exception& e) {
         ShowStandardError(e.what(), Boxes());
         AbandonStart();
@@ -429,10 +438,20 @@ void TWaveInThread::FreeBlocks() {
     }
 }
 
-void TWaveInThread::OpenTrackFile() {
+bool TWaveInThread::OpenTrackFile() {
     const CuttingConditions& c = splitter_.Conditions();
-    const std::string name = TrackNaming::TrackFileName(stem_, trackNumber_, c.Digits, raw_);
-    writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
+    // Another program, or a second run into the same names, may take the
+    // number between the search and the create: the track then goes to the
+    // next free number instead of ending the recording.
+    trackNumber_ = static_cast<std::int32_t>(TrackNaming::CreateAtFreeNumber(
+        stem_, c.Digits, trackNumber_, c.MaxTrackNumber, [this, &c](std::int64_t number) {
+            const std::string name = TrackNaming::TrackFileName(stem_, number, c.Digits, raw_);
+            if (beforeCreate_) {
+                beforeCreate_(name);
+            }
+            writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
+        }));
+    return trackNumber_ != 0;
 }
 
 FinishStatus TWaveInThread::CloseTrackFile() {
@@ -483,16 +502,25 @@ bool TWaveInThread::CutTrack() {
     const FinishStatus status = CloseTrackFile();
     clock_.TrackEnded(status, splitter_.EventFrame());
     trackNumber_ = FindFreeNumber(old);
-    const std::int32_t next = trackNumber_;
-    if (next == 0) {
-        // No number is left (a deleted file frees its own number, so this
-        // follows a kept one): the run ends here.
+    bool opened = false;
+    if (trackNumber_ != 0) {
+        try {
+            opened = OpenTrackFile();
+        } catch (const std::exception&) {
+            // The closed track is reported before the failure ends the run.
+            PostToWindow(TWaveInReport::TrackEnded(old, status, trackNumber_));
+            throw;
+        }
+    }
+    if (!opened) {
+        // No number is left: the run ends here.
+        trackNumber_ = 0;
         PostToWindow(TWaveInReport::Finished(old, status));
         Queue().Post(messages_.stop);
         return false;
     }
-    PostToWindow(TWaveInReport::TrackEnded(old, status, next));
-    OpenTrackFile();
+    // Reported once the file is open, so the number is the one it got.
+    PostToWindow(TWaveInReport::TrackEnded(old, status, trackNumber_));
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -124,6 +125,10 @@ public:
     // How long a stop waits for the device to settle, discarding the thread's
     // messages meanwhile (one second; tests shorten it).
     void SetStopDrainTime(std::chrono::milliseconds value) { stopDrainMs_.store(value.count()); }
+    // Called on the capture thread just before each track file is created,
+    // with its name; tests take the name there, as another program may.
+    // Set while idle.
+    void SetBeforeCreate(std::function<void(const std::string&)> hook) { beforeCreate_ = std::move(hook); }
 
 protected:
     void Execute() override;
@@ -158,7 +163,9 @@ private:
     void AbandonStart();
     void DrainQueue();
     void FreeBlocks();
-    void OpenTrackFile();
+    // Creates the file of the first free number from trackNumber_ on and
+    // moves trackNumber_ to it; false (trackNumber_ 0) when none is left.
+    [[nodiscard]] bool OpenTrackFile();
     [[nodiscard]] FinishStatus CloseTrackFile();
     [[nodiscard]] std::int32_t FindFreeNumber(std::int32_t start) const;
     void PostToWindow(const TWaveInReport& report);
@@ -199,6 +206,7 @@ private:
     std::vector<CaptureLoss> losses_;
     std::atomic<std::int32_t> shortDropped_{0};
     RecordingObserver* observer_ = nullptr;
+    std::function<void(const std::string&)> beforeCreate_;
     bool quitPending_ = false;
 
     // Capture thread only.

@@ -51,10 +51,13 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
     if (mode == fmCreateNew) {
         fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd_ < 0 || !LockFor(fd_, 0)) {
+            // EEXIST tells the callers that number files that the name was
+            // taken by someone else since their search.
+            const int code = errno;
             if (fd_ >= 0) {
                 ::close(fd_);
             }
-            throw FileCreateError(WithName(kFileCreateErrorText, fileName));
+            throw FileCreateError(WithName(kFileCreateErrorText, fileName), code);
         }
         return;
     }

@@ -48,7 +48,7 @@ public:
     // How OpenOutput treats a file already at the name.
     enum class Create {
         Replace,  // empty and reuse it
-        New,      // fail (FileCreateError); a symbolic link is never followed
+        New,      // fail (FileCreateError, code EEXIST); a symbolic link is never followed
     };
 
     // Creates path (closing a file still open here without finishing it).

@@ -1,8 +1,10 @@
 #include "trackfile/TrackNaming.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <limits>
 
+#include "platform/Errors.h"
 #include "platform/FileSystem.h"
 
 namespace zolvane2 {
@@ -57,6 +59,26 @@ std::int64_t TrackNaming::FindFreeNumberUnbounded(const std::string& stem, int d
         ++n;
     }
     return n;
+}
+
+std::int64_t TrackNaming::CreateAtFreeNumber(const std::string& stem, int digits, std::int64_t start,
+                                             std::int64_t maxNumber, const std::function<void(std::int64_t)>& create) {
+    for (std::int64_t n = start;; ++n) {
+        while (n <= maxNumber && IsNumberTaken(stem, n, digits)) {
+            ++n;
+        }
+        if (n > maxNumber) {
+            return 0;
+        }
+        try {
+            create(n);
+            return n;
+        } catch (const FileCreateError& e) {
+            if (e.Code() != EEXIST) {
+                throw;
+            }
+        }
+    }
 }
 
 std::int32_t TrackNaming::MaxTrackNumberFor(int digits) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zolvane2 {
@@ -31,6 +32,15 @@ public:
                                                      std::int32_t maxNumber);
     // The re-divide search: the same without an upper limit.
     [[nodiscard]] static std::int64_t FindFreeNumberUnbounded(const std::string& stem, int digits, std::int64_t start);
+
+    // Creates the file of the first free number from start on, at most
+    // maxNumber: create(number) makes it and throws FileCreateError with
+    // EEXIST when someone else (another program, a second run into the same
+    // names) took the name since the search, which then goes on past it.
+    // Returns the number created; 0 when none is left. Other errors propagate.
+    [[nodiscard]] static std::int64_t CreateAtFreeNumber(const std::string& stem, int digits, std::int64_t start,
+                                                         std::int64_t maxNumber,
+                                                         const std::function<void(std::int64_t)>& create);
 
     // 10^digits − 1, limited to 2,147,483,647 (10 digits); 0 for digits < 1.
     [[nodiscard]] static std::int32_t MaxTrackNumberFor(int digits);

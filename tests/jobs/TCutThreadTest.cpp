@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -295,6 +296,39 @@ TEST_F(TCutThreadTest, NumberingSkipsExistingPiecesAndRestartsPerSource) {
                                             dir_.File("Track00004-002.wav"), dir_.File("Track00004-003.wav")};
     EXPECT_EQ(run.files, expected);
     EXPECT_EQ(test::ReadAll(dir_.File("Track00003-002.raw")), (JobBytes{1, 2}));
+}
+
+// A second split of the same source (or another program) creates the name a
+// piece was about to get: the piece goes to the next free number, whole.
+TEST_F(TCutThreadTest, ANameTakenJustBeforeTheCreateSendsThePieceToTheNextNumber) {
+    const JobBytes data = test::CountingData(176400 + 1000);  // two pieces
+    const std::string src = dir_.File("Take.wav");
+    test::WriteWave(src, 2, 44100, data);
+    TCutThread job;
+    AddWave(job, 0, src, 2, 44100, static_cast<std::int64_t>(data.size()));
+    job.SetUseTrigger(false);
+    job.SetCutByInterval(true);
+    job.SetIntervalSeconds(1.0);
+    job.SetDigits(2);
+    std::vector<std::string> toTake{dir_.File("Take-01.wav"), dir_.File("Take-03.wav"), dir_.File("Take-04.wav")};
+    job.SetBeforeCreate([&](const std::string& name) {
+        if (const auto it = std::find(toTake.begin(), toTake.end(), name); it != toTake.end()) {
+            toTake.erase(it);
+            test::WriteAll(name, {'x'});
+        }
+    });
+    test::JobRun run;
+    test::RunJob(job, run, dispatcher_);
+    EXPECT_EQ(job.ErrorMessage(), "");
+    EXPECT_EQ(run.files, (std::vector<std::string>{dir_.File("Take-02.wav"), dir_.File("Take-05.wav")}));
+    JobBytes joined;
+    for (const auto& piece : run.files) {
+        ExpectFinishedHeader(piece, 2, 44100);
+        const JobBytes d = DataOf(piece);
+        joined.insert(joined.end(), d.begin(), d.end());
+    }
+    EXPECT_EQ(joined, data);
+    EXPECT_EQ(test::ReadAll(dir_.File("Take-03.wav")), (JobBytes{'x'}));
 }
 
 TEST_F(TCutThreadTest, NumbersGrowPastTheDigits) {

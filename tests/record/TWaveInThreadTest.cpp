@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <csignal>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -358,6 +360,40 @@ TEST_F(TWaveInThreadTest, FixedLengthCutsEqualPiecesAndReportsEachStart) {
     EXPECT_EQ(test::ReadAll(dir_.File("Track00003.raw")), pcm.Slice(20000, 30000));
     EXPECT_EQ(test::ReadAll(dir_.File("Track00004.raw")), pcm.Slice(30000, 32768));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("Track00005.raw")));
+}
+
+// Another program (or a second run into the same base) creates the name a
+// track was about to get: the track goes to the next free number, the window
+// learns the real numbers, and no audio is lost.
+TEST_F(TWaveInThreadTest, ANameTakenJustBeforeTheCreateSendsTheTrackToTheNextNumber) {
+    Make();
+    thread_->SetChannels(1);
+    thread_->SetUseTrigger(false);
+    thread_->SetCutByInterval(true);
+    thread_->SetIntervalFrames(10000);
+    thread_->SetRawOutput(true);
+    std::vector<std::string> toTake{dir_.File("Track00001.raw"), dir_.File("Track00003.raw")};
+    thread_->SetBeforeCreate([&](const std::string& name) {
+        if (const auto it = std::find(toTake.begin(), toTake.end(), name); it != toTake.end()) {
+            toTake.erase(it);
+            std::ofstream(name) << 'x';
+        }
+    });
+    Start();
+    Pcm pcm(1);
+    pcm.Loud(25000).PadTo(kSoundBufferBytes);  // four blocks of 8192 frames
+    Record(pcm);
+    Post(m_.stop);
+    WaitFinish();
+    EXPECT_EQ(reports_, (std::vector<Report>{Triggered(2, 0), RecEnd(2, 0, 4), Triggered(4, 0), RecEnd(1, 0, 5),
+                                             Triggered(5, 0), RecEnd(1, 0, 6), Triggered(6, 0), RecFinish(0, 6)}));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00001.raw")), (std::vector<std::uint8_t>{'x'}));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00002.raw")), pcm.Slice(0, 10000));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00003.raw")), (std::vector<std::uint8_t>{'x'}));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00004.raw")), pcm.Slice(10000, 20000));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00005.raw")), pcm.Slice(20000, 30000));
+    EXPECT_EQ(test::ReadAll(dir_.File("Track00006.raw")), pcm.Slice(30000, 32768));
+    EXPECT_EQ(boxes_.Count(), 0U);
 }
 
 TEST_F(TWaveInThreadTest, DeviceErrorsAreShownWithTheServersTextAndTheStartIsUndone) {

@@ -1,6 +1,11 @@
+#include <cerrno>
+#include <memory>
+
 #include <gtest/gtest.h>
 
+#include "platform/Errors.h"
 #include "support/TrackfileTestSupport.h"
+#include "trackfile/TLongFileStream.h"
 #include "trackfile/TrackNaming.h"
 
 namespace zolvane2 {
@@ -58,6 +63,41 @@ TEST(TrackNaming, NoNumberLeft) {
     // The largest possible maximum does not wrap around.
     test::WriteBytes(dir.File("T2147483647.wav"), {});
     EXPECT_EQ(TrackNaming::FindFreeNumber(dir.File("T"), 10, 2'147'483'647, 2'147'483'647), 0);
+}
+
+// A name that someone else creates between the search and the create sends
+// the file to the next free number; no other failure is taken for that.
+TEST(TrackNaming, CreatingGoesPastNamesTakenMeanwhile) {
+    TempDir dir;
+    const std::string stem = dir.File("Track");
+    std::vector<std::int64_t> tried;
+    std::int64_t takenUpTo = 3;
+    std::unique_ptr<TLongFileStream> file;
+    const auto create = [&](std::int64_t n) {
+        tried.push_back(n);
+        const std::string name = TrackNaming::TrackFileName(stem, n, 2, false);
+        if (n <= takenUpTo) {
+            test::WriteBytes(name, {7});
+        }
+        file = std::make_unique<TLongFileStream>(name, TLongFileStream::fmCreateNew);
+    };
+    EXPECT_EQ(TrackNaming::CreateAtFreeNumber(stem, 2, 2, 99, create), 4);
+    EXPECT_EQ(tried, (std::vector<std::int64_t>{2, 3, 4}));
+    EXPECT_EQ(test::ReadAll(stem + "03.wav"), (test::Bytes{7}));
+    // Taken up to the maximum: no number is left.
+    takenUpTo = 7;
+    tried.clear();
+    EXPECT_EQ(TrackNaming::CreateAtFreeNumber(stem, 2, 1, 7, create), 0);
+    EXPECT_EQ(tried, (std::vector<std::int64_t>{1, 5, 6, 7}));
+    // Any other failure is the caller's.
+    tried.clear();
+    EXPECT_THROW((void)TrackNaming::CreateAtFreeNumber(stem, 2, 1, 99,
+                                                       [&](std::int64_t n) {
+                                                           tried.push_back(n);
+                                                           throw FileCreateError("no", EACCES);
+                                                       }),
+                 FileCreateError);
+    EXPECT_EQ(tried, (std::vector<std::int64_t>{8}));
 }
 
 }  // namespace
