@@ -43,6 +43,15 @@ protected:
         SetSoundOutputFactory(nullptr);
         SetSoundInputFactory(nullptr);
     }
+    // Recording beside the playback, from a fake input the test reaches
+    // through input once the run has made it.
+    static void UseFakeInput(FakeSoundInput*& input) {
+        SetSoundInputFactory([&input] {
+            auto fake = std::make_unique<FakeSoundInput>();
+            input = fake.get();
+            return fake;
+        });
+    }
 
     TfrmWaveInSample& OpenPlayer() {
         auto& w = Open();
@@ -392,11 +401,7 @@ TEST_F(PlaybackTest, ASplitAskedForDuringAJobRunsWhenTheJobHasEnded) {
 
 TEST_F(PlaybackTest, TheEndOfPlaybackLeavesRecordAndJobsOffWhileTheyStillRun) {
     FakeSoundInput* input = nullptr;
-    SetSoundInputFactory([&input] {
-        auto fake = std::make_unique<FakeSoundInput>();
-        input = fake.get();
-        return fake;
-    });
+    UseFakeInput(input);
     auto& w = OpenPlayer();
     w.WaveInThread()->SetStopDrainTime(0ms);
     AddFiles({1000}, {true});
@@ -431,11 +436,7 @@ TEST_F(PlaybackTest, ClearingTheListDuringPlaybackLeavesTheRowCommandsOffAfterTh
 
 TEST_F(PlaybackTest, TheRecordedTracksClockRunsOnWhenAPlaybackBesideItEnds) {
     FakeSoundInput* input = nullptr;
-    SetSoundInputFactory([&input] {
-        auto fake = std::make_unique<FakeSoundInput>();
-        input = fake.get();
-        return fake;
-    });
+    UseFakeInput(input);
     auto& w = OpenPlayer();
     w.WaveInThread()->SetStopDrainTime(0ms);
     AddFiles({1000}, {true});

@@ -47,6 +47,16 @@ protected:
         SetMainThreadDispatcher(nullptr);
     }
 
+    // Mono RAW pieces of 10000 frames: every frame lands in a file whose
+    // name the test knows.
+    void MakeMonoRawPiecesOf10000() {
+        Make();
+        thread_->SetChannels(1);
+        thread_->SetUseTrigger(false);
+        thread_->SetCutByInterval(true);
+        thread_->SetIntervalFrames(10000);
+        thread_->SetRawOutput(true);
+    }
     void Make(std::vector<std::string> sources = {"Fake source"}) {
         auto input = std::make_unique<FakeSoundInput>(std::move(sources));
         fake_ = input.get();
@@ -339,12 +349,7 @@ TEST_F(TWaveInThreadTest, ManualChangeWhileWaitingKeepsThePreRollInTheOldFile) {
 }
 
 TEST_F(TWaveInThreadTest, FixedLengthCutsEqualPiecesAndReportsEachStart) {
-    Make();
-    thread_->SetChannels(1);
-    thread_->SetUseTrigger(false);
-    thread_->SetCutByInterval(true);
-    thread_->SetIntervalFrames(10000);
-    thread_->SetRawOutput(true);
+    MakeMonoRawPiecesOf10000();
     Start();
     Pcm pcm(1);
     pcm.Loud(25000).PadTo(kSoundBufferBytes);  // four blocks of 8192 frames
@@ -366,12 +371,7 @@ TEST_F(TWaveInThreadTest, FixedLengthCutsEqualPiecesAndReportsEachStart) {
 // track was about to get: the track goes to the next free number, the window
 // learns the real numbers, and no audio is lost.
 TEST_F(TWaveInThreadTest, ANameTakenJustBeforeTheCreateSendsTheTrackToTheNextNumber) {
-    Make();
-    thread_->SetChannels(1);
-    thread_->SetUseTrigger(false);
-    thread_->SetCutByInterval(true);
-    thread_->SetIntervalFrames(10000);
-    thread_->SetRawOutput(true);
+    MakeMonoRawPiecesOf10000();
     std::vector<std::string> toTake{dir_.File("Track00001.raw"), dir_.File("Track00003.raw")};
     thread_->SetBeforeCreate([&](const std::string& name) {
         if (const auto it = std::find(toTake.begin(), toTake.end(), name); it != toTake.end()) {
