@@ -5,6 +5,7 @@
 
 #include <pulse/rtclock.h>
 
+#include "platform/PulseDeviceWatch.h"
 #include "platform/PulseLock.h"
 
 namespace zolvane2 {
@@ -98,6 +99,10 @@ int PulseSoundInput::DeviceCount() {
         return 0;
     }
     return static_cast<int>(sources.size());
+}
+
+std::unique_ptr<InputDeviceWatch> PulseSoundInput::WatchDevices(InputDeviceWatch::Changed changed) {
+    return std::make_unique<PulseDeviceWatch>(std::move(changed));
 }
 
 SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels, std::shared_ptr<MessageQueue> owner) {

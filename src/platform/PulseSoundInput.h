@@ -34,6 +34,8 @@ public:
     [[nodiscard]] std::vector<std::string> DeviceNames() override;
     [[nodiscard]] std::vector<InputDeviceInfo> Devices() override;
     [[nodiscard]] int DeviceCount() override;
+    // Follows the server's events on a connection of its own (PulseDeviceWatch).
+    [[nodiscard]] std::unique_ptr<InputDeviceWatch> WatchDevices(InputDeviceWatch::Changed changed) override;
     [[nodiscard]] SoundResult Open(int deviceIndex, int sampleRate, int channels,
                                    std::shared_ptr<MessageQueue> owner) override;
     [[nodiscard]] SoundResult Prepare(SoundBuffer& buffer) override;
