@@ -207,6 +207,7 @@ void TfrmWaveInSample::OnRecFinish(const TWaveInReport& report) {
     imgPause->hide();
     lblRecording->hide();
     run_.Finish();
+    RefreshChangedDevices();
     lblTrackTime->show();
     if (fWaveInThread != nullptr && fWaveInThread->TimeLimitReached()) {
         run_.MarkTimeLimitReached();

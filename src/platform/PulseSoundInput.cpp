@@ -101,8 +101,8 @@ int PulseSoundInput::DeviceCount() {
     return static_cast<int>(sources.size());
 }
 
-std::unique_ptr<InputDeviceWatch> PulseSoundInput::WatchDevices(InputDeviceWatch::Changed changed) {
-    return std::make_unique<PulseDeviceWatch>(std::move(changed));
+std::unique_ptr<InputDeviceWatch> PulseSoundInput::WatchDevices(const InputDeviceWatch::Changed& changed) {
+    return std::make_unique<PulseDeviceWatch>(changed);
 }
 
 SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels, std::shared_ptr<MessageQueue> owner) {

@@ -35,7 +35,7 @@ public:
     [[nodiscard]] std::vector<InputDeviceInfo> Devices() override;
     [[nodiscard]] int DeviceCount() override;
     // Follows the server's events on a connection of its own (PulseDeviceWatch).
-    [[nodiscard]] std::unique_ptr<InputDeviceWatch> WatchDevices(InputDeviceWatch::Changed changed) override;
+    [[nodiscard]] std::unique_ptr<InputDeviceWatch> WatchDevices(const InputDeviceWatch::Changed& changed) override;
     [[nodiscard]] SoundResult Open(int deviceIndex, int sampleRate, int channels,
                                    std::shared_ptr<MessageQueue> owner) override;
     [[nodiscard]] SoundResult Prepare(SoundBuffer& buffer) override;

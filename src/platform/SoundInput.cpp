@@ -28,7 +28,7 @@ std::vector<InputDeviceInfo> SoundInput::Devices() {
     return devices;
 }
 
-std::unique_ptr<InputDeviceWatch> SoundInput::WatchDevices(InputDeviceWatch::Changed /*changed*/) {
+std::unique_ptr<InputDeviceWatch> SoundInput::WatchDevices(const InputDeviceWatch::Changed& /*changed*/) {
     return nullptr;
 }
 

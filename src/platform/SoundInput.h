@@ -61,7 +61,7 @@ public:
     // Calls changed whenever the listing may have changed, for as long as the
     // returned watch lives (see InputDeviceWatch); it may outlive this object.
     // nullptr: this input's listing never changes.
-    [[nodiscard]] virtual std::unique_ptr<InputDeviceWatch> WatchDevices(InputDeviceWatch::Changed changed);
+    [[nodiscard]] virtual std::unique_ptr<InputDeviceWatch> WatchDevices(const InputDeviceWatch::Changed& changed);
 
     // deviceIndex indexes DeviceNames: 0 the default source, n source n - 1.
     // The format is signed 16-bit little-endian, interleaved.
