@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -265,6 +266,10 @@ private:
     // Lists the input devices again; the wanted device stays chosen by its
     // server name wherever it now stands.
     void RefreshDeviceList();
+    // Lists them again when the sound server has told of a change since the
+    // last listing, unless a recording runs or the list is open; those call
+    // it again when they end.
+    void RefreshChangedDevices();
     // The server's name of the device at an index of the list; empty for the
     // default entry.
     [[nodiscard]] QString DeviceNameAt(int index) const;
@@ -296,7 +301,8 @@ private:
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
-    void CreateDeviceListTimer();
+    // Follows the server's changes to the input devices.
+    void CreateDeviceWatch();
     // No one-line box takes a file drop or holds a line break.
     void KeepBoxesSingleLine();
     // The minimum track length row of the cutting page and the note under
@@ -473,7 +479,6 @@ private:
     QTimer* tmrPlayTime = nullptr;   // the playing file's time and position
     QTimer* tmrRecordingTime = nullptr;
     QTimer* tmrIntroPlay = nullptr;
-    QTimer* tmrDevices = nullptr;
 
     TWindowOptions options_;
     QString programPath_;
@@ -493,6 +498,10 @@ private:
     // Input devices as last listed, and the one wanted.
     std::vector<InputDeviceInfo> devices_;
     QString preferredDeviceName_;
+    // Set by the watch's thread when the server told of a change, cleared
+    // when the list is read; the watch goes first.
+    std::shared_ptr<std::atomic<bool>> devicesChanged_;
+    std::unique_ptr<InputDeviceWatch> deviceWatch_;
 
     // Result list.
     std::array<int, 6> sortDirection_{1, 1, 1, 1, 1, 1};

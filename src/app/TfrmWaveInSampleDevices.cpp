@@ -1,22 +1,19 @@
-// The input-device list: filled at start, listed again while no recording
-// runs so that devices plugged in or out show up, and the chosen device kept
-// by its server name, which stays the same when the order changes.
+// The input-device list: filled at start, listed again when the sound server
+// tells of a change while no recording runs, so that devices plugged in or
+// out show up, and the chosen device kept by its server name, which stays
+// the same when the order changes.
 #include <QComboBox>
 #include <QListView>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <algorithm>
 
 #include "app/TfrmWaveInSample.h"
+#include "platform/MainThreadDispatcher.h"
 #include "record/TWaveInThread.h"
 
 namespace zolvane2 {
 
 namespace {
-
-// Often enough that a device plugged in shows up while the user looks, cheap
-// enough to go unnoticed: one short request to the sound server.
-constexpr int kDeviceListInterval = 3000;
 
 bool SameDevices(const std::vector<InputDeviceInfo>& a, const std::vector<InputDeviceInfo>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -25,20 +22,42 @@ bool SameDevices(const std::vector<InputDeviceInfo>& a, const std::vector<InputD
 
 }  // namespace
 
-void TfrmWaveInSample::CreateDeviceListTimer() {
-    tmrDevices = new QTimer(this);
-    tmrDevices->setObjectName(QStringLiteral("tmrDevices"));
-    tmrDevices->setInterval(kDeviceListInterval);
-    connect(tmrDevices, &QTimer::timeout, this, [this] {
-        // An open list stays as the user sees it; a running recording keeps
-        // the device it was started with.
-        if (!RecordingRunning() && !cbWaveInDeviceName->view()->isVisible()) {
-            RefreshDeviceList();
-        }
-    });
+void TfrmWaveInSample::CreateDeviceWatch() {
     // Every choice but the list's own rebuilding names the wanted device.
     connect(cbWaveInDeviceName, &QComboBox::currentIndexChanged, this,
             [this](int index) { preferredDeviceName_ = DeviceNameAt(index); });
+    // Its closing shows a change that came while it was open (eventFilter).
+    cbWaveInDeviceName->view()->installEventFilter(this);
+    MainThreadDispatcher* dispatcher = GetMainThreadDispatcher();
+    if (fWaveInThread == nullptr || dispatcher == nullptr) {
+        return;
+    }
+    devicesChanged_ = std::make_shared<std::atomic<bool>>(false);
+    // The watch's thread only sets the flag; the first notice of a burst asks
+    // the main thread to list the devices again. A notice that reaches the
+    // main thread after the window has gone finds the flag gone.
+    const std::weak_ptr<std::atomic<bool>> changed = devicesChanged_;
+    deviceWatch_ = fWaveInThread->WatchDevices([this, dispatcher, changed] {
+        const auto flag = changed.lock();
+        if (flag && !flag->exchange(true)) {
+            dispatcher->Post([this, changed] {
+                if (changed.lock()) {
+                    RefreshChangedDevices();
+                }
+            });
+        }
+    });
+}
+
+void TfrmWaveInSample::RefreshChangedDevices() {
+    // An open list stays as the user sees it; a running recording keeps the
+    // device it was started with.
+    if (!devicesChanged_ || destroyed_ || RecordingRunning() || cbWaveInDeviceName->view()->isVisible()) {
+        return;
+    }
+    if (devicesChanged_->exchange(false)) {
+        RefreshDeviceList();
+    }
 }
 
 QString TfrmWaveInSample::DeviceNameAt(int index) const {

@@ -2,6 +2,7 @@
 // line, the browse button of the base file name, help and the about box.
 #include <unistd.h>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,7 +16,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -82,7 +82,7 @@ void TfrmWaveInSample::FormCreate() {
 
     AcceptSeek = true;
     CreateCaptureThread();
-    CreateDeviceListTimer();
+    CreateDeviceWatch();
     RefreshDeviceList();
 
     // The level display's scale follows the waveform box as laid out.
@@ -100,7 +100,6 @@ void TfrmWaveInSample::FormCreate() {
     levelNumbers_.Reset(1);
     ApplyCommandLine(options_.arguments);
     UpdateCommands();
-    tmrDevices->start();
 }
 
 void TfrmWaveInSample::ApplyCommandLine(const QStringList& arguments) {
@@ -140,7 +139,7 @@ void TfrmWaveInSample::FormDestroy() {
         return;
     }
     destroyed_ = true;
-    tmrDevices->stop();
+    deviceWatch_.reset();
     // What still runs is ended and waited for before the settings are
     // written, so no worker touches the window or its files afterwards.
     StopRunningWork();
@@ -207,6 +206,11 @@ bool TfrmWaveInSample::eventFilter(QObject* watched, QEvent* event) {
             btnHelp->showMenu();
             return true;
         }
+    }
+    if (event->type() == QEvent::Hide && cbWaveInDeviceName != nullptr && watched == cbWaveInDeviceName->view()) {
+        // The device list closed: a change that waited for it shows now.
+        QMetaObject::invokeMethod(
+            this, [this] { RefreshChangedDevices(); }, Qt::QueuedConnection);
     }
     if (lvResult != nullptr && watched == lvResult->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {

@@ -208,6 +208,7 @@ void TfrmWaveInSample::OnRecFinish(const TWaveInReport& report) {
     ProgressBar1->setValue(0);
     imgPause->hide();
     lblRecording->hide();
+    RefreshChangedDevices();
     lblTrackTime->show();
     if (fWaveInThread != nullptr && fWaveInThread->TimeLimitReached()) {
         run_.MarkTimeLimitReached();

@@ -42,7 +42,7 @@ public:
     // The periodic look: a loss, once the arrival has settled after one.
     // heldBytes: what the server said, just now, it still holds for this
     // stream (audio late but not lost); none when it has not answered yet.
-    [[nodiscard]] std::optional<Loss> Check(std::uint64_t nowUsec, std::optional<std::int64_t> heldBytes = 0);
+    [[nodiscard]] std::optional<Loss> Check(std::uint64_t nowUsec, std::optional<std::int64_t> heldBytes);
 
     [[nodiscard]] std::int64_t ArrivedBytes() const { return arrived_; }
 

@@ -5,6 +5,7 @@
 
 #include <pulse/rtclock.h>
 
+#include "platform/PulseDeviceWatch.h"
 #include "platform/PulseLock.h"
 
 namespace zolvane2 {
@@ -100,35 +101,35 @@ int PulseSoundInput::DeviceCount() {
     return static_cast<int>(sources.size());
 }
 
+std::unique_ptr<InputDeviceWatch> PulseSoundInput::WatchDevices(const InputDeviceWatch::Changed& changed) {
+    return std::make_unique<PulseDeviceWatch>(changed);
+}
+
 SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels, std::shared_ptr<MessageQueue> owner) {
-    if (connection_) {
+    if (stream_.Connected()) {
         return kSoundErrBusy;
     }
     const std::optional<pa_sample_spec> format = PulseConnection::PcmFormat(sampleRate, channels);
     if (!owner || deviceIndex < 0 || !format) {
         return kSoundErrInvalid;
     }
-    auto connection = std::make_unique<PulseConnection>();
-    SoundResult r = connection->Connect(kTimeout);
+    SoundResult r = stream_.Connect(std::move(owner));
     if (r != kSoundOk) {
         return r;
     }
     std::string sourceName;
     std::vector<Source> sources;
-    r = ListSources(*connection, sources);
+    r = ListSources(stream_.Connection(), sources);
     if (deviceIndex > 0) {
-        if (r != kSoundOk) {
-            return r;
+        if (r == kSoundOk && static_cast<std::size_t>(deviceIndex) > sources.size()) {
+            r = kSoundErrNoEntity;
         }
-        if (static_cast<std::size_t>(deviceIndex) > sources.size()) {
-            return kSoundErrNoEntity;
+        if (r != kSoundOk) {
+            TearDown();
+            return r;
         }
         sourceName = sources[static_cast<std::size_t>(deviceIndex) - 1].name;
     }
-    connection_ = std::move(connection);
-    owner_ = std::move(owner);
-    lostReported_ = false;
-    ready_ = false;
     sourceText_.clear();
     r = ConnectStream(*format, sourceName);
     if (r != kSoundOk) {
@@ -137,8 +138,8 @@ SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels,
     }
     // The default entry records from whatever the server's default is now;
     // a message about the device names that source.
-    const PulseLock lock(connection_->Mainloop());
-    const char* name = pa_stream_get_device_name(stream_.get());
+    const PulseLock lock(stream_.Mainloop());
+    const char* name = pa_stream_get_device_name(stream_.Get());
     sourceText_ = name != nullptr ? name : sourceName;
     for (const auto& s : sources) {
         if (s.name == sourceText_ && !s.description.empty() && s.description != s.name) {
@@ -149,36 +150,27 @@ SoundResult PulseSoundInput::Open(int deviceIndex, int sampleRate, int channels,
 }
 
 SoundResult PulseSoundInput::ConnectStream(const pa_sample_spec& format, const std::string& sourceName) {
-    const PulseLock lock(connection_->Mainloop());
-    connection_->SetOnLost([this](SoundResult code) { ReportLost(code); });
-    stream_.reset(pa_stream_new(connection_->Context(), "Zolvane2 recording", &format, nullptr));
-    if (!stream_) {
-        return connection_->LastError();
-    }
-    pa_stream_set_state_callback(stream_.get(), &PulseSoundInput::OnStreamState, this);
-    pa_stream_set_read_callback(stream_.get(), &PulseSoundInput::OnRead, this);
-    pa_buffer_attr attr{};
+    PulseStream::Settings settings;
+    settings.direction = PulseStream::Direction::Record;
+    settings.name = "Zolvane2 recording";
+    settings.format = format;
     // The largest buffer the server allows: it is what carries the audio
     // through a stall of this whole process.
-    attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(-1);
-    attr.prebuf = static_cast<std::uint32_t>(-1);
-    attr.minreq = static_cast<std::uint32_t>(-1);
+    settings.attr.maxlength = static_cast<std::uint32_t>(-1);
+    settings.attr.tlength = static_cast<std::uint32_t>(-1);
+    settings.attr.prebuf = static_cast<std::uint32_t>(-1);
+    settings.attr.minreq = static_cast<std::uint32_t>(-1);
     // Small fragments keep the blocks flowing evenly; the blocks themselves
     // are filled here.
-    attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &format));
+    settings.attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &format));
     // A source that goes away ends the recording instead of the server
     // moving it silently to another one, the default entry's included.
-    const auto flags =
+    settings.flags =
         static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
-    if (pa_stream_connect_record(stream_.get(), sourceName.empty() ? nullptr : sourceName.c_str(), &attr, flags) < 0) {
-        return connection_->LastError();
-    }
-    if (const SoundResult r = connection_->WaitForStream(stream_.get(), kTimeout); r != kSoundOk) {
-        return r;
-    }
-    ready_ = true;
-    return kSoundOk;
+    settings.device = sourceName.empty() ? nullptr : sourceName.c_str();
+    settings.onRead = &PulseSoundInput::OnRead;
+    settings.userdata = this;
+    return stream_.Open(settings);
 }
 
 SoundResult PulseSoundInput::Prepare(SoundBuffer& buffer) {
@@ -190,10 +182,10 @@ SoundResult PulseSoundInput::Unprepare(SoundBuffer& buffer) {
 }
 
 SoundResult PulseSoundInput::AddBuffer(SoundBuffer& buffer) {
-    if (!stream_) {
+    if (!stream_.HasStream()) {
         return kSoundErrBadState;
     }
-    const PulseLock lock(connection_->Mainloop());
+    const PulseLock lock(stream_.Mainloop());
     if (const SoundResult r = CheckQueueable(buffer); r != kSoundOk) {
         return r;
     }
@@ -205,11 +197,11 @@ SoundResult PulseSoundInput::AddBuffer(SoundBuffer& buffer) {
 }
 
 SoundResult PulseSoundInput::Start() {
-    if (!stream_) {
+    if (!stream_.HasStream()) {
         return kSoundErrBadState;
     }
-    const PulseLock lock(connection_->Mainloop());
-    const SoundResult r = Cork(false);
+    const PulseLock lock(stream_.Mainloop());
+    const SoundResult r = stream_.Cork(false);
     if (r == kSoundOk) {
         StartWatch();
     }
@@ -217,12 +209,12 @@ SoundResult PulseSoundInput::Start() {
 }
 
 SoundResult PulseSoundInput::Stop() {
-    if (!stream_) {
+    if (!stream_.HasStream()) {
         return kSoundErrBadState;
     }
-    const PulseLock lock(connection_->Mainloop());
+    const PulseLock lock(stream_.Mainloop());
     StopWatch();
-    const SoundResult r = Cork(true);
+    const SoundResult r = stream_.Cork(true);
     if (!queued_.empty() && queued_.front()->bytesRecorded.load() > 0) {
         HandBack();
     }
@@ -230,14 +222,14 @@ SoundResult PulseSoundInput::Stop() {
 }
 
 SoundResult PulseSoundInput::Reset() {
-    if (!stream_) {
+    if (!stream_.HasStream()) {
         return kSoundErrBadState;
     }
-    const PulseLock lock(connection_->Mainloop());
+    const PulseLock lock(stream_.Mainloop());
     StopWatch();
-    SoundResult r = Cork(true);
+    SoundResult r = stream_.Cork(true);
     if (r == kSoundOk) {
-        r = connection_->Flush(stream_.get(), kTimeout);
+        r = stream_.Flush();
     }
     kept_.clear();
     keptHead_ = 0;
@@ -248,7 +240,7 @@ SoundResult PulseSoundInput::Reset() {
 }
 
 SoundResult PulseSoundInput::Close() {
-    if (!connection_) {
+    if (!stream_.Connected()) {
         return kSoundErrBadState;
     }
     TearDown();
@@ -256,39 +248,23 @@ SoundResult PulseSoundInput::Close() {
 }
 
 std::int64_t PulseSoundInput::KeptBytes() {
-    if (!connection_) {
+    if (!stream_.Connected()) {
         return 0;
     }
-    const PulseLock lock(connection_->Mainloop());
+    const PulseLock lock(stream_.Mainloop());
     return static_cast<std::int64_t>(KeptSize());
 }
 
 void PulseSoundInput::TearDown() {
-    if (!connection_) {
-        return;
-    }
-    {
-        const PulseLock lock(connection_->Mainloop());
-        connection_->SetOnLost(nullptr);
+    stream_.Close([this] {
         StopWatch();
-        stream_.reset();
-        ready_ = false;
         for (SoundBuffer* b : queued_) {
             b->flags.fetch_and(~kSoundBufferQueued);
         }
         queued_.clear();
         kept_.clear();
         keptHead_ = 0;
-    }
-    connection_.reset();
-    owner_.reset();
-}
-
-SoundResult PulseSoundInput::Cork(bool cork) {
-    if (!connection_->Ready() || pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
-        return lostReported_ ? kSoundErrConnectionTerminated : connection_->LastError();
-    }
-    return connection_->Cork(stream_.get(), cork, kTimeout);
+    });
 }
 
 void PulseSoundInput::Keep(const std::uint8_t* data, std::size_t n) {
@@ -339,27 +315,18 @@ void PulseSoundInput::Deliver() {
 void PulseSoundInput::HandBack() {
     SoundBuffer* b = queued_.front();
     queued_.pop_front();
-    HandBackBuffer(*owner_, MM_WIM_DATA, *b);
-}
-
-void PulseSoundInput::ReportLost(SoundResult code) {
-    // A failure while opening is Open's own result.
-    if (!ready_ || lostReported_) {
-        return;
-    }
-    lostReported_ = true;
-    owner_->Post(MM_WIM_DEVICE_LOST, static_cast<WParam>(code), 0);
+    HandBackBuffer(stream_.Owner(), MM_WIM_DATA, *b);
 }
 
 void PulseSoundInput::ReportDataLost(std::int64_t bytes, std::int64_t at) {
-    if (bytes > 0 && owner_) {
-        owner_->Post(MM_WIM_DATA_LOST, static_cast<WParam>(bytes), static_cast<LParam>(at));
+    if (bytes > 0) {
+        stream_.Owner().Post(MM_WIM_DATA_LOST, static_cast<WParam>(bytes), static_cast<LParam>(at));
     }
 }
 
 void PulseSoundInput::StartWatch() {
-    const pa_sample_spec* format = pa_stream_get_sample_spec(stream_.get());
-    const pa_buffer_attr* attr = pa_stream_get_buffer_attr(stream_.get());
+    const pa_sample_spec* format = pa_stream_get_sample_spec(stream_.Get());
+    const pa_buffer_attr* attr = pa_stream_get_buffer_attr(stream_.Get());
     if (format == nullptr) {
         return;
     }
@@ -367,10 +334,10 @@ void PulseSoundInput::StartWatch() {
     serverHeld_.reset();
     const auto frameBytes = static_cast<std::int64_t>(pa_frame_size(format));
     watch_.Start(frameBytes * format->rate, frameBytes, attr != nullptr ? attr->maxlength : 0);
-    watchTimer_ =
-        PulseTimeEventPtr(pa_context_rttime_new(connection_->Context(), pa_rtclock_now() + CaptureLossWatch::kCheckUsec,
-                                                &PulseSoundInput::OnWatchTimer, this),
-                          PulseTimeEventDeleter{connection_->Api()});
+    watchTimer_ = PulseTimeEventPtr(
+        pa_context_rttime_new(stream_.Connection().Context(), pa_rtclock_now() + CaptureLossWatch::kCheckUsec,
+                              &PulseSoundInput::OnWatchTimer, this),
+        PulseTimeEventDeleter{stream_.Connection().Api()});
 }
 
 void PulseSoundInput::StopWatch() {
@@ -420,22 +387,14 @@ void PulseSoundInput::OnWatchTimer(pa_mainloop_api* /*api*/, pa_time_event* e, c
     if (const auto loss = self->watch_.Check(now, held)) {
         self->ReportDataLost(loss->bytes, loss->at);
     }
-    if (pa_operation* op = pa_stream_update_timing_info(self->stream_.get(), &PulseSoundInput::OnTimingInfo, self)) {
+    if (pa_operation* op = pa_stream_update_timing_info(self->stream_.Get(), &PulseSoundInput::OnTimingInfo, self)) {
         pa_operation_unref(op);
     }
     if (self->droppedBytes_ > 0 && self->KeptSize() + kSoundBufferBytes <= kMaxKeptBytes) {
         self->ReportDataLost(self->droppedBytes_, self->dropAt_);
         self->droppedBytes_ = 0;
     }
-    pa_context_rttime_restart(self->connection_->Context(), e, now + CaptureLossWatch::kCheckUsec);
-}
-
-void PulseSoundInput::OnStreamState(pa_stream* stream, void* userdata) {
-    auto* self = static_cast<PulseSoundInput*>(userdata);
-    if (const std::optional<SoundResult> code = PulseConnection::StreamFailure(stream)) {
-        self->ReportLost(*code);
-    }
-    self->connection_->Signal();
+    pa_context_rttime_restart(self->stream_.Connection().Context(), e, now + CaptureLossWatch::kCheckUsec);
 }
 
 }  // namespace zolvane2

@@ -9,6 +9,7 @@
 
 #include "platform/CaptureLossWatch.h"
 #include "platform/PulseConnection.h"
+#include "platform/PulseStream.h"
 #include "platform/SoundInput.h"
 
 namespace zolvane2 {
@@ -18,7 +19,8 @@ namespace zolvane2 {
 // Threads: the owner thread calls every member. The connection's main-loop
 // thread runs the stream callbacks, which copy the captured bytes into the
 // queued blocks (or into the keep buffer when none is queued) and post the
-// filled blocks to the owner's queue. The block queue, the keep buffer and the
+// filled blocks to the owner's queue. The stream's life cycle and the report
+// of its loss (MM_WIM_DEVICE_LOST) are PulseStream's. The block queue, the keep buffer and the
 // loss watch are shared between the two and touched only under the main loop's
 // lock. Audio that is lost (a hole the server reports, a keep buffer that ran
 // over, or a gap that the pace of arrival shows) is posted to the owner as
@@ -32,6 +34,8 @@ public:
     [[nodiscard]] std::vector<std::string> DeviceNames() override;
     [[nodiscard]] std::vector<InputDeviceInfo> Devices() override;
     [[nodiscard]] int DeviceCount() override;
+    // Follows the server's events on a connection of its own (PulseDeviceWatch).
+    [[nodiscard]] std::unique_ptr<InputDeviceWatch> WatchDevices(const InputDeviceWatch::Changed& changed) override;
     [[nodiscard]] SoundResult Open(int deviceIndex, int sampleRate, int channels,
                                    std::shared_ptr<MessageQueue> owner) override;
     [[nodiscard]] SoundResult Prepare(SoundBuffer& buffer) override;
@@ -48,7 +52,7 @@ public:
 
     // How long a connection or a server request may take before it counts
     // as failed.
-    static constexpr std::chrono::milliseconds kTimeout{5000};
+    static constexpr std::chrono::milliseconds kTimeout = PulseStream::kTimeout;
     // More than this (about six minutes of CD-quality stereo, three at 96 kHz)
     // is not kept; what is dropped is reported as lost.
     static constexpr std::size_t kMaxKeptBytes = std::size_t{64} * 1024U * 1024U;
@@ -61,11 +65,9 @@ private:
 
     [[nodiscard]] static SoundResult ListSources(PulseConnection& connection, std::vector<Source>& out);
     [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& format, const std::string& sourceName);
-    [[nodiscard]] SoundResult Cork(bool cork);                 // lock held
     void Keep(const std::uint8_t* data, std::size_t n);        // lock held; data nullptr: silence
     void Deliver();                                            // lock held
     void HandBack();                                           // lock held: the front block
-    void ReportLost(SoundResult code);                         // lock held
     void ReportDataLost(std::int64_t bytes, std::int64_t at);  // lock held
     void StartWatch();                                         // lock held
     void StopWatch();                                          // lock held
@@ -73,18 +75,13 @@ private:
     void TearDown();
 
     static void OnRead(pa_stream* stream, std::size_t nbytes, void* userdata);
-    static void OnStreamState(pa_stream* stream, void* userdata);
     static void OnTimingInfo(pa_stream* stream, int success, void* userdata);
     static void OnWatchTimer(pa_mainloop_api* api, pa_time_event* e, const struct timeval* tv, void* userdata);
 
-    std::unique_ptr<PulseConnection> connection_;
-    PulseStreamPtr stream_;
-    std::shared_ptr<MessageQueue> owner_;
+    PulseStream stream_{MM_WIM_DEVICE_LOST};
     std::deque<SoundBuffer*> queued_;
     std::vector<std::uint8_t> kept_;
     std::size_t keptHead_ = 0;
-    bool ready_ = false;
-    bool lostReported_ = false;
     std::string sourceText_;
     CaptureLossWatch watch_;
     PulseTimeEventPtr watchTimer_;

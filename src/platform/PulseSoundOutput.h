@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/PulseConnection.h"
+#include "platform/PulseStream.h"
 #include "platform/SoundOutput.h"
 
 namespace zolvane2 {
@@ -17,8 +18,10 @@ namespace zolvane2 {
 // are pending, and the answer hands back each block whose last byte has been
 // played (read by the server and out of the sink's buffer), posting it to the
 // owner's queue. A block is thus never handed back before the server has it,
-// and stopping right after the last block came back cuts nothing off. The pending list and
-// the byte counters are touched only under the main loop's lock.
+// and stopping right after the last block came back cuts nothing off. The
+// pending list and the byte counters are touched only under the main loop's
+// lock. The stream's life cycle and the report of its loss
+// (MM_WOM_DEVICE_LOST) are PulseStream's.
 class PulseSoundOutput final : public SoundOutput {
 public:
     PulseSoundOutput() = default;
@@ -35,7 +38,7 @@ public:
     [[nodiscard]] SoundResult Reset() override;
     [[nodiscard]] SoundResult Close() override;
 
-    static constexpr std::chrono::milliseconds kTimeout{5000};
+    static constexpr std::chrono::milliseconds kTimeout = PulseStream::kTimeout;
     // How often the server is asked for its read position while blocks wait.
     static constexpr pa_usec_t kPollUsec = 10 * PA_USEC_PER_MSEC;
 
@@ -46,22 +49,15 @@ private:
     };
 
     [[nodiscard]] SoundResult ConnectStream(const pa_sample_spec& format);
-    // Lock held. kSoundOk, or why the stream can take no request now.
-    [[nodiscard]] SoundResult StreamUsable() const;
-    [[nodiscard]] SoundResult Cork(bool cork);  // lock held
-    void Complete();                            // lock held
-    void ArmTimer();                            // lock held
-    void ReportLost(SoundResult code);          // lock held
+    void Complete();  // lock held
+    void ArmTimer();  // lock held
     void TearDown();
 
     static void OnTimer(pa_mainloop_api* api, pa_time_event* e, const struct timeval* tv, void* userdata);
     static void OnTiming(pa_stream* stream, int success, void* userdata);
-    static void OnStreamState(pa_stream* stream, void* userdata);
 
-    std::unique_ptr<PulseConnection> connection_;
-    PulseStreamPtr stream_;
+    PulseStream stream_{MM_WOM_DEVICE_LOST};
     PulseTimeEventPtr timer_;
-    std::shared_ptr<MessageQueue> owner_;
     std::deque<Pending> pending_;
     std::int64_t written_ = 0;
     std::int64_t consumed_ = 0;  // stream offset of the last byte heard
@@ -70,8 +66,6 @@ private:
     int channels_ = 0;
     bool timerArmed_ = false;
     bool updateInFlight_ = false;
-    bool ready_ = false;
-    bool lostReported_ = false;
 };
 
 }  // namespace zolvane2

@@ -28,6 +28,10 @@ std::vector<InputDeviceInfo> SoundInput::Devices() {
     return devices;
 }
 
+std::unique_ptr<InputDeviceWatch> SoundInput::WatchDevices(const InputDeviceWatch::Changed& /*changed*/) {
+    return nullptr;
+}
+
 std::unique_ptr<SoundInput> CreateSoundInput() {
     SoundInputFactory f;
     {

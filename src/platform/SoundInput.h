@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/InputDeviceWatch.h"
 #include "platform/MessageQueue.h"
 #include "platform/SoundBuffer.h"
 
@@ -57,6 +58,10 @@ public:
     // Capture sources available now (the default entry not counted); 0 when
     // there are none or the server cannot be reached.
     [[nodiscard]] virtual int DeviceCount() = 0;
+    // Calls changed whenever the listing may have changed, for as long as the
+    // returned watch lives (see InputDeviceWatch); it may outlive this object.
+    // nullptr: this input's listing never changes.
+    [[nodiscard]] virtual std::unique_ptr<InputDeviceWatch> WatchDevices(const InputDeviceWatch::Changed& changed);
 
     // deviceIndex indexes DeviceNames: 0 the default source, n source n - 1.
     // The format is signed 16-bit little-endian, interleaved.

@@ -66,6 +66,10 @@ public:
     // that follows devices coming and going. The listing uses nothing of an
     // open device, so the main thread may ask at any time.
     [[nodiscard]] std::vector<InputDeviceInfo> ListDevices() const { return input_->Devices(); }
+    // Tells of changes to that list while the watch lives (SoundInput::WatchDevices).
+    [[nodiscard]] std::unique_ptr<InputDeviceWatch> WatchDevices(const InputDeviceWatch::Changed& changed) const {
+        return input_->WatchDevices(changed);
+    }
 
     // Settings: main thread, while Idle(). Configure hands over a whole run
     // through the setters below, in the order their corrections need.

@@ -86,11 +86,11 @@ TEST_F(RecordingControlTest, TheChosenDeviceIsKeptByNameAcrossRestartsReordering
 
     // Unplugged, the list loses it; plugged in again, it is chosen again.
     fake->SetSources({"USB", "Mic"});
-    Tick(Control<QTimer>(w, "tmrDevices"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     ASSERT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 3);
     EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->currentIndex(), 0);
     fake->SetSources({"Mic", "New", "USB", "Line in"});
-    Tick(Control<QTimer>(w, "tmrDevices"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     ASSERT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 5);
     EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->currentText(), QStringLiteral("Line in"));
 
@@ -99,8 +99,20 @@ TEST_F(RecordingControlTest, TheChosenDeviceIsKeptByNameAcrossRestartsReordering
     Record();
     EXPECT_EQ(fake->OpenedIndex(), 1);
     fake->SetSources({"Mic"});
-    Tick(Control<QTimer>(w, "tmrDevices"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 3) << "the list stays while a recording runs";
+    Control<QPushButton>(w, "btnStop")->click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 2) << "and follows the change after it";
+
+    // An open list stays as it is until it closes.
+    Control<QComboBox>(w, "cbWaveInDeviceName")->showPopup();
+    fake->SetSources({"Mic", "USB"});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 2);
+    Control<QComboBox>(w, "cbWaveInDeviceName")->hidePopup();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_EQ(Control<QComboBox>(w, "cbWaveInDeviceName")->count(), 3);
 }
 
 TEST_F(RecordingControlTest, ARunWithoutCuttingShowsItsStatesListsEachTrackAndUnlocksAtTheEnd) {

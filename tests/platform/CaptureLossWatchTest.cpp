@@ -19,8 +19,9 @@ protected:
 
     void SetUp() override { watch_.Start(kRate, 4, kBuffer); }
 
-    // Audio arriving for `seconds` at `pace` times the clock.
-    void Flow(double seconds, double pace = 1.0) {
+    // Audio arriving for `seconds` at `pace` times the clock, while the
+    // server answers each look with what it still holds (none: no answer).
+    void Flow(double seconds, double pace = 1.0, std::optional<std::int64_t> held = 0) {
         const auto steps = static_cast<std::int64_t>(seconds * 50);
         for (std::int64_t i = 0; i < steps; ++i) {
             now_ += 20'000;
@@ -30,7 +31,7 @@ protected:
             watch_.Arrived(bytes, now_);
             if (now_ >= nextLook_) {
                 nextLook_ = now_ + CaptureLossWatch::kCheckUsec;
-                if (const auto loss = watch_.Check(now_)) {
+                if (const auto loss = watch_.Check(now_, held)) {
                     losses_.push_back(*loss);
                 }
             }
@@ -65,6 +66,27 @@ TEST_F(CaptureLossWatchTest, OnlyAStallLongerThanTheServersBufferIsALossAndItIsM
     EXPECT_NEAR(static_cast<double>(losses_[0].at - before) / kRate, static_cast<double>(kBuffer) / kRate, 0.5);
     Flow(60);
     EXPECT_EQ(losses_.size(), 1U) << "counted once";
+}
+
+TEST_F(CaptureLossWatchTest, AudioTheServerStillHoldsIsLateNotLost) {
+    Flow(10);
+    const std::int64_t halfSecond = kRate / 2 / 4 * 4;
+    now_ += 500'000;  // nothing arrives for half a second; the server keeps it
+    Flow(10, 1.0, halfSecond);
+    EXPECT_TRUE(losses_.empty());
+    Flow(10);  // the server holds nothing after all: it is gone
+    ASSERT_EQ(losses_.size(), 1U);
+    EXPECT_NEAR(static_cast<double>(losses_[0].bytes) / kRate, 0.5, 0.05);
+}
+
+TEST_F(CaptureLossWatchTest, LooksTheServerHasNotAnsweredJudgeNothingAndTheLossWaits) {
+    Flow(10);
+    Stall(30);
+    Flow(10, 1.0, std::nullopt);
+    EXPECT_TRUE(losses_.empty());
+    Flow(5);
+    ASSERT_EQ(losses_.size(), 1U);
+    EXPECT_NEAR(static_cast<double>(losses_[0].bytes) / kRate, 30.0 - static_cast<double>(kBuffer) / kRate, 0.1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -253,6 +255,47 @@ TEST_F(PulseSoundInputTest, ASourceThatVanishesIsReportedOnce) {
     for (const auto& msg : capture.messages) {
         EXPECT_NE(msg.msg, MM_WIM_DEVICE_LOST);
     }
+}
+
+// The device list's watch: told of a source that comes or goes by the
+// server itself, with nobody asking in between; without a server it waits
+// quietly and goes without hanging.
+TEST_F(PulseSoundInputTest, TheWatchHearsOfSourcesLoadedAndUnloaded) {
+    std::mutex mutex;
+    std::condition_variable heard;
+    int notices = 0;
+    const auto countNotice = [&] {
+        {
+            const std::lock_guard lock(mutex);
+            ++notices;
+        }
+        heard.notify_all();
+    };
+    // True once a notice comes after the ones counted so far.
+    int seen = 0;
+    const auto nextNotice = [&] {
+        std::unique_lock lock(mutex);
+        const bool came = heard.wait_for(lock, 5s, [&] { return notices > seen; });
+        seen = notices;
+        return came;
+    };
+    PulseSoundInput input;
+    auto watch = input.WatchDevices(countNotice);
+    ASSERT_NE(watch, nullptr);
+    ASSERT_TRUE(nextNotice()) << "the subscription taken";
+    auto source = std::make_unique<PipeSource>(44100, 2);
+    ASSERT_TRUE(source->Loaded());
+    EXPECT_TRUE(nextNotice());
+    source->Unload();
+    EXPECT_TRUE(nextNotice());
+    watch.reset();
+
+    const soundtest::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
+    const auto start = std::chrono::steady_clock::now();
+    input.WatchDevices(countNotice).reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+    const std::lock_guard lock(mutex);
+    EXPECT_EQ(notices, seen);
 }
 
 TEST(PulseSoundInputAbsentServerTest, ReportsTheServersErrorWithoutHanging) {

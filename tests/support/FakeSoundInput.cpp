@@ -129,9 +129,38 @@ SoundResult FakeSoundInput::Close() {
     return kSoundOk;
 }
 
-void FakeSoundInput::SetSources(std::vector<std::string> sources) {
+namespace {
+// Holds the notice for as long as the owner keeps the watch.
+class FakeDeviceWatch final : public InputDeviceWatch {
+public:
+    explicit FakeDeviceWatch(std::shared_ptr<Changed> changed) : changed_(std::move(changed)) {}
+
+private:
+    std::shared_ptr<Changed> changed_;
+};
+}  // namespace
+
+std::unique_ptr<InputDeviceWatch> FakeSoundInput::WatchDevices(const InputDeviceWatch::Changed& changed) {
+    auto notice = std::make_shared<InputDeviceWatch::Changed>(changed);
     const std::lock_guard lock(mutex_);
-    sources_ = std::move(sources);
+    watches_.push_back(notice);
+    return std::make_unique<FakeDeviceWatch>(notice);
+}
+
+void FakeSoundInput::SetSources(std::vector<std::string> sources) {
+    std::vector<std::shared_ptr<InputDeviceWatch::Changed>> notices;
+    {
+        const std::lock_guard lock(mutex_);
+        sources_ = std::move(sources);
+        for (const auto& w : watches_) {
+            if (auto notice = w.lock()) {
+                notices.push_back(std::move(notice));
+            }
+        }
+    }
+    for (const auto& notice : notices) {
+        (*notice)();
+    }
 }
 
 void FakeSoundInput::Feed(const std::vector<std::uint8_t>& pcm) {

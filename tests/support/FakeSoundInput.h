@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ public:
     // blanks as underscores, so that name and description differ.
     [[nodiscard]] std::vector<InputDeviceInfo> Devices() override;
     [[nodiscard]] int DeviceCount() override;
+    // SetSources tells every watch that still lives, on the calling thread.
+    [[nodiscard]] std::unique_ptr<InputDeviceWatch> WatchDevices(const InputDeviceWatch::Changed& changed) override;
     [[nodiscard]] SoundResult Open(int deviceIndex, int sampleRate, int channels,
                                    std::shared_ptr<MessageQueue> owner) override;
     [[nodiscard]] SoundResult Prepare(SoundBuffer& buffer) override;
@@ -64,6 +67,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<std::string> sources_;
+    std::vector<std::weak_ptr<InputDeviceWatch::Changed>> watches_;
     FakeSoundCallLog log_;
     std::shared_ptr<MessageQueue> owner_;
     std::deque<SoundBuffer*> queued_;
