@@ -55,16 +55,80 @@ struct WaveHeader {
     int sampleRate = 0;
     int blockAlign = 0;
     int bitsPerSample = 0;
+    std::uint32_t formatSize = 0;
     std::int64_t dataOffset = 0;
     std::int64_t dataSize = 0;
 };
 
 enum class ParseResult { Ok, NoFormat, NoData };
 
-// Steps shared by both readers: find the format chunk, take its record, find
-// the data chunk and its size. The stream is closed when this returns.
-ParseResult ParseWave(const std::string& path, std::int64_t fileSize, WaveHeader& header) {
-    TLongFileStream stream(path, TLongFileStream::fmOpenRead);
+void TakeFormat(const std::uint8_t* format, WaveHeader& header) {
+    header.formatTag = U16(&format[0]);
+    header.channels = U16(&format[2]);
+    header.sampleRate = static_cast<int>(U32(&format[4]));
+    header.blockAlign = U16(&format[12]);
+    header.bitsPerSample = U16(&format[14]);
+}
+
+// Enough to tell a tidy file from noise; a file of more small chunks than
+// this before its audio is left to the word scan.
+constexpr int kMaxChunks = 1024;
+
+// Follows the chunks of a tidy RIFF/WAVE file from offset 12 (id, size, a pad
+// byte after an odd size) to the format and then the data chunk, so that
+// whatever other programs put between them (LIST, bext, JUNK ...) is passed
+// over however long it is, and letters inside it are never taken for a tag.
+// False, having taken nothing, for any file that is not tidy: one whose RIFF
+// size or a chunk before the data runs past the end (the provisional header
+// of an interrupted recording), or whose format record is short.
+bool WalkChunks(TLongStream& stream, std::int64_t fileSize, WaveHeader& header, std::int64_t& dataSizeField) {
+    std::array<std::uint8_t, 12> riff{};
+    stream.SetPosition64(0);
+    if (stream.Read(riff.data(), 12) != 12 || std::memcmp(riff.data(), "RIFF", 4) != 0 ||
+        std::memcmp(&riff[8], "WAVE", 4) != 0 || 8 + static_cast<std::int64_t>(U32(&riff[4])) > fileSize) {
+        return false;
+    }
+    WaveHeader found;
+    bool haveFormat = false;
+    std::int64_t at = 12;
+    for (int i = 0; i < kMaxChunks; ++i) {
+        std::array<std::uint8_t, 8> chunk{};
+        stream.SetPosition64(at);
+        if (stream.Read(chunk.data(), 8) != 8) {
+            return false;
+        }
+        const std::int64_t size = U32(&chunk[4]);
+        const std::int64_t body = at + 8;
+        if (std::memcmp(chunk.data(), "data", 4) == 0) {
+            if (!haveFormat) {
+                return false;
+            }
+            found.dataOffset = body;
+            header = found;
+            dataSizeField = size;
+            return true;
+        }
+        if (body + size > fileSize) {
+            return false;
+        }
+        if (std::memcmp(chunk.data(), "fmt ", 4) == 0 && !haveFormat) {
+            std::array<std::uint8_t, 16> format{};
+            if (size < 16 || stream.Read(format.data(), 16) != 16) {
+                return false;
+            }
+            TakeFormat(format.data(), found);
+            found.formatSize = static_cast<std::uint32_t>(size);
+            haveFormat = true;
+        }
+        at = body + size + (size & 1);
+    }
+    return false;
+}
+
+// The reading of files that are not tidy, kept as it always was because it
+// is what recovers interrupted recordings: 4-byte words are searched for
+// "fmt " and, after the format chunk, for "data".
+ParseResult ScanWords(TLongStream& stream, WaveHeader& header, std::int64_t& dataSizeField) {
     stream.SetPosition64(0);
     if (!FindTag(stream, "fmt ")) {
         return ParseResult::NoFormat;
@@ -74,16 +138,13 @@ ParseResult ParseWave(const std::string& path, std::int64_t fileSize, WaveHeader
     if (stream.Read(format.data(), 18) != 18) {
         return ParseResult::NoData;
     }
-    header.formatTag = U16(&format[0]);
-    header.channels = U16(&format[2]);
-    header.sampleRate = static_cast<int>(U32(&format[4]));
-    header.blockAlign = U16(&format[12]);
-    header.bitsPerSample = U16(&format[14]);
+    TakeFormat(format.data(), header);
     stream.Seek64(-22, TLongStream::soFromCurrent);
     std::array<std::uint8_t, 4> size{};
     if (stream.Read(size.data(), 4) != 4) {
         return ParseResult::NoData;
     }
+    header.formatSize = U32(size.data());
     const auto chunkSize = static_cast<std::int32_t>(U32(size.data()));
     // A chunk size that points before the start leaves the position where it is.
     if (stream.GetPosition64() + chunkSize >= 0) {
@@ -92,11 +153,26 @@ ParseResult ParseWave(const std::string& path, std::int64_t fileSize, WaveHeader
     if (!FindTag(stream, "data")) {
         return ParseResult::NoData;
     }
-    std::int64_t headerSize = 0;
+    dataSizeField = 0;
     if (stream.Read(size.data(), 4) == 4) {
-        headerSize = U32(size.data());
+        dataSizeField = U32(size.data());
     }
-    header.dataOffset = std::min(stream.GetPosition64(), fileSize);
+    header.dataOffset = stream.GetPosition64();
+    return ParseResult::Ok;
+}
+
+// Steps shared by both readers: find the format chunk, take its record, find
+// the data chunk and its size. The stream is closed when this returns.
+ParseResult ParseWave(const std::string& path, std::int64_t fileSize, WaveHeader& header) {
+    TLongFileStream stream(path, TLongFileStream::fmOpenRead);
+    std::int64_t headerSize = 0;
+    if (!WalkChunks(stream, fileSize, header, headerSize)) {
+        const ParseResult scanned = ScanWords(stream, header, headerSize);
+        if (scanned != ParseResult::Ok) {
+            return scanned;
+        }
+    }
+    header.dataOffset = std::min(header.dataOffset, fileSize);
     const std::int64_t present = fileSize - header.dataOffset;
     if (fileSize >= k2GB) {
         // Headers of files beyond 2 GB are capped; every frame counts.
@@ -131,8 +207,12 @@ bool ParseOrReport(const std::string& path, std::int64_t fileSize, WaveHeader& h
     return true;
 }
 
+// Also a channel count whose frame could not be named by the 16-bit block
+// align (65535 channels of 16 bits would wrap to 65534), refused before
+// anything is reckoned from it.
 bool Degenerate(const WaveHeader& h) {
-    return h.channels == 0 || h.sampleRate <= 0 || h.blockAlign == 0;
+    const std::int64_t sampleBytes = std::max((h.bitsPerSample + 7) / 8, 1);
+    return h.channels == 0 || h.channels * sampleBytes > 0xFFFF || h.sampleRate <= 0 || h.blockAlign == 0;
 }
 
 }  // namespace
@@ -227,6 +307,7 @@ std::optional<FileProperties> TrackFileReader::ReadFileProperties(const std::str
         p.bitsPerSample = h.bitsPerSample;
         p.dataOffset = h.dataOffset;
         p.dataSize = h.dataSize;
+        p.formatSize = h.formatSize;
         frames = std::trunc(static_cast<double>(h.dataSize) / (h.bitsPerSample / 8.0) / h.channels);
     }
     p.lengthSeconds = p.sampleRate > 0 ? frames / p.sampleRate : 0.0;

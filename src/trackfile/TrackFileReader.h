@@ -22,6 +22,7 @@ struct FileProperties {
     int channels = 0;
     int sampleRate = 0;
     int bitsPerSample = 16;
+    std::uint32_t formatSize = 0;  // as the format chunk declares it
     std::int64_t dataOffset = 0;
     std::int64_t dataSize = 0;
     double lengthSeconds = 0;
@@ -40,11 +41,14 @@ struct PlayInfo {
     int bitsPerSample = 16;
 };
 
-// Reads WAVE and RAW track files back. Both readers report a rejected file
-// themselves through the given UserMessages (the full file name, "\r\n" and
-// the text, error icon, OK) and answer nothing; a file that exists but cannot
-// be opened throws FileOpenError. Whatever the bytes, the readers stay inside
-// the file and never divide by zero.
+// Reads WAVE and RAW track files back. A tidy RIFF/WAVE file is read by its
+// chunks, so the extra chunks other programs write are passed over; any
+// other file by searching 4-byte words for the tags, which finds the audio
+// of an interrupted recording whose sizes were never written. Both readers
+// report a rejected file themselves through the given UserMessages (the full
+// file name, "\r\n" and the text, error icon, OK) and answer nothing; a
+// file that exists but cannot be opened throws FileOpenError. Whatever the
+// bytes, the readers stay inside the file and never divide by zero.
 class TrackFileReader {
 public:
     // Message texts (after the file name and "\r\n") and titles.
@@ -56,6 +60,10 @@ public:
     static constexpr const char* kNot16Bit = "は16bitWaveファイルではありません。";
     static constexpr const char* kErrorTitle = "Error";
     static constexpr const char* kUnsupportedTitle = "サポート外のファイル";
+
+    // The most channels a 16-bit WAVE file can hold: its frame size (the
+    // block align) is a 16-bit number.
+    static constexpr int kMaxChannels = 0xFFFF / 2;
 
     // The result list's reader. Missing file: nothing, no message. Other
     // extensions than .wav/.raw (any case): nothing, no message. RAW files

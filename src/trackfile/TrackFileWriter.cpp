@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "trackfile/DiskFlusher.h"
+#include "trackfile/TrackFileReader.h"
 
 namespace zolvane2 {
 
@@ -56,6 +59,12 @@ void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, 
 }
 
 void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw, Create create) {
+    if (!raw && channels > TrackFileReader::kMaxChannels) {
+        // The header could not name the frame size; nothing is created.
+        const std::string_view pattern = kFileCreateErrorText;
+        const std::size_t at = pattern.find("%s");
+        throw FileCreateError(std::string(pattern.substr(0, at)) + path + std::string(pattern.substr(at + 2)), EINVAL);
+    }
     stream_.reset();
     fileName_ = path;
     raw_ = raw;

@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "support/TrackfileTestSupport.h"
 #include "trackfile/DiskFlusher.h"
+#include "trackfile/TrackFileReader.h"
 #include "trackfile/TrackFileWriter.h"
 
 namespace zolvane2 {
@@ -194,6 +195,14 @@ TEST(TrackFileWriter, CreateFailurePropagates) {
     EXPECT_THROW(w.OpenOutput("/nonexistent-folder-zolvane2/x.wav", 2, 44100, false), FileCreateError);
     EXPECT_FALSE(w.IsOpen());
     EXPECT_EQ(w.CloseOutput(), FinishStatus::Deleted);
+
+    // A frame the 16-bit block align cannot name: refused before anything is made.
+    TempDir dir;
+    const std::string wide = dir.File("wide.wav");
+    EXPECT_THROW(w.OpenOutput(wide, TrackFileReader::kMaxChannels + 1, 44100, false), FileCreateError);
+    EXPECT_FALSE(FileSystem::LookUp(wide));
+    w.OpenOutput(wide, TrackFileReader::kMaxChannels, 44100, false);
+    EXPECT_EQ(test::ReadAll(wide)[32], 0xFE);  // block align 65534
 }
 
 }  // namespace
