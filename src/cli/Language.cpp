@@ -11,6 +11,7 @@
 #include "jobs/RecordingEstimate.h"
 #include "trackfile/TLongStream.h"
 #include "trackfile/TrackFileReader.h"
+#include "trackfile/TrackFileRepair.h"
 
 namespace zolvane2::cli {
 
@@ -26,6 +27,7 @@ constexpr std::pair<const char*, const char*> kEngineTexts[] = {
     {"はサポート外のWaveファイルです。", "is a WAVE file of an unsupported kind."},
     {"はPCM-Waveファイルではありません。", "is not a PCM WAVE file."},
     {"は16bitWaveファイルではありません。", "is not a 16-bit WAVE file."},
+    {TrackFileRepair::kFormatTooShort, "has a format chunk too short for PCM; it cannot be repaired."},
     {TrackFileReader::kUnsupportedTitle, "Unsupported file"},
     {"ファイル ", "File "},
     {" を作成できません", " cannot be created"},

@@ -62,6 +62,12 @@ int RunRepair(const std::vector<std::string>& args) {
                     status = 1;
                     break;
             }
+            if (o.releasedBytes > 0) {
+                Print(stdout,
+                      path + Say(": gave back ", ": ファイル末尾より後に確保されていた ") +
+                          std::to_string(o.releasedBytes) +
+                          Say(" bytes of disk space reserved past the end\n", " バイトのディスク領域を解放しました\n"));
+            }
         } catch (const Error& e) {
             PrintFailure(kCommand, ErrorText(e));
             status = 1;

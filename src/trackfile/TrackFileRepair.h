@@ -12,10 +12,16 @@ namespace zolvane2 {
 // rewritten in place to the whole frames the file holds, capped past 2 GB as
 // a finished track is (and renamed to ..._tooLONG.wav, unless that name is
 // taken). A file that is not a 16-bit PCM WAVE file is refused with the
-// reader's message; one whose sizes are right, or whose data chunk is
-// followed by further chunks, is left alone.
+// reader's message, one whose format chunk is too short for PCM with
+// kFormatTooShort. One whose sizes are right is left alone: the data chunk
+// ends at the end of the file, or what follows it is a run of chunks that
+// ends exactly there (anything else past the declared end is audio the
+// header leaves out). Disk space reserved past the end of the file, which a
+// killed recording leaves allocated, is given back.
 class TrackFileRepair {
 public:
+    static constexpr const char* kFormatTooShort = "はフォーマットチャンクがPCMには短すぎるため修復できません。";
+
     enum class Verdict {
         Repaired,
         AlreadyRight,
@@ -27,10 +33,14 @@ public:
         std::string fileName;        // the file's name afterwards
         std::uint32_t riffSize = 0;  // the sizes the header holds afterwards
         std::uint32_t dataSize = 0;
+        std::int64_t releasedBytes = 0;  // disk space given back from past the end
     };
 
-    // Opens path for reading and writing with no sharing, so a track still
-    // being recorded is never touched (FileOpenError). Other stream errors
+    // Decides by reading, and opens path for writing only when there is
+    // something to mend or space to give back: a right file on a read-only
+    // disk is AlreadyRight, one to mend there throws FileOpenError with the
+    // system's reason. Both opens share nothing, so a track still being
+    // recorded is never touched (FileOpenError). Other stream errors
     // propagate as well.
     [[nodiscard]] static Outcome Repair(const std::string& path, UserMessages& messages);
 };

@@ -1,4 +1,12 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 
 #include "platform/Errors.h"
@@ -116,6 +124,145 @@ TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage
     w.OpenOutput(open, 2, 44100, false);
     w.Append(Bytes(400, 1).data(), 400);
     EXPECT_THROW((void)TrackFileRepair::Repair(open, messages), FileOpenError);
+}
+
+// What lies past the declared end decides: audio that happens to begin like
+// a chunk header is still audio; a run of chunks that ends at the end of the
+// file (with or without the pad byte after odd audio) is not.
+TEST(TrackFileRepair, DecidesByAllThatFollowsTheDeclaredEnd) {
+    TempDir dir;
+    RecordingUserMessages messages;
+    WaveLayout s;
+    s.dataSize = 400;
+    Bytes killed = MakeWave(s, 4000);
+    const char header[] = "abcd\x64\0\0\0";  // a 100-byte "chunk" inside the audio
+    std::copy(header, header + 8, killed.begin() + 44 + 400);
+    const std::string noise = dir.File("noise.wav");
+    test::WriteBytes(noise, killed);
+    const auto o = TrackFileRepair::Repair(noise, messages);
+    EXPECT_EQ(o.verdict, Verdict::Repaired);
+    EXPECT_EQ(test::ReadHeaderSizes(noise).data, 4000U);
+
+    const auto chunk = [](Bytes& b, const std::string& id, std::size_t size, bool pad) {
+        b.insert(b.end(), id.begin(), id.end());
+        for (int i = 0; i < 4; ++i) {
+            b.push_back(static_cast<std::uint8_t>((size >> (8 * i)) & 0xFFU));
+        }
+        b.insert(b.end(), size + (pad ? size % 2 : 0), 'x');
+    };
+    s.dataSize = 401;
+    Bytes padded = MakeWave(s, 401);
+    padded.push_back(0);
+    chunk(padded, "LIST", 26, true);
+    chunk(padded, "id3 ", 33, false);  // the last chunk's pad byte left out
+    Bytes unpadded = MakeWave(s, 401);
+    chunk(unpadded, "LIST", 26, true);
+    for (const Bytes& b : {padded, unpadded}) {
+        const std::string path = dir.File("tagged.wav");
+        test::WriteBytes(path, b);
+        EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::AlreadyRight);
+        EXPECT_EQ(test::ReadAll(path), b);
+    }
+    EXPECT_EQ(messages.Count(), 0U);
+}
+
+// Other readers reject a format chunk too short for the PCM record, however
+// the word search reads it.
+TEST(TrackFileRepair, RefusesAFormatChunkTooShortForPcm) {
+    TempDir dir;
+    RecordingUserMessages messages;
+    for (const std::uint8_t size : {0, 12}) {
+        Bytes b = MakeWave(WaveLayout{}, 400);
+        b[16] = size;
+        b[4] = b[5] = b[6] = b[7] = b[40] = 0;
+        const std::string path = dir.File("short" + std::to_string(size) + ".wav");
+        test::WriteBytes(path, b);
+        EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::Refused);
+        EXPECT_EQ(test::ReadAll(path), b);
+        ASSERT_EQ(messages.Count(), 1U);
+        EXPECT_EQ(messages.Messages()[0].text, path + "\r\n" + TrackFileRepair::kFormatTooShort);
+        messages.Clear();
+    }
+}
+
+// A right file is only read: never opened for writing (which a read-only
+// disk refuses). One that needs mending where it may not be written names
+// the file and the system's reason.
+TEST(TrackFileRepair, OpensForWritingOnlyToMend) {
+    TempDir dir;
+    RecordingUserMessages messages;
+    WaveLayout s;
+    s.dataSize = 400;
+    const std::string right = dir.File("right.wav");
+    test::WriteBytes(right, MakeWave(s, 400));
+    ASSERT_EQ(::chmod(right.c_str(), 0444), 0);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, right.c_str(), IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB), 0);
+    EXPECT_EQ(TrackFileRepair::Repair(right, messages).verdict, Verdict::AlreadyRight);
+    std::array<char, 4096> events{};
+    EXPECT_LT(::read(watch, events.data(), events.size()), 0);  // nothing written, nothing closed after writing
+    ::close(watch);
+    EXPECT_EQ(messages.Count(), 0U);
+
+    if (::geteuid() != 0) {  // mode bits do not stop root
+        const std::string killed = dir.File("killed.wav");
+        s.dataSize = 0;
+        test::WriteBytes(killed, MakeWave(s, 400));
+        ASSERT_EQ(::chmod(killed.c_str(), 0444), 0);
+        try {
+            (void)TrackFileRepair::Repair(killed, messages);
+            ADD_FAILURE() << "a read-only file was mended";
+        } catch (const FileOpenError& e) {
+            EXPECT_NE(std::string(e.what()).find(killed), std::string::npos);
+            EXPECT_EQ(e.Code(), EACCES);
+        }
+    }
+}
+
+// A killed recording leaves the space it reserved ahead allocated past its
+// end; repair gives it back, and to a file that is otherwise right without
+// changing its time.
+TEST(TrackFileRepair, GivesBackSpaceReservedPastTheEnd) {
+    TempDir dir;
+    RecordingUserMessages messages;
+    constexpr off_t kReserved = 8 << 20;
+    const auto allocated = [](const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0);
+        return static_cast<std::int64_t>(st.st_blocks) * 512;
+    };
+    for (const std::uint32_t dataSize : {400U, 0U}) {
+        WaveLayout s;
+        s.dataSize = dataSize;
+        const std::string path = dir.File("reserved" + std::to_string(dataSize) + ".wav");
+        const Bytes b = MakeWave(s, 400);
+        test::WriteBytes(path, b);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, kReserved) != 0) {
+            ::close(fd);
+            GTEST_SKIP() << "no fallocate here";
+        }
+        ::close(fd);
+        const timespec old{1'600'000'000, 0};
+        const std::array<timespec, 2> times{old, old};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times.data(), 0), 0);
+        ASSERT_GE(allocated(path), kReserved);
+
+        const auto o = TrackFileRepair::Repair(path, messages);
+        EXPECT_EQ(o.verdict, dataSize == 0 ? Verdict::Repaired : Verdict::AlreadyRight);
+        EXPECT_GE(o.releasedBytes, kReserved - 65536);
+        EXPECT_LT(allocated(path), 65536);
+        EXPECT_EQ(static_cast<std::int64_t>(test::ReadAll(path).size()), static_cast<std::int64_t>(b.size()));
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        if (dataSize != 0) {
+            EXPECT_EQ(st.st_mtim.tv_sec, old.tv_sec);
+            EXPECT_EQ(test::ReadAll(path), b);
+        }
+    }
+    EXPECT_EQ(messages.Count(), 0U);
 }
 
 }  // namespace
