@@ -14,7 +14,9 @@ namespace zolvane2::cli {
 std::string FullPathOf(const std::string& name) {
     std::error_code ec;
     const auto absolute = std::filesystem::absolute(name, ec);
-    return ec ? name : absolute.lexically_normal().string();
+    // Not normalised: "link/.." is the link's target's parent to the system,
+    // and only the system can tell.
+    return ec ? name : absolute.string();
 }
 
 bool ParseInt(const std::string& text, int low, int high, int& value) {

@@ -85,7 +85,9 @@ std::string NearestExistingFolder(const std::string& path) {
     if (ec) {
         return {};
     }
-    p = p.lexically_normal();
+    // Walked up name by name without normalising: the system resolves each
+    // candidate, so "link/../new" finds the link's target's parent, as the
+    // file's creation will.
     for (;;) {
         if (fs::is_directory(p, ec)) {
             return p.string();

@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <utime.h>
 
 #include <cstdio>
@@ -5,6 +6,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "Version.h"
@@ -108,6 +110,24 @@ TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
     EXPECT_EQ(skipped.status, 0);
     EXPECT_EQ(skipped.out, "");
     EXPECT_EQ(skipped.err, "");
+}
+
+// "lnk/.." is the parent of the link's target, as the shell finds it, not
+// the folder that holds the link.
+TEST(InfoCommand, NamesAreLeftToTheSystem) {
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.File("far").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(dir.File("far/inner").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(dir.File("near").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("../far/inner", dir.File("near/lnk").c_str()), 0);
+    WaveLayout good;
+    good.dataSize = 4;
+    zolvane2::test::WriteBytes(dir.File("far/s.wav"), MakeWave(good, 4));
+    const CliResult r =
+        zolvane2::test::RunCli({"info", "lnk/../s.wav"}, zolvane2::test::CliOptions().In(dir.File("near")).Locale("C"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("s.wav\t", 0), 0U);
 }
 
 TEST(InfoCommand, BadUsageIsAnError) {

@@ -4,6 +4,7 @@
 #include <sys/statfs.h>
 
 #include "jobs/DiskSpace.h"
+#include "support/TestFiles.h"
 
 namespace zolvane2 {
 namespace {
@@ -36,6 +37,14 @@ TEST(DiskSpaceTest, NearestExistingFolderWalksUp) {
     EXPECT_EQ(NearestExistingFolder(tmp), tmp);
     EXPECT_EQ(NearestExistingFolder(""), "");
     EXPECT_EQ(NearestExistingFolder("relative-missing.wav"), std::filesystem::current_path().string());
+
+    // Through a link the system, not the letters, decides where ".." leads.
+    const zolvane2::test::TempDir dir;
+    std::filesystem::create_directories(dir.File("far/inner"));
+    std::filesystem::create_directories(dir.File("near"));
+    std::filesystem::create_directory_symlink("../far/inner", dir.File("near/lnk"));
+    const std::string found = NearestExistingFolder(dir.File("near/lnk/../new/x.wav"));
+    EXPECT_TRUE(std::filesystem::equivalent(found, dir.File("far"))) << found;
 }
 
 TEST(DiskSpaceTest, NameAndFreeBytesOfARealFileSystem) {
