@@ -6,8 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "trackfile/TrackFileReader.h"
 
@@ -38,25 +40,24 @@ void Require(bool condition) {
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+// Writes the bytes as the input file and runs both readers on it.
+void ReadBoth(const std::uint8_t* data, std::size_t size) {
     const std::string& path = InputPath();
     ::unlink(path.c_str());
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
-        return 0;
+        return;
     }
     const bool written = size == 0 || ::write(fd, data, size) == static_cast<ssize_t>(size);
     ::close(fd);
     if (!written) {
-        return 0;
+        return;
     }
     const auto fileSize = static_cast<std::int64_t>(size);
     SilentMessages messages;
     if (const auto p = zolvane2::TrackFileReader::ReadFileProperties(path, 44100, 2, messages)) {
         Require(p->dataOffset >= 0 && p->dataSize >= 0 && p->dataOffset + p->dataSize <= fileSize);
-        Require(p->channels > 0 && p->sampleRate > 0);
+        Require(p->channels > 0 && p->channels <= zolvane2::TrackFileReader::kMaxChannels && p->sampleRate > 0);
         Require(messages.shown == 0);
     } else {
         Require(messages.shown == 1);
@@ -68,5 +69,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         Require(messages.shown == 1);
     }
+}
+
+}  // namespace
+
+// Each input is read as it is, and once more behind a tidy RIFF/WAVE start
+// with a RIFF size that fits, so that the chunk walk, not only the word
+// search, gets the fuzzer's chunks.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ReadBoth(data, size);
+    std::vector<std::uint8_t> tidy(12 + size);
+    const auto riff = static_cast<std::uint32_t>(4 + size);
+    std::memcpy(tidy.data(), "RIFF", 4);
+    for (int i = 0; i < 4; ++i) {
+        tidy[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((riff >> (8 * i)) & 0xFFU);
+    }
+    std::memcpy(&tidy[8], "WAVE", 4);
+    if (size > 0) {
+        std::memcpy(&tidy[12], data, size);
+    }
+    ReadBoth(tidy.data(), tidy.size());
     return 0;
 }
