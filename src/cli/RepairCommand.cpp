@@ -84,17 +84,25 @@ std::string RepairHelp() {
         "      smaller than the audio present: the sizes are rewritten in place to\n"
         "      the whole frames the file holds. Past 2 GB the header gets the\n"
         "      capped sizes and the file the name ..._tooLONG.wav, as a finished\n"
-        "      track does. A file whose sizes are already right is left untouched\n"
-        "      (exit status 0). A file that is not a 16-bit PCM WAVE file, or that\n"
-        "      is still being recorded, is refused with a message on stderr (exit\n"
-        "      status 1). Exit status 2 for a bad command line.\n",
+        "      track does. A file whose data chunk ends at the end of the file, or\n"
+        "      is followed by chunks that end exactly there, is right and is left\n"
+        "      untouched (exit status 0); the file is opened for writing only to\n"
+        "      mend it. Disk space still reserved past the end is given back. A\n"
+        "      file that is not a 16-bit PCM WAVE file, whose format chunk is too\n"
+        "      short for PCM, or that is still being recorded, is refused with a\n"
+        "      message on stderr (exit status 1). Exit status 2 for a bad command\n"
+        "      line.\n",
         "      中断された録音 (強制終了、クラッシュ、停電) が残した WAVE ファイルの\n"
         "      ヘッダーを修復します。RIFF サイズとデータサイズが 0 か実際の音声より\n"
         "      小さいとき、ファイルが持つ完全なフレーム分にその場で書き換えます。\n"
         "      2GB を超えるときは、録音を終えたトラックと同じく上限の値を書き、\n"
-        "      ファイル名を ..._tooLONG.wav に変えます。サイズが既に正しいファイルは\n"
-        "      変更しません (終了ステータス 0)。16bit PCM の WAVE ファイルでないもの、\n"
-        "      録音中のものは、stderr にメッセージを出して拒否します (終了ステータス 1)。\n"
+        "      ファイル名を ..._tooLONG.wav に変えます。データチャンクがファイルの終わりで\n"
+        "      終わるか、その後にちょうどファイルの終わりで終わるチャンクが続くファイルは\n"
+        "      正しいものとして変更しません (終了ステータス 0)。書き込み用に開くのは\n"
+        "      修復するときだけです。ファイル末尾より後に確保されたままのディスク領域は\n"
+        "      解放します。16bit PCM の WAVE ファイルでないもの、フォーマットチャンクが\n"
+        "      PCM には短すぎるもの、録音中のものは、stderr にメッセージを出して拒否します\n"
+        "      (終了ステータス 1)。\n"
         "      コマンド行の誤りは終了ステータス 2。\n");
 }
 
