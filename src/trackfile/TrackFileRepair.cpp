@@ -103,7 +103,10 @@ TrackFileRepair::Outcome TrackFileRepair::Repair(const std::string& path, UserMe
         capped ? TrackFileWriter::kCappedRiffSize : static_cast<std::uint32_t>(dataOffset - 8 + wholeFrames);
 
     const std::int64_t declaredEnd = dataOffset + data + (data & 1U);
-    const bool dataShort = data < wantData && !ChunkAt(stream, declaredEnd, fileSize);
+    // A size past the end (the provisional header of a file killed before
+    // its first update, or a file cut short) is mended as a short one is.
+    const bool dataShort =
+        (data < wantData && !ChunkAt(stream, declaredEnd, fileSize)) || dataOffset + std::int64_t{data} > fileSize;
     const bool riffShort = !dataShort && riff == 0;
     if (!dataShort && !riffShort) {
         outcome.verdict = Verdict::AlreadyRight;
