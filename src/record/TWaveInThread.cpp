@@ -422,7 +422,7 @@ void TWaveInThread::FailRecording(const std::string& text) {
 
 std::string TWaveInThread::FailureText(const std::exception& e) const {
     const auto* error = dynamic_cast<const Error*>(&e);
-    const std::string text = WithSystemReason(e.what(), error != nullptr ? error->Code() : 0);
+    std::string text = WithSystemReason(e.what(), error != nullptr ? error->Code() : 0);
     if (dynamic_cast<const WriteError*>(&e) != nullptr && !writer_.FileName().empty()) {
         return writer_.FileName() + "\r\n" + text;
     }
