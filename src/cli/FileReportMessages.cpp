@@ -8,11 +8,7 @@
 namespace zolvane2::cli {
 
 std::string ErrorText(const Error& e) {
-    std::string text = Localize(StderrUserMessages::ToUnixLines(e.what()));
-    if (e.Code() != 0) {
-        text += " (" + SystemReason(e.Code()) + ")";
-    }
-    return text;
+    return WithReason(Localize(StderrUserMessages::ToUnixLines(e.what())), e.Code());
 }
 
 std::string FileReportMessages::Format(const std::string& text) {

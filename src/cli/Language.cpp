@@ -9,6 +9,8 @@
 
 #include "jobs/CombineChecks.h"
 #include "jobs/RecordingEstimate.h"
+#include "platform/Errors.h"
+#include "play/TWaveOutThread.h"
 #include "trackfile/TLongStream.h"
 #include "trackfile/TrackFileReader.h"
 #include "trackfile/TrackFileRepair.h"
@@ -34,6 +36,9 @@ constexpr std::pair<const char*, const char*> kEngineTexts[] = {
     {" は開けません", " cannot be opened"},
     {kStreamReadErrorText, "Stream read error"},
     {kStreamWriteErrorText, "Stream write error"},
+    {kSystemReasonOpening, " ("},
+    // Playing.
+    {kUnplayableRateText, " Hz is not a playable sample rate"},
     // Joining.
     {kParameterMismatchText, "Files with different parameters cannot be joined."},
     {kNoFreeSpaceText, "There is not enough free disk space."},
@@ -136,6 +141,13 @@ std::string Fill(const std::string& text, std::initializer_list<std::string> val
 
 std::string SystemReason(int code) {
     return std::strerror(code);
+}
+
+std::string WithReason(const std::string& text, int code) {
+    if (code == 0 || text.find(SystemReason(code)) != std::string::npos) {
+        return text;
+    }
+    return text + " (" + SystemReason(code) + ")";
 }
 
 }  // namespace zolvane2::cli

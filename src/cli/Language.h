@@ -29,4 +29,9 @@ namespace zolvane2::cli {
 // or directory").
 [[nodiscard]] std::string SystemReason(int code);
 
+// text followed by " (<the system's reason>)", unless code is 0 or the text
+// gives that reason already (the engine puts it into some of its texts,
+// "(理由: ...)", which Localize renders as " (...)").
+[[nodiscard]] std::string WithReason(const std::string& text, int code);
+
 }  // namespace zolvane2::cli

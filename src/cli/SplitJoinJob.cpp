@@ -137,9 +137,7 @@ int JobExitStatus(const char* command, const JobOutcome& outcome) {
         if (!outcome.detail.fileName.empty()) {
             text = outcome.detail.fileName + ": " + text;
         }
-        if (outcome.detail.code != 0) {
-            text += " (" + SystemReason(outcome.detail.code) + ")";
-        }
+        text = WithReason(text, outcome.detail.code);
         PrintFailure(command, text);
         return 1;
     }

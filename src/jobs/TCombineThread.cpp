@@ -37,7 +37,6 @@ void TCombineThread::Execute() {
     try {
         writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_,
                            createNew_ ? TrackFileWriter::Create::New : TrackFileWriter::Create::Replace);
-        writer_.Reserve(totalBytes_);
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
             CopySource(i, doneBytes);
         }
@@ -95,6 +94,9 @@ void TCombineThread::CopyBlock(std::int64_t& position, std::int64_t count, std::
     if (position < 0 || source_->GetSize64() - position < count) {
         throw ReadError(kStreamReadErrorText);
     }
+    // Space is reserved as the output grows, not for the whole join at once:
+    // a killed join would keep all of it.
+    writer_.ReserveAsItGrows(count);
     writer_.AppendRange(*source_, position, count);
     position += count;
     doneBytes += count;

@@ -138,10 +138,23 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     const std::int64_t length = GrowingAt(dataLengths_, i) / frameBytes * frameBytes;
     source_->SetPosition64(offset);
     sourceDataOffset_ = source_->GetPosition64();
-    const std::int64_t blocks = std::max<std::int64_t>((length - offset) / kJobBlockBytes, 0);
-    for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
-        splitter_.ProcessBlock(ReadBlock(kJobBlockBytes), kJobBlockBytes);
-        ReportProgress(source_->GetPosition64() - offset + doneBytes);
+    // Blocks of the data region only, however far into the file it starts:
+    // chunks that follow the data (tags, cue lists) are not audio and stay
+    // out of the pieces. A whole block the file no longer holds is a read
+    // error; a last, shorter block ends where the file ends.
+    const std::int64_t dataEnd = offset + std::max<std::int64_t>(length, 0);
+    const std::int64_t fileEnd = std::min(source_->GetSize64(), dataEnd);
+    for (std::int64_t at = source_->GetPosition64(); at < dataEnd && !cancelRequested_.load();) {
+        std::int64_t count = std::min(kJobBlockBytes, dataEnd - at);
+        if (count < kJobBlockBytes) {
+            count = fileEnd - at;
+            if (count <= 0) {
+                break;
+            }
+        }
+        splitter_.ProcessBlock(ReadBlock(count), count);
+        at += count;
+        ReportProgress(at - offset + doneBytes);
     }
     if (cancelRequested_.load()) {
         // What the splitter still holds is dropped with it.
@@ -149,13 +162,6 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
         CloseOutput();
         source_.reset();
         return false;
-    }
-    // The rest of the data region only: chunks that follow the data (tags,
-    // cue lists) are not audio and stay out of the pieces.
-    const std::int64_t dataEnd = std::min(source_->GetSize64(), offset + std::max<std::int64_t>(length, 0));
-    const std::int64_t rest = dataEnd - source_->GetPosition64();
-    if (rest > 0) {
-        splitter_.ProcessBlock(ReadBlock(rest), rest);
     }
     splitter_.FlushHeld();
     CloseOutput();
@@ -241,7 +247,6 @@ void TCutThread::OpenOutput() {
         });
     pieceHasData_ = false;
     pieceFileEnd_ = rawOutput_ ? 0 : TrackFileWriter::kHeaderSize;
-    reservedEnd_ = pieceFileEnd_;
 }
 
 bool TCutThread::CloseOutput() {
@@ -272,29 +277,15 @@ bool TCutThread::CloseOutput() {
 }
 
 void TCutThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count) {
-    ReserveFor(count);
+    writer_.ReserveAsItGrows(count);
     writer_.Append(bytes, count);
     Appended(blockFedStart_ + (bytes - blockData_), count);
 }
 
 void TCutThread::AppendFedBytes(std::int64_t fedOffset, std::int64_t count) {
-    ReserveFor(count);
+    writer_.ReserveAsItGrows(count);
     writer_.AppendRange(*source_, sourceDataOffset_ + fedOffset, count);
     Appended(fedOffset, count);
-}
-
-void TCutThread::ReserveFor(std::int64_t count) {
-    // A piece's length is known only at its end, so its disk space is
-    // reserved ahead as it grows, as much again as it holds (see
-    // TLongFileStream::Reserve); short pieces, which reserving would only
-    // slow down, reserve nothing.
-    constexpr std::int64_t kFirstReserve = std::int64_t{1} << 20;
-    constexpr std::int64_t kLargestStep = std::int64_t{64} << 20;
-    if (pieceFileEnd_ >= kFirstReserve && pieceFileEnd_ + count > reservedEnd_) {
-        const std::int64_t step = std::max(count, std::min(pieceFileEnd_, kLargestStep));
-        writer_.Reserve(step);
-        reservedEnd_ = pieceFileEnd_ + step;
-    }
 }
 
 void TCutThread::Appended(std::int64_t fedOffset, std::int64_t count) {

@@ -116,7 +116,6 @@ private:
     void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) override;
     // Held audio is copied to the piece straight from the source file.
     void AppendFedBytes(std::int64_t fedOffset, std::int64_t count) override;
-    void ReserveFor(std::int64_t count);
     // Keeps where the piece's bytes lie in the file against the audio fed.
     void Appended(std::int64_t fedOffset, std::int64_t count);
     // Reads the next count bytes of the source into the block buffer.
@@ -151,7 +150,6 @@ private:
     bool pieceHasData_ = false;
     std::int64_t pieceFileEnd_ = 0;
     std::int64_t pieceShift_ = 0;
-    std::int64_t reservedEnd_ = 0;  // the piece's size its reserved space reaches
     std::string outputBase_;
     double triggerDelay_ = 0;
     std::int32_t triggerLevel_ = 0;

@@ -17,6 +17,14 @@ private:
     int code_;
 };
 
+// The system's reason for errno code as it follows an error's text:
+// "(理由: No space left on device)", the reason worded by the C library.
+inline constexpr const char* kSystemReasonOpening = "(理由: ";
+[[nodiscard]] std::string SystemReasonText(int code);
+// text followed by the system's reason for code; text as it is when code is 0
+// or the text already gives that reason.
+[[nodiscard]] std::string WithSystemReason(const std::string& text, int code);
+
 class FileCreateError : public Error {
 public:
     using Error::Error;

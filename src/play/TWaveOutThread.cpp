@@ -106,15 +106,24 @@ void TWaveOutThread::StartPlayback() {
         PostPlayEnd(TPlayEndReason::NoDevice);
         return;
     }
-    const SoundResult opened = device->Open(samplesPerSec_.load(), channels_.load(), QueueHandle());
+    const int rate = samplesPerSec_.load();
+    const SoundResult opened = device->Open(rate, channels_.load(), QueueHandle());
+    if (opened == kSoundErrInvalid) {
+        // The output takes one or two channels of any rate it can play, so
+        // a refused format is the file's rate (a damaged header may give
+        // any): the user is told which file and why, not "Invalid argument",
+        // and the next file is played as after any file that fails.
+        GiveUpStart(FileName() + "\r\n" + std::to_string(rate) + kUnplayableRateText, TPlayEndReason::FileFailed);
+        return;
+    }
     if (opened != kSoundOk) {
-        GiveUpStart(device->ErrorText(opened));
+        GiveUpStart(device->ErrorText(opened).substr(0, kErrorTextLimit));
         return;
     }
     device_ = std::move(device);
     const SoundResult volume = device_->SetVolume(kSoundVolumeFull, kSoundVolumeFull);
     if (volume != kSoundOk) {
-        GiveUpStart(device_->ErrorText(volume));
+        GiveUpStart(device_->ErrorText(volume).substr(0, kErrorTextLimit));
         return;
     }
 
@@ -154,13 +163,12 @@ void TWaveOutThread::StartPlayback() {
     HandOverLevel(0);
 }
 
-void TWaveOutThread::GiveUpStart(const std::string& deviceText) {
+void TWaveOutThread::GiveUpStart(const std::string& text, TPlayEndReason reason) {
     // The device is given back before the box is shown, and the owner hears
     // of the failed start so it does not wait for an end that never comes.
     ReleasePlayback();
-    (void)GetUserMessages().Show(deviceText.substr(0, kErrorTextLimit), kDeviceErrorTitle, MsgIcon::Error,
-                                 MsgButtons::Ok);
-    PostPlayEnd(TPlayEndReason::DeviceFailed);
+    (void)GetUserMessages().Show(text, kDeviceErrorTitle, MsgIcon::Error, MsgButtons::Ok);
+    PostPlayEnd(reason);
 }
 
 void TWaveOutThread::ReadBlock(Block& block) {

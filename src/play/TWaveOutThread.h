@@ -28,8 +28,12 @@ enum class TPlayEndReason : WParam {
     Played = 0,        // played to the end, stopped, or ended by a device error
     NoDevice = 1,      // no output device: nothing started
     DeviceFailed = 2,  // the device could not be opened or set up
-    FileFailed = 3,    // the file could not be opened or read at the start
+    FileFailed = 3,    // the file could not be opened or read at the start, or has a rate no output plays
 };
+
+// Follows the rate the output refused, after the file's name and a line break:
+// "<file>\r\n2147483647 Hz のサンプリングレートは再生できません".
+inline constexpr const char* kUnplayableRateText = " Hz のサンプリングレートは再生できません";
 
 // The five registered messages of the player and its thread.
 struct TWaveOutMessages {
@@ -102,7 +106,8 @@ private:
     bool HandleMessage(const Message& message);
     void StartPlayback();
     // A start that failed at the device: close it, say why, report the end.
-    void GiveUpStart(const std::string& deviceText);
+    // text is shown whole: callers limit a device's text themselves.
+    void GiveUpStart(const std::string& text, TPlayEndReason reason = TPlayEndReason::DeviceFailed);
     void BlockDone(LParam lParam);
     void SeekPlayback();
     // Stop steps: pause, reset, drain, close, free, post "WM_PlayEnd".

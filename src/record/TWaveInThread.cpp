@@ -6,6 +6,7 @@
 
 #include "platform/BusyPointer.h"
 #include "platform/ErrorDisplay.h"
+#include "platform/Errors.h"
 #include "platform/NotifyWindow.h"
 #include "trackfile/TrackNaming.h"
 
@@ -140,7 +141,7 @@ bool TWaveInThread::HandleMessage(const Message& message) {
             DataLost(message.wParam, message.lParam);
         }
     } catch (const std::exception& e) {
-        FailRecording(e.what());
+        FailRecording(FailureText(e));
     }
     return true;
 }
@@ -198,7 +199,7 @@ void TWaveInThread::StartRecording() {
             return;
         }
     } catch (const std::exception& e) {
-        ShowStandardError(e.what(), Boxes());
+        ShowStandardError(FailureText(e), Boxes());
         AbandonStart();
         return;
     }
@@ -371,7 +372,7 @@ void TWaveInThread::StopRecording(bool quiet) {
             // The file is there with what was written; only its header sizes
             // could not be patched.
             if (!quiet) {
-                ShowStandardError(e.what(), Boxes());
+                ShowStandardError(FailureText(e), Boxes());
             }
             status = FinishStatus::Kept;
         }
@@ -417,6 +418,15 @@ void TWaveInThread::FailRecording(const std::string& text) {
     if (!idle_.load()) {
         StopRecording(true);
     }
+}
+
+std::string TWaveInThread::FailureText(const std::exception& e) const {
+    const auto* error = dynamic_cast<const Error*>(&e);
+    std::string text = WithSystemReason(e.what(), error != nullptr ? error->Code() : 0);
+    if (dynamic_cast<const WriteError*>(&e) != nullptr && !writer_.FileName().empty()) {
+        return writer_.FileName() + "\r\n" + text;
+    }
+    return text;
 }
 
 void TWaveInThread::DrainQueue() {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -161,6 +162,9 @@ private:
     // A failure while recording: shown once, then the recording is stopped
     // with its file finished.
     void FailRecording(const std::string& text);
+    // The text an error is shown with: a failed write names the track file,
+    // and the system's reason follows where the error carries one.
+    [[nodiscard]] std::string FailureText(const std::exception& e) const;
 
     // A start that got as far as the device: everything is given back and the
     // window is told, so it leaves its waiting state.

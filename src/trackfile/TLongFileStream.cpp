@@ -57,7 +57,7 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
             if (fd_ >= 0) {
                 ::close(fd_);
             }
-            throw FileCreateError(WithName(kFileCreateErrorText, fileName), code);
+            throw FileCreateError(WithSystemReason(WithName(kFileCreateErrorText, fileName), code), code);
         }
         return;
     }
@@ -70,7 +70,7 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
             if (fd_ >= 0) {
                 ::close(fd_);
             }
-            throw FileCreateError(WithName(kFileCreateErrorText, fileName), code);
+            throw FileCreateError(WithSystemReason(WithName(kFileCreateErrorText, fileName), code), code);
         }
         return;
     }
@@ -135,9 +135,9 @@ std::int64_t TLongFileStream::Write(const void* buffer, std::int64_t count) {
 }
 
 void TLongFileStream::Reserve(std::int64_t count) {
-    // Blocks allocated up front spare the file system its per-page
-    // accounting while the file grows; where it cannot, nothing changes. A
-    // failed call may have allocated part, so the end is trimmed either way.
+    // Blocks allocated ahead spare the file system its per-page accounting
+    // while the file grows; where it cannot, nothing changes. A failed call
+    // may have allocated part, so the end is trimmed either way.
     if (count > 0) {
         reserved_ = true;
         (void)::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(GetPosition64()), static_cast<off_t>(count));
@@ -178,7 +178,7 @@ void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t 
                 CloseCopyPipe();
                 kernelCopyRefused_ = true;
             } else if (errno != EINTR) {
-                throw ReadError(kStreamReadErrorText);
+                throw ReadError(kStreamReadErrorText, errno);
             }
             continue;
         }
@@ -196,8 +196,7 @@ void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t 
                 // What the pipe still holds must not reach a later copy.
                 const int error = errno;
                 CloseCopyPipe();
-                errno = error;
-                throw WriteError(kStreamWriteErrorText);
+                throw WriteError(kStreamWriteErrorText, m < 0 ? error : 0);
             }
             left -= std::max<ssize_t>(m, 0);
         }

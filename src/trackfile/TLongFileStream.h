@@ -28,8 +28,9 @@ inline constexpr const char* kFileOpenErrorText = "ファイル %s は開けま�
 // holds an exclusive lock, so a second stream of the program (or another
 // program that locks) cannot open the same file while it is held.
 //
-// Throws FileCreateError (kFileCreateErrorText) or FileOpenError
-// (kFileOpenErrorText); no object survives a failed construction.
+// Throws FileCreateError (kFileCreateErrorText followed by the system's
+// reason) or FileOpenError (kFileOpenErrorText); no object survives a failed
+// construction. Both carry the errno code.
 class TLongFileStream final : public TLongStream {
 public:
     static constexpr unsigned fmCreate = 0xFFFF;
@@ -61,8 +62,10 @@ public:
     // like ReadBuffer and WriteBuffer.
     void CopyRangeFrom(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count);
     // Allocates disk space for count more bytes from the position on
-    // without changing the size (a join, which knows its size); whatever is
-    // left unwritten is given back when the stream is closed.
+    // without changing the size; whatever is left unwritten is given back
+    // when the stream is closed. A killed program gives nothing back, so
+    // writers reserve in steps as the file grows
+    // (TrackFileWriter::ReserveAsItGrows), never a whole output at once.
     void Reserve(std::int64_t count);
 
     // The kernel copies bytes markedly slower when the destination lies a

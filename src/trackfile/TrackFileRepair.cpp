@@ -103,7 +103,9 @@ bool Decide(TLongStream& stream, const FileProperties& properties, Plan& plan) {
     const std::int64_t declaredEnd = dataOffset + plan.data;
     const bool chunksFollow = ChunksToTheEnd(stream, declaredEnd + (plan.data & 1U), fileSize) ||
                               ((plan.data & 1U) != 0 && ChunksToTheEnd(stream, declaredEnd, fileSize));
-    plan.mendData = plan.data < wantData && !chunksFollow;
+    // A size past the end (the provisional header of a file killed before
+    // its first update, or a file cut short) is mended as a short one is.
+    plan.mendData = (plan.data < wantData && !chunksFollow) || declaredEnd > fileSize;
     plan.mendRiff = plan.mendData || plan.riff == 0;
     plan.newData = plan.mendData ? wantData : plan.data;
     plan.newRiff = plan.mendData || plan.capped ? wantRiff : static_cast<std::uint32_t>(fileSize - 8);

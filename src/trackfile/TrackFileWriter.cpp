@@ -40,7 +40,7 @@ TrackFileWriter::~TrackFileWriter() = default;
 
 void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, int sampleRate) {
     stream.WriteBuffer("RIFF", 4);
-    WriteU32(stream, 0);
+    WriteU32(stream, kProvisionalRiffSize);
     stream.WriteBuffer("WAVEfmt ", 8);
     WriteU32(stream, 16);
     // The 18-byte PCM format record; its zero extension size is overwritten
@@ -55,7 +55,7 @@ void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, 
     stream.WriteBuffer(format.data(), static_cast<std::int64_t>(format.size()));
     stream.Seek64(-2, TLongStream::soFromCurrent);
     stream.WriteBuffer("data", 4);
-    WriteU32(stream, 0);
+    WriteU32(stream, kProvisionalDataSize);
 }
 
 void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw, Create create) {
@@ -73,6 +73,8 @@ void TrackFileWriter::OpenOutput(const std::string& path, int channels, int samp
     bytesPerSecond_ = frameBytes_ * std::max(sampleRate, 1);
     bytesSinceUpdate_ = 0;
     patchedDataSize_ = 0;
+    reservedEnd_ = 0;
+    nextReserveStep_ = kFirstReserveStep;
     lastUpdate_ = Clock::now();
     lastFlush_ = lastUpdate_;
     if (dryRun_) {
@@ -130,7 +132,8 @@ void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
     const bool live = flusher_ != nullptr;
     // Every half second of audio, so that a kill between a block's write and
     // this update still leaves the header less than a second behind.
-    if (now - lastUpdate_ >= kSizeUpdateInterval || (live && 2 * bytesSinceUpdate_ >= bytesPerSecond_)) {
+    if (now - lastUpdate_ >= kSizeUpdateInterval || bytesSinceUpdate_ >= kSizeUpdateBytes ||
+        (live && 2 * bytesSinceUpdate_ >= bytesPerSecond_)) {
         UpdateSizes();
         lastUpdate_ = now;
         bytesSinceUpdate_ = 0;
@@ -139,7 +142,7 @@ void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
         // Audio the disk refused (EIO, or space a file system handed out
         // late) is lost: that is a write error, not a success.
         if (const int error = flusher_->TakeError(); error != 0) {
-            throw WriteError(std::string(kStreamWriteErrorText) + " (" + std::strerror(error) + ")");
+            throw WriteError(kStreamWriteErrorText, error);
         }
         (void)flusher_->Request(stream_->OpenSyncHandle());
         lastFlush_ = now;
@@ -167,19 +170,29 @@ void TrackFileWriter::UpdateSizes() {
     }
     std::array<std::uint8_t, 4> b{};
     PutU32(b.data(), riffSize);
+    errno = 0;
     bool written = stream_->WriteAt(4, b.data(), 4);
     PutU32(b.data(), dataSize);
     written = written && stream_->WriteAt(40, b.data(), 4);
     if (!written) {
-        throw WriteError(kStreamWriteErrorText);
+        throw WriteError(kStreamWriteErrorText, errno);
     }
     patchedDataSize_ = dataSize;
 }
 
-void TrackFileWriter::Reserve(std::int64_t count) {
-    if (stream_) {
-        stream_->Reserve(count);
+void TrackFileWriter::ReserveAsItGrows(std::int64_t count) {
+    if (!stream_ || count <= 0) {
+        return;
     }
+    // Short files, which reserving would only slow down, reserve nothing.
+    const std::int64_t size = stream_->GetSize64();
+    if (size < kFirstReserveStep || size + count <= reservedEnd_) {
+        return;
+    }
+    const std::int64_t step = nextReserveStep_;
+    stream_->Reserve(count + step);
+    reservedEnd_ = size + count + step;
+    nextReserveStep_ = std::min(2 * step, kLargestReserveStep);
 }
 
 std::int64_t TrackFileWriter::CurrentSize() const {

@@ -22,15 +22,18 @@ enum class CapPolicy {
 };
 
 // Writes one WAVE or RAW track file at a time: OpenOutput creates it (WAVE
-// with a provisional 44-byte header whose sizes are 0), frames are appended,
+// with a provisional 44-byte header), frames are appended,
 // CloseOutput patches the header, deletes an empty file or caps and renames
 // one that is too long. Errors of the file stream (create, write, seek)
 // propagate to the caller.
 //
 // An unfinished WAVE file stays readable by any program: while it is written,
-// its RIFF and data sizes are brought up to date at least once a second (by
-// the same 2 GB rule as at the end), so a killed program leaves a file that
-// reads up to its last second. A live recording also has its data flushed to
+// its RIFF and data sizes are brought up to date at least once a second and
+// after every 16 MB (by the same 2 GB rule as at the end), so a killed
+// program leaves a file that reads up to its last second or its last 16 MB.
+// Until the first update the header gives the provisional sizes, which other
+// programs take for "up to the end of the file" and this program's reader and
+// repair for a killed file's. A live recording also has its data flushed to
 // the disk every few seconds, on a helper thread.
 class TrackFileWriter {
 public:
@@ -39,6 +42,11 @@ public:
     // of 2,147,483,644 bytes.
     static constexpr std::uint32_t kCappedRiffSize = 0x7FFFFFF4;
     static constexpr std::uint32_t kCappedDataSize = 0x7FFFFFD0;
+    // Sizes of the provisional header: far more data than a file so young
+    // holds, yet a RIFF size that matches it, which readers that refuse a
+    // size of 0 accept.
+    static constexpr std::uint32_t kProvisionalDataSize = 0x7FFFF000;
+    static constexpr std::uint32_t kProvisionalRiffSize = kProvisionalDataSize + 36;
 
     explicit TrackFileWriter(CapPolicy policy = CapPolicy::RecorderAndCombine);
     ~TrackFileWriter();
@@ -62,17 +70,22 @@ public:
     // without passing them through this process where the kernel allows;
     // the source's position stays where it is.
     void AppendRange(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count);
-    // Reserves disk space for count more bytes of the open file
-    // (TLongFileStream::Reserve).
-    void Reserve(std::int64_t count);
+    // Called before count more bytes are appended: reserves disk space
+    // (TLongFileStream::Reserve) in steps ahead of the file as it grows, so
+    // that a killed program leaves at most kLargestReserveStep reserved past
+    // the end. Nothing until the file holds kFirstReserveStep; the steps
+    // then double from there up to the largest.
+    void ReserveAsItGrows(std::int64_t count);
+    static constexpr std::int64_t kFirstReserveStep = std::int64_t{1} << 20;
+    static constexpr std::int64_t kLargestReserveStep = std::int64_t{256} << 20;
 
     // Audio arriving in real time (a recording): the header is brought up to
     // date for every half second of audio written, and the data is flushed to the
     // disk every few seconds without making the writing thread wait.
     void SetLiveRecording(bool live);
     // Brings the header's sizes up to date when a second has passed since the
-    // last update (for a live recording also when half a second of audio,
-    // bytesJustWritten included, has been written since). Cheap when nothing
+    // last update or kSizeUpdateBytes have been written since (for a live
+    // recording also half a second of audio, bytesJustWritten included). Cheap when nothing
     // is due: Append calls it; code that writes to the file by other means
     // calls it after each write.
     void KeepSizesCurrent(std::int64_t bytesJustWritten = 0);
@@ -112,6 +125,9 @@ public:
     // How often the header is kept current and a live recording flushed.
     static constexpr std::chrono::seconds kSizeUpdateInterval{1};
     static constexpr std::chrono::seconds kFlushInterval{3};
+    // A job copies gigabytes in a second; a kill leaves at most this much
+    // behind the header.
+    static constexpr std::int64_t kSizeUpdateBytes = std::int64_t{16} << 20;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -125,6 +141,8 @@ private:
     std::int64_t bytesPerSecond_ = 0;
     std::int64_t bytesSinceUpdate_ = 0;
     std::uint32_t patchedDataSize_ = 0;
+    std::int64_t reservedEnd_ = 0;  // the size the reserved space reaches
+    std::int64_t nextReserveStep_ = 0;
     Clock::time_point lastUpdate_{};
     Clock::time_point lastFlush_{};
     std::unique_ptr<DiskFlusher> flusher_;  // live recordings only

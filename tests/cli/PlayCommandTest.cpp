@@ -144,12 +144,19 @@ TEST_F(PlayCommandTest, RejectsBadOptionsAndReportsFilesItCannotPlay) {
     layout.bitsPerSample = 8;
     layout.dataSize = 100;
     test::WriteBytes(eightBit, test::MakeWave(layout, 100));
-    test::CliProcess files({"play", missing, mp3, eightBit, ok});
+    // A header may give any rate; the output refuses this one.
+    const std::string fast = dir_.File("fast.wav");
+    layout = test::WaveLayout{};
+    layout.sampleRate = 2147483647;
+    layout.dataSize = 400;
+    test::WriteBytes(fast, test::MakeWave(layout, 400));
+    test::CliProcess files({"play", missing, mp3, eightBit, fast, ok});
     EXPECT_EQ(files.Wait(20s), 1);
     const std::string err = files.err;
     EXPECT_NE(err.find(missing + ": not found."), std::string::npos) << err;
     EXPECT_NE(err.find(mp3 + ": not a WAVE"), std::string::npos) << err;
     EXPECT_NE(err.find(eightBit + ": is not a 16-bit WAVE file."), std::string::npos) << err;
+    EXPECT_NE(err.find(fast + ": 2147483647 Hz is not a playable sample rate"), std::string::npos) << err;
 }
 
 }  // namespace

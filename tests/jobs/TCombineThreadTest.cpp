@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "jobs/TCombineThread.h"
 #include "platform/QueuedDispatcher.h"
@@ -108,7 +109,7 @@ TEST_F(TCombineThreadTest, WholeFramesOnlyAndNewOutputsNeverReplaceOrFollowLinks
     EXPECT_EQ(test::ReadAll(dir_.File("joined.raw")), expected);
 
     const std::string again = combine(dir_.File("joined.raw"));
-    EXPECT_EQ(again, "ファイル " + dir_.File("joined.raw") + " を作成できません");
+    EXPECT_EQ(again, "ファイル " + dir_.File("joined.raw") + " を作成できません" + SystemReasonText(EEXIST));
     EXPECT_EQ(test::ReadAll(dir_.File("joined.raw")), expected);
     std::filesystem::create_symlink(dir_.File("a.raw"), dir_.File("link.raw"));
     std::filesystem::create_symlink(dir_.File("nowhere.raw"), dir_.File("dangling.raw"));
@@ -148,6 +149,29 @@ TEST_F(TCombineThreadTest, CancelAfterABlockKeepsWhatWasCopied) {
     const JobBytes out = test::ReadAll(dir_.File("out.wav"));
     EXPECT_EQ(test::Le32(out, 40), 409600U);
     EXPECT_EQ(run.progress.size(), 1U);
+}
+
+// A killed join keeps whatever space was reserved past its end: the space
+// is reserved in steps as the output grows, never for the whole join.
+TEST_F(TCombineThreadTest, SpaceIsReservedAsTheOutputGrows) {
+    constexpr std::int64_t kSource = std::int64_t{300} << 20;
+    TCombineThread job;
+    for (const char* name : {"a.raw", "b.raw"}) {
+        ASSERT_TRUE(test::ResizeSparse(dir_.File(name), kSource));
+        AddSource(job, dir_.File(name), 0, kSource);
+    }
+    job.SetOutputFileName(dir_.File("out.wav"));
+    std::int64_t ahead = -1;
+    test::JobRun run;
+    test::RunJob<TCombineThread>(job, run, dispatcher_, [&](TCombineThread& j, int) {
+        struct stat st {};
+        ASSERT_EQ(::stat(dir_.File("out.wav").c_str(), &st), 0);
+        ahead = st.st_blocks * 512 - st.st_size;
+        j.SetCancelRequested(true);
+    });
+    EXPECT_GE(ahead, 0);
+    EXPECT_LT(ahead, TrackFileWriter::kLargestReserveStep);
+    EXPECT_EQ(test::SizeOf(dir_.File("out.wav")), 44 + 409600);
 }
 
 TEST_F(TCombineThreadTest, MissingOrShortSourceEndsCopyingButTheOutputIsFinished) {
@@ -191,7 +215,8 @@ TEST_F(TCombineThreadTest, UncreatableOutputIsReported) {
     job.SetOutputFileName(dir_.File("no-such-folder/out.wav"));
     test::JobRun run;
     test::RunJob(job, run, dispatcher_);
-    EXPECT_EQ(job.ErrorMessage(), "ファイル " + dir_.File("no-such-folder/out.wav") + " を作成できません");
+    EXPECT_EQ(job.ErrorMessage(),
+              "ファイル " + dir_.File("no-such-folder/out.wav") + " を作成できません" + SystemReasonText(ENOENT));
     EXPECT_EQ(job.ErrorDetail().code, ENOENT);
     EXPECT_TRUE(run.files.empty());
     EXPECT_TRUE(run.finished);

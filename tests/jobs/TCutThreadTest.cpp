@@ -388,6 +388,27 @@ TEST_F(TCutThreadTest, CancelInTheSecondOfThreeFiles) {
     EXPECT_EQ(job.ErrorMessage(), "");
 }
 
+// Audio that starts far into its file (behind a large chunk) is still read
+// block by block, not in one read of all of it: a cancel at the first
+// block's progress leaves a piece of that block alone.
+TEST_F(TCutThreadTest, AudioFarIntoTheFileIsReadInBlocks) {
+    constexpr std::int64_t kOffset = 44 + (std::int64_t{4} << 20);
+    const JobBytes data = test::CountingData(2 * 409600 + 4000);
+    JobBytes file(kOffset, 0x55);
+    file.insert(file.end(), data.begin(), data.end());
+    const std::string src = dir_.File("far.wav");
+    test::WriteAll(src, file);
+    TCutThread job;
+    AddWave(job, 0, src, 2, 44100, static_cast<std::int64_t>(data.size()));
+    job.SetDataOffsets(0, kOffset);
+    NoCut(job);
+    test::JobRun run;
+    test::RunJob<TCutThread>(job, run, dispatcher_, [](TCutThread& j, int) { j.SetCancelRequested(true); });
+    ASSERT_EQ(run.files, std::vector<std::string>{dir_.File("far-00001.wav")});
+    EXPECT_EQ(DataOf(run.files[0]), JobBytes(data.begin(), data.begin() + 409600));
+    EXPECT_EQ(run.progress.size(), 1U);
+}
+
 TEST_F(TCutThreadTest, ReadFailureFinishesTheOpenPieceAndKeepsTheError) {
     const JobBytes data = test::CountingData(2 * 409600);
     const std::string src = dir_.File("short.wav");

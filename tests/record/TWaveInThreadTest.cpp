@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <fstream>
 #include <memory>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include "platform/Errors.h"
 #include "platform/NotifyWindow.h"
 #include "platform/QueuedDispatcher.h"
 #include "record/TWaveInThread.h"
@@ -464,6 +466,10 @@ TEST_F(TWaveInThreadTest, AFailedWriteStopsCleanlyWithAValidFileAndOneMessage) {
         10s));
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
     ASSERT_EQ(boxes_.Count(), 1U);
+    // The message names the file and gives the system's reason (a full disk
+    // says "No space left on device" in the same place).
+    EXPECT_EQ(boxes_.Messages()[0].text,
+              dir_.File("Track00001.wav") + "\r\n" + kStreamWriteErrorText + SystemReasonText(EFBIG));
     EXPECT_EQ(reports_.back(), RecFinish(0, 1));
     // What was written before stays, under a header that describes it.
     const auto samples = capturetest::WaveSamples(dir_.File("Track00001.wav"), 2, 44100);

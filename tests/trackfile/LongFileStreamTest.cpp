@@ -1,6 +1,9 @@
 #include <fcntl.h>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -70,7 +73,7 @@ TEST(LongFileStream, FileHeldByAnotherStreamCannotBeOpenedOrCreated) {
             TLongFileStream created(path, TLongFileStream::fmCreate);
             FAIL() << "create over a held file succeeded";
         } catch (const FileCreateError& e) {
-            EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません");
+            EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません" + SystemReasonText(EWOULDBLOCK));
         }
     }
     // The failed create must not have emptied the file it could not take.
@@ -79,16 +82,24 @@ TEST(LongFileStream, FileHeldByAnotherStreamCannotBeOpenedOrCreated) {
     EXPECT_EQ(again.GetSize64(), 10);
 }
 
+// A file that cannot be made says why, as the system words it.
 TEST(LongFileStream, MissingFileAndBadFolderGiveTheirMessages) {
     TempDir dir;
     const std::string missing = dir.File("none.wav");
     EXPECT_THROW(TLongFileStream(missing, 0), FileOpenError);
     const std::string badFolder = dir.File("no/such/folder.wav");
-    try {
-        TLongFileStream s(badFolder, TLongFileStream::fmCreate);
-        FAIL();
-    } catch (const FileCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + badFolder + " を作成できません");
+    const std::string longName = dir.File(std::string(300, 'n') + ".wav");
+    for (const auto& [path, code] : {std::pair{badFolder, ENOENT}, std::pair{longName, ENAMETOOLONG}}) {
+        for (const unsigned mode : {TLongFileStream::fmCreate, TLongFileStream::fmCreateNew}) {
+            try {
+                TLongFileStream s(path, mode);
+                FAIL() << path;
+            } catch (const FileCreateError& e) {
+                EXPECT_EQ(std::string(e.what()),
+                          "ファイル " + path + " を作成できません(理由: " + std::strerror(code) + ")");
+                EXPECT_EQ(e.Code(), code);
+            }
+        }
     }
     EXPECT_THROW(TLongFileStream(dir.Path(), 0), FileOpenError);
 }

@@ -1,14 +1,18 @@
 #include <fcntl.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "support/RecordingUserMessages.h"
 #include "support/TrackfileTestSupport.h"
 #include "trackfile/DiskFlusher.h"
 #include "trackfile/TrackFileReader.h"
+#include "trackfile/TrackFileRepair.h"
 #include "trackfile/TrackFileWriter.h"
 
 namespace zolvane2 {
@@ -18,21 +22,71 @@ using test::Bytes;
 using test::GetLe32;
 using test::TempDir;
 
-TEST(TrackFileWriter, ProvisionalHeaderIsTheCanonical44Bytes) {
+// Until its sizes are first brought up to date a file carries the
+// provisional pair, which readers that refuse sizes of 0 (Python's wave,
+// soxi) take: a RIFF size of data + 36, both far beyond the file's end.
+// Left so by a kill, the file is one this program reads and repairs as a
+// killed file.
+TEST(TrackFileWriter, ProvisionalHeaderIsReadableAndMarksAKilledFile) {
     TempDir dir;
     const std::string path = dir.File("Track00001.wav");
     TrackFileWriter w;
     w.OpenOutput(path, 2, 44100, false);
     EXPECT_EQ(w.CurrentSize(), 44);
-    const Bytes expected = test::MakeWave(test::WaveLayout{}, 0);
-    Bytes header = test::ReadAll(path);
+    test::WaveLayout layout;
+    layout.dataSize = TrackFileWriter::kProvisionalDataSize;
+    const Bytes header = test::ReadAll(path);
+    const Bytes expected = test::MakeWave(layout, 0);
     ASSERT_EQ(header.size(), 44U);
-    EXPECT_EQ(GetLe32(header, 4), 0U);  // both sizes 0 while writing
-    EXPECT_EQ(GetLe32(header, 40), 0U);
-    header[4] = expected[4];
-    header[5] = expected[5];
-    EXPECT_EQ(header, expected);
-    EXPECT_EQ(w.CloseOutput(), FinishStatus::Deleted);
+    EXPECT_EQ(Bytes(header.begin() + 8, header.end()), Bytes(expected.begin() + 8, expected.end()));
+    EXPECT_EQ(GetLe32(header, 4), GetLe32(header, 40) + 36);
+    EXPECT_GT(GetLe32(header, 40), 0x7F000000U);
+
+    w.Append(Bytes(4003, 5).data(), 4003);
+    const std::string killed = dir.File("Track00002.wav");
+    test::WriteBytes(killed, test::ReadAll(path));  // the file as a kill would leave it
+    EXPECT_EQ(test::ReadHeaderSizes(killed).data, TrackFileWriter::kProvisionalDataSize);
+    RecordingUserMessages messages;
+    const auto properties = TrackFileReader::ReadFileProperties(killed, 44100, 2, messages);
+    ASSERT_TRUE(properties);
+    EXPECT_EQ(properties->dataSize, 4000);
+    EXPECT_EQ(TrackFileRepair::Repair(killed, messages).verdict, TrackFileRepair::Verdict::Repaired);
+    EXPECT_EQ(test::ReadHeaderSizes(killed).data, 4000U);
+    EXPECT_EQ(test::ReadHeaderSizes(killed).riff, 4036U);
+    EXPECT_EQ(messages.Count(), 0U);
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::Kept);
+}
+
+// A job writes gigabytes in the second between two clock updates: the
+// header follows every 16 MB, and the space reserved ahead of the file stays
+// within the steps (what a kill would leave reserved past the end).
+TEST(TrackFileWriter, HeaderFollowsEvery16MBAndReservationGrowsInSteps) {
+    TempDir dir;
+    const std::string path = dir.File("a-00001.wav");
+    TrackFileWriter w(CapPolicy::Redivide);
+    w.OpenOutput(path, 2, 44100, false);
+    const Bytes block(409600, 3);
+    const auto count = static_cast<std::int64_t>(block.size());
+    for (int i = 0; i < 100; ++i) {
+        w.ReserveAsItGrows(count);
+        w.Append(block.data(), count);
+        const test::HeaderSizes h = test::ReadHeaderSizes(path);
+        if (h.data != TrackFileWriter::kProvisionalDataSize) {
+            ASSERT_GE(h.Unlisted(), 0) << i;
+            ASSERT_EQ(h.riff, h.data + 36) << i;
+        }
+        const std::int64_t unlisted = h.data == TrackFileWriter::kProvisionalDataSize ? h.fileSize - 44 : h.Unlisted();
+        ASSERT_LT(unlisted, TrackFileWriter::kSizeUpdateBytes) << i;
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        const std::int64_t ahead = st.st_blocks * 512 - st.st_size;
+        ASSERT_LE(ahead, std::max(st.st_size, TrackFileWriter::kFirstReserveStep) + count) << i;
+        ASSERT_LE(ahead, TrackFileWriter::kLargestReserveStep + count) << i;
+    }
+    EXPECT_EQ(w.CloseOutput(), FinishStatus::Kept);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_LT(st.st_blocks * 512, st.st_size + 4096);  // what was not written is given back
 }
 
 TEST(TrackFileWriter, EmptyWaveIsDeletedAndOneFrameByteKept) {
@@ -140,10 +194,14 @@ TEST(TrackFileWriter, LiveRecordingKeepsTheHeaderWithinASecond) {
     for (int i = 0; i < 100; ++i) {
         w.Append(block.data(), static_cast<std::int64_t>(block.size()));
         const test::HeaderSizes h = test::ReadHeaderSizes(path);
+        ASSERT_EQ(h.riff, h.data + 36) << i;
+        if (h.data == TrackFileWriter::kProvisionalDataSize) {
+            ASSERT_LT(h.fileSize - 44, kBytesPerSecond) << i;
+            continue;
+        }
         ASSERT_GE(h.Unlisted(), 0) << i;
         ASSERT_LT(h.Unlisted(), kBytesPerSecond) << i;
         ASSERT_EQ(h.data % 4, 0U) << i;
-        ASSERT_EQ(h.riff, h.data == 0 ? 0 : h.data + 36) << i;
     }
     EXPECT_GT(test::ReadHeaderSizes(path).data, 0U);
 
