@@ -56,7 +56,7 @@ std::string Reason(const CutPointFileError& e, bool cue, double lengthSeconds) {
     return {};
 }
 
-std::string RefusalText(CutPointTargets::Refusal refusal) {
+std::string RefusalText(CutPointTargets::Refusal refusal, const std::string& path) {
     using Refusal = CutPointTargets::Refusal;
     switch (refusal) {
         case Refusal::None:
@@ -64,8 +64,9 @@ std::string RefusalText(CutPointTargets::Refusal refusal) {
         case Refusal::Input:
             return Say("this run reads that file; it is not replaced", "この実行が読むファイルなので、置き換えません");
         case Refusal::Temporary:
-            return Say("its temporary name FILE.part is taken by a link, a folder or a file this run reads",
-                       "一時ファイルの名前 FILE.part が、リンクやフォルダ、この実行が読むファイルに使われています");
+            return Fill(Say("its temporary name %1.part is taken by a link, a folder or a file this run reads",
+                            "一時ファイルの名前 %1.part が、リンクやフォルダ、この実行が読むファイルに使われています"),
+                        {path});
         case Refusal::Output:
             return Say("this run writes that file already; --labels and --cue want two files",
                        "この実行が既に書くファイルです (--labels と --cue には別々のファイルが必要です)");
@@ -166,7 +167,7 @@ bool CutPointOptions::CheckTargets(const char* command, CutPointTargets& targets
             continue;
         }
         if (const auto refusal = targets.Check(path); refusal != CutPointTargets::Refusal::None) {
-            PrintFailure(command, std::string(option) + " " + path + ": " + RefusalText(refusal));
+            PrintFailure(command, std::string(option) + " " + path + ": " + RefusalText(refusal, path));
             return false;
         }
     }
