@@ -256,7 +256,9 @@ std::string CutPointOptions::SplitHelpText() {
         "                         out); point labels cut FILE into consecutive pieces\n"
         "      --from-cue FILE    cut at a cue sheet's INDEX 01 points, each piece\n"
         "                         running to the next; audio before the first is left out\n"
-        "      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n",
+        "      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n"
+        "      --labels and --cue replace only a label file or cue sheet: never FILE,\n"
+        "                         a piece's name or any other file (exit status 2).\n",
         "      --labels FILE      ピースの位置を Audacity のラベルファイルにも書く\n"
         "                         (開始 TAB 終了 TAB 名前、秒)\n"
         "      --cue FILE         ピースの位置をキューシートにも書く (ピースごとに TRACK)\n"
@@ -266,7 +268,9 @@ std::string CutPointOptions::SplitHelpText() {
         "                         その位置で続けて切る\n"
         "      --from-cue FILE    キューシートの INDEX 01 の位置で切る (次の位置まで\n"
         "                         がひとつのピース、最初の位置より前は除く)\n"
-        "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n");
+        "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n"
+        "      --labels と --cue が置き換えるのはラベルファイルかキューシートだけで、\n"
+        "                         FILE やピースの名前、ほかのファイルは置き換えません (終了ステータス 2)。\n");
 }
 
 std::string CutPointOptions::RecordHelpText() {
@@ -276,13 +280,16 @@ std::string CutPointOptions::RecordHelpText() {
         "                         it; rewritten after every piece\n"
         "      --cue FILE         the same marks as a cue sheet\n"
         "      With --labels/--cue, --level, --delay, --gap, --tail and --min-length only\n"
-        "      mark; nothing is cut.\n",
+        "      mark; nothing is cut. --labels and --cue replace only a label file or\n"
+        "      cue sheet, never a track file's name or any other file (exit status 2).\n",
         "      --labels FILE      --mode none と共に: 切らずにひとつのファイルに録音し、\n"
         "                         トリガの設定で切る位置を Audacity のラベルファイルに\n"
         "                         記録する (ピースごとに書き直す)\n"
         "      --cue FILE         同じ位置をキューシートに記録する\n"
         "      --labels/--cue のとき、--level, --delay, --gap, --tail, --min-length は\n"
-        "      位置を記録するだけで、録音は切りません。\n");
+        "      位置を記録するだけで、録音は切りません。--labels と --cue が置き換えるのは\n"
+        "      ラベルファイルかキューシートだけで、トラックファイルの名前やほかのファイル\n"
+        "      は置き換えません (終了ステータス 2)。\n");
 }
 
 void ReportShortPieces(const char* command, std::int32_t n) {
