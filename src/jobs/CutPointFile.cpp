@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -305,24 +306,27 @@ bool CutPointFile::IsCutPointText(const std::string& text) {
     if (lines.empty()) {
         return true;
     }
-    // Any rate and an endless source: only the form of the text counts here.
-    constexpr std::int32_t kAnyRate = 48000;
+    // One frame a second and an endless source: only the form of the text
+    // counts here, not whether its times fit some audio.
+    constexpr std::int32_t kAnyRate = 1;
     constexpr std::int64_t kEndless = std::int64_t{1} << 62;
-    const auto accepted = [](const auto& read) {
+    // A label file of sub-frame labels, or of points that go back, is one
+    // all the same; so is a cue sheet without tracks, as the writer leaves
+    // for a run without pieces.
+    const auto accepted = [](std::initializer_list<Problem> allowed, const auto& read) {
         try {
             (void)read();
             return true;
         } catch (const CutPointFileError& e) {
-            return e.What() == Problem::Empty || e.What() == Problem::NoPiece;
+            return std::find(allowed.begin(), allowed.end(), e.What()) != allowed.end();
         }
     };
     const bool cueCommandsOnly = std::all_of(lines.begin(), lines.end(),
                                              [](const Line& line) { return IsCueCommand(Fields(line.text).front()); });
-    if (cueCommandsOnly && accepted([&text] { return PiecesFromCue(text, kAnyRate, kEndless); })) {
-        return true;
-    }
-    // A backslash line only follows a label; a text of nothing else is none.
-    return lines.front().text[0] != '\\' && accepted([&text] { return PiecesFromLabels(text, kAnyRate, kEndless); });
+    return (cueCommandsOnly &&
+            accepted({Problem::Empty}, [&text] { return PiecesFromCue(text, kAnyRate, kEndless); })) ||
+           accepted({Problem::NoPiece, Problem::GoesBack},
+                    [&text] { return PiecesFromLabels(text, kAnyRate, kEndless); });
 }
 
 void CutPointFile::WriteWhole(const std::string& path, const std::string& text) {
