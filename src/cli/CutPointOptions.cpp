@@ -1,8 +1,10 @@
 #include "cli/CutPointOptions.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "cli/CommandLine.h"
 #include "cli/CuttingOptions.h"
@@ -11,6 +13,7 @@
 #include "cli/SplitJoinJob.h"
 #include "jobs/CutPointFile.h"
 #include "jobs/CutPointMarker.h"
+#include "jobs/CutPointTargets.h"
 #include "jobs/TCutThread.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
@@ -26,6 +29,9 @@ std::string Reason(const CutPointFileError& e, bool cue, double lengthSeconds) {
             return cue ? Say("INDEX 01 wants a time mm:ss:ff", "INDEX 01 には mm:ss:ff の時間が必要です")
                        : Say("a label wants start and end in seconds (start TAB end TAB name)",
                              "ラベルには開始と終了の秒数が必要です (開始 TAB 終了 TAB 名前)");
+        case Problem::TooLarge:
+            return Say("this time is too large to be a place in any audio",
+                       "この時間は大きすぎて音声の位置になりません");
         case Problem::EndBeforeStart:
             return Say("the end lies before the start", "終了が開始より前です");
         case Problem::Mixed:
@@ -43,8 +49,50 @@ std::string Reason(const CutPointFileError& e, bool cue, double lengthSeconds) {
         case Problem::Empty:
             return cue ? Say("holds no INDEX 01", "INDEX 01 がありません")
                        : Say("holds no label", "ラベルがありません");
+        case Problem::NoPiece:
+            return Say("gives no piece to cut: every label is shorter than one frame",
+                       "切り出すピースがありません (どのラベルも 1 フレームより短い)");
     }
     return {};
+}
+
+std::string RefusalText(CutPointTargets::Refusal refusal, const std::string& path) {
+    using Refusal = CutPointTargets::Refusal;
+    switch (refusal) {
+        case Refusal::None:
+            break;
+        case Refusal::Input:
+            return Say("this run reads that file; it is not replaced", "この実行が読むファイルなので、置き換えません");
+        case Refusal::Temporary:
+            return Fill(Say("its temporary name %1.part is taken by a link, a folder or a file this run reads",
+                            "一時ファイルの名前 %1.part が、リンクやフォルダ、この実行が読むファイルに使われています"),
+                        {path});
+        case Refusal::Output:
+            return Say("this run writes that file already; --labels and --cue want two files",
+                       "この実行が既に書くファイルです (--labels と --cue には別々のファイルが必要です)");
+        case Refusal::TrackFile:
+            return Say("this run may create a track file of that name", "この実行が作るトラックファイルの名前です");
+        case Refusal::NotCutPoints:
+            return Say("that file is no label file or cue sheet; it is not replaced",
+                       "ラベルファイルでもキューシートでもないファイルなので、置き換えません");
+    }
+    return {};
+}
+
+// "file: reason" for a cut-point file that could not be read.
+std::string ReadFailureText(const std::string& path, const Error& e) {
+    switch (e.Code()) {
+        case EINVAL:
+            return path + ": " + Say("not a regular file", "通常のファイルではありません");
+        case EFBIG:
+            return path + ": " +
+                   Say("larger than 16 MB, which no label file or cue sheet is",
+                       "16 MB を超えています (ラベルファイルやキューシートではありません)");
+        case 0:
+            return FileReportMessages::Format(e.what());
+        default:
+            return path + ": " + SystemReason(e.Code());
+    }
 }
 
 }  // namespace
@@ -108,6 +156,24 @@ void CutPointOptions::CheckForRecord(bool uncut) const {
     }
 }
 
+bool CutPointOptions::CheckTargets(const char* command, CutPointTargets& targets) const {
+    for (const std::string& input : {labelsIn_, cueIn_}) {
+        if (!input.empty()) {
+            targets.AddInput(input);
+        }
+    }
+    for (const auto& [option, path] : {std::pair{"--labels", labelsOut_}, std::pair{"--cue", cueOut_}}) {
+        if (path.empty()) {
+            continue;
+        }
+        if (const auto refusal = targets.Check(path); refusal != CutPointTargets::Refusal::None) {
+            PrintFailure(command, std::string(option) + " " + path + ": " + RefusalText(refusal, path));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CutPointOptions::Prepare(TCutThread& job, const FileProperties& source, std::int64_t& totalBytes) {
     const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(std::max(source.channels, 1));
     const std::int64_t available = std::clamp<std::int64_t>(source.fileSize - source.dataOffset, 0, source.dataSize);
@@ -130,7 +196,7 @@ bool CutPointOptions::Prepare(TCutThread& job, const FileProperties& source, std
             }
             return false;
         } catch (const Error& e) {
-            PrintFailure("split", ErrorText(e));
+            PrintFailure("split", ReadFailureText(path, e));
             return false;
         }
         totalBytes = 0;
@@ -156,7 +222,7 @@ bool CutPointOptions::Finish(const FileProperties& source) const {
                 cueOut_, CutPointFile::CueText(log_.Points(), source.sampleRate, FileSystem::NameOf(source.path)));
         }
     } catch (const Error& e) {
-        PrintFailure("split", ErrorText(e));
+        PrintFailure("split", FileReportMessages::Format(e.what()));
         return false;
     }
     return true;
@@ -190,7 +256,9 @@ std::string CutPointOptions::SplitHelpText() {
         "                         out); point labels cut FILE into consecutive pieces\n"
         "      --from-cue FILE    cut at a cue sheet's INDEX 01 points, each piece\n"
         "                         running to the next; audio before the first is left out\n"
-        "      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n",
+        "      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n"
+        "      --labels and --cue replace only a label file or cue sheet: never FILE,\n"
+        "                         a piece's name or any other file (exit status 2).\n",
         "      --labels FILE      ピースの位置を Audacity のラベルファイルにも書く\n"
         "                         (開始 TAB 終了 TAB 名前、秒)\n"
         "      --cue FILE         ピースの位置をキューシートにも書く (ピースごとに TRACK)\n"
@@ -200,7 +268,9 @@ std::string CutPointOptions::SplitHelpText() {
         "                         その位置で続けて切る\n"
         "      --from-cue FILE    キューシートの INDEX 01 の位置で切る (次の位置まで\n"
         "                         がひとつのピース、最初の位置より前は除く)\n"
-        "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n");
+        "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n"
+        "      --labels と --cue が置き換えるのはラベルファイルかキューシートだけで、\n"
+        "                         FILE やピースの名前、ほかのファイルは置き換えません (終了ステータス 2)。\n");
 }
 
 std::string CutPointOptions::RecordHelpText() {
@@ -210,13 +280,16 @@ std::string CutPointOptions::RecordHelpText() {
         "                         it; rewritten after every piece\n"
         "      --cue FILE         the same marks as a cue sheet\n"
         "      With --labels/--cue, --level, --delay, --gap, --tail and --min-length only\n"
-        "      mark; nothing is cut.\n",
+        "      mark; nothing is cut. --labels and --cue replace only a label file or\n"
+        "      cue sheet, never a track file's name or any other file (exit status 2).\n",
         "      --labels FILE      --mode none と共に: 切らずにひとつのファイルに録音し、\n"
         "                         トリガの設定で切る位置を Audacity のラベルファイルに\n"
         "                         記録する (ピースごとに書き直す)\n"
         "      --cue FILE         同じ位置をキューシートに記録する\n"
         "      --labels/--cue のとき、--level, --delay, --gap, --tail, --min-length は\n"
-        "      位置を記録するだけで、録音は切りません。\n");
+        "      位置を記録するだけで、録音は切りません。--labels と --cue が置き換えるのは\n"
+        "      ラベルファイルかキューシートだけで、トラックファイルの名前やほかのファイル\n"
+        "      は置き換えません (終了ステータス 2)。\n");
 }
 
 void ReportShortPieces(const char* command, std::int32_t n) {

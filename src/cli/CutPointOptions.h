@@ -11,6 +11,7 @@
 namespace zolvane2 {
 class TCutThread;
 class CutPointMarker;
+class CutPointTargets;
 }  // namespace zolvane2
 
 namespace zolvane2::cli {
@@ -31,6 +32,12 @@ public:
 
     [[nodiscard]] bool WritesCutPoints() const { return !labelsOut_.empty() || !cueOut_.empty(); }
     [[nodiscard]] bool CutsFromFile() const { return !labelsIn_.empty() || !cueIn_.empty(); }
+
+    // Before anything is recorded or cut, with the run's inputs and track
+    // files in targets: false after a message on stderr when --labels or
+    // --cue would replace one of them, each other, or an existing file that
+    // is not a label file or cue sheet (the command then exits with 2).
+    [[nodiscard]] bool CheckTargets(const char* command, CutPointTargets& targets) const;
 
     // Before the job starts: reads the label or cue file against the source
     // and hands the job its ranges, the log and the dry run. False after a

@@ -19,6 +19,7 @@
 #include "cli/SplitJoinJob.h"
 #include "cli/StopSignals.h"
 #include "jobs/CutPointMarker.h"
+#include "jobs/CutPointTargets.h"
 #include "platform/InputDeviceChoice.h"
 #include "platform/MainThreadDispatcher.h"
 #include "platform/NotifyWindow.h"
@@ -64,13 +65,14 @@ struct RecordOptions {
     std::int64_t timeSeconds = kDefaultTimeSeconds;
     bool netTime = false;
     std::string base;
+    CutPointOptions cutPoints;
     std::unique_ptr<CutPointMarker> marker;  // --labels/--cue of an uncut recording
 };
 
 RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
     CuttingOptionsParser parser;
-    CutPointOptions cutPoints;
     RecordOptions o;
+    CutPointOptions& cutPoints = o.cutPoints;
     std::vector<std::string> names;
     for (std::size_t i = 0; i < args.size();) {
         const std::string& a = args[i];
@@ -235,6 +237,11 @@ int RunRecord(const std::vector<std::string>& args) {
         options = ParseRecordOptions(args);
     } catch (const UsageError& e) {
         return UsageFailure(kCommand, e.what());
+    }
+    CutPointTargets targets;
+    targets.AddTrackFiles(TrackNaming::Stem(FullPathOf(options.base)), options.cutting.digits);
+    if (!options.cutPoints.CheckTargets(kCommand, targets)) {
+        return 2;
     }
     MainThreadDispatcher* dispatcher = GetMainThreadDispatcher();
     if (dispatcher == nullptr) {

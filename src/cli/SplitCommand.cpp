@@ -12,6 +12,7 @@
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
 #include "cli/SplitJoinJob.h"
+#include "jobs/CutPointTargets.h"
 #include "jobs/TCutThread.h"
 
 namespace zolvane2::cli {
@@ -82,6 +83,16 @@ int RunSplit(const std::vector<std::string>& args) {
     const auto sources = ReadSources(files, options.sampleRate, options.channels, kCommand);
     if (!sources) {
         return 1;
+    }
+    if (cutPoints.WritesCutPoints()) {
+        CutPointTargets targets;
+        for (const FileProperties& p : *sources) {
+            targets.AddInput(p.path);
+            targets.AddTrackFiles(TCutThread::OutputBaseFor(p.path), options.digits);
+        }
+        if (!cutPoints.CheckTargets(kCommand, targets)) {
+            return 2;
+        }
     }
 
     // The job frees itself when it ends; what the tool needs afterwards is

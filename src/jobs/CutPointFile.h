@@ -22,12 +22,14 @@ class CutPointFileError : public std::runtime_error {
 public:
     enum class Problem {
         BadTime,         // a time that is not a number of seconds of 0 or more, or not mm:ss:ff
+        TooLarge,        // a time whose frame number does not fit in 64 bits
         EndBeforeStart,  // a label whose end lies before its start
         Mixed,           // point labels among region labels
         GoesBack,        // a cut point before the one ahead of it
         PastEnd,         // a time after the end of the audio
         NoIndex,         // a cue TRACK without INDEX 01
         Empty,           // no label, no INDEX 01
+        NoPiece,         // labels, yet every one of them is shorter than a frame
     };
     CutPointFileError(Problem problem, int line, std::string lineText)
         : std::runtime_error(lineText), problem_(problem), line_(line), lineText_(std::move(lineText)) {}
@@ -57,7 +59,9 @@ public:
     // The pieces a label file asks for in a source of totalFrames frames:
     // each region label (start < end) in file order, its times rounded to the
     // nearest frame; or, from point labels, the consecutive pieces the source
-    // falls into when cut at each of them. Throws CutPointFileError.
+    // falls into when cut at each of them. Never empty: throws
+    // CutPointFileError instead. Lines may end in LF, CR LF or CR alone; a
+    // UTF-8 byte-order mark ahead of the first is skipped (both readers).
     [[nodiscard]] static std::vector<CutPoint> PiecesFromLabels(const std::string& text, std::int32_t sampleRate,
                                                                 std::int64_t totalFrames);
     // The pieces of a cue sheet: from each INDEX 01 to the next, the last to
@@ -65,11 +69,26 @@ public:
     [[nodiscard]] static std::vector<CutPoint> PiecesFromCue(const std::string& text, std::int32_t sampleRate,
                                                              std::int64_t totalFrames);
 
-    // Writes text to path under a temporary name first and renames it over
-    // path, so that path is always either the old or the new whole file.
-    // Throws Error naming the file and the system's reason.
+    // Whether text is one the readers accept as a label file or a cue sheet
+    // at any length of audio, or has nothing but blank lines (what the
+    // writers leave for a run without pieces). A file that is not may hold
+    // anything else and is never to be written over.
+    [[nodiscard]] static bool IsCutPointText(const std::string& text);
+
+    // Writes text to path under the temporary name path + ".part" first and
+    // renames it over path, so that path is always either the old or the new
+    // whole file. The temporary file is always created new, never through a
+    // link; a regular file left there by an earlier run is removed first,
+    // anything else at that name is refused. Throws WriteError naming the
+    // file and the system's reason.
     static void WriteWhole(const std::string& path, const std::string& text);
-    // The whole file; throws Error naming the file and the system's reason.
+
+    // The most a label file or cue sheet is read to: far beyond any real one.
+    static constexpr std::int64_t kMaxFileBytes = std::int64_t{16} << 20;
+    // The whole file; throws ReadError naming the file and the system's
+    // reason, its Code() the errno: EISDIR for a folder, EINVAL for anything
+    // else that is not a regular file (a pipe or a device, which could block
+    // or never end), EFBIG for more than kMaxFileBytes.
     [[nodiscard]] static std::string ReadWhole(const std::string& path);
 };
 

@@ -67,7 +67,7 @@ void TCutThread::Execute() {
     std::int64_t doneBytes = 0;
     try {
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
-            if (!(cutRanges_.empty() ? CutFile(i, doneBytes) : CutRanges(i, doneBytes))) {
+            if (!(cutAtRanges_ ? CutRanges(i, doneBytes) : CutFile(i, doneBytes))) {
                 break;
             }
         }

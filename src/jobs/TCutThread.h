@@ -70,8 +70,11 @@ public:
     // Writes no piece: only the numbering and the log run as they would.
     void SetDryRun(bool value) { writer_.SetDryRun(value); }
     // Cuts each source into exactly these frame ranges, in this order,
-    // instead of by the cutting rules.
-    void SetCutRanges(std::vector<CutPoint> ranges) { cutRanges_ = std::move(ranges); }
+    // instead of by the cutting rules; no range cuts nothing.
+    void SetCutRanges(std::vector<CutPoint> ranges) {
+        cutRanges_ = std::move(ranges);
+        cutAtRanges_ = true;
+    }
     // Called on the worker just before each piece is created, with its name;
     // tests take the name there, as another program may.
     void SetBeforeCreate(std::function<void(const std::string&)> hook) { beforeCreate_ = std::move(hook); }
@@ -179,6 +182,7 @@ private:
     std::atomic<std::int32_t> shortDropped_{0};
     CutPointLog* cutPointLog_ = nullptr;
     std::vector<CutPoint> cutRanges_;
+    bool cutAtRanges_ = false;
     std::function<void(const std::string&)> beforeCreate_;
 };
 

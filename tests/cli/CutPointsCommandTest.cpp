@@ -1,9 +1,12 @@
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/CliProcess.h"
 #include "support/JobsTestFiles.h"
@@ -131,6 +134,96 @@ TEST_F(CutPointsCommandTest, BadLabelAndCueFilesNameTheLineAndWriteNothing) {
     EXPECT_NE(sheet.err.find("bad.cue:6: this cut point lies before the one above it"), std::string::npos) << sheet.err;
     EXPECT_EQ(test::RunCliIn(dir_.Path(), {"split", "--dry-run", "side.wav"}).status, 2);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("side-00001.wav")));
+}
+
+// --labels and --cue used to replace whatever was at their path: the source,
+// a track file of the run, any other file. Each refusal comes before any
+// piece or recording and leaves every file as it was.
+TEST_F(CutPointsCommandTest, CutPointFilesNeverReplaceAnInputATrackFileOrAnyOtherFile) {
+    const JobBytes source = test::ReadAll(dir_.File("side.wav"));
+    test::WriteWave(dir_.File("side-00001.wav"), 2, 44100, Slice(data_, 0, 100));
+    test::WriteWave(dir_.File("m00001.wav"), 2, 44100, Slice(data_, 0, 200));
+    const std::string notes = "shopping list\n";
+    test::WriteAll(dir_.File("notes.txt"), JobBytes(notes.begin(), notes.end()));
+    test::WriteAll(dir_.File("in.txt"), {'1', '\t', '2', '\n'});
+    test::WriteAll(dir_.File("victim.txt"), {'v'});
+    ASSERT_EQ(::symlink("victim.txt", dir_.File("out.txt.part").c_str()), 0);
+    const auto before = [this] {
+        std::vector<JobBytes> all;
+        for (const auto& name : dir_.Names()) {
+            all.push_back(test::ReadAll(dir_.File(name)));
+        }
+        return all;
+    }();
+    const std::vector<std::string> names = dir_.Names();
+    const std::vector<std::vector<std::string>> refused{
+        {"split", "--dry-run", "--labels", "side.wav", "side.wav"},
+        {"split", "--dry-run", "--cue", "./side.wav", dir_.File("side.wav")},
+        {"split", "--labels", "side-00001.wav", "side.wav"},
+        {"split", "--digits", "2", "--cue", "side-00123_tooLONG.wav", "side.wav"},
+        {"split", "--dry-run", "--labels", "x.txt", "--cue", "./x.txt", "side.wav"},
+        {"split", "--dry-run", "--labels", "notes.txt", "side.wav"},
+        {"split", "--dry-run", "--labels", ".", "side.wav"},
+        {"split", "--from-labels", "in.txt", "--labels", "in.txt", "side.wav"},
+        {"split", "--dry-run", "--labels", "out.txt", "side.wav"},
+        {"record", "--mode", "none", "--labels", "m00001.wav", "m.wav"},
+        {"record", "--mode", "none", "--cue", "m00002.raw", "m"},
+        {"record", "--mode", "none", "--labels", "notes.txt", "m.wav"},
+    };
+    for (const auto& args : refused) {
+        const auto r = test::RunCliIn(dir_.Path(), args);
+        EXPECT_EQ(r.status, 2) << args[3] << ' ' << args[4] << ": " << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(": --"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(dir_.Names(), names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(test::ReadAll(dir_.File(names[i])), before[i]) << names[i];
+    }
+    EXPECT_EQ(test::ReadAll(dir_.File("side.wav")), source);
+    const auto ja = test::RunCli({"split", "--dry-run", "--labels", "side.wav", "side.wav"},
+                                 test::CliOptions().In(dir_.Path()).Locale("ja_JP.UTF-8"));
+    EXPECT_EQ(ja.status, 2);
+    EXPECT_NE(ja.err.find("置き換えません"), std::string::npos) << ja.err;
+    // A label file or cue sheet of an earlier run is replaced.
+    const auto again = test::RunCliIn(dir_.Path(), {"split", "--dry-run", "--labels", "in.txt", "side.wav"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(Text(dir_.File("in.txt")), "1\t2\n");
+}
+
+// Each of these once cut wrongly, or not at all, with exit 0; or hung.
+TEST_F(CutPointsCommandTest, CutPointFilesThatCannotBeFollowedAreRefusedBeforeAnyCut) {
+    const auto write = [this](const std::string& name, const std::string& text) {
+        test::WriteAll(dir_.File(name), JobBytes(text.begin(), text.end()));
+    };
+    write("sub.txt", "1\t1.00001\tx\n");
+    write("far.txt", "0\t0\n300000000000000\t300000000000000\n");
+    write("far.cue", "FILE \"side.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 1152921504606846976:05:00\n");
+    ASSERT_EQ(::mkfifo(dir_.File("fifo.txt").c_str(), 0600), 0);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--from-labels", "sub.txt"}, dir_.File("sub.txt") + ": gives no piece"},
+        {{"--from-labels", "far.txt"}, dir_.File("far.txt") + ":2: this time is too large"},
+        {{"--from-cue", "far.cue"}, dir_.File("far.cue") + ":3: this time is too large"},
+        {{"--from-labels", "fifo.txt"}, dir_.File("fifo.txt") + ": not a regular file"},
+        {{"--from-cue", "."}, ": Is a directory"},
+    };
+    for (const auto& [options, message] : cases) {
+        std::vector<std::string> args{"split"};
+        args.insert(args.end(), options.begin(), options.end());
+        args.push_back("side.wav");
+        const auto r = test::RunCliIn(dir_.Path(), args);
+        EXPECT_EQ(r.status, 1) << options[1];
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("side-00001.wav")));
+    // Old Mac line ends and a byte-order mark are followed.
+    write("mac.txt",
+          "\xEF\xBB\xBF"
+          "1\t2\ta\r3\t4\tb\r");
+    const auto mac = test::RunCliIn(dir_.Path(), {"split", "--from-labels", "mac.txt", "side.wav"});
+    ASSERT_EQ(mac.status, 0) << mac.err;
+    ASSERT_EQ(mac.Lines().size(), 2U);
+    EXPECT_EQ(DataOf(mac.Lines()[1]), Slice(data_, 3 * 44100, 4 * 44100));
 }
 
 }  // namespace

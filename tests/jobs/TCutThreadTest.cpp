@@ -456,6 +456,22 @@ TEST_F(TCutThreadTest, UnknownChannelCountIsRefusedNotDividedBy) {
     EXPECT_TRUE(run.files.empty());
 }
 
+// An empty range list once meant "cut by the trigger settings instead".
+TEST_F(TCutThreadTest, AnEmptyRangeListCutsNothing) {
+    const JobBytes data = test::Pcm(TwoTracksMono());
+    const std::string src = dir_.File("r.wav");
+    test::WriteWave(src, 1, 44100, data);
+    TCutThread job;
+    AddWave(job, 0, src, 1, 44100, static_cast<std::int64_t>(data.size()));
+    TriggerSettings(job, 0.1);
+    job.SetCutRanges({});
+    test::JobRun run;
+    test::RunJob(job, run, dispatcher_);
+    EXPECT_EQ(job.ErrorMessage(), "");
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"r.wav"});
+}
+
 TEST_F(TCutThreadTest, EmptyJobsEndAtOnceAndZeroTotalShowsFullProgress) {
     {
         TCutThread job;
