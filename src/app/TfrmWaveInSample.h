@@ -16,6 +16,7 @@
 #include "app/LevelMeterNumbers.h"
 #include "app/PlaybackSession.h"
 #include "app/RecordingRun.h"
+#include "jobs/CuttingSettings.h"
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
 #include "platform/SoundInput.h"
@@ -249,6 +250,11 @@ private:
     // The text of the sampling-rate box as an integer; a text that is no
     // integer raises Error with the conversion message naming it.
     [[nodiscard]] int SamplingFrequency() const;
+
+    // Settings. Between loading and saving they live in the controls: these
+    // read them out when values are needed and put loaded or default ones in.
+    [[nodiscard]] CuttingSettings SettingsFromControls() const;
+    void ShowSettings(const CuttingSettings& settings);
 
     // Command availability: the recording, playback and job buttons and the
     // list's commands, derived from the run, the playback, the job slot and

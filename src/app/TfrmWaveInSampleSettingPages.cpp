@@ -47,6 +47,7 @@ QWidget* ScrollingPage(QTabWidget* tabs, const char* name, const char* caption, 
 }  // namespace
 
 void TfrmWaveInSample::CreateSettingPage() {
+    const CuttingSettings defaults;
     QWidget* page = nullptr;
     tsSetting = ScrollingPage(PageControl1, "tsSetting", "録音設定", page);
     auto* v = new QVBoxLayout(page);
@@ -74,11 +75,11 @@ void TfrmWaveInSample::CreateSettingPage() {
     timeRow->addSpacing(6);
     const QString timeHint = QStringLiteral("最大録音時間を指定します");
     lblRecordingTime->setToolTip(timeHint);
-    sedtRecordingTimeH = SpinEdit("sedtRecordingTimeH", kNoMin, kNoMax, 0, 58, page);
+    sedtRecordingTimeH = SpinEdit("sedtRecordingTimeH", kNoMin, kNoMax, defaults.recordingHours, 58, page);
     lblRecordingTimeH = Label("lblRecordingTimeH", "h", page);
-    sedtRecordingTimeM = SpinEdit("sedtRecordingTimeM", kNoMin, kNoMax, 60, 58, page);
+    sedtRecordingTimeM = SpinEdit("sedtRecordingTimeM", kNoMin, kNoMax, defaults.recordingMinutes, 58, page);
     lblRecordingTimeM = Label("lblRecordingTimeM", "m", page);
-    sedtRecordingTimeS = SpinEdit("sedtRecordingTimeS", kNoMin, kNoMax, 0, 58, page);
+    sedtRecordingTimeS = SpinEdit("sedtRecordingTimeS", kNoMin, kNoMax, defaults.recordingSeconds, 58, page);
     lblRecordingTimeS = Label("lblRecordingTimeS", "s", page);
     for (auto [spin, unit] :
          {std::pair{sedtRecordingTimeH, lblRecordingTimeH}, std::pair{sedtRecordingTimeM, lblRecordingTimeM},
@@ -92,6 +93,7 @@ void TfrmWaveInSample::CreateSettingPage() {
     v->addLayout(timeRow);
     cbxAbsoluteRecordingTime = new QCheckBox(QStringLiteral("正味の時間(トリガ待ち時間を除いた時間)として計算"), page);
     cbxAbsoluteRecordingTime->setObjectName(QStringLiteral("cbxAbsoluteRecordingTime"));
+    cbxAbsoluteRecordingTime->setChecked(defaults.netRecordingTime);
     v->addWidget(cbxAbsoluteRecordingTime);
 
     auto* modeRow = new QHBoxLayout;
@@ -99,13 +101,13 @@ void TfrmWaveInSample::CreateSettingPage() {
         new TRadioGroup(QStringLiteral("モード"), {QStringLiteral("モノラル"), QStringLiteral("ステレオ")}, 2, page);
     rgRecMode->setObjectName(QStringLiteral("rgRecMode"));
     rgRecMode->setToolTip(QStringLiteral("チャンネル数を指定します"));
-    rgRecMode->SetItemIndex(1);
+    rgRecMode->SetItemIndex(defaults.recModeIndex);
     modeRow->addWidget(rgRecMode);
     modeRow->addSpacing(10);
     auto* precRow = new QHBoxLayout;
     precRow->setSpacing(3);
     lblPrec = Label("lblPrec", "トラック番号の桁数", page);
-    sedtPrec = SpinEdit("sedtPrec", 1, 10, 5, 48, page);
+    sedtPrec = SpinEdit("sedtPrec", 1, 10, defaults.digits, 48, page);
     sedtPrec->setToolTip(QStringLiteral("ファイル名の後に、トラック番号をこの桁数で付加します"));
     lblPrecUnit = Label("lblPrecUnit", "桁", page);
     precRow->addWidget(lblPrec);
@@ -123,11 +125,10 @@ void TfrmWaveInSample::CreateSettingPage() {
     cbSamplingFreq->setObjectName(QStringLiteral("cbSamplingFreq"));
     cbSamplingFreq->setEditable(true);
     cbSamplingFreq->setInsertPolicy(QComboBox::NoInsert);
-    for (const char* rate :
-         {"5500", "6000", "7333", "8000", "11025", "16000", "22050", "32000", "44100", "48000", "88200", "96000"}) {
+    for (const char* rate : CuttingSettings::SamplingFrequencies()) {
         cbSamplingFreq->addItem(QString::fromUtf8(rate));
     }
-    cbSamplingFreq->setCurrentIndex(8);
+    cbSamplingFreq->setCurrentIndex(defaults.samplingIndex);
     cbSamplingFreq->setMinimumWidth(90);
     lblSamplingFreqUnit = Label("lblSamplingFreqUnit", "Hz", page);
     auto* freq = new QHBoxLayout;
@@ -151,7 +152,7 @@ void TfrmWaveInSample::CreateSettingPage() {
     cbxDisplayWaveForm = new QCheckBox(QStringLiteral("録音/再生中の音を表示する"), page);
     cbxDisplayWaveForm->setObjectName(QStringLiteral("cbxDisplayWaveForm"));
     cbxDisplayWaveForm->setToolTip(QStringLiteral("音をグラフまたは数値で表示します"));
-    cbxDisplayWaveForm->setChecked(true);
+    cbxDisplayWaveForm->setChecked(defaults.displayWaveForm);
     v->addWidget(cbxDisplayWaveForm);
 
     auto* estimate = new QGridLayout;
@@ -183,6 +184,7 @@ void TfrmWaveInSample::CreateSettingPage() {
     auto* rawRow = new QHBoxLayout;
     cbxRAWSave = new QCheckBox(QStringLiteral("RAWファイルを生成"), page);
     cbxRAWSave->setObjectName(QStringLiteral("cbxRAWSave"));
+    cbxRAWSave->setChecked(defaults.rawOutput);
     rawRow->addWidget(cbxRAWSave);
     pnlSizeWarning = new QLabel(QString::fromUtf8(kWarnFits), page);
     pnlSizeWarning->setObjectName(QStringLiteral("pnlSizeWarning"));
@@ -200,6 +202,7 @@ void TfrmWaveInSample::CreateSettingPage() {
 }
 
 void TfrmWaveInSample::CreateCutPage() {
+    const CuttingSettings defaults;
     QWidget* page = nullptr;
     tsCut = ScrollingPage(PageControl1, "tsCut", "切り出し設定", page);
     auto* v = new QVBoxLayout(page);
@@ -208,17 +211,18 @@ void TfrmWaveInSample::CreateCutPage() {
 
     rbtnUseTrigger = new QRadioButton(QStringLiteral("トリガによる録音/切り出しを行う"), page);
     rbtnUseTrigger->setObjectName(QStringLiteral("rbtnUseTrigger"));
-    rbtnUseTrigger->setChecked(true);
+    rbtnUseTrigger->setChecked(defaults.useTrigger);
     v->addWidget(rbtnUseTrigger);
 
     imgRecordingSetting = new TRecordingSettingImage(page);
-    sedtTriggerLevel = SpinEdit("sedtTriggerLevel", 0, 32767, 300, 70, page);
+    sedtTriggerLevel = SpinEdit("sedtTriggerLevel", 0, 32767, defaults.triggerLevel, 70, page);
     sedtTriggerLevel->setToolTip(QStringLiteral("これより大きな音が連続すると録音を行います"));
-    sedtTriggerDelay = SpinEdit("sedtTriggerDelay", kNoMin, kNoMax, 100, 66, page);
+    sedtTriggerDelay = SpinEdit("sedtTriggerDelay", kNoMin, kNoMax, defaults.triggerDelayMs, 66, page);
     sedtTriggerDelay->setToolTip(QStringLiteral("曲の始めの無音部の長さを指定します"));
-    sedtTrackInterval = SpinEdit("sedtTrackInterval", kNoMin, kNoMax, 3000, 66, page);
+    sedtTrackInterval = SpinEdit("sedtTrackInterval", kNoMin, kNoMax, defaults.trackIntervalMs, 66, page);
     sedtTrackInterval->setToolTip(QStringLiteral("曲と曲の間の無音部の長さを指定します"));
-    sedtLastTimeAfterTrigger = SpinEdit("sedtLastTimeAfterTrigger", kNoMin, kNoMax, 1000, 66, page);
+    sedtLastTimeAfterTrigger =
+        SpinEdit("sedtLastTimeAfterTrigger", kNoMin, kNoMax, defaults.lastTimeAfterTriggerMs, 66, page);
     sedtLastTimeAfterTrigger->setToolTip(QStringLiteral("曲の最後の無音部の長さを指定します"));
     imgRecordingSetting->Attach(TRecordingSettingImage::TriggerLevel, sedtTriggerLevel, nullptr);
     imgRecordingSetting->Attach(TRecordingSettingImage::TriggerDelay, sedtTriggerDelay,
@@ -247,11 +251,11 @@ void TfrmWaveInSample::CreateCutPage() {
     cutRow->addWidget(lblCuttingTime);
     cutRow->addSpacing(6);
     const QString cutHint = QStringLiteral("切り出し時間を指定します");
-    sedtCuttingTimeH = SpinEdit("sedtCuttingTimeH", kNoMin, kNoMax, 0, 58, page);
+    sedtCuttingTimeH = SpinEdit("sedtCuttingTimeH", kNoMin, kNoMax, defaults.pieceHours, 58, page);
     lblCuttingTimeH = Label("lblCuttingTimeH", "h", page);
-    sedtCuttingTimeM = SpinEdit("sedtCuttingTimeM", kNoMin, kNoMax, 60, 58, page);
+    sedtCuttingTimeM = SpinEdit("sedtCuttingTimeM", kNoMin, kNoMax, defaults.pieceMinutes, 58, page);
     lblCuttingTimeM = Label("lblCuttingTimeM", "m", page);
-    sedtCuttingTimeS = SpinEdit("sedtCuttingTimeS", kNoMin, kNoMax, 0, 58, page);
+    sedtCuttingTimeS = SpinEdit("sedtCuttingTimeS", kNoMin, kNoMax, defaults.pieceSeconds, 58, page);
     lblCuttingTimeS = Label("lblCuttingTimeS", "s", page);
     for (auto [spin, unit] :
          {std::pair{sedtCuttingTimeH, lblCuttingTimeH}, std::pair{sedtCuttingTimeM, lblCuttingTimeM},
