@@ -31,28 +31,55 @@ QLabel* Label(const char* name, const char* text, QWidget* parent) {
     return label;
 }
 
-// A settings page scrolls when the window is made smaller than its content.
-QWidget* ScrollingPage(QTabWidget* tabs, const char* name, const char* caption, QWidget*& content) {
-    auto* scroll = new QScrollArea(tabs);
-    scroll->setObjectName(QString::fromUtf8(name));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    content = new QWidget(scroll);
+// A settings page scrolls when the window is made smaller than its content;
+// answers the content's layout.
+QVBoxLayout* ScrollingPage(QTabWidget* tabs, const char* name, const char* caption, QWidget*& scroll, QWidget*& content,
+                           const QMargins& margins, int spacing) {
+    auto* area = new QScrollArea(tabs);
+    area->setObjectName(QString::fromUtf8(name));
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    content = new QWidget(area);
     content->setObjectName(QString::fromUtf8(name) + QStringLiteral("Content"));
-    scroll->setWidget(content);
-    tabs->addTab(scroll, QString::fromUtf8(caption));
-    return scroll;
+    area->setWidget(content);
+    tabs->addTab(area, QString::fromUtf8(caption));
+    scroll = area;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(spacing);
+    return layout;
 }
 
 }  // namespace
 
+QLabel* TfrmWaveInSample::AddTimeRow(QHBoxLayout* row, QWidget* page, const char* name, const char* caption,
+                                     const QString& hint, const std::array<std::pair<QSpinBox**, QLabel**>, 3>& parts,
+                                     const std::array<int, 3>& values) {
+    row->setSpacing(3);
+    const std::string base(name);
+    QLabel* label = Label(("lbl" + base).c_str(), caption, page);
+    row->addWidget(label);
+    row->addSpacing(6);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string unit(1, "hms"[i]);
+        const std::string suffix(1, "HMS"[i]);
+        QSpinBox* spin = SpinEdit(("sedt" + base + suffix).c_str(), kNoMin, kNoMax, values.at(i), 58, page);
+        QLabel* unitLabel = Label(("lbl" + base + suffix).c_str(), unit.c_str(), page);
+        spin->setToolTip(hint);
+        row->addWidget(spin);
+        row->addWidget(unitLabel);
+        row->addSpacing(4);
+        *parts.at(i).first = spin;
+        *parts.at(i).second = unitLabel;
+    }
+    row->addStretch(1);
+    return label;
+}
+
 void TfrmWaveInSample::CreateSettingPage() {
     const CuttingSettings defaults;
     QWidget* page = nullptr;
-    tsSetting = ScrollingPage(PageControl1, "tsSetting", "録音設定", page);
-    auto* v = new QVBoxLayout(page);
-    v->setContentsMargins(8, 2, 8, 2);
-    v->setSpacing(2);
+    auto* v = ScrollingPage(PageControl1, "tsSetting", "録音設定", tsSetting, page, QMargins(8, 2, 8, 2), 2);
 
     lblBaseFileName = Label("lblBaseFileName", "保存するファイル名(実際にはトラック番号nnnnnが付加されます)", page);
     lblBaseFileName->setWordWrap(true);
@@ -69,27 +96,13 @@ void TfrmWaveInSample::CreateSettingPage() {
     v->addLayout(nameRow);
 
     auto* timeRow = new QHBoxLayout;
-    timeRow->setSpacing(3);
-    lblRecordingTime = Label("lblRecordingTime", "録音時間", page);
-    timeRow->addWidget(lblRecordingTime);
-    timeRow->addSpacing(6);
     const QString timeHint = QStringLiteral("最大録音時間を指定します");
+    lblRecordingTime = AddTimeRow(timeRow, page, "RecordingTime", "録音時間", timeHint,
+                                  {{{&sedtRecordingTimeH, &lblRecordingTimeH},
+                                    {&sedtRecordingTimeM, &lblRecordingTimeM},
+                                    {&sedtRecordingTimeS, &lblRecordingTimeS}}},
+                                  {defaults.recordingHours, defaults.recordingMinutes, defaults.recordingSeconds});
     lblRecordingTime->setToolTip(timeHint);
-    sedtRecordingTimeH = SpinEdit("sedtRecordingTimeH", kNoMin, kNoMax, defaults.recordingHours, 58, page);
-    lblRecordingTimeH = Label("lblRecordingTimeH", "h", page);
-    sedtRecordingTimeM = SpinEdit("sedtRecordingTimeM", kNoMin, kNoMax, defaults.recordingMinutes, 58, page);
-    lblRecordingTimeM = Label("lblRecordingTimeM", "m", page);
-    sedtRecordingTimeS = SpinEdit("sedtRecordingTimeS", kNoMin, kNoMax, defaults.recordingSeconds, 58, page);
-    lblRecordingTimeS = Label("lblRecordingTimeS", "s", page);
-    for (auto [spin, unit] :
-         {std::pair{sedtRecordingTimeH, lblRecordingTimeH}, std::pair{sedtRecordingTimeM, lblRecordingTimeM},
-          std::pair{sedtRecordingTimeS, lblRecordingTimeS}}) {
-        spin->setToolTip(timeHint);
-        timeRow->addWidget(spin);
-        timeRow->addWidget(unit);
-        timeRow->addSpacing(4);
-    }
-    timeRow->addStretch(1);
     v->addLayout(timeRow);
     cbxAbsoluteRecordingTime = new QCheckBox(QStringLiteral("正味の時間(トリガ待ち時間を除いた時間)として計算"), page);
     cbxAbsoluteRecordingTime->setObjectName(QStringLiteral("cbxAbsoluteRecordingTime"));
@@ -204,10 +217,7 @@ void TfrmWaveInSample::CreateSettingPage() {
 void TfrmWaveInSample::CreateCutPage() {
     const CuttingSettings defaults;
     QWidget* page = nullptr;
-    tsCut = ScrollingPage(PageControl1, "tsCut", "切り出し設定", page);
-    auto* v = new QVBoxLayout(page);
-    v->setContentsMargins(4, 4, 4, 4);
-    v->setSpacing(3);
+    auto* v = ScrollingPage(PageControl1, "tsCut", "切り出し設定", tsCut, page, QMargins(4, 4, 4, 4), 3);
 
     rbtnUseTrigger = new QRadioButton(QStringLiteral("トリガによる録音/切り出しを行う"), page);
     rbtnUseTrigger->setObjectName(QStringLiteral("rbtnUseTrigger"));
@@ -245,27 +255,12 @@ void TfrmWaveInSample::CreateCutPage() {
     rbtnInterval->setObjectName(QStringLiteral("rbtnInterval"));
     v->addWidget(rbtnInterval);
     auto* cutRow = new QHBoxLayout;
-    cutRow->setSpacing(3);
     cutRow->addSpacing(22);
-    lblCuttingTime = Label("lblCuttingTime", "時間", page);
-    cutRow->addWidget(lblCuttingTime);
-    cutRow->addSpacing(6);
-    const QString cutHint = QStringLiteral("切り出し時間を指定します");
-    sedtCuttingTimeH = SpinEdit("sedtCuttingTimeH", kNoMin, kNoMax, defaults.pieceHours, 58, page);
-    lblCuttingTimeH = Label("lblCuttingTimeH", "h", page);
-    sedtCuttingTimeM = SpinEdit("sedtCuttingTimeM", kNoMin, kNoMax, defaults.pieceMinutes, 58, page);
-    lblCuttingTimeM = Label("lblCuttingTimeM", "m", page);
-    sedtCuttingTimeS = SpinEdit("sedtCuttingTimeS", kNoMin, kNoMax, defaults.pieceSeconds, 58, page);
-    lblCuttingTimeS = Label("lblCuttingTimeS", "s", page);
-    for (auto [spin, unit] :
-         {std::pair{sedtCuttingTimeH, lblCuttingTimeH}, std::pair{sedtCuttingTimeM, lblCuttingTimeM},
-          std::pair{sedtCuttingTimeS, lblCuttingTimeS}}) {
-        spin->setToolTip(cutHint);
-        cutRow->addWidget(spin);
-        cutRow->addWidget(unit);
-        cutRow->addSpacing(4);
-    }
-    cutRow->addStretch(1);
+    lblCuttingTime = AddTimeRow(cutRow, page, "CuttingTime", "時間", QStringLiteral("切り出し時間を指定します"),
+                                {{{&sedtCuttingTimeH, &lblCuttingTimeH},
+                                  {&sedtCuttingTimeM, &lblCuttingTimeM},
+                                  {&sedtCuttingTimeS, &lblCuttingTimeS}}},
+                                {defaults.pieceHours, defaults.pieceMinutes, defaults.pieceSeconds});
     v->addLayout(cutRow);
 
     rbtnNoCut = new QRadioButton(QStringLiteral("切り出しを行わない"), page);

@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 
 #include "app/TRadioGroup.h"
 #include "app/TfrmWaveInSample.h"
@@ -42,6 +43,25 @@ QString FromUtf8(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The dialog of the setting buttons, starting at the default file.
+WindowDialogs::FileRequest SettingsFileRequest(const QString& initialPath, bool saving) {
+    WindowDialogs::FileRequest request;
+    request.filter = QStringLiteral("プログラムの設定 (*.ini)");
+    request.defaultSuffix = QStringLiteral("ini");
+    request.initialPath = initialPath;
+    request.confirmOverwrite = saving;
+    return request;
+}
+
+// A file the user chose that cannot be read or written is told, not fatal.
+void ShowingFileErrors(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const Error& e) {
+        ShowStandardError(e.what());
+    }
+}
+
 }  // namespace
 
 int TfrmWaveInSample::SamplingFreqItemIndex() const {
@@ -53,32 +73,47 @@ int TfrmWaveInSample::SamplingFreqItemIndex() const {
     return -1;
 }
 
+std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 12> TfrmWaveInSample::SpinSettings() const {
+    using S = CuttingSettings;
+    return {{{sedtRecordingTimeH, &S::recordingHours},
+             {sedtRecordingTimeM, &S::recordingMinutes},
+             {sedtRecordingTimeS, &S::recordingSeconds},
+             {sedtPrec, &S::digits},
+             {sedtTriggerLevel, &S::triggerLevel},
+             {sedtTriggerDelay, &S::triggerDelayMs},
+             {sedtTrackInterval, &S::trackIntervalMs},
+             {sedtLastTimeAfterTrigger, &S::lastTimeAfterTriggerMs},
+             {sedtCuttingTimeH, &S::pieceHours},
+             {sedtCuttingTimeM, &S::pieceMinutes},
+             {sedtCuttingTimeS, &S::pieceSeconds},
+             {sedtMinimumTrackLength, &S::minimumTrackLengthMs}}};
+}
+
+std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 5> TfrmWaveInSample::CheckSettings() const {
+    using S = CuttingSettings;
+    // The radio buttons in file order: checking one clears the others.
+    return {{{cbxAbsoluteRecordingTime, &S::netRecordingTime},
+             {cbxDisplayWaveForm, &S::displayWaveForm},
+             {rbtnUseTrigger, &S::useTrigger},
+             {rbtnInterval, &S::cutByInterval},
+             {rbtnNoCut, &S::noCut}}};
+}
+
 CuttingSettings TfrmWaveInSample::SettingsFromControls() const {
     CuttingSettings s;
     s.deviceIndex = cbWaveInDeviceName->currentIndex();
+    s.deviceName = Utf8(preferredDeviceName_);
     s.baseFileName = Utf8(edtBaseFileName->text());
-    s.recordingHours = sedtRecordingTimeH->value();
-    s.recordingMinutes = sedtRecordingTimeM->value();
-    s.recordingSeconds = sedtRecordingTimeS->value();
-    s.netRecordingTime = cbxAbsoluteRecordingTime->isChecked();
+    s.rawOutput = cbxRAWSave->isChecked();
     s.recModeIndex = rgRecMode->ItemIndex();
-    s.digits = sedtPrec->value();
     s.samplingIndex = SamplingFreqItemIndex();
     s.samplingText = Utf8(cbSamplingFreq->currentText());
-    s.displayWaveForm = cbxDisplayWaveForm->isChecked();
-    s.rawOutput = cbxRAWSave->isChecked();
-    s.deviceName = Utf8(preferredDeviceName_);
-    s.useTrigger = rbtnUseTrigger->isChecked();
-    s.cutByInterval = rbtnInterval->isChecked();
-    s.noCut = rbtnNoCut->isChecked();
-    s.triggerLevel = sedtTriggerLevel->value();
-    s.triggerDelayMs = sedtTriggerDelay->value();
-    s.trackIntervalMs = sedtTrackInterval->value();
-    s.lastTimeAfterTriggerMs = sedtLastTimeAfterTrigger->value();
-    s.pieceHours = sedtCuttingTimeH->value();
-    s.pieceMinutes = sedtCuttingTimeM->value();
-    s.pieceSeconds = sedtCuttingTimeS->value();
-    s.minimumTrackLengthMs = sedtMinimumTrackLength->value();
+    for (const auto& [spin, member] : SpinSettings()) {
+        s.*member = spin->value();
+    }
+    for (const auto& [button, member] : CheckSettings()) {
+        s.*member = button->isChecked();
+    }
     return s;
 }
 
@@ -94,16 +129,10 @@ void TfrmWaveInSample::ShowSettings(const CuttingSettings& s) {
     // The base name goes in before the RAW box, which gives it its extension.
     edtBaseFileName->setText(s.baseFileName.empty() ? DefaultBaseFileName() : FromUtf8(s.baseFileName));
     cbxRAWSave->setChecked(s.rawOutput);
-    sedtRecordingTimeH->setValue(s.recordingHours);
-    sedtRecordingTimeM->setValue(s.recordingMinutes);
-    sedtRecordingTimeS->setValue(s.recordingSeconds);
-    cbxAbsoluteRecordingTime->setChecked(s.netRecordingTime);
     // Without a chosen mode the channel count would be 0 and every size
     // computed from it a division by zero; such a value takes the default.
     rgRecMode->SetItemIndex(s.recModeIndex >= 0 && s.recModeIndex < rgRecMode->Count() ? s.recModeIndex
                                                                                        : defaults.recModeIndex);
-    sedtPrec->setValue(s.digits);
-
     if (s.samplingIndex >= 0 && s.samplingIndex < cbSamplingFreq->count()) {
         cbSamplingFreq->setCurrentIndex(s.samplingIndex);
     } else {
@@ -114,19 +143,12 @@ void TfrmWaveInSample::ShowSettings(const CuttingSettings& s) {
         }
         cbSamplingFreq->setEditText(FromUtf8(s.samplingText));
     }
-    cbxDisplayWaveForm->setChecked(s.displayWaveForm);
-
-    rbtnUseTrigger->setChecked(s.useTrigger);
-    rbtnInterval->setChecked(s.cutByInterval);
-    rbtnNoCut->setChecked(s.noCut);
-    sedtTriggerLevel->setValue(s.triggerLevel);
-    sedtTriggerDelay->setValue(s.triggerDelayMs);
-    sedtTrackInterval->setValue(s.trackIntervalMs);
-    sedtLastTimeAfterTrigger->setValue(s.lastTimeAfterTriggerMs);
-    sedtCuttingTimeH->setValue(s.pieceHours);
-    sedtCuttingTimeM->setValue(s.pieceMinutes);
-    sedtCuttingTimeS->setValue(s.pieceSeconds);
-    sedtMinimumTrackLength->setValue(s.minimumTrackLengthMs);
+    for (const auto& [spin, member] : SpinSettings()) {
+        spin->setValue(s.*member);
+    }
+    for (const auto& [button, member] : CheckSettings()) {
+        button->setChecked(s.*member);
+    }
 }
 
 void TfrmWaveInSample::LoadSettings(const QString& fileName) {
@@ -164,35 +186,14 @@ void TfrmWaveInSample::SaveSettings(const QString& fileName) {
 }
 
 void TfrmWaveInSample::btnSaveSettingClick() {
-    WindowDialogs::FileRequest request;
-    request.filter = QStringLiteral("プログラムの設定 (*.ini)");
-    request.defaultSuffix = QStringLiteral("ini");
-    request.initialPath = DefaultSettingsFile();
-    request.confirmOverwrite = true;
-    const auto chosen = Dialogs().SaveFile(this, request);
-    if (!chosen) {
-        return;
-    }
-    try {
-        SaveSettings(*chosen);
-    } catch (const Error& e) {
-        ShowStandardError(e.what());
+    if (const auto chosen = Dialogs().SaveFile(this, SettingsFileRequest(DefaultSettingsFile(), true))) {
+        ShowingFileErrors([&] { SaveSettings(*chosen); });
     }
 }
 
 void TfrmWaveInSample::btnLoadSettingClick() {
-    WindowDialogs::FileRequest request;
-    request.filter = QStringLiteral("プログラムの設定 (*.ini)");
-    request.defaultSuffix = QStringLiteral("ini");
-    request.initialPath = DefaultSettingsFile();
-    const auto chosen = Dialogs().OpenFile(this, request);
-    if (!chosen) {
-        return;
-    }
-    try {
-        LoadSettings(*chosen);
-    } catch (const Error& e) {
-        ShowStandardError(e.what());
+    if (const auto chosen = Dialogs().OpenFile(this, SettingsFileRequest(DefaultSettingsFile(), false))) {
+        ShowingFileErrors([&] { LoadSettings(*chosen); });
     }
 }
 
