@@ -62,9 +62,9 @@ QLabel* TfrmWaveInSample::AddTimeRow(QHBoxLayout* row, QWidget* page, const char
     row->addSpacing(6);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const std::string unit(1, "hms"[i]);
-        const std::string suffix(1, "HMS"[i]);
-        QSpinBox* spin = SpinEdit(("sedt" + base + suffix).c_str(), kNoMin, kNoMax, values.at(i), 58, page);
-        QLabel* unitLabel = Label(("lbl" + base + suffix).c_str(), unit.c_str(), page);
+        const std::string named = base + "HMS"[i];
+        QSpinBox* spin = SpinEdit(("sedt" + named).c_str(), kNoMin, kNoMax, values.at(i), 58, page);
+        QLabel* unitLabel = Label(("lbl" + named).c_str(), unit.c_str(), page);
         spin->setToolTip(hint);
         row->addWidget(spin);
         row->addWidget(unitLabel);
