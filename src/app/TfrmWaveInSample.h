@@ -16,15 +16,18 @@
 #include "app/LevelMeterNumbers.h"
 #include "app/PlaybackSession.h"
 #include "app/RecordingRun.h"
+#include "jobs/CuttingSettings.h"
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
 #include "platform/SoundInput.h"
 #include "record/TWaveInThread.h"
 
+class QAbstractButton;
 class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -250,6 +253,15 @@ private:
     // integer raises Error with the conversion message naming it.
     [[nodiscard]] int SamplingFrequency() const;
 
+    // Settings. Between loading and saving they live in the controls: these
+    // read them out when values are needed and put loaded or default ones in.
+    [[nodiscard]] CuttingSettings SettingsFromControls() const;
+    void ShowSettings(const CuttingSettings& settings);
+    // The boxes that hold a setting just as it is stored, in loading order.
+    [[nodiscard]] std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 12> SpinSettings() const;
+    // The RAW box is not among them: it goes with the base name.
+    [[nodiscard]] std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 5> CheckSettings() const;
+
     // Command availability: the recording, playback and job buttons and the
     // list's commands, derived from the run, the playback, the job slot and
     // the row count. Called after every change of one of them.
@@ -301,6 +313,10 @@ private:
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
+    // Appends to row a caption lbl<name> (returned) and boxes sedt<name>H/M/S
+    // with their unit labels, set to the hours, minutes and seconds given.
+    QLabel* AddTimeRow(QHBoxLayout* row, QWidget* page, const char* name, const char* caption, const QString& hint,
+                       const std::array<std::pair<QSpinBox**, QLabel**>, 3>& parts, const std::array<int, 3>& values);
     // Follows the server's changes to the input devices.
     void CreateDeviceWatch();
     // No one-line box takes a file drop or holds a line break.

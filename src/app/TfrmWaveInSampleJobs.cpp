@@ -136,17 +136,10 @@ bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
     (void)jobs_.Start(JobSlot::Kind::Redivide);
     UpdateCommands();
 
+    const CuttingSettings settings = SettingsFromControls();
     auto* job = new TCutThread;
     if (index < 0) {
-        job->SetUseTrigger(rbtnUseTrigger->isChecked());
-        job->SetCutByInterval(rbtnInterval->isChecked());
-        job->SetIntervalSeconds(sedtCuttingTimeH->value() * 3600.0 + sedtCuttingTimeM->value() * 60.0 +
-                                sedtCuttingTimeS->value());
-        job->SetTriggerLevel(sedtTriggerLevel->value());
-        job->SetTriggerDelay(sedtTriggerDelay->value() / 1000.0);
-        job->SetTrackInterval(sedtTrackInterval->value() / 1000.0);
-        job->SetLastTimeAfterTrigger(sedtLastTimeAfterTrigger->value() / 1000.0);
-        job->SetMinimumTrackLength(sedtMinimumTrackLength->value() / 1000.0);
+        settings.ApplyTo(*job);
         ShowShortTracksDropped(0);
     } else {
         job->SetUseTrigger(false);
@@ -155,7 +148,7 @@ bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
         job->SetCutOnce(true);
     }
     job->SetTotalBytes(total);
-    job->SetRawOutput(cbxRAWSave->isChecked());
+    job->SetRawOutput(settings.rawOutput);
     std::vector<std::string> names;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const JobSource& s = sources[i];
@@ -167,7 +160,7 @@ bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
         job->SetDataLengths(i, s.dataSize);
     }
     job->SetFileNames(std::move(names));
-    job->SetDigits(sedtPrec->value());
+    job->SetDigits(settings.digits);
     ConnectJob(*job, *this);
     jobs_.Launch(*job, [this] { JobFinished(); });
     return true;

@@ -16,7 +16,8 @@ void TfrmWaveInSample::CreateMinimumTrackLengthRow(QWidget* page, QBoxLayout* la
     row->addWidget(lblMinimumTrackLength);
     row->addSpacing(6);
     // An hour is far above any click or noise the setting is meant for.
-    sedtMinimumTrackLength = SpinEdit("sedtMinimumTrackLength", 0, 3600000, 0, 74, page);
+    sedtMinimumTrackLength =
+        SpinEdit("sedtMinimumTrackLength", 0, 3600000, CuttingSettings().minimumTrackLengthMs, 74, page);
     sedtMinimumTrackLength->setToolTip(
         QStringLiteral("これより短いトラック(曲間のクリック音など)は削除します。0で削除しません"));
     lblMinimumTrackLength->setBuddy(sedtMinimumTrackLength);

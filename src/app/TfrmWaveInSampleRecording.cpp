@@ -251,40 +251,19 @@ void TfrmWaveInSample::StartRecording() {
     lblRecording->show();
 
     TWaveInThread& t = *fWaveInThread;
-    const std::int64_t total = static_cast<std::int64_t>(sedtRecordingTimeH->value()) * 3600 +
-                               static_cast<std::int64_t>(sedtRecordingTimeM->value()) * 60 +
-                               sedtRecordingTimeS->value();
-    // A total of zero or less has nothing to count down from: no limit.
-    const int limitSeconds = static_cast<int>(std::clamp<std::int64_t>(total, 0, INT_MAX));
     RecordingSettings& run = recordingSettings_;
-    run.deviceIndex = std::max(0, cbWaveInDeviceName->currentIndex());
-    run.sampleRate = rate;
-    run.channels = rgRecMode->ItemIndex() + 1;
-    run.triggerLevel = sedtTriggerLevel->value();
-    run.triggerDelay = sedtTriggerDelay->value() / 1000.0;
-    run.trackInterval = sedtTrackInterval->value() / 1000.0;
-    run.lastTimeAfterTrigger = sedtLastTimeAfterTrigger->value() / 1000.0;
-    run.minimumTrackLength = sedtMinimumTrackLength->value() / 1000.0;
-    run.baseFileName = edtBaseFileName->text().toStdString();
-    run.digits = sedtPrec->value();
-    run.useTrigger = rbtnUseTrigger->isChecked();
-    run.cutByInterval = rbtnInterval->isChecked();
-    run.intervalSeconds = (static_cast<std::int64_t>(sedtCuttingTimeH->value()) * 60 + sedtCuttingTimeM->value()) * 60 +
-                          sedtCuttingTimeS->value();
-    run.rawOutput = cbxRAWSave->isChecked();
-    run.recordingTime = limitSeconds;
-    run.netTime = cbxAbsoluteRecordingTime->isChecked();
+    run = SettingsFromControls().Recording();
     t.Configure(run);
     ShowShortTracksDropped(0);
     t.SetNotifyWindow(notifyWindow_.get());
 
-    PrepareLevelDisplay(sedtTriggerLevel->value(), run.channels);
+    PrepareLevelDisplay(run.triggerLevel, run.channels);
     if (cbxDisplayWaveForm->isChecked()) {
         t.SetOnLevelData([this](Thread* sender, TMemoryStream& block) { DisplayWaveData(sender, block); });
     } else {
         t.SetOnLevelData(nullptr);
     }
-    run_.Begin(limitSeconds, rate, run.netTime);
+    run_.Begin(static_cast<int>(run.recordingTime), rate, run.netTime);
     UpdateCommands();
     lblDropouts->hide();
     (void)t.Queue().Post(waveInMessages_.start);

@@ -31,27 +31,55 @@ QLabel* Label(const char* name, const char* text, QWidget* parent) {
     return label;
 }
 
-// A settings page scrolls when the window is made smaller than its content.
-QWidget* ScrollingPage(QTabWidget* tabs, const char* name, const char* caption, QWidget*& content) {
-    auto* scroll = new QScrollArea(tabs);
-    scroll->setObjectName(QString::fromUtf8(name));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    content = new QWidget(scroll);
+// A settings page scrolls when the window is made smaller than its content;
+// answers the content's layout.
+QVBoxLayout* ScrollingPage(QTabWidget* tabs, const char* name, const char* caption, QWidget*& scroll, QWidget*& content,
+                           const QMargins& margins, int spacing) {
+    auto* area = new QScrollArea(tabs);
+    area->setObjectName(QString::fromUtf8(name));
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    content = new QWidget(area);
     content->setObjectName(QString::fromUtf8(name) + QStringLiteral("Content"));
-    scroll->setWidget(content);
-    tabs->addTab(scroll, QString::fromUtf8(caption));
-    return scroll;
+    area->setWidget(content);
+    tabs->addTab(area, QString::fromUtf8(caption));
+    scroll = area;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(spacing);
+    return layout;
 }
 
 }  // namespace
 
+QLabel* TfrmWaveInSample::AddTimeRow(QHBoxLayout* row, QWidget* page, const char* name, const char* caption,
+                                     const QString& hint, const std::array<std::pair<QSpinBox**, QLabel**>, 3>& parts,
+                                     const std::array<int, 3>& values) {
+    row->setSpacing(3);
+    const std::string base(name);
+    QLabel* label = Label(("lbl" + base).c_str(), caption, page);
+    row->addWidget(label);
+    row->addSpacing(6);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string unit(1, "hms"[i]);
+        const std::string named = base + "HMS"[i];
+        QSpinBox* spin = SpinEdit(("sedt" + named).c_str(), kNoMin, kNoMax, values.at(i), 58, page);
+        QLabel* unitLabel = Label(("lbl" + named).c_str(), unit.c_str(), page);
+        spin->setToolTip(hint);
+        row->addWidget(spin);
+        row->addWidget(unitLabel);
+        row->addSpacing(4);
+        *parts.at(i).first = spin;
+        *parts.at(i).second = unitLabel;
+    }
+    row->addStretch(1);
+    return label;
+}
+
 void TfrmWaveInSample::CreateSettingPage() {
+    const CuttingSettings defaults;
     QWidget* page = nullptr;
-    tsSetting = ScrollingPage(PageControl1, "tsSetting", "録音設定", page);
-    auto* v = new QVBoxLayout(page);
-    v->setContentsMargins(8, 2, 8, 2);
-    v->setSpacing(2);
+    auto* v = ScrollingPage(PageControl1, "tsSetting", "録音設定", tsSetting, page, QMargins(8, 2, 8, 2), 2);
 
     lblBaseFileName = Label("lblBaseFileName", "保存するファイル名(実際にはトラック番号nnnnnが付加されます)", page);
     lblBaseFileName->setWordWrap(true);
@@ -68,30 +96,17 @@ void TfrmWaveInSample::CreateSettingPage() {
     v->addLayout(nameRow);
 
     auto* timeRow = new QHBoxLayout;
-    timeRow->setSpacing(3);
-    lblRecordingTime = Label("lblRecordingTime", "録音時間", page);
-    timeRow->addWidget(lblRecordingTime);
-    timeRow->addSpacing(6);
     const QString timeHint = QStringLiteral("最大録音時間を指定します");
+    lblRecordingTime = AddTimeRow(timeRow, page, "RecordingTime", "録音時間", timeHint,
+                                  {{{&sedtRecordingTimeH, &lblRecordingTimeH},
+                                    {&sedtRecordingTimeM, &lblRecordingTimeM},
+                                    {&sedtRecordingTimeS, &lblRecordingTimeS}}},
+                                  {defaults.recordingHours, defaults.recordingMinutes, defaults.recordingSeconds});
     lblRecordingTime->setToolTip(timeHint);
-    sedtRecordingTimeH = SpinEdit("sedtRecordingTimeH", kNoMin, kNoMax, 0, 58, page);
-    lblRecordingTimeH = Label("lblRecordingTimeH", "h", page);
-    sedtRecordingTimeM = SpinEdit("sedtRecordingTimeM", kNoMin, kNoMax, 60, 58, page);
-    lblRecordingTimeM = Label("lblRecordingTimeM", "m", page);
-    sedtRecordingTimeS = SpinEdit("sedtRecordingTimeS", kNoMin, kNoMax, 0, 58, page);
-    lblRecordingTimeS = Label("lblRecordingTimeS", "s", page);
-    for (auto [spin, unit] :
-         {std::pair{sedtRecordingTimeH, lblRecordingTimeH}, std::pair{sedtRecordingTimeM, lblRecordingTimeM},
-          std::pair{sedtRecordingTimeS, lblRecordingTimeS}}) {
-        spin->setToolTip(timeHint);
-        timeRow->addWidget(spin);
-        timeRow->addWidget(unit);
-        timeRow->addSpacing(4);
-    }
-    timeRow->addStretch(1);
     v->addLayout(timeRow);
     cbxAbsoluteRecordingTime = new QCheckBox(QStringLiteral("正味の時間(トリガ待ち時間を除いた時間)として計算"), page);
     cbxAbsoluteRecordingTime->setObjectName(QStringLiteral("cbxAbsoluteRecordingTime"));
+    cbxAbsoluteRecordingTime->setChecked(defaults.netRecordingTime);
     v->addWidget(cbxAbsoluteRecordingTime);
 
     auto* modeRow = new QHBoxLayout;
@@ -99,13 +114,13 @@ void TfrmWaveInSample::CreateSettingPage() {
         new TRadioGroup(QStringLiteral("モード"), {QStringLiteral("モノラル"), QStringLiteral("ステレオ")}, 2, page);
     rgRecMode->setObjectName(QStringLiteral("rgRecMode"));
     rgRecMode->setToolTip(QStringLiteral("チャンネル数を指定します"));
-    rgRecMode->SetItemIndex(1);
+    rgRecMode->SetItemIndex(defaults.recModeIndex);
     modeRow->addWidget(rgRecMode);
     modeRow->addSpacing(10);
     auto* precRow = new QHBoxLayout;
     precRow->setSpacing(3);
     lblPrec = Label("lblPrec", "トラック番号の桁数", page);
-    sedtPrec = SpinEdit("sedtPrec", 1, 10, 5, 48, page);
+    sedtPrec = SpinEdit("sedtPrec", 1, 10, defaults.digits, 48, page);
     sedtPrec->setToolTip(QStringLiteral("ファイル名の後に、トラック番号をこの桁数で付加します"));
     lblPrecUnit = Label("lblPrecUnit", "桁", page);
     precRow->addWidget(lblPrec);
@@ -123,11 +138,10 @@ void TfrmWaveInSample::CreateSettingPage() {
     cbSamplingFreq->setObjectName(QStringLiteral("cbSamplingFreq"));
     cbSamplingFreq->setEditable(true);
     cbSamplingFreq->setInsertPolicy(QComboBox::NoInsert);
-    for (const char* rate :
-         {"5500", "6000", "7333", "8000", "11025", "16000", "22050", "32000", "44100", "48000", "88200", "96000"}) {
+    for (const char* rate : CuttingSettings::SamplingFrequencies()) {
         cbSamplingFreq->addItem(QString::fromUtf8(rate));
     }
-    cbSamplingFreq->setCurrentIndex(8);
+    cbSamplingFreq->setCurrentIndex(defaults.samplingIndex);
     cbSamplingFreq->setMinimumWidth(90);
     lblSamplingFreqUnit = Label("lblSamplingFreqUnit", "Hz", page);
     auto* freq = new QHBoxLayout;
@@ -151,7 +165,7 @@ void TfrmWaveInSample::CreateSettingPage() {
     cbxDisplayWaveForm = new QCheckBox(QStringLiteral("録音/再生中の音を表示する"), page);
     cbxDisplayWaveForm->setObjectName(QStringLiteral("cbxDisplayWaveForm"));
     cbxDisplayWaveForm->setToolTip(QStringLiteral("音をグラフまたは数値で表示します"));
-    cbxDisplayWaveForm->setChecked(true);
+    cbxDisplayWaveForm->setChecked(defaults.displayWaveForm);
     v->addWidget(cbxDisplayWaveForm);
 
     auto* estimate = new QGridLayout;
@@ -183,6 +197,7 @@ void TfrmWaveInSample::CreateSettingPage() {
     auto* rawRow = new QHBoxLayout;
     cbxRAWSave = new QCheckBox(QStringLiteral("RAWファイルを生成"), page);
     cbxRAWSave->setObjectName(QStringLiteral("cbxRAWSave"));
+    cbxRAWSave->setChecked(defaults.rawOutput);
     rawRow->addWidget(cbxRAWSave);
     pnlSizeWarning = new QLabel(QString::fromUtf8(kWarnFits), page);
     pnlSizeWarning->setObjectName(QStringLiteral("pnlSizeWarning"));
@@ -200,25 +215,24 @@ void TfrmWaveInSample::CreateSettingPage() {
 }
 
 void TfrmWaveInSample::CreateCutPage() {
+    const CuttingSettings defaults;
     QWidget* page = nullptr;
-    tsCut = ScrollingPage(PageControl1, "tsCut", "切り出し設定", page);
-    auto* v = new QVBoxLayout(page);
-    v->setContentsMargins(4, 4, 4, 4);
-    v->setSpacing(3);
+    auto* v = ScrollingPage(PageControl1, "tsCut", "切り出し設定", tsCut, page, QMargins(4, 4, 4, 4), 3);
 
     rbtnUseTrigger = new QRadioButton(QStringLiteral("トリガによる録音/切り出しを行う"), page);
     rbtnUseTrigger->setObjectName(QStringLiteral("rbtnUseTrigger"));
-    rbtnUseTrigger->setChecked(true);
+    rbtnUseTrigger->setChecked(defaults.useTrigger);
     v->addWidget(rbtnUseTrigger);
 
     imgRecordingSetting = new TRecordingSettingImage(page);
-    sedtTriggerLevel = SpinEdit("sedtTriggerLevel", 0, 32767, 300, 70, page);
+    sedtTriggerLevel = SpinEdit("sedtTriggerLevel", 0, 32767, defaults.triggerLevel, 70, page);
     sedtTriggerLevel->setToolTip(QStringLiteral("これより大きな音が連続すると録音を行います"));
-    sedtTriggerDelay = SpinEdit("sedtTriggerDelay", kNoMin, kNoMax, 100, 66, page);
+    sedtTriggerDelay = SpinEdit("sedtTriggerDelay", kNoMin, kNoMax, defaults.triggerDelayMs, 66, page);
     sedtTriggerDelay->setToolTip(QStringLiteral("曲の始めの無音部の長さを指定します"));
-    sedtTrackInterval = SpinEdit("sedtTrackInterval", kNoMin, kNoMax, 3000, 66, page);
+    sedtTrackInterval = SpinEdit("sedtTrackInterval", kNoMin, kNoMax, defaults.trackIntervalMs, 66, page);
     sedtTrackInterval->setToolTip(QStringLiteral("曲と曲の間の無音部の長さを指定します"));
-    sedtLastTimeAfterTrigger = SpinEdit("sedtLastTimeAfterTrigger", kNoMin, kNoMax, 1000, 66, page);
+    sedtLastTimeAfterTrigger =
+        SpinEdit("sedtLastTimeAfterTrigger", kNoMin, kNoMax, defaults.lastTimeAfterTriggerMs, 66, page);
     sedtLastTimeAfterTrigger->setToolTip(QStringLiteral("曲の最後の無音部の長さを指定します"));
     imgRecordingSetting->Attach(TRecordingSettingImage::TriggerLevel, sedtTriggerLevel, nullptr);
     imgRecordingSetting->Attach(TRecordingSettingImage::TriggerDelay, sedtTriggerDelay,
@@ -241,27 +255,12 @@ void TfrmWaveInSample::CreateCutPage() {
     rbtnInterval->setObjectName(QStringLiteral("rbtnInterval"));
     v->addWidget(rbtnInterval);
     auto* cutRow = new QHBoxLayout;
-    cutRow->setSpacing(3);
     cutRow->addSpacing(22);
-    lblCuttingTime = Label("lblCuttingTime", "時間", page);
-    cutRow->addWidget(lblCuttingTime);
-    cutRow->addSpacing(6);
-    const QString cutHint = QStringLiteral("切り出し時間を指定します");
-    sedtCuttingTimeH = SpinEdit("sedtCuttingTimeH", kNoMin, kNoMax, 0, 58, page);
-    lblCuttingTimeH = Label("lblCuttingTimeH", "h", page);
-    sedtCuttingTimeM = SpinEdit("sedtCuttingTimeM", kNoMin, kNoMax, 60, 58, page);
-    lblCuttingTimeM = Label("lblCuttingTimeM", "m", page);
-    sedtCuttingTimeS = SpinEdit("sedtCuttingTimeS", kNoMin, kNoMax, 0, 58, page);
-    lblCuttingTimeS = Label("lblCuttingTimeS", "s", page);
-    for (auto [spin, unit] :
-         {std::pair{sedtCuttingTimeH, lblCuttingTimeH}, std::pair{sedtCuttingTimeM, lblCuttingTimeM},
-          std::pair{sedtCuttingTimeS, lblCuttingTimeS}}) {
-        spin->setToolTip(cutHint);
-        cutRow->addWidget(spin);
-        cutRow->addWidget(unit);
-        cutRow->addSpacing(4);
-    }
-    cutRow->addStretch(1);
+    lblCuttingTime = AddTimeRow(cutRow, page, "CuttingTime", "時間", QStringLiteral("切り出し時間を指定します"),
+                                {{{&sedtCuttingTimeH, &lblCuttingTimeH},
+                                  {&sedtCuttingTimeM, &lblCuttingTimeM},
+                                  {&sedtCuttingTimeS, &lblCuttingTimeS}}},
+                                {defaults.pieceHours, defaults.pieceMinutes, defaults.pieceSeconds});
     v->addLayout(cutRow);
 
     rbtnNoCut = new QRadioButton(QStringLiteral("切り出しを行わない"), page);

@@ -11,11 +11,11 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 
 #include "app/TRadioGroup.h"
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
-#include "jobs/SettingsFileValues.h"
 #include "jobs/TMyMemIniFile.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/Errors.h"
@@ -26,14 +26,11 @@ namespace {
 
 constexpr const char* kForm = "frmWaveInSample";
 constexpr const char* kList = "lvResult";
-constexpr const char* kSetting = "tsSetting";
-constexpr const char* kCut = "tsCut";
 
 constexpr int kDefaultWidth = 423;
 constexpr int kDefaultHeight = 463;
 constexpr std::array<int, 6> kDefaultColumnWidths{200, 100, 75, 50, 50, 200};
 constexpr int kDefaultIntroInterval = 20000;
-constexpr int kDefaultSamplingIndex = 8;
 
 std::string ColumnKey(int column) {
     return "ColumnsWidth" + std::to_string(column);
@@ -46,6 +43,25 @@ QString FromUtf8(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The dialog of the setting buttons, starting at the default file.
+WindowDialogs::FileRequest SettingsFileRequest(const QString& initialPath, bool saving) {
+    WindowDialogs::FileRequest request;
+    request.filter = QStringLiteral("プログラムの設定 (*.ini)");
+    request.defaultSuffix = QStringLiteral("ini");
+    request.initialPath = initialPath;
+    request.confirmOverwrite = saving;
+    return request;
+}
+
+// A file the user chose that cannot be read or written is told, not fatal.
+void ShowingFileErrors(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const Error& e) {
+        ShowStandardError(e.what());
+    }
+}
+
 }  // namespace
 
 int TfrmWaveInSample::SamplingFreqItemIndex() const {
@@ -55,6 +71,84 @@ int TfrmWaveInSample::SamplingFreqItemIndex() const {
         return index;
     }
     return -1;
+}
+
+std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 12> TfrmWaveInSample::SpinSettings() const {
+    using S = CuttingSettings;
+    return {{{sedtRecordingTimeH, &S::recordingHours},
+             {sedtRecordingTimeM, &S::recordingMinutes},
+             {sedtRecordingTimeS, &S::recordingSeconds},
+             {sedtPrec, &S::digits},
+             {sedtTriggerLevel, &S::triggerLevel},
+             {sedtTriggerDelay, &S::triggerDelayMs},
+             {sedtTrackInterval, &S::trackIntervalMs},
+             {sedtLastTimeAfterTrigger, &S::lastTimeAfterTriggerMs},
+             {sedtCuttingTimeH, &S::pieceHours},
+             {sedtCuttingTimeM, &S::pieceMinutes},
+             {sedtCuttingTimeS, &S::pieceSeconds},
+             {sedtMinimumTrackLength, &S::minimumTrackLengthMs}}};
+}
+
+std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 5> TfrmWaveInSample::CheckSettings() const {
+    using S = CuttingSettings;
+    // The radio buttons in file order: checking one clears the others.
+    return {{{cbxAbsoluteRecordingTime, &S::netRecordingTime},
+             {cbxDisplayWaveForm, &S::displayWaveForm},
+             {rbtnUseTrigger, &S::useTrigger},
+             {rbtnInterval, &S::cutByInterval},
+             {rbtnNoCut, &S::noCut}}};
+}
+
+CuttingSettings TfrmWaveInSample::SettingsFromControls() const {
+    CuttingSettings s;
+    s.deviceIndex = cbWaveInDeviceName->currentIndex();
+    s.deviceName = Utf8(preferredDeviceName_);
+    s.baseFileName = Utf8(edtBaseFileName->text());
+    s.rawOutput = cbxRAWSave->isChecked();
+    s.recModeIndex = rgRecMode->ItemIndex();
+    s.samplingIndex = SamplingFreqItemIndex();
+    s.samplingText = Utf8(cbSamplingFreq->currentText());
+    for (const auto& [spin, member] : SpinSettings()) {
+        s.*member = spin->value();
+    }
+    for (const auto& [button, member] : CheckSettings()) {
+        s.*member = button->isChecked();
+    }
+    return s;
+}
+
+void TfrmWaveInSample::ShowSettings(const CuttingSettings& s) {
+    const CuttingSettings defaults;
+    cbWaveInDeviceName->setCurrentIndex(
+        s.deviceIndex >= 0 && s.deviceIndex < cbWaveInDeviceName->count() ? s.deviceIndex : defaults.deviceIndex);
+    // The device's name finds it again when the server lists it elsewhere; a
+    // device that is not there now is still wanted when it comes.
+    if (!s.deviceName.empty()) {
+        SetPreferredDevice(FromUtf8(s.deviceName));
+    }
+    // The base name goes in before the RAW box, which gives it its extension.
+    edtBaseFileName->setText(s.baseFileName.empty() ? DefaultBaseFileName() : FromUtf8(s.baseFileName));
+    cbxRAWSave->setChecked(s.rawOutput);
+    // Without a chosen mode the channel count would be 0 and every size
+    // computed from it a division by zero; such a value takes the default.
+    rgRecMode->SetItemIndex(s.recModeIndex >= 0 && s.recModeIndex < rgRecMode->Count() ? s.recModeIndex
+                                                                                       : defaults.recModeIndex);
+    if (s.samplingIndex >= 0 && s.samplingIndex < cbSamplingFreq->count()) {
+        cbSamplingFreq->setCurrentIndex(s.samplingIndex);
+    } else {
+        {
+            // Passing through an empty text is not a change of the rate.
+            const QSignalBlocker quiet(cbSamplingFreq);
+            cbSamplingFreq->setCurrentIndex(-1);
+        }
+        cbSamplingFreq->setEditText(FromUtf8(s.samplingText));
+    }
+    for (const auto& [spin, member] : SpinSettings()) {
+        spin->setValue(s.*member);
+    }
+    for (const auto& [button, member] : CheckSettings()) {
+        button->setChecked(s.*member);
+    }
 }
 
 void TfrmWaveInSample::LoadSettings(const QString& fileName) {
@@ -70,51 +164,7 @@ void TfrmWaveInSample::LoadSettings(const QString& fileName) {
     const int intro = ini.ReadInteger(kList, "tmrIntroPlay.Interval", kDefaultIntroInterval);
     tmrIntroPlay->setInterval(intro > 0 ? intro : kDefaultIntroInterval);
 
-    const int device = ini.ReadInteger(kSetting, "cbWaveInDeviceName.ItemIndex", 0);
-    cbWaveInDeviceName->setCurrentIndex(device >= 0 && device < cbWaveInDeviceName->count() ? device : 0);
-    // The device's name finds it again when the server lists it elsewhere; a
-    // device that is not there now is still wanted when it comes.
-    const QString deviceName = FromUtf8(ini.ReadString(kSetting, "cbWaveInDeviceName.Name", ""));
-    if (!deviceName.isEmpty()) {
-        SetPreferredDevice(deviceName);
-    }
-    const QString base = FromUtf8(ini.ReadString(kSetting, "edtBaseFileName.Text", Utf8(DefaultBaseFileName())));
-    edtBaseFileName->setText(base.isEmpty() ? DefaultBaseFileName() : base);
-    cbxRAWSave->setChecked(ini.ReadBool(kSetting, "cbxRAWSave.Checked", false));
-    sedtRecordingTimeH->setValue(ini.ReadInteger(kSetting, "sedtRecordingTimeH.Value", 0));
-    sedtRecordingTimeM->setValue(ini.ReadInteger(kSetting, "sedtRecordingTimeM.Value", 60));
-    sedtRecordingTimeS->setValue(ini.ReadInteger(kSetting, "sedtRecordingTimeS.Value", 0));
-    cbxAbsoluteRecordingTime->setChecked(ini.ReadBool(kSetting, "cbxAbsoluteRecordingTime.Checked", false));
-    // Without a chosen mode the channel count would be 0 and every size
-    // computed from it a division by zero; such a value takes the default.
-    const int mode = ini.ReadInteger(kSetting, "rgRecMode.ItemIndex", 1);
-    rgRecMode->SetItemIndex(mode >= 0 && mode < rgRecMode->Count() ? mode : 1);
-    sedtPrec->setValue(ini.ReadInteger(kSetting, "sedtPrec.Value", 5));
-
-    const int rate = ini.ReadInteger(kSetting, "cbSamplingFreq.ItemIndex", kDefaultSamplingIndex);
-    if (rate >= 0 && rate < cbSamplingFreq->count()) {
-        cbSamplingFreq->setCurrentIndex(rate);
-    } else {
-        {
-            // Passing through an empty text is not a change of the rate.
-            const QSignalBlocker quiet(cbSamplingFreq);
-            cbSamplingFreq->setCurrentIndex(-1);
-        }
-        cbSamplingFreq->setEditText(FromUtf8(ini.ReadString(kSetting, "cbSamplingFreq.Text", "44100")));
-    }
-    cbxDisplayWaveForm->setChecked(ini.ReadBool(kSetting, "cbxDisplayWaveForm.Checked", true));
-
-    rbtnUseTrigger->setChecked(ini.ReadBool(kCut, "rbtnUseTrigger.Checked", true));
-    rbtnInterval->setChecked(ini.ReadBool(kCut, "rbtnInterval.Checked", false));
-    rbtnNoCut->setChecked(ini.ReadBool(kCut, "rbtnNoCut.Checked", false));
-    sedtTriggerLevel->setValue(ini.ReadInteger(kCut, "sedtTriggerLevel.Value", 300));
-    sedtTriggerDelay->setValue(ini.ReadInteger(kCut, "sedtTriggerDelay.Value", 100));
-    sedtTrackInterval->setValue(ini.ReadInteger(kCut, "sedtTrackInterval.Value", 3000));
-    sedtLastTimeAfterTrigger->setValue(ini.ReadInteger(kCut, "sedtLastTimeAfterTrigger.Value", 1000));
-    sedtCuttingTimeH->setValue(ini.ReadInteger(kCut, "sedtCuttingTimeH.Value", 0));
-    sedtCuttingTimeM->setValue(ini.ReadInteger(kCut, "sedtCuttingTimeM.Value", 60));
-    sedtCuttingTimeS->setValue(ini.ReadInteger(kCut, "sedtCuttingTimeS.Value", 0));
-    sedtMinimumTrackLength->setValue(ini.ReadInteger(kCut, kMinimumTrackLengthKey, 0));
+    ShowSettings(CuttingSettings::Load(ini));
 }
 
 void TfrmWaveInSample::SaveSettings(const QString& fileName) {
@@ -132,66 +182,18 @@ void TfrmWaveInSample::SaveSettings(const QString& fileName) {
     }
     ini.WriteInteger(kList, "tmrIntroPlay.Interval", tmrIntroPlay->interval());
 
-    ini.WriteInteger(kSetting, "cbWaveInDeviceName.ItemIndex", cbWaveInDeviceName->currentIndex());
-    ini.WriteString(kSetting, "edtBaseFileName.Text", Utf8(edtBaseFileName->text()));
-    ini.WriteInteger(kSetting, "sedtRecordingTimeH.Value", sedtRecordingTimeH->value());
-    ini.WriteInteger(kSetting, "sedtRecordingTimeM.Value", sedtRecordingTimeM->value());
-    ini.WriteInteger(kSetting, "sedtRecordingTimeS.Value", sedtRecordingTimeS->value());
-    ini.WriteBool(kSetting, "cbxAbsoluteRecordingTime.Checked", cbxAbsoluteRecordingTime->isChecked());
-    ini.WriteInteger(kSetting, "rgRecMode.ItemIndex", rgRecMode->ItemIndex());
-    ini.WriteInteger(kSetting, "sedtPrec.Value", sedtPrec->value());
-    const int rate = SamplingFreqItemIndex();
-    ini.WriteInteger(kSetting, "cbSamplingFreq.ItemIndex", rate);
-    if (rate == -1) {
-        ini.WriteString(kSetting, "cbSamplingFreq.Text", Utf8(cbSamplingFreq->currentText()));
-    }
-    ini.WriteBool(kSetting, "cbxDisplayWaveForm.Checked", cbxDisplayWaveForm->isChecked());
-    ini.WriteBool(kSetting, "cbxRAWSave.Checked", cbxRAWSave->isChecked());
-    ini.WriteString(kSetting, "cbWaveInDeviceName.Name", Utf8(preferredDeviceName_));
-
-    ini.WriteBool(kCut, "rbtnUseTrigger.Checked", rbtnUseTrigger->isChecked());
-    ini.WriteBool(kCut, "rbtnInterval.Checked", rbtnInterval->isChecked());
-    ini.WriteBool(kCut, "rbtnNoCut.Checked", rbtnNoCut->isChecked());
-    ini.WriteInteger(kCut, "sedtTriggerLevel.Value", sedtTriggerLevel->value());
-    ini.WriteInteger(kCut, "sedtTriggerDelay.Value", sedtTriggerDelay->value());
-    ini.WriteInteger(kCut, "sedtTrackInterval.Value", sedtTrackInterval->value());
-    ini.WriteInteger(kCut, "sedtLastTimeAfterTrigger.Value", sedtLastTimeAfterTrigger->value());
-    ini.WriteInteger(kCut, "sedtCuttingTimeH.Value", sedtCuttingTimeH->value());
-    ini.WriteInteger(kCut, "sedtCuttingTimeM.Value", sedtCuttingTimeM->value());
-    ini.WriteInteger(kCut, "sedtCuttingTimeS.Value", sedtCuttingTimeS->value());
-    ini.WriteInteger(kCut, kMinimumTrackLengthKey, sedtMinimumTrackLength->value());
+    SettingsFromControls().Save(ini);
 }
 
 void TfrmWaveInSample::btnSaveSettingClick() {
-    WindowDialogs::FileRequest request;
-    request.filter = QStringLiteral("プログラムの設定 (*.ini)");
-    request.defaultSuffix = QStringLiteral("ini");
-    request.initialPath = DefaultSettingsFile();
-    request.confirmOverwrite = true;
-    const auto chosen = Dialogs().SaveFile(this, request);
-    if (!chosen) {
-        return;
-    }
-    try {
-        SaveSettings(*chosen);
-    } catch (const Error& e) {
-        ShowStandardError(e.what());
+    if (const auto chosen = Dialogs().SaveFile(this, SettingsFileRequest(DefaultSettingsFile(), true))) {
+        ShowingFileErrors([&] { SaveSettings(*chosen); });
     }
 }
 
 void TfrmWaveInSample::btnLoadSettingClick() {
-    WindowDialogs::FileRequest request;
-    request.filter = QStringLiteral("プログラムの設定 (*.ini)");
-    request.defaultSuffix = QStringLiteral("ini");
-    request.initialPath = DefaultSettingsFile();
-    const auto chosen = Dialogs().OpenFile(this, request);
-    if (!chosen) {
-        return;
-    }
-    try {
-        LoadSettings(*chosen);
-    } catch (const Error& e) {
-        ShowStandardError(e.what());
+    if (const auto chosen = Dialogs().OpenFile(this, SettingsFileRequest(DefaultSettingsFile(), false))) {
+        ShowingFileErrors([&] { LoadSettings(*chosen); });
     }
 }
 
@@ -202,27 +204,8 @@ void TfrmWaveInSample::btnDefaultSettingClick() {
         lvResult->setColumnWidth(c, kDefaultColumnWidths.at(static_cast<std::size_t>(c)));
     }
     tmrIntroPlay->setInterval(kDefaultIntroInterval);
-    cbWaveInDeviceName->setCurrentIndex(0);
     preferredDeviceName_.clear();
-    edtBaseFileName->setText(DefaultBaseFileName());
-    sedtRecordingTimeH->setValue(0);
-    sedtRecordingTimeM->setValue(60);
-    sedtRecordingTimeS->setValue(0);
-    cbxAbsoluteRecordingTime->setChecked(false);
-    rgRecMode->SetItemIndex(1);
-    sedtPrec->setValue(5);
-    cbSamplingFreq->setCurrentIndex(kDefaultSamplingIndex);
-    cbxDisplayWaveForm->setChecked(true);
-    rbtnUseTrigger->setChecked(true);
-    cbxRAWSave->setChecked(false);
-    sedtTriggerLevel->setValue(300);
-    sedtTriggerDelay->setValue(100);
-    sedtTrackInterval->setValue(3000);
-    sedtLastTimeAfterTrigger->setValue(1000);
-    sedtCuttingTimeH->setValue(0);
-    sedtCuttingTimeM->setValue(60);
-    sedtCuttingTimeS->setValue(0);
-    sedtMinimumTrackLength->setValue(0);
+    ShowSettings(CuttingSettings());
 }
 
 void TfrmWaveInSample::ConnectSettingButtons() {

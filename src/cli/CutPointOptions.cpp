@@ -228,20 +228,12 @@ bool CutPointOptions::Finish(const FileProperties& source) const {
     return true;
 }
 
-std::unique_ptr<CutPointMarker> CutPointOptions::MakeMarker(const CuttingOptions& c) const {
+std::unique_ptr<CutPointMarker> CutPointOptions::MakeMarker(const CuttingSettings& c) const {
     if (!WritesCutPoints()) {
         return nullptr;
     }
     auto marker = std::make_unique<CutPointMarker>(labelsOut_, cueOut_);
-    TriggerSplitter& s = marker->Splitter();
-    s.Conditions().SampleRate = c.sampleRate;
-    s.Conditions().Channels = c.channels;
-    s.Conditions().TriggerLevel = c.triggerLevel;
-    s.SetTriggerDelay(c.delayMs / 1000.0);
-    s.SetTrackInterval(c.gapMs / 1000.0);
-    s.SetLastTimeAfterTrigger(c.tailMs / 1000.0);
-    s.SetDigits(c.digits);
-    s.Conditions().MinimumFrames = TriggerSplitter::SecondsToFrames(c.sampleRate, c.minLengthMs / 1000.0);
+    c.ApplyTo(marker->Splitter());
     return marker;
 }
 

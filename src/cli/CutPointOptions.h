@@ -12,11 +12,10 @@ namespace zolvane2 {
 class TCutThread;
 class CutPointMarker;
 class CutPointTargets;
+struct CuttingSettings;
 }  // namespace zolvane2
 
 namespace zolvane2::cli {
-
-struct CuttingOptions;
 
 // The options of `split` and `record` that write cut points out (--labels,
 // --cue, --dry-run) or take them in (--from-labels, --from-cue).
@@ -48,7 +47,7 @@ public:
 
     // A marker for an uncut recording that writes the asked-for files where
     // the trigger options would cut; nullptr when none is asked for.
-    [[nodiscard]] std::unique_ptr<CutPointMarker> MakeMarker(const CuttingOptions& cutting) const;
+    [[nodiscard]] std::unique_ptr<CutPointMarker> MakeMarker(const CuttingSettings& cutting) const;
 
     // The lines for --help.
     [[nodiscard]] static std::string SplitHelpText();

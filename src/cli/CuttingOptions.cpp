@@ -1,15 +1,16 @@
 #include "cli/CuttingOptions.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 
 #include <sys/stat.h>
 
 #include "cli/CommandLine.h"
 #include "cli/FileReportMessages.h"
 #include "cli/Language.h"
-#include "jobs/SettingsFileValues.h"
 #include "jobs/TMyMemIniFile.h"
 #include "platform/Errors.h"
 #include "platform/StderrUserMessages.h"
@@ -77,20 +78,17 @@ public:
 
 }  // namespace
 
-void CorrectCuttingTimes(const std::string& command, CuttingOptions& options) {
+void CorrectCuttingTimes(const std::string& command, CuttingSettings& settings) {
     NoTracks owner;
     KeptMessages messages;
     TriggerSplitter splitter(owner, &messages);
-    splitter.Conditions().SampleRate = options.sampleRate;
-    splitter.SetTriggerDelay(options.delayMs / 1000.0);
-    splitter.SetTrackInterval(options.gapMs / 1000.0);
-    splitter.SetLastTimeAfterTrigger(options.tailMs / 1000.0);
+    settings.ApplyTo(splitter);
     for (const auto& text : messages.texts) {
         PrintFailure(command, Say("warning: ", "警告: ") + Localize(StderrUserMessages::ToUnixLines(text)));
     }
-    options.delayMs = std::max(options.delayMs, 0);
-    options.gapMs = std::max(options.gapMs, 0);
-    options.tailMs = std::clamp(options.tailMs, 0, options.gapMs);
+    settings.triggerDelayMs = std::max(settings.triggerDelayMs, 0);
+    settings.trackIntervalMs = std::max(settings.trackIntervalMs, 0);
+    settings.lastTimeAfterTriggerMs = std::clamp(settings.lastTimeAfterTriggerMs, 0, settings.trackIntervalMs);
 }
 
 // The settings file named by --settings. Unlike the window, which starts
@@ -178,11 +176,11 @@ std::size_t CuttingOptionsParser::Take(const std::vector<std::string>& args, std
     if (name == "--mode") {
         const std::string m = value();
         if (m == "trigger") {
-            mode_ = CuttingMode::Trigger;
+            mode_ = CutMode::Trigger;
         } else if (m == "interval") {
-            mode_ = CuttingMode::Interval;
+            mode_ = CutMode::FixedLength;
         } else if (m == "none") {
-            mode_ = CuttingMode::None;
+            mode_ = CutMode::None;
         } else {
             throw UsageError(
                 Fill(Say("--mode wants trigger, interval or none, not '%1'",
@@ -223,96 +221,95 @@ std::size_t CuttingOptionsParser::Take(const std::vector<std::string>& args, std
     return used;
 }
 
-CuttingOptions CuttingOptionsParser::Result() const {
-    CuttingOptions o;
+CuttingSettings CuttingOptionsParser::Result() const {
+    CuttingSettings s;
     if (!settingsFile_.empty()) {
-        const TMyMemIniFile ini = LoadSettingsFile(settingsFile_);
-        // The window loads the three radio buttons in this order, and
-        // checking one clears the others: the last one checked wins.
-        const bool useTrigger = ini.ReadBool("tsCut", "rbtnUseTrigger.Checked", true);
-        const bool interval = ini.ReadBool("tsCut", "rbtnInterval.Checked", false);
-        const bool noCut = ini.ReadBool("tsCut", "rbtnNoCut.Checked", false);
-        o.mode = noCut ? CuttingMode::None
-                       : (interval ? CuttingMode::Interval : (useTrigger ? CuttingMode::Trigger : CuttingMode::None));
-        const auto clampInt = [](std::int64_t v, std::int64_t lo, std::int64_t hi) {
-            return static_cast<std::int32_t>(std::clamp(v, lo, hi));
+        s = CuttingSettings::Load(LoadSettingsFile(settingsFile_));
+        // The file's values are bounded as the options are.
+        const auto bound = [](std::int32_t& value, std::int64_t lo, std::int64_t hi) {
+            value = static_cast<std::int32_t>(std::clamp<std::int64_t>(value, lo, hi));
         };
-        o.triggerLevel = clampInt(ini.ReadInteger("tsCut", "sedtTriggerLevel.Value", 300), 0, 32767);
-        o.delayMs = clampInt(ini.ReadInteger("tsCut", "sedtTriggerDelay.Value", 100), -kMaxMs, kMaxMs);
-        o.gapMs = clampInt(ini.ReadInteger("tsCut", "sedtTrackInterval.Value", 3000), -kMaxMs, kMaxMs);
-        o.tailMs = clampInt(ini.ReadInteger("tsCut", "sedtLastTimeAfterTrigger.Value", 1000), -kMaxMs, kMaxMs);
-        o.minLengthMs = clampInt(ini.ReadInteger("tsCut", kMinimumTrackLengthKey, 0), 0, kMaxMs);
-        const std::int64_t h = ini.ReadInteger("tsCut", "sedtCuttingTimeH.Value", 0);
-        const std::int64_t m = ini.ReadInteger("tsCut", "sedtCuttingTimeM.Value", 60);
-        const std::int64_t s = ini.ReadInteger("tsCut", "sedtCuttingTimeS.Value", 0);
-        o.lengthSeconds = std::max<std::int64_t>(
-            0, (std::clamp<std::int64_t>(h, 0, 100000) * 60 + std::clamp<std::int64_t>(m, 0, 100000)) * 60 +
-                   std::clamp<std::int64_t>(s, 0, 100000));
-        o.digits = clampInt(ini.ReadInteger("tsSetting", "sedtPrec.Value", 5), 1, 10);
-        o.raw = ini.ReadBool("tsSetting", "cbxRAWSave.Checked", false);
-        o.channels = ini.ReadInteger("tsSetting", "rgRecMode.ItemIndex", 1) == 0 ? 1 : 2;
-        const auto& rates = SamplingFrequencyList();
-        const std::int64_t index = ini.ReadInteger("tsSetting", "cbSamplingFreq.ItemIndex", 8);
-        if (index >= 0 && index < static_cast<std::int64_t>(rates.size())) {
-            o.sampleRate = rates[static_cast<std::size_t>(index)];
-        } else {
-            const std::string text = ini.ReadString("tsSetting", "cbSamplingFreq.Text", "44100");
-            o.sampleRate =
-                static_cast<std::int32_t>(ParseInteger("cbSamplingFreq.Text in " + settingsFile_, text, 1, 1000000));
+        bound(s.triggerLevel, 0, 32767);
+        bound(s.triggerDelayMs, -kMaxMs, kMaxMs);
+        bound(s.trackIntervalMs, -kMaxMs, kMaxMs);
+        bound(s.lastTimeAfterTriggerMs, -kMaxMs, kMaxMs);
+        bound(s.minimumTrackLengthMs, 0, kMaxMs);
+        for (std::int32_t* part : {&s.pieceHours, &s.pieceMinutes, &s.pieceSeconds}) {
+            bound(*part, 0, 100000);
+        }
+        bound(s.digits, 1, 10);
+        if (!s.RateListed()) {
+            s.SetSampleRate(static_cast<std::int32_t>(
+                ParseInteger("cbSamplingFreq.Text in " + settingsFile_, s.samplingText, 1, 1000000)));
         }
     }
-    o.mode = mode_.value_or(o.mode);
-    o.triggerLevel = level_.value_or(o.triggerLevel);
-    o.delayMs = delay_.value_or(o.delayMs);
-    o.gapMs = gap_.value_or(o.gapMs);
-    o.tailMs = tail_.value_or(o.tailMs);
-    o.minLengthMs = minLength_.value_or(o.minLengthMs);
-    o.lengthSeconds = length_.value_or(o.lengthSeconds);
-    o.digits = digits_.value_or(o.digits);
-    o.raw = raw_.value_or(o.raw);
-    o.sampleRate = rate_.value_or(o.sampleRate);
-    o.channels = channels_.value_or(o.channels);
-    return o;
+    if (mode_) {
+        s.SetMode(*mode_);
+    }
+    s.triggerLevel = level_.value_or(s.triggerLevel);
+    s.triggerDelayMs = delay_.value_or(s.triggerDelayMs);
+    s.trackIntervalMs = gap_.value_or(s.trackIntervalMs);
+    s.lastTimeAfterTriggerMs = tail_.value_or(s.lastTimeAfterTriggerMs);
+    s.minimumTrackLengthMs = minLength_.value_or(s.minimumTrackLengthMs);
+    if (length_) {
+        s.SetPieceSeconds(*length_);
+    }
+    s.digits = digits_.value_or(s.digits);
+    s.rawOutput = raw_.value_or(s.rawOutput);
+    if (rate_) {
+        s.SetSampleRate(*rate_);
+    }
+    if (channels_) {
+        s.SetChannels(*channels_);
+    }
+    return s;
 }
 
 std::string CuttingOptionsParser::HelpText() {
-    return Say(
-        "      --mode trigger|interval|none  cut by trigger level and silence (default),\n"
-        "                         into pieces of --length, or not at all\n"
-        "      --level N          trigger level, peak 0..32767 (300)\n"
-        "      --delay MS         audio kept ahead of the trigger (100)\n"
-        "      --gap MS           silence that ends a track (3000)\n"
-        "      --tail MS          silence kept at a track's end, at most --gap (1000)\n"
-        "      --min-length MS    trigger mode: leave out tracks shorter than this (0)\n"
-        "      --length T         piece length: seconds, M:S or H:M:S (1:00:00)\n"
-        "      --digits N         digits of the piece number, 1..10 (5)\n"
-        "      --raw              write headerless RAW files instead of WAVE\n"
-        "      -r, --rate HZ      sampling frequency (44100)\n"
-        "      -c, --channels N   1 mono or 2 stereo (2)\n"
-        "      --settings FILE    take these values from a settings file of the program;\n"
-        "                         options given explicitly win. A file that is missing,\n"
-        "                         unreadable or not a regular file ends the run (exit 2)\n"
-        "      Settings that cannot be used as given (a tail longer than the gap, a\n"
-        "      negative time) are corrected with a warning on stderr, as the window\n"
-        "      does; the run goes on and its exit status is not changed by it.\n",
-        "      --mode trigger|interval|none  トリガレベルと無音で切り出す (既定)、\n"
-        "                         --length ごとに切り出す、または切り出さない\n"
-        "      --level N          トリガレベル、ピーク値 0..32767 (300)\n"
-        "      --delay MS         トリガの前に残す時間 (100)\n"
-        "      --gap MS           トラックを終える無音の長さ (トラック間隔、3000)\n"
-        "      --tail MS          トラックの終わりに残す無音、--gap 以下 (1000)\n"
-        "      --min-length MS    トリガモードでこれより短いトラックを除く (0: 除かない)\n"
-        "      --length T         切り出す長さ: 秒、分:秒 または 時:分:秒 (1:00:00)\n"
-        "      --digits N         番号の桁数 1..10 (5)\n"
-        "      --raw              WAVEの代わりにヘッダのないRAWファイルを書く\n"
-        "      -r, --rate HZ      サンプリング周波数 (44100)\n"
-        "      -c, --channels N   1 モノラル、2 ステレオ (2)\n"
-        "      --settings FILE    これらの値をこのプログラムの設定ファイルから読む。\n"
-        "                         明示したオプションが優先。ファイルがない、読めない、\n"
-        "                         通常のファイルでないときは終了する (終了ステータス 2)\n"
-        "      そのまま使えない設定 (トラック間隔より長い残す時間、負の時間) は、\n"
-        "      ウィンドウと同じく警告を標準エラーに出して修正し、そのまま続けます。\n"
-        "      終了ステータスはそれでは変わりません。\n");
+    const CuttingSettings d;
+    const std::int64_t length = d.PieceSeconds();
+    std::array<char, 32> lengthText{};
+    std::snprintf(lengthText.data(), lengthText.size(), "%lld:%02lld:%02lld", static_cast<long long>(length / 3600),
+                  static_cast<long long>(length / 60 % 60), static_cast<long long>(length % 60));
+    return Fill(Say("      --mode trigger|interval|none  cut by trigger level and silence (default),\n"
+                    "                         into pieces of --length, or not at all\n"
+                    "      --level N          trigger level, peak 0..32767 (%1)\n"
+                    "      --delay MS         audio kept ahead of the trigger (%2)\n"
+                    "      --gap MS           silence that ends a track (%3)\n"
+                    "      --tail MS          silence kept at a track's end, at most --gap (%4)\n"
+                    "      --min-length MS    trigger mode: leave out tracks shorter than this (%5)\n"
+                    "      --length T         piece length: seconds, M:S or H:M:S (%6)\n"
+                    "      --digits N         digits of the piece number, 1..10 (%7)\n"
+                    "      --raw              write headerless RAW files instead of WAVE\n"
+                    "      -r, --rate HZ      sampling frequency (%8)\n"
+                    "      -c, --channels N   1 mono or 2 stereo (%9)\n"
+                    "      --settings FILE    take these values from a settings file of the program;\n"
+                    "                         options given explicitly win. A file that is missing,\n"
+                    "                         unreadable or not a regular file ends the run (exit 2)\n"
+                    "      Settings that cannot be used as given (a tail longer than the gap, a\n"
+                    "      negative time) are corrected with a warning on stderr, as the window\n"
+                    "      does; the run goes on and its exit status is not changed by it.\n",
+                    "      --mode trigger|interval|none  トリガレベルと無音で切り出す (既定)、\n"
+                    "                         --length ごとに切り出す、または切り出さない\n"
+                    "      --level N          トリガレベル、ピーク値 0..32767 (%1)\n"
+                    "      --delay MS         トリガの前に残す時間 (%2)\n"
+                    "      --gap MS           トラックを終える無音の長さ (トラック間隔、%3)\n"
+                    "      --tail MS          トラックの終わりに残す無音、--gap 以下 (%4)\n"
+                    "      --min-length MS    トリガモードでこれより短いトラックを除く (%5: 除かない)\n"
+                    "      --length T         切り出す長さ: 秒、分:秒 または 時:分:秒 (%6)\n"
+                    "      --digits N         番号の桁数 1..10 (%7)\n"
+                    "      --raw              WAVEの代わりにヘッダのないRAWファイルを書く\n"
+                    "      -r, --rate HZ      サンプリング周波数 (%8)\n"
+                    "      -c, --channels N   1 モノラル、2 ステレオ (%9)\n"
+                    "      --settings FILE    これらの値をこのプログラムの設定ファイルから読む。\n"
+                    "                         明示したオプションが優先。ファイルがない、読めない、\n"
+                    "                         通常のファイルでないときは終了する (終了ステータス 2)\n"
+                    "      そのまま使えない設定 (トラック間隔より長い残す時間、負の時間) は、\n"
+                    "      ウィンドウと同じく警告を標準エラーに出して修正し、そのまま続けます。\n"
+                    "      終了ステータスはそれでは変わりません。\n"),
+                {std::to_string(d.triggerLevel), std::to_string(d.triggerDelayMs), std::to_string(d.trackIntervalMs),
+                 std::to_string(d.lastTimeAfterTriggerMs), std::to_string(d.minimumTrackLengthMs), lengthText.data(),
+                 std::to_string(d.digits), std::to_string(d.SampleRate()), std::to_string(d.Channels())});
 }
 
 }  // namespace zolvane2::cli

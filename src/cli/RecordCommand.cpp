@@ -60,7 +60,7 @@ private:
 };
 
 struct RecordOptions {
-    CuttingOptions cutting;
+    CuttingSettings cutting;
     std::string device = "0";
     std::int64_t timeSeconds = kDefaultTimeSeconds;
     bool netTime = false;
@@ -128,7 +128,7 @@ RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
     }
     o.base = names[0];
     o.cutting = parser.Result();
-    cutPoints.CheckForRecord(o.cutting.mode == CuttingMode::None);
+    cutPoints.CheckForRecord(o.cutting.Mode() == CutMode::None);
     o.marker = cutPoints.MakeMarker(o.cutting);
     return o;
 }
@@ -248,7 +248,7 @@ int RunRecord(const std::vector<std::string>& args) {
         PrintFailure(kCommand, "no main-thread dispatcher");
         return 1;
     }
-    CuttingOptions& c = options.cutting;
+    CuttingSettings& c = options.cutting;
     CorrectCuttingTimes(kCommand, c);
     const bool terminal = StderrIsTerminal();
     LevelMeter meter;
@@ -264,29 +264,17 @@ int RunRecord(const std::vector<std::string>& args) {
                                            {options.device}));
     }
 
-    RecordingSettings settings;
+    RecordingSettings settings = c.Recording();
     settings.deviceIndex = *device;
-    settings.sampleRate = c.sampleRate;
-    settings.channels = c.channels;
-    settings.triggerLevel = c.triggerLevel;
-    settings.triggerDelay = c.delayMs / 1000.0;
-    settings.trackInterval = c.gapMs / 1000.0;
-    settings.lastTimeAfterTrigger = c.tailMs / 1000.0;
-    settings.minimumTrackLength = c.minLengthMs / 1000.0;
     const std::string base = FullPathOf(options.base);
     settings.baseFileName = base;
-    settings.digits = c.digits;
-    settings.useTrigger = c.mode == CuttingMode::Trigger;
-    settings.cutByInterval = c.mode == CuttingMode::Interval;
-    settings.intervalSeconds = c.lengthSeconds;
-    settings.rawOutput = c.raw;
     settings.recordingTime = options.timeSeconds;
     settings.netTime = options.netTime;
     recorder->Configure(settings);
     recorder->SetObserver(options.marker.get());
     if (terminal) {
         recorder->SetOnLevelData(
-            [&meter, channels = c.channels](Thread* /*sender*/, TMemoryStream& data) { meter.Take(data, channels); });
+            [&meter, channels = c.Channels()](Thread* /*sender*/, TMemoryStream& data) { meter.Take(data, channels); });
     }
 
     bool finished = false;
@@ -308,7 +296,7 @@ int RunRecord(const std::vector<std::string>& args) {
                 break;
             case TWaveInReport::Kind::Lost:
                 meter.Clear();
-                ReportLoss(recorder->LossAt(report.lossIndex), c.sampleRate);
+                ReportLoss(recorder->LossAt(report.lossIndex), c.SampleRate());
                 break;
             case TWaveInReport::Kind::TrackEnded:
                 if (report.Kept()) {
@@ -355,7 +343,7 @@ int RunRecord(const std::vector<std::string>& args) {
         if (terminal && !finished && announced && now >= nextDraw) {
             const bool limited = options.timeSeconds > 0;
             const std::int64_t used = recorder->RecordingTimeUsedFrames();
-            const std::int64_t rate = std::max(c.sampleRate, 1);
+            const std::int64_t rate = std::max(c.SampleRate(), 1);
             const std::int64_t shown =
                 limited ? std::max<std::int64_t>(options.timeSeconds * rate - used + rate - 1, 0) / rate : used / rate;
             meter.Draw(state, (limited ? Say("left ", "残り ") : "") + ClockText(shown));
@@ -369,7 +357,7 @@ int RunRecord(const std::vector<std::string>& args) {
     const std::vector<CaptureLoss> losses = recorder->Losses();
     recorder.reset();
     if (!losses.empty()) {
-        ReportLossSummary(losses, c.sampleRate);
+        ReportLossSummary(losses, c.SampleRate());
     }
     bool marksFailed = false;
     if (options.marker && !options.marker->Error().empty()) {

@@ -37,7 +37,7 @@ int RunSplit(const std::vector<std::string>& args) {
     CutPointOptions cutPoints;
     std::optional<double> splitAt;
     std::vector<std::string> files;
-    CuttingOptions options;
+    CuttingSettings options;
     try {
         for (std::size_t i = 0; i < args.size();) {
             const std::string& a = args[i];
@@ -80,7 +80,7 @@ int RunSplit(const std::vector<std::string>& args) {
         CorrectCuttingTimes(kCommand, options);
     }
 
-    const auto sources = ReadSources(files, options.sampleRate, options.channels, kCommand);
+    const auto sources = ReadSources(files, options.SampleRate(), options.Channels(), kCommand);
     if (!sources) {
         return 1;
     }
@@ -116,21 +116,14 @@ int RunSplit(const std::vector<std::string>& args) {
         job->SetIntervalSeconds(*splitAt);
         job->SetCutOnce(true);
     } else {
-        job->SetUseTrigger(options.mode == CuttingMode::Trigger);
-        job->SetCutByInterval(options.mode == CuttingMode::Interval);
-        job->SetIntervalSeconds(static_cast<double>(options.lengthSeconds));
-        job->SetTriggerLevel(options.triggerLevel);
-        job->SetTriggerDelay(options.delayMs / 1000.0);
-        job->SetTrackInterval(options.gapMs / 1000.0);
-        job->SetLastTimeAfterTrigger(options.tailMs / 1000.0);
-        job->SetMinimumTrackLength(options.minLengthMs / 1000.0);
+        options.ApplyTo(*job);
     }
     if (!cutPoints.Prepare(*job, sources->front(), total)) {
         delete job;
         return 1;
     }
     job->SetTotalBytes(total);
-    job->SetRawOutput(options.raw);
+    job->SetRawOutput(options.rawOutput);
     job->SetFileNames(names);
     job->SetDigits(options.digits);
 

@@ -16,7 +16,7 @@ struct CuttingConditions {
     std::int32_t Channels = 1;
     bool UseTrigger = true;  // wins over CutByInterval
     bool CutByInterval = false;
-    std::int32_t TriggerLevel = 300;  // a peak above it triggers, below it is quiet
+    std::int32_t TriggerLevel = 0;    // a peak above it triggers, below it is quiet
     std::int32_t DelayFrames = 0;     // pre-roll kept ahead of the triggering frame
     std::int32_t SilenceFrames = 0;   // quiet frames that end a track
     std::int32_t TailFrames = 0;      // quiet frames kept at a track's end, ≤ SilenceFrames
