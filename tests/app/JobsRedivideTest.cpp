@@ -16,7 +16,7 @@
 #include "support/FakeSoundOutput.h"
 #include "support/PlayTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -114,7 +114,7 @@ TEST_F(JobsRedivideTest, PlayersSplitCutsTheCheckedRowOnceAtTheTime) {
 TEST_F(JobsRedivideTest, RawSourceIsReadWithTheCurrentSettings) {
     Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentText(QStringLiteral("8000"));
     Control<TRadioGroup>(*window, "rgRecMode")->SetItemIndex(0);
-    WriteBytes(Path(QStringLiteral("R.raw")), 48000);
+    WriteFile(Path(QStringLiteral("R.raw")), Bytes(48000, 1));
     window->AddFileToList(Path(QStringLiteral("R.raw")), -1);
     ASSERT_EQ(window->RowCount(), 1);
     window->SetRowChecked(0, true);
@@ -130,7 +130,7 @@ TEST_F(JobsRedivideTest, RawSourceIsReadWithTheCurrentSettings) {
 
 TEST_F(JobsRedivideTest, RawSourceWithARateThatIsNoNumberStartsNothing) {
     Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentText(QStringLiteral("8000"));
-    WriteBytes(Path(QStringLiteral("R.raw")), 48000);
+    WriteFile(Path(QStringLiteral("R.raw")), Bytes(48000, 1));
     window->AddFileToList(Path(QStringLiteral("R.raw")), -1);
     window->SetRowChecked(0, true);
     Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentText(QStringLiteral("8k"));
@@ -229,7 +229,7 @@ TEST_F(JobsRedivideTest, CancelFinishesTheOpenPieceAndLeavesTheLaterFiles) {
     for (const std::string& piece : pieces) {
         const QByteArray bytes = ReadAll(PathOf(piece));
         EXPECT_LE(bytes.size(), 44 + kBlock);
-        EXPECT_EQ(U32At(bytes, 4), static_cast<std::uint32_t>(bytes.size() - 8));
+        EXPECT_EQ(ReadLe(bytes, 4), static_cast<std::uint32_t>(bytes.size() - 8));
     }
     ExpectIdleButtons();
 }
@@ -276,7 +276,7 @@ TEST_F(JobsRedivideTest, ClosingDuringAJobCancelsWaitsAndThenSavesSettings) {
     for (const std::string& piece : pieces) {
         const QByteArray bytes = ReadAll(PathOf(piece));
         EXPECT_LT(bytes.size(), 44 + 3 * kBlock);
-        EXPECT_EQ(U32At(bytes, 40), static_cast<std::uint32_t>(bytes.size() - 44));
+        EXPECT_EQ(ReadLe(bytes, 40), static_cast<std::uint32_t>(bytes.size() - 44));
     }
     ASSERT_TRUE(QFileInfo::exists(ini));
     EXPECT_TRUE(ReadAll(ini).contains("sedtPrec.Value=4"));
@@ -331,4 +331,4 @@ TEST_F(JobsPlaybackTest, AJobEndingDuringPlaybackDoesNotOfferAnotherOne) {
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

@@ -48,14 +48,14 @@ TEST(InfoCommand, WaveRowsAreExact) {
     WaveLayout stereo;
     stereo.dataSize = 176400;
     const std::string a = dir.File("Track00001.wav");
-    zolvane2::test::WriteBytes(a, MakeWave(stereo, 176400));
+    zolvane2::test::WriteFile(a, MakeWave(stereo, 176400));
     Stamp(a);
     WaveLayout mono;
     mono.channels = 1;
     mono.sampleRate = 22050;
     mono.dataSize = 22050 * 2 * 65;
     const std::string b = dir.File("LOUD.WAV");
-    zolvane2::test::WriteBytes(b, MakeWave(mono, 22050 * 2 * 65));
+    zolvane2::test::WriteFile(b, MakeWave(mono, 22050 * 2 * 65));
     Stamp(b);
 
     const CliResult r = RunCli(dir, {"info", "Track00001.wav", b});
@@ -70,7 +70,7 @@ TEST(InfoCommand, WaveRowsAreExact) {
 TEST(InfoCommand, RawTakesRateAndChannelsFromTheOptions) {
     TempDir dir;
     const std::string raw = dir.File("take.raw");
-    zolvane2::test::WriteBytes(raw, Bytes(352800, 0));
+    zolvane2::test::WriteFile(raw, Bytes(352800, 0));
     Stamp(raw);
     const std::string folder = dir.Path() + "/";
     const CliResult byDefault = RunCli(dir, {"info", "take.raw"});
@@ -87,12 +87,12 @@ TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
     WaveLayout eight;
     eight.bitsPerSample = 8;
     eight.dataSize = 4;
-    zolvane2::test::WriteBytes(dir.File("8bit.wav"), MakeWave(eight, 4));
-    zolvane2::test::WriteBytes(dir.File("song.mp3"), Bytes(10, 1));
-    zolvane2::test::WriteBytes(dir.File("junk.wav"), Bytes(100, 'j'));
+    zolvane2::test::WriteFile(dir.File("8bit.wav"), MakeWave(eight, 4));
+    zolvane2::test::WriteFile(dir.File("song.mp3"), Bytes(10, 1));
+    zolvane2::test::WriteFile(dir.File("junk.wav"), Bytes(100, 'j'));
     WaveLayout good;
     good.dataSize = 4;
-    zolvane2::test::WriteBytes(dir.File("ok.wav"), MakeWave(good, 4));
+    zolvane2::test::WriteFile(dir.File("ok.wav"), MakeWave(good, 4));
 
     // The reader's own words under a Japanese locale, the same in English otherwise.
     const CliResult r = RunCli(dir, {"info", "gone.wav", "8bit.wav", "song.mp3", "junk.wav", "ok.wav"}, "ja_JP.UTF-8");
@@ -122,7 +122,7 @@ TEST(InfoCommand, NamesAreLeftToTheSystem) {
     ASSERT_EQ(::symlink("../far/inner", dir.File("near/lnk").c_str()), 0);
     WaveLayout good;
     good.dataSize = 4;
-    zolvane2::test::WriteBytes(dir.File("far/s.wav"), MakeWave(good, 4));
+    zolvane2::test::WriteFile(dir.File("far/s.wav"), MakeWave(good, 4));
     const CliResult r =
         zolvane2::test::RunCli({"info", "lnk/../s.wav"}, zolvane2::test::CliOptions().In(dir.File("near")).Locale("C"));
     EXPECT_EQ(r.status, 0);

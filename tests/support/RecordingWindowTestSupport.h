@@ -23,14 +23,14 @@
 #if !defined(__clang__)  // clang has no such warning
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-#include "app/AppTestSupport.h"
 #pragma GCC diagnostic pop
 #include "platform/MainThreadDispatcher.h"
 #include "platform/RegisteredMessages.h"
 #include "record/TWaveInThread.h"
 #include "support/FakeSoundInput.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 
 class RecordingWindowTest : public WindowTest {
 protected:
@@ -116,4 +116,4 @@ protected:
     FakeSoundInput* fake = nullptr;
 };
 
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

@@ -91,7 +91,7 @@ TEST(ReaderMutation, AnyBytesAreReadSafely) {
     std::mt19937 rng(20240229);
     for (int round = 0; round < 3000; ++round) {
         const Bytes b = Mutate(base, rng);
-        test::WriteBytes(path, b);
+        test::WriteFile(path, b);
         ExpectInsideTheFile(path, b.size(), round);
         if (HasFailure()) {
             return;
@@ -106,7 +106,7 @@ TEST(ReaderMutation, EveryTruncationIsReadSafely) {
     layout.dataSize = 16;
     const Bytes base = test::MakeWave(layout, 16);
     for (std::size_t size = 0; size <= base.size(); ++size) {
-        test::WriteBytes(path, Bytes(base.begin(), base.begin() + static_cast<std::ptrdiff_t>(size)));
+        test::WriteFile(path, Bytes(base.begin(), base.begin() + static_cast<std::ptrdiff_t>(size)));
         ExpectInsideTheFile(path, size, static_cast<int>(size));
     }
 }

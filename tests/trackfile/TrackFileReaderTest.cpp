@@ -30,7 +30,7 @@ protected:
     }
     std::string Put(const std::string& name, const Bytes& bytes) {
         const std::string path = dir_.File(name);
-        test::WriteBytes(path, bytes);
+        test::WriteFile(path, bytes);
         return path;
     }
     void ExpectOneMessage(const std::string& path, const std::string& text, const std::string& title) {
@@ -277,7 +277,7 @@ TEST_F(TrackFileReaderTest, UnpatchedHeaderCountsTheFramesThatAreThere) {
     {
         Bytes b = test::ReadAll(path);
         b[4] = b[5] = b[6] = b[7] = 0;
-        test::WriteBytes(path, b);
+        test::WriteFile(path, b);
     }
     const auto p = Props(path);
     ASSERT_TRUE(p);
@@ -320,7 +320,7 @@ TEST_F(TrackFileReaderTest, RenamedThreeGigabyteFileCountsAllItsFrames) {
     const std::string path = dir_.File("Track00001_tooLONG.wav");
     WaveLayout s;
     s.dataSize = TrackFileWriter::kCappedDataSize;
-    test::WriteBytes(path, MakeWave(s, 0));
+    test::WriteFile(path, MakeWave(s, 0));
     const std::int64_t size = 3LL * 1024 * 1024 * 1024;
     ASSERT_TRUE(test::ResizeSparse(path, size));
     const auto p = Props(path);
@@ -334,7 +334,7 @@ TEST_F(TrackFileReaderTest, RenamedThreeGigabyteFileCountsAllItsFrames) {
     // Just under 2 GB the header rules.
     const std::string under = dir_.File("under.wav");
     s.dataSize = 1000;
-    test::WriteBytes(under, MakeWave(s, 0));
+    test::WriteFile(under, MakeWave(s, 0));
     ASSERT_TRUE(test::ResizeSparse(under, (std::int64_t{1} << 31) - 1));
     EXPECT_EQ(Props(under)->dataSize, 1000);
 }
