@@ -17,13 +17,6 @@
 #include <memory>
 #include <vector>
 
-// GCC sees the optional answer of the scripted dialogs as possibly
-// uninitialised in some files that inline it; it is not.
-#pragma GCC diagnostic push
-#if !defined(__clang__)  // clang has no such warning
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#pragma GCC diagnostic pop
 #include "platform/MainThreadDispatcher.h"
 #include "platform/RegisteredMessages.h"
 #include "record/TWaveInThread.h"
