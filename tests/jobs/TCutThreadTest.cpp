@@ -61,10 +61,6 @@ protected:
 
 TEST_F(TCutThreadTest, SettersClampTimesAndGrowArrays) {
     TCutThread job;
-    EXPECT_TRUE(job.UseTrigger());
-    EXPECT_FALSE(job.CutByInterval());
-    EXPECT_FALSE(job.CutOnce());
-    EXPECT_FALSE(job.RawOutput());
     job.SetTriggerDelay(-0.5);
     EXPECT_EQ(job.TriggerDelay(), 0.0);
     job.SetTrackInterval(-1);
