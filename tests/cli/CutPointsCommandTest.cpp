@@ -32,11 +32,6 @@ Bytes SongClickSong() {
     return test::Pcm(s);
 }
 
-Bytes DataOf(const std::string& piece) {
-    const Bytes all = test::ReadAll(piece);
-    return all.size() < 44 ? Bytes{} : Bytes(all.begin() + 44, all.end());
-}
-
 Bytes Slice(const Bytes& data, std::int64_t fromFrame, std::int64_t toFrame) {
     return Bytes(data.begin() + fromFrame * kFrame, data.begin() + toFrame * kFrame);
 }
@@ -82,7 +77,7 @@ TEST_F(CutPointsCommandTest, LabelsOutMatchThePiecesAndCutBackToTheSameBytes) {
         std::string name;
         ASSERT_TRUE(labels >> start >> end >> name);
         EXPECT_EQ(dir_.File(name), piece);
-        EXPECT_EQ(DataOf(piece), Slice(data_, std::llround(start * 44100), std::llround(end * 44100))) << piece;
+        EXPECT_EQ(test::DataOf(piece), Slice(data_, std::llround(start * 44100), std::llround(end * 44100))) << piece;
     }
     EXPECT_EQ(Text(dir_.File("cuts.cue")),
               "FILE \"side.wav\" WAVE\n"
@@ -110,8 +105,8 @@ TEST_F(CutPointsCommandTest, CueOfIntervalPiecesCutsBackWithinItsRounding) {
     std::int64_t originalEnd = 0;
     std::int64_t cueEnd = 0;
     for (std::size_t i = 0; i < r.Lines().size(); ++i) {
-        const Bytes piece = DataOf(back.Lines()[i]);
-        originalEnd += static_cast<std::int64_t>(DataOf(r.Lines()[i]).size()) / kFrame;
+        const Bytes piece = test::DataOf(back.Lines()[i]);
+        originalEnd += static_cast<std::int64_t>(test::DataOf(r.Lines()[i]).size()) / kFrame;
         cueEnd += static_cast<std::int64_t>(piece.size()) / kFrame;
         EXPECT_LE(std::abs(cueEnd - originalEnd), 44100 / 150) << back.Lines()[i];
         joined.insert(joined.end(), piece.begin(), piece.end());
@@ -223,7 +218,7 @@ TEST_F(CutPointsCommandTest, CutPointFilesThatCannotBeFollowedAreRefusedBeforeAn
     const auto mac = test::RunCliIn(dir_.Path(), {"split", "--from-labels", "mac.txt", "side.wav"});
     ASSERT_EQ(mac.status, 0) << mac.err;
     ASSERT_EQ(mac.Lines().size(), 2U);
-    EXPECT_EQ(DataOf(mac.Lines()[1]), Slice(data_, 3 * 44100, 4 * 44100));
+    EXPECT_EQ(test::DataOf(mac.Lines()[1]), Slice(data_, 3 * 44100, 4 * 44100));
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include <unistd.h>
-#include <utime.h>
 
 #include <cstdio>
-#include <ctime>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -26,21 +24,6 @@ CliResult RunCli(const TempDir& dir, const std::vector<std::string>& args, const
     return zolvane2::test::RunCli(args, zolvane2::test::CliOptions().In(dir.Path()).Locale(locale));
 }
 
-// Gives the file a known local modification time: 2021/03/04 05:06:07.
-void Stamp(const std::string& path) {
-    std::tm t{};
-    t.tm_year = 2021 - 1900;
-    t.tm_mon = 2;
-    t.tm_mday = 4;
-    t.tm_hour = 5;
-    t.tm_min = 6;
-    t.tm_sec = 7;
-    t.tm_isdst = -1;
-    const std::time_t when = std::mktime(&t);
-    utimbuf times{when, when};
-    ASSERT_EQ(::utime(path.c_str(), &times), 0);
-}
-
 constexpr const char* kDate = "2021/03/04 05:06:06";
 
 TEST(InfoCommand, WaveRowsAreExact) {
@@ -49,14 +32,14 @@ TEST(InfoCommand, WaveRowsAreExact) {
     stereo.dataSize = 176400;
     const std::string a = dir.File("Track00001.wav");
     zolvane2::test::WriteFile(a, MakeWave(stereo, 176400));
-    Stamp(a);
+    ASSERT_NE(zolvane2::test::StampKnownTime(a), -1);
     WaveLayout mono;
     mono.channels = 1;
     mono.sampleRate = 22050;
     mono.dataSize = 22050 * 2 * 65;
     const std::string b = dir.File("LOUD.WAV");
     zolvane2::test::WriteFile(b, MakeWave(mono, 22050 * 2 * 65));
-    Stamp(b);
+    ASSERT_NE(zolvane2::test::StampKnownTime(b), -1);
 
     const CliResult r = RunCli(dir, {"info", "Track00001.wav", b});
     EXPECT_EQ(r.status, 0);
@@ -71,7 +54,7 @@ TEST(InfoCommand, RawTakesRateAndChannelsFromTheOptions) {
     TempDir dir;
     const std::string raw = dir.File("take.raw");
     zolvane2::test::WriteFile(raw, Bytes(352800, 0));
-    Stamp(raw);
+    ASSERT_NE(zolvane2::test::StampKnownTime(raw), -1);
     const std::string folder = dir.Path() + "/";
     const CliResult byDefault = RunCli(dir, {"info", "take.raw"});
     EXPECT_EQ(byDefault.status, 0);

@@ -29,14 +29,6 @@ Bytes TwoSongs() {
     return test::Pcm(s);
 }
 
-Bytes DataOf(const std::string& piece) {
-    const Bytes all = test::ReadAll(piece);
-    EXPECT_GE(all.size(), 44U);
-    EXPECT_EQ(test::ReadLe(all, 4), all.size() - 8) << piece;
-    EXPECT_EQ(test::ReadLe(all, 40), all.size() - 44) << piece;
-    return Bytes(all.begin() + 44, all.end());
-}
-
 class SplitCommandTest : public ::testing::Test {
 protected:
     test::TempDir dir_;
@@ -52,11 +44,11 @@ TEST_F(SplitCommandTest, TriggerByDefaultPrintsEachPieceInOrder) {
     ASSERT_EQ(r.Lines(), (std::vector<std::string>{dir_.File("Side A-00001.wav"), dir_.File("Side A-00002.wav"),
                                                    dir_.File("Side A-00003.wav")}));
     const std::int64_t fb = 4;
-    EXPECT_EQ(DataOf(r.Lines()[0]),
+    EXPECT_EQ(test::DataOf(r.Lines()[0]),
               Bytes(data.begin() + (44100 - 4410) * fb, data.begin() + (132300 + 1 + 44100) * fb));
-    EXPECT_EQ(DataOf(r.Lines()[1]),
+    EXPECT_EQ(test::DataOf(r.Lines()[1]),
               Bytes(data.begin() + (308700 - 4410) * fb, data.begin() + (352800 + 1 + 44100) * fb));
-    EXPECT_EQ(DataOf(r.Lines()[2]).size(), 4410U * 4);
+    EXPECT_EQ(test::DataOf(r.Lines()[2]).size(), 4410U * 4);
 }
 
 TEST_F(SplitCommandTest, IntervalRawAndDigits) {
@@ -80,8 +72,8 @@ TEST_F(SplitCommandTest, SplitOnceAtATimeAndRawSourcesReadWithRateAndChannels) {
         dir_.Path(), {"split", "--at", "1.5", "--rate", "8000", "--channels", "1", "--mode", "trigger", "m.raw"});
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.Lines().size(), 2U);
-    EXPECT_EQ(DataOf(r.Lines()[0]), Bytes(data.begin(), data.begin() + 24000));
-    EXPECT_EQ(DataOf(r.Lines()[1]), Bytes(data.begin() + 24000, data.end()));
+    EXPECT_EQ(test::DataOf(r.Lines()[0]), Bytes(data.begin(), data.begin() + 24000));
+    EXPECT_EQ(test::DataOf(r.Lines()[1]), Bytes(data.begin() + 24000, data.end()));
     const Bytes head = test::ReadAll(r.Lines()[0]);
     EXPECT_EQ(test::ReadLe(head, 22, 2), 1);
     EXPECT_EQ(test::ReadLe(head, 24), 8000U);

@@ -38,11 +38,6 @@ protected:
         job.SetCutByInterval(false);
     }
 
-    static Bytes DataOf(const std::string& piece) {
-        const Bytes all = test::ReadAll(piece);
-        return Bytes(all.begin() + 44, all.end());
-    }
-
     static void ExpectFinishedHeader(const std::string& piece, int channels, int rate) {
         const Bytes all = test::ReadAll(piece);
         ASSERT_GE(all.size(), 44U);
@@ -102,7 +97,7 @@ TEST_F(TCutThreadTest, IntervalPiecesFollowTheBlocks) {
                   dir_.File(test::NumberedName("Track00001-0000", static_cast<long long>(i + 1), ".wav")));
         EXPECT_EQ(test::SizeOf(run.files[i]), sizes[i] + 44) << run.files[i];
         ExpectFinishedHeader(run.files[i], 2, 44100);
-        const Bytes d = DataOf(run.files[i]);
+        const Bytes d = test::DataOf(run.files[i]);
         joined.insert(joined.end(), d.begin(), d.end());
     }
     EXPECT_EQ(joined, data);
@@ -172,7 +167,7 @@ TEST_F(TCutThreadTest, CutOnceSplitsInTwoOrKeepsOnePiecePastTheEnd) {
         test::RunJob(job, run, dispatcher_);
         ASSERT_EQ(run.files.size(), 1U);
         EXPECT_EQ(run.files[0], dir_.File("Song-001.wav"));
-        EXPECT_EQ(DataOf(run.files[0]), data);
+        EXPECT_EQ(test::DataOf(run.files[0]), data);
     }
 }
 
@@ -213,11 +208,11 @@ TEST_F(TCutThreadTest, TriggerPiecesHoldPreRollTrackAndTail) {
     // Track 1: frames 95,590 (4,410 ahead of the first loud one) up to the
     // first quiet frame 150,000 plus the 22,050-frame tail.
     const Bytes track1(data.begin() + 95590 * 2, data.begin() + 172051 * 2);
-    EXPECT_EQ(DataOf(run.files[0]), track1);
+    EXPECT_EQ(test::DataOf(run.files[0]), track1);
     const Bytes track2(data.begin() + 445590 * 2, data.begin() + 522051 * 2);
-    EXPECT_EQ(DataOf(run.files[1]), track2);
+    EXPECT_EQ(test::DataOf(run.files[1]), track2);
     // The pre-trigger audio held at the end becomes a short last piece.
-    EXPECT_EQ(DataOf(run.files[2]).size(), 4410U * 2);
+    EXPECT_EQ(test::DataOf(run.files[2]).size(), 4410U * 2);
     EXPECT_EQ(run.files[2], dir_.File("Side A-00003.wav"));
     ExpectFinishedHeader(run.files[0], 1, 44100);
 }
@@ -232,7 +227,7 @@ TEST_F(TCutThreadTest, WithoutDelayTheEmptyLastPieceIsDeleted) {
     test::JobRun run;
     test::RunJob(job, run, dispatcher_);
     ASSERT_EQ(run.files.size(), 2U);
-    EXPECT_EQ(DataOf(run.files[0]), Bytes(data.begin() + 100000 * 2, data.begin() + 172051 * 2));
+    EXPECT_EQ(test::DataOf(run.files[0]), Bytes(data.begin() + 100000 * 2, data.begin() + 172051 * 2));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("b-00003.wav")));
 }
 
@@ -252,7 +247,7 @@ TEST_F(TCutThreadTest, TriggerRightAtTheStartAndSourceEndingInsideATrack) {
     test::JobRun run;
     test::RunJob(job, run, dispatcher_);
     ASSERT_EQ(run.files.size(), 1U);
-    EXPECT_EQ(DataOf(run.files[0]), data);
+    EXPECT_EQ(test::DataOf(run.files[0]), data);
 }
 
 // Neither the chunks after the data nor half a frame at its end (a torn
@@ -268,7 +263,7 @@ TEST_F(TCutThreadTest, NoCutLeavesChunksAfterTheDataAndTornFramesOut) {
     test::JobRun run;
     test::RunJob(job, run, dispatcher_);
     ASSERT_EQ(run.files.size(), 1U);
-    EXPECT_EQ(DataOf(run.files[0]), Bytes(data.begin(), data.end() - 2));
+    EXPECT_EQ(test::DataOf(run.files[0]), Bytes(data.begin(), data.end() - 2));
 }
 
 TEST_F(TCutThreadTest, NumberingSkipsExistingPiecesAndRestartsPerSource) {
@@ -320,7 +315,7 @@ TEST_F(TCutThreadTest, ANameTakenJustBeforeTheCreateSendsThePieceToTheNextNumber
     Bytes joined;
     for (const auto& piece : run.files) {
         ExpectFinishedHeader(piece, 2, 44100);
-        const Bytes d = DataOf(piece);
+        const Bytes d = test::DataOf(piece);
         joined.insert(joined.end(), d.begin(), d.end());
     }
     EXPECT_EQ(joined, data);
@@ -375,8 +370,8 @@ TEST_F(TCutThreadTest, CancelInTheSecondOfThreeFiles) {
     ASSERT_EQ(run.files.size(), 7U);
     EXPECT_EQ(run.files[5], dir_.File("f1-00001.wav"));
     EXPECT_EQ(run.files[6], dir_.File("f1-00002.wav"));
-    EXPECT_EQ(DataOf(run.files[5]), Bytes(data.begin(), data.begin() + 176400));
-    EXPECT_EQ(DataOf(run.files[6]), Bytes(data.begin() + 176400, data.begin() + 409600));
+    EXPECT_EQ(test::DataOf(run.files[5]), Bytes(data.begin(), data.begin() + 176400));
+    EXPECT_EQ(test::DataOf(run.files[6]), Bytes(data.begin() + 176400, data.begin() + 409600));
     ExpectFinishedHeader(run.files[6], 2, 44100);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("f1-00003.wav")));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("f2-00001.wav")));
@@ -402,7 +397,7 @@ TEST_F(TCutThreadTest, AudioFarIntoTheFileIsReadInBlocks) {
     test::JobRun run;
     test::RunJob<TCutThread>(job, run, dispatcher_, [](TCutThread& j, int) { j.SetCancelRequested(true); });
     ASSERT_EQ(run.files, std::vector<std::string>{dir_.File("far-00001.wav")});
-    EXPECT_EQ(DataOf(run.files[0]), Bytes(data.begin(), data.begin() + 409600));
+    EXPECT_EQ(test::DataOf(run.files[0]), Bytes(data.begin(), data.begin() + 409600));
     EXPECT_EQ(run.progress.size(), 1U);
 }
 
@@ -421,7 +416,7 @@ TEST_F(TCutThreadTest, ReadFailureFinishesTheOpenPieceAndKeepsTheError) {
     const std::string piece = dir_.File("short-00001.wav");
     ASSERT_TRUE(std::filesystem::exists(piece));
     ExpectFinishedHeader(piece, 2, 44100);
-    EXPECT_EQ(DataOf(piece), data);
+    EXPECT_EQ(test::DataOf(piece), data);
 }
 
 TEST_F(TCutThreadTest, UnopenableSourceLeavesNoPieceAndStopsTheJob) {
@@ -506,7 +501,7 @@ TEST_F(TCutThreadTest, FreeOnTerminateJobReportsToTheEnd) {
     ASSERT_TRUE(dispatcher_.PumpUntil([&finished] { return finished; }, std::chrono::seconds(60)));
     WaitForThread(handle);
     ASSERT_EQ(files.size(), 1U);
-    EXPECT_EQ(DataOf(files[0]), data);
+    EXPECT_EQ(test::DataOf(files[0]), data);
 }
 
 TEST_F(TCutThreadTest, DestroyingARunningOwnedJobCancelsAndWaits) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "platform/QueuedDispatcher.h"
@@ -24,6 +25,19 @@ namespace zolvane2::test {
 // frames of every channel at value v.
 inline void AppendFrames(std::vector<std::int16_t>& samples, std::int64_t frames, int channels, std::int16_t v) {
     samples.insert(samples.end(), static_cast<std::size_t>(frames * channels), v);
+}
+
+// The samples of a track file written as this program writes them (the data
+// from byte 44 on); a header that does not give the file's sizes fails.
+inline Bytes DataOf(const std::string& piece) {
+    const Bytes all = ReadAll(piece);
+    if (all.size() < 44) {
+        ADD_FAILURE() << piece << " holds no header";
+        return {};
+    }
+    EXPECT_EQ(ReadLe(all, 4), all.size() - 8) << piece;
+    EXPECT_EQ(ReadLe(all, 40), all.size() - 44) << piece;
+    return {all.begin() + 44, all.end()};
 }
 
 // Data bytes whose every 2-byte sample carries its own index, so that any

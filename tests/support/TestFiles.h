@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
+#include <utime.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -96,6 +98,22 @@ inline bool ResizeSparse(const std::string& path, std::int64_t size) {
     const bool ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
     ::close(fd);
     return ok;
+}
+
+// Gives the file a known local modification time, 2021/03/04 05:06:07, and
+// returns it; -1 when the file cannot take it.
+inline std::time_t StampKnownTime(const std::string& path) {
+    std::tm t{};
+    t.tm_year = 2021 - 1900;
+    t.tm_mon = 2;
+    t.tm_mday = 4;
+    t.tm_hour = 5;
+    t.tm_min = 6;
+    t.tm_sec = 7;
+    t.tm_isdst = -1;
+    const std::time_t when = std::mktime(&t);
+    const utimbuf times{when, when};
+    return ::utime(path.c_str(), &times) == 0 ? when : -1;
 }
 
 }  // namespace zolvane2::test

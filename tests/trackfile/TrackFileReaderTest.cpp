@@ -1,5 +1,4 @@
-#include <utime.h>
-
+#include <ctime>
 #include <utility>
 #include <vector>
 
@@ -74,17 +73,8 @@ TEST_F(TrackFileReaderTest, WriterOutputReadsBack) {
 
 TEST_F(TrackFileReaderTest, DateIsLocalInTwoSecondSteps) {
     const std::string path = Put("d.wav", MakeWave(WaveLayout{}, 4));
-    std::tm t{};
-    t.tm_year = 2021 - 1900;
-    t.tm_mon = 2;
-    t.tm_mday = 4;
-    t.tm_hour = 5;
-    t.tm_min = 6;
-    t.tm_sec = 7;
-    t.tm_isdst = -1;
-    const std::time_t when = std::mktime(&t);
-    utimbuf times{when, when};
-    ASSERT_EQ(::utime(path.c_str(), &times), 0);
+    const std::time_t when = test::StampKnownTime(path);
+    ASSERT_NE(when, -1);
     const auto p = Props(path);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->dateText, "2021/03/04 05:06:06");
