@@ -68,8 +68,7 @@ public:
 // Keeps the splitter's explanations.
 class KeptMessages final : public UserMessages {
 public:
-    MsgAnswer Show(const UserText& text, const UserText& /*title*/, MsgIcon /*icon*/,
-                   MsgButtons /*buttons*/) override {
+    MsgAnswer Show(const UserText& text, const UserText& /*title*/, MsgIcon /*icon*/, MsgButtons /*buttons*/) override {
         texts.push_back(Render(text));
         return MsgAnswer::Ok;
     }

@@ -331,11 +331,11 @@ int RunRecord(const std::vector<std::string>& args) {
         const auto now = std::chrono::steady_clock::now();
         if (!announced && !recorder->Idle()) {
             announced = true;
-            PrintFailure(kCommand, Fill(Say("recording from %1 into %2; Ctrl-C stops",
-                                            "%1 から %2 に録音しています。Ctrl-C で止まります"),
-                                        {*device == 0 ? DefaultInputName()
-                                                      : recorder->DeviceNames()[static_cast<std::size_t>(*device)],
-                                         base}));
+            PrintFailure(
+                kCommand,
+                Fill(Say("recording from %1 into %2; Ctrl-C stops", "%1 から %2 に録音しています。Ctrl-C で止まります"),
+                     {*device == 0 ? DefaultInputName() : recorder->DeviceNames()[static_cast<std::size_t>(*device)],
+                      base}));
         }
         // The recording time is kept by the recorder, which stops on its frame.
         if (!stopPosted && (StopSignals::Raised() || stdoutClosed)) {

@@ -12,7 +12,8 @@ namespace zolvane2 {
 // in its language; what() is the Japanese wording, for logs.
 class Error : public std::runtime_error {
 public:
-    explicit Error(const UserText& text, int code = 0) : std::runtime_error(text.Japanese()), text_(text), code_(code) {}
+    explicit Error(const UserText& text, int code = 0)
+        : std::runtime_error(text.Japanese()), text_(text), code_(code) {}
 
     [[nodiscard]] const UserText& Text() const { return text_; }
     // The system's error number (errno) behind the error; 0 when none was given.

@@ -37,8 +37,7 @@ std::string StderrUserMessages::ToUnixLines(const std::string& text) {
     return out;
 }
 
-MsgAnswer StderrUserMessages::Show(const UserText& text, const UserText& title, MsgIcon /*icon*/,
-                                   MsgButtons buttons) {
+MsgAnswer StderrUserMessages::Show(const UserText& text, const UserText& title, MsgIcon /*icon*/, MsgButtons buttons) {
     return Write(text.In(language_), title.In(language_), buttons);
 }
 

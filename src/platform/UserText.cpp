@@ -33,7 +33,8 @@ constexpr Wording kWordings[] = {
     {TextId::FileOpen, "ファイル %1 は開けません", "File %1 cannot be opened"},
     {TextId::StreamRead, "ストリームからの読み込みエラー", "Stream read error"},
     {TextId::StreamWrite, "ストリームへの書き込みエラー", "Stream write error"},
-    {TextId::UnplayableRate, "%1\r\n%2 Hz のサンプリングレートは再生できません", "%1\r\n%2 Hz is not a playable sample rate"},
+    {TextId::UnplayableRate, "%1\r\n%2 Hz のサンプリングレートは再生できません",
+     "%1\r\n%2 Hz is not a playable sample rate"},
     {TextId::ParameterMismatch, "パラメータの異なるファイルを結合することはできません。",
      "Files with different parameters cannot be joined."},
     {TextId::NoFreeSpace, "ディスクの空き容量が足りません。", "There is not enough free disk space."},
@@ -55,17 +56,20 @@ constexpr Wording kWordings[] = {
      "Trigger delay %1 s was given, but\r\nthe trigger delay cannot be negative, so\r\n"
      "it is corrected to 0 (no trigger delay)."},
     {TextId::IntervalNegative,
-     "トラック間隔%1(sec)が指定されましたが、\r\nトラック間隔はプラスにしかなれないので、\r\nトラック間隔0に修正します。",
+     "トラック間隔%1(sec)"
+     "が指定されましたが、\r\nトラック間隔はプラスにしかなれないので、\r\nトラック間隔0に修正します。",
      "Track interval %1 s was given, but\r\nthe track interval cannot be negative, so\r\nit is corrected to 0."},
     {TextId::TailNegative,
-     "残す時間%1(sec)が指定されましたが、\r\n残す時間はプラスにしかなれないので、\r\n残す時間0(残す時間なし)に修正します。",
+     "残す時間%1(sec)が指定されましたが、\r\n残す時間はプラスにしかなれないので、\r\n残す時間0(残す時間なし)"
+     "に修正します。",
      "Tail %1 s was given, but\r\nthe tail cannot be negative, so\r\nit is corrected to 0 (no tail)."},
     {TextId::TailTooLong,
      "残す時間%1(sec)が指定されましたが、\r\nこの時間はトラック間隔よりも長すぎます。\r\n"
      "残す時間をトラック間隔と同じ長さに修正します。",
      "Tail %1 s was given, but\r\nthis is longer than the track interval.\r\n"
      "The tail is corrected to the length of the track interval."},
-    {TextId::MaxTrackNumber, "トラック数の最大値%1が指定されましたが、\r\nトラック桁数は%2なので、\r\n最大値を%3に修正します。",
+    {TextId::MaxTrackNumber,
+     "トラック数の最大値%1が指定されましたが、\r\nトラック桁数は%2なので、\r\n最大値を%3に修正します。",
      "A maximum track number of %1 was given, but\r\ntrack numbers have %2 digits, so\r\n"
      "the maximum is corrected to %3."},
     {TextId::WarnNoFreeSpace, "ドライブの空き容量が不足しています。", "There is not enough free space on the drive."},

@@ -64,7 +64,7 @@ public:
     UserText() = default;
     // A plain text, kept as it is in every language.
     UserText(std::string plain) : plain_(std::move(plain)) {}  // NOLINT(google-explicit-constructor)
-    UserText(const char* plain) : plain_(plain) {}              // NOLINT(google-explicit-constructor)
+    UserText(const char* plain) : plain_(plain) {}             // NOLINT(google-explicit-constructor)
     UserText(TextId id, std::initializer_list<UserText> args = {}) : id_(id), args_(args) {}
 
     [[nodiscard]] TextId Id() const { return id_; }

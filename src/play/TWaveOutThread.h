@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/UserText.h"
 #include "platform/Message.h"
 #include "platform/SoundOutput.h"
 #include "platform/Thread.h"
+#include "platform/UserText.h"
 #include "trackfile/TLongFileStream.h"
 #include "trackfile/TMemoryStream.h"
 #include "trackfile/TWaveOutPlayedEvent.h"

@@ -12,7 +12,6 @@ namespace zolvane2 {
 
 namespace {
 
-
 std::int16_t SampleAt(const std::uint8_t* p) {
     std::int16_t s;
     std::memcpy(&s, p, sizeof s);
@@ -221,8 +220,9 @@ void TriggerSplitter::SetDigits(std::int32_t digits) {
 void TriggerSplitter::SetMaxTrackNumber(std::int64_t maxNumber) {
     const std::int32_t limit = TrackNaming::MaxTrackNumberFor(conditions_.Digits);
     if (maxNumber > limit) {
-        ShowSettingsError(UserText(TextId::MaxTrackNumber, {std::to_string(maxNumber),
-                                                            std::to_string(conditions_.Digits), std::to_string(limit)}));
+        ShowSettingsError(
+            UserText(TextId::MaxTrackNumber,
+                     {std::to_string(maxNumber), std::to_string(conditions_.Digits), std::to_string(limit)}));
         conditions_.MaxTrackNumber = limit;
         return;
     }

@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <set>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "platform/UserText.h"
 
@@ -32,8 +32,9 @@ TEST(UserTextTest, EveryIdIsWordedInBothLanguagesWithTheSameArguments) {
     }
     // Arguments are worded in the same language, plain ones never, and the
     // full stop goes by the language's own last character.
-    const UserText nested(TextId::FullStop,
-                          {UserText(TextId::AboutFile, {"/a/ファイル.wav", UserText(TextId::NoFreeTrackNumber, {"T"})})});
+    const UserText nested(
+        TextId::FullStop,
+        {UserText(TextId::AboutFile, {"/a/ファイル.wav", UserText(TextId::NoFreeTrackNumber, {"T"})})});
     EXPECT_EQ(nested.Japanese(), "/a/ファイル.wav\r\nT\r\n使えるトラック番号が残っていないので、録音できません。.");
     EXPECT_EQ(nested.English(), "/a/ファイル.wav\r\nT\r\nNo free track number is left, so recording is not possible.");
 }

@@ -2,8 +2,7 @@
 
 namespace zolvane2 {
 
-MsgAnswer RecordingUserMessages::Show(const UserText& text, const UserText& title, MsgIcon icon,
-                                      MsgButtons buttons) {
+MsgAnswer RecordingUserMessages::Show(const UserText& text, const UserText& title, MsgIcon icon, MsgButtons buttons) {
     const std::lock_guard lock(mutex_);
     shown_.push_back(Shown{text.Japanese(), title.Japanese(), icon, buttons});
     if (!answers_.empty()) {

@@ -180,7 +180,8 @@ TEST(TrackFileRepair, RefusesAFormatChunkTooShortForPcm) {
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::Refused);
         EXPECT_EQ(test::ReadAll(path), b);
         ASSERT_EQ(messages.Count(), 1U);
-        EXPECT_EQ(messages.Messages()[0].text, path + "\r\nはフォーマットチャンクがPCMには短すぎるため修復できません。");
+        EXPECT_EQ(messages.Messages()[0].text,
+                  path + "\r\nはフォーマットチャンクがPCMには短すぎるため修復できません。");
         messages.Clear();
     }
 }
