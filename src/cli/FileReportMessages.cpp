@@ -12,7 +12,7 @@ std::string ErrorText(const Error& e) {
 }
 
 std::string FileReportMessages::Format(const UserText& message) {
-    const std::string text = Render(message);
+    std::string text = Render(message);
     const auto split = text.find("\r\n");
     if (split == std::string::npos) {
         return text;
