@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
+#include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "JobsWindowTest.h"
 #include "app/WindowDialogs.h"
@@ -54,18 +57,9 @@ TEST_F(JobsRedivideTest, CheckedRowsAreCutByTheCuttingPageAndEveryPieceIsListed)
 TEST_F(JobsRedivideTest, TriggerSettingsOfThePageCutAtTheLoudPart) {
     // 1 s quiet, 1 s loud, 1 s quiet at 8000 Hz mono; a track is loud audio
     // after the 100 ms delay and before 200 ms of the 500 ms silence.
-    QByteArray data;
-    for (int i = 0; i < 24000; ++i) {
-        const std::int16_t v = (i >= 8000 && i < 16000) ? 5000 : 0;
-        data.append(static_cast<char>(v & 0xFF)).append(static_cast<char>((v >> 8) & 0xFF));
-    }
-    WriteWave(Path(QStringLiteral("T.wav")), 1, 8000, 24000, 0);
-    {
-        QFile f(Path(QStringLiteral("T.wav")));
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        f.seek(44);
-        f.write(data);
-    }
+    std::vector<std::int16_t> samples(24000, 0);
+    std::fill(samples.begin() + 8000, samples.begin() + 16000, std::int16_t{5000});
+    test::WriteWave(Path(QStringLiteral("T.wav")).toStdString(), 1, 8000, Pcm(samples));
     window->AddFileToList(Path(QStringLiteral("T.wav")), -1);
     window->SetRowChecked(0, true);
     Control<QRadioButton>(*window, "rbtnUseTrigger")->setChecked(true);

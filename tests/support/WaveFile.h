@@ -20,7 +20,7 @@ namespace zolvane2::test {
 // vector growth out of the way.
 class ByteWriter {
 public:
-    explicit ByteWriter(Bytes& b) : b_(b) {}
+    explicit ByteWriter(Bytes& b, std::size_t at = 0) : b_(b), at_(at) {}
     void Le(std::uint64_t v, int width) {
         for (int i = 0; i < width; ++i) {
             b_.at(at_++) = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFFU);
@@ -35,7 +35,7 @@ public:
 
 private:
     Bytes& b_;
-    std::size_t at_ = 0;
+    std::size_t at_;
 };
 
 // The unsigned little-endian number of width bytes at `at` (Bytes or
@@ -48,6 +48,15 @@ template <typename Buffer>
         v = (v << 8U) | static_cast<std::uint8_t>(b.at(index));
     }
     return v;
+}
+
+// Appends a RIFF chunk's head: its four-letter id and the size of its body.
+inline void AppendChunkHead(Bytes& b, const std::string& id, std::size_t bodySize) {
+    const std::size_t at = b.size();
+    b.resize(at + 8);
+    ByteWriter w(b, at);
+    w.Tag(id.c_str());
+    w.Le(bodySize, 4);
 }
 
 // 16-bit samples as little-endian bytes.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -28,9 +29,7 @@ Bytes Mutate(const Bytes& base, std::mt19937& rng) {
                 break;
             case 2: {
                 const std::uint32_t v = edges[rng() % std::size(edges)];
-                for (std::size_t k = 0; k < 4 && at + k < b.size(); ++k) {
-                    b[at + k] = static_cast<std::uint8_t>((v >> (8 * k)) & 0xFFU);
-                }
+                test::ByteWriter(b, at).Le(v, static_cast<int>(std::min<std::size_t>(4, b.size() - at)));
                 break;
             }
             case 3: {

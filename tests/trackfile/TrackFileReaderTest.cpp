@@ -112,20 +112,14 @@ Bytes WithChunks(const std::vector<std::pair<std::string, Bytes>>& chunks, std::
     const Bytes plain = MakeWave(s, dataBytes);
     Bytes b(plain.begin(), plain.begin() + 36);
     for (const auto& [id, body] : chunks) {
-        b.insert(b.end(), id.begin(), id.end());
-        for (int i = 0; i < 4; ++i) {
-            b.push_back(static_cast<std::uint8_t>((body.size() >> (8 * i)) & 0xFFU));
-        }
+        test::AppendChunkHead(b, id, body.size());
         b.insert(b.end(), body.begin(), body.end());
         if (body.size() % 2 != 0) {
             b.push_back(0);
         }
     }
     b.insert(b.end(), plain.begin() + 36, plain.end());
-    const auto riff = static_cast<std::uint32_t>(b.size() - 8);
-    for (int i = 0; i < 4; ++i) {
-        b[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((riff >> (8 * i)) & 0xFFU);
-    }
+    test::ByteWriter(b, 4).Le(b.size() - 8, 4);
     return b;
 }
 

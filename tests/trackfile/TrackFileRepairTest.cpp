@@ -144,10 +144,7 @@ TEST(TrackFileRepair, DecidesByAllThatFollowsTheDeclaredEnd) {
     EXPECT_EQ(test::ReadHeaderSizes(noise).data, 4000U);
 
     const auto chunk = [](Bytes& b, const std::string& id, std::size_t size, bool pad) {
-        b.insert(b.end(), id.begin(), id.end());
-        for (int i = 0; i < 4; ++i) {
-            b.push_back(static_cast<std::uint8_t>((size >> (8 * i)) & 0xFFU));
-        }
+        test::AppendChunkHead(b, id, size);
         b.insert(b.end(), size + (pad ? size % 2 : 0), 'x');
     };
     s.dataSize = 401;
