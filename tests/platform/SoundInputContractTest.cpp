@@ -20,6 +20,7 @@
 namespace zolvane2 {
 namespace {
 
+using test::FakeSoundInput;
 using namespace std::chrono_literals;
 
 constexpr int kRate = 44100;

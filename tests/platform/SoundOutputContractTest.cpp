@@ -16,6 +16,7 @@
 namespace zolvane2 {
 namespace {
 
+using test::FakeSoundOutput;
 using namespace std::chrono_literals;
 
 // The fake plays a block only when told.

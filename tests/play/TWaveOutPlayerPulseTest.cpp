@@ -21,6 +21,7 @@
 namespace zolvane2 {
 namespace {
 
+using test::RecordingUserMessages;
 using namespace std::chrono_literals;
 using test::Bytes;
 

@@ -19,6 +19,9 @@
 namespace zolvane2 {
 namespace {
 
+using test::FakeSoundCall;
+using test::FakeSoundOutput;
+using test::RecordingUserMessages;
 using namespace std::chrono_literals;
 using test::Bytes;
 

@@ -20,6 +20,9 @@
 namespace zolvane2 {
 namespace {
 
+using test::FakeSoundCall;
+using test::FakeSoundInput;
+using test::RecordingUserMessages;
 using namespace std::chrono_literals;
 using test::Signal;
 

@@ -11,6 +11,7 @@ namespace zolvane2 {
 namespace {
 
 using test::Bytes;
+using test::RecordingUserMessages;
 
 // Keeps every track's bytes; the last entry is the open track.
 class FakeOwner final : public SplitterOwner {

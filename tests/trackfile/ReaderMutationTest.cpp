@@ -11,6 +11,7 @@ namespace zolvane2 {
 namespace {
 
 using test::Bytes;
+using test::RecordingUserMessages;
 
 // Bends a valid header in ways that matter to a parser: stray bytes, sizes
 // at the edges of their ranges, tags in the wrong place, truncation.

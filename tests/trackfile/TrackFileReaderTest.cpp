@@ -16,6 +16,7 @@ namespace {
 
 using test::Bytes;
 using test::MakeWave;
+using test::RecordingUserMessages;
 using test::TempDir;
 using test::WaveLayout;
 

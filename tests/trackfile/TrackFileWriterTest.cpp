@@ -20,6 +20,7 @@ namespace {
 
 using test::Bytes;
 using test::ReadLe;
+using test::RecordingUserMessages;
 using test::TempDir;
 
 // Until its sizes are first brought up to date a file carries the
