@@ -100,6 +100,16 @@ protected:
     [[nodiscard]] QString TrackNo() { return Control<QLabel>(*window, "lblTrackNo")->text(); }
     void Click(const char* name) { Control<QToolButton>(*window, name)->click(); }
     [[nodiscard]] bool Playing() const { return window->PlayerPlaying(); }
+    // While playing only stopping and seeking are offered, and the player's
+    // picture shows.
+    void ExpectControlsWhilePlaying(bool playing) {
+        EXPECT_EQ(Control<QToolButton>(*window, "btnPlay")->isEnabled(), !playing);
+        EXPECT_EQ(Control<QPushButton>(*window, "btnRecord")->isEnabled(), !playing);
+        EXPECT_EQ(Control<QToolButton>(*window, "btnDivide")->isEnabled(), !playing);
+        EXPECT_EQ(Control<QToolButton>(*window, "btnStopPlay")->isEnabled(), playing);
+        EXPECT_EQ(Control<QSlider>(*window, "tbrProgress")->isEnabled(), playing);
+        EXPECT_EQ(Control<QLabel>(*window, "imgPlay")->isHidden(), !playing);
+    }
     // Open and streaming: the thread has started this playback.
     [[nodiscard]] bool Sounding() { return !window->Player().Stopped() && output->QueuedCount() > 0; }
 
@@ -112,12 +122,7 @@ TEST_F(PlaybackTest, CheckedRowsPlayInListOrderThenTheWindowIsIdleAgain) {
     Click("btnPlay");
     EXPECT_TRUE(Playing());
     EXPECT_EQ(TrackNo(), QStringLiteral("00002"));
-    EXPECT_FALSE(Control<QToolButton>(*window, "btnPlay")->isEnabled());
-    EXPECT_FALSE(Control<QPushButton>(*window, "btnRecord")->isEnabled());
-    EXPECT_FALSE(Control<QToolButton>(*window, "btnDivide")->isEnabled());
-    EXPECT_TRUE(Control<QToolButton>(*window, "btnStopPlay")->isEnabled());
-    EXPECT_TRUE(Control<QSlider>(*window, "tbrProgress")->isEnabled());
-    EXPECT_FALSE(Control<QLabel>(*window, "imgPlay")->isHidden());
+    ExpectControlsWhilePlaying(true);
 
     ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00005"); }));
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
@@ -129,12 +134,7 @@ TEST_F(PlaybackTest, CheckedRowsPlayInListOrderThenTheWindowIsIdleAgain) {
     EXPECT_EQ(played.back() | played[played.size() - 2], 5);
     EXPECT_EQ(TrackNo(), QStringLiteral("00000"));
     EXPECT_EQ(Control<QLabel>(*window, "lblTrackTime")->text(), QStringLiteral("00000h00m00s"));
-    EXPECT_TRUE(Control<QToolButton>(*window, "btnPlay")->isEnabled());
-    EXPECT_TRUE(Control<QPushButton>(*window, "btnRecord")->isEnabled());
-    EXPECT_TRUE(Control<QToolButton>(*window, "btnDivide")->isEnabled());
-    EXPECT_FALSE(Control<QToolButton>(*window, "btnStopPlay")->isEnabled());
-    EXPECT_FALSE(Control<QSlider>(*window, "tbrProgress")->isEnabled());
-    EXPECT_TRUE(Control<QLabel>(*window, "imgPlay")->isHidden());
+    ExpectControlsWhilePlaying(false);
 }
 
 TEST_F(PlaybackTest, PlayWithoutACheckedRowDoesNothing) {
