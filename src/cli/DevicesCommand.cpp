@@ -19,10 +19,7 @@ constexpr const char* kCommand = "devices";
 constexpr const char* kNoDeviceText = "録音デバイスが見つかりません。録音はできません。";
 constexpr const char* kNoDeviceTitle = "デバイスエラー";
 
-int RunDevices(const std::vector<std::string>& args) {
-    if (!args.empty()) {
-        return UsageFailure(kCommand, Say("takes no arguments", "引数はとりません"));
-    }
+int RunDevices(const ParsedOptions& /*line*/) {
     const std::vector<InputDeviceInfo> devices = CreateSoundInput()->Devices();
     std::string text = "0\t-\t" + Localize(kDefaultInputDeviceName) + "\n";
     for (std::size_t i = 0; i < devices.size(); ++i) {
@@ -60,6 +57,8 @@ const CommandRegistration kDevices{Command{
     "devices",
     DevicesHelp,
     RunDevices,
+    nullptr,
+    false,
 }};
 
 }  // namespace

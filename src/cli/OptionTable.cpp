@@ -1,0 +1,55 @@
+#include "cli/OptionTable.h"
+
+#include "cli/Language.h"
+
+namespace zolvane2::cli {
+
+namespace {
+
+// Where the help text of an option line starts, and the most an option's
+// names may take before it with one space between.
+constexpr std::size_t kHelpColumn = 25;
+constexpr std::size_t kIndent = 6;
+
+}  // namespace
+
+std::string Texts::Said() const {
+    return Empty() ? std::string() : Say(english, japanese);
+}
+
+std::string OptionLines(const OptionTable& table) {
+    std::string text;
+    for (const OptionSpec& o : table) {
+        if (o.help.Empty()) {
+            continue;
+        }
+        std::string line(kIndent, ' ');
+        if (o.shortName != nullptr) {
+            line.append(o.shortName).append(", ");
+        }
+        line.append(o.name);
+        if (o.valueName != nullptr) {
+            line.append(" ").append(o.valueName);
+        }
+        // Names too long for the column are followed by two spaces.
+        line.append(line.size() < kHelpColumn ? kHelpColumn - line.size() : 2, ' ');
+        for (const char c : o.help.Said()) {
+            line += c;
+            if (c == '\n') {
+                line.append(kHelpColumn, ' ');
+            }
+        }
+        text.append(line).append("\n");
+    }
+    return text;
+}
+
+OptionTable Joined(std::initializer_list<const OptionTable*> parts) {
+    OptionTable table;
+    for (const OptionTable* part : parts) {
+        table.insert(table.end(), part->begin(), part->end());
+    }
+    return table;
+}
+
+}  // namespace zolvane2::cli
