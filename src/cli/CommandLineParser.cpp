@@ -44,10 +44,12 @@ std::string Refusal(const OptionSpec& spec, const std::string& usual) {
 }  // namespace
 
 CommandLineParser::CommandLineParser(const std::vector<Command>& commands) : app_(std::make_unique<CLI::App>()) {
-    // Help is the tool's own (Help.cpp); one command per run, and a word
-    // after it that names another command is a file of the first.
+    // Help is the tool's own (Help.cpp). The commands are the subcommands;
+    // a run parses the one named on its own, which CLI11 then takes for the
+    // top: words after it never go back up, so "--" after a file, "++" or
+    // a file named like another command stay the command's.
     app_->set_help_flag();
-    app_->require_subcommand(1);
+    app_->validate_positionals();
     for (const Command& c : commands) {
         tables_.emplace_back(c.name, c.options ? c.options() : OptionTable{});
     }
@@ -60,24 +62,64 @@ CommandLineParser::~CommandLineParser() = default;
 
 void CommandLineParser::Bind(CLI::App& command, const OptionTable& table) {
     for (const OptionSpec& spec : table) {
-        for (const char* written : {spec.shortName, spec.name}) {
-            if (written == nullptr) {
+        for (const char* name : {spec.shortName, spec.name}) {
+            if (name == nullptr) {
                 continue;
             }
+            const std::string written = name;
             CLI::Option* option = nullptr;
             if (spec.kind == OptionSpec::Kind::Flag) {
-                option = command.add_flag_callback(written, [this, &spec] { Take(spec, spec.name, ""); });
+                option = command.add_flag_callback(written, [this, &spec, written] { TakeFlag(spec, written); });
                 option->disable_flag_override();
             } else {
-                const std::function<void(const std::string&)> take =
-                    [this, &spec, w = std::string(written)](const std::string& v) { Take(spec, w, v); };
+                const std::function<void(const std::string&)> take = [this, &spec, written](const std::string& v) {
+                    TakeValue(spec, written, v);
+                };
                 option = command.add_option_function<std::string>(written, take);
             }
             // Checked where it stands, so that a fault further on is not told first.
             option->trigger_on_parse();
         }
     }
-    command.add_option("operands", parsed_.operands);
+    // A word that looks like an option but is none, before "--" (which
+    // CLI11 notes among the words it leaves), is left over and so told as
+    // an unknown option; CLI11 would take "-5" for a file.
+    const CLI::App* self = &command;
+    command.add_option("operands", parsed_.operands)
+        ->check(CLI::Validator(
+            [self](const std::string& word) {
+                const auto left = self->remaining();
+                const bool afterMark = std::find(left.begin(), left.end(), "--") != left.end();
+                return word.size() > 1 && word[0] == '-' && !afterMark ? std::string("option") : std::string();
+            },
+            ""));
+}
+
+const std::string& CommandLineParser::Taken(std::size_t back) const {
+    return args_->at(args_->size() - words_->size() - 1 - back);
+}
+
+void CommandLineParser::TakeFlag(const OptionSpec& spec, const std::string& written) {
+    // CLI11 lets "--raw=" and "--raw=true" pass.
+    if (Taken(0) != written) {
+        throw UsageError(Refusal(spec, TakesNoValue(spec.name)));
+    }
+    Take(spec, written, "");
+}
+
+void CommandLineParser::TakeValue(const OptionSpec& spec, const std::string& written, std::string value) {
+    const std::string& last = Taken(0);
+    if (last == written + "=" + value || (last == value && Taken(1) == written)) {
+        Take(spec, written, value);
+    } else if (last == value && Taken(1) == written + "=") {
+        // "--name=" gives the empty value; CLI11 took the next word for it,
+        // which goes back to be read on its own.
+        words_->push_back(value);
+        Take(spec, written, "");
+    } else {
+        // "-r44100" or "-r=5": short names take their value as a word of its own.
+        throw UsageError(UnknownOption(last));
+    }
 }
 
 void CommandLineParser::Take(const OptionSpec& spec, const std::string& written, const std::string& value) {
@@ -114,15 +156,15 @@ void CommandLineParser::Take(const OptionSpec& spec, const std::string& written,
     parsed_.given.push_back(std::move(given));
 }
 
-std::string CommandLineParser::FaultOf(const CLI::App& command, const OptionTable& table, const std::string& token,
+std::string CommandLineParser::FaultOf(const CLI::App& command, const OptionTable& table, const std::string& word,
                                        const std::string& otherwise) const {
     // Words CLI11 could not place stand before the fault it stopped at.
-    for (const std::string& word : command.remaining()) {
-        if (word != "--") {
-            return UnknownOption(word);
+    for (const std::string& left : command.remaining()) {
+        if (left != "--") {
+            return UnknownOption(left);
         }
     }
-    const std::string name = NamedOption(token);
+    const std::string name = NamedOption(word);
     for (const OptionSpec& spec : table) {
         if (name == spec.name || (spec.shortName != nullptr && name == spec.shortName)) {
             return spec.kind == OptionSpec::Kind::Flag   ? Refusal(spec, TakesNoValue(spec.name))
@@ -140,16 +182,28 @@ ParsedOptions CommandLineParser::Parse(const std::vector<std::string>& args) {
     if (table == tables_.end()) {
         throw UsageError(UnknownOption(args.at(0)));
     }
-    const CLI::App& command = *app_->get_subcommand(table->first);
+    CLI::App& command = *app_->get_subcommand(table->first);
     // CLI11 takes the words last first and leaves those it has not reached.
-    std::vector<std::string> words(args.rbegin(), args.rend());
-    const auto lastTaken = [&] { return args.at(args.size() - words.size() - 1); };
+    std::vector<std::string> words(args.rbegin(), args.rend() - 1);
+    args_ = &args;
+    words_ = &words;
     try {
-        app_->parse(words);
+        command.parse(words);
     } catch (const UsageError& e) {
         throw UsageError(FaultOf(command, table->second, "", e.what()));
     } catch (const CLI::ParseError& e) {
-        throw UsageError(FaultOf(command, table->second, lastTaken(), e.what()));
+        const std::string& last = Taken(0);
+        const std::string name = NamedOption(last);
+        const auto spec = std::find_if(table->second.begin(), table->second.end(),
+                                       [&name](const OptionSpec& o) { return name == o.name; });
+        // A last "--name=" gives the empty value, which CLI11 cannot see
+        // there; the rest of the line has been read by then.
+        if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr && last == name + "=" &&
+            spec != table->second.end() && spec->kind != OptionSpec::Kind::Flag && command.remaining().empty()) {
+            Take(*spec, name, "");
+            return parsed_;
+        }
+        throw UsageError(FaultOf(command, table->second, last, e.what()));
     }
     return parsed_;
 }

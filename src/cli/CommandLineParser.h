@@ -31,13 +31,21 @@ public:
 
 private:
     void Bind(CLI::App& command, const OptionTable& table);
+    // An option CLI11 has just taken, as it was written, with its value.
+    void TakeFlag(const OptionSpec& spec, const std::string& written);
+    void TakeValue(const OptionSpec& spec, const std::string& written, std::string value);
     void Take(const OptionSpec& spec, const std::string& written, const std::string& value);
-    [[nodiscard]] std::string FaultOf(const CLI::App& command, const OptionTable& table, const std::string& token,
+    // The word CLI11 took last, and the one before it.
+    [[nodiscard]] const std::string& Taken(std::size_t back) const;
+    [[nodiscard]] std::string FaultOf(const CLI::App& command, const OptionTable& table, const std::string& word,
                                       const std::string& otherwise) const;
 
     std::unique_ptr<CLI::App> app_;
     std::vector<std::pair<std::string, OptionTable>> tables_;
     ParsedOptions parsed_;
+    // While parsing: the command line, and the words CLI11 has still to take.
+    const std::vector<std::string>* args_ = nullptr;
+    std::vector<std::string>* words_ = nullptr;
 };
 
 }  // namespace zolvane2::cli
