@@ -19,27 +19,6 @@ namespace {
 
 constexpr const char* kCommand = "info";
 
-// The frequency and channels of RAW files, as info and play take them.
-OptionTable Options() {
-    using Kind = OptionSpec::Kind;
-    return {
-        {.name = "--rate",
-         .shortName = "-r",
-         .valueName = "HZ",
-         .kind = Kind::Integer,
-         .low = 1,
-         .high = kMaxRate,
-         .help = {"sampling frequency of RAW files (default 44100)", "RAW ファイルのサンプリング周波数 (既定 44100)"}},
-        {.name = "--channels",
-         .shortName = "-c",
-         .valueName = "N",
-         .kind = Kind::Integer,
-         .low = 1,
-         .high = 2,
-         .help = {"channels of RAW files, 1 or 2 (default 2)", "RAW ファイルのチャンネル数 1 または 2 (既定 2)"}},
-    };
-}
-
 int RunInfo(const ParsedOptions& line) {
     const GivenOption* rateOption = line.Last("--rate");
     const GivenOption* channelsOption = line.Last("--channels");
@@ -96,7 +75,7 @@ std::string InfoHelp() {
                "      \"<フルパス>: <説明>\" として示します。\n"
                "      終了ステータス: 0、ファイルがないか読めなかったとき 1、コマンド行の\n"
                "      誤りで 2。\n") +
-           OptionLines(Options());
+           OptionLines(RawFileOptions());
 }
 
 const CommandRegistration kInfo{Command{
@@ -105,7 +84,7 @@ const CommandRegistration kInfo{Command{
     "info [-r HZ] [-c 1|2] FILE...",
     InfoHelp,
     RunInfo,
-    Options,
+    RawFileOptions,
 }};
 
 }  // namespace

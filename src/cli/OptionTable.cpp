@@ -44,6 +44,26 @@ std::string OptionLines(const OptionTable& table) {
     return text;
 }
 
+OptionTable RawFileOptions() {
+    using Kind = OptionSpec::Kind;
+    return {
+        {.name = "--rate",
+         .shortName = "-r",
+         .valueName = "HZ",
+         .kind = Kind::Integer,
+         .low = 1,
+         .high = kMaxRate,
+         .help = {"sampling frequency of RAW files (default 44100)", "RAW ファイルのサンプリング周波数 (既定 44100)"}},
+        {.name = "--channels",
+         .shortName = "-c",
+         .valueName = "N",
+         .kind = Kind::Integer,
+         .low = 1,
+         .high = 2,
+         .help = {"channels of RAW files, 1 or 2 (default 2)", "RAW ファイルのチャンネル数 1 または 2 (既定 2)"}},
+    };
+}
+
 OptionTable Joined(std::initializer_list<const OptionTable*> parts) {
     OptionTable table;
     for (const OptionTable* part : parts) {

@@ -55,6 +55,9 @@ using OptionTable = std::vector<OptionSpec>;
 // The --help lines of the table's shown options, in its order.
 [[nodiscard]] std::string OptionLines(const OptionTable& table);
 
+// -r/--rate and -c/--channels of RAW input files, as info and play read them.
+[[nodiscard]] OptionTable RawFileOptions();
+
 // The tables of parts joined into one command's table.
 [[nodiscard]] OptionTable Joined(std::initializer_list<const OptionTable*> parts);
 

@@ -37,30 +37,19 @@ private:
     UserMessages* previous_;
 };
 
+OptionTable IntroOption() {
+    return {{.name = "--intro",
+             .valueName = "SECONDS",
+             .kind = OptionSpec::Kind::Integer,
+             .low = 1,
+             .high = 24 * 3600,
+             .help = {"play only the first SECONDS of each file", "各ファイルの最初の SECONDS 秒だけ再生する"}}};
+}
+
 OptionTable Options() {
-    using Kind = OptionSpec::Kind;
-    return {
-        {.name = "--intro",
-         .valueName = "SECONDS",
-         .kind = Kind::Integer,
-         .low = 1,
-         .high = 24 * 3600,
-         .help = {"play only the first SECONDS of each file", "各ファイルの最初の SECONDS 秒だけ再生する"}},
-        {.name = "--rate",
-         .shortName = "-r",
-         .valueName = "HZ",
-         .kind = Kind::Integer,
-         .low = 1,
-         .high = kMaxRate,
-         .help = {"sampling frequency of RAW files (default 44100)", "RAW ファイルのサンプリング周波数 (既定 44100)"}},
-        {.name = "--channels",
-         .shortName = "-c",
-         .valueName = "N",
-         .kind = Kind::Integer,
-         .low = 1,
-         .high = 2,
-         .help = {"channels of RAW files, 1 or 2 (default 2)", "RAW ファイルのチャンネル数 1 または 2 (既定 2)"}},
-    };
+    const OptionTable intro = IntroOption();
+    const OptionTable raw = RawFileOptions();
+    return Joined({&intro, &raw});
 }
 
 struct PlayOptions {
