@@ -107,7 +107,7 @@ void CommandLineParser::TakeFlag(const OptionSpec& spec, const std::string& writ
     Take(spec, written, "");
 }
 
-void CommandLineParser::TakeValue(const OptionSpec& spec, const std::string& written, std::string value) {
+void CommandLineParser::TakeValue(const OptionSpec& spec, const std::string& written, const std::string& value) {
     const std::string& last = Taken(0);
     if (last == written + "=" + value || (last == value && Taken(1) == written)) {
         Take(spec, written, value);
@@ -187,23 +187,35 @@ ParsedOptions CommandLineParser::Parse(const std::vector<std::string>& args) {
     std::vector<std::string> words(args.rbegin(), args.rend() - 1);
     args_ = &args;
     words_ = &words;
+    std::string fault;
     try {
         command.parse(words);
     } catch (const UsageError& e) {
-        throw UsageError(FaultOf(command, table->second, "", e.what()));
+        fault = FaultOf(command, table->second, "", e.what());
     } catch (const CLI::ParseError& e) {
         const std::string& last = Taken(0);
         const std::string name = NamedOption(last);
         const auto spec = std::find_if(table->second.begin(), table->second.end(),
                                        [&name](const OptionSpec& o) { return name == o.name; });
         // A last "--name=" gives the empty value, which CLI11 cannot see
-        // there; the rest of the line has been read by then.
+        // there; the rest of the line has been read by then, all but the
+        // files, which CLI11 hands over only at the end.
         if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr && last == name + "=" &&
             spec != table->second.end() && spec->kind != OptionSpec::Kind::Flag && command.remaining().empty()) {
-            Take(*spec, name, "");
-            return parsed_;
+            parsed_.operands = command.get_option("operands")->results();
+            try {
+                Take(*spec, name, "");
+            } catch (const UsageError& empty) {
+                fault = empty.what();
+            }
+        } else {
+            fault = FaultOf(command, table->second, last, e.what());
         }
-        throw UsageError(FaultOf(command, table->second, last, e.what()));
+    }
+    args_ = nullptr;
+    words_ = nullptr;
+    if (!fault.empty()) {
+        throw UsageError(fault);
     }
     return parsed_;
 }

@@ -42,7 +42,7 @@ OptionTable IntroOption() {
              .valueName = "SECONDS",
              .kind = OptionSpec::Kind::Integer,
              .low = 1,
-             .high = 24 * 3600,
+             .high = 24LL * 3600,
              .help = {"play only the first SECONDS of each file", "各ファイルの最初の SECONDS 秒だけ再生する"}}};
 }
 
