@@ -37,8 +37,8 @@ std::string NamedOption(const std::string& word) {
 
 // The refusal of a value or of its lack: the option's own text, else the
 // one every command shares.
-std::string Refusal(const OptionSpec& spec, const std::string& usual) {
-    return spec.refusal.Empty() ? usual : Fill(spec.refusal.Said(), {spec.name});
+std::string Refusal(const OptionRow& row, const std::string& usual) {
+    return row.refusal.Empty() ? usual : Fill(row.refusal.Said(), {row.name});
 }
 
 }  // namespace
@@ -61,19 +61,19 @@ CommandLineParser::CommandLineParser(const std::vector<Command>& commands) : app
 CommandLineParser::~CommandLineParser() = default;
 
 void CommandLineParser::Bind(CLI::App& command, const OptionTable& table) {
-    for (const OptionSpec& spec : table) {
-        for (const char* name : {spec.shortName, spec.name}) {
+    for (const OptionRow& row : table) {
+        for (const char* name : {row.shortName, row.name}) {
             if (name == nullptr) {
                 continue;
             }
             const std::string written = name;
             CLI::Option* option = nullptr;
-            if (spec.kind == OptionSpec::Kind::Flag) {
-                option = command.add_flag_callback(written, [this, &spec, written] { TakeFlag(spec, written); });
+            if (row.kind == OptionRow::Kind::Flag) {
+                option = command.add_flag_callback(written, [this, &row, written] { TakeFlag(row, written); });
                 option->disable_flag_override();
             } else {
-                const std::function<void(const std::string&)> take = [this, &spec, written](const std::string& v) {
-                    TakeValue(spec, written, v);
+                const std::function<void(const std::string&)> take = [this, &row, written](const std::string& v) {
+                    TakeValue(row, written, v);
                 };
                 option = command.add_option_function<std::string>(written, take);
             }
@@ -99,44 +99,44 @@ const std::string& CommandLineParser::Taken(std::size_t back) const {
     return args_->at(args_->size() - words_->size() - 1 - back);
 }
 
-void CommandLineParser::TakeFlag(const OptionSpec& spec, const std::string& written) {
+void CommandLineParser::TakeFlag(const OptionRow& row, const std::string& written) {
     // CLI11 lets "--raw=" and "--raw=true" pass.
     if (Taken(0) != written) {
-        throw UsageError(Refusal(spec, TakesNoValue(spec.name)));
+        throw UsageError(Refusal(row, TakesNoValue(row.name)));
     }
-    Take(spec, written, "");
+    Take(row, written, "");
 }
 
-void CommandLineParser::TakeValue(const OptionSpec& spec, const std::string& written, const std::string& value) {
+void CommandLineParser::TakeValue(const OptionRow& row, const std::string& written, const std::string& value) {
     const std::string& last = Taken(0);
     if (last == written + "=" + value || (last == value && Taken(1) == written)) {
-        Take(spec, written, value);
+        Take(row, written, value);
     } else if (last == value && Taken(1) == written + "=") {
         // "--name=" gives the empty value; CLI11 took the next word for it,
         // which goes back to be read on its own.
         words_->push_back(value);
-        Take(spec, written, "");
+        Take(row, written, "");
     } else {
         // "-r44100" or "-r=5": short names take their value as a word of its own.
         throw UsageError(UnknownOption(last));
     }
 }
 
-void CommandLineParser::Take(const OptionSpec& spec, const std::string& written, const std::string& value) {
-    using Kind = OptionSpec::Kind;
-    GivenOption given{spec.name, value};
-    const std::string named = spec.namedAsWritten ? written : std::string(spec.name);
-    switch (spec.kind) {
+void CommandLineParser::Take(const OptionRow& row, const std::string& written, const std::string& value) {
+    using Kind = OptionRow::Kind;
+    GivenOption given{row.name, value};
+    const std::string named = row.namedAsWritten ? written : std::string(row.name);
+    switch (row.kind) {
         case Kind::Flag:
         case Kind::Text:
             break;
         case Kind::Name:
             if (value.empty()) {
-                throw UsageError(Refusal(spec, NeedsValue(spec.name)));
+                throw UsageError(Refusal(row, NeedsValue(row.name)));
             }
             break;
         case Kind::Integer:
-            given.number = CuttingOptionsParser::ParseInteger(named, value, spec.low, spec.high);
+            given.number = CuttingOptionsParser::ParseInteger(named, value, row.low, row.high);
             break;
         case Kind::Length:
             given.number = CuttingOptionsParser::ParseLength(named, value);
@@ -145,11 +145,11 @@ void CommandLineParser::Take(const OptionSpec& spec, const std::string& written,
             given.seconds = ParseSeconds(named, value);
             break;
         case Kind::Choice: {
-            const auto found = std::find(spec.choices.begin(), spec.choices.end(), value);
-            if (found == spec.choices.end()) {
-                throw UsageError(Fill(spec.refusal.Said(), {value}));
+            const auto found = std::find(row.choices.begin(), row.choices.end(), value);
+            if (found == row.choices.end()) {
+                throw UsageError(Fill(row.refusal.Said(), {value}));
             }
-            given.number = found - spec.choices.begin();
+            given.number = found - row.choices.begin();
             break;
         }
     }
@@ -165,11 +165,11 @@ std::string CommandLineParser::FaultOf(const CLI::App& command, const OptionTabl
         }
     }
     const std::string name = NamedOption(word);
-    for (const OptionSpec& spec : table) {
-        if (name == spec.name || (spec.shortName != nullptr && name == spec.shortName)) {
-            return spec.kind == OptionSpec::Kind::Flag   ? Refusal(spec, TakesNoValue(spec.name))
-                   : spec.kind == OptionSpec::Kind::Name ? Refusal(spec, NeedsValue(spec.name))
-                                                         : NeedsValue(spec.name);
+    for (const OptionRow& row : table) {
+        if (name == row.name || (row.shortName != nullptr && name == row.shortName)) {
+            return row.kind == OptionRow::Kind::Flag   ? Refusal(row, TakesNoValue(row.name))
+                   : row.kind == OptionRow::Kind::Name ? Refusal(row, NeedsValue(row.name))
+                                                       : NeedsValue(row.name);
         }
     }
     return otherwise;
@@ -195,16 +195,16 @@ ParsedOptions CommandLineParser::Parse(const std::vector<std::string>& args) {
     } catch (const CLI::ParseError& e) {
         const std::string& last = Taken(0);
         const std::string name = NamedOption(last);
-        const auto spec = std::find_if(table->second.begin(), table->second.end(),
-                                       [&name](const OptionSpec& o) { return name == o.name; });
+        const auto row = std::find_if(table->second.begin(), table->second.end(),
+                                      [&name](const OptionRow& o) { return name == o.name; });
         // A last "--name=" gives the empty value, which CLI11 cannot see
         // there; the rest of the line has been read by then, all but the
         // files, which CLI11 hands over only at the end.
         if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr && last == name + "=" &&
-            spec != table->second.end() && spec->kind != OptionSpec::Kind::Flag && command.remaining().empty()) {
+            row != table->second.end() && row->kind != OptionRow::Kind::Flag && command.remaining().empty()) {
             parsed_.operands = command.get_option("operands")->results();
             try {
-                Take(*spec, name, "");
+                Take(*row, name, "");
             } catch (const UsageError& empty) {
                 fault = empty.what();
             }

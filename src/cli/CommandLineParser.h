@@ -32,9 +32,9 @@ public:
 private:
     void Bind(CLI::App& command, const OptionTable& table);
     // An option CLI11 has just taken, as it was written, with its value.
-    void TakeFlag(const OptionSpec& spec, const std::string& written);
-    void TakeValue(const OptionSpec& spec, const std::string& written, const std::string& value);
-    void Take(const OptionSpec& spec, const std::string& written, const std::string& value);
+    void TakeFlag(const OptionRow& row, const std::string& written);
+    void TakeValue(const OptionRow& row, const std::string& written, const std::string& value);
+    void Take(const OptionRow& row, const std::string& written, const std::string& value);
     // The word CLI11 took last, and the one before it.
     [[nodiscard]] const std::string& Taken(std::size_t back) const;
     [[nodiscard]] std::string FaultOf(const CLI::App& command, const OptionTable& table, const std::string& word,

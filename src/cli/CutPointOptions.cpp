@@ -101,13 +101,13 @@ namespace {
 
 constexpr Texts kNeedsFileName{"%1 needs a file name", "%1 にはファイル名が必要です"};
 
-OptionSpec FileOption(const char* name, Texts help) {
-    return {.name = name, .valueName = "FILE", .kind = OptionSpec::Kind::Name, .help = help, .refusal = kNeedsFileName};
+OptionRow FileOption(const char* name, Texts help) {
+    return {.name = name, .valueName = "FILE", .kind = OptionRow::Kind::Name, .help = help, .refusal = kNeedsFileName};
 }
 
-OptionSpec DryRunOption(Texts help) {
+OptionRow DryRunOption(Texts help) {
     return {.name = "--dry-run",
-            .kind = OptionSpec::Kind::Flag,
+            .kind = OptionRow::Kind::Flag,
             .help = help,
             .refusal = {"%1 takes no value", "%1 は値を取りません"}};
 }

@@ -153,7 +153,7 @@ std::int64_t CuttingOptionsParser::ParseLength(const std::string& option, const 
 }
 
 OptionTable CuttingOptionsParser::Options() {
-    using Kind = OptionSpec::Kind;
+    using Kind = OptionRow::Kind;
     return {
         {.name = "--mode",
          .valueName = "trigger|interval|none",

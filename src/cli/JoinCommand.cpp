@@ -31,7 +31,7 @@ void PrintCheck(const std::string& caption, const std::string& text) {
 }
 
 OptionTable Options() {
-    using Kind = OptionSpec::Kind;
+    using Kind = OptionRow::Kind;
     return {
         {.name = "--output",
          .shortName = "-o",

@@ -19,7 +19,7 @@ std::string Texts::Said() const {
 
 std::string OptionLines(const OptionTable& table) {
     std::string text;
-    for (const OptionSpec& o : table) {
+    for (const OptionRow& o : table) {
         if (o.help.Empty()) {
             continue;
         }
@@ -45,7 +45,7 @@ std::string OptionLines(const OptionTable& table) {
 }
 
 OptionTable RawFileOptions() {
-    using Kind = OptionSpec::Kind;
+    using Kind = OptionRow::Kind;
     return {
         {.name = "--rate",
          .shortName = "-r",
@@ -64,10 +64,10 @@ OptionTable RawFileOptions() {
     };
 }
 
-OptionTable Joined(std::initializer_list<const OptionTable*> parts) {
+OptionTable Joined(std::initializer_list<const OptionTable*> tables) {
     OptionTable table;
-    for (const OptionTable* part : parts) {
-        table.insert(table.end(), part->begin(), part->end());
+    for (const OptionTable* source : tables) {
+        table.insert(table.end(), source->begin(), source->end());
     }
     return table;
 }

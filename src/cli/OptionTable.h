@@ -22,7 +22,7 @@ inline constexpr std::int64_t kMaxRate = 1'000'000;
 // One option of a command: how it is written, what value it takes and the
 // line --help shows for it. The parser checks the value as soon as it meets
 // it, so that the first fault on the command line is the one told.
-struct OptionSpec {
+struct OptionRow {
     enum class Kind {
         Flag,     // no value
         Text,     // any value, the empty one too
@@ -50,7 +50,7 @@ struct OptionSpec {
     bool namedAsWritten = false;
 };
 
-using OptionTable = std::vector<OptionSpec>;
+using OptionTable = std::vector<OptionRow>;
 
 // The --help lines of the table's shown options, in its order.
 [[nodiscard]] std::string OptionLines(const OptionTable& table);
@@ -58,7 +58,7 @@ using OptionTable = std::vector<OptionSpec>;
 // -r/--rate and -c/--channels of RAW input files, as info and play read them.
 [[nodiscard]] OptionTable RawFileOptions();
 
-// The tables of parts joined into one command's table.
-[[nodiscard]] OptionTable Joined(std::initializer_list<const OptionTable*> parts);
+// Several tables joined into one command's table.
+[[nodiscard]] OptionTable Joined(std::initializer_list<const OptionTable*> tables);
 
 }  // namespace zolvane2::cli

@@ -40,7 +40,7 @@ private:
 OptionTable IntroOption() {
     return {{.name = "--intro",
              .valueName = "SECONDS",
-             .kind = OptionSpec::Kind::Integer,
+             .kind = OptionRow::Kind::Integer,
              .low = 1,
              .high = 24LL * 3600,
              .help = {"play only the first SECONDS of each file", "各ファイルの最初の SECONDS 秒だけ再生する"}}};

@@ -72,7 +72,7 @@ struct RecordOptions {
 };
 
 OptionTable OwnOptions() {
-    using Kind = OptionSpec::Kind;
+    using Kind = OptionRow::Kind;
     return {
         {.name = "--device",
          .shortName = "-d",

@@ -24,7 +24,7 @@ constexpr const char* kCommand = "split";
 OptionTable AtOption() {
     return {{.name = "--at",
              .valueName = "SECONDS",
-             .kind = OptionSpec::Kind::Seconds,
+             .kind = OptionRow::Kind::Seconds,
              .help = {"split each FILE once, at that time (as the player's\n"
                       "split does); the cutting mode is then ignored",
                       "各 FILE をその時刻で一度だけ分割する (プレーヤーの\n"
