@@ -21,7 +21,10 @@ MsgAnswer QtUserMessages::SafeAnswer(MsgButtons buttons) {
     return MsgAnswer::Cancel;
 }
 
-MsgAnswer QtUserMessages::Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) {
+MsgAnswer QtUserMessages::Show(const UserText& message, const UserText& caption, MsgIcon icon, MsgButtons buttons) {
+    // The window speaks Japanese.
+    const std::string text = message.Japanese();
+    const std::string title = caption.Japanese();
     const bool onMainThread =
         QCoreApplication::instance() != nullptr && QThread::currentThread() == QCoreApplication::instance()->thread();
     if (onMainThread) {

@@ -11,7 +11,7 @@ namespace zolvane2 {
 // Cancel or No where the box offers it, otherwise Ok.
 class QtUserMessages final : public UserMessages {
 public:
-    MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override;
+    MsgAnswer Show(const UserText& message, const UserText& caption, MsgIcon icon, MsgButtons buttons) override;
 
     [[nodiscard]] static MsgAnswer SafeAnswer(MsgButtons buttons);
 

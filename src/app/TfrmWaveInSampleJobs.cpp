@@ -64,7 +64,7 @@ void ConnectJob(Job& job, TfrmWaveInSample& window) {
         [&window](const std::string& path) { window.AddFileToList(QString::fromStdString(path), -1); });
 }
 
-void ShowMessage(const std::string& text, const std::string& caption) {
+void ShowMessage(const UserText& text, const UserText& caption) {
     (void)GetUserMessages().Show(text, caption, MsgIcon::None, MsgButtons::Ok);
 }
 
@@ -178,7 +178,7 @@ void TfrmWaveInSample::CombineFiles() {
             continue;
         }
         if (!params.Take(ChannelCode(SubItem(row, 2).toStdString()), ToInt32(SubItem(row, 3)))) {
-            ShowMessage(kParameterMismatchText, kParameterMismatchCaption);
+            ShowMessage(UserText(TextId::ParameterMismatch), kParameterMismatchCaption);
             lvResult->clearSelection();
             lvResult->setCurrentItem(lvResult->topLevelItem(row));
             lvResult->setFocus();

@@ -258,7 +258,7 @@ void TfrmWaveInSample::btnOpenListClick() {
     }
     QFile file(*chosen);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowStandardError(QStringLiteral("ファイル %1 は開けません").arg(*chosen).toStdString());
+        ShowStandardError(UserText(TextId::FileOpen, {chosen->toStdString()}));
         return;
     }
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
@@ -290,11 +290,11 @@ void TfrmWaveInSample::btnSaveClick() {
     QFile file(*chosen);
     const QByteArray bytes = ListText().toUtf8();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        ShowStandardError(QStringLiteral("ファイル %1 を作成できません").arg(*chosen).toStdString());
+        ShowStandardError(UserText(TextId::FileCreate, {chosen->toStdString()}));
         return;
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        ShowStandardError(kStreamWriteErrorText);
+        ShowStandardError(UserText(TextId::StreamWrite));
     }
 }
 

@@ -199,7 +199,7 @@ void TfrmWaveInSample::CreateSettingPage() {
     cbxRAWSave->setObjectName(QStringLiteral("cbxRAWSave"));
     cbxRAWSave->setChecked(defaults.rawOutput);
     rawRow->addWidget(cbxRAWSave);
-    pnlSizeWarning = new QLabel(QString::fromUtf8(kWarnFits), page);
+    pnlSizeWarning = new QLabel(QString::fromStdString(UserText(TextId::WarnFits).Japanese()), page);
     pnlSizeWarning->setObjectName(QStringLiteral("pnlSizeWarning"));
     pnlSizeWarning->setFrameShape(QFrame::Panel);
     pnlSizeWarning->setFrameShadow(QFrame::Sunken);

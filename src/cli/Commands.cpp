@@ -22,8 +22,8 @@ namespace {
 // The engine's messages on stderr, in the user's language.
 class LocalizedMessages final : public UserMessages {
 public:
-    MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override {
-        return out_.Show(Localize(text), Localize(title), icon, buttons);
+    MsgAnswer Show(const UserText& text, const UserText& title, MsgIcon /*icon*/, MsgButtons buttons) override {
+        return out_.Write(Render(text), Render(title), buttons);
     }
 
 private:

@@ -89,7 +89,7 @@ std::string ReadFailureText(const std::string& path, const Error& e) {
                    Say("larger than 16 MB, which no label file or cue sheet is",
                        "16 MB を超えています (ラベルファイルやキューシートではありません)");
         case 0:
-            return FileReportMessages::Format(e.what());
+            return FileReportMessages::Format(e.Text());
         default:
             return path + ": " + SystemReason(e.Code());
     }
@@ -257,7 +257,7 @@ bool CutPointOptions::Finish(const FileProperties& source) const {
                 cueOut_, CutPointFile::CueText(log_.Points(), source.sampleRate, FileSystem::NameOf(source.path)));
         }
     } catch (const Error& e) {
-        PrintFailure("split", FileReportMessages::Format(e.what()));
+        PrintFailure("split", FileReportMessages::Format(e.Text()));
         return false;
     }
     return true;

@@ -68,9 +68,8 @@ public:
 // Keeps the splitter's explanations.
 class KeptMessages final : public UserMessages {
 public:
-    MsgAnswer Show(const std::string& text, const std::string& /*title*/, MsgIcon /*icon*/,
-                   MsgButtons /*buttons*/) override {
-        texts.push_back(text);
+    MsgAnswer Show(const UserText& text, const UserText& /*title*/, MsgIcon /*icon*/, MsgButtons /*buttons*/) override {
+        texts.push_back(Render(text));
         return MsgAnswer::Ok;
     }
     std::vector<std::string> texts;
@@ -84,7 +83,7 @@ void CorrectCuttingTimes(const std::string& command, CuttingSettings& settings) 
     TriggerSplitter splitter(owner, &messages);
     settings.ApplyTo(splitter);
     for (const auto& text : messages.texts) {
-        PrintFailure(command, Say("warning: ", "警告: ") + Localize(StderrUserMessages::ToUnixLines(text)));
+        PrintFailure(command, Say("warning: ", "警告: ") + StderrUserMessages::ToUnixLines(text));
     }
     settings.triggerDelayMs = std::max(settings.triggerDelayMs, 0);
     settings.trackIntervalMs = std::max(settings.trackIntervalMs, 0);

@@ -15,13 +15,10 @@ namespace zolvane2::cli {
 namespace {
 
 constexpr const char* kCommand = "devices";
-// The recorder's own words when the server offers no source.
-constexpr const char* kNoDeviceText = "録音デバイスが見つかりません。録音はできません。";
-constexpr const char* kNoDeviceTitle = "デバイスエラー";
 
 int RunDevices(const ParsedOptions& /*line*/) {
     const std::vector<InputDeviceInfo> devices = CreateSoundInput()->Devices();
-    std::string text = "0\t-\t" + Localize(kDefaultInputDeviceName) + "\n";
+    std::string text = "0\t-\t" + DefaultInputName() + "\n";
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const InputDeviceInfo& d = devices[i];
         text += std::to_string(i + 1) + "\t" + d.name + "\t" + d.description +
@@ -29,7 +26,9 @@ int RunDevices(const ParsedOptions& /*line*/) {
     }
     std::fputs(text.c_str(), stdout);
     if (devices.empty()) {
-        (void)GetUserMessages().Show(kNoDeviceText, kNoDeviceTitle, MsgIcon::Error, MsgButtons::Ok);
+        // The recorder's own words when the server offers no source.
+        (void)GetUserMessages().Show(UserText(TextId::NoRecordingDevice), UserText(TextId::DeviceError), MsgIcon::Error,
+                                     MsgButtons::Ok);
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

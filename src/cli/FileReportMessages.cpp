@@ -8,18 +8,19 @@
 namespace zolvane2::cli {
 
 std::string ErrorText(const Error& e) {
-    return WithReason(Localize(StderrUserMessages::ToUnixLines(e.what())), e.Code());
+    return WithReason(StderrUserMessages::ToUnixLines(Render(e.Text())), e.Code());
 }
 
-std::string FileReportMessages::Format(const std::string& text) {
+std::string FileReportMessages::Format(const UserText& message) {
+    std::string text = Render(message);
     const auto split = text.find("\r\n");
     if (split == std::string::npos) {
-        return Localize(text);
+        return text;
     }
-    return text.substr(0, split) + ": " + Localize(StderrUserMessages::ToUnixLines(text.substr(split + 2)));
+    return text.substr(0, split) + ": " + StderrUserMessages::ToUnixLines(text.substr(split + 2));
 }
 
-MsgAnswer FileReportMessages::Show(const std::string& text, const std::string& /*title*/, MsgIcon /*icon*/,
+MsgAnswer FileReportMessages::Show(const UserText& text, const UserText& /*title*/, MsgIcon /*icon*/,
                                    MsgButtons buttons) {
     static std::mutex mutex;
     {

@@ -14,18 +14,17 @@ namespace zolvane2::cli {
 
 // Messages about a file, as the readers give them (the full file name, a
 // line break, the text), written to the stream as "<file name>: <text>".
-// A message without a file name is written as it is. Engine texts come
-// out in the user's language (Localize). Questions get the
-// first button's answer.
+// A message without a file name is written as it is, in the user's
+// language. Questions get the first button's answer.
 class FileReportMessages final : public UserMessages {
 public:
     explicit FileReportMessages(std::FILE* out = stderr) : out_(out) {}
-    MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override;
+    MsgAnswer Show(const UserText& text, const UserText& title, MsgIcon icon, MsgButtons buttons) override;
 
     // How many messages have been written.
     [[nodiscard]] int Count() const { return count_.load(); }
 
-    [[nodiscard]] static std::string Format(const std::string& text);
+    [[nodiscard]] static std::string Format(const UserText& message);
 
 private:
     std::FILE* out_;

@@ -35,7 +35,7 @@ int RunInfo(const ParsedOptions& line) {
         // column name the file without doubt.
         const std::string path = FullPathOf(name);
         if (!FileSystem::LookUp(path)) {
-            messages.Show(path + "\r\n" + TrackFileReader::kNotFound, "", MsgIcon::Error, MsgButtons::Ok);
+            messages.Show(UserText(TextId::NotFound, {path}), "", MsgIcon::Error, MsgButtons::Ok);
             status = 1;
             continue;
         }

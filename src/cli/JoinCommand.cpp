@@ -25,8 +25,8 @@ constexpr const char* kCommand = "join";
 enum class Over2G { Ask, Raw, Wave };
 
 // A check's message as the window's message box would show it.
-void PrintCheck(const std::string& caption, const std::string& text) {
-    const std::string line = Localize(caption) + ": " + Localize(StderrUserMessages::ToUnixLines(text)) + "\n";
+void PrintCheck(const UserText& caption, const UserText& text) {
+    const std::string line = Render(caption) + ": " + StderrUserMessages::ToUnixLines(Render(text)) + "\n";
     std::fputs(line.c_str(), stderr);
 }
 
@@ -107,7 +107,7 @@ int RunJoin(const ParsedOptions& line) {
     // A file of three or more channels is refused wherever it stands, so
     // this comes before the test for nothing to join.
     if (offending != nullptr) {
-        PrintCheck(kParameterMismatchCaption, kParameterMismatchText);
+        PrintCheck(kParameterMismatchCaption, UserText(TextId::ParameterMismatch));
         std::fprintf(stderr, "  %s\n", offending->path.c_str());
         return 1;
     }

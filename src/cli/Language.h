@@ -3,6 +3,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/UserText.h"
+
 namespace zolvane2::cli {
 
 // zolvane2-cli speaks Japanese under a Japanese locale and English otherwise.
@@ -10,15 +12,17 @@ namespace zolvane2::cli {
 // LC_ALL, LC_MESSAGES and LANG that is set and not empty.
 [[nodiscard]] bool JapaneseLocale();
 
-// The text for the user's language. Every text the tool prints for people
-// goes through here (or through Localize for texts that come from the engine).
+[[nodiscard]] TextLanguage UserLanguage();
+
+// The text for the user's language. Every text of the tool's own that it
+// prints for people goes through here; the engine's go through Render.
 [[nodiscard]] const char* Say(const char* english, const char* japanese);
 
-// A message from the engine layers, which speak Japanese, in the user's
-// language: under a non-Japanese locale the known engine texts inside it are
-// replaced by their English form; anything unknown (file names, the system's
-// own reason) is kept as it is.
-[[nodiscard]] std::string Localize(const std::string& engineText);
+// A message of the engine layers worded in the user's language.
+[[nodiscard]] std::string Render(const UserText& text);
+
+// Input 0, the sound server's default input, as the device lists name it.
+[[nodiscard]] std::string DefaultInputName();
 
 // text with "%1" to "%9" replaced by values in order, so that a sentence keeps
 // its words in the order of its own language:
@@ -31,7 +35,7 @@ namespace zolvane2::cli {
 
 // text followed by " (<the system's reason>)", unless code is 0 or the text
 // gives that reason already (the engine puts it into some of its texts,
-// "(理由: ...)", which Localize renders as " (...)").
+// TextId::WithReason).
 [[nodiscard]] std::string WithReason(const std::string& text, int code);
 
 }  // namespace zolvane2::cli

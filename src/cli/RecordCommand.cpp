@@ -44,7 +44,7 @@ constexpr int kExitAudioLost = 3;
 class CountingMessages final : public UserMessages {
 public:
     explicit CountingMessages(UserMessages& inner) : inner_(inner) {}
-    MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override {
+    MsgAnswer Show(const UserText& text, const UserText& title, MsgIcon icon, MsgButtons buttons) override {
         count_.fetch_add(1);
         if (beforeShow_) {
             beforeShow_();
@@ -245,9 +245,11 @@ int RunRecord(const ParsedOptions& line) {
         const auto now = std::chrono::steady_clock::now();
         if (!announced && !recorder->Idle()) {
             announced = true;
-            PrintFailure(kCommand, Fill(Say("recording from %1 into %2; Ctrl-C stops",
-                                            "%1 から %2 に録音しています。Ctrl-C で止まります"),
-                                        {Localize(recorder->DeviceNames()[static_cast<std::size_t>(*device)]), base}));
+            PrintFailure(
+                kCommand,
+                Fill(Say("recording from %1 into %2; Ctrl-C stops", "%1 から %2 に録音しています。Ctrl-C で止まります"),
+                     {*device == 0 ? DefaultInputName() : recorder->DeviceNames()[static_cast<std::size_t>(*device)],
+                      base}));
         }
         // The recording time is kept by the recorder, which stops on its frame.
         if (!stopPosted && (StopSignals::Raised() || stdoutClosed)) {
@@ -274,8 +276,8 @@ int RunRecord(const ParsedOptions& line) {
         ReportLossSummary(losses, c.SampleRate());
     }
     bool marksFailed = false;
-    if (options.marker && !options.marker->Error().empty()) {
-        PrintFailure(kCommand, Localize(options.marker->Error()));
+    if (options.marker && !options.marker->Error().Empty()) {
+        PrintFailure(kCommand, Render(options.marker->Error()));
         marksFailed = true;
     }
     if (messages.Count() > 0 || !announced || marksFailed) {

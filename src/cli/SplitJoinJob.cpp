@@ -26,7 +26,7 @@ std::optional<std::vector<FileProperties>> ReadSources(const std::vector<std::st
     for (const auto& name : names) {
         const std::string path = FullPathOf(name);
         if (!FileSystem::LookUp(path)) {
-            messages.Show(path + "\r\n" + TrackFileReader::kNotFound, "", MsgIcon::Error, MsgButtons::Ok);
+            messages.Show(UserText(TextId::NotFound, {path}), "", MsgIcon::Error, MsgButtons::Ok);
             ok = false;
             continue;
         }
@@ -132,8 +132,8 @@ void TakeFinishedFile(const char* command, TerminalProgress& progress, const std
 }
 
 int JobExitStatus(const char* command, const JobOutcome& outcome) {
-    if (!outcome.error.empty()) {
-        std::string text = Localize(StderrUserMessages::ToUnixLines(outcome.error));
+    if (!outcome.error.Empty()) {
+        std::string text = StderrUserMessages::ToUnixLines(Render(outcome.error));
         if (!outcome.detail.fileName.empty()) {
             text = outcome.detail.fileName + ": " + text;
         }

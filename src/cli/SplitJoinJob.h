@@ -49,7 +49,7 @@ private:
 
 // How a job run by RunJobWithProgress ended.
 struct JobOutcome {
-    std::string error;          // the job's error text; empty when none
+    UserText error;             // the job's error text; empty when none
     JobErrorDetail detail;      // the file and the system's reason behind it
     int stopSignal = 0;         // the stop signal that cancelled the job; 0 when none
     bool outputClosed = false;  // stdout was closed, which cancelled the job
@@ -88,7 +88,7 @@ template <class Job>
         TakeFinishedFile(command, progress, path, job->FinishingCutShort(), outcome);
     });
     job->SetOnTerminate([&finished, &outcome, &atEnd, job] {
-        outcome.error = job->ErrorMessage();
+        outcome.error = job->ErrorText();
         outcome.detail = job->ErrorDetail();
         if (atEnd) {
             atEnd();

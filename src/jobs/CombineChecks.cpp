@@ -56,10 +56,10 @@ bool CombineParameters::Take(int32_t channelCode, int32_t entryFrequency) {
     return !mismatch;
 }
 
-std::string FileSystemLimitText(const std::string& fileSystemName, int64_t limit) {
+UserText FileSystemLimitText(const std::string& fileSystemName, int64_t limit) {
     char gb[32];
     std::snprintf(gb, sizeof gb, "%2lld", static_cast<long long>(limit / 1024 / 1024 / 1024));
-    return "このドライブ(" + fileSystemName + ")では" + gb + "G以上のファイルを作成することができません。";
+    return {TextId::FileSystemLimit, {fileSystemName, std::string(gb)}};
 }
 
 CombineSizeCheck CheckCombineSize(int64_t totalBytes, int64_t freeBytes, const std::string& fileSystemName,
@@ -69,8 +69,8 @@ CombineSizeCheck CheckCombineSize(int64_t totalBytes, int64_t freeBytes, const s
     const int64_t headerBytes = rawOutput ? 0 : 44;
     if (totalBytes + headerBytes > freeBytes) {
         check.verdict = CombineSizeVerdict::NotEnoughSpace;
-        check.text = kNoFreeSpaceText;
-        check.caption = kSizeOverCaption;
+        check.text = UserText(TextId::NoFreeSpace);
+        check.caption = UserText(TextId::SizeOver);
         return check;
     }
     if (totalBytes > kWaveSizeLimit) {
@@ -78,11 +78,11 @@ CombineSizeCheck CheckCombineSize(int64_t totalBytes, int64_t freeBytes, const s
         if (totalBytes > limit) {
             check.verdict = CombineSizeVerdict::OverFileSystemLimit;
             check.text = FileSystemLimitText(fileSystemName, limit);
-            check.caption = kSizeOverCaption;
+            check.caption = UserText(TextId::SizeOver);
         } else if (!rawOutput) {
             check.verdict = CombineSizeVerdict::AskForRaw;
-            check.text = kAskRawText;
-            check.caption = kSizeOverCaption;
+            check.text = UserText(TextId::AskRaw);
+            check.caption = UserText(TextId::SizeOver);
         }
     }
     return check;

@@ -4,16 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/UserText.h"
+
 namespace zolvane2 {
 
 // Checks the combine command makes before it starts, shared by the window
 // (which shows the texts in message boxes) and zolvane2-cli (which prints them).
 
-inline constexpr const char* kParameterMismatchText = "パラメータの異なるファイルを結合することはできません。";
+// Files of different parameters: TextId::ParameterMismatch under this caption.
 inline constexpr const char* kParameterMismatchCaption = "Error";
-inline constexpr const char* kNoFreeSpaceText = "ディスクの空き容量が足りません。";
-inline constexpr const char* kSizeOverCaption = "サイズオーバー";
-inline constexpr const char* kAskRawText = "WAVEファイルは2Gを越えることができません\r\nRAW形式で保存しますか?";
 
 // Channel count of a list row's channel text: "STEREO" 2, "MONO" 1, else 0,
 // without regard to case.
@@ -42,12 +41,12 @@ enum class CombineSizeVerdict {
 
 struct CombineSizeCheck {
     CombineSizeVerdict verdict = CombineSizeVerdict::Go;
-    std::string text;     // message or question, empty for Go
-    std::string caption;  // "サイズオーバー" unless Go
+    UserText text;     // message or question, empty for Go
+    UserText caption;  // TextId::SizeOver unless Go
 };
 
 // "このドライブ(FAT32)では 4G以上のファイルを作成することができません。"
-[[nodiscard]] std::string FileSystemLimitText(const std::string& fileSystemName, int64_t limit);
+[[nodiscard]] UserText FileSystemLimitText(const std::string& fileSystemName, int64_t limit);
 
 // The size checks from given figures: total data bytes (and a WAVE output's
 // header) against the free bytes (-1 when unknown), the file system's limit

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "jobs/CutPointFile.h"
+#include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "trackfile/TrackNaming.h"
 
@@ -43,7 +44,7 @@ void CutPointMarker::RecordingStopped() {
     running_ = false;
 }
 
-std::string CutPointMarker::Error() const {
+UserText CutPointMarker::Error() const {
     const std::lock_guard lock(errorMutex_);
     return error_;
 }
@@ -94,8 +95,8 @@ void CutPointMarker::WriteFiles() {
         }
     } catch (const std::exception& e) {
         const std::lock_guard lock(errorMutex_);
-        if (error_.empty()) {
-            error_ = e.what();
+        if (error_.Empty()) {
+            error_ = TextOf(e);
         }
     }
 }

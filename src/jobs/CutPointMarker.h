@@ -6,6 +6,7 @@
 #include <string>
 
 #include "jobs/CutPointLog.h"
+#include "platform/UserText.h"
 #include "record/RecordingObserver.h"
 #include "record/SplitterOwner.h"
 #include "record/TriggerSplitter.h"
@@ -35,7 +36,7 @@ public:
     void RecordingStopped() override;
 
     // The first failure to write a file ("" when none); the recording goes on regardless.
-    [[nodiscard]] std::string Error() const;
+    [[nodiscard]] UserText Error() const;
     [[nodiscard]] std::int32_t PiecesDropped() const { return dropped_.load(); }
 
 private:
@@ -57,7 +58,7 @@ private:
     bool running_ = false;
     std::atomic<std::int32_t> dropped_{0};
     mutable std::mutex errorMutex_;
-    std::string error_;
+    UserText error_;
 };
 
 }  // namespace zolvane2

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "jobs/DiskSpace.h"
+#include "platform/UserText.h"
 
 namespace zolvane2 {
 
@@ -43,25 +44,26 @@ RecordingEstimate ComputeRecordingEstimate(const RecordingEstimateInput& input) 
 
     if (input.freeBytes < needed) {
         result.warning = SizeWarning::Red;
-        result.warningText = kWarnNoFreeSpace;
+        result.warningText = UserText(TextId::WarnNoFreeSpace).Japanese();
     } else if (input.sizeLimit < needed) {
         result.warning = SizeWarning::Yellow;
-        result.warningText = kWarnFileSystemLimit;
+        result.warningText = UserText(TextId::WarnFileSystemLimit).Japanese();
     } else if (needed > kWaveSizeLimit && !input.rawOutput) {
         result.warning = SizeWarning::Yellow;
-        result.warningText = kWarnOver2G;
+        result.warningText = UserText(TextId::WarnOver2G).Japanese();
     } else {
         result.warning = SizeWarning::SkyBlue;
-        result.warningText = kWarnFits;
+        result.warningText = UserText(TextId::WarnFits).Japanese();
     }
 
     const double mb = static_cast<double>(needed) / 1024.0 / 1024.0;
     if (mb > 1024.0) {
-        std::snprintf(text, sizeof text, "%2.2fGバイト", mb / 1024.0);
+        std::snprintf(text, sizeof text, "%2.2f", mb / 1024.0);
+        result.recSize = UserText(TextId::SizeGB, {text}).Japanese();
     } else {
-        std::snprintf(text, sizeof text, "%2.2fMバイト", mb);
+        std::snprintf(text, sizeof text, "%2.2f", mb);
+        result.recSize = UserText(TextId::SizeMB, {text}).Japanese();
     }
-    result.recSize = text;
     return result;
 }
 

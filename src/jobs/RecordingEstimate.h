@@ -19,9 +19,10 @@ struct Rgb {
 
 // What the recording settings page shows for the settings as they stand.
 struct RecordingEstimate {
-    std::string maxRecTime;   // longest file, "3h22m53s"
-    std::string recSize;      // disk space of the whole recording, "605.62Mバイト"
-    std::string warningText;  // the panel's caption
+    std::string maxRecTime;  // longest file, "3h22m53s"
+    // Texts of the window, which speaks Japanese.
+    std::string recSize;      // disk space of the whole recording, "605.62Mバイト" (TextId::SizeMB)
+    std::string warningText;  // the panel's caption (TextId::WarnFits and the like)
     SizeWarning warning = SizeWarning::SkyBlue;
     int64_t neededBytes = 0;
 };
@@ -42,10 +43,5 @@ struct RecordingEstimateInput {
 // size limit and the free bytes, then computes.
 [[nodiscard]] RecordingEstimate EstimateRecording(const std::string& baseFileName, int32_t sampleRate, int32_t channels,
                                                   int64_t recordingSeconds, bool rawOutput);
-
-inline constexpr const char* kWarnNoFreeSpace = "ドライブの空き容量が不足しています。";
-inline constexpr const char* kWarnFileSystemLimit = "ファイルサイズ制限オーバー。切り出しが必要。";
-inline constexpr const char* kWarnOver2G = "2Gオーバー。RAW形式または切り出しが必要。";
-inline constexpr const char* kWarnFits = "最後まで録音可能です。";
 
 }  // namespace zolvane2

@@ -43,11 +43,11 @@ void TCombineThread::Execute() {
     } catch (const std::exception& e) {
         // A source that cannot be opened or read ends the copying here; what
         // was written is finished and listed below all the same.
-        errorMessage_ = e.what();
+        errorText_ = TextOf(e);
         errorDetail_ = JobErrorDetail::Of(e, source_ ? source_->FileName() : std::string(), outputFileName_);
         source_.reset();
     }
-    finishingCutShort_.store(!errorMessage_.empty() || cancelRequested_.load());
+    finishingCutShort_.store(!errorText_.Empty() || cancelRequested_.load());
     if (!writer_.IsOpen()) {
         return;
     }
@@ -55,8 +55,8 @@ void TCombineThread::Execute() {
         outputKept_ = writer_.CloseOutput() != FinishStatus::Deleted;
         outputFileName_ = writer_.FileName();
     } catch (const std::exception& e) {
-        if (errorMessage_.empty()) {
-            errorMessage_ = e.what();
+        if (errorText_.Empty()) {
+            errorText_ = TextOf(e);
         }
         return;
     }
@@ -64,7 +64,7 @@ void TCombineThread::Execute() {
         const std::string name = outputFileName_;
         Synchronize([this, &name] { onFileFinished_(name); });
     }
-    if (totalBytes_ <= 0 && errorMessage_.empty()) {
+    if (totalBytes_ <= 0 && errorText_.Empty()) {
         // Nothing to copy: the bar still reaches its end.
         ReportProgress(100);
     }
@@ -92,7 +92,7 @@ void TCombineThread::CopyBlock(std::int64_t& position, std::int64_t count, std::
     // A source shorter than its entry says ends the copying before its
     // incomplete block, as a short read of that block would.
     if (position < 0 || source_->GetSize64() - position < count) {
-        throw ReadError(kStreamReadErrorText);
+        throw ReadError(UserText(TextId::StreamRead));
     }
     // Space is reserved as the output grows, not for the whole join at once:
     // a killed join would keep all of it.

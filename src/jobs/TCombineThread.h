@@ -59,7 +59,8 @@ public:
     // Whether the output was kept (read in the end notification).
     [[nodiscard]] bool OutputKept() const { return outputKept_; }
     // The text of the error that ended the job early ("" when none).
-    [[nodiscard]] const std::string& ErrorMessage() const { return errorMessage_; }
+    [[nodiscard]] std::string ErrorMessage() const { return errorText_.Japanese(); }
+    [[nodiscard]] const UserText& ErrorText() const { return errorText_; }
     // The file and the system's reason behind ErrorMessage.
     [[nodiscard]] const JobErrorDetail& ErrorDetail() const { return errorDetail_; }
     // While OnFileFinished runs: whether that file was cut short by a cancel
@@ -93,7 +94,7 @@ private:
     bool rawOutput_ = false;
     bool createNew_ = false;
     bool outputKept_ = false;
-    std::string errorMessage_;
+    UserText errorText_;
     JobErrorDetail errorDetail_;
     std::atomic<bool> finishingCutShort_{false};
 };

@@ -75,7 +75,7 @@ void TCutThread::Execute() {
         // The job ends here; the error is kept for whoever shows it, and the
         // piece being written is finished so that its audio does not sit
         // behind a provisional header.
-        errorMessage_ = e.what();
+        errorText_ = TextOf(e);
         errorDetail_ = JobErrorDetail::Of(e, source_ ? source_->FileName() : std::string(), writer_.FileName());
         finishingCutShort_.store(true);
         try {
@@ -100,7 +100,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     if (channels_ < 1) {
         // A channel count the list could not name: there are no frames to
         // scan, so the file is refused instead of dividing by zero.
-        throw Error(path + "\r\n" + TrackFileReader::kUnsupportedWave);
+        throw Error(UserText(TextId::UnsupportedWave, {path}));
     }
     const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(channels_);
     CuttingConditions c;

@@ -99,7 +99,8 @@ public:
     [[nodiscard]] std::int32_t ShortPiecesDropped() const { return shortDropped_.load(); }
     // The text of the error that ended the job early ("" when none); read it
     // in the end notification.
-    [[nodiscard]] const std::string& ErrorMessage() const { return errorMessage_; }
+    [[nodiscard]] std::string ErrorMessage() const { return errorText_.Japanese(); }
+    [[nodiscard]] const UserText& ErrorText() const { return errorText_; }
     // The file and the system's reason behind ErrorMessage.
     [[nodiscard]] const JobErrorDetail& ErrorDetail() const { return errorDetail_; }
     // While OnFileFinished runs: whether that file was cut short by a cancel
@@ -174,7 +175,7 @@ private:
     double intervalSeconds_ = 0;
     bool cutOnce_ = false;
     bool rawOutput_ = false;
-    std::string errorMessage_;
+    UserText errorText_;
     JobErrorDetail errorDetail_;
     std::atomic<bool> finishingCutShort_{false};
     double minimumSeconds_ = 0;

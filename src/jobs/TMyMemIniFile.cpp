@@ -33,14 +33,6 @@ std::string Trim(const std::string& s) {
     return s.substr(first, last - first + 1);
 }
 
-std::string Replace(std::string text, const std::string& what, const std::string& with) {
-    const auto at = text.find(what);
-    if (at != std::string::npos) {
-        text.replace(at, what.size(), with);
-    }
-    return text;
-}
-
 // A value as one line: each run of line breaks becomes one space, so that a
 // pasted text can never add lines, keys or sections to the file.
 std::string SingleLine(const std::string& value) {
@@ -71,24 +63,24 @@ void TMyMemIniFile::Load() {
         if (errno == ENOENT) {
             return;
         }
-        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), errno);
+        throw FileOpenError(UserText(TextId::FileOpen, {fileName_}), errno);
     }
     // A folder, a pipe or a device is no settings file, and reading one
     // could block or never end.
     if (!S_ISREG(st.st_mode)) {
-        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        throw FileOpenError(UserText(TextId::FileOpen, {fileName_}), S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
     if (st.st_size > kMaxFileBytes) {
-        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), EFBIG);
+        throw FileOpenError(UserText(TextId::FileOpen, {fileName_}), EFBIG);
     }
     std::ifstream in(fileName_, std::ios::binary);
     if (!in) {
-        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), errno);
+        throw FileOpenError(UserText(TextId::FileOpen, {fileName_}), errno);
     }
     std::string text(static_cast<std::size_t>(kMaxFileBytes) + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad() || in.gcount() > kMaxFileBytes) {
-        throw FileOpenError(Replace(kFileOpenErrorText, "%s", fileName_), in.bad() ? EIO : EFBIG);
+        throw FileOpenError(UserText(TextId::FileOpen, {fileName_}), in.bad() ? EIO : EFBIG);
     }
     text.resize(static_cast<std::size_t>(in.gcount()));
     // Editors on other systems may start the file with a UTF-8 byte-order mark.
@@ -269,13 +261,13 @@ std::string TMyMemIniFile::Text() const {
 void TMyMemIniFile::UpdateFile() const {
     std::ofstream out(fileName_, std::ios::binary | std::ios::trunc);
     if (!out) {
-        throw FileCreateError(Replace(kFileCreateErrorText, "%s", fileName_));
+        throw FileCreateError(UserText(TextId::FileCreate, {fileName_}));
     }
     const std::string text = Text();
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
     if (!out) {
-        throw WriteError(kStreamWriteErrorText);
+        throw WriteError(UserText(TextId::StreamWrite));
     }
 }
 

@@ -41,15 +41,15 @@ std::string WithFullStop(const std::string& text) {
     return text;
 }
 
-void ShowStandardError(const std::string& text, UserMessages& messages) {
-    (void)messages.Show(WithFullStop(text), ApplicationTitle(), MsgIcon::Error, MsgButtons::Ok);
+void ShowStandardError(const UserText& text, UserMessages& messages) {
+    (void)messages.Show(UserText(TextId::FullStop, {text}), ApplicationTitle(), MsgIcon::Error, MsgButtons::Ok);
 }
 
-void ShowStandardError(const std::string& text) {
+void ShowStandardError(const UserText& text) {
     ShowStandardError(text, GetUserMessages());
 }
 
-void ReportError(const std::string& text, const std::string& title) {
+void ReportError(const UserText& text, const UserText& title) {
     (void)GetUserMessages().Show(text, title, MsgIcon::Error, MsgButtons::Ok);
 }
 

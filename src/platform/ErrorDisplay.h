@@ -18,11 +18,11 @@ void SetApplicationTitle(const std::string& title);
 
 // The application's standard error display: the error's text with the
 // full-stop rule, titled with the application title, error icon, OK.
-void ShowStandardError(const std::string& text, UserMessages& messages);
-void ShowStandardError(const std::string& text);
+void ShowStandardError(const UserText& text, UserMessages& messages);
+void ShowStandardError(const UserText& text);
 
 // An error box with its own title (error icon, OK), for errors the user
 // caused and can mend, such as a file name that cannot be used.
-void ReportError(const std::string& text, const std::string& title);
+void ReportError(const UserText& text, const UserText& title);
 
 }  // namespace zolvane2

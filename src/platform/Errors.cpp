@@ -4,15 +4,22 @@
 
 namespace zolvane2 {
 
-std::string SystemReasonText(int code) {
-    return std::string(kSystemReasonOpening) + std::strerror(code) + ")";
+UserText TextOf(const std::exception& e) {
+    if (const auto* error = dynamic_cast<const Error*>(&e)) {
+        return error->Text();
+    }
+    return e.what();
 }
 
-std::string WithSystemReason(const std::string& text, int code) {
-    if (code == 0 || text.find(std::strerror(code)) != std::string::npos) {
+std::string SystemReasonText(int code) {
+    return UserText(TextId::WithReason, {"", std::strerror(code)}).Japanese();
+}
+
+UserText WithSystemReason(const UserText& text, int code) {
+    if (code == 0 || text.Japanese().find(std::strerror(code)) != std::string::npos) {
         return text;
     }
-    return text + SystemReasonText(code);
+    return UserText(TextId::WithReason, {text, std::strerror(code)});
 }
 
 }  // namespace zolvane2

@@ -37,8 +37,11 @@ std::string StderrUserMessages::ToUnixLines(const std::string& text) {
     return out;
 }
 
-MsgAnswer StderrUserMessages::Show(const std::string& text, const std::string& title, MsgIcon /*icon*/,
-                                   MsgButtons buttons) {
+MsgAnswer StderrUserMessages::Show(const UserText& text, const UserText& title, MsgIcon /*icon*/, MsgButtons buttons) {
+    return Write(text.In(language_), title.In(language_), buttons);
+}
+
+MsgAnswer StderrUserMessages::Write(const std::string& text, const std::string& title, MsgButtons buttons) {
     static std::mutex mutex;
     const std::lock_guard lock(mutex);
     const std::string body = ToUnixLines(text);

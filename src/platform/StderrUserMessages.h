@@ -11,13 +11,17 @@ namespace zolvane2 {
 // cannot answer), by default the safe one.
 class StderrUserMessages final : public UserMessages {
 public:
-    explicit StderrUserMessages(std::FILE* out = stderr) : out_(out) {}
-    MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override;
+    explicit StderrUserMessages(std::FILE* out = stderr, TextLanguage language = TextLanguage::Japanese)
+        : out_(out), language_(language) {}
+    MsgAnswer Show(const UserText& text, const UserText& title, MsgIcon icon, MsgButtons buttons) override;
+    // The same for texts already worded.
+    MsgAnswer Write(const std::string& text, const std::string& title, MsgButtons buttons);
 
     [[nodiscard]] static std::string ToUnixLines(const std::string& text);
 
 private:
     std::FILE* out_;
+    TextLanguage language_;
 };
 
 }  // namespace zolvane2

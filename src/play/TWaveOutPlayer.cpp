@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "platform/ErrorDisplay.h"
+#include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/UserMessages.h"
 #include "trackfile/TrackFileReader.h"
@@ -60,7 +61,7 @@ bool TWaveOutPlayer::SetFileName(const std::string& fileName) {
     try {
         info = TrackFileReader::PrepareForPlaying(fileName, messages);
     } catch (const std::exception& e) {
-        ShowStandardError(e.what(), messages);
+        ShowStandardError(TextOf(e), messages);
         return false;
     }
     if (!info) {

@@ -5,6 +5,7 @@
 
 #include "platform/BusyPointer.h"
 #include "platform/ErrorDisplay.h"
+#include "platform/Errors.h"
 #include "platform/NotifyWindow.h"
 #include "platform/RegisteredMessages.h"
 #include "platform/UserMessages.h"
@@ -81,7 +82,7 @@ bool TWaveOutThread::HandleMessage(const Message& message) {
             DeviceLost(message.wParam);
         }
     } catch (const std::exception& e) {
-        ShowStandardError(e.what());
+        ShowStandardError(TextOf(e));
     }
     return true;
 }
@@ -113,7 +114,7 @@ void TWaveOutThread::StartPlayback() {
         // a refused format is the file's rate (a damaged header may give
         // any): the user is told which file and why, not "Invalid argument",
         // and the next file is played as after any file that fails.
-        GiveUpStart(FileName() + "\r\n" + std::to_string(rate) + kUnplayableRateText, TPlayEndReason::FileFailed);
+        GiveUpStart(UserText(TextId::UnplayableRate, {FileName(), std::to_string(rate)}), TPlayEndReason::FileFailed);
         return;
     }
     if (opened != kSoundOk) {
@@ -143,7 +144,7 @@ void TWaveOutThread::StartPlayback() {
         ReadBlock(*blocks_[1]);
     } catch (const std::exception& e) {
         ReleasePlayback();
-        ShowStandardError(e.what());
+        ShowStandardError(TextOf(e));
         PostPlayEnd(TPlayEndReason::FileFailed);
         return;
     }
@@ -163,7 +164,7 @@ void TWaveOutThread::StartPlayback() {
     HandOverLevel(0);
 }
 
-void TWaveOutThread::GiveUpStart(const std::string& text, TPlayEndReason reason) {
+void TWaveOutThread::GiveUpStart(const UserText& text, TPlayEndReason reason) {
     // The device is given back before the box is shown, and the owner hears
     // of the failed start so it does not wait for an end that never comes.
     ReleasePlayback();

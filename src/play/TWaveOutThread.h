@@ -13,6 +13,7 @@
 #include "platform/Message.h"
 #include "platform/SoundOutput.h"
 #include "platform/Thread.h"
+#include "platform/UserText.h"
 #include "trackfile/TLongFileStream.h"
 #include "trackfile/TMemoryStream.h"
 #include "trackfile/TWaveOutPlayedEvent.h"
@@ -30,10 +31,6 @@ enum class TPlayEndReason : WParam {
     DeviceFailed = 2,  // the device could not be opened or set up
     FileFailed = 3,    // the file could not be opened or read at the start, or has a rate no output plays
 };
-
-// Follows the rate the output refused, after the file's name and a line break:
-// "<file>\r\n2147483647 Hz のサンプリングレートは再生できません".
-inline constexpr const char* kUnplayableRateText = " Hz のサンプリングレートは再生できません";
 
 // The five registered messages of the player and its thread.
 struct TWaveOutMessages {
@@ -107,7 +104,7 @@ private:
     void StartPlayback();
     // A start that failed at the device: close it, say why, report the end.
     // text is shown whole: callers limit a device's text themselves.
-    void GiveUpStart(const std::string& text, TPlayEndReason reason = TPlayEndReason::DeviceFailed);
+    void GiveUpStart(const UserText& text, TPlayEndReason reason = TPlayEndReason::DeviceFailed);
     void BlockDone(LParam lParam);
     void SeekPlayback();
     // Stop steps: pause, reset, drain, close, free, post "WM_PlayEnd".

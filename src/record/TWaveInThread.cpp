@@ -19,9 +19,7 @@ constexpr const char* kDeviceErrorTitle = "Error";
 void ShowNoNumberLeft(const std::string& stem, int digits, bool raw, UserMessages& boxes) {
     // A file numbered 0 would be outside the naming scheme, so nothing is
     // recorded.
-    ShowStandardError(TrackNaming::TrackFileName(stem, 1, digits, raw) + "\r\n" +
-                          "使えるトラック番号が残っていないので、録音できません。",
-                      boxes);
+    ShowStandardError(UserText(TextId::NoFreeTrackNumber, {TrackNaming::TrackFileName(stem, 1, digits, raw)}), boxes);
 }
 }  // namespace
 
@@ -37,7 +35,7 @@ TWaveInThread::TWaveInThread(std::unique_ptr<SoundInput> input, UserMessages* me
     }
     deviceCount_ = static_cast<int>(deviceNames_.size()) - 1;
     if (deviceCount_ == 0) {
-        (void)Boxes().Show("録音デバイスが見つかりません。録音はできません。", "デバイスエラー", MsgIcon::Error,
+        (void)Boxes().Show(UserText(TextId::NoRecordingDevice), UserText(TextId::DeviceError), MsgIcon::Error,
                            MsgButtons::Ok);
     }
 }
@@ -413,18 +411,18 @@ void TWaveInThread::DataLost(WParam bytes, LParam atBytes) {
     PostToWindow(TWaveInReport::Lost(index));
 }
 
-void TWaveInThread::FailRecording(const std::string& text) {
+void TWaveInThread::FailRecording(const UserText& text) {
     ShowStandardError(text, Boxes());
     if (!idle_.load()) {
         StopRecording(true);
     }
 }
 
-std::string TWaveInThread::FailureText(const std::exception& e) const {
+UserText TWaveInThread::FailureText(const std::exception& e) const {
     const auto* error = dynamic_cast<const Error*>(&e);
-    std::string text = WithSystemReason(e.what(), error != nullptr ? error->Code() : 0);
+    UserText text = WithSystemReason(TextOf(e), error != nullptr ? error->Code() : 0);
     if (dynamic_cast<const WriteError*>(&e) != nullptr && !writer_.FileName().empty()) {
-        return writer_.FileName() + "\r\n" + text;
+        return {TextId::AboutFile, {writer_.FileName(), text}};
     }
     return text;
 }

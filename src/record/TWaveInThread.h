@@ -161,10 +161,10 @@ private:
     bool FeedSplitter(const std::uint8_t* bytes, std::int64_t count);
     // A failure while recording: shown once, then the recording is stopped
     // with its file finished.
-    void FailRecording(const std::string& text);
+    void FailRecording(const UserText& text);
     // The text an error is shown with: a failed write names the track file,
     // and the system's reason follows where the error carries one.
-    [[nodiscard]] std::string FailureText(const std::exception& e) const;
+    [[nodiscard]] UserText FailureText(const std::exception& e) const;
 
     // A start that got as far as the device: everything is given back and the
     // window is told, so it leaves its waiting state.

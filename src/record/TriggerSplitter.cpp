@@ -12,8 +12,6 @@ namespace zolvane2 {
 
 namespace {
 
-constexpr const char* kSettingsErrorTitle = "設定エラー";
-
 std::int16_t SampleAt(const std::uint8_t* p) {
     std::int16_t s;
     std::memcpy(&s, p, sizeof s);
@@ -181,36 +179,33 @@ std::string TriggerSplitter::SecondsText(double seconds) {
     return buffer;
 }
 
-void TriggerSplitter::ShowSettingsError(const std::string& text) {
+void TriggerSplitter::ShowSettingsError(const UserText& text) {
     UserMessages& m = messages_ != nullptr ? *messages_ : GetUserMessages();
-    m.Show(text, kSettingsErrorTitle, MsgIcon::None, MsgButtons::Ok);
+    m.Show(text, UserText(TextId::SettingsError), MsgIcon::None, MsgButtons::Ok);
 }
 
-std::int32_t TriggerSplitter::TimeSettingFrames(double seconds, const std::string& name, const std::string& zeroText) {
+std::int32_t TriggerSplitter::TimeSettingFrames(double seconds, TextId negative) {
     const std::int64_t frames = SecondsToFrames(conditions_.SampleRate, seconds);
     if (frames < 0) {
-        ShowSettingsError(name + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" + name +
-                          "はプラスにしかなれないので、\r\n" + zeroText + "に修正します。");
+        ShowSettingsError(UserText(negative, {SecondsText(seconds)}));
         return 0;
     }
     return ClampFrames(frames);
 }
 
 void TriggerSplitter::SetTriggerDelay(double seconds) {
-    conditions_.DelayFrames = TimeSettingFrames(seconds, "トリガディレイ", "トリガディレイ0(トリガディレイなし)");
+    conditions_.DelayFrames = TimeSettingFrames(seconds, TextId::DelayNegative);
 }
 
 void TriggerSplitter::SetTrackInterval(double seconds) {
-    conditions_.SilenceFrames = TimeSettingFrames(seconds, "トラック間隔", "トラック間隔0");
+    conditions_.SilenceFrames = TimeSettingFrames(seconds, TextId::IntervalNegative);
 }
 
 void TriggerSplitter::SetLastTimeAfterTrigger(double seconds) {
     // A negative time comes back as 0, which never exceeds the interval.
-    const std::int32_t frames = TimeSettingFrames(seconds, "残す時間", "残す時間0(残す時間なし)");
+    const std::int32_t frames = TimeSettingFrames(seconds, TextId::TailNegative);
     if (frames > conditions_.SilenceFrames) {
-        ShowSettingsError("残す時間" + SecondsText(seconds) + "(sec)が指定されましたが、\r\n" +
-                          "この時間はトラック間隔よりも長すぎます。\r\n" +
-                          "残す時間をトラック間隔と同じ長さに修正します。");
+        ShowSettingsError(UserText(TextId::TailTooLong, {SecondsText(seconds)}));
         conditions_.TailFrames = conditions_.SilenceFrames;
         return;
     }
@@ -225,9 +220,9 @@ void TriggerSplitter::SetDigits(std::int32_t digits) {
 void TriggerSplitter::SetMaxTrackNumber(std::int64_t maxNumber) {
     const std::int32_t limit = TrackNaming::MaxTrackNumberFor(conditions_.Digits);
     if (maxNumber > limit) {
-        ShowSettingsError("トラック数の最大値" + std::to_string(maxNumber) + "が指定されましたが、\r\n" +
-                          "トラック桁数は" + std::to_string(conditions_.Digits) + "なので、\r\n" + "最大値を" +
-                          std::to_string(limit) + "に修正します。");
+        ShowSettingsError(
+            UserText(TextId::MaxTrackNumber,
+                     {std::to_string(maxNumber), std::to_string(conditions_.Digits), std::to_string(limit)}));
         conditions_.MaxTrackNumber = limit;
         return;
     }

@@ -133,9 +133,9 @@ private:
     void KeepHeldFrom(std::int64_t offset);
     void ClearHeld();
     void SetHeldPosition(std::int64_t position);
-    void ShowSettingsError(const std::string& text);
+    void ShowSettingsError(const UserText& text);
     // Frames of a time setting; a negative time is explained and taken as 0.
-    [[nodiscard]] std::int32_t TimeSettingFrames(double seconds, const std::string& name, const std::string& zeroText);
+    [[nodiscard]] std::int32_t TimeSettingFrames(double seconds, TextId negative);
 
     SplitterOwner& owner_;
     UserMessages* messages_;

@@ -16,12 +16,6 @@ namespace zolvane2 {
 
 namespace {
 
-std::string WithName(const char* pattern, const std::string& fileName) {
-    std::string text = pattern;
-    text.replace(text.find("%s"), 2, fileName);
-    return text;
-}
-
 // Takes the lock that stands for the sharing others are allowed; false when
 // another holder's lock is in the way.
 bool LockFor(int fd, unsigned share) {
@@ -57,7 +51,7 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
             if (fd_ >= 0) {
                 ::close(fd_);
             }
-            throw FileCreateError(WithSystemReason(WithName(kFileCreateErrorText, fileName), code), code);
+            throw FileCreateError(WithSystemReason(UserText(TextId::FileCreate, {fileName}), code), code);
         }
         return;
     }
@@ -70,7 +64,7 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
             if (fd_ >= 0) {
                 ::close(fd_);
             }
-            throw FileCreateError(WithSystemReason(WithName(kFileCreateErrorText, fileName), code), code);
+            throw FileCreateError(WithSystemReason(UserText(TextId::FileCreate, {fileName}), code), code);
         }
         return;
     }
@@ -93,7 +87,7 @@ TLongFileStream::TLongFileStream(const std::string& fileName, unsigned mode) : f
         if (fd_ >= 0) {
             ::close(fd_);
         }
-        throw FileOpenError(WithName(kFileOpenErrorText, fileName), code);
+        throw FileOpenError(UserText(TextId::FileOpen, {fileName}), code);
     }
 }
 
@@ -170,7 +164,7 @@ void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t 
         const ssize_t n = ::splice(source.fd_, &in, copyPipe_[1], nullptr,
                                    static_cast<std::size_t>(std::min(count, copyPipeSize_)), SPLICE_F_MOVE);
         if (n == 0) {
-            throw ReadError(kStreamReadErrorText);
+            throw ReadError(UserText(TextId::StreamRead));
         }
         if (n < 0) {
             if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
@@ -178,7 +172,7 @@ void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t 
                 CloseCopyPipe();
                 kernelCopyRefused_ = true;
             } else if (errno != EINTR) {
-                throw ReadError(kStreamReadErrorText, errno);
+                throw ReadError(UserText(TextId::StreamRead), errno);
             }
             continue;
         }
@@ -196,7 +190,7 @@ void TLongFileStream::CopyRangeFrom(const TLongFileStream& source, std::int64_t 
                 // What the pipe still holds must not reach a later copy.
                 const int error = errno;
                 CloseCopyPipe();
-                throw WriteError(kStreamWriteErrorText, m < 0 ? error : 0);
+                throw WriteError(UserText(TextId::StreamWrite), m < 0 ? error : 0);
             }
             left -= std::max<ssize_t>(m, 0);
         }
@@ -236,7 +230,7 @@ void TLongFileStream::DrainCopyPipe(std::int64_t count) {
         } while (n < 0 && errno == EINTR);
         if (n <= 0) {
             CloseCopyPipe();
-            throw ReadError(kStreamReadErrorText);
+            throw ReadError(UserText(TextId::StreamRead));
         }
         WriteBuffer(copyBuffer_.data(), n);
         count -= n;
@@ -267,7 +261,7 @@ void TLongFileStream::CopyThroughBuffer(const TLongFileStream& source, std::int6
             n = ::pread(source.fd_, buffer, static_cast<std::size_t>(want), static_cast<off_t>(sourceOffset));
         } while (n < 0 && errno == EINTR);
         if (n <= 0) {
-            throw ReadError(kStreamReadErrorText);
+            throw ReadError(UserText(TextId::StreamRead));
         }
         WriteBuffer(buffer, n);
         sourceOffset += n;

@@ -9,10 +9,6 @@
 
 namespace zolvane2 {
 
-// The messages of a file that cannot be made or opened; %s is its name.
-inline constexpr const char* kFileCreateErrorText = "ファイル %s を作成できません";
-inline constexpr const char* kFileOpenErrorText = "ファイル %s は開けません";
-
 // A file on disk as a TLongStream, over a 64-bit POSIX file descriptor.
 //
 // Modes: fmCreate creates the file (emptying one that exists) for reading and
@@ -28,8 +24,8 @@ inline constexpr const char* kFileOpenErrorText = "ファイル %s は開けま�
 // holds an exclusive lock, so a second stream of the program (or another
 // program that locks) cannot open the same file while it is held.
 //
-// Throws FileCreateError (kFileCreateErrorText followed by the system's
-// reason) or FileOpenError (kFileOpenErrorText); no object survives a failed
+// Throws FileCreateError (TextId::FileCreate followed by the system's
+// reason) or FileOpenError (TextId::FileOpen); no object survives a failed
 // construction. Both carry the errno code.
 class TLongFileStream final : public TLongStream {
 public:

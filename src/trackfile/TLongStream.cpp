@@ -31,7 +31,7 @@ std::int64_t TLongStream::GetSize64() {
 void TLongStream::ReadBuffer(void* buffer, std::int64_t count) {
     errno = 0;
     if (count != 0 && Read(buffer, count) != count) {
-        throw ReadError(kStreamReadErrorText, errno);
+        throw ReadError(UserText(TextId::StreamRead), errno);
     }
 }
 
@@ -43,7 +43,7 @@ void TLongStream::WriteBuffer(const void* buffer, std::int64_t count) {
         errno = 0;
         const std::int64_t n = Write(bytes + done, count - done);
         if (n <= 0) {
-            throw WriteError(kStreamWriteErrorText, errno);
+            throw WriteError(UserText(TextId::StreamWrite), errno);
         }
         done += n;
     }

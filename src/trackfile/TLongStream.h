@@ -4,10 +4,6 @@
 
 namespace zolvane2 {
 
-// The messages of a short read or write, wherever a stream's data is moved.
-inline constexpr const char* kStreamReadErrorText = "ストリームからの読み込みエラー";
-inline constexpr const char* kStreamWriteErrorText = "ストリームへの書き込みエラー";
-
 // A byte stream with 64-bit position, size and seek. Track files pass 2 GB,
 // so every file and in-memory buffer that audio moves through is one of
 // these; data moves between two streams only through Read and Write.

@@ -189,17 +189,17 @@ ParseResult ParseWave(const std::string& path, std::int64_t fileSize, WaveHeader
     return ParseResult::Ok;
 }
 
-void Report(UserMessages& messages, const std::string& path, const char* text, const char* title) {
-    messages.Show(path + "\r\n" + text, title, MsgIcon::Error, MsgButtons::Ok);
+void Report(UserMessages& messages, const std::string& path, TextId text, const UserText& title) {
+    messages.Show(UserText(text, {path}), title, MsgIcon::Error, MsgButtons::Ok);
 }
 
 bool ParseOrReport(const std::string& path, std::int64_t fileSize, WaveHeader& header, UserMessages& messages) {
     switch (ParseWave(path, fileSize, header)) {
         case ParseResult::NoFormat:
-            Report(messages, path, TrackFileReader::kNotWave, TrackFileReader::kErrorTitle);
+            Report(messages, path, TextId::NotWave, TrackFileReader::kErrorTitle);
             return false;
         case ParseResult::NoData:
-            Report(messages, path, TrackFileReader::kNoData, TrackFileReader::kErrorTitle);
+            Report(messages, path, TextId::NoData, TrackFileReader::kErrorTitle);
             return false;
         case ParseResult::Ok:
             break;
@@ -290,15 +290,15 @@ std::optional<FileProperties> TrackFileReader::ReadFileProperties(const std::str
             return std::nullopt;
         }
         if (h.formatTag != 1) {
-            Report(messages, path, kNotPcm, kUnsupportedTitle);
+            Report(messages, path, TextId::NotPcm, UserText(TextId::UnsupportedTitle));
             return std::nullopt;
         }
         if (h.bitsPerSample != 16) {
-            Report(messages, path, kNot16Bit, kUnsupportedTitle);
+            Report(messages, path, TextId::Not16Bit, UserText(TextId::UnsupportedTitle));
             return std::nullopt;
         }
         if (Degenerate(h)) {
-            Report(messages, path, kUnsupportedWave, kUnsupportedTitle);
+            Report(messages, path, TextId::UnsupportedWave, UserText(TextId::UnsupportedTitle));
             return std::nullopt;
         }
         p.formatTag = h.formatTag;
@@ -319,7 +319,7 @@ std::optional<FileProperties> TrackFileReader::ReadFileProperties(const std::str
 std::optional<PlayInfo> TrackFileReader::PrepareForPlaying(const std::string& path, UserMessages& messages) {
     const auto entry = FileSystem::LookUp(path);
     if (!entry) {
-        Report(messages, path, kNotFound, kErrorTitle);
+        Report(messages, path, TextId::NotFound, kErrorTitle);
         return std::nullopt;
     }
     if (!IsTrackFileName(path)) {
@@ -337,7 +337,7 @@ std::optional<PlayInfo> TrackFileReader::PrepareForPlaying(const std::string& pa
         return std::nullopt;
     }
     if (h.formatTag != 1 || Degenerate(h)) {
-        Report(messages, path, kUnsupportedWave, kErrorTitle);
+        Report(messages, path, TextId::UnsupportedWave, kErrorTitle);
         return std::nullopt;
     }
     info.dataOffset = h.dataOffset;

@@ -51,15 +51,9 @@ struct PlayInfo {
 // bytes, the readers stay inside the file and never divide by zero.
 class TrackFileReader {
 public:
-    // Message texts (after the file name and "\r\n") and titles.
-    static constexpr const char* kNotFound = "が見つかりません。";
-    static constexpr const char* kNotWave = "はWaveファイルではない可能性があります。";
-    static constexpr const char* kNoData = "がうまく読めませんでした。";
-    static constexpr const char* kUnsupportedWave = "はサポート外のWaveファイルです。";
-    static constexpr const char* kNotPcm = "はPCM-Waveファイルではありません。";
-    static constexpr const char* kNot16Bit = "は16bitWaveファイルではありません。";
+    // The title of the messages about a file that cannot be read at all (the
+    // others are titled TextId::UnsupportedTitle); the same in every language.
     static constexpr const char* kErrorTitle = "Error";
-    static constexpr const char* kUnsupportedTitle = "サポート外のファイル";
 
     // The most channels a 16-bit WAVE file can hold: its frame size (the
     // block align) is a 16-bit number.

@@ -150,7 +150,7 @@ void Apply(TLongFileStream& stream, const FileProperties& properties, const Plan
         PutU32(b.data(), plan.newRiff);
         written = written && stream.WriteAt(4, b.data(), 4);
         if (!written) {
-            throw WriteError(kStreamWriteErrorText);
+            throw WriteError(UserText(TextId::StreamWrite));
         }
         outcome.dataSize = plan.newData;
         outcome.riffSize = plan.newRiff;
@@ -173,8 +173,8 @@ bool EndsWith(const std::string& text, const std::string& ending) {
     return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
 }
 
-void Refuse(UserMessages& messages, const std::string& path, const char* text, const char* title) {
-    messages.Show(path + "\r\n" + text, title, MsgIcon::Error, MsgButtons::Ok);
+void Refuse(UserMessages& messages, const std::string& path, TextId text) {
+    messages.Show(UserText(text, {path}), TrackFileReader::kErrorTitle, MsgIcon::Error, MsgButtons::Ok);
 }
 
 }  // namespace
@@ -184,11 +184,11 @@ TrackFileRepair::Outcome TrackFileRepair::Repair(const std::string& path, UserMe
     outcome.fileName = path;
     const auto entry = FileSystem::LookUp(path);
     if (!entry) {
-        Refuse(messages, path, TrackFileReader::kNotFound, TrackFileReader::kErrorTitle);
+        Refuse(messages, path, TextId::NotFound);
         return outcome;
     }
     if (!TrackFileReader::IsTrackFileName(path) || TrackFileReader::IsRawFileName(path)) {
-        Refuse(messages, path, TrackFileReader::kNotWave, TrackFileReader::kErrorTitle);
+        Refuse(messages, path, TextId::NotWave);
         return outcome;
     }
     // The reader's own checks and messages decide what is a 16-bit PCM WAVE file.
@@ -197,7 +197,7 @@ TrackFileRepair::Outcome TrackFileRepair::Repair(const std::string& path, UserMe
         return outcome;
     }
     if (properties->formatSize < 16) {
-        Refuse(messages, path, kFormatTooShort, TrackFileReader::kErrorTitle);
+        Refuse(messages, path, TextId::FormatTooShort);
         return outcome;
     }
     // Decided by reading only, so a right file on a read-only disk is fine.
@@ -209,7 +209,7 @@ TrackFileRepair::Outcome TrackFileRepair::Repair(const std::string& path, UserMe
     }
     if (!known) {
         // Without a RIFF size to mend, this is no file the recorder left.
-        Refuse(messages, path, TrackFileReader::kNotWave, TrackFileReader::kErrorTitle);
+        Refuse(messages, path, TextId::NotWave);
         return outcome;
     }
     outcome.riffSize = plan.riff;
@@ -223,7 +223,7 @@ TrackFileRepair::Outcome TrackFileRepair::Repair(const std::string& path, UserMe
         TLongFileStream stream(path, TLongFileStream::fmOpenReadWrite);
         // Decided again under the lock that is now held.
         if (!Decide(stream, *properties, plan)) {
-            Refuse(messages, path, TrackFileReader::kNotWave, TrackFileReader::kErrorTitle);
+            Refuse(messages, path, TextId::NotWave);
             return outcome;
         }
         Apply(stream, *properties, plan, outcome);

@@ -13,15 +13,13 @@ namespace zolvane2 {
 // a finished track is (and renamed to ..._tooLONG.wav, unless that name is
 // taken). A file that is not a 16-bit PCM WAVE file is refused with the
 // reader's message, one whose format chunk is too short for PCM with
-// kFormatTooShort. One whose sizes are right is left alone: the data chunk
+// TextId::FormatTooShort. One whose sizes are right is left alone: the data chunk
 // ends at the end of the file, or what follows it is a run of chunks that
 // ends exactly there (anything else past the declared end is audio the
 // header leaves out). Disk space reserved past the end of the file, which a
 // killed recording leaves allocated, is given back.
 class TrackFileRepair {
 public:
-    static constexpr const char* kFormatTooShort = "はフォーマットチャンクがPCMには短すぎるため修復できません。";
-
     enum class Verdict {
         Repaired,
         AlreadyRight,

@@ -61,9 +61,7 @@ void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, 
 void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw, Create create) {
     if (!raw && channels > TrackFileReader::kMaxChannels) {
         // The header could not name the frame size; nothing is created.
-        const std::string_view pattern = kFileCreateErrorText;
-        const std::size_t at = pattern.find("%s");
-        throw FileCreateError(std::string(pattern.substr(0, at)) + path + std::string(pattern.substr(at + 2)), EINVAL);
+        throw FileCreateError(UserText(TextId::FileCreate, {path}), EINVAL);
     }
     stream_.reset();
     fileName_ = path;
@@ -95,7 +93,7 @@ void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
         return;
     }
     if (!stream_) {
-        throw WriteError(kStreamWriteErrorText);
+        throw WriteError(UserText(TextId::StreamWrite));
     }
     stream_->WriteBuffer(bytes, count);
     KeepSizesCurrent(count);
@@ -107,7 +105,7 @@ void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t so
         return;
     }
     if (!stream_) {
-        throw WriteError(kStreamWriteErrorText);
+        throw WriteError(UserText(TextId::StreamWrite));
     }
     if (count > 0) {
         stream_->CopyRangeFrom(source, sourceOffset, count);
@@ -142,7 +140,7 @@ void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
         // Audio the disk refused (EIO, or space a file system handed out
         // late) is lost: that is a write error, not a success.
         if (const int error = flusher_->TakeError(); error != 0) {
-            throw WriteError(kStreamWriteErrorText, error);
+            throw WriteError(UserText(TextId::StreamWrite), error);
         }
         (void)flusher_->Request(stream_->OpenSyncHandle());
         lastFlush_ = now;
@@ -175,7 +173,7 @@ void TrackFileWriter::UpdateSizes() {
     PutU32(b.data(), dataSize);
     written = written && stream_->WriteAt(40, b.data(), 4);
     if (!written) {
-        throw WriteError(kStreamWriteErrorText, errno);
+        throw WriteError(UserText(TextId::StreamWrite), errno);
     }
     patchedDataSize_ = dataSize;
 }

@@ -42,15 +42,15 @@ TEST(CombineChecksTest, ParametersMatchOrNameTheOffendingEntry) {
         EXPECT_FALSE(unknown.Take(0, 44100));
         EXPECT_TRUE(unknown.mismatch);
     }
-    EXPECT_EQ(std::string(kParameterMismatchText), "パラメータの異なるファイルを結合することはできません。");
+    EXPECT_EQ(UserText(TextId::ParameterMismatch).Japanese(), "パラメータの異なるファイルを結合することはできません。");
     EXPECT_EQ(std::string(kParameterMismatchCaption), "Error");
 }
 
 TEST(CombineChecksTest, NotEnoughFreeSpaceComesFirst) {
     const auto c = CheckCombineSize(1000, 999, "EXT4", false);
     EXPECT_EQ(c.verdict, CombineSizeVerdict::NotEnoughSpace);
-    EXPECT_EQ(c.text, "ディスクの空き容量が足りません。");
-    EXPECT_EQ(c.caption, "サイズオーバー");
+    EXPECT_EQ(c.text.Japanese(), "ディスクの空き容量が足りません。");
+    EXPECT_EQ(c.caption.Japanese(), "サイズオーバー");
     // A failed free-space query (-1) stops any combine with data.
     EXPECT_EQ(CheckCombineSize(1, -1, "EXT4", false).verdict, CombineSizeVerdict::NotEnoughSpace);
     // A WAVE output needs room for its header as well.
@@ -64,11 +64,11 @@ TEST(CombineChecksTest, NotEnoughFreeSpaceComesFirst) {
 TEST(CombineChecksTest, FileSystemLimitTexts) {
     const auto fat32 = CheckCombineSize(5 * kGB, 100 * kGB, "FAT32", true);
     EXPECT_EQ(fat32.verdict, CombineSizeVerdict::OverFileSystemLimit);
-    EXPECT_EQ(fat32.text, "このドライブ(FAT32)では 4G以上のファイルを作成することができません。");
-    EXPECT_EQ(fat32.caption, "サイズオーバー");
+    EXPECT_EQ(fat32.text.Japanese(), "このドライブ(FAT32)では 4G以上のファイルを作成することができません。");
+    EXPECT_EQ(fat32.caption.Japanese(), "サイズオーバー");
     const auto fat = CheckCombineSize(3 * kGB, 100 * kGB, "FAT", false);
-    EXPECT_EQ(fat.text, "このドライブ(FAT)では 2G以上のファイルを作成することができません。");
-    EXPECT_EQ(FileSystemLimitText("EXT4", FileSizeLimit("EXT4")),
+    EXPECT_EQ(fat.text.Japanese(), "このドライブ(FAT)では 2G以上のファイルを作成することができません。");
+    EXPECT_EQ(FileSystemLimitText("EXT4", FileSizeLimit("EXT4")).Japanese(),
               "このドライブ(EXT4)では2048G以上のファイルを作成することができません。");
     // 4 GB exactly fits FAT32 (RAW: no question).
     EXPECT_EQ(CheckCombineSize(4 * kGB, 100 * kGB, "FAT32", true).verdict, CombineSizeVerdict::Go);
@@ -78,8 +78,8 @@ TEST(CombineChecksTest, TwoGigabyteQuestionOnlyForWaveAboveTheLimit) {
     EXPECT_EQ(CheckCombineSize(2 * kGB, 100 * kGB, "EXT4", false).verdict, CombineSizeVerdict::Go);
     const auto ask = CheckCombineSize(2 * kGB + 1, 100 * kGB, "EXT4", false);
     EXPECT_EQ(ask.verdict, CombineSizeVerdict::AskForRaw);
-    EXPECT_EQ(ask.text, "WAVEファイルは2Gを越えることができません\r\nRAW形式で保存しますか?");
-    EXPECT_EQ(ask.caption, "サイズオーバー");
+    EXPECT_EQ(ask.text.Japanese(), "WAVEファイルは2Gを越えることができません\r\nRAW形式で保存しますか?");
+    EXPECT_EQ(ask.caption.Japanese(), "サイズオーバー");
     EXPECT_EQ(CheckCombineSize(2 * kGB + 1, 100 * kGB, "EXT4", true).verdict, CombineSizeVerdict::Go);
     // FAT (2 GB): above 2 GB is the limit message, never the question.
     EXPECT_EQ(CheckCombineSize(2 * kGB + 1, 100 * kGB, "FAT", false).verdict, CombineSizeVerdict::OverFileSystemLimit);

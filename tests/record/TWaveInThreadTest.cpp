@@ -469,7 +469,7 @@ TEST_F(TWaveInThreadTest, AFailedWriteStopsCleanlyWithAValidFileAndOneMessage) {
     // The message names the file and gives the system's reason (a full disk
     // says "No space left on device" in the same place).
     EXPECT_EQ(boxes_.Messages()[0].text,
-              dir_.File("Track00001.wav") + "\r\n" + kStreamWriteErrorText + SystemReasonText(EFBIG));
+              dir_.File("Track00001.wav") + "\r\nストリームへの書き込みエラー" + SystemReasonText(EFBIG));
     EXPECT_EQ(reports_.back(), RecFinish(0, 1));
     // What was written before stays, under a header that describes it.
     const auto samples = capturetest::WaveSamples(dir_.File("Track00001.wav"), 2, 44100);

@@ -2,10 +2,9 @@
 
 namespace zolvane2 {
 
-MsgAnswer RecordingUserMessages::Show(const std::string& text, const std::string& title, MsgIcon icon,
-                                      MsgButtons buttons) {
+MsgAnswer RecordingUserMessages::Show(const UserText& text, const UserText& title, MsgIcon icon, MsgButtons buttons) {
     const std::lock_guard lock(mutex_);
-    shown_.push_back(Shown{text, title, icon, buttons});
+    shown_.push_back(Shown{text.Japanese(), title.Japanese(), icon, buttons});
     if (!answers_.empty()) {
         const MsgAnswer a = answers_.front();
         answers_.pop_front();

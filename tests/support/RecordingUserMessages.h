@@ -13,6 +13,7 @@ namespace zolvane2 {
 // script (then Ok/Yes-less defaults: the first button).
 class RecordingUserMessages final : public UserMessages {
 public:
+    // The texts as the window words them.
     struct Shown {
         std::string text;
         std::string title;
@@ -20,7 +21,7 @@ public:
         MsgButtons buttons;
     };
 
-    MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override;
+    MsgAnswer Show(const UserText& text, const UserText& title, MsgIcon icon, MsgButtons buttons) override;
 
     void QueueAnswer(MsgAnswer answer);
     [[nodiscard]] std::vector<Shown> Messages() const;

@@ -113,10 +113,10 @@ TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage
     }
     const auto shown = messages.Messages();
     ASSERT_EQ(shown.size(), 4U);
-    EXPECT_EQ(shown[0].text, floats + "\r\n" + TrackFileReader::kNotPcm);
-    EXPECT_EQ(shown[1].text, eight + "\r\n" + TrackFileReader::kNot16Bit);
-    EXPECT_EQ(shown[2].text, raw + "\r\n" + TrackFileReader::kNotWave);
-    EXPECT_EQ(shown[3].text, missing + "\r\n" + TrackFileReader::kNotFound);
+    EXPECT_EQ(shown[0].text, floats + "\r\nはPCM-Waveファイルではありません。");
+    EXPECT_EQ(shown[1].text, eight + "\r\nは16bitWaveファイルではありません。");
+    EXPECT_EQ(shown[2].text, raw + "\r\nはWaveファイルではない可能性があります。");
+    EXPECT_EQ(shown[3].text, missing + "\r\nが見つかりません。");
 
     // A track still being written is never touched.
     TrackFileWriter w;
@@ -180,7 +180,8 @@ TEST(TrackFileRepair, RefusesAFormatChunkTooShortForPcm) {
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::Refused);
         EXPECT_EQ(test::ReadAll(path), b);
         ASSERT_EQ(messages.Count(), 1U);
-        EXPECT_EQ(messages.Messages()[0].text, path + "\r\n" + TrackFileRepair::kFormatTooShort);
+        EXPECT_EQ(messages.Messages()[0].text,
+                  path + "\r\nはフォーマットチャンクがPCMには短すぎるため修復できません。");
         messages.Clear();
     }
 }
