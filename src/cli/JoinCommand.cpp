@@ -52,20 +52,9 @@ OptionTable Options() {
          .choices = {"raw", "wav"},
          .refusal = {"--over-2g wants raw or wav, not '%1'",
                      "--over-2g には raw か wav を指定してください ('%1' は使えません)"}},
-        {.name = "--rate",
-         .shortName = "-r",
-         .valueName = "HZ",
-         .kind = Kind::Integer,
-         .low = 1,
-         .high = kMaxRate,
-         .help = {"sampling frequency of RAW FILEs (default 44100)", "RAW の FILE のサンプリング周波数 (既定 44100)"}},
-        {.name = "--channels",
-         .shortName = "-c",
-         .valueName = "N",
-         .kind = Kind::Integer,
-         .low = 1,
-         .high = 2,
-         .help = {"channels of RAW FILEs, 1 or 2 (default 2)", "RAW の FILE のチャンネル数 1 または 2 (既定 2)"}},
+        RateOption(
+            {"sampling frequency of RAW FILEs (default 44100)", "RAW の FILE のサンプリング周波数 (既定 44100)"}),
+        ChannelsOption({"channels of RAW FILEs, 1 or 2 (default 2)", "RAW の FILE のチャンネル数 1 または 2 (既定 2)"}),
     };
 }
 

@@ -44,23 +44,31 @@ std::string OptionLines(const OptionTable& table) {
     return text;
 }
 
+OptionRow RateOption(Texts help) {
+    return {.name = "--rate",
+            .shortName = "-r",
+            .valueName = "HZ",
+            .kind = OptionRow::Kind::Integer,
+            .low = 1,
+            .high = kMaxRate,
+            .help = help};
+}
+
+OptionRow ChannelsOption(Texts help) {
+    return {.name = "--channels",
+            .shortName = "-c",
+            .valueName = "N",
+            .kind = OptionRow::Kind::Integer,
+            .low = 1,
+            .high = 2,
+            .help = help};
+}
+
 OptionTable RawFileOptions() {
-    using Kind = OptionRow::Kind;
     return {
-        {.name = "--rate",
-         .shortName = "-r",
-         .valueName = "HZ",
-         .kind = Kind::Integer,
-         .low = 1,
-         .high = kMaxRate,
-         .help = {"sampling frequency of RAW files (default 44100)", "RAW ファイルのサンプリング周波数 (既定 44100)"}},
-        {.name = "--channels",
-         .shortName = "-c",
-         .valueName = "N",
-         .kind = Kind::Integer,
-         .low = 1,
-         .high = 2,
-         .help = {"channels of RAW files, 1 or 2 (default 2)", "RAW ファイルのチャンネル数 1 または 2 (既定 2)"}},
+        RateOption(
+            {"sampling frequency of RAW files (default 44100)", "RAW ファイルのサンプリング周波数 (既定 44100)"}),
+        ChannelsOption({"channels of RAW files, 1 or 2 (default 2)", "RAW ファイルのチャンネル数 1 または 2 (既定 2)"}),
     };
 }
 

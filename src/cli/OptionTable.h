@@ -55,6 +55,11 @@ using OptionTable = std::vector<OptionRow>;
 // The --help lines of the table's shown options, in its order.
 [[nodiscard]] std::string OptionLines(const OptionTable& table);
 
+// -r/--rate HZ and -c/--channels N, with the command's own help line, so
+// that every command takes the same values.
+[[nodiscard]] OptionRow RateOption(Texts help);
+[[nodiscard]] OptionRow ChannelsOption(Texts help);
+
 // -r/--rate and -c/--channels of RAW input files, as info and play read them.
 [[nodiscard]] OptionTable RawFileOptions();
 
