@@ -145,8 +145,8 @@ TEST(InfoCommand, OneRateRangeEverywhereAndDashDashEndsTheOptions) {
         EXPECT_EQ(r.err, "zolvane2-cli " + args[0] + ": --rate wants a whole number from 1 to 1000000, not '1000001' " +
                              "(see zolvane2-cli " + args[0] + " --help)\n");
     }
-    zolvane2::test::WriteBytes(dir.File("-5.raw"), Bytes(400, 0));
-    zolvane2::test::WriteBytes(dir.File("take.raw"), Bytes(400, 0));
+    zolvane2::test::WriteFile(dir.File("-5.raw"), Bytes(400, 0));
+    zolvane2::test::WriteFile(dir.File("take.raw"), Bytes(400, 0));
     const CliResult top = RunCli(dir, {"info", "-r", "1000000", "take.raw", "--", "-5.raw"});
     EXPECT_EQ(top.status, 0) << top.err;
     const auto rows = zolvane2::test::LinesOf(top.out);
