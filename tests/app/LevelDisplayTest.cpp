@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "support/WindowTestSupport.h"
 #include "app/TPaintBox.h"
+#include "support/WindowTestSupport.h"
 #include "trackfile/TMemoryStream.h"
 
 namespace zolvane2::test {
