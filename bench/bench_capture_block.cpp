@@ -36,6 +36,8 @@
 namespace {
 
 using namespace zolvane2;
+using zolvane2::test::FakeSoundInput;
+using zolvane2::test::RecordingUserMessages;
 namespace fs = std::filesystem;
 
 constexpr double kBlockSeconds = 16384.0 / (44100.0 * 4.0);

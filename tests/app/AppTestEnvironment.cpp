@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <memory>
 
-#include "AppTestSupport.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "platform/ErrorDisplay.h"
 #include "support/FakeSoundInput.h"
 #include "support/SoundTestSupport.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 
 RecordingUserMessages& Messages() {
     static RecordingUserMessages messages;
@@ -21,7 +21,7 @@ RecordingUserMessages& Messages() {
 }
 
 void RestoreSoundInput() {
-    static const bool server = soundtest::ServerAvailable();
+    static const bool server = test::ServerAvailable();
     if (server) {
         SetSoundInputFactory(nullptr);
     } else {
@@ -76,4 +76,4 @@ private:
 
 }  // namespace
 
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

@@ -4,12 +4,12 @@
 #include <QLineEdit>
 #include <QSpinBox>
 
-#include "AppTestSupport.h"
 #include "app/TRadioGroup.h"
 #include "jobs/DiskSpace.h"
 #include "jobs/RecordingEstimate.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 // The figures themselves are the engine's (see RecordingEstimateTest); here
@@ -24,17 +24,17 @@ protected:
         }
         Open();
     }
-    QString Text(const char* name) { return Find<QLabel>(name)->text(); }
+    QString Text(const char* name) { return Control<QLabel>(*window, name)->text(); }
     // The window shows the estimate for these conditions and its own base name.
     // The time left of a RAW recording follows the free space, which other
     // programs change meanwhile: it need only differ from the WAVE figure.
     void ExpectShows(int rate, int channels, std::int64_t seconds, bool raw) {
-        const std::string base = Find<QLineEdit>("edtBaseFileName")->text().toStdString();
+        const std::string base = Control<QLineEdit>(*window, "edtBaseFileName")->text().toStdString();
         const auto e = EstimateRecording(base, rate, channels, seconds, raw);
         EXPECT_EQ(Text("lblRecSize").toStdString(), e.recSize);
         EXPECT_EQ(Text("pnlSizeWarning").toStdString(), e.warningText);
         const Rgb rgb = SizeWarningRgb(e.warning);
-        EXPECT_EQ(Find<QLabel>("pnlSizeWarning")->palette().color(QPalette::Window),
+        EXPECT_EQ(Control<QLabel>(*window, "pnlSizeWarning")->palette().color(QPalette::Window),
                   QColor(rgb.red, rgb.green, rgb.blue));
         const std::string waveTime = EstimateRecording(base, rate, channels, seconds, false).maxRecTime;
         if (raw) {
@@ -47,32 +47,32 @@ protected:
 
 TEST_F(EstimateTest, EveryConditionControlRecomputes) {
     ExpectShows(44100, 2, 3600, false);
-    Find<QSpinBox>("sedtRecordingTimeH")->setValue(3);  // 4 h in all
+    Control<QSpinBox>(*window, "sedtRecordingTimeH")->setValue(3);  // 4 h in all
     ExpectShows(44100, 2, 4 * 3600, false);
-    Find<QCheckBox>("cbxRAWSave")->setChecked(true);
+    Control<QCheckBox>(*window, "cbxRAWSave")->setChecked(true);
     ExpectShows(44100, 2, 4 * 3600, true);
-    Find<TRadioGroup>("rgRecMode")->SetItemIndex(0);
+    Control<TRadioGroup>(*window, "rgRecMode")->SetItemIndex(0);
     ExpectShows(44100, 1, 4 * 3600, true);
-    Find<QComboBox>("cbSamplingFreq")->setCurrentIndex(4);
+    Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentIndex(4);
     ExpectShows(11025, 1, 4 * 3600, true);
-    Find<QSpinBox>("sedtRecordingTimeM")->setValue(0);
-    Find<QSpinBox>("sedtRecordingTimeH")->setValue(0);
-    Find<QSpinBox>("sedtRecordingTimeS")->setValue(1);
+    Control<QSpinBox>(*window, "sedtRecordingTimeM")->setValue(0);
+    Control<QSpinBox>(*window, "sedtRecordingTimeH")->setValue(0);
+    Control<QSpinBox>(*window, "sedtRecordingTimeS")->setValue(1);
     ExpectShows(11025, 1, 1, true);
-    Find<QSpinBox>("sedtRecordingTimeS")->setValue(0);
+    Control<QSpinBox>(*window, "sedtRecordingTimeS")->setValue(0);
     ExpectShows(11025, 1, 0, true);
 }
 
 TEST_F(EstimateTest, ARateThatIsNoNumberIsReportedAndLeavesTheFigures) {
-    Find<QComboBox>("cbSamplingFreq")->setEditText(QStringLiteral("12k"));
+    Control<QComboBox>(*window, "cbSamplingFreq")->setEditText(QStringLiteral("12k"));
     ASSERT_EQ(Messages().Count(), 1U);
     EXPECT_NE(Messages().Messages()[0].text.find("'12k'"), std::string::npos);
     ExpectShows(44100, 2, 3600, false);
 }
 
 TEST_F(EstimateTest, TheRawSwitchSetsTheBaseNamesExtension) {
-    auto* name = Find<QLineEdit>("edtBaseFileName");
-    auto* raw = Find<QCheckBox>("cbxRAWSave");
+    auto* name = Control<QLineEdit>(*window, "edtBaseFileName");
+    auto* raw = Control<QCheckBox>(*window, "cbxRAWSave");
     name->setText(QStringLiteral("/rec/Track.wav"));
     raw->setChecked(true);
     EXPECT_EQ(name->text(), QStringLiteral("/rec/Track.raw"));
@@ -84,7 +84,7 @@ TEST_F(EstimateTest, TheRawSwitchSetsTheBaseNamesExtension) {
 }
 
 TEST_F(EstimateTest, BrowsingForTheBaseNamePicksTheFilterAndFollowsTheChosenExtension) {
-    auto* name = Find<QLineEdit>("edtBaseFileName");
+    auto* name = Control<QLineEdit>(*window, "edtBaseFileName");
     name->setText(Path(QStringLiteral("Take.RAW")));
     dialogs.files.push_back(Path(QStringLiteral("new.raw")));
     window->btnRefFileClick();
@@ -92,11 +92,11 @@ TEST_F(EstimateTest, BrowsingForTheBaseNamePicksTheFilterAndFollowsTheChosenExte
     EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 1);
     EXPECT_EQ(dialogs.fileRequests[0].initialPath, Path(QStringLiteral("Take.RAW")));
     EXPECT_EQ(name->text(), Path(QStringLiteral("new.raw")));
-    EXPECT_TRUE(Find<QCheckBox>("cbxRAWSave")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(*window, "cbxRAWSave")->isChecked());
     window->btnRefFileClick();  // cancelled
     EXPECT_EQ(name->text(), Path(QStringLiteral("new.raw")));
     EXPECT_EQ(dialogs.fileRequests[1].filterIndex, 1);
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

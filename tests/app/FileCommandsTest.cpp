@@ -5,9 +5,9 @@
 #include <QStandardPaths>
 #include <QToolButton>
 
-#include "AppTestSupport.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 class FileCommandsTest : public WindowTest {
@@ -15,14 +15,14 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         Open();
-        Find<QLineEdit>("edtBaseFileName")->setText(Path(QStringLiteral("Track.wav")));
+        Control<QLineEdit>(*window, "edtBaseFileName")->setText(Path(QStringLiteral("Track.wav")));
     }
     void List(std::initializer_list<const char*> names) {
         for (const char* name : names) {
             const QString path = Path(QString::fromUtf8(name));
             if (!QFile::exists(path)) {
                 if (path.endsWith(QStringLiteral(".raw"), Qt::CaseInsensitive)) {
-                    WriteBytes(path, 400);
+                    WriteFile(path, Bytes(400, 1));
                 } else {
                     WriteWave(path, 2, 44100, 100);
                 }
@@ -47,7 +47,7 @@ protected:
 TEST_F(FileCommandsTest, RenumberFollowsTheListOrder) {
     List({"Track00003.wav", "Track00007.wav", "Track00005.wav"});
     const QByteArray seventh = ReadAll(Path(QStringLiteral("Track00007.wav")));
-    Find<QToolButton>("btnRename")->click();
+    Control<QToolButton>(*window, "btnRename")->click();
     EXPECT_EQ(Names(), (QStringList{QStringLiteral("Track00001.wav"), QStringLiteral("Track00002.wav"),
                                     QStringLiteral("Track00003.wav")}));
     EXPECT_EQ(FilesOnDisk(), Names());
@@ -56,7 +56,7 @@ TEST_F(FileCommandsTest, RenumberFollowsTheListOrder) {
 }
 
 TEST_F(FileCommandsTest, NumbersTakenOutsideTheListAreSkipped) {
-    WriteBytes(Path(QStringLiteral("Track00001.raw")), 10);
+    WriteFile(Path(QStringLiteral("Track00001.raw")), Bytes(10, 1));
     List({"x.wav", "y.wav"});
     window->btnRenameClick();
     EXPECT_EQ(Names(), (QStringList{QStringLiteral("Track00002.wav"), QStringLiteral("Track00003.wav")}));
@@ -67,15 +67,15 @@ TEST_F(FileCommandsTest, TheExtensionKeepsItsCaseAndDigitsFollowTheSetting) {
     List({"TRACK01.WAV"});
     window->btnRenameClick();
     EXPECT_EQ(Names(), QStringList{QStringLiteral("Track00001.WAV")});
-    Find<QSpinBox>("sedtPrec")->setValue(3);
+    Control<QSpinBox>(*window, "sedtPrec")->setValue(3);
     window->btnRenameClick();
     EXPECT_EQ(Names(), QStringList{QStringLiteral("Track001.WAV")});
 }
 
 TEST_F(FileCommandsTest, ACounterAboveTheDigitsGrowsLonger) {
-    Find<QSpinBox>("sedtPrec")->setValue(1);
+    Control<QSpinBox>(*window, "sedtPrec")->setValue(1);
     for (int n = 1; n <= 9; ++n) {
-        WriteBytes(Path(QStringLiteral("Track%1.raw").arg(n)), 4);
+        WriteFile(Path(QStringLiteral("Track%1.raw").arg(n)), Bytes(4, 1));
     }
     List({"a.wav"});
     window->btnRenameClick();
@@ -84,7 +84,7 @@ TEST_F(FileCommandsTest, ACounterAboveTheDigitsGrowsLonger) {
 
 TEST_F(FileCommandsTest, LongWaveRowsGetTheTooLongSuffixRawRowsDoNot) {
     WriteSparseWave(Path(QStringLiteral("big.wav")), 2147483648LL + 44);
-    WriteBytes(Path(QStringLiteral("big.raw")), 16);
+    WriteFile(Path(QStringLiteral("big.raw")), Bytes(16, 1));
     {
         QFile raw(Path(QStringLiteral("big.raw")));
         ASSERT_TRUE(raw.open(QIODevice::ReadWrite));
@@ -98,7 +98,7 @@ TEST_F(FileCommandsTest, LongWaveRowsGetTheTooLongSuffixRawRowsDoNot) {
 }
 
 TEST_F(FileCommandsTest, ATakenTargetWithOtherCaseIsSkippedNotOverwritten) {
-    WriteBytes(Path(QStringLiteral("Track00001.WAV")), 8);
+    WriteFile(Path(QStringLiteral("Track00001.WAV")), Bytes(8, 1));
     List({"a.WAV"});
     window->btnRenameClick();
     EXPECT_EQ(Names(), QStringList{QStringLiteral("Track00002.WAV")});
@@ -112,7 +112,7 @@ TEST_F(FileCommandsTest, DeleteCancelledLeavesTheFilesAndReReadsTheListUnchecked
     window->SetRowChecked(0, true);
     window->SetRowChecked(2, true);
     dialogs.deletes.push_back(false);
-    Find<QToolButton>("btnDelete")->click();
+    Control<QToolButton>(*window, "btnDelete")->click();
     ASSERT_EQ(dialogs.deleteRequests.size(), 1U);
     EXPECT_EQ(dialogs.deleteRequests[0], (QStringList{Path(QStringLiteral("a.wav")), Path(QStringLiteral("c.wav"))}));
     EXPECT_EQ(Names(), (QStringList{QStringLiteral("a.wav"), QStringLiteral("b.wav"), QStringLiteral("c.wav")}));
@@ -151,4 +151,4 @@ TEST_F(FileCommandsTest, DeleteOfAFileThatIsAlreadyGoneListsWhatRemains) {
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

@@ -11,7 +11,7 @@
 #include "jobs/CombineChecks.h"
 #include "jobs/DiskSpace.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 using JobsCombineTest = JobsWindowTest;
@@ -70,7 +70,7 @@ TEST_F(JobsCombineTest, JoinsTheDataRegionsInListOrderAndListsTheFile) {
     ASSERT_EQ(out.size(), 44 + 8000);
     EXPECT_EQ(out.mid(44, 4000), ReadAll(Path(QStringLiteral("A.wav"))).mid(44));
     EXPECT_EQ(out.mid(44 + 4000), ReadAll(Path(QStringLiteral("B.wav"))).mid(44));
-    EXPECT_EQ(U32At(out, 40), 8000U);
+    EXPECT_EQ(ReadLe(out, 40), 8000U);
     EXPECT_EQ(Captions(2), std::vector<std::string>{"joined.wav"});
     EXPECT_EQ(window->SubItem(2, 3), QStringLiteral("44100"));
     ExpectIdleButtons();
@@ -232,10 +232,10 @@ TEST_F(JobsCombineTest, UnreadableSourceShowsItsErrorOnceAndKeepsWhatWasJoined) 
     EXPECT_EQ(shown[0].text, "ストリームからの読み込みエラー.");
     const QByteArray out = ReadAll(Path(QStringLiteral("joined.wav")));
     ASSERT_GE(out.size(), 44 + 4000);
-    EXPECT_EQ(U32At(out, 40), static_cast<std::uint32_t>(out.size() - 44));
+    EXPECT_EQ(ReadLe(out, 40), static_cast<std::uint32_t>(out.size() - 44));
     EXPECT_EQ(Captions(2), std::vector<std::string>{"joined.wav"});
     ExpectIdleButtons();
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
+#include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "JobsWindowTest.h"
 #include "app/WindowDialogs.h"
@@ -16,7 +19,7 @@
 #include "support/FakeSoundOutput.h"
 #include "support/PlayTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -54,18 +57,9 @@ TEST_F(JobsRedivideTest, CheckedRowsAreCutByTheCuttingPageAndEveryPieceIsListed)
 TEST_F(JobsRedivideTest, TriggerSettingsOfThePageCutAtTheLoudPart) {
     // 1 s quiet, 1 s loud, 1 s quiet at 8000 Hz mono; a track is loud audio
     // after the 100 ms delay and before 200 ms of the 500 ms silence.
-    QByteArray data;
-    for (int i = 0; i < 24000; ++i) {
-        const std::int16_t v = (i >= 8000 && i < 16000) ? 5000 : 0;
-        data.append(static_cast<char>(v & 0xFF)).append(static_cast<char>((v >> 8) & 0xFF));
-    }
-    WriteWave(Path(QStringLiteral("T.wav")), 1, 8000, 24000, 0);
-    {
-        QFile f(Path(QStringLiteral("T.wav")));
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        f.seek(44);
-        f.write(data);
-    }
+    std::vector<std::int16_t> samples(24000, 0);
+    std::fill(samples.begin() + 8000, samples.begin() + 16000, std::int16_t{5000});
+    test::WriteWave(Path(QStringLiteral("T.wav")).toStdString(), 1, 8000, Pcm(samples));
     window->AddFileToList(Path(QStringLiteral("T.wav")), -1);
     window->SetRowChecked(0, true);
     Control<QRadioButton>(*window, "rbtnUseTrigger")->setChecked(true);
@@ -114,7 +108,7 @@ TEST_F(JobsRedivideTest, PlayersSplitCutsTheCheckedRowOnceAtTheTime) {
 TEST_F(JobsRedivideTest, RawSourceIsReadWithTheCurrentSettings) {
     Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentText(QStringLiteral("8000"));
     Control<TRadioGroup>(*window, "rgRecMode")->SetItemIndex(0);
-    WriteBytes(Path(QStringLiteral("R.raw")), 48000);
+    WriteFile(Path(QStringLiteral("R.raw")), Bytes(48000, 1));
     window->AddFileToList(Path(QStringLiteral("R.raw")), -1);
     ASSERT_EQ(window->RowCount(), 1);
     window->SetRowChecked(0, true);
@@ -130,7 +124,7 @@ TEST_F(JobsRedivideTest, RawSourceIsReadWithTheCurrentSettings) {
 
 TEST_F(JobsRedivideTest, RawSourceWithARateThatIsNoNumberStartsNothing) {
     Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentText(QStringLiteral("8000"));
-    WriteBytes(Path(QStringLiteral("R.raw")), 48000);
+    WriteFile(Path(QStringLiteral("R.raw")), Bytes(48000, 1));
     window->AddFileToList(Path(QStringLiteral("R.raw")), -1);
     window->SetRowChecked(0, true);
     Control<QComboBox>(*window, "cbSamplingFreq")->setCurrentText(QStringLiteral("8k"));
@@ -229,7 +223,7 @@ TEST_F(JobsRedivideTest, CancelFinishesTheOpenPieceAndLeavesTheLaterFiles) {
     for (const std::string& piece : pieces) {
         const QByteArray bytes = ReadAll(PathOf(piece));
         EXPECT_LE(bytes.size(), 44 + kBlock);
-        EXPECT_EQ(U32At(bytes, 4), static_cast<std::uint32_t>(bytes.size() - 8));
+        EXPECT_EQ(ReadLe(bytes, 4), static_cast<std::uint32_t>(bytes.size() - 8));
     }
     ExpectIdleButtons();
 }
@@ -276,7 +270,7 @@ TEST_F(JobsRedivideTest, ClosingDuringAJobCancelsWaitsAndThenSavesSettings) {
     for (const std::string& piece : pieces) {
         const QByteArray bytes = ReadAll(PathOf(piece));
         EXPECT_LT(bytes.size(), 44 + 3 * kBlock);
-        EXPECT_EQ(U32At(bytes, 40), static_cast<std::uint32_t>(bytes.size() - 44));
+        EXPECT_EQ(ReadLe(bytes, 40), static_cast<std::uint32_t>(bytes.size() - 44));
     }
     ASSERT_TRUE(QFileInfo::exists(ini));
     EXPECT_TRUE(ReadAll(ini).contains("sedtPrec.Value=4"));
@@ -331,4 +325,4 @@ TEST_F(JobsPlaybackTest, AJobEndingDuringPlaybackDoesNotOfferAnotherOne) {
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

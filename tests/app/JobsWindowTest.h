@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "AppTestSupport.h"
 #include "app/TRadioGroup.h"
 #include "platform/MainThreadDispatcher.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 
 // Data bytes of one block the jobs read.
 inline constexpr std::int64_t kBlock = 409600;
@@ -50,7 +50,7 @@ protected:
     }
 
     void Click(const char* name) {
-        auto* button = Find<QToolButton>(name);
+        auto* button = Control<QToolButton>(*window, name);
         ASSERT_TRUE(button->isEnabled()) << name;
         button->click();
     }
@@ -105,12 +105,4 @@ protected:
     }
 };
 
-inline std::uint32_t U32At(const QByteArray& bytes, int offset) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) {
-        v = (v << 8) | static_cast<std::uint8_t>(bytes.at(offset + i));
-    }
-    return v;
-}
-
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

@@ -8,18 +8,11 @@
 #include <memory>
 #include <vector>
 
-// GCC sees the optional answer of the scripted dialogs as possibly
-// uninitialised once it inlines it here; it is not.
-#pragma GCC diagnostic push
-#if !defined(__clang__)  // clang has no such warning
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include "app/AppTestSupport.h"
-#pragma GCC diagnostic pop
 #include "app/TPaintBox.h"
+#include "support/WindowTestSupport.h"
 #include "trackfile/TMemoryStream.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 const QColor kRed(255, 0, 0);
@@ -155,4 +148,4 @@ TEST_F(LevelDisplayTest, TheViewButtonsSwitchPagesAndBothKeepUpdating) {
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

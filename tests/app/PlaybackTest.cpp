@@ -16,7 +16,6 @@
 #include <functional>
 #include <memory>
 
-#include "AppTestSupport.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmIntroPlay.h"
 #include "platform/MainThreadDispatcher.h"
@@ -25,8 +24,9 @@
 #include "support/FakeSoundInput.h"
 #include "support/PlayTestSupport.h"
 #include "support/SoundTestSupport.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -97,9 +97,19 @@ protected:
         return n;
     }
 
-    [[nodiscard]] QString TrackNo() { return Find<QLabel>("lblTrackNo")->text(); }
-    void Click(const char* name) { Find<QToolButton>(name)->click(); }
+    [[nodiscard]] QString TrackNo() { return Control<QLabel>(*window, "lblTrackNo")->text(); }
+    void Click(const char* name) { Control<QToolButton>(*window, name)->click(); }
     [[nodiscard]] bool Playing() const { return window->PlayerPlaying(); }
+    // While playing only stopping and seeking are offered, and the player's
+    // picture shows.
+    void ExpectControlsWhilePlaying(bool playing) {
+        EXPECT_EQ(Control<QToolButton>(*window, "btnPlay")->isEnabled(), !playing);
+        EXPECT_EQ(Control<QPushButton>(*window, "btnRecord")->isEnabled(), !playing);
+        EXPECT_EQ(Control<QToolButton>(*window, "btnDivide")->isEnabled(), !playing);
+        EXPECT_EQ(Control<QToolButton>(*window, "btnStopPlay")->isEnabled(), playing);
+        EXPECT_EQ(Control<QSlider>(*window, "tbrProgress")->isEnabled(), playing);
+        EXPECT_EQ(Control<QLabel>(*window, "imgPlay")->isHidden(), !playing);
+    }
     // Open and streaming: the thread has started this playback.
     [[nodiscard]] bool Sounding() { return !window->Player().Stopped() && output->QueuedCount() > 0; }
 
@@ -112,12 +122,7 @@ TEST_F(PlaybackTest, CheckedRowsPlayInListOrderThenTheWindowIsIdleAgain) {
     Click("btnPlay");
     EXPECT_TRUE(Playing());
     EXPECT_EQ(TrackNo(), QStringLiteral("00002"));
-    EXPECT_FALSE(Find<QToolButton>("btnPlay")->isEnabled());
-    EXPECT_FALSE(Find<QPushButton>("btnRecord")->isEnabled());
-    EXPECT_FALSE(Find<QToolButton>("btnDivide")->isEnabled());
-    EXPECT_TRUE(Find<QToolButton>("btnStopPlay")->isEnabled());
-    EXPECT_TRUE(Find<QSlider>("tbrProgress")->isEnabled());
-    EXPECT_FALSE(Find<QLabel>("imgPlay")->isHidden());
+    ExpectControlsWhilePlaying(true);
 
     ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00005"); }));
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
@@ -128,13 +133,8 @@ TEST_F(PlaybackTest, CheckedRowsPlayInListOrderThenTheWindowIsIdleAgain) {
     EXPECT_EQ(played.front(), 2);
     EXPECT_EQ(played.back() | played[played.size() - 2], 5);
     EXPECT_EQ(TrackNo(), QStringLiteral("00000"));
-    EXPECT_EQ(Find<QLabel>("lblTrackTime")->text(), QStringLiteral("00000h00m00s"));
-    EXPECT_TRUE(Find<QToolButton>("btnPlay")->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("btnRecord")->isEnabled());
-    EXPECT_TRUE(Find<QToolButton>("btnDivide")->isEnabled());
-    EXPECT_FALSE(Find<QToolButton>("btnStopPlay")->isEnabled());
-    EXPECT_FALSE(Find<QSlider>("tbrProgress")->isEnabled());
-    EXPECT_TRUE(Find<QLabel>("imgPlay")->isHidden());
+    EXPECT_EQ(Control<QLabel>(*window, "lblTrackTime")->text(), QStringLiteral("00000h00m00s"));
+    ExpectControlsWhilePlaying(false);
 }
 
 TEST_F(PlaybackTest, PlayWithoutACheckedRowDoesNothing) {
@@ -171,7 +171,7 @@ TEST_F(PlaybackTest, NextSkipsPrevGoesBackAndOnTheFirstRowPlaysItAgain) {
 TEST_F(PlaybackTest, TheProgramClosesOnlyAfterTheLastFileEndedByItself) {
     auto& w = OpenPlayer();
     w.show();
-    Find<QToolButton>("btnExitApps")->setChecked(true);
+    Control<QToolButton>(*window, "btnExitApps")->setChecked(true);
     AddFiles({1000, 80000}, {true, true});
     Click("btnPlay");
     ASSERT_TRUE(PlayUntil([&] { return TrackNo() == QStringLiteral("00002"); }));
@@ -189,9 +189,9 @@ TEST_F(PlaybackTest, TheProgramClosesOnlyAfterTheLastFileEndedByItself) {
 TEST_F(PlaybackTest, IntroPlayPlaysTheStartOfEachFileAndKeepsTheProgramOpen) {
     auto& w = OpenPlayer();
     w.show();
-    Find<QToolButton>("btnExitApps")->setChecked(true);
+    Control<QToolButton>(*window, "btnExitApps")->setChecked(true);
     AddFiles({800000, 800000, 800000}, {true, true, true});
-    auto* intro = Find<QToolButton>("btnIntro");
+    auto* intro = Control<QToolButton>(*window, "btnIntro");
     intro->setChecked(true);
     auto* timer = w.findChild<QTimer*>(QStringLiteral("tmrIntroPlay"));
     ASSERT_NE(timer, nullptr);
@@ -235,10 +235,10 @@ TEST_F(PlaybackTest, TheIntroDialogShowsTheIntervalAndOkTakesTheNewOne) {
     Click("btnIntro");
     EXPECT_EQ(shown, QStringLiteral("45"));
     EXPECT_EQ(timer->interval(), 45000) << "Cancel keeps the interval";
-    EXPECT_TRUE(Find<QToolButton>("btnIntro")->isChecked()) << "and intro play stays on";
+    EXPECT_TRUE(Control<QToolButton>(*window, "btnIntro")->isChecked()) << "and intro play stays on";
 
     Click("btnIntro");  // off: no dialog
-    EXPECT_FALSE(Find<QToolButton>("btnIntro")->isChecked());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnIntro")->isChecked());
     answer(true, 7, &shown);
     Click("btnIntro");
     EXPECT_EQ(timer->interval(), 7000);
@@ -254,7 +254,7 @@ TEST_F(PlaybackTest, MovingTheBarSeeksAndTheClockOnlyFollows) {
     Click("btnPlay");
     ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
     TWaveOutThread& thread = w.Player().PlaybackThread();
-    auto* bar = Find<QSlider>("tbrProgress");
+    auto* bar = Control<QSlider>(*window, "tbrProgress");
     bar->setValue(50);
     EXPECT_EQ(thread.SeekOffset(), 480000) << "sample 240000 of 1 channel";
     // The next refill reads from there.
@@ -265,8 +265,8 @@ TEST_F(PlaybackTest, MovingTheBarSeeksAndTheClockOnlyFollows) {
     auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrPlayTime"));
     ASSERT_TRUE(QMetaObject::invokeMethod(clock, "timeout"));
     EXPECT_EQ(bar->value(), 51);  // 248192 / 480000
-    EXPECT_TRUE(Find<QLabel>("lblTrackTime")->text().startsWith(QStringLiteral("00000h00m3")))
-        << "the elapsed time counts on from 30 s: " << Find<QLabel>("lblTrackTime")->text().toStdString();
+    EXPECT_TRUE(Control<QLabel>(*window, "lblTrackTime")->text().startsWith(QStringLiteral("00000h00m3")))
+        << "the elapsed time counts on from 30 s: " << Control<QLabel>(*window, "lblTrackTime")->text().toStdString();
     EXPECT_EQ(thread.SeekOffset(), 480000);
     Click("btnStopPlay");
     ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
@@ -278,7 +278,7 @@ TEST_F(PlaybackTest, AFileWithoutSamplesShowsNoProgressAndEnds) {
     Click("btnPlay");
     auto* clock = w.findChild<QTimer*>(QStringLiteral("tmrPlayTime"));
     (void)QMetaObject::invokeMethod(clock, "timeout");
-    EXPECT_EQ(Find<QSlider>("tbrProgress")->value(), 0);
+    EXPECT_EQ(Control<QSlider>(*window, "tbrProgress")->value(), 0);
     ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
     EXPECT_EQ(Opens(), 2);
     EXPECT_EQ(output->Played().size(), 4000U);
@@ -289,7 +289,7 @@ TEST_F(PlaybackTest, ARawFilePlaysWithTheRecordingSettings) {
     Control<TRadioGroup>(w, "rgRecMode")->SetItemIndex(0);
     Control<QComboBox>(w, "cbSamplingFreq")->setCurrentText(QStringLiteral("22050"));
     const QString path = Path(QStringLiteral("take.raw"));
-    WriteBytes(path, 4000);
+    WriteFile(path, Bytes(4000, 1));
     w.AddFileToList(path, -1);
     w.SetRowChecked(0, true);
     Click("btnPlay");
@@ -307,15 +307,15 @@ TEST_F(PlaybackTest, AStartWithoutDeviceReturnsTheWindowToIdleAndTriesNoFurtherF
     Click("btnPlay");
     ASSERT_TRUE(PumpUntil([&] { return !Playing(); }));
     EXPECT_EQ(Opens(), 0);
-    EXPECT_TRUE(Find<QToolButton>("btnPlay")->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("btnRecord")->isEnabled());
+    EXPECT_TRUE(Control<QToolButton>(*window, "btnPlay")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(*window, "btnRecord")->isEnabled());
     EXPECT_EQ(TrackNo(), QStringLiteral("00000"));
 }
 
 TEST_F(PlaybackTest, ADeviceThatFailsToOpenIsReportedAndTheWindowIsIdleAgain) {
     auto& w = OpenPlayer();
     w.show();
-    Find<QToolButton>("btnExitApps")->setChecked(true);
+    Control<QToolButton>(*window, "btnExitApps")->setChecked(true);
     AddFiles({1000, 1000}, {true, true});
     output->FailNext(FakeSoundCall::Open, kSoundErrAccess);
     Click("btnPlay");
@@ -356,10 +356,10 @@ TEST_F(PlaybackTest, SplitCutsThePlayingFileAtTheReadPosition) {
     ASSERT_TRUE(PumpUntil([&] { return Sounding(); }));
     // Two blocks are read at the start: 32768 bytes = 8192 frames = 1 s.
     ASSERT_EQ(w.Player().SamplePosition(), 8192);
-    Find<QPushButton>("btnNextTrack")->click();
-    EXPECT_FALSE(Find<QPushButton>("btnNextTrack")->isEnabled());
+    Control<QPushButton>(*window, "btnNextTrack")->click();
+    EXPECT_FALSE(Control<QPushButton>(*window, "btnNextTrack")->isEnabled());
     ASSERT_TRUE(PumpUntil([&] { return !Playing() && !w.JobRunning(); }));
-    EXPECT_TRUE(Find<QPushButton>("btnNextTrack")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(*window, "btnNextTrack")->isEnabled());
     const QStringList pieces = QDir(dir.path()).entryList({QStringLiteral("t1-*.wav")}, QDir::Files, QDir::Name);
     ASSERT_EQ(pieces.size(), 2) << pieces.join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(QFileInfo(Path(pieces[0])).size(), 44 + 32768);
@@ -455,7 +455,7 @@ TEST_F(PlaybackTest, TheRecordedTracksClockRunsOnWhenAPlaybackBesideItEnds) {
 }
 
 TEST_F(PlaybackTest, AFilePlaysThroughTheSoundServer) {
-    if (!soundtest::ServerAvailable()) {
+    if (!test::ServerAvailable()) {
         GTEST_SKIP() << "no private sound server";
     }
     SetSoundOutputFactory(nullptr);
@@ -509,4 +509,4 @@ TEST_F(PlaybackTest, ClosingWhilePlayingStopsThePlayerFirst) {
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

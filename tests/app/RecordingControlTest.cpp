@@ -14,7 +14,7 @@
 #include "platform/ErrorDisplay.h"
 #include "support/RecordingWindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -195,7 +195,7 @@ TEST_F(RecordingControlTest, ARawRunListsRawFilesAndTheTrackLabelKeepsFiveDigits
     Control<QCheckBox>(w, "cbxRAWSave")->setChecked(true);
     Control<QSpinBox>(w, "sedtPrec")->setValue(3);
     Record();
-    WriteBytes(Path(QStringLiteral("Track012.raw")), 400);
+    WriteFile(Path(QStringLiteral("Track012.raw")), Bytes(400, 1));
     Post("WM_Triggered", 12, 0);
     EXPECT_EQ(Control<QLabel>(w, "lblTrackNo")->text(), QStringLiteral("00012"));
     Post("WM_RecFinish", MakeWParam(0, 0), 12);
@@ -381,4 +381,4 @@ TEST_F(RecordingControlTest, TheLevelDisplayIsFedOnlyWhenChosen) {
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

@@ -12,7 +12,7 @@
 #include "support/RecordingWindowTestSupport.h"
 #include "support/SoundTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 class RecordingServerTest : public RecordingWindowTest {
@@ -35,11 +35,11 @@ protected:
 };
 
 TEST_F(RecordingServerTest, ASignalFromAPipeSourceIsCutAndEachTrackListedAsItEnds) {
-    if (!soundtest::ServerAvailable()) {
+    if (!test::ServerAvailable()) {
         GTEST_SKIP() << "no private sound server";
     }
     SetSoundInputFactory(nullptr);  // the server's own input
-    soundtest::PipeSource source(44100, 2);
+    test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     auto& w = Open();
     Control<QLineEdit>(w, "edtBaseFileName")->setText(Path(QStringLiteral("Take.wav")));
@@ -53,7 +53,7 @@ TEST_F(RecordingServerTest, ASignalFromAPipeSourceIsCutAndEachTrackListedAsItEnd
 
     Control<QPushButton>(w, "btnRecord")->click();
     ASSERT_TRUE(PumpUntil([&] { return !w.WaveInThread()->Idle(); }));
-    capturetest::Pcm signal(2);
+    test::Signal signal(2);
     signal.Quiet(8820).Loud(22050).Quiet(22050).Loud(22050, 7).Quiet(44100).PadTo(16384);
     source.Write(signal.Bytes());
 
@@ -72,4 +72,4 @@ TEST_F(RecordingServerTest, ASignalFromAPipeSourceIsCutAndEachTrackListedAsItEnd
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

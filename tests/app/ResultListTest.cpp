@@ -9,10 +9,10 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "AppTestSupport.h"
 #include "app/TRadioGroup.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 class ResultListTest : public WindowTest {
@@ -33,8 +33,8 @@ protected:
 TEST_F(ResultListTest, WaveUpperCaseWaveAndRawFilesGiveRowsOthersNothing) {
     WriteWave(Path(QStringLiteral("a.wav")), 2, 44100, 44100 * 3723);
     WriteWave(Path(QStringLiteral("B.WAV")), 1, 8000, 8000);
-    WriteBytes(Path(QStringLiteral("c.raw")), 44100 * 4 * 2);
-    WriteBytes(Path(QStringLiteral("d.mp3")), 100);
+    WriteFile(Path(QStringLiteral("c.raw")), Bytes(44100 * 4 * 2, 1));
+    WriteFile(Path(QStringLiteral("d.mp3")), Bytes(100, 1));
     for (const char* name : {"a.wav", "B.WAV", "c.raw", "d.mp3", "missing.wav"}) {
         window->AddFileToList(Path(QString::fromUtf8(name)), -1);
     }
@@ -71,17 +71,17 @@ TEST_F(ResultListTest, ARejectedWaveIsReportedByTheReaderAndAddsNothing) {
 }
 
 TEST_F(ResultListTest, RawRowsFollowTheRateTextAndTheModeWhenTheEstimateRuns) {
-    WriteBytes(Path(QStringLiteral("take.raw")), 44100 * 4 * 10);
-    Find<QComboBox>("cbSamplingFreq")->setEditText(QStringLiteral("44100"));
+    WriteFile(Path(QStringLiteral("take.raw")), Bytes(44100 * 4 * 10, 1));
+    Control<QComboBox>(*window, "cbSamplingFreq")->setEditText(QStringLiteral("44100"));
     window->AddFileToList(Path(QStringLiteral("take.raw")), -1);
     EXPECT_EQ(window->SubItem(0, 1), QStringLiteral("00000:00:10"));
     EXPECT_EQ(window->SubItem(0, 2), QStringLiteral("Stereo"));
     window->SetRowChecked(0, true);
-    Find<TRadioGroup>("rgRecMode")->SetItemIndex(0);
+    Control<TRadioGroup>(*window, "rgRecMode")->SetItemIndex(0);
     EXPECT_EQ(window->SubItem(0, 1), QStringLiteral("00000:00:20"));
     EXPECT_EQ(window->SubItem(0, 2), QStringLiteral("Mono"));
     EXPECT_TRUE(window->RowChecked(0)) << "a refresh keeps the check mark";
-    Find<QComboBox>("cbSamplingFreq")->setEditText(QStringLiteral("22050"));
+    Control<QComboBox>(*window, "cbSamplingFreq")->setEditText(QStringLiteral("22050"));
     EXPECT_EQ(window->SubItem(0, 1), QStringLiteral("00000:00:40"));
     EXPECT_EQ(window->SubItem(0, 3), QStringLiteral("22050"));
 }
@@ -94,7 +94,7 @@ TEST_F(ResultListTest, ListFilesLoadInOrderSkippingEmptyAndMissingLinesAndSaveWi
     const QString three = Path(QStringLiteral("three.raw"));
     WriteWave(one, 2, 44100, 10);
     WriteWave(two, 2, 44100, 10);
-    WriteBytes(three, 400);
+    WriteFile(three, Bytes(400, 1));
     const QString list = Path(QStringLiteral("list.txt"));
     {
         QFile f(list);
@@ -104,7 +104,7 @@ TEST_F(ResultListTest, ListFilesLoadInOrderSkippingEmptyAndMissingLinesAndSaveWi
                     .toUtf8());
     }
     dialogs.files.push_back(list);
-    Find<QToolButton>("btnOpenList")->click();
+    Control<QToolButton>(*window, "btnOpenList")->click();
     ASSERT_EQ(window->RowCount(), 3);
     EXPECT_EQ(window->RowPath(0), two);
     EXPECT_EQ(window->RowPath(1), one);
@@ -112,18 +112,18 @@ TEST_F(ResultListTest, ListFilesLoadInOrderSkippingEmptyAndMissingLinesAndSaveWi
 
     const QString saved = Path(QStringLiteral("saved.txt"));
     dialogs.files.push_back(saved);
-    Find<QToolButton>("btnSave")->click();
+    Control<QToolButton>(*window, "btnSave")->click();
     EXPECT_TRUE(dialogs.fileRequests.back().confirmOverwrite);
     const QByteArray expected =
         (two + QStringLiteral("\r\n") + one + QStringLiteral("\r\n") + three + QStringLiteral("\r\n")).toUtf8();
     EXPECT_EQ(ReadAll(saved), expected);
 
-    Find<QToolButton>("btnCopy")->click();
+    Control<QToolButton>(*window, "btnCopy")->click();
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8(expected));
 
-    Find<QToolButton>("btnClear")->click();
+    Control<QToolButton>(*window, "btnClear")->click();
     dialogs.files.push_back(saved);
-    Find<QToolButton>("btnOpenList")->click();
+    Control<QToolButton>(*window, "btnOpenList")->click();
     EXPECT_EQ(window->ListText().toUtf8(), expected);
 }
 
@@ -134,7 +134,7 @@ TEST_F(ResultListTest, ColumnClicksSortDescendingFirstThenAscendingPerColumn) {
     for (const char* name : {"m1.wav", "s1.wav", "m2.wav"}) {
         window->AddFileToList(Path(QString::fromUtf8(name)), -1);
     }
-    auto* header = Find<QTreeWidget>("lvResult")->header();
+    auto* header = Control<QTreeWidget>(*window, "lvResult")->header();
     Q_EMIT header->sectionClicked(3);  // "Ch."
     EXPECT_EQ(window->SortDirection(3), -1);
     EXPECT_EQ(window->SubItem(0, 2), QStringLiteral("Stereo"));
@@ -157,32 +157,32 @@ TEST_F(ResultListTest, CheckMarkCommandsRemoveAndClear) {
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
         WriteWave(Path(QString::fromUtf8(name)), 2, 44100, 10);
     }
-    auto* remove = Find<QToolButton>("btnRemove");
+    auto* remove = Control<QToolButton>(*window, "btnRemove");
     EXPECT_FALSE(remove->isEnabled());
-    EXPECT_FALSE(Find<QToolButton>("btnPlay")->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnPlay")->isEnabled());
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
         window->AddFileToList(Path(QString::fromUtf8(name)), -1);
     }
     for (const char* b : {"btnDelete", "btnPlay", "btnRename", "btnCombine", "btnDivide", "btnRemove", "btnClear",
                           "btnCheck", "btnUncheck", "btnSave", "btnCopy", "btnInvertCheck", "btnCheckFile"}) {
-        EXPECT_TRUE(Find<QToolButton>(b)->isEnabled()) << b;
+        EXPECT_TRUE(Control<QToolButton>(*window, b)->isEnabled()) << b;
     }
     remove->click();
     EXPECT_EQ(window->RowCount(), 3) << "nothing checked, nothing removed";
-    Find<QToolButton>("btnCheck")->click();
+    Control<QToolButton>(*window, "btnCheck")->click();
     EXPECT_TRUE(window->RowChecked(0) && window->RowChecked(1) && window->RowChecked(2));
-    Find<QToolButton>("btnUncheck")->click();
+    Control<QToolButton>(*window, "btnUncheck")->click();
     EXPECT_FALSE(window->RowChecked(0) || window->RowChecked(1) || window->RowChecked(2));
     window->SetRowChecked(1, true);
-    Find<QToolButton>("btnInvertCheck")->click();
+    Control<QToolButton>(*window, "btnInvertCheck")->click();
     EXPECT_TRUE(window->RowChecked(0) && !window->RowChecked(1) && window->RowChecked(2));
     remove->click();
     EXPECT_EQ(Captions(), QStringList{QStringLiteral("b.wav")});
     EXPECT_TRUE(QFile::exists(Path(QStringLiteral("a.wav"))));
-    Find<QToolButton>("btnClear")->click();
+    Control<QToolButton>(*window, "btnClear")->click();
     EXPECT_EQ(window->RowCount(), 0);
     EXPECT_FALSE(remove->isEnabled());
-    EXPECT_FALSE(Find<QToolButton>("btnDelete")->isEnabled());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnDelete")->isEnabled());
 }
 
 TEST_F(ResultListTest, NewRowsStayInSightUnlessTheUserScrolledAway) {
@@ -240,7 +240,7 @@ TEST_F(ResultListTest, EditingTheNameCellRenamesTheFileOnceTheEditorHasClosed) {
     WriteWave(Path(QStringLiteral("old.wav")), 2, 44100, 10);
     window->AddFileToList(Path(QStringLiteral("old.wav")), -1);
     window->show();
-    auto* list = Find<QTreeWidget>("lvResult");
+    auto* list = Control<QTreeWidget>(*window, "lvResult");
     QTreeWidgetItem* item = list->topLevelItem(0);
     list->editItem(item, 3);
     EXPECT_EQ(list->viewport()->findChild<QLineEdit*>(), nullptr) << "only the file name is edited";
@@ -268,15 +268,15 @@ TEST_F(ResultListTest, RefreshReReadsAChangedFileAndReportsAMissingOne) {
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
     f.close();
-    Find<QToolButton>("btnCheckFile")->click();
+    Control<QToolButton>(*window, "btnCheckFile")->click();
     EXPECT_EQ(window->SubItem(0, 1), QStringLiteral("00000:00:02"));
     EXPECT_TRUE(window->RowChecked(0));
     EXPECT_EQ(window->RowPath(0), file);
     QFile::remove(file);
     EXPECT_FALSE(window->RefreshListItem(0));
-    Find<QToolButton>("btnCheckFile")->click();
+    Control<QToolButton>(*window, "btnCheckFile")->click();
     EXPECT_EQ(window->RowCount(), 1);
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -9,11 +10,12 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <map>
 
-#include "AppTestSupport.h"
 #include "app/TRadioGroup.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 using SettingsTest = WindowTest;
@@ -30,7 +32,7 @@ TEST_F(SettingsTest, FirstStartWithoutAFileUsesTheDefaultsAndWritesAllFourSectio
     EXPECT_EQ(w.DefaultSettingsFile(), iniPath);
     EXPECT_EQ(w.width(), 423);
     EXPECT_EQ(w.height(), 463);
-    EXPECT_EQ(Find<QLineEdit>("edtBaseFileName")->text(), dir.path() + QStringLiteral("/Track.wav"));
+    EXPECT_EQ(Control<QLineEdit>(*window, "edtBaseFileName")->text(), dir.path() + QStringLiteral("/Track.wav"));
     EXPECT_FALSE(QFile::exists(iniPath));
     w.close();
     const QString text = QString::fromUtf8(ReadAll(iniPath));
@@ -59,24 +61,24 @@ TEST_F(SettingsTest, FirstStartWithoutAFileUsesTheDefaultsAndWritesAllFourSectio
 TEST_F(SettingsTest, ValuesComeBackAfterARestart) {
     auto& w = Open();
     w.resize(600, 500);
-    Find<QSpinBox>("sedtTriggerLevel")->setValue(1234);
-    Find<QRadioButton>("rbtnNoCut")->setChecked(true);
-    Find<TRadioGroup>("rgRecMode")->SetItemIndex(0);
-    Find<QCheckBox>("cbxRAWSave")->setChecked(true);
-    Find<QTreeWidget>("lvResult")->setColumnWidth(3, 77);
+    Control<QSpinBox>(*window, "sedtTriggerLevel")->setValue(1234);
+    Control<QRadioButton>(*window, "rbtnNoCut")->setChecked(true);
+    Control<TRadioGroup>(*window, "rgRecMode")->SetItemIndex(0);
+    Control<QCheckBox>(*window, "cbxRAWSave")->setChecked(true);
+    Control<QTreeWidget>(*window, "lvResult")->setColumnWidth(3, 77);
     w.close();
     auto& again = Open();
     EXPECT_EQ(again.width(), 600);
     EXPECT_EQ(again.height(), 500);
-    EXPECT_EQ(Find<QSpinBox>("sedtTriggerLevel")->value(), 1234);
-    EXPECT_TRUE(Find<QRadioButton>("rbtnNoCut")->isChecked());
-    EXPECT_FALSE(Find<QRadioButton>("rbtnUseTrigger")->isChecked());
-    EXPECT_EQ(Find<TRadioGroup>("rgRecMode")->ItemIndex(), 0);
-    EXPECT_TRUE(Find<QCheckBox>("cbxRAWSave")->isChecked());
-    EXPECT_EQ(Find<QLineEdit>("edtBaseFileName")->text(), dir.path() + QStringLiteral("/Track.raw"));
-    EXPECT_EQ(Find<QTreeWidget>("lvResult")->columnWidth(3), 77);
+    EXPECT_EQ(Control<QSpinBox>(*window, "sedtTriggerLevel")->value(), 1234);
+    EXPECT_TRUE(Control<QRadioButton>(*window, "rbtnNoCut")->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(*window, "rbtnUseTrigger")->isChecked());
+    EXPECT_EQ(Control<TRadioGroup>(*window, "rgRecMode")->ItemIndex(), 0);
+    EXPECT_TRUE(Control<QCheckBox>(*window, "cbxRAWSave")->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(*window, "edtBaseFileName")->text(), dir.path() + QStringLiteral("/Track.raw"));
+    EXPECT_EQ(Control<QTreeWidget>(*window, "lvResult")->columnWidth(3), 77);
     // The cutting radio buttons set the Auto indicator as they load.
-    EXPECT_EQ(Find<QToolButton>("sbAutoID")->text(), QStringLiteral("Manual"));
+    EXPECT_EQ(Control<QToolButton>(*window, "sbAutoID")->text(), QStringLiteral("Manual"));
 }
 
 TEST_F(SettingsTest, EmptyBaseNameLoadsAsTheDefaultAndDigitsAreClamped) {
@@ -84,18 +86,18 @@ TEST_F(SettingsTest, EmptyBaseNameLoadsAsTheDefaultAndDigitsAreClamped) {
               QStringLiteral(
                   "[tsSetting]\nedtBaseFileName.Text=\nsedtPrec.Value=0\n[tsCut]\nsedtTriggerLevel.Value=40000\n"));
     Open();
-    EXPECT_EQ(Find<QLineEdit>("edtBaseFileName")->text(), dir.path() + QStringLiteral("/Track.wav"));
-    EXPECT_EQ(Find<QSpinBox>("sedtPrec")->value(), 1);
-    EXPECT_EQ(Find<QSpinBox>("sedtTriggerLevel")->value(), 32767);
+    EXPECT_EQ(Control<QLineEdit>(*window, "edtBaseFileName")->text(), dir.path() + QStringLiteral("/Track.wav"));
+    EXPECT_EQ(Control<QSpinBox>(*window, "sedtPrec")->value(), 1);
+    EXPECT_EQ(Control<QSpinBox>(*window, "sedtTriggerLevel")->value(), 32767);
     window.reset();  // writes its settings; the file is replaced below
     WriteText(ProgramPath() + QStringLiteral(".ini"), QStringLiteral("[tsSetting]\nsedtPrec.Value=12\n"));
     Open();
-    EXPECT_EQ(Find<QSpinBox>("sedtPrec")->value(), 10);
+    EXPECT_EQ(Control<QSpinBox>(*window, "sedtPrec")->value(), 10);
 }
 
 TEST_F(SettingsTest, ATypedSamplingRateIsSavedAsIndexMinusOneWithItsText) {
     auto& w = Open();
-    auto* rate = Find<QComboBox>("cbSamplingFreq");
+    auto* rate = Control<QComboBox>(*window, "cbSamplingFreq");
     rate->setEditText(QStringLiteral("12000"));
     EXPECT_EQ(w.SamplingFreqItemIndex(), -1);
     const QString saved = Path(QStringLiteral("typed.ini"));
@@ -122,10 +124,10 @@ TEST_F(SettingsTest, OutOfRangeIndexesFallBack) {
               QStringLiteral("[tsSetting]\ncbWaveInDeviceName.ItemIndex=5\ncbSamplingFreq.ItemIndex=40\n"
                              "rgRecMode.ItemIndex=7\n[lvResult]\ntmrIntroPlay.Interval=0\n"));
     Open();
-    EXPECT_EQ(Find<QComboBox>("cbWaveInDeviceName")->currentIndex(), 0);
-    EXPECT_EQ(Find<QComboBox>("cbSamplingFreq")->currentText(), QStringLiteral("44100"));
-    EXPECT_EQ(Find<TRadioGroup>("rgRecMode")->ItemIndex(), 1);
-    EXPECT_EQ(Find<QTimer>("tmrIntroPlay")->interval(), 20000);
+    EXPECT_EQ(Control<QComboBox>(*window, "cbWaveInDeviceName")->currentIndex(), 0);
+    EXPECT_EQ(Control<QComboBox>(*window, "cbSamplingFreq")->currentText(), QStringLiteral("44100"));
+    EXPECT_EQ(Control<TRadioGroup>(*window, "rgRecMode")->ItemIndex(), 1);
+    EXPECT_EQ(Control<QTimer>(*window, "tmrIntroPlay")->interval(), 20000);
 }
 
 TEST_F(SettingsTest, SavingIntoAChosenFileKeepsItsOtherSectionsAndKeys) {
@@ -133,7 +135,7 @@ TEST_F(SettingsTest, SavingIntoAChosenFileKeepsItsOtherSectionsAndKeys) {
     const QString chosen = Path(QStringLiteral("chosen.ini"));
     WriteText(chosen, QStringLiteral("[Foreign]\nx=1\n[tsCut]\nmyOwnKey=keep\nsedtTriggerLevel.Value=5\n"));
     dialogs.files.push_back(chosen);
-    Find<QPushButton>("btnSaveSetting")->click();
+    Control<QPushButton>(*window, "btnSaveSetting")->click();
     ASSERT_EQ(dialogs.fileRequests.size(), 1U);
     EXPECT_TRUE(dialogs.fileRequests[0].confirmOverwrite);
     EXPECT_EQ(dialogs.fileRequests[0].initialPath, w.DefaultSettingsFile());
@@ -147,36 +149,65 @@ TEST_F(SettingsTest, SavingIntoAChosenFileKeepsItsOtherSectionsAndKeys) {
 
 TEST_F(SettingsTest, LoadingAPartialFileResetsTheMissingSettingsAndCancelChangesNothing) {
     Open();
-    Find<QSpinBox>("sedtTrackInterval")->setValue(9999);
-    Find<QSpinBox>("sedtTriggerDelay")->setValue(777);
-    Find<QPushButton>("btnLoadSetting")->click();  // cancelled
-    EXPECT_EQ(Find<QSpinBox>("sedtTrackInterval")->value(), 9999);
+    Control<QSpinBox>(*window, "sedtTrackInterval")->setValue(9999);
+    Control<QSpinBox>(*window, "sedtTriggerDelay")->setValue(777);
+    Control<QPushButton>(*window, "btnLoadSetting")->click();  // cancelled
+    EXPECT_EQ(Control<QSpinBox>(*window, "sedtTrackInterval")->value(), 9999);
     const QString partial = Path(QStringLiteral("partial.ini"));
     WriteText(partial, QStringLiteral("[TSCUT]\nSEDTTRIGGERDELAY.VALUE=$20\n"));
     dialogs.files.push_back(partial);
-    Find<QPushButton>("btnLoadSetting")->click();
-    EXPECT_EQ(Find<QSpinBox>("sedtTriggerDelay")->value(), 32);
-    EXPECT_EQ(Find<QSpinBox>("sedtTrackInterval")->value(), 3000);
+    Control<QPushButton>(*window, "btnLoadSetting")->click();
+    EXPECT_EQ(Control<QSpinBox>(*window, "sedtTriggerDelay")->value(), 32);
+    EXPECT_EQ(Control<QSpinBox>(*window, "sedtTrackInterval")->value(), 3000);
 }
 
+// What every named setting control shows, by name.
+std::map<QString, QString> ControlValues(const QWidget& w) {
+    std::map<QString, QString> values;
+    const auto named = [](const QObject* o) {
+        return !o->objectName().isEmpty() && !o->objectName().startsWith(QStringLiteral("qt_"));
+    };
+    for (const auto* c : w.findChildren<QSpinBox*>()) {
+        if (named(c)) {
+            values[c->objectName()] = QString::number(c->value());
+        }
+    }
+    for (const auto* c : w.findChildren<QAbstractButton*>()) {
+        if (named(c) && c->isCheckable()) {
+            values[c->objectName()] = c->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        }
+    }
+    for (const auto* c : w.findChildren<QComboBox*>()) {
+        if (named(c)) {
+            values[c->objectName()] = c->currentText();
+        }
+    }
+    for (const auto* c : w.findChildren<QLineEdit*>()) {
+        if (named(c)) {
+            values[c->objectName()] = c->text();
+        }
+    }
+    return values;
+}
+
+// Without a settings file every control starts at its default; the button
+// brings each one back there.
 TEST_F(SettingsTest, DefaultButtonRestoresEveryControlWithoutWriting) {
     auto& w = Open();
+    const auto defaults = ControlValues(w);
+    const QSize size = w.size();
+    const int rateIndex = w.SamplingFreqItemIndex();
     w.resize(700, 600);
-    Find<QComboBox>("cbSamplingFreq")->setEditText(QStringLiteral("12000"));
-    Find<QSpinBox>("sedtCuttingTimeM")->setValue(5);
-    Find<QCheckBox>("cbxRAWSave")->setChecked(true);
-    Find<QRadioButton>("rbtnInterval")->setChecked(true);
-    Find<QCheckBox>("cbxDisplayWaveForm")->setChecked(false);
-    Find<QPushButton>("btnDefaultSetting")->click();
-    EXPECT_EQ(w.width(), 423);
-    EXPECT_EQ(w.height(), 463);
-    EXPECT_EQ(Find<QComboBox>("cbSamplingFreq")->currentText(), QStringLiteral("44100"));
-    EXPECT_EQ(w.SamplingFreqItemIndex(), 8);
-    EXPECT_EQ(Find<QSpinBox>("sedtCuttingTimeM")->value(), 60);
-    EXPECT_FALSE(Find<QCheckBox>("cbxRAWSave")->isChecked());
-    EXPECT_TRUE(Find<QRadioButton>("rbtnUseTrigger")->isChecked());
-    EXPECT_TRUE(Find<QCheckBox>("cbxDisplayWaveForm")->isChecked());
-    EXPECT_EQ(Find<QLineEdit>("edtBaseFileName")->text(), dir.path() + QStringLiteral("/Track.wav"));
+    Control<QComboBox>(*window, "cbSamplingFreq")->setEditText(QStringLiteral("12000"));
+    Control<QSpinBox>(*window, "sedtCuttingTimeM")->setValue(5);
+    Control<QCheckBox>(*window, "cbxRAWSave")->setChecked(true);
+    Control<QRadioButton>(*window, "rbtnInterval")->setChecked(true);
+    Control<QCheckBox>(*window, "cbxDisplayWaveForm")->setChecked(false);
+    ASSERT_NE(ControlValues(w), defaults);
+    Control<QPushButton>(*window, "btnDefaultSetting")->click();
+    EXPECT_EQ(w.size(), size);
+    EXPECT_EQ(w.SamplingFreqItemIndex(), rateIndex);
+    EXPECT_EQ(ControlValues(w), defaults);
     EXPECT_FALSE(QFile::exists(w.DefaultSettingsFile()));
 }
 
@@ -193,7 +224,7 @@ TEST_F(SettingsTest, ReadOnlyProgramFolderFallsBackToTheUsersFolders) {
     if (!QFileInfo(music).isDir()) {
         music = QDir::homePath();
     }
-    EXPECT_EQ(Find<QLineEdit>("edtBaseFileName")->text(), music + QStringLiteral("/Track.wav"));
+    EXPECT_EQ(Control<QLineEdit>(*window, "edtBaseFileName")->text(), music + QStringLiteral("/Track.wav"));
     QFile::remove(window->DefaultSettingsFile());
     window->close();
     EXPECT_TRUE(QFile::exists(config + QStringLiteral("/Zolvane2/Zolvane2.ini")));
@@ -202,4 +233,4 @@ TEST_F(SettingsTest, ReadOnlyProgramFolderFallsBackToTheUsersFolders) {
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

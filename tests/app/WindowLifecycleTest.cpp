@@ -21,20 +21,20 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-#include "AppTestSupport.h"
 #include "Version.h"
 #include "app/TDropFileSource.h"
 #include "app/THelpViewer.h"
 #include "app/TShellAboutDialog.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 using LifecycleTest = WindowTest;
 
 TEST_F(LifecycleTest, SwitchesInLowerCaseAndEitherOrderSetBothAndTheFirstShowStarts) {
     auto& w = Open({QStringLiteral("/autoquit"), QStringLiteral("/AutoStart")});
-    EXPECT_TRUE(Find<QToolButton>("btnExitApps")->isChecked());
+    EXPECT_TRUE(Control<QToolButton>(*window, "btnExitApps")->isChecked());
     EXPECT_TRUE(w.AutoStartPending());
     w.show();
     EXPECT_FALSE(w.AutoStartPending()) << "the first show takes the automatic start";
@@ -43,14 +43,14 @@ TEST_F(LifecycleTest, SwitchesInLowerCaseAndEitherOrderSetBothAndTheFirstShowSta
 TEST_F(LifecycleTest, OnlyTheFirstTwoArgumentsCountAndOnlyWhole) {
     auto& w = Open({QStringLiteral("x"), QStringLiteral("/AUTOSTARTX"), QStringLiteral("/AUTOSTART")});
     EXPECT_FALSE(w.AutoStartPending());
-    EXPECT_FALSE(Find<QToolButton>("btnExitApps")->isChecked());
+    EXPECT_FALSE(Control<QToolButton>(*window, "btnExitApps")->isChecked());
     auto& v = Open({QStringLiteral("/AUTOSTART ")});
     EXPECT_FALSE(v.AutoStartPending());
 }
 
 TEST_F(LifecycleTest, TheAboutItemIsTheLastMenuEntryAfterASeparatorAndShowsTheVersionRecord) {
     Open();
-    auto* menu = Find<QMenu>("HelpMenu");
+    auto* menu = Control<QMenu>(*window, "HelpMenu");
     const QList<QAction*> actions = menu->actions();
     ASSERT_GE(actions.size(), 2);
     EXPECT_TRUE(actions.at(actions.size() - 2)->isSeparator());
@@ -73,7 +73,7 @@ TEST_F(LifecycleTest, TheAboutItemIsTheLastMenuEntryAfterASeparatorAndShowsTheVe
 
 TEST_F(LifecycleTest, TheHelpMenuOpensFromTheKeyboard) {
     Open();
-    auto* help = Find<QToolButton>("btnHelp");
+    auto* help = Control<QToolButton>(*window, "btnHelp");
     bool opened = false;
     QTimer::singleShot(0, [&] {
         if (QWidget* popup = QApplication::activePopupWidget()) {
@@ -93,16 +93,16 @@ TEST_F(LifecycleTest, AnInstalledProgramTakesItsHelpFromTheDataFolderAndKeepsIts
     ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("usr/share/zolvane2"))));
     const QString installed = Path(QStringLiteral("usr/share/zolvane2/zolvane2.hlp"));
     const QString beside = Path(QStringLiteral("usr/bin/zolvane2.hlp"));
-    WriteBytes(installed, 10);
+    WriteFile(installed, Bytes(10, 1));
     TWindowOptions options;
     options.programPath = Path(QStringLiteral("usr/bin/zolvane2"));
     options.dialogs = &dialogs;
     window = std::make_unique<TfrmWaveInSample>(options);
     EXPECT_FALSE(window->DefaultSettingsFile().startsWith(Path(QStringLiteral("usr/"))));
     EXPECT_FALSE(window->DefaultBaseFileName().startsWith(Path(QStringLiteral("usr/"))));
-    Find<QToolButton>("btnHelp")->click();
-    WriteBytes(beside, 10);
-    Find<QToolButton>("btnHelp")->click();
+    Control<QToolButton>(*window, "btnHelp")->click();
+    WriteFile(beside, Bytes(10, 1));
+    Control<QToolButton>(*window, "btnHelp")->click();
     ASSERT_EQ(dialogs.helps.size(), 2U);
     EXPECT_EQ(dialogs.helps[0].first, installed);
     EXPECT_EQ(dialogs.helps[1].first, beside);
@@ -110,7 +110,7 @@ TEST_F(LifecycleTest, AnInstalledProgramTakesItsHelpFromTheDataFolderAndKeepsIts
 
 TEST_F(LifecycleTest, HelpOpensContextOneOnTheButtonAndTheControlsContextOnF1) {
     auto& w = Open();
-    Find<QToolButton>("btnHelp")->click();
+    Control<QToolButton>(*window, "btnHelp")->click();
     ASSERT_EQ(dialogs.helps.size(), 1U);
     EXPECT_EQ(dialogs.helps[0].first, ProgramPath() + QStringLiteral(".hlp"));
     EXPECT_EQ(dialogs.helps[0].second, 1);
@@ -133,7 +133,7 @@ TEST_F(LifecycleTest, DroppedFilesJoinTheListInOrderFoldersAndOtherFilesAddNothi
     auto& w = Open();
     WriteWave(Path(QStringLiteral("b.wav")), 2, 44100, 10);
     WriteWave(Path(QStringLiteral("a.wav")), 2, 44100, 10);
-    WriteBytes(Path(QStringLiteral("c.raw")), 40);
+    WriteFile(Path(QStringLiteral("c.raw")), Bytes(40, 1));
     QDir(dir.path()).mkdir(QStringLiteral("folder.wav"));
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(Path(QStringLiteral("b.wav"))),
@@ -247,7 +247,7 @@ TEST_F(LifecycleTest, ARowIsDraggedOutAfterTenPixelsOnce) {
     source->window = &w;
     w.SetDropFileSource(source);
 
-    auto* list = Find<QTreeWidget>("lvResult");
+    auto* list = Control<QTreeWidget>(*window, "lvResult");
     list->setCurrentItem(nullptr);
     list->clearSelection();
     w.lvResultMouseDown(Qt::LeftButton, QPoint(20, 20));
@@ -268,4 +268,4 @@ TEST_F(LifecycleTest, ARowIsDraggedOutAfterTenPixelsOnce) {
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

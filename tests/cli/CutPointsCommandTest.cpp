@@ -14,13 +14,13 @@
 namespace zolvane2 {
 namespace {
 
-using test::JobBytes;
+using test::Bytes;
 
 constexpr std::int64_t kFrame = 4;  // stereo
 
 // Stereo 44,100 Hz: quiet 1 s, loud 2 s, quiet 4 s, a click of 10 frames at
 // frame 308,700, quiet 4 s, loud 1 s, quiet 4 s (705,610 frames).
-JobBytes SongClickSong() {
+Bytes SongClickSong() {
     std::vector<std::int16_t> s;
     test::AppendFrames(s, 44100, 2, 0);
     test::AppendFrames(s, 88200, 2, 9000);
@@ -32,17 +32,12 @@ JobBytes SongClickSong() {
     return test::Pcm(s);
 }
 
-JobBytes DataOf(const std::string& piece) {
-    const JobBytes all = test::ReadAll(piece);
-    return all.size() < 44 ? JobBytes{} : JobBytes(all.begin() + 44, all.end());
-}
-
-JobBytes Slice(const JobBytes& data, std::int64_t fromFrame, std::int64_t toFrame) {
-    return JobBytes(data.begin() + fromFrame * kFrame, data.begin() + toFrame * kFrame);
+Bytes Slice(const Bytes& data, std::int64_t fromFrame, std::int64_t toFrame) {
+    return Bytes(data.begin() + fromFrame * kFrame, data.begin() + toFrame * kFrame);
 }
 
 std::string Text(const std::string& path) {
-    const JobBytes b = test::ReadAll(path);
+    const Bytes b = test::ReadAll(path);
     return std::string(b.begin(), b.end());
 }
 
@@ -53,7 +48,7 @@ protected:
         test::WriteWave(dir_.File("side.wav"), 2, 44100, data_);
     }
     test::TempDir dir_;
-    JobBytes data_;
+    Bytes data_;
 };
 
 // Labels out give the times of the very pieces written, a dry run the same
@@ -82,7 +77,7 @@ TEST_F(CutPointsCommandTest, LabelsOutMatchThePiecesAndCutBackToTheSameBytes) {
         std::string name;
         ASSERT_TRUE(labels >> start >> end >> name);
         EXPECT_EQ(dir_.File(name), piece);
-        EXPECT_EQ(DataOf(piece), Slice(data_, std::llround(start * 44100), std::llround(end * 44100))) << piece;
+        EXPECT_EQ(test::DataOf(piece), Slice(data_, std::llround(start * 44100), std::llround(end * 44100))) << piece;
     }
     EXPECT_EQ(Text(dir_.File("cuts.cue")),
               "FILE \"side.wav\" WAVE\n"
@@ -106,12 +101,12 @@ TEST_F(CutPointsCommandTest, CueOfIntervalPiecesCutsBackWithinItsRounding) {
     const auto back = test::RunCliIn(dir_.Path(), {"split", "--from-cue", "i.cue", "--digits", "2", "side.wav"});
     ASSERT_EQ(back.status, 0) << back.err;
     ASSERT_EQ(back.Lines().size(), r.Lines().size());
-    JobBytes joined;
+    Bytes joined;
     std::int64_t originalEnd = 0;
     std::int64_t cueEnd = 0;
     for (std::size_t i = 0; i < r.Lines().size(); ++i) {
-        const JobBytes piece = DataOf(back.Lines()[i]);
-        originalEnd += static_cast<std::int64_t>(DataOf(r.Lines()[i]).size()) / kFrame;
+        const Bytes piece = test::DataOf(back.Lines()[i]);
+        originalEnd += static_cast<std::int64_t>(test::DataOf(r.Lines()[i]).size()) / kFrame;
         cueEnd += static_cast<std::int64_t>(piece.size()) / kFrame;
         EXPECT_LE(std::abs(cueEnd - originalEnd), 44100 / 150) << back.Lines()[i];
         joined.insert(joined.end(), piece.begin(), piece.end());
@@ -120,15 +115,15 @@ TEST_F(CutPointsCommandTest, CueOfIntervalPiecesCutsBackWithinItsRounding) {
 }
 
 TEST_F(CutPointsCommandTest, BadLabelAndCueFilesNameTheLineAndWriteNothing) {
-    test::WriteAll(dir_.File("bad.txt"),
-                   {'1', '\t', '2', '\t', 'a', '\n', '\\', '\t', '1', '\n', '3', '\t', 'x', '\n'});
+    test::WriteFile(dir_.File("bad.txt"),
+                    {'1', '\t', '2', '\t', 'a', '\n', '\\', '\t', '1', '\n', '3', '\t', 'x', '\n'});
     const auto labels = test::RunCliIn(dir_.Path(), {"split", "--from-labels", "bad.txt", "side.wav"});
     EXPECT_EQ(labels.status, 1);
     EXPECT_EQ(labels.err.rfind(dir_.File("bad.txt") + ":3: ", 0), 0U) << labels.err;
     const std::string cue =
         "FILE \"side.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:05:00\n"
         "  TRACK 02 AUDIO\n    INDEX 00 00:01:00\n    INDEX 01 00:04:74\n";
-    test::WriteAll(dir_.File("bad.cue"), JobBytes(cue.begin(), cue.end()));
+    test::WriteFile(dir_.File("bad.cue"), Bytes(cue.begin(), cue.end()));
     const auto sheet = test::RunCliIn(dir_.Path(), {"split", "--from-cue", "bad.cue", "side.wav"});
     EXPECT_EQ(sheet.status, 1);
     EXPECT_NE(sheet.err.find("bad.cue:6: this cut point lies before the one above it"), std::string::npos) << sheet.err;
@@ -140,16 +135,16 @@ TEST_F(CutPointsCommandTest, BadLabelAndCueFilesNameTheLineAndWriteNothing) {
 // a track file of the run, any other file. Each refusal comes before any
 // piece or recording and leaves every file as it was.
 TEST_F(CutPointsCommandTest, CutPointFilesNeverReplaceAnInputATrackFileOrAnyOtherFile) {
-    const JobBytes source = test::ReadAll(dir_.File("side.wav"));
+    const Bytes source = test::ReadAll(dir_.File("side.wav"));
     test::WriteWave(dir_.File("side-00001.wav"), 2, 44100, Slice(data_, 0, 100));
     test::WriteWave(dir_.File("m00001.wav"), 2, 44100, Slice(data_, 0, 200));
     const std::string notes = "shopping list\n";
-    test::WriteAll(dir_.File("notes.txt"), JobBytes(notes.begin(), notes.end()));
-    test::WriteAll(dir_.File("in.txt"), {'1', '\t', '2', '\n'});
-    test::WriteAll(dir_.File("victim.txt"), {'v'});
+    test::WriteFile(dir_.File("notes.txt"), Bytes(notes.begin(), notes.end()));
+    test::WriteFile(dir_.File("in.txt"), {'1', '\t', '2', '\n'});
+    test::WriteFile(dir_.File("victim.txt"), {'v'});
     ASSERT_EQ(::symlink("victim.txt", dir_.File("out.txt.part").c_str()), 0);
     const auto before = [this] {
-        std::vector<JobBytes> all;
+        std::vector<Bytes> all;
         for (const auto& name : dir_.Names()) {
             all.push_back(test::ReadAll(dir_.File(name)));
         }
@@ -194,7 +189,7 @@ TEST_F(CutPointsCommandTest, CutPointFilesNeverReplaceAnInputATrackFileOrAnyOthe
 // Each of these once cut wrongly, or not at all, with exit 0; or hung.
 TEST_F(CutPointsCommandTest, CutPointFilesThatCannotBeFollowedAreRefusedBeforeAnyCut) {
     const auto write = [this](const std::string& name, const std::string& text) {
-        test::WriteAll(dir_.File(name), JobBytes(text.begin(), text.end()));
+        test::WriteFile(dir_.File(name), Bytes(text.begin(), text.end()));
     };
     write("sub.txt", "1\t1.00001\tx\n");
     write("far.txt", "0\t0\n300000000000000\t300000000000000\n");
@@ -223,7 +218,7 @@ TEST_F(CutPointsCommandTest, CutPointFilesThatCannotBeFollowedAreRefusedBeforeAn
     const auto mac = test::RunCliIn(dir_.Path(), {"split", "--from-labels", "mac.txt", "side.wav"});
     ASSERT_EQ(mac.status, 0) << mac.err;
     ASSERT_EQ(mac.Lines().size(), 2U);
-    EXPECT_EQ(DataOf(mac.Lines()[1]), Slice(data_, 3 * 44100, 4 * 44100));
+    EXPECT_EQ(test::DataOf(mac.Lines()[1]), Slice(data_, 3 * 44100, 4 * 44100));
 }
 
 }  // namespace

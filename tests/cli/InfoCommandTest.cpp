@@ -1,8 +1,6 @@
 #include <unistd.h>
-#include <utime.h>
 
 #include <cstdio>
-#include <ctime>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -26,21 +24,6 @@ CliResult RunCli(const TempDir& dir, const std::vector<std::string>& args, const
     return zolvane2::test::RunCli(args, zolvane2::test::CliOptions().In(dir.Path()).Locale(locale));
 }
 
-// Gives the file a known local modification time: 2021/03/04 05:06:07.
-void Stamp(const std::string& path) {
-    std::tm t{};
-    t.tm_year = 2021 - 1900;
-    t.tm_mon = 2;
-    t.tm_mday = 4;
-    t.tm_hour = 5;
-    t.tm_min = 6;
-    t.tm_sec = 7;
-    t.tm_isdst = -1;
-    const std::time_t when = std::mktime(&t);
-    utimbuf times{when, when};
-    ASSERT_EQ(::utime(path.c_str(), &times), 0);
-}
-
 constexpr const char* kDate = "2021/03/04 05:06:06";
 
 TEST(InfoCommand, WaveRowsAreExact) {
@@ -48,15 +31,15 @@ TEST(InfoCommand, WaveRowsAreExact) {
     WaveLayout stereo;
     stereo.dataSize = 176400;
     const std::string a = dir.File("Track00001.wav");
-    zolvane2::test::WriteBytes(a, MakeWave(stereo, 176400));
-    Stamp(a);
+    zolvane2::test::WriteFile(a, MakeWave(stereo, 176400));
+    ASSERT_NE(zolvane2::test::StampKnownTime(a), -1);
     WaveLayout mono;
     mono.channels = 1;
     mono.sampleRate = 22050;
     mono.dataSize = 22050 * 2 * 65;
     const std::string b = dir.File("LOUD.WAV");
-    zolvane2::test::WriteBytes(b, MakeWave(mono, 22050 * 2 * 65));
-    Stamp(b);
+    zolvane2::test::WriteFile(b, MakeWave(mono, 22050 * 2 * 65));
+    ASSERT_NE(zolvane2::test::StampKnownTime(b), -1);
 
     const CliResult r = RunCli(dir, {"info", "Track00001.wav", b});
     EXPECT_EQ(r.status, 0);
@@ -70,8 +53,8 @@ TEST(InfoCommand, WaveRowsAreExact) {
 TEST(InfoCommand, RawTakesRateAndChannelsFromTheOptions) {
     TempDir dir;
     const std::string raw = dir.File("take.raw");
-    zolvane2::test::WriteBytes(raw, Bytes(352800, 0));
-    Stamp(raw);
+    zolvane2::test::WriteFile(raw, Bytes(352800, 0));
+    ASSERT_NE(zolvane2::test::StampKnownTime(raw), -1);
     const std::string folder = dir.Path() + "/";
     const CliResult byDefault = RunCli(dir, {"info", "take.raw"});
     EXPECT_EQ(byDefault.status, 0);
@@ -87,12 +70,12 @@ TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
     WaveLayout eight;
     eight.bitsPerSample = 8;
     eight.dataSize = 4;
-    zolvane2::test::WriteBytes(dir.File("8bit.wav"), MakeWave(eight, 4));
-    zolvane2::test::WriteBytes(dir.File("song.mp3"), Bytes(10, 1));
-    zolvane2::test::WriteBytes(dir.File("junk.wav"), Bytes(100, 'j'));
+    zolvane2::test::WriteFile(dir.File("8bit.wav"), MakeWave(eight, 4));
+    zolvane2::test::WriteFile(dir.File("song.mp3"), Bytes(10, 1));
+    zolvane2::test::WriteFile(dir.File("junk.wav"), Bytes(100, 'j'));
     WaveLayout good;
     good.dataSize = 4;
-    zolvane2::test::WriteBytes(dir.File("ok.wav"), MakeWave(good, 4));
+    zolvane2::test::WriteFile(dir.File("ok.wav"), MakeWave(good, 4));
 
     // The reader's own words under a Japanese locale, the same in English otherwise.
     const CliResult r = RunCli(dir, {"info", "gone.wav", "8bit.wav", "song.mp3", "junk.wav", "ok.wav"}, "ja_JP.UTF-8");
@@ -122,7 +105,7 @@ TEST(InfoCommand, NamesAreLeftToTheSystem) {
     ASSERT_EQ(::symlink("../far/inner", dir.File("near/lnk").c_str()), 0);
     WaveLayout good;
     good.dataSize = 4;
-    zolvane2::test::WriteBytes(dir.File("far/s.wav"), MakeWave(good, 4));
+    zolvane2::test::WriteFile(dir.File("far/s.wav"), MakeWave(good, 4));
     const CliResult r =
         zolvane2::test::RunCli({"info", "lnk/../s.wav"}, zolvane2::test::CliOptions().In(dir.File("near")).Locale("C"));
     EXPECT_EQ(r.status, 0);
@@ -162,8 +145,8 @@ TEST(InfoCommand, OneRateRangeEverywhereAndDashDashEndsTheOptions) {
         EXPECT_EQ(r.err, "zolvane2-cli " + args[0] + ": --rate wants a whole number from 1 to 1000000, not '1000001' " +
                              "(see zolvane2-cli " + args[0] + " --help)\n");
     }
-    zolvane2::test::WriteBytes(dir.File("-5.raw"), Bytes(400, 0));
-    zolvane2::test::WriteBytes(dir.File("take.raw"), Bytes(400, 0));
+    zolvane2::test::WriteFile(dir.File("-5.raw"), Bytes(400, 0));
+    zolvane2::test::WriteFile(dir.File("take.raw"), Bytes(400, 0));
     const CliResult top = RunCli(dir, {"info", "-r", "1000000", "take.raw", "--", "-5.raw"});
     EXPECT_EQ(top.status, 0) << top.err;
     const auto rows = zolvane2::test::LinesOf(top.out);

@@ -11,7 +11,7 @@ namespace zolvane2 {
 namespace {
 
 using namespace std::chrono_literals;
-using test::JobBytes;
+using test::Bytes;
 
 class JoinCommandTest : public ::testing::Test {
 protected:
@@ -19,28 +19,28 @@ protected:
 };
 
 TEST_F(JoinCommandTest, JoinsTheDataInOrderAndPrintsTheOutput) {
-    const JobBytes a = test::CountingData(409600 + 100);
-    const JobBytes b = test::CountingData(3000);
-    test::WriteWave(dir_.File("a.wav"), 1, 48000, a, {'j', 'u', 'n', 'k', 0, 0, 0, 0});
+    const Bytes a = test::CountingData(409600 + 100);
+    const Bytes b = test::CountingData(3000);
+    test::WriteWave(dir_.File("a.wav"), 1, 48000, a, test::WaveOptions::Trailing({'j', 'u', 'n', 'k', 0, 0, 0, 0}));
     test::WriteWave(dir_.File("b.WAV"), 1, 48000, b);
     const auto r = test::RunCliIn(dir_.Path(), {"join", "-o", "both", "a.wav", "b.WAV"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("both.wav")});
-    JobBytes expected = test::WaveHeader(1, 48000, static_cast<std::uint32_t>(a.size() + b.size()));
+    Bytes expected = test::WaveHeader(1, 48000, static_cast<std::uint32_t>(a.size() + b.size()));
     expected.insert(expected.end(), a.begin(), a.end());
     expected.insert(expected.end(), b.begin(), b.end());
     EXPECT_EQ(test::ReadAll(dir_.File("both.wav")), expected);
 }
 
 TEST_F(JoinCommandTest, RawOutputByExtensionAndRawSourcesByRateAndChannels) {
-    const JobBytes a = test::CountingData(5000);
+    const Bytes a = test::CountingData(5000);
     test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
-    test::WriteAll(dir_.File("b.raw"), a);
+    test::WriteFile(dir_.File("b.raw"), a);
     const auto r = test::RunCliIn(dir_.Path(), {"join", "--output=out.RAW", "a.wav", "b.raw"});
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.Lines(), std::vector<std::string>{dir_.File("out.RAW")});
-    JobBytes expected = a;
+    Bytes expected = a;
     expected.insert(expected.end(), a.begin(), a.end());
     EXPECT_EQ(test::ReadAll(dir_.File("out.RAW")), expected);
 
@@ -74,7 +74,7 @@ TEST_F(JoinCommandTest, DifferentParametersAreRefusedWithTheOffendingFile) {
 }
 
 TEST_F(JoinCommandTest, OfTwoJoinsRacingForOneNameExactlyOneSucceeds) {
-    const JobBytes a = test::CountingData(3 * 409600);
+    const Bytes a = test::CountingData(3 * 409600);
     test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
     for (int round = 0; round < 5; ++round) {
         const std::string name = "race" + std::to_string(round) + ".wav";
@@ -88,7 +88,7 @@ TEST_F(JoinCommandTest, OfTwoJoinsRacingForOneNameExactlyOneSucceeds) {
 }
 
 TEST_F(JoinCommandTest, NeverReplacesAFileLeastOfAllASource) {
-    const JobBytes a = test::CountingData(2000);
+    const Bytes a = test::CountingData(2000);
     test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
     test::WriteWave(dir_.File("b.wav"), 2, 44100, a);
     const auto self = test::RunCliIn(dir_.Path(), {"join", "-o", "a.wav", "a.wav", "b.wav"});

@@ -23,7 +23,7 @@ namespace zolvane2 {
 namespace {
 
 using namespace std::chrono_literals;
-using test::PlayBytes;
+using test::Bytes;
 
 constexpr int kRate = 44100;
 constexpr int kChannels = 2;
@@ -31,15 +31,9 @@ constexpr int kChannels = 2;
 class PlayCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!soundtest::ServerAvailable()) {
+        if (!test::ServerAvailable()) {
             GTEST_SKIP() << "no private sound server (run through ctest, with pulseaudio installed)";
         }
-    }
-
-    std::string WriteWave(const std::string& name, const PlayBytes& data) {
-        const std::string path = dir_.File(name);
-        test::PlayWriteFile(path, test::PlayWave(data, kChannels, kRate));
-        return path;
     }
 
     void StartMonitor() {
@@ -49,8 +43,8 @@ protected:
 
     // The sound the sink played, once at least size bytes of it arrived (or
     // the monitor gave up waiting).
-    PlayBytes Heard(std::size_t size) {
-        PlayBytes heard;
+    Bytes Heard(std::size_t size) {
+        Bytes heard;
         const auto end = std::chrono::steady_clock::now() + 10s;
         do {
             heard = test::PlayWithoutSilence(recorder_.Bytes(), kChannels);
@@ -67,36 +61,38 @@ protected:
 };
 
 TEST_F(PlayCommandTest, PlaysTheFilesInTheirOrderRawOnesAsTold) {
-    const PlayBytes first = test::PlayPattern(kRate / 2, kChannels);
-    PlayBytes second = test::PlayPattern(kRate / 3, kChannels);
+    const Bytes first = test::PlayPattern(kRate / 2, kChannels);
+    Bytes second = test::PlayPattern(kRate / 3, kChannels);
     for (std::size_t i = 0; i < second.size(); i += 2) {
         second[i] = static_cast<std::uint8_t>(second[i] ^ 0x55U);
     }
     const std::string raw = dir_.File("second.raw");
-    test::PlayWriteFile(raw, second);
+    test::WriteFile(raw, second);
     StartMonitor();
-    test::CliProcess cli({"play", "--rate", "44100", "--channels=2", WriteWave("first.wav", first), raw});
+    test::CliProcess cli({"play", "--rate", "44100", "--channels=2",
+                          test::WriteWave(dir_.File("first.wav"), kChannels, kRate, first), raw});
     ASSERT_EQ(cli.Wait(30s), 0) << cli.err;
     // Not a terminal: no position line.
     EXPECT_EQ(cli.err, "");
-    PlayBytes expected = first;
+    Bytes expected = first;
     expected.insert(expected.end(), second.begin(), second.end());
-    const PlayBytes heard = Heard(expected.size());
+    const Bytes heard = Heard(expected.size());
     EXPECT_EQ(heard.size(), expected.size());
     EXPECT_TRUE(heard == expected);
 }
 
 TEST_F(PlayCommandTest, IntroPlaysOnlyTheStartOfEachFile) {
-    const PlayBytes a = test::PlayPattern(kRate * 4, kChannels);
-    PlayBytes b = a;
+    const Bytes a = test::PlayPattern(kRate * 4, kChannels);
+    Bytes b = a;
     for (std::size_t i = 0; i < b.size(); i += 2) {
         b[i] = static_cast<std::uint8_t>(b[i] ^ 0x55U);
     }
     StartMonitor();
-    test::CliProcess cli({"play", "--intro", "1", WriteWave("a.wav", a), WriteWave("b.wav", b)});
+    test::CliProcess cli({"play", "--intro", "1", test::WriteWave(dir_.File("a.wav"), kChannels, kRate, a),
+                          test::WriteWave(dir_.File("b.wav"), kChannels, kRate, b)});
     ASSERT_EQ(cli.Wait(30s), 0) << cli.err;
     // The tool ends a second after the last stop, so the monitor has it all.
-    const PlayBytes heard = Heard(2 * kRate * 4 / 2);
+    const Bytes heard = Heard(2 * kRate * 4 / 2);
     const auto second = std::search(heard.begin(), heard.end(), b.begin(), b.begin() + 64);
     ASSERT_NE(second, heard.end());
     const auto firstPart = static_cast<std::size_t>(second - heard.begin());
@@ -111,9 +107,10 @@ TEST_F(PlayCommandTest, IntroPlaysOnlyTheStartOfEachFile) {
 }
 
 TEST_F(PlayCommandTest, CtrlCStopsThePlaybackAndEndsTheTool) {
-    const PlayBytes data = test::PlayPattern(kRate * 20, kChannels);
+    const Bytes data = test::PlayPattern(kRate * 20, kChannels);
     StartMonitor();
-    test::CliProcess cli({"play", WriteWave("long.wav", data), WriteWave("next.wav", data)});
+    test::CliProcess cli({"play", test::WriteWave(dir_.File("long.wav"), kChannels, kRate, data),
+                          test::WriteWave(dir_.File("next.wav"), kChannels, kRate, data)});
     ASSERT_GT(Heard(kRate).size(), 0U);
     cli.Signal(SIGINT);
     EXPECT_EQ(cli.Wait(10s), 130) << cli.err;
@@ -121,7 +118,7 @@ TEST_F(PlayCommandTest, CtrlCStopsThePlaybackAndEndsTheTool) {
 }
 
 TEST_F(PlayCommandTest, WithoutAServerItSaysSoAndEnds) {
-    const std::string path = WriteWave("a.wav", test::PlayPattern(1000, kChannels));
+    const std::string path = test::WriteWave(dir_.File("a.wav"), kChannels, kRate, test::PlayPattern(1000, kChannels));
     test::CliProcess cli({"play", path}, test::CliOptions().Server("unix:" + dir_.File("no-server")));
     EXPECT_EQ(cli.Wait(20s), 1);
     EXPECT_NE(cli.err.find("no sound output device"), std::string::npos) << cli.err;
@@ -137,19 +134,19 @@ TEST_F(PlayCommandTest, RejectsBadOptionsAndReportsFilesItCannotPlay) {
 
     const std::string missing = dir_.File("missing.wav");
     const std::string mp3 = dir_.File("song.mp3");
-    test::PlayWriteFile(mp3, PlayBytes(100, 1));
-    const std::string ok = WriteWave("ok.wav", test::PlayPattern(100, kChannels));
+    test::WriteFile(mp3, Bytes(100, 1));
+    const std::string ok = test::WriteWave(dir_.File("ok.wav"), kChannels, kRate, test::PlayPattern(100, kChannels));
     const std::string eightBit = dir_.File("eight.wav");
     test::WaveLayout layout;
     layout.bitsPerSample = 8;
     layout.dataSize = 100;
-    test::WriteBytes(eightBit, test::MakeWave(layout, 100));
+    test::WriteFile(eightBit, test::MakeWave(layout, 100));
     // A header may give any rate; the output refuses this one.
     const std::string fast = dir_.File("fast.wav");
     layout = test::WaveLayout{};
     layout.sampleRate = 2147483647;
     layout.dataSize = 400;
-    test::WriteBytes(fast, test::MakeWave(layout, 400));
+    test::WriteFile(fast, test::MakeWave(layout, 400));
     test::CliProcess files({"play", missing, mp3, eightBit, fast, ok});
     EXPECT_EQ(files.Wait(20s), 1);
     const std::string err = files.err;

@@ -22,7 +22,7 @@ namespace zolvane2 {
 namespace {
 
 using namespace std::chrono_literals;
-using capturetest::Pcm;
+using test::Signal;
 
 using test::CliProcess;
 
@@ -42,17 +42,17 @@ std::vector<std::string> Fields(const std::string& line) {
 class RecordCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!soundtest::ServerAvailable()) {
+        if (!test::ServerAvailable()) {
             GTEST_SKIP() << "no private sound server";
         }
     }
 
 public:
-    static std::string DeviceIndexOfSource(const soundtest::PipeSource& source) { return DeviceIndexOf(source); }
+    static std::string DeviceIndexOfSource(const test::PipeSource& source) { return DeviceIndexOf(source); }
 
 protected:
     // The index `devices` gives the source.
-    static std::string DeviceIndexOf(const soundtest::PipeSource& source) {
+    static std::string DeviceIndexOf(const test::PipeSource& source) {
         CliProcess devices({"devices"});
         EXPECT_EQ(devices.Wait(10s), 0) << devices.err;
         for (const auto& line : devices.Lines()) {
@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(RecordCommandTest, DevicesListsTheDefaultEntryFirstThenEverySourceWithItsName) {
-    soundtest::PipeSource source(44100, 2);
+    test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     CliProcess devices({"devices"});
     ASSERT_EQ(devices.Wait(10s), 0);
@@ -109,26 +109,25 @@ TEST_F(RecordCommandTest, WithoutAServerDevicesSaysSoAndRecordFailsAtOnce) {
 }
 
 TEST_F(RecordCommandTest, CutsAKnownSignalAndStopsWhenTheTimeIsUp) {
-    soundtest::PipeSource source(44100, 2);
+    test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     // The source chosen by its server name.
     CliProcess record(
         {"record", "--device", source.Name(), "--gap", "500", "--tail=200", "--time", "0:02", dir_.File("Take")});
     ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
-    Pcm pcm(2);
+    test::Signal pcm(2);
     pcm.Quiet(10000).Loud(30000, 1).Quiet(40000).Loud(20000, 2).Quiet(1).PadTo(16384);
     source.Write(pcm.Bytes());
     ASSERT_EQ(record.Wait(15s), 0) << record.err;
     EXPECT_EQ(record.Lines(), (std::vector<std::string>{dir_.File("Take00001.wav"), dir_.File("Take00002.wav")}));
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Take00001.wav"), 2, 44100),
-              pcm.Slice(10000 - 4410, 40000 + 8820 + 1));
+    EXPECT_EQ(test::WaveSamples(dir_.File("Take00001.wav"), 2, 44100), pcm.Slice(10000 - 4410, 40000 + 8820 + 1));
     // The time counts recorded audio from the first trigger and ends on its
     // very frame, however fast the audio arrived.
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Take00002.wav"), 2, 44100), pcm.Slice(80000 - 4410, 10000 + 88200));
+    EXPECT_EQ(test::WaveSamples(dir_.File("Take00002.wav"), 2, 44100), pcm.Slice(80000 - 4410, 10000 + 88200));
 }
 
 TEST_F(RecordCommandTest, NetTimeCountsOnlyTheAudioInsideTracks) {
-    soundtest::PipeSource source(8000, 1);
+    test::PipeSource source(8000, 1);
     ASSERT_TRUE(source.Loaded());
     const std::string device = DeviceIndexOf(source);
     ASSERT_FALSE(device.empty());
@@ -138,16 +137,16 @@ TEST_F(RecordCommandTest, NetTimeCountsOnlyTheAudioInsideTracks) {
     // Track 1 counts from its trigger to its cut (1.5 s), the wait does not
     // count, so track 2 ends 0.5 s after its trigger: within a block of
     // 8192 frames, which a timer could not do.
-    Pcm pcm(1);
+    test::Signal pcm(1);
     pcm.Quiet(4000).Loud(8000, 1).Quiet(30000).Loud(16000, 2).PadTo(16384);
     source.Write(pcm.Bytes());
     ASSERT_EQ(record.Wait(15s), 0) << record.err;
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Net00001.wav"), 1, 8000), pcm.Slice(4000, 12001));
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Net00002.wav"), 1, 8000), pcm.Slice(42000, 42000 + 4000 - 1));
+    EXPECT_EQ(test::WaveSamples(dir_.File("Net00001.wav"), 1, 8000), pcm.Slice(4000, 12001));
+    EXPECT_EQ(test::WaveSamples(dir_.File("Net00002.wav"), 1, 8000), pcm.Slice(42000, 42000 + 4000 - 1));
 }
 
 TEST_F(RecordCommandTest, SigtermHangUpAndAClosedPipeFinishTheOpenFileLikeStop) {
-    soundtest::PipeSource source(44100, 1);
+    test::PipeSource source(44100, 1);
     ASSERT_TRUE(source.Loaded());
     const std::string device = DeviceIndexOf(source);
     ASSERT_FALSE(device.empty());
@@ -157,7 +156,7 @@ TEST_F(RecordCommandTest, SigtermHangUpAndAClosedPipeFinishTheOpenFileLikeStop) 
         const std::string base = dir_.File(stem + ".wav");
         CliProcess record({"record", "--device", device, "--mode", "none", "-c", "1", "--digits", "3", base});
         ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
-        Pcm pcm(1);
+        test::Signal pcm(1);
         pcm.Loud(44100).PadTo(16384);
         source.Write(pcm.Bytes());
         // The file grows as the blocks are written; once all are in, stop.
@@ -171,7 +170,7 @@ TEST_F(RecordCommandTest, SigtermHangUpAndAClosedPipeFinishTheOpenFileLikeStop) 
         record.Signal(stop);
         ASSERT_EQ(record.Wait(10s), 0) << record.err;
         EXPECT_EQ(record.Lines(), std::vector<std::string>{file});
-        EXPECT_EQ(capturetest::WaveSamples(file, 1, 44100), pcm.Bytes()) << stop;
+        EXPECT_EQ(test::WaveSamples(file, 1, 44100), pcm.Bytes()) << stop;
     }
 
     // `record ... | head -0`: the first track's line finds stdout closed, and
@@ -180,7 +179,7 @@ TEST_F(RecordCommandTest, SigtermHangUpAndAClosedPipeFinishTheOpenFileLikeStop) 
     CliProcess piped({"record", "-d", device, "--mode", "interval", "--length", "1", "-c", "1", dir_.File("p.wav")});
     ASSERT_TRUE(piped.WaitForErr(kRecording, 10s)) << piped.err;
     piped.CloseOut();
-    Pcm pcm(1);
+    test::Signal pcm(1);
     pcm.Loud(44100 * 6 / 5).PadTo(16384);
     source.Write(pcm.Bytes());
     EXPECT_EQ(piped.Wait(10s), 141) << piped.err;
@@ -188,7 +187,7 @@ TEST_F(RecordCommandTest, SigtermHangUpAndAClosedPipeFinishTheOpenFileLikeStop) 
     for (const auto& name : dir_.Names()) {
         if (name.rfind("p0", 0) == 0) {
             ++files;
-            EXPECT_FALSE(capturetest::WaveSamples(dir_.File(name), 1, 44100).empty()) << name;
+            EXPECT_FALSE(test::WaveSamples(dir_.File(name), 1, 44100).empty()) << name;
         }
     }
     // The second track may be empty when the stop overtakes its audio, and
@@ -208,14 +207,14 @@ struct StallRun {
 
 StallRun RecordThroughAStall(const std::string& folder, int rate, std::chrono::seconds stall) {
     StallRun run;
-    soundtest::PipeSource source(rate, 2);
+    test::PipeSource source(rate, 2);
     EXPECT_TRUE(source.Loaded());
     ::setenv("LC_ALL", "C", 1);
     CliProcess record({"record", "--device", RecordCommandTest::DeviceIndexOfSource(source), "--rate",
                        std::to_string(rate), "--mode", "none", "--time", "0", folder + "/Stall"});
     EXPECT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
     const std::int64_t second = 4LL * rate;
-    run.fed = soundtest::NoiseFrames(static_cast<std::int64_t>(stall.count() + 3) * rate, 2, 7);
+    run.fed = test::NoiseFrames(static_cast<std::int64_t>(stall.count() + 3) * rate, 2, 7);
     const auto part = [&](std::int64_t from, std::int64_t to) {
         return std::vector<std::uint8_t>(run.fed.begin() + static_cast<std::ptrdiff_t>(from * second),
                                          run.fed.begin() + static_cast<std::ptrdiff_t>(to * second));
@@ -229,7 +228,7 @@ StallRun RecordThroughAStall(const std::string& folder, int rate, std::chrono::s
     record.Signal(SIGTERM);
     run.status = record.Wait(15s);
     run.err = record.err;
-    run.samples = capturetest::WaveSamples(folder + "/Stall00001.wav", 2, rate);
+    run.samples = test::WaveSamples(folder + "/Stall00001.wav", 2, rate);
     return run;
 }
 
@@ -259,11 +258,11 @@ TEST_F(RecordCommandTest, AStallInsideTheServersBufferLosesNothingAndALongOneIsR
 }
 
 TEST_F(RecordCommandTest, ASourceThatGoesEndsTheRunNamingItAndKeepsTheFile) {
-    soundtest::PipeSource source(44100, 2);
+    test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     CliProcess record({"record", "--device", DeviceIndexOf(source), "--mode", "none", dir_.File("Gone")});
     ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
-    Pcm pcm(2);
+    test::Signal pcm(2);
     pcm.Loud(44100).PadTo(16384);
     source.Write(pcm.Bytes());
     const std::string file = dir_.File("Gone00001.wav");
@@ -272,19 +271,19 @@ TEST_F(RecordCommandTest, ASourceThatGoesEndsTheRunNamingItAndKeepsTheFile) {
     EXPECT_EQ(record.Wait(10s), 1) << record.err;
     EXPECT_NE(record.err.find(source.Description() + " (" + source.Name() + ")"), std::string::npos) << record.err;
     EXPECT_EQ(record.Lines(), std::vector<std::string>{file});
-    EXPECT_EQ(capturetest::WaveSamples(file, 2, 44100), pcm.Bytes());
+    EXPECT_EQ(test::WaveSamples(file, 2, 44100), pcm.Bytes());
 }
 
 // kill -9 mid-track: any program reading the header itself gets all but the
 // last second, and repair makes the header exact.
 TEST_F(RecordCommandTest, AKilledRecordingReadsToItsLastSecondAndRepairMendsIt) {
-    soundtest::PipeSource source(44100, 2);
+    test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     const std::string device = DeviceIndexOf(source);
     ASSERT_FALSE(device.empty());
     CliProcess record({"record", "--device", device, "--mode", "none", dir_.File("Kill")});
     ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
-    Pcm pcm(2);
+    test::Signal pcm(2);
     pcm.Loud(5 * 44100, 3).PadTo(16384);
     source.Write(pcm.Bytes());
     const std::string file = dir_.File("Kill00001.wav");
@@ -310,21 +309,21 @@ TEST_F(RecordCommandTest, AKilledRecordingReadsToItsLastSecondAndRepairMendsIt) 
     const test::HeaderSizes mended = test::ReadHeaderSizes(file);
     EXPECT_EQ(mended.Unlisted(), 0);
     EXPECT_EQ(mended.riff, full - 8);
-    EXPECT_EQ(capturetest::WaveSamples(file, 2, 44100), pcm.Slice(0, pcm.Frames()));
+    EXPECT_EQ(test::WaveSamples(file, 2, 44100), pcm.Slice(0, pcm.Frames()));
 }
 
 // Uncut, with marks: the master keeps every sample, and the label file and
 // cue sheet say where the trigger options would have cut it, leaving out the
 // click that is shorter than the minimum length.
 TEST_F(RecordCommandTest, AnUncutRecordingKeepsEverySampleAndMarksWhereItWouldBeCut) {
-    soundtest::PipeSource source(44100, 2);
+    test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     const std::string device = DeviceIndexOf(source);
     ASSERT_FALSE(device.empty());
     CliProcess record({"record", "--device", device, "--mode", "none", "--gap", "500", "--tail=200", "--min-length",
                        "400", "--labels", dir_.File("m.txt"), "--cue", dir_.File("m.cue"), dir_.File("Side")});
     ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
-    Pcm pcm(2);
+    test::Signal pcm(2);
     pcm.Quiet(10000).Loud(30000, 1).Quiet(40000).Loud(10, 3).Quiet(40000).Loud(20000, 2).Quiet(1).PadTo(16384);
     source.Write(pcm.Bytes());
     const std::string master = dir_.File("Side00001.wav");
@@ -337,7 +336,7 @@ TEST_F(RecordCommandTest, AnUncutRecordingKeepsEverySampleAndMarksWhereItWouldBe
     record.Signal(SIGTERM);
     ASSERT_EQ(record.Wait(10s), 0) << record.err;
     EXPECT_EQ(record.Lines(), std::vector<std::string>{master});
-    EXPECT_EQ(capturetest::WaveSamples(master, 2, 44100), pcm.Bytes());
+    EXPECT_EQ(test::WaveSamples(master, 2, 44100), pcm.Bytes());
     const auto text = [](const std::string& path) {
         const auto bytes = test::ReadAll(path);
         return std::string(bytes.begin(), bytes.end());

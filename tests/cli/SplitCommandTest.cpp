@@ -16,10 +16,10 @@ namespace zolvane2 {
 namespace {
 
 using namespace std::chrono_literals;
-using test::JobBytes;
+using test::Bytes;
 
 // Stereo 44,100 Hz: quiet 1 s, loud 2 s, quiet 4 s, loud 1 s, quiet 4 s.
-JobBytes TwoSongs() {
+Bytes TwoSongs() {
     std::vector<std::int16_t> s;
     test::AppendFrames(s, 44100, 2, 0);
     test::AppendFrames(s, 88200, 2, 9000);
@@ -29,21 +29,13 @@ JobBytes TwoSongs() {
     return test::Pcm(s);
 }
 
-JobBytes DataOf(const std::string& piece) {
-    const JobBytes all = test::ReadAll(piece);
-    EXPECT_GE(all.size(), 44U);
-    EXPECT_EQ(test::Le32(all, 4), all.size() - 8) << piece;
-    EXPECT_EQ(test::Le32(all, 40), all.size() - 44) << piece;
-    return JobBytes(all.begin() + 44, all.end());
-}
-
 class SplitCommandTest : public ::testing::Test {
 protected:
     test::TempDir dir_;
 };
 
 TEST_F(SplitCommandTest, TriggerByDefaultPrintsEachPieceInOrder) {
-    const JobBytes data = TwoSongs();
+    const Bytes data = TwoSongs();
     test::WriteWave(dir_.File("Side A.wav"), 2, 44100, data);
     const auto r = test::RunCliIn(dir_.Path(), {"split", "Side A.wav"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -52,15 +44,15 @@ TEST_F(SplitCommandTest, TriggerByDefaultPrintsEachPieceInOrder) {
     ASSERT_EQ(r.Lines(), (std::vector<std::string>{dir_.File("Side A-00001.wav"), dir_.File("Side A-00002.wav"),
                                                    dir_.File("Side A-00003.wav")}));
     const std::int64_t fb = 4;
-    EXPECT_EQ(DataOf(r.Lines()[0]),
-              JobBytes(data.begin() + (44100 - 4410) * fb, data.begin() + (132300 + 1 + 44100) * fb));
-    EXPECT_EQ(DataOf(r.Lines()[1]),
-              JobBytes(data.begin() + (308700 - 4410) * fb, data.begin() + (352800 + 1 + 44100) * fb));
-    EXPECT_EQ(DataOf(r.Lines()[2]).size(), 4410U * 4);
+    EXPECT_EQ(test::DataOf(r.Lines()[0]),
+              Bytes(data.begin() + (44100 - 4410) * fb, data.begin() + (132300 + 1 + 44100) * fb));
+    EXPECT_EQ(test::DataOf(r.Lines()[1]),
+              Bytes(data.begin() + (308700 - 4410) * fb, data.begin() + (352800 + 1 + 44100) * fb));
+    EXPECT_EQ(test::DataOf(r.Lines()[2]).size(), 4410U * 4);
 }
 
 TEST_F(SplitCommandTest, IntervalRawAndDigits) {
-    const JobBytes data = test::CountingData(409600 + 10000);
+    const Bytes data = test::CountingData(409600 + 10000);
     test::WriteWave(dir_.File("t.wav"), 2, 44100, data);
     const auto r = test::RunCliIn(dir_.Path(),
                                   {"split", "--mode", "interval", "--length=0:01", "--raw", "--digits", "3", "t.wav"});
@@ -73,30 +65,30 @@ TEST_F(SplitCommandTest, IntervalRawAndDigits) {
 }
 
 TEST_F(SplitCommandTest, SplitOnceAtATimeAndRawSourcesReadWithRateAndChannels) {
-    const JobBytes data = test::CountingData(48000);
-    test::WriteAll(dir_.File("m.raw"), data);
+    const Bytes data = test::CountingData(48000);
+    test::WriteFile(dir_.File("m.raw"), data);
     // 8,000 Hz mono: 16,000 bytes per second; 1.5 s = 24,000 bytes.
     const auto r = test::RunCliIn(
         dir_.Path(), {"split", "--at", "1.5", "--rate", "8000", "--channels", "1", "--mode", "trigger", "m.raw"});
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.Lines().size(), 2U);
-    EXPECT_EQ(DataOf(r.Lines()[0]), JobBytes(data.begin(), data.begin() + 24000));
-    EXPECT_EQ(DataOf(r.Lines()[1]), JobBytes(data.begin() + 24000, data.end()));
-    const JobBytes head = test::ReadAll(r.Lines()[0]);
-    EXPECT_EQ(test::Le16(head, 22), 1);
-    EXPECT_EQ(test::Le32(head, 24), 8000U);
+    EXPECT_EQ(test::DataOf(r.Lines()[0]), Bytes(data.begin(), data.begin() + 24000));
+    EXPECT_EQ(test::DataOf(r.Lines()[1]), Bytes(data.begin() + 24000, data.end()));
+    const Bytes head = test::ReadAll(r.Lines()[0]);
+    EXPECT_EQ(test::ReadLe(head, 22, 2), 1);
+    EXPECT_EQ(test::ReadLe(head, 24), 8000U);
 }
 
 TEST_F(SplitCommandTest, SettingsFileGivesTheValuesAndExplicitOptionsWin) {
-    const JobBytes data = test::CountingData(409600 + 10000);
+    const Bytes data = test::CountingData(409600 + 10000);
     test::WriteWave(dir_.File("s.wav"), 2, 44100, data);
-    test::WriteAll(dir_.File("my.ini"), [] {
+    test::WriteFile(dir_.File("my.ini"), [] {
         // Saved by an editor that starts with a byte-order mark.
         const std::string ini =
             "\xEF\xBB\xBF[tsSetting]\r\nsedtPrec.Value=2\r\ncbxRAWSave.Checked=0\r\n"
             "[tsCut]\r\nrbtnUseTrigger.Checked=0\r\nrbtnInterval.Checked=1\r\nrbtnNoCut.Checked=0\r\n"
             "sedtCuttingTimeH.Value=0\r\nsedtCuttingTimeM.Value=0\r\nsedtCuttingTimeS.Value=2\r\n";
-        return JobBytes(ini.begin(), ini.end());
+        return Bytes(ini.begin(), ini.end());
     }());
     const auto fromFile = test::RunCliIn(dir_.Path(), {"split", "--settings", "my.ini", "s.wav"});
     EXPECT_EQ(fromFile.status, 0) << fromFile.err;
@@ -132,7 +124,7 @@ TEST_F(SplitCommandTest, ProblemsAreReportedAndNothingIsWritten) {
     EXPECT_NE(missing.err.find(dir_.File("gone.wav") + ": not found."), std::string::npos) << missing.err;
     EXPECT_FALSE(std::filesystem::exists(dir_.File("ok-00001.wav")));
 
-    test::WriteAll(dir_.File("song.mp3"), {1, 2, 3});
+    test::WriteFile(dir_.File("song.mp3"), {1, 2, 3});
     EXPECT_EQ(test::RunCliIn(dir_.Path(), {"split", "song.mp3"}).status, 1);
 
     for (const auto& args : std::vector<std::vector<std::string>>{{"split"},
@@ -153,7 +145,7 @@ TEST_F(SplitCommandTest, ProblemsAreReportedAndNothingIsWritten) {
 TEST_F(SplitCommandTest, ASourceThatCannotBeOpenedIsPrintedWithExitStatus1) {
     // RAW files are listed without being opened; held locked by another
     // program, the job's own opening fails.
-    test::WriteAll(dir_.File("locked.raw"), test::CountingData(4000));
+    test::WriteFile(dir_.File("locked.raw"), test::CountingData(4000));
     const int fd = ::open(dir_.File("locked.raw").c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
@@ -224,8 +216,8 @@ TEST_F(SplitCommandTest, CtrlCHangUpAndAClosedPipeFinishTheOpenPieceAndStop) {
         for (const auto& entry : std::filesystem::directory_iterator(dir_.File("out"))) {
             if (entry.path().filename().string().rfind("long-", 0) == 0) {
                 ++onDisk;
-                const JobBytes head = test::ReadAll(entry.path().string());
-                EXPECT_EQ(test::Le32(head, 40), head.size() - 44) << entry.path();
+                const Bytes head = test::ReadAll(entry.path().string());
+                EXPECT_EQ(test::ReadLe(head, 40), head.size() - 44) << entry.path();
             }
         }
         const std::string& err = cli.err;

@@ -92,14 +92,14 @@ TEST(CombineChecksTest, TargetOnAMissingFolderOfARealFileSystem) {
 
 TEST(CombineChecksTest, TargetThatIsASourceIsFoundUnderAnySpelling) {
     test::TempDir dir;
-    test::WriteAll(dir.File("a.wav"), {1});
-    test::WriteAll(dir.File("b.wav"), {1});
+    test::WriteFile(dir.File("a.wav"), {1});
+    test::WriteFile(dir.File("b.wav"), {1});
     std::filesystem::create_symlink(dir.File("a.wav"), dir.File("link.wav"));
     const std::vector<std::string> sources{dir.File("a.wav"), dir.File("b.wav")};
     EXPECT_TRUE(TargetIsASource(dir.File("b.wav"), sources));
     EXPECT_TRUE(TargetIsASource(dir.Path() + "/./link.wav", sources));
     EXPECT_FALSE(TargetIsASource(dir.File("new.wav"), sources));
-    test::WriteAll(dir.File("other.wav"), {1});
+    test::WriteFile(dir.File("other.wav"), {1});
     EXPECT_FALSE(TargetIsASource(dir.File("other.wav"), sources));
 }
 

@@ -110,14 +110,14 @@ TEST(CutPointFileTest, TheWriterNeverFollowsALinkAndTheReaderTakesRegularFilesOn
     test::TempDir dir;
     const std::string target = dir.File("cuts.txt");
     const std::string victim = dir.File("victim.wav");
-    test::WriteAll(victim, {1, 2, 3});
+    test::WriteFile(victim, {1, 2, 3});
     ASSERT_EQ(::symlink(victim.c_str(), (target + ".part").c_str()), 0);
     EXPECT_THROW(CutPointFile::WriteWhole(target, "1\t2\n"), WriteError);
-    EXPECT_EQ(test::ReadAll(victim), (test::JobBytes{1, 2, 3}));
+    EXPECT_EQ(test::ReadAll(victim), (test::Bytes{1, 2, 3}));
     EXPECT_FALSE(std::filesystem::exists(target));
     // A regular file left by a killed run is taken over.
     ASSERT_EQ(::unlink((target + ".part").c_str()), 0);
-    test::WriteAll(target + ".part", {'x'});
+    test::WriteFile(target + ".part", {'x'});
     CutPointFile::WriteWhole(target, "1\t2\n");
     EXPECT_EQ(CutPointFile::ReadWhole(target), "1\t2\n");
     EXPECT_FALSE(std::filesystem::exists(target + ".part"));
@@ -136,7 +136,7 @@ TEST(CutPointFileTest, TheWriterNeverFollowsALinkAndTheReaderTakesRegularFilesOn
     EXPECT_EQ(codeOf("/dev/zero"), EINVAL);
     EXPECT_EQ(codeOf(dir.Path()), EISDIR);
     EXPECT_EQ(codeOf(dir.File("missing.txt")), ENOENT);
-    test::WriteAll(dir.File("huge.txt"), {});
+    test::WriteFile(dir.File("huge.txt"), {});
     ASSERT_TRUE(test::ResizeSparse(dir.File("huge.txt"), CutPointFile::kMaxFileBytes + 1));
     EXPECT_EQ(codeOf(dir.File("huge.txt")), EFBIG);
 }

@@ -12,7 +12,7 @@
 namespace zolvane2 {
 namespace {
 
-using test::JobBytes;
+using test::Bytes;
 
 class TCombineThreadTest : public ::testing::Test {
 protected:
@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(TCombineThreadTest, OneSourceBecomesItsDataBehindAFreshHeader) {
-    const JobBytes data = test::CountingData(409600 * 2 + 1234);
+    const Bytes data = test::CountingData(409600 * 2 + 1234);
     const std::string src = dir_.File("a.wav");
     test::WriteWave(src, 1, 22050, data);
     TCombineThread job;
@@ -50,7 +50,7 @@ TEST_F(TCombineThreadTest, OneSourceBecomesItsDataBehindAFreshHeader) {
     test::JobRun run;
     test::RunJob(job, run, dispatcher_);
     ASSERT_EQ(run.files, std::vector<std::string>{dir_.File("out.wav")});
-    JobBytes expected = test::WaveHeader(1, 22050, static_cast<std::uint32_t>(data.size()));
+    Bytes expected = test::WaveHeader(1, 22050, static_cast<std::uint32_t>(data.size()));
     expected.insert(expected.end(), data.begin(), data.end());
     EXPECT_EQ(test::ReadAll(dir_.File("out.wav")), expected);
     EXPECT_EQ(job.ErrorMessage(), "");
@@ -65,11 +65,11 @@ TEST_F(TCombineThreadTest, OneSourceBecomesItsDataBehindAFreshHeader) {
 }
 
 TEST_F(TCombineThreadTest, OnlyDataRegionsAreJoinedInOrder) {
-    const JobBytes a = test::CountingData(1000);
-    const JobBytes b = test::CountingData(409600 + 4);
-    const JobBytes trailing{'L', 'I', 'S', 'T', 4, 0, 0, 0, 'a', 'b', 'c', 'd'};
-    test::WriteWave(dir_.File("a.wav"), 2, 44100, a, trailing);
-    test::WriteAll(dir_.File("b.raw"), b);
+    const Bytes a = test::CountingData(1000);
+    const Bytes b = test::CountingData(409600 + 4);
+    const Bytes trailing{'L', 'I', 'S', 'T', 4, 0, 0, 0, 'a', 'b', 'c', 'd'};
+    test::WriteWave(dir_.File("a.wav"), 2, 44100, a, test::WaveOptions::Trailing(trailing));
+    test::WriteFile(dir_.File("b.raw"), b);
     TCombineThread job;
     AddSource(job, dir_.File("a.wav"), 44, 1000);
     AddSource(job, dir_.File("b.raw"), 0, static_cast<std::int64_t>(b.size()));
@@ -77,7 +77,7 @@ TEST_F(TCombineThreadTest, OnlyDataRegionsAreJoinedInOrder) {
     job.SetRawOutput(true);
     test::JobRun run;
     test::RunJob(job, run, dispatcher_);
-    JobBytes expected = a;
+    Bytes expected = a;
     expected.insert(expected.end(), b.begin(), b.end());
     EXPECT_EQ(test::ReadAll(dir_.File("joined.raw")), expected);
     ASSERT_EQ(run.files.size(), 1U);
@@ -86,10 +86,10 @@ TEST_F(TCombineThreadTest, OnlyDataRegionsAreJoinedInOrder) {
 // A torn last frame is left out, so the file after it is not shifted by a
 // byte; a new output is never created over a file or through a link.
 TEST_F(TCombineThreadTest, WholeFramesOnlyAndNewOutputsNeverReplaceOrFollowLinks) {
-    const JobBytes a = test::CountingData(4001);
-    const JobBytes b = test::CountingData(400);
-    test::WriteAll(dir_.File("a.raw"), a);
-    test::WriteAll(dir_.File("b.raw"), b);
+    const Bytes a = test::CountingData(4001);
+    const Bytes b = test::CountingData(400);
+    test::WriteFile(dir_.File("a.raw"), a);
+    test::WriteFile(dir_.File("b.raw"), b);
     const auto combine = [this, &a, &b](const std::string& output) {
         names_.clear();
         total_ = 0;
@@ -104,7 +104,7 @@ TEST_F(TCombineThreadTest, WholeFramesOnlyAndNewOutputsNeverReplaceOrFollowLinks
         return job.ErrorMessage();
     };
     EXPECT_EQ(combine(dir_.File("joined.raw")), "");
-    JobBytes expected(a.begin(), a.end() - 1);
+    Bytes expected(a.begin(), a.end() - 1);
     expected.insert(expected.end(), b.begin(), b.end());
     EXPECT_EQ(test::ReadAll(dir_.File("joined.raw")), expected);
 
@@ -120,7 +120,7 @@ TEST_F(TCombineThreadTest, WholeFramesOnlyAndNewOutputsNeverReplaceOrFollowLinks
 }
 
 TEST_F(TCombineThreadTest, CancelBeforeAnyBlockDeletesTheHeaderOnlyFile) {
-    const JobBytes data = test::CountingData(5000);
+    const Bytes data = test::CountingData(5000);
     test::WriteWave(dir_.File("a.wav"), 2, 44100, data);
     TCombineThread job;
     AddSource(job, dir_.File("a.wav"), 44, 5000);
@@ -135,7 +135,7 @@ TEST_F(TCombineThreadTest, CancelBeforeAnyBlockDeletesTheHeaderOnlyFile) {
 }
 
 TEST_F(TCombineThreadTest, CancelAfterABlockKeepsWhatWasCopied) {
-    const JobBytes data = test::CountingData(3 * 409600);
+    const Bytes data = test::CountingData(3 * 409600);
     test::WriteWave(dir_.File("a.wav"), 2, 44100, data);
     test::WriteWave(dir_.File("b.wav"), 2, 44100, data);
     TCombineThread job;
@@ -146,8 +146,8 @@ TEST_F(TCombineThreadTest, CancelAfterABlockKeepsWhatWasCopied) {
     test::RunJob<TCombineThread>(job, run, dispatcher_, [](TCombineThread& j, int) { j.SetCancelRequested(true); });
     ASSERT_EQ(run.files.size(), 1U);
     EXPECT_EQ(test::SizeOf(dir_.File("out.wav")), 44 + 409600);
-    const JobBytes out = test::ReadAll(dir_.File("out.wav"));
-    EXPECT_EQ(test::Le32(out, 40), 409600U);
+    const Bytes out = test::ReadAll(dir_.File("out.wav"));
+    EXPECT_EQ(test::ReadLe(out, 40), 409600U);
     EXPECT_EQ(run.progress.size(), 1U);
 }
 
@@ -175,7 +175,7 @@ TEST_F(TCombineThreadTest, SpaceIsReservedAsTheOutputGrows) {
 }
 
 TEST_F(TCombineThreadTest, MissingOrShortSourceEndsCopyingButTheOutputIsFinished) {
-    const JobBytes data = test::CountingData(3000);
+    const Bytes data = test::CountingData(3000);
     test::WriteWave(dir_.File("a.wav"), 2, 44100, data);
     test::WriteWave(dir_.File("c.wav"), 2, 44100, data);
     {
@@ -261,8 +261,8 @@ protected:
         return run;
     }
 
-    static test::JobBytes Head(const std::string& path) {
-        test::JobBytes head(44);
+    static test::Bytes Head(const std::string& path) {
+        test::Bytes head(44);
         std::ifstream in(path, std::ios::binary);
         in.read(reinterpret_cast<char*>(head.data()), 44);
         return head;
@@ -278,8 +278,8 @@ TEST_F(TCombineThreadLargeTest, OneFrameBelowTheCapKeepsNameAndSizes) {
     ASSERT_EQ(run.files, std::vector<std::string>{dir_.File("big.wav")});
     EXPECT_EQ(test::SizeOf(dir_.File("big.wav")), 2147483652LL);
     const auto head = Head(dir_.File("big.wav"));
-    EXPECT_EQ(test::Le32(head, 4), 2147483644U);
-    EXPECT_EQ(test::Le32(head, 40), 2147483608U);
+    EXPECT_EQ(test::ReadLe(head, 4), 2147483644U);
+    EXPECT_EQ(test::ReadLe(head, 40), 2147483608U);
 }
 
 TEST_F(TCombineThreadLargeTest, AtTheCapTheHeaderIsCappedAndTheFileRenamed) {
@@ -289,8 +289,8 @@ TEST_F(TCombineThreadLargeTest, AtTheCapTheHeaderIsCappedAndTheFileRenamed) {
     EXPECT_EQ(job.OutputFileName(), dir_.File("big_tooLONG.wav"));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("big.wav")));
     const auto head = Head(dir_.File("big_tooLONG.wav"));
-    EXPECT_EQ(test::Le32(head, 4), 0x7FFFFFF4U);
-    EXPECT_EQ(test::Le32(head, 40), 0x7FFFFFD0U);
+    EXPECT_EQ(test::ReadLe(head, 4), 0x7FFFFFF4U);
+    EXPECT_EQ(test::ReadLe(head, 40), 0x7FFFFFD0U);
 }
 
 }  // namespace

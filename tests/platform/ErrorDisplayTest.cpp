@@ -7,6 +7,8 @@
 namespace zolvane2 {
 namespace {
 
+using test::RecordingUserMessages;
+
 TEST(ErrorDisplayTest, FullStopRule) {
     EXPECT_EQ(WithFullStop("disk full"), "disk full.");
     EXPECT_EQ(WithFullStop("done."), "done.");

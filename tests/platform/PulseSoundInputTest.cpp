@@ -10,91 +10,21 @@
 
 #include "platform/InputDeviceChoice.h"
 #include "platform/PulseSoundInput.h"
+#include "support/InputCapture.h"
 #include "support/SoundTestSupport.h"
 
 namespace zolvane2 {
 namespace {
 
 using namespace std::chrono_literals;
-using soundtest::PipeSource;
+using test::PipeSource;
 
-// Two blocks circulating through a real input, the way the capture thread
-// drives it.
-class Capture {
-public:
-    explicit Capture(SoundInput& input) : input_(input), queue_(std::make_shared<MessageQueue>()) {
-        for (int i = 0; i < kSoundBufferCount; ++i) {
-            bytes_[i].assign(static_cast<std::size_t>(kSoundBufferBytes), 0);
-            blocks_[i].data = bytes_[i].data();
-            blocks_[i].length = kSoundBufferBytes;
-            blocks_[i].user = static_cast<std::uintptr_t>(i);
-        }
-    }
-
-    SoundResult Open(int index, int rate, int channels) {
-        SoundResult r = input_.Open(index, rate, channels, queue_);
-        for (auto& b : blocks_) {
-            if (r == kSoundOk) {
-                r = input_.Prepare(b);
-            }
-            if (r == kSoundOk) {
-                r = input_.AddBuffer(b);
-            }
-        }
-        return r;
-    }
-
-    // Takes filled blocks until `bytes` were captured (true) or a wait of
-    // `patience` brings nothing. Each block goes back at once when requeue.
-    bool CollectUntil(std::size_t bytes, bool requeue = true, std::chrono::milliseconds patience = 5000ms) {
-        while (captured.size() < bytes) {
-            const auto m = queue_->GetFor(patience);
-            if (!m) {
-                return false;
-            }
-            Take(*m, requeue);
-        }
-        return true;
-    }
-
-    void Take(const Message& m, bool requeue) {
-        messages.push_back(m);
-        if (m.msg != MM_WIM_DATA) {
-            return;
-        }
-        SoundBuffer* b = FromLParam(m.lParam);
-        order.push_back(b->user);
-        captured.insert(captured.end(), b->data, b->data + b->bytesRecorded.load());
-        if (requeue) {
-            EXPECT_EQ(input_.AddBuffer(*b), kSoundOk);
-        }
-    }
-
-    // Everything posted so far, without waiting.
-    void TakePending(bool requeue) {
-        while (const auto m = queue_->Peek(true)) {
-            Take(*m, requeue);
-        }
-    }
-
-    MessageQueue& Queue() { return *queue_; }
-    SoundBuffer& Block(int i) { return blocks_[i]; }
-
-    std::vector<std::uint8_t> captured;
-    std::vector<std::uintptr_t> order;
-    std::vector<Message> messages;
-
-private:
-    SoundInput& input_;
-    std::shared_ptr<MessageQueue> queue_;
-    std::vector<std::uint8_t> bytes_[kSoundBufferCount];
-    SoundBuffer blocks_[kSoundBufferCount];
-};
+using Capture = test::InputCapture;
 
 class PulseSoundInputTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!soundtest::ServerAvailable()) {
+        if (!test::ServerAvailable()) {
             GTEST_SKIP() << "no private sound server";
         }
     }
@@ -107,7 +37,7 @@ TEST_F(PulseSoundInputTest, ListsDefaultEntryFirstThenEverySourceIncludingMonito
     const auto names = input.DeviceNames();
     ASSERT_GE(names.size(), 3U);
     EXPECT_EQ(names[0], "コントロールパネルの設定(WAVE_MAPPER)");
-    EXPECT_GT(soundtest::IndexOf(names, source.Description()), 0);
+    EXPECT_GT(test::IndexOf(names, source.Description()), 0);
     bool monitor = false;
     for (const auto& n : names) {
         monitor = monitor || n.rfind("Monitor of ", 0) == 0;
@@ -124,7 +54,7 @@ TEST_F(PulseSoundInputTest, ListsDefaultEntryFirstThenEverySourceIncludingMonito
         defaults += d.isDefault ? 1 : 0;
     }
     EXPECT_EQ(defaults, 1);
-    const int index = soundtest::IndexOf(names, source.Description());
+    const int index = test::IndexOf(names, source.Description());
     EXPECT_EQ(FindInputDevice(source.Name(), devices), index);
     EXPECT_EQ(FindInputDevice(source.Description(), devices), index);
     EXPECT_EQ(FindInputDevice(std::to_string(index), devices), index);
@@ -151,13 +81,13 @@ TEST_P(PulseCaptureFormatTest, CapturesTheSourceBitExactInFullBlocksInOrder) {
     PipeSource source(44100, channels);
     ASSERT_TRUE(source.Loaded());
     PulseSoundInput input;
-    const int index = soundtest::IndexOf(input.DeviceNames(), source.Description());
+    const int index = test::IndexOf(input.DeviceNames(), source.Description());
     ASSERT_GT(index, 0);
     Capture capture(input);
     ASSERT_EQ(capture.Open(index, 44100, channels), kSoundOk);
     ASSERT_EQ(input.Start(), kSoundOk);
     // Five and a half blocks: the half stays in the block being filled.
-    const auto signal = soundtest::NoiseFrames(kSoundBufferBytes * 11 / 2 / (2 * channels), channels, 7U);
+    const auto signal = test::NoiseFrames(kSoundBufferBytes * 11 / 2 / (2 * channels), channels, 7U);
     source.Write(signal);
     ASSERT_TRUE(capture.CollectUntil(5 * kSoundBufferBytes));
     EXPECT_EQ(capture.captured.size(), static_cast<std::size_t>(5 * kSoundBufferBytes));
@@ -179,13 +109,13 @@ TEST_F(PulseSoundInputTest, KeepsAudioWhileNoBlockIsQueuedAndHandsItOnLater) {
     PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     PulseSoundInput input;
-    const int index = soundtest::IndexOf(input.DeviceNames(), source.Description());
+    const int index = test::IndexOf(input.DeviceNames(), source.Description());
     ASSERT_GT(index, 0);
     Capture capture(input);
     ASSERT_EQ(capture.Open(index, 44100, 2), kSoundOk);
     ASSERT_EQ(input.Start(), kSoundOk);
     // Three seconds arrive while the owner holds both blocks.
-    const auto signal = soundtest::NoiseFrames(3 * 44100, 2, 11U);
+    const auto signal = test::NoiseFrames(3 * 44100, 2, 11U);
     source.Write(signal);
     ASSERT_TRUE(capture.CollectUntil(2 * kSoundBufferBytes, false));
     const auto rest = static_cast<std::int64_t>(signal.size()) - 2 * kSoundBufferBytes;
@@ -237,7 +167,7 @@ TEST_F(PulseSoundInputTest, ASourceThatVanishesIsReportedOnce) {
     auto source = std::make_unique<PipeSource>(44100, 2);
     ASSERT_TRUE(source->Loaded());
     PulseSoundInput input;
-    const int index = soundtest::IndexOf(input.DeviceNames(), source->Description());
+    const int index = test::IndexOf(input.DeviceNames(), source->Description());
     ASSERT_GT(index, 0);
     Capture capture(input);
     ASSERT_EQ(capture.Open(index, 44100, 2), kSoundOk);
@@ -290,7 +220,7 @@ TEST_F(PulseSoundInputTest, TheWatchHearsOfSourcesLoadedAndUnloaded) {
     EXPECT_TRUE(nextNotice());
     watch.reset();
 
-    const soundtest::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
+    const test::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
     const auto start = std::chrono::steady_clock::now();
     input.WatchDevices(countNotice).reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
@@ -299,7 +229,7 @@ TEST_F(PulseSoundInputTest, TheWatchHearsOfSourcesLoadedAndUnloaded) {
 }
 
 TEST(PulseSoundInputAbsentServerTest, ReportsTheServersErrorWithoutHanging) {
-    const soundtest::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
+    const test::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
     PulseSoundInput input;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(input.DeviceNames(), std::vector<std::string>{kDefaultInputDeviceName});

@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 class PulseSoundOutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!soundtest::ServerAvailable()) {
+        if (!test::ServerAvailable()) {
             GTEST_SKIP() << "no private sound server";
         }
     }
@@ -42,11 +42,11 @@ std::vector<std::uint8_t> WithoutSilence(const std::vector<std::uint8_t>& pcm) {
 }
 
 TEST_F(PulseSoundOutputTest, PlaysEveryBlockInOrderBitExactAndReturnsEachAfterTheServerTookIt) {
-    const soundtest::PrivateSink sink;
+    const test::PrivateSink sink;
     ASSERT_TRUE(sink.Loaded());
     // Record the sink's monitor while playing.
     PulseSoundInput monitor;
-    const int monitorIndex = soundtest::IndexOf(monitor.DeviceNames(), sink.MonitorDescription());
+    const int monitorIndex = test::IndexOf(monitor.DeviceNames(), sink.MonitorDescription());
     ASSERT_GT(monitorIndex, 0);
     auto inQueue = std::make_shared<MessageQueue>();
     Block in[2];
@@ -64,7 +64,7 @@ TEST_F(PulseSoundOutputTest, PlaysEveryBlockInOrderBitExactAndReturnsEachAfterTh
     // first, then one second of sound: together 13 full blocks and a short
     // one, then an empty end marker.
     const std::vector<std::uint8_t> leadIn(static_cast<std::size_t>(44100 / 4 * 4), 0x02);
-    const auto sound = soundtest::NoiseFrames(44100, 2, 3U);
+    const auto sound = test::NoiseFrames(44100, 2, 3U);
     std::vector<std::uint8_t> signal = leadIn;
     signal.insert(signal.end(), sound.begin(), sound.end());
     PulseSoundOutput output;
@@ -157,13 +157,13 @@ TEST_F(PulseSoundOutputTest, PlaysEveryBlockInOrderBitExactAndReturnsEachAfterTh
 }
 
 TEST_F(PulseSoundOutputTest, PauseHoldsTheBlocksAndResetHandsThemAllBackInOrder) {
-    const soundtest::PrivateSink sink;
+    const test::PrivateSink sink;
     ASSERT_TRUE(sink.Loaded());
     PulseSoundOutput output;
     auto queue = std::make_shared<MessageQueue>();
     ASSERT_EQ(output.Open(44100, 2, queue), kSoundOk);
     ASSERT_EQ(output.Pause(), kSoundOk);
-    const auto signal = soundtest::NoiseFrames(kSoundBufferBytes / 4, 2, 5U);
+    const auto signal = test::NoiseFrames(kSoundBufferBytes / 4, 2, 5U);
     Block blocks[3];
     for (int i = 0; i < 3; ++i) {
         blocks[i].bytes = signal;
@@ -195,7 +195,7 @@ TEST_F(PulseSoundOutputTest, PauseHoldsTheBlocksAndResetHandsThemAllBackInOrder)
 }
 
 TEST(PulseSoundOutputAbsentServerTest, ReportsTheServersErrorWithoutHanging) {
-    const soundtest::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
+    const test::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
     PulseSoundOutput output;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(output.DeviceCount(), 0);

@@ -21,8 +21,9 @@
 namespace zolvane2 {
 namespace {
 
+using test::RecordingUserMessages;
 using namespace std::chrono_literals;
-using test::PlayBytes;
+using test::Bytes;
 
 constexpr int kRate = 44100;
 constexpr int kChannels = 2;
@@ -30,7 +31,7 @@ constexpr int kChannels = 2;
 class PlayerPulseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!soundtest::ServerAvailable()) {
+        if (!test::ServerAvailable()) {
             GTEST_SKIP() << "no private sound server (run through ctest, with pulseaudio installed)";
         }
         SetMainThreadDispatcher(&dispatcher_);
@@ -47,23 +48,17 @@ protected:
         SetMainThreadDispatcher(nullptr);
     }
 
-    std::string WriteWave(const std::string& name, const PlayBytes& data) {
-        const std::string path = dir_.File(name);
-        test::PlayWriteFile(path, test::PlayWave(data, kChannels, kRate));
-        return path;
-    }
-
     void StartMonitor() {
         std::string error;
         ASSERT_TRUE(recorder_.Start("zsink.monitor", kRate, kChannels, error)) << error;
     }
 
     // What the sink played so far, silence left out.
-    PlayBytes Heard() const { return test::PlayWithoutSilence(recorder_.Bytes(), kChannels); }
+    Bytes Heard() const { return test::PlayWithoutSilence(recorder_.Bytes(), kChannels); }
 
     // Waits for the monitor to deliver size bytes of sound (it lags the sink).
-    PlayBytes WaitHeard(std::size_t size) {
-        PlayBytes heard;
+    Bytes WaitHeard(std::size_t size) {
+        Bytes heard;
         dispatcher_.PumpUntil(
             [&] {
                 heard = Heard();
@@ -82,8 +77,8 @@ protected:
 };
 
 TEST_F(PlayerPulseTest, TheFileArrivesAtTheSinkCompleteAndInOrder) {
-    const PlayBytes data = test::PlayPattern(kRate * 3 / 2, kChannels);
-    ASSERT_TRUE(player_->SetFileName(WriteWave("real.wav", data)));
+    const Bytes data = test::PlayPattern(kRate * 3 / 2, kChannels);
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("real.wav"), kChannels, kRate, data)));
     StartMonitor();
     // Nothing plays yet: this stop must not produce an end event.
     player_->Stop();
@@ -94,7 +89,7 @@ TEST_F(PlayerPulseTest, TheFileArrivesAtTheSinkCompleteAndInOrder) {
     EXPECT_EQ(player_->SampleCount(), kRate * 3 / 2);
     EXPECT_TRUE(player_->Stopped());
 
-    const PlayBytes heard = WaitHeard(data.size());
+    const Bytes heard = WaitHeard(data.size());
     ASSERT_EQ(heard.size(), data.size());
     const auto mismatch = std::mismatch(heard.begin(), heard.end(), data.begin());
     EXPECT_TRUE(mismatch.first == heard.end()) << "first difference at byte " << (mismatch.first - heard.begin());
@@ -104,8 +99,8 @@ TEST_F(PlayerPulseTest, TheFileArrivesAtTheSinkCompleteAndInOrder) {
 }
 
 TEST_F(PlayerPulseTest, SeekJumpsAndStopCutsThePlaybackShort) {
-    const PlayBytes data = test::PlayPattern(kRate * 4, kChannels);
-    ASSERT_TRUE(player_->SetFileName(WriteWave("seek.wav", data)));
+    const Bytes data = test::PlayPattern(kRate * 4, kChannels);
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("seek.wav"), kChannels, kRate, data)));
     StartMonitor();
     int blocks = 0;
     player_->SetOnPlayedEvent([&](Thread* /*sender*/, TMemoryStream& /*received*/) {
@@ -118,7 +113,7 @@ TEST_F(PlayerPulseTest, SeekJumpsAndStopCutsThePlaybackShort) {
 
     // Some whole blocks from the start, then everything from the 3-second mark.
     const std::size_t tail = data.size() - static_cast<std::size_t>(kRate) * 3 * 4;
-    const PlayBytes heard = WaitHeard(32768 + tail);
+    const Bytes heard = WaitHeard(32768 + tail);
     ASSERT_GE(heard.size(), 32768 + tail);
     const std::size_t head = heard.size() - tail;
     EXPECT_EQ(head % 16384, 0U);
@@ -137,7 +132,7 @@ TEST_F(PlayerPulseTest, SeekJumpsAndStopCutsThePlaybackShort) {
 }
 
 TEST_F(PlayerPulseTest, AFileWithoutSamplesEndsThroughTheRealDeviceToo) {
-    ASSERT_TRUE(player_->SetFileName(WriteWave("empty.wav", {})));
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("empty.wav"), kChannels, kRate, {})));
     player_->Play();
     ASSERT_TRUE(dispatcher_.PumpUntil([&] { return playEnds_ >= 1; }, 20s));
     EXPECT_EQ(player_->EndReason(), TPlayEndReason::Played);
@@ -146,7 +141,8 @@ TEST_F(PlayerPulseTest, AFileWithoutSamplesEndsThroughTheRealDeviceToo) {
 }
 
 TEST_F(PlayerPulseTest, WithoutAServerTheStartFailsAtOnceAndSaysSo) {
-    const std::string path = WriteWave("nowhere.wav", test::PlayPattern(1000, kChannels));
+    const std::string path =
+        test::WriteWave(dir_.File("nowhere.wav"), kChannels, kRate, test::PlayPattern(1000, kChannels));
     ASSERT_TRUE(player_->SetFileName(path));
     const std::string saved = std::getenv("PULSE_SERVER");
     ::setenv("PULSE_SERVER", (dir_.Path() + "/no-such-server").c_str(), 1);

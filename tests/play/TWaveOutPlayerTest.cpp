@@ -19,8 +19,11 @@
 namespace zolvane2 {
 namespace {
 
+using test::FakeSoundCall;
+using test::FakeSoundOutput;
+using test::RecordingUserMessages;
 using namespace std::chrono_literals;
-using test::PlayBytes;
+using test::Bytes;
 
 class PlayerTest : public ::testing::Test {
 protected:
@@ -42,13 +45,6 @@ protected:
         ThreadRegistry::JoinAll();
         SetUserMessages(nullptr);
         SetMainThreadDispatcher(nullptr);
-    }
-
-    std::string WriteWave(const std::string& name, const PlayBytes& data, int channels = 2, int rate = 44100,
-                          int formatTag = 1, std::int64_t headerDataSize = -1) {
-        const std::string path = dir_.File(name);
-        test::PlayWriteFile(path, test::PlayWave(data, channels, rate, formatTag, headerDataSize));
-        return path;
     }
 
     // Waits until both blocks are with the device, or the playback ended.
@@ -87,9 +83,9 @@ protected:
 };
 
 TEST_F(PlayerTest, PlaysEveryByteInOrderAndHandsEachSoundingBlockToTheLevelDisplay) {
-    const PlayBytes data = test::PlayPattern(10000, 2);  // 40000 bytes
-    ASSERT_TRUE(player_->SetFileName(WriteWave("a.wav", data, 2, 22050)));
-    std::vector<PlayBytes> levels;
+    const Bytes data = test::PlayPattern(10000, 2);  // 40000 bytes
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("a.wav"), 2, 22050, data)));
+    std::vector<Bytes> levels;
     player_->SetOnPlayedEvent([&](Thread* sender, TMemoryStream& received) {
         EXPECT_EQ(sender, &player_->PlaybackThread());
         levels.emplace_back(received.Data(), received.Data() + received.Size());
@@ -109,7 +105,7 @@ TEST_F(PlayerTest, PlaysEveryByteInOrderAndHandsEachSoundingBlockToTheLevelDispl
     EXPECT_EQ(player_->SamplePosition(), player_->SampleCount());
     EXPECT_EQ(messages_.Count(), 0U);
 
-    PlayBytes joined;
+    Bytes joined;
     for (const auto& l : levels) {
         joined.insert(joined.end(), l.begin(), l.end());
     }
@@ -119,15 +115,15 @@ TEST_F(PlayerTest, PlaysEveryByteInOrderAndHandsEachSoundingBlockToTheLevelDispl
 
 TEST_F(PlayerTest, BlockBoundariesDecideWhereThePlaybackEnds) {
     // Exactly two blocks: both play, one end marker follows.
-    ASSERT_TRUE(player_->SetFileName(WriteWave("two.wav", test::PlayPattern(8192, 2))));
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("two.wav"), 2, 44100, test::PlayPattern(8192, 2))));
     player_->Play();
     PlayToEnd();
     EXPECT_EQ(fake_->WrittenLengths(), (std::vector<std::int64_t>{16384, 16384, 0}));
     EXPECT_EQ(fake_->Played().size(), 32768U);
 
     // Less than a block: one block and the end marker.
-    const PlayBytes mono = test::PlayPattern(100, 1);
-    ASSERT_TRUE(player_->SetFileName(WriteWave("short.wav", mono, 1, 8000)));
+    const Bytes mono = test::PlayPattern(100, 1);
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("short.wav"), 1, 8000, mono)));
     player_->Play();
     PlayToEnd();
     const auto lengths = fake_->WrittenLengths();
@@ -137,7 +133,7 @@ TEST_F(PlayerTest, BlockBoundariesDecideWhereThePlaybackEnds) {
 }
 
 TEST_F(PlayerTest, FileWithoutSamplesPlaysNothingAndEnds) {
-    ASSERT_TRUE(player_->SetFileName(WriteWave("empty.wav", {})));
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("empty.wav"), 2, 44100, {})));
     EXPECT_EQ(player_->SampleCount(), 0);
     player_->Play();
     PlayToEnd();
@@ -148,8 +144,8 @@ TEST_F(PlayerTest, FileWithoutSamplesPlaysNothingAndEnds) {
 }
 
 TEST_F(PlayerTest, SeekMovesTheNextRefillAndIsClampedToTheData) {
-    const PlayBytes data = test::PlayPattern(30000, 2);  // 120000 bytes
-    ASSERT_TRUE(player_->SetFileName(WriteWave("seek.wav", data)));
+    const Bytes data = test::PlayPattern(30000, 2);  // 120000 bytes
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("seek.wav"), 2, 44100, data)));
     player_->Play();
     ASSERT_TRUE(WaitQueuedOrEnded(1));
     // The queue is ordered: the seek is handled before the block comes back.
@@ -160,7 +156,7 @@ TEST_F(PlayerTest, SeekMovesTheNextRefillAndIsClampedToTheData) {
     // Past the end: the next refill finds no data and the playback ends.
     player_->Seek(1'000'000);
     PlayToEnd();
-    PlayBytes expected(data.begin(), data.begin() + 32768);
+    Bytes expected(data.begin(), data.begin() + 32768);
     expected.insert(expected.end(), data.begin() + 4000, data.begin() + 4000 + 16384);
     EXPECT_EQ(fake_->Played(), expected);
     EXPECT_EQ(player_->SamplePosition(), player_->SampleCount());
@@ -177,21 +173,21 @@ TEST_F(PlayerTest, SeekMovesTheNextRefillAndIsClampedToTheData) {
 }
 
 TEST_F(PlayerTest, SeekAfterTheEndIsIgnored) {
-    const PlayBytes data = test::PlayPattern(5000, 2);
-    ASSERT_TRUE(player_->SetFileName(WriteWave("late.wav", data)));
+    const Bytes data = test::PlayPattern(5000, 2);
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("late.wav"), 2, 44100, data)));
     player_->Play();
     PlayToEnd();
     player_->Seek(100);
     player_->Play();
     PlayToEnd();
-    const PlayBytes played = fake_->Played();
-    EXPECT_EQ(PlayBytes(played.begin() + static_cast<std::ptrdiff_t>(data.size()), played.end()), data);
+    const Bytes played = fake_->Played();
+    EXPECT_EQ(Bytes(played.begin() + static_cast<std::ptrdiff_t>(data.size()), played.end()), data);
     EXPECT_EQ(messages_.Count(), 0U);
     EXPECT_EQ(playEnds_, 2);
 }
 
 TEST_F(PlayerTest, StopClosesTheDeviceAndReportsOnceButNotWhenAlreadyStopped) {
-    ASSERT_TRUE(player_->SetFileName(WriteWave("stop.wav", test::PlayPattern(30000, 2))));
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("stop.wav"), 2, 44100, test::PlayPattern(30000, 2))));
     const test::CountingBusyIndicator busy;
     // Nothing plays: this stop is ignored and posts no end.
     player_->Stop();
@@ -218,7 +214,7 @@ TEST_F(PlayerTest, StopClosesTheDeviceAndReportsOnceButNotWhenAlreadyStopped) {
 }
 
 TEST_F(PlayerTest, RequestsPostedWhileAStopSettlesAreLostButQuitIsNot) {
-    ASSERT_TRUE(player_->SetFileName(WriteWave("drain.wav", test::PlayPattern(30000, 2))));
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("drain.wav"), 2, 44100, test::PlayPattern(30000, 2))));
     player_->SetStopDrainTime(200ms);
     player_->Play();
     ASSERT_TRUE(WaitQueuedOrEnded(1));
@@ -241,7 +237,7 @@ TEST_F(PlayerTest, RequestsPostedWhileAStopSettlesAreLostButQuitIsNot) {
 }
 
 TEST_F(PlayerTest, DestroyingThePlayerWhilePlayingGivesTheDeviceBack) {
-    ASSERT_TRUE(player_->SetFileName(WriteWave("quit.wav", test::PlayPattern(30000, 2))));
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("quit.wav"), 2, 44100, test::PlayPattern(30000, 2))));
     player_->Play();
     ASSERT_TRUE(WaitQueuedOrEnded(1));
     player_.reset();
@@ -250,7 +246,7 @@ TEST_F(PlayerTest, DestroyingThePlayerWhilePlayingGivesTheDeviceBack) {
 }
 
 TEST_F(PlayerTest, TheEndHandlerMayDestroyThePlayer) {
-    ASSERT_TRUE(player_->SetFileName(WriteWave("close.wav", test::PlayPattern(100, 2))));
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("close.wav"), 2, 44100, test::PlayPattern(100, 2))));
     bool destroyed = false;
     player_->SetOnPlayEnd([&](TWaveOutPlayer* /*sender*/) {
         player_.reset();
@@ -264,7 +260,7 @@ TEST_F(PlayerTest, TheEndHandlerMayDestroyThePlayer) {
 }
 
 TEST_F(PlayerTest, PreparationReportsEveryRejectedFile) {
-    const std::string good = WriteWave("good.wav", test::PlayPattern(100, 1), 1, 32000);
+    const std::string good = test::WriteWave(dir_.File("good.wav"), 1, 32000, test::PlayPattern(100, 1));
     ASSERT_TRUE(player_->SetFileName(good));
     EXPECT_EQ(player_->Channels(), 1);
     EXPECT_EQ(player_->SamplesPerSec(), 32000);
@@ -273,17 +269,18 @@ TEST_F(PlayerTest, PreparationReportsEveryRejectedFile) {
     EXPECT_FALSE(player_->SetFileName(missing));
     EXPECT_EQ(player_->FileName(), good);
 
-    const std::string adpcm = WriteWave("adpcm.WAV", test::PlayPattern(100, 2), 2, 44100, 2);
+    const std::string adpcm =
+        test::WriteWave(dir_.File("adpcm.WAV"), 2, 44100, test::PlayPattern(100, 2), test::WaveOptions::Format(2));
     EXPECT_FALSE(player_->SetFileName(adpcm));
     EXPECT_EQ(player_->FileName(), adpcm);
     EXPECT_EQ(player_->Channels(), 1);
     EXPECT_EQ(player_->SamplesPerSec(), 32000);
 
     const std::string notWave = dir_.File("noise.wav");
-    test::PlayWriteFile(notWave, PlayBytes(100, 0x11));
+    test::WriteFile(notWave, Bytes(100, 0x11));
 
     const std::string other = dir_.File("song.mp3");
-    test::PlayWriteFile(other, PlayBytes(10, 1));
+    test::WriteFile(other, Bytes(10, 1));
     EXPECT_FALSE(player_->SetFileName(notWave));
     EXPECT_FALSE(player_->SetFileName(other));
     EXPECT_EQ(player_->FileName(), other);
@@ -299,7 +296,7 @@ TEST_F(PlayerTest, PreparationReportsEveryRejectedFile) {
     }
 
     const std::string raw = dir_.File("take.RAW");
-    test::PlayWriteFile(raw, PlayBytes(1000, 3));
+    test::WriteFile(raw, Bytes(1000, 3));
     ASSERT_TRUE(player_->SetFileName(raw));
     EXPECT_EQ(player_->Channels(), 2);
     EXPECT_EQ(player_->SamplesPerSec(), 44100);
@@ -310,31 +307,32 @@ TEST_F(PlayerTest, PreparationReportsEveryRejectedFile) {
 TEST_F(PlayerTest, AfterAFailedPreparationOnlyWhatTheFileHoldsIsPlayed) {
     // The layout of a long file stays after a rejected one; the rejected file
     // is short, so playing it must stop at its end.
-    ASSERT_TRUE(player_->SetFileName(WriteWave("long.wav", test::PlayPattern(20000, 2))));
-    PlayBytes shortFile(100);
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("long.wav"), 2, 44100, test::PlayPattern(20000, 2))));
+    Bytes shortFile(100);
     for (std::size_t i = 0; i < shortFile.size(); ++i) {
         shortFile[i] = static_cast<std::uint8_t>(i + 1);
     }
     const std::string other = dir_.File("short.mp3");
-    test::PlayWriteFile(other, shortFile);
+    test::WriteFile(other, shortFile);
     EXPECT_FALSE(player_->SetFileName(other));
     player_->Play();
     PlayToEnd();
-    EXPECT_EQ(fake_->Played(), PlayBytes(shortFile.begin() + 44, shortFile.end()));
+    EXPECT_EQ(fake_->Played(), Bytes(shortFile.begin() + 44, shortFile.end()));
     EXPECT_EQ(player_->SampleCount(), 14);
 
     // A header that promises more than the file holds.
-    const PlayBytes data = test::PlayPattern(1000, 2);
-    ASSERT_TRUE(player_->SetFileName(WriteWave("cut.wav", data, 2, 44100, 1, 1'000'000)));
+    const Bytes data = test::PlayPattern(1000, 2);
+    ASSERT_TRUE(player_->SetFileName(
+        test::WriteWave(dir_.File("cut.wav"), 2, 44100, data, test::WaveOptions::HeaderDataSize(1'000'000))));
     player_->Play();
     PlayToEnd();
-    const PlayBytes played = fake_->Played();
-    EXPECT_EQ(PlayBytes(played.begin() + 56, played.end()), data);
+    const Bytes played = fake_->Played();
+    EXPECT_EQ(Bytes(played.begin() + 56, played.end()), data);
     EXPECT_EQ(player_->SampleCount(), 1000);
 
     // A file shorter than the data offset: nothing to play, and it ends.
     const std::string tiny = dir_.File("tiny.mp3");
-    test::PlayWriteFile(tiny, PlayBytes(10, 5));
+    test::WriteFile(tiny, Bytes(10, 5));
     EXPECT_FALSE(player_->SetFileName(tiny));
     player_->Play();
     PlayToEnd();
@@ -344,7 +342,7 @@ TEST_F(PlayerTest, AfterAFailedPreparationOnlyWhatTheFileHoldsIsPlayed) {
 }
 
 TEST_F(PlayerTest, EveryFailedStartIsReportedAndLeavesNothingOpen) {
-    const std::string path = WriteWave("fail.wav", test::PlayPattern(10000, 2));
+    const std::string path = test::WriteWave(dir_.File("fail.wav"), 2, 44100, test::PlayPattern(10000, 2));
     ASSERT_TRUE(player_->SetFileName(path));
 
     // No output device: no message, but the owner hears of it.
@@ -382,7 +380,7 @@ TEST_F(PlayerTest, EveryFailedStartIsReportedAndLeavesNothingOpen) {
     EXPECT_TRUE(player_->Stopped());
 
     // Queuing fails: the playback ends as by a stop.
-    ASSERT_TRUE(player_->SetFileName(WriteWave("fail2.wav", test::PlayPattern(10000, 2))));
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("fail2.wav"), 2, 44100, test::PlayPattern(10000, 2))));
     fake_->FailNext(FakeSoundCall::Write, kSoundErrInvalid);
     player_->Play();
     ASSERT_TRUE(WaitEnds(5));
@@ -393,7 +391,7 @@ TEST_F(PlayerTest, EveryFailedStartIsReportedAndLeavesNothingOpen) {
 }
 
 TEST_F(PlayerTest, ALostDeviceEndsThePlayback) {
-    ASSERT_TRUE(player_->SetFileName(WriteWave("lost.wav", test::PlayPattern(30000, 2))));
+    ASSERT_TRUE(player_->SetFileName(test::WriteWave(dir_.File("lost.wav"), 2, 44100, test::PlayPattern(30000, 2))));
     player_->Play();
     ASSERT_TRUE(WaitQueuedOrEnded(1));
     fake_->LoseDevice(kSoundErrConnectionTerminated);

@@ -13,11 +13,12 @@
 #include <gtest/gtest.h>
 
 #include "record/TriggerSplitter.h"
+#include "support/WaveFile.h"
 
 namespace zolvane2 {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 
 class CollectingOwner final : public SplitterOwner {
 public:
@@ -85,8 +86,7 @@ private:
     int Peak(std::int64_t at) const {
         int peak = 0;
         for (int c = 0; c < channels_; ++c) {
-            const auto s = static_cast<std::int16_t>(buf_[static_cast<std::size_t>(at + 2 * c)] |
-                                                     (buf_[static_cast<std::size_t>(at + 2 * c + 1)] << 8));
+            const auto s = static_cast<std::int16_t>(test::ReadLe(buf_, static_cast<std::size_t>(at + 2 * c), 2));
             peak = std::max(peak, std::abs(static_cast<int>(s)));
         }
         return peak;
@@ -195,11 +195,7 @@ TEST(SplitterScanTest, ChunkedScanCutsWhereTheFrameByFrameRulesDo) {
                 }
             }
         }
-        Bytes audio;
-        for (const std::int16_t s : samples) {
-            audio.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(s) & 0xFF));
-            audio.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(s) >> 8));
-        }
+        const Bytes audio = test::Pcm(samples);
 
         CollectingOwner owner;
         TriggerSplitter splitter(owner);

@@ -15,15 +15,16 @@
 namespace zolvane2 {
 namespace {
 
+using test::RecordingUserMessages;
 using namespace std::chrono_literals;
-using capturetest::Pcm;
+using test::Signal;
 
 // The capture thread over the real sound server: known signals go into a pipe
 // source of their own and must come out in the track files bit for bit.
 class TWaveInThreadPulseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!soundtest::ServerAvailable()) {
+        if (!test::ServerAvailable()) {
             GTEST_SKIP() << "no private sound server";
         }
         SetMainThreadDispatcher(&dispatcher_);
@@ -39,10 +40,10 @@ protected:
         SetMainThreadDispatcher(nullptr);
     }
 
-    void Make(const soundtest::PipeSource& source, int channels) {
+    void Make(const test::PipeSource& source, int channels) {
         thread_ = std::make_unique<TWaveInThread>(nullptr, &boxes_);
         m_ = thread_->Messages();
-        const int index = soundtest::IndexOf(thread_->DeviceNames(), source.Description());
+        const int index = test::IndexOf(thread_->DeviceNames(), source.Description());
         ASSERT_GT(index, 0);
         thread_->SetDeviceIndex(index);
         thread_->SetNotifyWindow(&window_);
@@ -90,7 +91,7 @@ class TWaveInThreadPulseFormatTest : public TWaveInThreadPulseTest, public ::tes
 
 TEST_P(TWaveInThreadPulseFormatTest, CutsAKnownSignalIntoTheExpectedFiles) {
     const int channels = GetParam();
-    soundtest::PipeSource source(44100, channels);
+    test::PipeSource source(44100, channels);
     ASSERT_TRUE(source.Loaded());
     Make(source, channels);
     thread_->SetTriggerLevel(300);
@@ -98,7 +99,7 @@ TEST_P(TWaveInThreadPulseFormatTest, CutsAKnownSignalIntoTheExpectedFiles) {
     thread_->SetTrackInterval(0.5);
     thread_->SetLastTimeAfterTrigger(0.2);
     Start();
-    Pcm pcm(channels);
+    Signal pcm(channels);
     pcm.Quiet(10000).Loud(30000, 1).Quiet(40000).Loud(20000, 2).Quiet(30000).Loud(15000, 3);
     pcm.Quiet(1).PadTo(kSoundBufferBytes);
     source.Write(pcm.Bytes());
@@ -109,21 +110,21 @@ TEST_P(TWaveInThreadPulseFormatTest, CutsAKnownSignalIntoTheExpectedFiles) {
     EXPECT_EQ(reports_[1].wParam, MakeWParam(1, 0));
     EXPECT_EQ(reports_[5].msg, m_.recFinish);
     EXPECT_EQ(reports_[5].lParam, 3);
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Take00001.wav"), channels, 44100),
+    EXPECT_EQ(test::WaveSamples(dir_.File("Take00001.wav"), channels, 44100),
               pcm.Slice(10000 - 4410, 40000 + 8820 + 1));
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Take00002.wav"), channels, 44100),
+    EXPECT_EQ(test::WaveSamples(dir_.File("Take00002.wav"), channels, 44100),
               pcm.Slice(80000 - 4410, 100000 + 8820 + 1));
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Take00003.wav"), channels, 44100), pcm.Slice(130000 - 4410, 145000));
+    EXPECT_EQ(test::WaveSamples(dir_.File("Take00003.wav"), channels, 44100), pcm.Slice(130000 - 4410, 145000));
 }
 
 INSTANTIATE_TEST_SUITE_P(StereoAndMono, TWaveInThreadPulseFormatTest, ::testing::Values(2, 1));
 
 TEST_F(TWaveInThreadPulseTest, StopWhileWaitingForATriggerLeavesNoFile) {
-    soundtest::PipeSource source(44100, 2);
+    test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     Make(source, 2);
     Start();
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Quiet(3 * 4096);
     source.Write(pcm.Bytes());
     StopAfter(static_cast<std::int64_t>(pcm.Bytes().size()));
@@ -135,7 +136,7 @@ TEST_F(TWaveInThreadPulseTest, StopWhileWaitingForATriggerLeavesNoFile) {
 }
 
 TEST_F(TWaveInThreadPulseTest, ALevelDisplayThatStallsForTwoSecondsLosesNoSample) {
-    soundtest::PipeSource source(44100, 2);
+    test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     Make(source, 2);
     thread_->SetUseTrigger(false);
@@ -143,17 +144,17 @@ TEST_F(TWaveInThreadPulseTest, ALevelDisplayThatStallsForTwoSecondsLosesNoSample
     Start();
     // Three seconds of sound arriving in real time while the first block's
     // hand-over hangs.
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Loud(3 * 44100).PadTo(kSoundBufferBytes);
     std::thread writer([&] { source.WritePaced(pcm.Bytes(), 4 * 44100); });
     StopAfter(static_cast<std::int64_t>(pcm.Bytes().size()));
     writer.join();
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Take00001.wav"), 2, 44100), pcm.Bytes());
+    EXPECT_EQ(test::WaveSamples(dir_.File("Take00001.wav"), 2, 44100), pcm.Bytes());
     EXPECT_TRUE(thread_->Losses().empty()) << "a stall inside the buffers is no loss";
 }
 
 TEST_F(TWaveInThreadPulseTest, WithoutAServerItSaysSoAndNeverHangs) {
-    const soundtest::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
+    const test::ScopedServer nowhere("unix:/nonexistent/zolvane2/native");
     thread_ = std::make_unique<TWaveInThread>(nullptr, &boxes_);
     m_ = thread_->Messages();
     ASSERT_EQ(boxes_.Count(), 1U);

@@ -20,8 +20,11 @@
 namespace zolvane2 {
 namespace {
 
+using test::FakeSoundCall;
+using test::FakeSoundInput;
+using test::RecordingUserMessages;
 using namespace std::chrono_literals;
-using capturetest::Pcm;
+using test::Signal;
 
 struct Report {
     MsgId msg;
@@ -91,7 +94,7 @@ protected:
     }
 
     // Feeds pcm and waits until every whole block is through the thread.
-    void Record(const Pcm& pcm) {
+    void Record(const Signal& pcm) {
         fake_->Feed(pcm.Bytes());
         ASSERT_TRUE(dispatcher_.PumpUntil(
             [&] {
@@ -216,13 +219,13 @@ TEST_F(TWaveInThreadTest, NoCutWritesEveryBlockAndHandsEachToTheLevelDisplay) {
     // The track starts before any audio.
     ASSERT_TRUE(dispatcher_.PumpUntil([&] { return !reports_.empty(); }, 10s));
     EXPECT_EQ(reports_[0], Triggered(1, 0));
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Loud(3000).Quiet(6000).Loud(100).PadTo(kSoundBufferBytes);  // three blocks
     Record(pcm);
     Post(m_.stop);
     WaitFinish();
     EXPECT_EQ(reports_, (std::vector<Report>{Triggered(1, 0), RecFinish(0, 1)}));
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Track00001.wav"), 2, 44100), pcm.Bytes());
+    EXPECT_EQ(test::WaveSamples(dir_.File("Track00001.wav"), 2, 44100), pcm.Bytes());
     ASSERT_EQ(levelBlocks_.size(), 3U);
     EXPECT_EQ(levelIndexes_, (std::vector<int>{0, 1, 0}));
     EXPECT_EQ(levelBlocks_[1], pcm.Slice(4096, 8192));
@@ -240,7 +243,7 @@ TEST_P(TWaveInTriggerTest, CutsTracksByTheRulesFrameExact) {
     Start();
     const std::int64_t delay = 4410;
     const std::int64_t tail = 8820;
-    Pcm pcm(channels);
+    Signal pcm(channels);
     pcm.Quiet(10000).Loud(30000, 1).Quiet(40000).Loud(20000, 2);
     const std::int64_t aStart = 10000;
     const std::int64_t aEnd = 40000;
@@ -253,10 +256,10 @@ TEST_P(TWaveInTriggerTest, CutsTracksByTheRulesFrameExact) {
     EXPECT_EQ(reports_,
               (std::vector<Report>{Triggered(1, delay), RecEnd(1, 0, 2), Triggered(2, delay), RecFinish(0, 2)}));
     // The track keeps the quiet run's first frame plus the tail.
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Track00001.wav"), channels, 44100),
+    EXPECT_EQ(test::WaveSamples(dir_.File("Track00001.wav"), channels, 44100),
               pcm.Slice(aStart - delay, aEnd + tail + 1));
     // The stop drops the quiet run held after the last loud frame.
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Track00002.wav"), channels, 44100), pcm.Slice(bStart - delay, bEnd));
+    EXPECT_EQ(test::WaveSamples(dir_.File("Track00002.wav"), channels, 44100), pcm.Slice(bStart - delay, bEnd));
     EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Track00001.wav", "Track00002.wav"}));
 }
 
@@ -269,7 +272,7 @@ TEST_F(TWaveInThreadTest, ATrackBelowTheMinimumLengthIsDeletedAndItsNumberUsedAg
     Trigger(2);
     thread_->SetMinimumTrackLength(0.4);
     Start();
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Quiet(10000).Loud(30000, 1).Quiet(40000).Loud(10, 3).Quiet(40000).Loud(20000, 2).Quiet(1).PadTo(
         kSoundBufferBytes);
     Record(pcm);
@@ -277,7 +280,7 @@ TEST_F(TWaveInThreadTest, ATrackBelowTheMinimumLengthIsDeletedAndItsNumberUsedAg
     WaitFinish();
     EXPECT_EQ(reports_, (std::vector<Report>{Triggered(1, 4410), RecEnd(1, 0, 2), Triggered(2, 4410), RecEnd(0, 2, 2),
                                              Triggered(2, 4410), RecFinish(0, 2)}));
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Track00002.wav"), 2, 44100), pcm.Slice(120010 - 4410, 140010));
+    EXPECT_EQ(test::WaveSamples(dir_.File("Track00002.wav"), 2, 44100), pcm.Slice(120010 - 4410, 140010));
     EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Track00001.wav", "Track00002.wav"}));
     EXPECT_EQ(thread_->ShortTracksDropped(), 1);
 }
@@ -287,7 +290,7 @@ TEST_F(TWaveInThreadTest, StopWhileWaitingDeletesTheEmptyFileAndReportsStatus2) 
     Trigger(2);
     Start();
     EXPECT_TRUE(std::filesystem::exists(dir_.File("Track00001.wav")));
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Quiet(8192);
     Record(pcm);
     const test::CountingBusyIndicator busy;
@@ -307,15 +310,15 @@ TEST_F(TWaveInThreadTest, NumbersSkipExistingFilesAndReportHowFarTheyAdvanced) {
     Make();
     Trigger(2);
     Start();
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Quiet(5000).Loud(5000).Quiet(30000).Loud(5000).Quiet(1).PadTo(kSoundBufferBytes);
     Record(pcm);
     Post(m_.stop);
     WaitFinish();
     EXPECT_EQ(reports_,
               (std::vector<Report>{Triggered(4, 4410), RecEnd(2, 0, 6), Triggered(6, 4410), RecFinish(0, 6)}));
-    EXPECT_FALSE(capturetest::WaveSamples(dir_.File("Track00004.wav"), 2, 44100).empty());
-    EXPECT_FALSE(capturetest::WaveSamples(dir_.File("Track00006.wav"), 2, 44100).empty());
+    EXPECT_FALSE(test::WaveSamples(dir_.File("Track00004.wav"), 2, 44100).empty());
+    EXPECT_FALSE(test::WaveSamples(dir_.File("Track00006.wav"), 2, 44100).empty());
 }
 
 TEST_F(TWaveInThreadTest, TheLastFreeNumberEndsTheRunWithoutARecEnd) {
@@ -326,12 +329,12 @@ TEST_F(TWaveInThreadTest, TheLastFreeNumberEndsTheRunWithoutARecEnd) {
     Trigger(2);
     thread_->SetDigits(2);
     Start();
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Quiet(5000).Loud(5000).Quiet(30000).Loud(5000).Quiet(1).PadTo(kSoundBufferBytes);
     fake_->Feed(pcm.Bytes());
     WaitFinish();
     EXPECT_EQ(reports_, (std::vector<Report>{Triggered(99, 4410), RecFinish(0, 99)}));
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Track99.wav"), 2, 44100), pcm.Slice(5000 - 4410, 10000 + 8820 + 1));
+    EXPECT_EQ(test::WaveSamples(dir_.File("Track99.wav"), 2, 44100), pcm.Slice(5000 - 4410, 10000 + 8820 + 1));
     EXPECT_FALSE(fake_->IsOpen());
 }
 
@@ -339,7 +342,7 @@ TEST_F(TWaveInThreadTest, ManualChangeWhileWaitingKeepsThePreRollInTheOldFile) {
     Make();
     Trigger(2);
     Start();
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Quiet(8192);
     Record(pcm);
     Post(m_.trackChange);
@@ -347,13 +350,13 @@ TEST_F(TWaveInThreadTest, ManualChangeWhileWaitingKeepsThePreRollInTheOldFile) {
     WaitFinish();
     EXPECT_EQ(reports_, (std::vector<Report>{RecEnd(1, 0, 2), RecFinish(2, 0)}));
     // The pre-roll held while waiting: the last delay's worth of frames.
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Track00001.wav"), 2, 44100), pcm.Slice(8192 - 4410, 8192));
+    EXPECT_EQ(test::WaveSamples(dir_.File("Track00001.wav"), 2, 44100), pcm.Slice(8192 - 4410, 8192));
 }
 
 TEST_F(TWaveInThreadTest, FixedLengthCutsEqualPiecesAndReportsEachStart) {
     MakeMonoRawPiecesOf10000();
     Start();
-    Pcm pcm(1);
+    Signal pcm(1);
     pcm.Loud(25000).PadTo(kSoundBufferBytes);  // four blocks of 8192 frames
     Record(pcm);
     Post(m_.trackChange);  // a manual change starts the next piece at once
@@ -382,7 +385,7 @@ TEST_F(TWaveInThreadTest, ANameTakenJustBeforeTheCreateSendsTheTrackToTheNextNum
         }
     });
     Start();
-    Pcm pcm(1);
+    Signal pcm(1);
     pcm.Loud(25000).PadTo(kSoundBufferBytes);  // four blocks of 8192 frames
     Record(pcm);
     Post(m_.stop);
@@ -445,7 +448,7 @@ TEST_F(TWaveInThreadTest, AFailedWriteStopsCleanlyWithAValidFileAndOneMessage) {
     thread_->SetChannels(2);
     thread_->SetUseTrigger(false);
     Start();
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Loud(4096 * 2);
     Record(pcm);
     // From now on the file may not grow: the next block cannot be written.
@@ -455,7 +458,7 @@ TEST_F(TWaveInThreadTest, AFailedWriteStopsCleanlyWithAValidFileAndOneMessage) {
     rlimit limit = old;
     limit.rlim_cur = 44 + 2 * kSoundBufferBytes + 100;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    Pcm more(2);
+    Signal more(2);
     more.Loud(4096, 5);
     fake_->Feed(more.Bytes());
     ASSERT_TRUE(dispatcher_.PumpUntil(
@@ -472,7 +475,7 @@ TEST_F(TWaveInThreadTest, AFailedWriteStopsCleanlyWithAValidFileAndOneMessage) {
               dir_.File("Track00001.wav") + "\r\nストリームへの書き込みエラー" + SystemReasonText(EFBIG));
     EXPECT_EQ(reports_.back(), RecFinish(0, 1));
     // What was written before stays, under a header that describes it.
-    const auto samples = capturetest::WaveSamples(dir_.File("Track00001.wav"), 2, 44100);
+    const auto samples = test::WaveSamples(dir_.File("Track00001.wav"), 2, 44100);
     ASSERT_GE(samples.size(), pcm.Bytes().size());
     EXPECT_TRUE(std::equal(pcm.Bytes().begin(), pcm.Bytes().end(), samples.begin()));
     EXPECT_FALSE(fake_->IsOpen());
@@ -483,7 +486,7 @@ TEST_F(TWaveInThreadTest, AVanishingDeviceEndsTheRunWithItsFileFinished) {
     thread_->SetUseTrigger(false);
     thread_->SetChannels(2);
     Start();
-    Pcm pcm(2);
+    Signal pcm(2);
     pcm.Loud(4096);
     Record(pcm);
     fake_->LoseDevice(kSoundErrConnectionTerminated);
@@ -492,7 +495,7 @@ TEST_F(TWaveInThreadTest, AVanishingDeviceEndsTheRunWithItsFileFinished) {
     EXPECT_EQ(boxes_.Messages()[0].title, "Error");
     EXPECT_EQ(boxes_.Messages()[0].text, SoundErrorText(kSoundErrConnectionTerminated));
     EXPECT_EQ(reports_, (std::vector<Report>{Triggered(1, 0), RecFinish(0, 1)}));
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Track00001.wav"), 2, 44100), pcm.Bytes());
+    EXPECT_EQ(test::WaveSamples(dir_.File("Track00001.wav"), 2, 44100), pcm.Bytes());
 }
 
 TEST_F(TWaveInThreadTest, QuitDuringARecordingFinishesTheTrackFirst) {
@@ -500,14 +503,14 @@ TEST_F(TWaveInThreadTest, QuitDuringARecordingFinishesTheTrackFirst) {
     thread_->SetUseTrigger(false);
     thread_->SetChannels(1);
     Start();
-    Pcm pcm(1);
+    Signal pcm(1);
     pcm.Loud(8192);
     Record(pcm);
     Post(m_.quit);
     thread_->WaitFor();
     dispatcher_.ProcessPending();
     EXPECT_EQ(reports_.back(), RecFinish(0, 1));
-    EXPECT_EQ(capturetest::WaveSamples(dir_.File("Track00001.wav"), 1, 44100), pcm.Bytes());
+    EXPECT_EQ(test::WaveSamples(dir_.File("Track00001.wav"), 1, 44100), pcm.Bytes());
     thread_.reset();
 }
 

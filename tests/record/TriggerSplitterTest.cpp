@@ -1,16 +1,17 @@
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "record/TriggerSplitter.h"
 #include "support/RecordingUserMessages.h"
+#include "support/WaveFile.h"
 
 namespace zolvane2 {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::RecordingUserMessages;
 
 // Keeps every track's bytes; the last entry is the open track.
 class FakeOwner final : public SplitterOwner {
@@ -74,10 +75,9 @@ public:
 
 private:
     void Put(std::int16_t v) {
-        std::uint8_t b[2];
-        std::memcpy(b, &v, 2);
-        bytes_.push_back(b[0]);
-        bytes_.push_back(b[1]);
+        const std::size_t at = bytes_.size();
+        bytes_.resize(at + 2);
+        test::ByteWriter(bytes_, at).Le(static_cast<std::uint16_t>(v), 2);
     }
 
     int channels_;

@@ -15,22 +15,23 @@
 #include <vector>
 
 #include "support/TestFiles.h"
+#include "support/WaveFile.h"
 
-namespace zolvane2::capturetest {
+namespace zolvane2::test {
 
 // Interleaved signed 16-bit little-endian frames, built piece by piece.
-class Pcm {
+class Signal {
 public:
-    explicit Pcm(int channels) : channels_(channels) {}
+    explicit Signal(int channels) : channels_(channels) {}
 
     // Frames of digital silence.
-    Pcm& Quiet(std::int64_t frames) {
+    Signal& Quiet(std::int64_t frames) {
         bytes_.resize(bytes_.size() + static_cast<std::size_t>(frames * FrameBytes()), 0);
         return *this;
     }
     // Frames whose every sample is at least 1000 in magnitude and whose values
     // change from frame to frame, so that a moved or repeated frame shows.
-    Pcm& Loud(std::int64_t frames, int seed = 0) {
+    Signal& Loud(std::int64_t frames, int seed = 0) {
         for (std::int64_t f = 0; f < frames; ++f) {
             for (int c = 0; c < channels_; ++c) {
                 const std::int64_t k = Frames() * 7 + c * 3 + seed;
@@ -46,7 +47,7 @@ public:
         return *this;
     }
     // Quiet frames up to the next multiple of `bytes` bytes.
-    Pcm& PadTo(std::int64_t bytes) {
+    Signal& PadTo(std::int64_t bytes) {
         const auto rest = static_cast<std::int64_t>(bytes_.size()) % bytes;
         if (rest != 0) {
             bytes_.resize(bytes_.size() + static_cast<std::size_t>(bytes - rest), 0);
@@ -68,20 +69,15 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
-[[nodiscard]] inline std::uint32_t U32At(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8U) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16U) | (static_cast<std::uint32_t>(b[at + 3]) << 24U);
-}
-
 // The samples of a finished WAVE track file; empty when the file is missing
 // or its header does not describe exactly the bytes that follow it.
 [[nodiscard]] inline std::vector<std::uint8_t> WaveSamples(const std::string& path, int channels, int rate) {
     const auto b = test::ReadAll(path);
-    if (b.size() < 44 || U32At(b, 4) != b.size() - 8 || U32At(b, 40) != b.size() - 44 ||
-        U32At(b, 24) != static_cast<std::uint32_t>(rate) || b[22] != channels) {
+    if (b.size() < 44 || ReadLe(b, 4) != b.size() - 8 || ReadLe(b, 40) != b.size() - 44 ||
+        ReadLe(b, 24) != static_cast<std::uint32_t>(rate) || b[22] != channels) {
         return {};
     }
     return {b.begin() + 44, b.end()};
 }
 
-}  // namespace zolvane2::capturetest
+}  // namespace zolvane2::test

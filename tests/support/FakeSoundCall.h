@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace zolvane2 {
+namespace zolvane2::test {
 
 // The calls a fake sound device records and can be told to fail.
 enum class FakeSoundCall {
@@ -50,4 +50,4 @@ enum class FakeSoundCall {
     return "?";
 }
 
-}  // namespace zolvane2
+}  // namespace zolvane2::test

@@ -1,6 +1,6 @@
 #include "support/FakeSoundCallLog.h"
 
-namespace zolvane2 {
+namespace zolvane2::test {
 
 SoundResult FakeSoundCallLog::Enter(FakeSoundCall call) {
     calls_.push_back(call);
@@ -20,4 +20,4 @@ SoundResult FakeSoundCallLog::EnterOpen(FakeSoundCall call, bool open) {
     return open ? kSoundOk : kSoundErrBadState;
 }
 
-}  // namespace zolvane2
+}  // namespace zolvane2::test

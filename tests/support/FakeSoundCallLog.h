@@ -6,7 +6,7 @@
 #include "platform/SoundBuffer.h"
 #include "support/FakeSoundCall.h"
 
-namespace zolvane2 {
+namespace zolvane2::test {
 
 // What both fake devices record of their calls: every call in order, and the
 // failures a test asked for, each spent by the next call of its kind.
@@ -29,4 +29,4 @@ private:
     std::map<FakeSoundCall, SoundResult> failures_;
 };
 
-}  // namespace zolvane2
+}  // namespace zolvane2::test

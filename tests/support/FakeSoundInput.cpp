@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace zolvane2 {
+namespace zolvane2::test {
 
 FakeSoundInput::FakeSoundInput(std::vector<std::string> sources) : sources_(std::move(sources)) {}
 
@@ -253,4 +253,4 @@ std::int64_t FakeSoundInput::FedRemaining() const {
     return static_cast<std::int64_t>(fed_.size());
 }
 
-}  // namespace zolvane2
+}  // namespace zolvane2::test

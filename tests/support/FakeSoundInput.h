@@ -10,7 +10,7 @@
 #include "platform/SoundInput.h"
 #include "support/FakeSoundCallLog.h"
 
-namespace zolvane2 {
+namespace zolvane2::test {
 
 // A sound input for tests: the test feeds PCM and decides when each block is
 // "recorded" by calling Deliver, which fills the oldest queued block
@@ -79,4 +79,4 @@ private:
     int channels_ = 0;
 };
 
-}  // namespace zolvane2
+}  // namespace zolvane2::test

@@ -1,6 +1,6 @@
 #include "support/FakeSoundOutput.h"
 
-namespace zolvane2 {
+namespace zolvane2::test {
 
 int FakeSoundOutput::DeviceCount() {
     const std::lock_guard lock(mutex_);
@@ -199,4 +199,4 @@ std::vector<std::int64_t> FakeSoundOutput::WrittenLengths() const {
     return written_;
 }
 
-}  // namespace zolvane2
+}  // namespace zolvane2::test

@@ -9,7 +9,7 @@
 #include "platform/SoundOutput.h"
 #include "support/FakeSoundCallLog.h"
 
-namespace zolvane2 {
+namespace zolvane2::test {
 
 // A sound output for tests: blocks written by the owner wait until the test
 // "plays" them with ReturnNext, which records their bytes and posts
@@ -76,4 +76,4 @@ private:
     int channels_ = 0;
 };
 
-}  // namespace zolvane2
+}  // namespace zolvane2::test

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "platform/QueuedDispatcher.h"
@@ -21,57 +22,28 @@
 
 namespace zolvane2::test {
 
-using JobBytes = std::vector<std::uint8_t>;
-
-inline void WriteAll(const std::string& path, const JobBytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::uint32_t Le32(const JobBytes& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b.at(at)) | (static_cast<std::uint32_t>(b.at(at + 1)) << 8) |
-           (static_cast<std::uint32_t>(b.at(at + 2)) << 16) | (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
-}
-
-inline std::uint16_t Le16(const JobBytes& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b.at(at) | (b.at(at + 1) << 8));
-}
-
-inline void PushLe(JobBytes& b, std::uint32_t v, int width) {
-    for (int i = 0; i < width; ++i) {
-        b.push_back(static_cast<std::uint8_t>((v >> (8 * i)) & 0xFFU));
-    }
-}
-
-// 16-bit samples as little-endian bytes.
-inline JobBytes Pcm(const std::vector<std::int16_t>& samples) {
-    JobBytes b;
-    b.reserve(samples.size() * 2);
-    for (const std::int16_t s : samples) {
-        PushLe(b, static_cast<std::uint16_t>(s), 2);
-    }
-    return b;
-}
-
 // frames of every channel at value v.
 inline void AppendFrames(std::vector<std::int16_t>& samples, std::int64_t frames, int channels, std::int16_t v) {
     samples.insert(samples.end(), static_cast<std::size_t>(frames * channels), v);
 }
 
-// A WAVE file of data bytes, with trailing bytes after the data chunk.
-inline void WriteWave(const std::string& path, int channels, int rate, const JobBytes& data,
-                      const JobBytes& trailing = {}) {
-    const JobBytes header = WaveHeader(channels, rate, static_cast<std::uint32_t>(data.size()));
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const JobBytes* part : {&header, &data, &trailing}) {
-        out.write(reinterpret_cast<const char*>(part->data()), static_cast<std::streamsize>(part->size()));
+// The samples of a track file written as this program writes them (the data
+// from byte 44 on); a header that does not give the file's sizes fails.
+inline Bytes DataOf(const std::string& piece) {
+    const Bytes all = ReadAll(piece);
+    if (all.size() < 44) {
+        ADD_FAILURE() << piece << " holds no header";
+        return {};
     }
+    EXPECT_EQ(ReadLe(all, 4), all.size() - 8) << piece;
+    EXPECT_EQ(ReadLe(all, 40), all.size() - 44) << piece;
+    return {all.begin() + 44, all.end()};
 }
 
 // Data bytes whose every 2-byte sample carries its own index, so that any
 // lost, doubled or moved byte shows.
-inline JobBytes CountingData(std::int64_t bytes) {
-    JobBytes b(static_cast<std::size_t>(bytes));
+inline Bytes CountingData(std::int64_t bytes) {
+    Bytes b(static_cast<std::size_t>(bytes));
     for (std::size_t i = 0; i < b.size(); ++i) {
         const std::size_t sample = i / 2;
         b[i] = static_cast<std::uint8_t>(i % 2 == 0 ? sample & 0xFF : (sample >> 8) & 0x3F);

@@ -39,12 +39,10 @@ private:
     std::shared_ptr<FakeSoundOutput> target_;
 };
 
-using PlayBytes = std::vector<std::uint8_t>;
-
 // Interleaved 16-bit frames: a saw from 1 to 20000 on the left, its negative
 // on the right; no sample is 0.
-inline PlayBytes PlayPattern(std::int64_t frames, int channels) {
-    PlayBytes b;
+inline Bytes PlayPattern(std::int64_t frames, int channels) {
+    Bytes b;
     b.reserve(static_cast<std::size_t>(frames * channels * 2));
     for (std::int64_t f = 0; f < frames; ++f) {
         const auto v = static_cast<std::int16_t>(f % 20000 + 1);
@@ -57,26 +55,9 @@ inline PlayBytes PlayPattern(std::int64_t frames, int channels) {
     return b;
 }
 
-// The system's 44-byte WAVE header and data. headerDataSize < 0: the real size.
-inline PlayBytes PlayWave(const PlayBytes& data, int channels, int rate, int formatTag = 1,
-                          std::int64_t headerDataSize = -1) {
-    WaveLayout s;
-    s.formatTag = formatTag;
-    s.channels = channels;
-    s.sampleRate = static_cast<std::uint32_t>(rate);
-    s.dataSize =
-        static_cast<std::uint32_t>(headerDataSize < 0 ? static_cast<std::int64_t>(data.size()) : headerDataSize);
-    return WaveWithData(s, data);
-}
-
-inline void PlayWriteFile(const std::string& path, const PlayBytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 // The frames of a recording with every all-zero frame left out.
-inline PlayBytes PlayWithoutSilence(const PlayBytes& recorded, int channels) {
-    PlayBytes out;
+inline Bytes PlayWithoutSilence(const Bytes& recorded, int channels) {
+    Bytes out;
     const std::size_t frame = static_cast<std::size_t>(channels) * 2;
     for (std::size_t at = 0; at + frame <= recorded.size(); at += frame) {
         bool silent = true;

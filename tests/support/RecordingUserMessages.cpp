@@ -1,6 +1,6 @@
 #include "support/RecordingUserMessages.h"
 
-namespace zolvane2 {
+namespace zolvane2::test {
 
 MsgAnswer RecordingUserMessages::Show(const UserText& text, const UserText& title, MsgIcon icon, MsgButtons buttons) {
     const std::lock_guard lock(mutex_);
@@ -42,4 +42,4 @@ void RecordingUserMessages::Clear() {
     answers_.clear();
 }
 
-}  // namespace zolvane2
+}  // namespace zolvane2::test

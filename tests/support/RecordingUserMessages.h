@@ -7,7 +7,7 @@
 
 #include "platform/UserMessages.h"
 
-namespace zolvane2 {
+namespace zolvane2::test {
 
 // A message service for tests: keeps every message shown and answers from a
 // script (then Ok/Yes-less defaults: the first button).
@@ -34,4 +34,4 @@ private:
     std::deque<MsgAnswer> answers_;
 };
 
-}  // namespace zolvane2
+}  // namespace zolvane2::test

@@ -17,20 +17,13 @@
 #include <memory>
 #include <vector>
 
-// GCC sees the optional answer of the scripted dialogs as possibly
-// uninitialised in some files that inline it; it is not.
-#pragma GCC diagnostic push
-#if !defined(__clang__)  // clang has no such warning
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include "app/AppTestSupport.h"
-#pragma GCC diagnostic pop
 #include "platform/MainThreadDispatcher.h"
 #include "platform/RegisteredMessages.h"
 #include "record/TWaveInThread.h"
 #include "support/FakeSoundInput.h"
+#include "support/WindowTestSupport.h"
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 
 class RecordingWindowTest : public WindowTest {
 protected:
@@ -116,4 +109,4 @@ protected:
     FakeSoundInput* fake = nullptr;
 };
 
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test

@@ -20,7 +20,7 @@
 
 #include <sys/stat.h>
 
-namespace zolvane2::soundtest {
+namespace zolvane2::test {
 
 // The private daemon's folder: given, or derived from its socket address
 // (unix:<folder>/runtime/pulse/native, as scripts/pulse-daemon.sh makes it).
@@ -239,4 +239,4 @@ private:
     return out;
 }
 
-}  // namespace zolvane2::soundtest
+}  // namespace zolvane2::test

@@ -3,16 +3,21 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
+#include <utime.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace zolvane2::test {
+
+using Bytes = std::vector<std::uint8_t>;
 
 // A fresh folder for one test, removed with everything in it afterwards;
 // under /dev/shm when inMemory is set and that exists, so that 2 GB files
@@ -54,9 +59,33 @@ private:
 };
 
 // The whole file; empty when it cannot be read.
-[[nodiscard]] inline std::vector<std::uint8_t> ReadAll(const std::string& path) {
+[[nodiscard]] inline Bytes ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Fails the test that could not make a file; kept out of line, as inlining
+// the message trips GCC's bounds analysis in the callers.
+[[noreturn]] [[gnu::noinline]] inline void FailFile(const char* what, const std::string& path) {
+    throw std::runtime_error(std::string(what).append(" ").append(path));
+}
+
+// Puts a new file in place of any old one (truncating a file that holds data
+// makes ext4 flush it on close, which would slow tests that rewrite one file
+// often); a file that cannot be written throws, failing the test.
+inline void WriteFile(const std::string& path, const Bytes& bytes, std::ios::openmode mode = std::ios::trunc) {
+    if ((mode & std::ios::app) == 0) {
+        ::unlink(path.c_str());
+    }
+    std::ofstream out(path, std::ios::binary | mode);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+        FailFile("cannot write", path);
+    }
+}
+
+inline void AppendFile(const std::string& path, const Bytes& bytes) {
+    WriteFile(path, bytes, std::ios::app);
 }
 
 // Makes path size bytes long without writing them, creating it if missing:
@@ -69,6 +98,22 @@ inline bool ResizeSparse(const std::string& path, std::int64_t size) {
     const bool ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
     ::close(fd);
     return ok;
+}
+
+// Gives the file a known local modification time, 2021/03/04 05:06:07, and
+// returns it; -1 when the file cannot take it.
+inline std::time_t StampKnownTime(const std::string& path) {
+    std::tm t{};
+    t.tm_year = 2021 - 1900;
+    t.tm_mon = 2;
+    t.tm_mday = 4;
+    t.tm_hour = 5;
+    t.tm_min = 6;
+    t.tm_sec = 7;
+    t.tm_isdst = -1;
+    const std::time_t when = std::mktime(&t);
+    const utimbuf times{when, when};
+    return ::utime(path.c_str(), &times) == 0 ? when : -1;
 }
 
 }  // namespace zolvane2::test

@@ -18,19 +18,6 @@
 
 namespace zolvane2::test {
 
-// Replaces the file by a new one: truncating a file that holds data makes
-// ext4 flush it on close, which would slow tests that rewrite one file often.
-inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-    ::unlink(path.c_str());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::uint32_t GetLe32(const Bytes& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-
 // A header for the layout followed by dataBytes bytes of a simple ramp.
 inline Bytes MakeWave(const WaveLayout& s, std::size_t dataBytes) {
     Bytes b = WaveHeader(s, dataBytes);
@@ -61,8 +48,8 @@ inline HeaderSizes ReadHeaderSizes(const std::string& path) {
         return h;
     }
     if (::pread(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size())) {
-        h.riff = GetLe32(head, 4);
-        h.data = GetLe32(head, 40);
+        h.riff = ReadLe(head, 4);
+        h.data = ReadLe(head, 40);
         h.fileSize = ::lseek(fd, 0, SEEK_END);
     }
     ::close(fd);

@@ -52,7 +52,7 @@ TEST(LongFileStream, StepsBackFromTheCurrentPosition) {
 TEST(LongFileStream, CreatingEmptiesAnExistingFile) {
     TempDir dir;
     const std::string path = dir.File("t.wav");
-    test::WriteBytes(path, Bytes(100, 1));
+    test::WriteFile(path, Bytes(100, 1));
     TLongFileStream s(path, TLongFileStream::fmCreate);
     EXPECT_EQ(s.GetSize64(), 0);
 }
@@ -60,7 +60,7 @@ TEST(LongFileStream, CreatingEmptiesAnExistingFile) {
 TEST(LongFileStream, FileHeldByAnotherStreamCannotBeOpenedOrCreated) {
     TempDir dir;
     const std::string path = dir.File("held.wav");
-    test::WriteBytes(path, Bytes(10, 1));
+    test::WriteFile(path, Bytes(10, 1));
     {
         TLongFileStream first(path, 0);
         try {
@@ -107,7 +107,7 @@ TEST(LongFileStream, MissingFileAndBadFolderGiveTheirMessages) {
 TEST(LongFileStream, WholeBufferOperationsTurnShortTransfersIntoErrors) {
     TempDir dir;
     const std::string path = dir.File("r.raw");
-    test::WriteBytes(path, Bytes(3, 9));
+    test::WriteFile(path, Bytes(3, 9));
     TLongFileStream s(path, 0);
     std::array<char, 8> buffer{};
     EXPECT_EQ(s.Read(buffer.data(), 8), 3);
@@ -140,7 +140,7 @@ TEST(LongFileStream, CopyRangeFromCopiesExactlyInTheKernelOrThroughABuffer) {
     for (std::size_t i = 0; i < data.size(); ++i) {
         data[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
     }
-    test::WriteBytes(dir.File("src.raw"), data);
+    test::WriteFile(dir.File("src.raw"), data);
     TLongFileStream source(dir.File("src.raw"), 0);
     source.SetPosition64(5);
     Bytes expected{'h', 'e', 'a', 'd'};

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@ namespace zolvane2 {
 namespace {
 
 using test::Bytes;
+using test::RecordingUserMessages;
 
 // Bends a valid header in ways that matter to a parser: stray bytes, sizes
 // at the edges of their ranges, tags in the wrong place, truncation.
@@ -28,9 +30,7 @@ Bytes Mutate(const Bytes& base, std::mt19937& rng) {
                 break;
             case 2: {
                 const std::uint32_t v = edges[rng() % std::size(edges)];
-                for (std::size_t k = 0; k < 4 && at + k < b.size(); ++k) {
-                    b[at + k] = static_cast<std::uint8_t>((v >> (8 * k)) & 0xFFU);
-                }
+                test::ByteWriter(b, at).Le(v, static_cast<int>(std::min<std::size_t>(4, b.size() - at)));
                 break;
             }
             case 3: {
@@ -91,7 +91,7 @@ TEST(ReaderMutation, AnyBytesAreReadSafely) {
     std::mt19937 rng(20240229);
     for (int round = 0; round < 3000; ++round) {
         const Bytes b = Mutate(base, rng);
-        test::WriteBytes(path, b);
+        test::WriteFile(path, b);
         ExpectInsideTheFile(path, b.size(), round);
         if (HasFailure()) {
             return;
@@ -106,7 +106,7 @@ TEST(ReaderMutation, EveryTruncationIsReadSafely) {
     layout.dataSize = 16;
     const Bytes base = test::MakeWave(layout, 16);
     for (std::size_t size = 0; size <= base.size(); ++size) {
-        test::WriteBytes(path, Bytes(base.begin(), base.begin() + static_cast<std::ptrdiff_t>(size)));
+        test::WriteFile(path, Bytes(base.begin(), base.begin() + static_cast<std::ptrdiff_t>(size)));
         ExpectInsideTheFile(path, size, static_cast<int>(size));
     }
 }

@@ -1,5 +1,4 @@
-#include <utime.h>
-
+#include <ctime>
 #include <utility>
 #include <vector>
 
@@ -17,6 +16,7 @@ namespace {
 
 using test::Bytes;
 using test::MakeWave;
+using test::RecordingUserMessages;
 using test::TempDir;
 using test::WaveLayout;
 
@@ -30,7 +30,7 @@ protected:
     }
     std::string Put(const std::string& name, const Bytes& bytes) {
         const std::string path = dir_.File(name);
-        test::WriteBytes(path, bytes);
+        test::WriteFile(path, bytes);
         return path;
     }
     void ExpectOneMessage(const std::string& path, const std::string& text, const std::string& title) {
@@ -74,17 +74,8 @@ TEST_F(TrackFileReaderTest, WriterOutputReadsBack) {
 
 TEST_F(TrackFileReaderTest, DateIsLocalInTwoSecondSteps) {
     const std::string path = Put("d.wav", MakeWave(WaveLayout{}, 4));
-    std::tm t{};
-    t.tm_year = 2021 - 1900;
-    t.tm_mon = 2;
-    t.tm_mday = 4;
-    t.tm_hour = 5;
-    t.tm_min = 6;
-    t.tm_sec = 7;
-    t.tm_isdst = -1;
-    const std::time_t when = std::mktime(&t);
-    utimbuf times{when, when};
-    ASSERT_EQ(::utime(path.c_str(), &times), 0);
+    const std::time_t when = test::StampKnownTime(path);
+    ASSERT_NE(when, -1);
     const auto p = Props(path);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->dateText, "2021/03/04 05:06:06");
@@ -122,20 +113,14 @@ Bytes WithChunks(const std::vector<std::pair<std::string, Bytes>>& chunks, std::
     const Bytes plain = MakeWave(s, dataBytes);
     Bytes b(plain.begin(), plain.begin() + 36);
     for (const auto& [id, body] : chunks) {
-        b.insert(b.end(), id.begin(), id.end());
-        for (int i = 0; i < 4; ++i) {
-            b.push_back(static_cast<std::uint8_t>((body.size() >> (8 * i)) & 0xFFU));
-        }
+        test::AppendChunkHead(b, id, body.size());
         b.insert(b.end(), body.begin(), body.end());
         if (body.size() % 2 != 0) {
             b.push_back(0);
         }
     }
     b.insert(b.end(), plain.begin() + 36, plain.end());
-    const auto riff = static_cast<std::uint32_t>(b.size() - 8);
-    for (int i = 0; i < 4; ++i) {
-        b[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((riff >> (8 * i)) & 0xFFU);
-    }
+    test::ByteWriter(b, 4).Le(b.size() - 8, 4);
     return b;
 }
 
@@ -277,7 +262,7 @@ TEST_F(TrackFileReaderTest, UnpatchedHeaderCountsTheFramesThatAreThere) {
     {
         Bytes b = test::ReadAll(path);
         b[4] = b[5] = b[6] = b[7] = 0;
-        test::WriteBytes(path, b);
+        test::WriteFile(path, b);
     }
     const auto p = Props(path);
     ASSERT_TRUE(p);
@@ -320,7 +305,7 @@ TEST_F(TrackFileReaderTest, RenamedThreeGigabyteFileCountsAllItsFrames) {
     const std::string path = dir_.File("Track00001_tooLONG.wav");
     WaveLayout s;
     s.dataSize = TrackFileWriter::kCappedDataSize;
-    test::WriteBytes(path, MakeWave(s, 0));
+    test::WriteFile(path, MakeWave(s, 0));
     const std::int64_t size = 3LL * 1024 * 1024 * 1024;
     ASSERT_TRUE(test::ResizeSparse(path, size));
     const auto p = Props(path);
@@ -334,7 +319,7 @@ TEST_F(TrackFileReaderTest, RenamedThreeGigabyteFileCountsAllItsFrames) {
     // Just under 2 GB the header rules.
     const std::string under = dir_.File("under.wav");
     s.dataSize = 1000;
-    test::WriteBytes(under, MakeWave(s, 0));
+    test::WriteFile(under, MakeWave(s, 0));
     ASSERT_TRUE(test::ResizeSparse(under, (std::int64_t{1} << 31) - 1));
     EXPECT_EQ(Props(under)->dataSize, 1000);
 }

@@ -23,6 +23,7 @@ namespace {
 
 using test::Bytes;
 using test::MakeWave;
+using test::RecordingUserMessages;
 using test::TempDir;
 using test::WaveLayout;
 using Verdict = TrackFileRepair::Verdict;
@@ -39,7 +40,7 @@ TEST(TrackFileRepair, MendsAKilledRecordingToItsWholeFrames) {
         test::ByteWriter(b).Tag("RIFF");
         b[4] = b[5] = b[6] = b[7] = 0;
         const std::string path = dir.File("Track00001.wav");
-        test::WriteBytes(path, b);
+        test::WriteFile(path, b);
 
         const auto o = TrackFileRepair::Repair(path, messages);
         EXPECT_EQ(o.verdict, Verdict::Repaired) << stale;
@@ -75,14 +76,14 @@ TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage
     WaveLayout s;
     s.dataSize = 4001;
     const std::string odd = dir.File("odd.wav");
-    test::WriteBytes(odd, MakeWave(s, 4001));
+    test::WriteFile(odd, MakeWave(s, 4001));
     s.dataSize = 400;
     Bytes tagged = MakeWave(s, 400);
     for (const char c : std::string("LIST\x04\0\0\0abcd", 12)) {
         tagged.push_back(static_cast<std::uint8_t>(c));
     }
     const std::string listed = dir.File("listed.wav");
-    test::WriteBytes(listed, tagged);
+    test::WriteFile(listed, tagged);
     for (const std::string& path : {odd, listed}) {
         const Bytes before = test::ReadAll(path);
         struct stat st {};
@@ -98,13 +99,13 @@ TEST(TrackFileRepair, LeavesRightFilesAloneAndRefusesOthersWithTheReadersMessage
     s = WaveLayout{};
     s.formatTag = 3;
     const std::string floats = dir.File("float.wav");
-    test::WriteBytes(floats, MakeWave(s, 400));
+    test::WriteFile(floats, MakeWave(s, 400));
     s = WaveLayout{};
     s.bitsPerSample = 8;
     const std::string eight = dir.File("eight.wav");
-    test::WriteBytes(eight, MakeWave(s, 400));
+    test::WriteFile(eight, MakeWave(s, 400));
     const std::string raw = dir.File("a.raw");
-    test::WriteBytes(raw, Bytes(400, 1));
+    test::WriteFile(raw, Bytes(400, 1));
     const std::string missing = dir.File("gone.wav");
     for (const std::string& path : {floats, eight, raw, missing}) {
         const Bytes before = test::ReadAll(path);
@@ -138,16 +139,13 @@ TEST(TrackFileRepair, DecidesByAllThatFollowsTheDeclaredEnd) {
     const char header[] = "abcd\x64\0\0\0";  // a 100-byte "chunk" inside the audio
     std::copy(header, header + 8, killed.begin() + 44 + 400);
     const std::string noise = dir.File("noise.wav");
-    test::WriteBytes(noise, killed);
+    test::WriteFile(noise, killed);
     const auto o = TrackFileRepair::Repair(noise, messages);
     EXPECT_EQ(o.verdict, Verdict::Repaired);
     EXPECT_EQ(test::ReadHeaderSizes(noise).data, 4000U);
 
     const auto chunk = [](Bytes& b, const std::string& id, std::size_t size, bool pad) {
-        b.insert(b.end(), id.begin(), id.end());
-        for (int i = 0; i < 4; ++i) {
-            b.push_back(static_cast<std::uint8_t>((size >> (8 * i)) & 0xFFU));
-        }
+        test::AppendChunkHead(b, id, size);
         b.insert(b.end(), size + (pad ? size % 2 : 0), 'x');
     };
     s.dataSize = 401;
@@ -159,7 +157,7 @@ TEST(TrackFileRepair, DecidesByAllThatFollowsTheDeclaredEnd) {
     chunk(unpadded, "LIST", 26, true);
     for (const Bytes& b : {padded, unpadded}) {
         const std::string path = dir.File("tagged.wav");
-        test::WriteBytes(path, b);
+        test::WriteFile(path, b);
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::AlreadyRight);
         EXPECT_EQ(test::ReadAll(path), b);
     }
@@ -176,7 +174,7 @@ TEST(TrackFileRepair, RefusesAFormatChunkTooShortForPcm) {
         b[16] = size;
         b[4] = b[5] = b[6] = b[7] = b[40] = 0;
         const std::string path = dir.File("short" + std::to_string(size) + ".wav");
-        test::WriteBytes(path, b);
+        test::WriteFile(path, b);
         EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, Verdict::Refused);
         EXPECT_EQ(test::ReadAll(path), b);
         ASSERT_EQ(messages.Count(), 1U);
@@ -195,7 +193,7 @@ TEST(TrackFileRepair, OpensForWritingOnlyToMend) {
     WaveLayout s;
     s.dataSize = 400;
     const std::string right = dir.File("right.wav");
-    test::WriteBytes(right, MakeWave(s, 400));
+    test::WriteFile(right, MakeWave(s, 400));
     ASSERT_EQ(::chmod(right.c_str(), 0444), 0);
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(watch, 0);
@@ -209,7 +207,7 @@ TEST(TrackFileRepair, OpensForWritingOnlyToMend) {
     if (::geteuid() != 0) {  // mode bits do not stop root
         const std::string killed = dir.File("killed.wav");
         s.dataSize = 0;
-        test::WriteBytes(killed, MakeWave(s, 400));
+        test::WriteFile(killed, MakeWave(s, 400));
         ASSERT_EQ(::chmod(killed.c_str(), 0444), 0);
         try {
             (void)TrackFileRepair::Repair(killed, messages);
@@ -238,7 +236,7 @@ TEST(TrackFileRepair, GivesBackSpaceReservedPastTheEnd) {
         s.dataSize = dataSize;
         const std::string path = dir.File("reserved" + std::to_string(dataSize) + ".wav");
         const Bytes b = MakeWave(s, 400);
-        test::WriteBytes(path, b);
+        test::WriteFile(path, b);
         const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
         ASSERT_GE(fd, 0);
         if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, kReserved) != 0) {

@@ -19,7 +19,8 @@ namespace zolvane2 {
 namespace {
 
 using test::Bytes;
-using test::GetLe32;
+using test::ReadLe;
+using test::RecordingUserMessages;
 using test::TempDir;
 
 // Until its sizes are first brought up to date a file carries the
@@ -39,12 +40,12 @@ TEST(TrackFileWriter, ProvisionalHeaderIsReadableAndMarksAKilledFile) {
     const Bytes expected = test::MakeWave(layout, 0);
     ASSERT_EQ(header.size(), 44U);
     EXPECT_EQ(Bytes(header.begin() + 8, header.end()), Bytes(expected.begin() + 8, expected.end()));
-    EXPECT_EQ(GetLe32(header, 4), GetLe32(header, 40) + 36);
-    EXPECT_GT(GetLe32(header, 40), 0x7F000000U);
+    EXPECT_EQ(ReadLe(header, 4), ReadLe(header, 40) + 36);
+    EXPECT_GT(ReadLe(header, 40), 0x7F000000U);
 
     w.Append(Bytes(4003, 5).data(), 4003);
     const std::string killed = dir.File("Track00002.wav");
-    test::WriteBytes(killed, test::ReadAll(path));  // the file as a kill would leave it
+    test::WriteFile(killed, test::ReadAll(path));  // the file as a kill would leave it
     EXPECT_EQ(test::ReadHeaderSizes(killed).data, TrackFileWriter::kProvisionalDataSize);
     RecordingUserMessages messages;
     const auto properties = TrackFileReader::ReadFileProperties(killed, 44100, 2, messages);
@@ -105,10 +106,10 @@ TEST(TrackFileWriter, EmptyWaveIsDeletedAndOneFrameByteKept) {
     EXPECT_EQ(w.CloseOutput(), FinishStatus::Kept);
     const Bytes b = test::ReadAll(one);
     ASSERT_EQ(b.size(), 45U);
-    EXPECT_EQ(GetLe32(b, 4), 37U);
-    EXPECT_EQ(GetLe32(b, 40), 1U);
-    EXPECT_EQ(GetLe32(b, 24), 8000U);
-    EXPECT_EQ(GetLe32(b, 28), 16000U);
+    EXPECT_EQ(ReadLe(b, 4), 37U);
+    EXPECT_EQ(ReadLe(b, 40), 1U);
+    EXPECT_EQ(ReadLe(b, 24), 8000U);
+    EXPECT_EQ(ReadLe(b, 28), 16000U);
     EXPECT_FALSE(w.TooLong());
     EXPECT_EQ(w.FileName(), one);
 }
@@ -145,8 +146,8 @@ TEST(TrackFileWriter, RecorderCapsFrom2147483656Bytes) {
         TLongFileStream s(below, 0);
         Bytes header(44);
         s.ReadBuffer(header.data(), 44);
-        EXPECT_EQ(GetLe32(header, 4), 2'147'483'647U);
-        EXPECT_EQ(GetLe32(header, 40), 2'147'483'611U);
+        EXPECT_EQ(ReadLe(header, 4), 2'147'483'647U);
+        EXPECT_EQ(ReadLe(header, 40), 2'147'483'611U);
     }
     EXPECT_FALSE(w.TooLong());
 
@@ -162,8 +163,8 @@ TEST(TrackFileWriter, RecorderCapsFrom2147483656Bytes) {
     TLongFileStream s(renamed, 0);
     Bytes header(44);
     s.ReadBuffer(header.data(), 44);
-    EXPECT_EQ(GetLe32(header, 4), TrackFileWriter::kCappedRiffSize);
-    EXPECT_EQ(GetLe32(header, 40), TrackFileWriter::kCappedDataSize);
+    EXPECT_EQ(ReadLe(header, 4), TrackFileWriter::kCappedRiffSize);
+    EXPECT_EQ(ReadLe(header, 40), TrackFileWriter::kCappedDataSize);
     EXPECT_EQ(std::string(header.begin() + 44 - 8, header.begin() + 44 - 4), "data");
 
     // A new file clears the flag.
@@ -221,7 +222,7 @@ TEST(TrackFileWriter, LiveRecordingKeepsTheHeaderWithinASecond) {
 
 TEST(DiskFlusher, FlushesAndClosesEveryHandleItTakes) {
     TempDir dir;
-    test::WriteBytes(dir.File("f.wav"), Bytes(100, 1));
+    test::WriteFile(dir.File("f.wav"), Bytes(100, 1));
     const int fd = ::open(dir.File("f.wav").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     {
@@ -237,7 +238,7 @@ TEST(DiskFlusher, FlushesAndClosesEveryHandleItTakes) {
 TEST(TrackFileWriter, CappedRenameNeverReplacesAnExistingFile) {
     TempDir dir;
     const std::string other = dir.File("T1_tooLONG.wav");
-    test::WriteBytes(other, Bytes(5, 7));
+    test::WriteFile(other, Bytes(5, 7));
     TrackFileWriter w;
     EXPECT_EQ(FinishAtSize(w, dir.File("T1.wav"), 2'147'483'700), FinishStatus::TooLong);
     EXPECT_EQ(test::ReadAll(other), Bytes(5, 7));

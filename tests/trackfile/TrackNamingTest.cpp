@@ -40,9 +40,9 @@ TEST(TrackNaming, AnyOfTheThreeNamesTakesANumber) {
     TempDir dir;
     const std::string stem = dir.File("Track");
     EXPECT_EQ(TrackNaming::FindFreeNumber(stem, 5, 1, 99999), 1);
-    test::WriteBytes(stem + "00001.wav", {});
-    test::WriteBytes(stem + "00002_tooLONG.wav", {});
-    test::WriteBytes(stem + "00003.raw", {});
+    test::WriteFile(stem + "00001.wav", {});
+    test::WriteFile(stem + "00002_tooLONG.wav", {});
+    test::WriteFile(stem + "00003.raw", {});
     EXPECT_TRUE(TrackNaming::IsNumberTaken(stem, 3, 5));
     EXPECT_FALSE(TrackNaming::IsNumberTaken(stem, 4, 5));
     EXPECT_EQ(TrackNaming::FindFreeNumber(stem, 5, 1, 99999), 4);
@@ -56,12 +56,12 @@ TEST(TrackNaming, NoNumberLeft) {
     TempDir dir;
     const std::string stem = dir.File("Track");
     for (int n = 1; n <= 99; ++n) {
-        test::WriteBytes(stem + TrackNaming::FormatNumber(n, 2) + ".wav", {});
+        test::WriteFile(stem + TrackNaming::FormatNumber(n, 2) + ".wav", {});
     }
     EXPECT_EQ(TrackNaming::FindFreeNumber(stem, 2, 1, TrackNaming::MaxTrackNumberFor(2)), 0);
     EXPECT_EQ(TrackNaming::FindFreeNumberUnbounded(stem, 2, 1), 100);
     // The largest possible maximum does not wrap around.
-    test::WriteBytes(dir.File("T2147483647.wav"), {});
+    test::WriteFile(dir.File("T2147483647.wav"), {});
     EXPECT_EQ(TrackNaming::FindFreeNumber(dir.File("T"), 10, 2'147'483'647, 2'147'483'647), 0);
 }
 
@@ -77,7 +77,7 @@ TEST(TrackNaming, CreatingGoesPastNamesTakenMeanwhile) {
         tried.push_back(n);
         const std::string name = TrackNaming::TrackFileName(stem, n, 2, false);
         if (n <= takenUpTo) {
-            test::WriteBytes(name, {7});
+            test::WriteFile(name, {7});
         }
         file = std::make_unique<TLongFileStream>(name, TLongFileStream::fmCreateNew);
     };
