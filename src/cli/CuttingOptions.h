@@ -35,6 +35,9 @@ public:
     // Throws UsageError when the settings file cannot be read. The rate is
     // always one SampleRate() can give.
     [[nodiscard]] CuttingSettings Result() const;
+    // The --settings file read, empty when none was given: an input that no
+    // cut-point output may replace.
+    [[nodiscard]] const std::string& SettingsFile() const { return settingsFile_; }
 
     // The options' lines for --help, with the defaults.
     [[nodiscard]] static std::string HelpText();

@@ -67,6 +67,7 @@ struct RecordOptions {
     std::int64_t timeSeconds = kDefaultTimeSeconds;
     bool netTime = false;
     std::string base;
+    std::string settingsFile;  // --settings, never a cut-point output
     CutPointOptions cutPoints;
     std::unique_ptr<CutPointMarker> marker;  // --labels/--cue of an uncut recording
 };
@@ -126,6 +127,7 @@ RecordOptions ReadRecordOptions(const ParsedOptions& line) {
     }
     o.base = names[0];
     o.cutting = parser.Result();
+    o.settingsFile = parser.SettingsFile();
     o.cutPoints.CheckForRecord(o.cutting.Mode() == CutMode::None);
     o.marker = o.cutPoints.MakeMarker(o.cutting);
     return o;
@@ -154,6 +156,9 @@ int RunRecord(const ParsedOptions& line) {
     }
     CutPointTargets targets;
     targets.AddTrackFiles(TrackNaming::Stem(FullPathOf(options.base)), options.cutting.digits);
+    if (!options.settingsFile.empty()) {
+        targets.AddInput(options.settingsFile);
+    }
     if (!options.cutPoints.CheckTargets(kCommand, targets)) {
         return 2;
     }

@@ -68,6 +68,9 @@ int RunSplit(const ParsedOptions& line) {
     }
     if (cutPoints.WritesCutPoints()) {
         CutPointTargets targets;
+        if (!parser.SettingsFile().empty()) {
+            targets.AddInput(parser.SettingsFile());
+        }
         for (const FileProperties& p : *sources) {
             targets.AddInput(p.path);
             targets.AddTrackFiles(TCutThread::OutputBaseFor(p.path), options.digits);

@@ -142,6 +142,7 @@ TEST_F(CutPointsCommandTest, CutPointFilesNeverReplaceAnInputATrackFileOrAnyOthe
     test::WriteFile(dir_.File("notes.txt"), Bytes(notes.begin(), notes.end()));
     test::WriteFile(dir_.File("in.txt"), {'1', '\t', '2', '\n'});
     test::WriteFile(dir_.File("victim.txt"), {'v'});
+    test::WriteFile(dir_.File("empty.ini"), {});  // reads as no labels, and as default settings
     ASSERT_EQ(::symlink("victim.txt", dir_.File("out.txt.part").c_str()), 0);
     const auto before = [this] {
         std::vector<Bytes> all;
@@ -164,6 +165,8 @@ TEST_F(CutPointsCommandTest, CutPointFilesNeverReplaceAnInputATrackFileOrAnyOthe
         {"record", "--mode", "none", "--labels", "m00001.wav", "m.wav"},
         {"record", "--mode", "none", "--cue", "m00002.raw", "m"},
         {"record", "--mode", "none", "--labels", "notes.txt", "m.wav"},
+        {"split", "--settings", "empty.ini", "--dry-run", "--labels", "empty.ini", "side.wav"},
+        {"record", "--settings", "empty.ini", "--mode", "none", "--cue", "./empty.ini", "m"},
     };
     for (const auto& args : refused) {
         const auto r = test::RunCliIn(dir_.Path(), args);
