@@ -68,6 +68,19 @@ if(TARGET zolvane2)
                    $<TARGET_FILE:zolvane2> --version)
   set_tests_properties(zolvane2_version_without_display PROPERTIES
                        PASS_REGULAR_EXPRESSION "^zolvane2 ${PROJECT_VERSION}\n$")
+  # --help likewise: the switches and where the rest is told, in the locale's language.
+  foreach(lang en:C ja:ja_JP.UTF-8)
+    string(REPLACE ":" ";" lang "${lang}")
+    list(GET lang 0 name)
+    list(GET lang 1 locale)
+    add_test(NAME zolvane2_help_without_display_${name}
+             COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb
+                     LC_ALL=${locale} $<TARGET_FILE:zolvane2> /AUTOSTART --help)
+  endforeach()
+  set_tests_properties(zolvane2_help_without_display_en PROPERTIES PASS_REGULAR_EXPRESSION
+    "^Usage: zolvane2 \\[/AUTOSTART\\] \\[/AUTOQUIT\\]\n.*--version.*man zolvane2\\. .*zolvane2-cli")
+  set_tests_properties(zolvane2_help_without_display_ja PROPERTIES PASS_REGULAR_EXPRESSION
+    "^使い方: zolvane2 \\[/AUTOSTART\\] \\[/AUTOQUIT\\]\n.*--version.*man zolvane2。.*zolvane2-cli")
 endif()
 
 # The installation: the files it delivers, and the desktop entry and AppStream

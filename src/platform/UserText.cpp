@@ -1,6 +1,8 @@
 #include "platform/UserText.h"
 
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/ErrorDisplay.h"
 
@@ -92,6 +94,16 @@ constexpr bool InIdOrder() {
 static_assert(InIdOrder(), "kWordings must list every TextId once, in order");
 
 }  // namespace
+
+TextLanguage LocaleLanguage() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return std::strncmp(value, "ja", 2) == 0 ? TextLanguage::Japanese : TextLanguage::English;
+        }
+    }
+    return TextLanguage::English;
+}
 
 const char* UserText::Pattern(TextId id, TextLanguage language) {
     const Wording& w = kWordings[static_cast<std::size_t>(id)];
