@@ -10,7 +10,10 @@ endforeach()
 set(ZOLVANE2_SHOT_URL https://raw.githubusercontent.com/zolvane2/zolvane2/v${PROJECT_VERSION}/docs/screenshots)
 foreach(shot main recording-settings cutting-settings)
   # A PNG file's width and height are the 4-byte big-endian numbers at offset 16.
-  file(READ ${PROJECT_SOURCE_DIR}/docs/screenshots/${shot}.png header OFFSET 16 LIMIT 8 HEX)
+  set(image ${PROJECT_SOURCE_DIR}/docs/screenshots/${shot}.png)
+  # A new picture configures again, so the sizes follow it.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${image})
+  file(READ ${image} header OFFSET 16 LIMIT 8 HEX)
   string(SUBSTRING "${header}" 0 8 width)
   string(SUBSTRING "${header}" 8 8 height)
   math(EXPR width "0x${width}")
