@@ -48,6 +48,11 @@ constexpr Wording kWordings[] = {
      "This drive (%1) cannot hold files of%2 GB or more."},
     {TextId::NoRecordingDevice, "録音デバイスが見つかりません。録音はできません。",
      "No recording device was found. Recording is not possible."},
+    {TextId::NoSoundServer,
+     "サウンドサーバー (PulseAudio、または PipeWire の pipewire-pulse) が応答しません%1。"
+     "サーバーが動いているか、PULSE_SERVER の指定を確かめてください。",
+     "No sound server (PulseAudio, or PipeWire through pipewire-pulse) answers%1. "
+     "Check that one runs and what PULSE_SERVER names."},
     {TextId::DeviceError, "デバイスエラー", "Device error"},
     {TextId::NoFreeTrackNumber, "%1\r\n使えるトラック番号が残っていないので、録音できません。",
      "%1\r\nNo free track number is left, so recording is not possible."},

@@ -44,6 +44,7 @@ enum class TextId {
     FileSystemLimit,  // %1 the file system, %2 the limit in GB
     // Recording.
     NoRecordingDevice,
+    NoSoundServer,  // %1 " (PULSE_SERVER=<address>)" when one is named, else empty
     DeviceError,
     NoFreeTrackNumber,  // %1 the first track's name
     // Corrected cutting settings: %1 the seconds given.
