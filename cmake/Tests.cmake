@@ -68,6 +68,19 @@ if(TARGET zolvane2)
                    $<TARGET_FILE:zolvane2> --version)
   set_tests_properties(zolvane2_version_without_display PROPERTIES
                        PASS_REGULAR_EXPRESSION "^zolvane2 ${PROJECT_VERSION}\n$")
+  # --help likewise: the switches and where the rest is told, in the locale's language.
+  foreach(lang en:C ja:ja_JP.UTF-8)
+    string(REPLACE ":" ";" lang "${lang}")
+    list(GET lang 0 name)
+    list(GET lang 1 locale)
+    add_test(NAME zolvane2_help_without_display_${name}
+             COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb
+                     LC_ALL=${locale} $<TARGET_FILE:zolvane2> /AUTOSTART --help)
+  endforeach()
+  set_tests_properties(zolvane2_help_without_display_en PROPERTIES PASS_REGULAR_EXPRESSION
+    "^Usage: zolvane2 \\[/AUTOSTART\\] \\[/AUTOQUIT\\]\n.*--version.*man zolvane2\\. .*zolvane2-cli")
+  set_tests_properties(zolvane2_help_without_display_ja PROPERTIES PASS_REGULAR_EXPRESSION
+    "^使い方: zolvane2 \\[/AUTOSTART\\] \\[/AUTOQUIT\\]\n.*--version.*man zolvane2。.*zolvane2-cli")
 endif()
 
 # The installation: the files it delivers, and the desktop entry and AppStream
@@ -79,5 +92,13 @@ add_test(NAME install_tree
 add_test(NAME install_desktop_entry
          COMMAND ${ZOLVANE2_CHECK_INSTALL} desktop ${PROJECT_SOURCE_DIR}/data/${ZOLVANE2_APP_ID}.desktop)
 add_test(NAME install_metainfo
-         COMMAND ${ZOLVANE2_CHECK_INSTALL} metainfo ${PROJECT_SOURCE_DIR}/data/${ZOLVANE2_APP_ID}.metainfo.xml)
-set_tests_properties(install_tree install_desktop_entry install_metainfo PROPERTIES LABELS install SKIP_RETURN_CODE 77)
+         COMMAND ${ZOLVANE2_CHECK_INSTALL} metainfo ${ZOLVANE2_GENERATED}/${ZOLVANE2_APP_ID}.metainfo.xml)
+# The Debian packages as cpack makes them: lintian, what they depend on, and
+# what they deliver unpacked (skipped without lintian, and outside the
+# hardened Release build, whose programs are the ones that get packaged).
+add_test(NAME install_packages
+         COMMAND ${ZOLVANE2_CHECK_INSTALL} packages ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/package-check
+                 ${PROJECT_VERSION} ${ZOLVANE2_DEBIAN_REVISION} ${ZOLVANE2_RELEASE_DATE} ${PROJECT_SOURCE_DIR}
+                 $<IF:$<TARGET_EXISTS:zolvane2>,app,cli> ${ZOLVANE2_HARDENED})
+set_tests_properties(install_tree install_desktop_entry install_metainfo install_packages PROPERTIES
+                     LABELS install SKIP_RETURN_CODE 77)

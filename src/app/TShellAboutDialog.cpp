@@ -34,7 +34,14 @@ QString TShellAboutDialog::OtherText(const QString& programFile) {
     return QStringLiteral("ver. ") + GetVersionString(QStringLiteral("\\FileVersion")) + QStringLiteral(", ") +
            QStringLiteral("Last Update : ") + date + QStringLiteral("\r\n") + QStringLiteral("Created by ") +
            GetVersionString(QStringLiteral("\\CompanyName")) + QStringLiteral("\r\n") +
-           GetVersionString(QStringLiteral("\\Comments"));
+           GetVersionString(QStringLiteral("\\Comments")) + QStringLiteral("\r\n") + LegalText();
+}
+
+QString TShellAboutDialog::LegalText() {
+    // The notices the GPL asks an interactive program to show.
+    return GetVersionString(QStringLiteral("\\LegalCopyright")) + QStringLiteral("\r\n") +
+           QStringLiteral("ライセンス: ") + QString::fromUtf8(version::License) + QStringLiteral("（無保証）\r\n") +
+           QStringLiteral("ホームページ: ") + QString::fromUtf8(version::Homepage);
 }
 
 bool TShellAboutDialog::Execute() {

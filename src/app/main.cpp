@@ -4,37 +4,23 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-#include <cstdio>
-#include <cstring>
 
 #include "Version.h"
 #include "app/AppIcon.h"
 #include "app/QtBusyIndicator.h"
 #include "app/QtMainThreadDispatcher.h"
 #include "app/QtUserMessages.h"
+#include "app/TerminalSwitches.h"
 #include "app/TerminationSignals.h"
 #include "app/TfrmWaveInSample.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/Thread.h"
 
-namespace {
-
-// Answered before Qt starts, so it works without a display.
-bool PrintVersionIfAsked(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("zolvane2 %s\n", zolvane2::version::FileVersion);
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
-    if (PrintVersionIfAsked(argc, argv)) {
-        return 0;
+    // Before Qt starts: a platform that needs a display and has none would
+    // end the program before it printed anything.
+    if (const auto status = zolvane2::AnswerTerminalSwitches(argc, argv)) {
+        return *status;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zolvane2"));

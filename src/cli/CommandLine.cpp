@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli/Language.h"
+#include "platform/SoundInput.h"
+#include "platform/UserMessages.h"
 
 namespace zolvane2::cli {
 
@@ -36,6 +39,17 @@ int UsageFailure(const std::string& command, const std::string& text) {
     PrintFailure(command,
                  text + Fill(Say(" (see zolvane2-cli %1 --help)", " (zolvane2-cli %1 --help を参照)"), {command}));
     return 2;
+}
+
+bool ReportNoSoundServer(SoundInput& input) {
+    if (input.ServerReachable()) {
+        return false;
+    }
+    const char* server = std::getenv("PULSE_SERVER");
+    const std::string named = server != nullptr && *server != '\0' ? std::string(" (PULSE_SERVER=") + server + ")" : "";
+    (void)GetUserMessages().Show(UserText(TextId::NoSoundServer, {named}), UserText(TextId::DeviceError),
+                                 MsgIcon::Error, MsgButtons::Ok);
+    return true;
 }
 
 }  // namespace zolvane2::cli

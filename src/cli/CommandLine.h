@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+namespace zolvane2 {
+class SoundInput;
+}
+
 namespace zolvane2::cli {
 
 // Full, normalised path of a file named on the command line, so that
@@ -25,5 +29,9 @@ namespace zolvane2::cli {
 
 // Prints "zolvane2-cli COMMAND: text" on stderr.
 void PrintFailure(const std::string& command, const std::string& text);
+
+// When no sound server answers input at all, says so through the user
+// messages (naming PulseAudio, PipeWire and PULSE_SERVER) and returns true.
+[[nodiscard]] bool ReportNoSoundServer(SoundInput& input);
 
 }  // namespace zolvane2::cli

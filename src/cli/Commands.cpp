@@ -46,9 +46,13 @@ int RunCommand(const Command& command, int argc, char** argv) {
 
 int RunCommandLine(int argc, char** argv) {
     const std::string first = argc >= 2 ? argv[1] : "";
-    if (argc < 2 || first == "--help" || first == "-h" || first == "help") {
-        std::fputs(HelpText().c_str(), argc < 2 ? stderr : stdout);
-        return argc < 2 ? 2 : 0;
+    if (argc < 2) {
+        std::fputs(ShortUsageText().c_str(), stderr);
+        return 2;
+    }
+    if (first == "--help" || first == "-h" || first == "help") {
+        std::fputs(HelpText().c_str(), stdout);
+        return 0;
     }
     if (first == "--version" || first == "-V") {
         std::fputs(VersionText().c_str(), stdout);

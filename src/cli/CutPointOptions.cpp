@@ -276,10 +276,10 @@ std::string CutPointOptions::SplitHelpText() {
     return OptionLines(SplitOptions()) +
            Say("      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n"
                "      --labels and --cue replace only a label file or cue sheet: never FILE,\n"
-               "                         a piece's name or any other file (exit status 2).\n",
+               "      a piece's name or any other file (exit status 2).\n",
                "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n"
                "      --labels と --cue が置き換えるのはラベルファイルかキューシートだけで、\n"
-               "                         FILE やピースの名前、ほかのファイルは置き換えません (終了ステータス 2)。\n");
+               "      FILE やピースの名前、ほかのファイルは置き換えません (終了ステータス 2)。\n");
 }
 
 std::string CutPointOptions::RecordHelpText() {

@@ -17,7 +17,8 @@ namespace {
 constexpr const char* kCommand = "devices";
 
 int RunDevices(const ParsedOptions& /*line*/) {
-    const std::vector<InputDeviceInfo> devices = CreateSoundInput()->Devices();
+    const auto input = CreateSoundInput();
+    const std::vector<InputDeviceInfo> devices = input->Devices();
     std::string text = "0\t-\t" + DefaultInputName() + "\n";
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const InputDeviceInfo& d = devices[i];
@@ -25,7 +26,7 @@ int RunDevices(const ParsedOptions& /*line*/) {
                 (d.isDefault ? Say("\t(default)", "\t(既定)") : "") + "\n";
     }
     std::fputs(text.c_str(), stdout);
-    if (devices.empty()) {
+    if (devices.empty() && !ReportNoSoundServer(*input)) {
         // The recorder's own words when the server offers no source.
         (void)GetUserMessages().Show(UserText(TextId::NoRecordingDevice), UserText(TextId::DeviceError), MsgIcon::Error,
                                      MsgButtons::Ok);
@@ -52,7 +53,7 @@ std::string DevicesHelp() {
 
 const CommandRegistration kDevices{Command{
     kCommand,
-    40,
+    10,
     "devices",
     DevicesHelp,
     RunDevices,

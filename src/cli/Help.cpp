@@ -19,6 +19,34 @@ std::string CommandEntry(const Command& c) {
 
 }  // namespace
 
+std::string ShortUsageText() {
+    std::string names;
+    for (const auto& c : Commands()) {
+        names.append(names.empty() ? "  " : " ").append(c.name);
+    }
+    return Say("Usage: zolvane2-cli COMMAND [OPTIONS] [FILE...]\n"
+               "\n"
+               "Records 16-bit PCM and cuts it into numbered WAVE or RAW track files,\n"
+               "re-divides, joins and plays such files.\n"
+               "\n"
+               "Commands:\n",
+               "使い方: zolvane2-cli コマンド [オプション] [ファイル...]\n"
+               "\n"
+               "16bit PCMを録音して番号付きのWAVEまたはRAWのトラックファイルに切り分け、\n"
+               "そのようなファイルの再分割、結合、再生を行います。\n"
+               "\n"
+               "コマンド:\n") +
+           names + "\n\n" +
+           Say("  zolvane2-cli COMMAND --help   that command's usage and options\n"
+               "  zolvane2-cli --help           every command in full\n"
+               "  zolvane2-cli --version        the program's version\n"
+               "  man zolvane2-cli              the manual\n",
+               "  zolvane2-cli コマンド --help  そのコマンドの使い方とオプション\n"
+               "  zolvane2-cli --help           すべてのコマンドの説明\n"
+               "  zolvane2-cli --version        プログラムのバージョン\n"
+               "  man zolvane2-cli              マニュアル\n");
+}
+
 std::string HelpText() {
     std::string text =
         Say("Usage: zolvane2-cli COMMAND [OPTIONS] [FILE...]\n"

@@ -6,6 +6,10 @@ namespace zolvane2::cli {
 
 struct Command;
 
+// zolvane2-cli without a command: what it takes and where the rest is told,
+// short enough to stay on the screen above the prompt.
+[[nodiscard]] std::string ShortUsageText();
+
 // zolvane2-cli --help: every command with its help.
 [[nodiscard]] std::string HelpText();
 

@@ -80,7 +80,7 @@ std::string InfoHelp() {
 
 const CommandRegistration kInfo{Command{
     kCommand,
-    10,
+    20,
     "info [-r HZ] [-c 1|2] FILE...",
     InfoHelp,
     RunInfo,

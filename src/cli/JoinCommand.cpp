@@ -205,7 +205,7 @@ std::string JoinHelp() {
 
 const CommandRegistration kJoin{Command{
     kCommand,
-    30,
+    50,
     "join -o OUT [--over-2g raw|wav] [-r HZ] [-c N] FILE...",
     JoinHelp,
     RunJoin,

@@ -1,6 +1,5 @@
 #include "cli/Language.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/SoundInput.h"
@@ -8,13 +7,7 @@
 namespace zolvane2::cli {
 
 bool JapaneseLocale() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            return std::strncmp(value, "ja", 2) == 0;
-        }
-    }
-    return false;
+    return LocaleLanguage() == TextLanguage::Japanese;
 }
 
 const char* Say(const char* english, const char* japanese) {

@@ -7,9 +7,8 @@
 
 namespace zolvane2::cli {
 
-// zolvane2-cli speaks Japanese under a Japanese locale and English otherwise.
-// The locale is taken as the C library does for messages: the first of
-// LC_ALL, LC_MESSAGES and LANG that is set and not empty.
+// zolvane2-cli speaks Japanese under a Japanese locale and English otherwise
+// (LocaleLanguage).
 [[nodiscard]] bool JapaneseLocale();
 
 [[nodiscard]] TextLanguage UserLanguage();

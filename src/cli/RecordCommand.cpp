@@ -174,6 +174,10 @@ int RunRecord(const ParsedOptions& line) {
     CountingMessages messages(GetUserMessages());
     messages.SetBeforeShow([&meter] { meter.Clear(); });
 
+    // Told before the recorder would find no device: no server is another fault.
+    if (ReportNoSoundServer(*CreateSoundInput())) {
+        return 1;
+    }
     auto recorder = std::make_unique<TWaveInThread>(nullptr, &messages);
     const TWaveInMessages m = recorder->Messages();
     const std::optional<int> device = FindInputDevice(options.device, CreateSoundInput()->Devices());
@@ -328,7 +332,7 @@ std::string RecordHelp() {
 
 const CommandRegistration kRecord{Command{
     kCommand,
-    50,
+    30,
     "record [cutting options] [-d DEVICE] [-t T] [--net-time]\n"
     "                     [--labels FILE] [--cue FILE] BASE",
     RecordHelp,

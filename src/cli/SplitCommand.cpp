@@ -143,11 +143,12 @@ std::string SplitHelp() {
 
 const CommandRegistration kSplit{Command{
     kCommand,
-    20,
-    "split [--mode trigger|interval|none] [--level N] [--delay MS] [--gap MS] [--tail MS]\n"
-    "                     [--min-length MS] [--length T] [--at SECONDS] [--digits N] [--raw]\n"
-    "                     [-r HZ] [-c N] [--settings FILE] [--labels FILE]\n"
-    "                     [--cue FILE] [--dry-run] [--from-labels FILE | --from-cue FILE] FILE...",
+    40,
+    "split [--mode trigger|interval|none] [--level N] [--delay MS]\n"
+    "                     [--gap MS] [--tail MS] [--min-length MS] [--length T]\n"
+    "                     [--at SECONDS] [--digits N] [--raw] [-r HZ] [-c N]\n"
+    "                     [--settings FILE] [--labels FILE] [--cue FILE] [--dry-run]\n"
+    "                     [--from-labels FILE | --from-cue FILE] FILE...",
     SplitHelp,
     RunSplit,
     Options,

@@ -92,6 +92,11 @@ std::vector<InputDeviceInfo> PulseSoundInput::Devices() {
     return devices;
 }
 
+bool PulseSoundInput::ServerReachable() {
+    PulseConnection connection;
+    return connection.Connect(kTimeout) == kSoundOk;
+}
+
 int PulseSoundInput::DeviceCount() {
     PulseConnection connection;
     std::vector<Source> sources;

@@ -34,6 +34,7 @@ public:
     [[nodiscard]] std::vector<std::string> DeviceNames() override;
     [[nodiscard]] std::vector<InputDeviceInfo> Devices() override;
     [[nodiscard]] int DeviceCount() override;
+    [[nodiscard]] bool ServerReachable() override;
     // Follows the server's events on a connection of its own (PulseDeviceWatch).
     [[nodiscard]] std::unique_ptr<InputDeviceWatch> WatchDevices(const InputDeviceWatch::Changed& changed) override;
     [[nodiscard]] SoundResult Open(int deviceIndex, int sampleRate, int channels,

@@ -58,6 +58,9 @@ public:
     // Capture sources available now (the default entry not counted); 0 when
     // there are none or the server cannot be reached.
     [[nodiscard]] virtual int DeviceCount() = 0;
+    // Whether a sound server answers at all, so that "no source" can be told
+    // from "no server". A device without a server is always there.
+    [[nodiscard]] virtual bool ServerReachable() { return true; }
     // Calls changed whenever the listing may have changed, for as long as the
     // returned watch lives (see InputDeviceWatch); it may outlive this object.
     // nullptr: this input's listing never changes.

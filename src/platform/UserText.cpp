@@ -1,6 +1,8 @@
 #include "platform/UserText.h"
 
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/ErrorDisplay.h"
 
@@ -46,6 +48,11 @@ constexpr Wording kWordings[] = {
      "This drive (%1) cannot hold files of%2 GB or more."},
     {TextId::NoRecordingDevice, "録音デバイスが見つかりません。録音はできません。",
      "No recording device was found. Recording is not possible."},
+    {TextId::NoSoundServer,
+     "サウンドサーバー (PulseAudio、または PipeWire の pipewire-pulse) が応答しません%1。"
+     "サーバーが動いているか、PULSE_SERVER の指定を確かめてください。",
+     "No sound server (PulseAudio, or PipeWire through pipewire-pulse) answers%1. "
+     "Check that one runs and what PULSE_SERVER names."},
     {TextId::DeviceError, "デバイスエラー", "Device error"},
     {TextId::NoFreeTrackNumber, "%1\r\n使えるトラック番号が残っていないので、録音できません。",
      "%1\r\nNo free track number is left, so recording is not possible."},
@@ -92,6 +99,16 @@ constexpr bool InIdOrder() {
 static_assert(InIdOrder(), "kWordings must list every TextId once, in order");
 
 }  // namespace
+
+TextLanguage LocaleLanguage() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return std::strncmp(value, "ja", 2) == 0 ? TextLanguage::Japanese : TextLanguage::English;
+        }
+    }
+    return TextLanguage::English;
+}
 
 const char* UserText::Pattern(TextId id, TextLanguage language) {
     const Wording& w = kWordings[static_cast<std::size_t>(id)];

@@ -8,6 +8,12 @@ namespace zolvane2 {
 
 enum class TextLanguage { Japanese, English };
 
+// The language of texts printed to a terminal: Japanese under a Japanese
+// locale, English otherwise. The locale is taken as the C library does for
+// messages: the first of LC_ALL, LC_MESSAGES and LANG that is set and not
+// empty. (The window itself always speaks Japanese.)
+[[nodiscard]] TextLanguage LocaleLanguage();
+
 // Every message the engine gives the user, worded in both languages by the
 // table in UserText.cpp ("%1" to "%9" stand for the arguments).
 enum class TextId {
@@ -38,6 +44,7 @@ enum class TextId {
     FileSystemLimit,  // %1 the file system, %2 the limit in GB
     // Recording.
     NoRecordingDevice,
+    NoSoundServer,  // %1 " (PULSE_SERVER=<address>)" when one is named, else empty
     DeviceError,
     NoFreeTrackNumber,  // %1 the first track's name
     // Corrected cutting settings: %1 the seconds given.

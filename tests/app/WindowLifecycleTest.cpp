@@ -65,8 +65,14 @@ TEST_F(LifecycleTest, TheAboutItemIsTheLastMenuEntryAfterASeparatorAndShowsTheVe
     EXPECT_TRUE(text.startsWith(QStringLiteral("ver. ") + QString::fromUtf8(version::FileVersion) +
                                 QStringLiteral(", Last Update : ")))
         << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nCreated by ") + QString::fromUtf8(version::CompanyName) +
-                              QStringLiteral("\r\n") + QString::fromUtf8(version::Comments)))
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nCreated by ") + QString::fromUtf8(version::CompanyName) +
+                              QStringLiteral("\r\n") + QString::fromUtf8(version::Comments) + QStringLiteral("\r\n")))
+        << text.toStdString();
+    // The legal notices close the box: copyright, licence without warranty, homepage.
+    EXPECT_TRUE(
+        text.endsWith(QStringLiteral("\r\nCopyright (C) 2026 The Zolvane2 developers\r\n"
+                                     "ライセンス: GPL-3.0-or-later（無保証）\r\n"
+                                     "ホームページ: https://github.com/zolvane2/zolvane2")))
         << text.toStdString();
     EXPECT_TRUE(TShellAboutDialog::GetVersionString(QStringLiteral("\\Unknown")).isEmpty());
 }

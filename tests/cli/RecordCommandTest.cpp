@@ -100,12 +100,26 @@ TEST_F(RecordCommandTest, WithoutAServerDevicesSaysSoAndRecordFailsAtOnce) {
     CliProcess devices({"devices"}, test::CliOptions().Server("unix:/nonexistent/zolvane2/native"));
     ASSERT_EQ(devices.Wait(10s), 0);
     EXPECT_EQ(devices.Lines(), std::vector<std::string>{"0\t-\tDefault input (WAVE_MAPPER)"});
-    EXPECT_NE(devices.err.find("No recording device was found. Recording is not possible."), std::string::npos);
+    // No server is its own fault, not a server without sources.
+    const std::string noServer =
+        "No sound server (PulseAudio, or PipeWire through pipewire-pulse) answers "
+        "(PULSE_SERVER=unix:/nonexistent/zolvane2/native).";
+    EXPECT_NE(devices.err.find(noServer), std::string::npos) << devices.err;
+    EXPECT_EQ(devices.err.find("No recording device"), std::string::npos) << devices.err;
 
     CliProcess record({"record", dir_.File("Take")}, test::CliOptions().Server("unix:/nonexistent/zolvane2/native"));
     EXPECT_EQ(record.Wait(10s), 1);
     EXPECT_EQ(record.out, "");
+    EXPECT_NE(record.err.find(noServer), std::string::npos) << record.err;
     EXPECT_TRUE(dir_.Names().empty());
+
+    CliProcess japanese({"record", dir_.File("Take")},
+                        test::CliOptions().Server("unix:/nonexistent/zolvane2/native").Locale("ja_JP.UTF-8"));
+    EXPECT_EQ(japanese.Wait(10s), 1);
+    for (const char* word :
+         {"サウンドサーバー (PulseAudio、または PipeWire の pipewire-pulse) が応答しません", "PULSE_SERVER"}) {
+        EXPECT_NE(japanese.err.find(word), std::string::npos) << japanese.err;
+    }
 }
 
 TEST_F(RecordCommandTest, CutsAKnownSignalAndStopsWhenTheTimeIsUp) {

@@ -123,7 +123,9 @@ public:
             ReadSome(50);
             Alive();
         }
-        ReadSome(0);
+        // What the program wrote just before it ended may fill more than one read.
+        while (ReadSome(0)) {
+        }
         return status_;
     }
 
@@ -157,20 +159,24 @@ private:
         return true;
     }
 
-    void ReadSome(int timeoutMs) {
+    // Whether anything was read.
+    bool ReadSome(int timeoutMs) {
         pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
         if (::poll(fds, 2, timeoutMs) <= 0) {
-            return;
+            return false;
         }
         char buf[4096];
+        bool read = false;
         for (int i = 0; i < 2; ++i) {
             if ((fds[i].revents & (POLLIN | POLLHUP)) != 0) {
                 const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
                 if (n > 0) {
                     (i == 0 ? out : err).append(buf, static_cast<std::size_t>(n));
+                    read = true;
                 }
             }
         }
+        return read;
     }
 
     pid_t pid_ = -1;

@@ -79,7 +79,9 @@ public:
 
     void Unload() {
         if (index_ >= 0) {
-            (void)std::system(("pactl unload-module " + std::to_string(index_) + " >/dev/null 2>&1").c_str());
+            // A module already gone (the daemon stopped) is what unloading wants.
+            [[maybe_unused]] const int status =
+                std::system(("pactl unload-module " + std::to_string(index_) + " >/dev/null 2>&1").c_str());
             index_ = -1;
         }
     }
