@@ -14,10 +14,10 @@
 #if !defined(__clang__)  // clang has no such warning
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-#include "AppTestSupport.h"
+#include "support/WindowTestSupport.h"
 #pragma GCC diagnostic pop
 
-namespace zolvane2::apptest {
+namespace zolvane2::test {
 namespace {
 
 using Screenshots = WindowTest;
@@ -30,7 +30,7 @@ TEST_F(Screenshots, DISABLED_ThreePages) {
     auto& w = Open();
     // Wider than the default, so that the list shows whole dates and lengths.
     w.resize(680, 520);
-    auto* list = Find<QTreeWidget>("lvResult");
+    auto* list = Control<QTreeWidget>(w, "lvResult");
     int column = 0;
     for (const int width : {150, 130, 100, 55, 55}) {
         list->setColumnWidth(column++, width);
@@ -50,9 +50,9 @@ TEST_F(Screenshots, DISABLED_ThreePages) {
         w.SetRowChecked(row++, piece.checked);
     }
     list->setCurrentItem(list->topLevelItem(2));
-    Find<QLineEdit>("edtBaseFileName")->setText(QString::fromUtf8(tracks) + QStringLiteral("/Track.wav"));
+    Control<QLineEdit>(w, "edtBaseFileName")->setText(QString::fromUtf8(tracks) + QStringLiteral("/Track.wav"));
     w.show();
-    auto* pages = Find<QTabWidget>("PageControl1");
+    auto* pages = Control<QTabWidget>(w, "PageControl1");
     const char* names[] = {"main", "recording-settings", "cutting-settings"};
     for (int page = 0; page < 3; ++page) {
         pages->setCurrentIndex(page);
@@ -64,4 +64,4 @@ TEST_F(Screenshots, DISABLED_ThreePages) {
 }
 
 }  // namespace
-}  // namespace zolvane2::apptest
+}  // namespace zolvane2::test
