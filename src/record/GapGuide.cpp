@@ -46,7 +46,16 @@ GapGuide::GapGuide(const Levels& levels, const GapDecider::Timing& timing) : lev
     while (lastSound_ > firstSound_ && !strict[static_cast<std::size_t>(lastSound_ - 1)]) {
         --lastSound_;
     }
-    for (std::int64_t i = firstSound_; i < lastSound_;) {
+    // A candidate has sound on both sides by the looser line too.
+    std::int64_t from = firstSound_;
+    while (from < lastSound_ && !loose[static_cast<std::size_t>(from)]) {
+        ++from;
+    }
+    std::int64_t to = lastSound_;
+    while (to > from && !loose[static_cast<std::size_t>(to - 1)]) {
+        --to;
+    }
+    for (std::int64_t i = from; i < to;) {
         if (loose[static_cast<std::size_t>(i)]) {
             ++i;
             continue;
@@ -55,7 +64,7 @@ GapGuide::GapGuide(const Levels& levels, const GapDecider::Timing& timing) : lev
         std::int64_t strictFirst = -1;
         std::int64_t strictLast = -1;
         const std::int64_t runStart = i;
-        for (; i < lastSound_ && !loose[static_cast<std::size_t>(i)]; ++i) {
+        for (; i < to && !loose[static_cast<std::size_t>(i)]; ++i) {
             const double depth = std::clamp(relaxed - steps[static_cast<std::size_t>(i)], 0, 2 * margin) / 2.0;
             c.score += depth * depth;
             if (!strict[static_cast<std::size_t>(i)]) {
