@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "GapSide.h"
+#include "jobs/CuttingSettings.h"
 #include "record/GapFinder.h"
 
 namespace {
@@ -32,7 +33,7 @@ void WholeSide(benchmark::State& state) {
     constexpr std::int64_t kBlockFrames = 409600 / 4;
     const std::int64_t minuteFrames = std::ssize(minute) / 2;
     for (auto _ : state) {
-        GapFinder finder(Side::kRate, 2, GapSettings{});
+        GapFinder finder(Side::kRate, 2, zolvane2::CuttingSettings().Gaps(Side::kRate));
         for (int m = 0; m < 60; ++m) {
             for (std::int64_t f = 0; f < minuteFrames; f += kBlockFrames) {
                 finder.Feed(minute.data() + f * 2, std::min(kBlockFrames, minuteFrames - f));
@@ -52,7 +53,7 @@ BENCHMARK(WholeSide)->Unit(benchmark::kSecond)->Iterations(1);
 void LiveSecondAt96k(benchmark::State& state) {
     const std::vector<std::int16_t>& minute = Minute();
     constexpr std::int64_t kBlockFrames = 16384 / 4;
-    GapFinder finder(96000, 2, GapSettings{}, GapFinder::Use::Live);
+    GapFinder finder(96000, 2, zolvane2::CuttingSettings().Gaps(96000), GapFinder::Use::Live);
     std::int64_t at = 0;
     const std::int64_t minuteFrames = std::ssize(minute) / 2;
     for (auto _ : state) {

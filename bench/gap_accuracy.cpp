@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "GapSide.h"
+#include "jobs/CuttingSettings.h"
 #include "record/GapFinder.h"
 
 namespace {
@@ -33,12 +34,9 @@ Seconds ToSeconds(const std::vector<GapPiece>& pieces) {
     return s;
 }
 
+// The cutting page's defaults: 0.1 s ahead, 1 s after.
 GapSettings Defaults() {
-    GapSettings g;
-    // The cutting page's defaults: 0.1 s ahead, 1 s after.
-    g.delayFrames = Side::kRate / 10;
-    g.tailFrames = Side::kRate;
-    return g;
+    return zolvane2::CuttingSettings().Gaps(Side::kRate);
 }
 
 Seconds Live(const Side& side) {

@@ -50,6 +50,11 @@ const auto kKeys = std::to_array<S::Key>({
     {kCut, "sedtCuttingTimeS.Value", S::IntegerKey{&S::pieceSeconds, 0}},
     // Added after the older keys of its section, so it stays last.
     {kCut, "sedtMinimumTrackLength.Value", S::IntegerKey{&S::minimumTrackLengthMs, 0}},
+    // The gap finder's, after the others for the same reason.
+    {kCut, "rbtnGaps.Checked", S::BoolKey{&S::findGaps, false}},
+    {kCut, "sedtGapSensitivity.Value", S::IntegerKey{&S::gapSensitivityDb, 6}},
+    {kCut, "sedtMinimumGap.Value", S::IntegerKey{&S::minimumGapMs, 800}},
+    {kCut, "sedtTrackCount.Value", S::IntegerKey{&S::trackCount, 0}},
 });
 
 // The settings page's spin boxes hold times in whole milliseconds.
@@ -117,6 +122,10 @@ CutMode CuttingSettings::Mode() const {
     if (cutByInterval) {
         return CutMode::FixedLength;
     }
+    // Its button loads after the trigger's.
+    if (findGaps) {
+        return CutMode::Gaps;
+    }
     return useTrigger ? CutMode::Trigger : CutMode::None;
 }
 
@@ -124,6 +133,7 @@ void CuttingSettings::SetMode(CutMode mode) {
     useTrigger = mode == CutMode::Trigger;
     cutByInterval = mode == CutMode::FixedLength;
     noCut = mode == CutMode::None;
+    findGaps = mode == CutMode::Gaps;
 }
 
 bool CuttingSettings::RateListed() const {
@@ -182,6 +192,19 @@ RecordingSettings CuttingSettings::Recording() const {
     r.recordingTime = RecordingLimitSeconds();
     r.netTime = netRecordingTime;
     return r;
+}
+
+GapSettings CuttingSettings::Gaps(std::int32_t sampleRate) const {
+    const auto frames = [sampleRate](std::int32_t ms) {
+        return TriggerSplitter::SecondsToFrames(sampleRate, std::max(Seconds(ms), 0.0));
+    };
+    GapSettings g;
+    g.sensitivityDb = gapSensitivityDb;
+    g.minimumGapSeconds = Seconds(minimumGapMs);
+    g.delayFrames = frames(triggerDelayMs);
+    g.tailFrames = frames(lastTimeAfterTriggerMs);
+    g.minimumFrames = frames(minimumTrackLengthMs);
+    return g;
 }
 
 void CuttingSettings::ApplyTo(TCutThread& job) const {

@@ -8,6 +8,7 @@ enum class CutMode {
     Trigger,      // by trigger level and silence
     FixedLength,  // pieces of IntervalFrames frames
     None,         // one file
+    Gaps,         // by the gaps the gap finder measures (GapFinder); never a splitter's mode
 };
 
 // Where tracks are cut, all counts in frames (2 × Channels bytes).

@@ -53,8 +53,11 @@ private:
     std::uint32_t state_ = 1;
 };
 
+// The settings page's sensitivity and minimum gap.
 GapSettings Settings() {
     GapSettings s;
+    s.sensitivityDb = 6;
+    s.minimumGapSeconds = 0.8;
     s.delayFrames = kRate / 10;
     s.tailFrames = kRate / 2;
     return s;
