@@ -194,17 +194,19 @@ RecordingSettings CuttingSettings::Recording() const {
     return r;
 }
 
+GapCutPlan::Rules CuttingSettings::GapRules() const {
+    GapCutPlan::Rules r;
+    r.sensitivityDb = gapSensitivityDb;
+    r.minimumGapSeconds = Seconds(minimumGapMs);
+    r.delaySeconds = Seconds(triggerDelayMs);
+    r.tailSeconds = Seconds(lastTimeAfterTriggerMs);
+    r.minimumSeconds = Seconds(minimumTrackLengthMs);
+    r.trackCount = std::max(trackCount, 0);
+    return r;
+}
+
 GapSettings CuttingSettings::Gaps(std::int32_t sampleRate) const {
-    const auto frames = [sampleRate](std::int32_t ms) {
-        return TriggerSplitter::SecondsToFrames(sampleRate, std::max(Seconds(ms), 0.0));
-    };
-    GapSettings g;
-    g.sensitivityDb = gapSensitivityDb;
-    g.minimumGapSeconds = Seconds(minimumGapMs);
-    g.delayFrames = frames(triggerDelayMs);
-    g.tailFrames = frames(lastTimeAfterTriggerMs);
-    g.minimumFrames = frames(minimumTrackLengthMs);
-    return g;
+    return GapRules().At(sampleRate);
 }
 
 void CuttingSettings::ApplyTo(TCutThread& job) const {
@@ -217,6 +219,9 @@ void CuttingSettings::ApplyTo(TCutThread& job) const {
     job.SetTrackInterval(Seconds(trackIntervalMs));
     job.SetLastTimeAfterTrigger(Seconds(lastTimeAfterTriggerMs));
     job.SetMinimumTrackLength(Seconds(minimumTrackLengthMs));
+    if (Mode() == CutMode::Gaps) {
+        job.SetGapRules(GapRules());
+    }
 }
 
 void CuttingSettings::ApplyTo(TriggerSplitter& splitter) const {

@@ -5,6 +5,7 @@
 #include <string>
 #include <variant>
 
+#include "jobs/GapCutPlan.h"
 #include "record/CuttingConditions.h"
 #include "record/GapSettings.h"
 #include "record/RecordingSettings.h"
@@ -80,6 +81,8 @@ struct CuttingSettings {
     // the minimum gap, with the trigger's delay, tail and minimum track length
     // as what a piece keeps of its gaps and the shortest piece kept.
     [[nodiscard]] GapSettings Gaps(std::int32_t sampleRate) const;
+    // The same in seconds, with the track count, for the re-divide.
+    [[nodiscard]] GapCutPlan::Rules GapRules() const;
     // The re-divide job's cutting rules (mode, piece length, level, times,
     // minimum length); sources, output form and digits are the caller's.
     void ApplyTo(TCutThread& job) const;
