@@ -187,6 +187,8 @@ RecordingSettings CuttingSettings::Recording() const {
     r.digits = digits;
     r.useTrigger = Mode() == CutMode::Trigger;
     r.cutByInterval = Mode() == CutMode::FixedLength;
+    r.findGaps = Mode() == CutMode::Gaps;
+    r.gaps = Gaps(r.sampleRate);
     r.intervalSeconds = PieceSeconds();
     r.rawOutput = rawOutput;
     r.recordingTime = RecordingLimitSeconds();

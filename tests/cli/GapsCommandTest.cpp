@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "support/CaptureTestSupport.h"
 #include "support/CliProcess.h"
 #include "support/JobsTestFiles.h"
 #include "support/NoisySide.h"
+#include "support/SoundTestSupport.h"
 
 namespace zolvane2 {
 namespace {
@@ -107,6 +109,47 @@ TEST_F(GapsCommandTest, TrackCountAndTrackTimes) {
         EXPECT_EQ(r.status, 2) << refused[3] << r.err;
     }
     EXPECT_EQ(Text(dir_.File("list.txt")).substr(0, 15), "ARTIST: Someone");
+}
+
+// Played live through the private server, the side is cut as its re-divide
+// cuts it: the same pieces within a few of the finder's steps, each the very
+// audio recorded, though the live floor is learned from the lead-in alone.
+TEST_F(GapsCommandTest, RecordingCutsAsTheReDivide) {
+    if (!soundtest::ServerAvailable()) {
+        GTEST_SKIP() << "no private sound server";
+    }
+    using namespace std::chrono_literals;
+    soundtest::PipeSource source(kRate, 1);
+    ASSERT_TRUE(source.Loaded());
+    // Short, as the server plays it in real time; the time runs out in the
+    // hiss after the last piece has been decided.
+    test::NoisySide side(kRate);
+    side.Hiss(2).Music(3).Hiss(1.5).Music(3).Hiss(8);
+    side.samples.resize((side.samples.size() / 16384 + 1) * 16384, 0);
+    const test::JobBytes played = test::Pcm(side.samples);
+    test::WriteWave(dir_.File("live.wav"), 1, kRate, played);
+    test::CliProcess record({"record", "--device", source.Name(), "--rate", std::to_string(kRate), "--channels", "1",
+                             "--mode", "gaps", "--time", "0:13", dir_.File("Live")});
+    ASSERT_TRUE(record.WaitForErr("zolvane2-cli record: recording from", 10s)) << record.err;
+    source.Write(played);
+    ASSERT_EQ(record.Wait(40s), 0) << record.err;
+
+    const auto split = test::RunCliIn(dir_.Path(), {"split", "--mode", "gaps", "--labels", "cuts.txt", "live.wav"});
+    ASSERT_EQ(split.status, 0) << split.err;
+    const auto ranges = Ranges(Text(dir_.File("cuts.txt")));
+    ASSERT_EQ(ranges.size(), 2U);
+    ASSERT_EQ(record.Lines().size(), ranges.size()) << record.out;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::vector<std::uint8_t> live = capturetest::WaveSamples(record.Lines()[i], 1, kRate);
+        const auto frames = static_cast<std::int64_t>(live.size()) / 2;
+        EXPECT_NEAR(frames, ranges[i].second - ranges[i].first, kRate / 10);
+        bool found = false;
+        for (std::int64_t at = ranges[i].first - kRate / 10; at <= ranges[i].first + kRate / 10 && !found; ++at) {
+            found = at >= 0 && std::equal(live.begin(), live.end(), played.begin() + at * 2);
+        }
+        EXPECT_TRUE(found) << "no slice of the side near " << ranges[i].first;
+    }
 }
 
 }  // namespace
