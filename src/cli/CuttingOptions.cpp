@@ -21,6 +21,8 @@ namespace zolvane2::cli {
 namespace {
 
 constexpr std::int64_t kMaxMs = 24LL * 3600 * 1000;
+constexpr std::int64_t kMaxSensitivityDb = 60;
+constexpr std::int64_t kMaxTracks = 9999;
 
 std::optional<std::int64_t> ParseWhole(const std::string& text) {
     std::int64_t value = 0;
@@ -151,17 +153,51 @@ std::int64_t CuttingOptionsParser::ParseLength(const std::string& option, const 
     return total;
 }
 
-OptionTable CuttingOptionsParser::Options() {
+namespace {
+
+// Gap mode's own options, after the others in the help.
+OptionTable GapRows() {
+    using Kind = OptionRow::Kind;
+    return {
+        {.name = "--sensitivity",
+         .valueName = "DB",
+         .kind = Kind::Integer,
+         .low = 0,
+         .high = kMaxSensitivityDb,
+         .help = {"gap mode: how far above the measured noise floor a\ngap may lie, in dB (%1)",
+                  "ギャップモードで、測ったノイズレベルより何 dB 上\nまでをギャップとみなすか (%1)"}},
+        {.name = "--min-gap",
+         .valueName = "MS",
+         .kind = Kind::Integer,
+         .low = 0,
+         .high = kMaxMs,
+         .help = {"gap mode: the shortest gap between two pieces (%2)",
+                  "ギャップモードで、ピースの間のギャップの最短の長さ (%2)"}},
+        {.name = "--tracks",
+         .valueName = "N",
+         .kind = Kind::Integer,
+         .low = 0,
+         .high = kMaxTracks,
+         .help = {"gap mode, split: cut each FILE into exactly N pieces\nat its N-1 most gap-like gaps (%3: as the "
+                  "gaps give)",
+                  "ギャップモードの split で、各 FILE を最もギャップらしい\nN-1 か所でちょうど N 個に切る (%3: "
+                  "ギャップのとおり)"}},
+    };
+}
+
+OptionTable MainRows() {
     using Kind = OptionRow::Kind;
     return {
         {.name = "--mode",
-         .valueName = "trigger|interval|none",
+         .valueName = "trigger|interval|none|gaps",
          .kind = Kind::Choice,
-         .help = {"cut by trigger level and silence (default),\ninto pieces of --length, or not at all",
-                  "トリガレベルと無音で切り出す (既定)、\n--length ごとに切り出す、または切り出さない"},
-         .choices = {"trigger", "interval", "none"},
-         .refusal = {"--mode wants trigger, interval or none, not '%1'",
-                     "--mode には trigger、interval、none のどれかを指定してください ('%1' は使えません)"}},
+         .help = {"cut by trigger level and silence (default),\ninto pieces of --length, not at all, or at the\n"
+                  "gaps the gap finder hears over hiss, hum and clicks",
+                  "トリガレベルと無音で切り出す (既定)、\n--length ごとに切り出す、切り出さない、または\n"
+                  "ノイズやクリックがあっても無音区間 (ギャップ) で切り出す"},
+         .choices = {"trigger", "interval", "none", "gaps"},
+         .refusal = {"--mode wants trigger, interval, none or gaps, not '%1'",
+                     "--mode には trigger、interval、none、gaps のどれかを指定してください ('%1' は使えません)"}},
         {.name = "--level",
          .valueName = "N",
          .kind = Kind::Integer,
@@ -220,6 +256,14 @@ OptionTable CuttingOptionsParser::Options() {
     };
 }
 
+}  // namespace
+
+OptionTable CuttingOptionsParser::Options() {
+    const OptionTable main = MainRows();
+    const OptionTable gaps = GapRows();
+    return Joined({&main, &gaps});
+}
+
 void CuttingOptionsParser::Take(const ParsedOptions& line) {
     const auto number = [&line](const char* name, auto& target) {
         if (const GivenOption* o = line.Last(name)) {
@@ -227,7 +271,7 @@ void CuttingOptionsParser::Take(const ParsedOptions& line) {
         }
     };
     if (const GivenOption* o = line.Last("--mode")) {
-        static constexpr CutMode kModes[] = {CutMode::Trigger, CutMode::FixedLength, CutMode::None};
+        static constexpr CutMode kModes[] = {CutMode::Trigger, CutMode::FixedLength, CutMode::None, CutMode::Gaps};
         mode_ = kModes[o->number];
     }
     number("--level", level_);
@@ -235,6 +279,9 @@ void CuttingOptionsParser::Take(const ParsedOptions& line) {
     number("--gap", gap_);
     number("--tail", tail_);
     number("--min-length", minLength_);
+    number("--sensitivity", sensitivity_);
+    number("--min-gap", minGap_);
+    number("--tracks", tracks_);
     if (const GivenOption* o = line.Last("--length")) {
         length_ = o->number;
     }
@@ -262,6 +309,9 @@ CuttingSettings CuttingOptionsParser::Result() const {
         bound(s.trackIntervalMs, -kMaxMs, kMaxMs);
         bound(s.lastTimeAfterTriggerMs, -kMaxMs, kMaxMs);
         bound(s.minimumTrackLengthMs, 0, kMaxMs);
+        bound(s.gapSensitivityDb, 0, kMaxSensitivityDb);
+        bound(s.minimumGapMs, 0, kMaxMs);
+        bound(s.trackCount, 0, kMaxTracks);
         for (std::int32_t* part : {&s.pieceHours, &s.pieceMinutes, &s.pieceSeconds}) {
             bound(*part, 0, 100000);
         }
@@ -279,6 +329,9 @@ CuttingSettings CuttingOptionsParser::Result() const {
     s.trackIntervalMs = gap_.value_or(s.trackIntervalMs);
     s.lastTimeAfterTriggerMs = tail_.value_or(s.lastTimeAfterTriggerMs);
     s.minimumTrackLengthMs = minLength_.value_or(s.minimumTrackLengthMs);
+    s.gapSensitivityDb = sensitivity_.value_or(s.gapSensitivityDb);
+    s.minimumGapMs = minGap_.value_or(s.minimumGapMs);
+    s.trackCount = tracks_.value_or(s.trackCount);
     if (length_) {
         s.SetPieceSeconds(*length_);
     }
@@ -299,16 +352,19 @@ std::string CuttingOptionsParser::HelpText() {
     std::array<char, 32> lengthText{};
     std::snprintf(lengthText.data(), lengthText.size(), "%lld:%02lld:%02lld", static_cast<long long>(length / 3600),
                   static_cast<long long>(length / 60 % 60), static_cast<long long>(length % 60));
-    return Fill(
-        OptionLines(Options()) + Say("      Settings that cannot be used as given (a tail longer than the gap, a\n"
-                                     "      negative time) are corrected with a warning on stderr, as the window\n"
-                                     "      does; the run goes on and its exit status is not changed by it.\n",
-                                     "      そのまま使えない設定 (トラック間隔より長い残す時間、負の時間) は、\n"
-                                     "      ウィンドウと同じく警告を標準エラーに出して修正し、そのまま続けます。\n"
-                                     "      終了ステータスはそれでは変わりません。\n"),
-        {std::to_string(d.triggerLevel), std::to_string(d.triggerDelayMs), std::to_string(d.trackIntervalMs),
-         std::to_string(d.lastTimeAfterTriggerMs), std::to_string(d.minimumTrackLengthMs), lengthText.data(),
-         std::to_string(d.digits), std::to_string(d.SampleRate()), std::to_string(d.Channels())});
+    const std::string gapLines =
+        Fill(OptionLines(GapRows()),
+             {std::to_string(d.gapSensitivityDb), std::to_string(d.minimumGapMs), std::to_string(d.trackCount)});
+    return Fill(OptionLines(MainRows()) + gapLines +
+                    Say("      Settings that cannot be used as given (a tail longer than the gap, a\n"
+                        "      negative time) are corrected with a warning on stderr, as the window\n"
+                        "      does; the run goes on and its exit status is not changed by it.\n",
+                        "      そのまま使えない設定 (トラック間隔より長い残す時間、負の時間) は、\n"
+                        "      ウィンドウと同じく警告を標準エラーに出して修正し、そのまま続けます。\n"
+                        "      終了ステータスはそれでは変わりません。\n"),
+                {std::to_string(d.triggerLevel), std::to_string(d.triggerDelayMs), std::to_string(d.trackIntervalMs),
+                 std::to_string(d.lastTimeAfterTriggerMs), std::to_string(d.minimumTrackLengthMs), lengthText.data(),
+                 std::to_string(d.digits), std::to_string(d.SampleRate()), std::to_string(d.Channels())});
 }
 
 }  // namespace zolvane2::cli

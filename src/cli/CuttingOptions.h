@@ -56,6 +56,9 @@ private:
     std::optional<std::int32_t> gap_;
     std::optional<std::int32_t> tail_;
     std::optional<std::int32_t> minLength_;
+    std::optional<std::int32_t> sensitivity_;
+    std::optional<std::int32_t> minGap_;
+    std::optional<std::int32_t> tracks_;
     std::optional<std::int64_t> length_;
     std::optional<std::int32_t> digits_;
     std::optional<bool> raw_;

@@ -20,6 +20,7 @@
 #include "cli/OptionTable.h"
 #include "cli/SplitJoinJob.h"
 #include "cli/StopSignals.h"
+#include "cli/TrackTimesOptions.h"
 #include "jobs/CutPointMarker.h"
 #include "jobs/CutPointTargets.h"
 #include "platform/InputDeviceChoice.h"
@@ -105,7 +106,8 @@ OptionTable Options() {
     const OptionTable own = OwnOptions();
     const OptionTable cutting = CuttingOptionsParser::Options();
     const OptionTable cutPointOptions = CutPointOptions::RecordOptions();
-    return Joined({&own, &cutting, &cutPointOptions});
+    const OptionTable trackTimes = TrackTimesOptions::RecordOptions();
+    return Joined({&own, &cutting, &cutPointOptions, &trackTimes});
 }
 
 RecordOptions ReadRecordOptions(const ParsedOptions& line) {
@@ -113,6 +115,9 @@ RecordOptions ReadRecordOptions(const ParsedOptions& line) {
     RecordOptions o;
     parser.Take(line);
     o.cutPoints.Take(line);
+    TrackTimesOptions trackTimes;
+    trackTimes.Take(line);
+    trackTimes.CheckForRecord(line);
     if (const GivenOption* device = line.Last("--device")) {
         o.device = device->text;
     }

@@ -12,6 +12,7 @@
 #include "cli/Language.h"
 #include "cli/OptionTable.h"
 #include "cli/SplitJoinJob.h"
+#include "cli/TrackTimesOptions.h"
 #include "jobs/CutPointTargets.h"
 #include "jobs/TCutThread.h"
 
@@ -34,19 +35,22 @@ OptionTable AtOption() {
 OptionTable Options() {
     const OptionTable cutting = CuttingOptionsParser::Options();
     const OptionTable at = AtOption();
+    const OptionTable times = TrackTimesOptions::SplitOptions();
     const OptionTable cutPointOptions = CutPointOptions::SplitOptions();
-    return Joined({&cutting, &at, &cutPointOptions});
+    return Joined({&cutting, &times, &at, &cutPointOptions});
 }
 
 int RunSplit(const ParsedOptions& line) {
     CuttingOptionsParser parser;
     CutPointOptions cutPoints;
+    TrackTimesOptions trackTimes;
     std::optional<double> splitAt;
     const std::vector<std::string>& files = line.operands;
     CuttingSettings options;
     try {
         parser.Take(line);
         cutPoints.Take(line);
+        trackTimes.Take(line);
         if (const GivenOption* at = line.Last("--at")) {
             splitAt = at->seconds;
         }
@@ -55,6 +59,9 @@ int RunSplit(const ParsedOptions& line) {
         }
         options = parser.Result();
         cutPoints.CheckForSplit(files.size(), splitAt.has_value());
+        if (!splitAt) {
+            trackTimes.CheckForSplit(line, options, files.size());
+        }
     } catch (const UsageError& e) {
         return UsageFailure(kCommand, e.what());
     }
@@ -75,6 +82,7 @@ int RunSplit(const ParsedOptions& line) {
             targets.AddInput(p.path);
             targets.AddTrackFiles(TCutThread::OutputBaseFor(p.path), options.digits);
         }
+        trackTimes.AddInputs(targets);
         if (!cutPoints.CheckTargets(kCommand, targets)) {
             return 2;
         }
@@ -103,7 +111,7 @@ int RunSplit(const ParsedOptions& line) {
     } else {
         options.ApplyTo(*job);
     }
-    if (!cutPoints.Prepare(*job, sources->front(), total)) {
+    if (!(splitAt || trackTimes.Prepare(*job)) || !cutPoints.Prepare(*job, sources->front(), total)) {
         delete job;
         return 1;
     }
@@ -113,9 +121,16 @@ int RunSplit(const ParsedOptions& line) {
     job->SetDigits(options.digits);
 
     std::int32_t dropped = 0;
-    const JobOutcome outcome =
-        RunJobWithProgress(kCommand, job, [&dropped, job] { dropped = job->ShortPiecesDropped(); });
+    std::vector<UserText> gapWarnings;
+    const JobOutcome outcome = RunJobWithProgress(kCommand, job, [&dropped, &gapWarnings, job] {
+        dropped = job->ShortPiecesDropped();
+        gapWarnings = job->GapWarnings();
+    });
     ReportShortPieces(kCommand, dropped);
+    for (const UserText& warning : gapWarnings) {
+        PrintFailure(kCommand,
+                     Say("warning: ", "警告: ") + (JapaneseLocale() ? warning.Japanese() : warning.English()));
+    }
     const int status = JobExitStatus(kCommand, outcome);
     return status == 0 && !cutPoints.Finish(sources->front()) ? 1 : status;
 }
@@ -136,7 +151,7 @@ std::string SplitHelp() {
                "      後のファイルには手を付けません。読めないファイルがあると、標準\n"
                "      エラーにメッセージを出して止まります。\n") +
            JobExitStatusHelp() + CuttingOptionsParser::HelpText() + OptionLines(AtOption()) +
-           CutPointOptions::SplitHelpText() +
+           TrackTimesOptions::HelpText() + CutPointOptions::SplitHelpText() +
            Say("      RAW files are read with --rate and --channels.\n",
                "      RAW ファイルは --rate と --channels で読みます。\n");
 }
@@ -144,8 +159,10 @@ std::string SplitHelp() {
 const CommandRegistration kSplit{Command{
     kCommand,
     40,
-    "split [--mode trigger|interval|none] [--level N] [--delay MS]\n"
-    "                     [--gap MS] [--tail MS] [--min-length MS] [--length T]\n"
+    "split [--mode trigger|interval|none|gaps] [--level N]\n"
+    "                     [--delay MS] [--gap MS] [--tail MS] [--min-length MS]\n"
+    "                     [--sensitivity DB] [--min-gap MS] [--tracks N]\n"
+    "                     [--times T,T,... | --track-list FILE] [--length T]\n"
     "                     [--at SECONDS] [--digits N] [--raw] [-r HZ] [-c N]\n"
     "                     [--settings FILE] [--labels FILE] [--cue FILE] [--dry-run]\n"
     "                     [--from-labels FILE | --from-cue FILE] FILE...",

@@ -50,6 +50,11 @@ const auto kKeys = std::to_array<S::Key>({
     {kCut, "sedtCuttingTimeS.Value", S::IntegerKey{&S::pieceSeconds, 0}},
     // Added after the older keys of its section, so it stays last.
     {kCut, "sedtMinimumTrackLength.Value", S::IntegerKey{&S::minimumTrackLengthMs, 0}},
+    // The gap finder's, after the others for the same reason.
+    {kCut, "rbtnGaps.Checked", S::BoolKey{&S::findGaps, false}},
+    {kCut, "sedtGapSensitivity.Value", S::IntegerKey{&S::gapSensitivityDb, 6}},
+    {kCut, "sedtMinimumGap.Value", S::IntegerKey{&S::minimumGapMs, 800}},
+    {kCut, "sedtTrackCount.Value", S::IntegerKey{&S::trackCount, 0}},
 });
 
 // The settings page's spin boxes hold times in whole milliseconds.
@@ -117,6 +122,10 @@ CutMode CuttingSettings::Mode() const {
     if (cutByInterval) {
         return CutMode::FixedLength;
     }
+    // Its button loads after the trigger's.
+    if (findGaps) {
+        return CutMode::Gaps;
+    }
     return useTrigger ? CutMode::Trigger : CutMode::None;
 }
 
@@ -124,6 +133,7 @@ void CuttingSettings::SetMode(CutMode mode) {
     useTrigger = mode == CutMode::Trigger;
     cutByInterval = mode == CutMode::FixedLength;
     noCut = mode == CutMode::None;
+    findGaps = mode == CutMode::Gaps;
 }
 
 bool CuttingSettings::RateListed() const {
@@ -177,11 +187,28 @@ RecordingSettings CuttingSettings::Recording() const {
     r.digits = digits;
     r.useTrigger = Mode() == CutMode::Trigger;
     r.cutByInterval = Mode() == CutMode::FixedLength;
+    r.findGaps = Mode() == CutMode::Gaps;
+    r.gaps = Gaps(r.sampleRate);
     r.intervalSeconds = PieceSeconds();
     r.rawOutput = rawOutput;
     r.recordingTime = RecordingLimitSeconds();
     r.netTime = netRecordingTime;
     return r;
+}
+
+GapCutPlan::Rules CuttingSettings::GapRules() const {
+    GapCutPlan::Rules r;
+    r.sensitivityDb = gapSensitivityDb;
+    r.minimumGapSeconds = Seconds(minimumGapMs);
+    r.delaySeconds = Seconds(triggerDelayMs);
+    r.tailSeconds = Seconds(lastTimeAfterTriggerMs);
+    r.minimumSeconds = Seconds(minimumTrackLengthMs);
+    r.trackCount = std::max(trackCount, 0);
+    return r;
+}
+
+GapSettings CuttingSettings::Gaps(std::int32_t sampleRate) const {
+    return GapRules().At(sampleRate);
 }
 
 void CuttingSettings::ApplyTo(TCutThread& job) const {
@@ -194,6 +221,9 @@ void CuttingSettings::ApplyTo(TCutThread& job) const {
     job.SetTrackInterval(Seconds(trackIntervalMs));
     job.SetLastTimeAfterTrigger(Seconds(lastTimeAfterTriggerMs));
     job.SetMinimumTrackLength(Seconds(minimumTrackLengthMs));
+    if (Mode() == CutMode::Gaps) {
+        job.SetGapRules(GapRules());
+    }
 }
 
 void CuttingSettings::ApplyTo(TriggerSplitter& splitter) const {

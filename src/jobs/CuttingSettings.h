@@ -5,7 +5,9 @@
 #include <string>
 #include <variant>
 
+#include "jobs/GapCutPlan.h"
 #include "record/CuttingConditions.h"
+#include "record/GapSettings.h"
 #include "record/RecordingSettings.h"
 
 namespace zolvane2 {
@@ -75,6 +77,12 @@ struct CuttingSettings {
 
     // What the recorder takes for a run (TWaveInThread::Configure).
     [[nodiscard]] RecordingSettings Recording() const;
+    // The gap finder's settings for audio at sampleRate: the sensitivity and
+    // the minimum gap, with the trigger's delay, tail and minimum track length
+    // as what a piece keeps of its gaps and the shortest piece kept.
+    [[nodiscard]] GapSettings Gaps(std::int32_t sampleRate) const;
+    // The same in seconds, with the track count, for the re-divide.
+    [[nodiscard]] GapCutPlan::Rules GapRules() const;
     // The re-divide job's cutting rules (mode, piece length, level, times,
     // minimum length); sources, output form and digits are the caller's.
     void ApplyTo(TCutThread& job) const;
@@ -109,7 +117,11 @@ struct CuttingSettings {
     std::int32_t pieceHours{};
     std::int32_t pieceMinutes{};
     std::int32_t pieceSeconds{};
-    std::int32_t minimumTrackLengthMs{};  // trigger mode; 0 keeps every track
+    std::int32_t minimumTrackLengthMs{};  // trigger and gap modes; 0 keeps every track
+    bool findGaps{};                      // gap mode: the last of the mode buttons
+    std::int32_t gapSensitivityDb{};      // dB above the measured noise floor
+    std::int32_t minimumGapMs{};
+    std::int32_t trackCount{};  // re-divide in gap mode: pieces per file; 0 unknown
 };
 
 }  // namespace zolvane2

@@ -67,7 +67,11 @@ void TCutThread::Execute() {
     std::int64_t doneBytes = 0;
     try {
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
-            if (!(cutAtRanges_ ? CutRanges(i, doneBytes) : CutFile(i, doneBytes))) {
+            // Given ranges win over every cutting rule.
+            const bool goOn = cutAtRanges_ ? CutRanges(i, doneBytes)
+                              : findGaps_  ? CutGaps(i, doneBytes)
+                                           : CutFile(i, doneBytes);
+            if (!goOn) {
                 break;
             }
         }
@@ -217,7 +221,7 @@ bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
             }
             writer_.AppendRange(*source_, at, count);
             at += count;
-            doneBytes += count;
+            doneBytes += findGaps_ ? count / 2 : count;
             ReportProgress(doneBytes);
         }
         CloseOutput();
@@ -228,6 +232,32 @@ bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
     }
     source_.reset();
     return true;
+}
+
+bool TCutThread::CutGaps(std::size_t i, std::int64_t& doneBytes) {
+    const std::string& path = fileNames_[i];
+    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    const std::int64_t offset = GrowingAt(dataOffsets_, i);
+    const std::int64_t length =
+        std::min(source_->GetSize64() - offset, std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0));
+    // The pass and the cut each count half of the source's share of the progress.
+    const std::int64_t start = doneBytes;
+    const auto outcome = GapCutPlan::Find(*source_, offset, length, GrowingAt(sampleRates_, i),
+                                          GrowingAt(channelCounts_, i), gapRules_, [this, start](std::int64_t done) {
+                                              ReportProgress(start + done / 2);
+                                              return !cancelRequested_.load();
+                                          });
+    source_.reset();
+    if (!outcome) {
+        return false;
+    }
+    gapWarnings_.insert(gapWarnings_.end(), outcome->warnings.begin(), outcome->warnings.end());
+    cutRanges_ = outcome->ranges;
+    const std::int64_t cutStart = start + std::max<std::int64_t>(length, 0) / 2;
+    doneBytes = cutStart;
+    const bool finished = CutRanges(i, doneBytes);
+    doneBytes = start + std::max<std::int64_t>(length, 0);
+    return finished;
 }
 
 void TCutThread::FindFreeNumber() {

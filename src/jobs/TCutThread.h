@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jobs/CutPointLog.h"
+#include "jobs/GapCutPlan.h"
 #include "jobs/JobEvents.h"
 #include "platform/Thread.h"
 #include "record/SplitterOwner.h"
@@ -75,6 +76,17 @@ public:
         cutRanges_ = std::move(ranges);
         cutAtRanges_ = true;
     }
+    // Cuts each source where the gap finder finds its pieces, after a first
+    // pass over it, instead of by the other cutting rules.
+    void SetGapRules(const GapCutPlan::Rules& rules) {
+        gapRules_ = rules;
+        findGaps_ = true;
+    }
+    [[nodiscard]] bool FindsGaps() const { return findGaps_; }
+    [[nodiscard]] const GapCutPlan::Rules& GapRules() const { return gapRules_; }
+    // What the gap finder could not do as told, per source in order; read it
+    // in the end notification.
+    [[nodiscard]] const std::vector<UserText>& GapWarnings() const { return gapWarnings_; }
     // Called on the worker just before each piece is created, with its name;
     // tests take the name there, as another program may.
     void SetBeforeCreate(std::function<void(const std::string&)> hook) { beforeCreate_ = std::move(hook); }
@@ -132,6 +144,8 @@ private:
     bool CutFile(std::size_t i, std::int64_t& doneBytes);
     // CutFile for SetCutRanges.
     bool CutRanges(std::size_t i, std::int64_t& doneBytes);
+    // CutFile for SetGapRules: the finder's pass, then CutRanges.
+    bool CutGaps(std::size_t i, std::int64_t& doneBytes);
     void FindFreeNumber();
     void OpenOutput();
     // Finishes the open piece, reports it when kept, moves the number on.
@@ -184,6 +198,9 @@ private:
     CutPointLog* cutPointLog_ = nullptr;
     std::vector<CutPoint> cutRanges_;
     bool cutAtRanges_ = false;
+    GapCutPlan::Rules gapRules_;
+    bool findGaps_ = false;
+    std::vector<UserText> gapWarnings_;
     std::function<void(const std::string&)> beforeCreate_;
 };
 

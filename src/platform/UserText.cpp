@@ -86,6 +86,12 @@ constexpr Wording kWordings[] = {
     {TextId::WarnFits, "最後まで録音可能です。", "It can be recorded to the end."},
     {TextId::SizeGB, "%1Gバイト", "%1 GB"},
     {TextId::SizeMB, "%1Mバイト", "%1 MB"},
+    {TextId::GapsFewer, "%1: %2 個のピースを指定されましたが、ギャップが足りないので %3 個に切り出しました。",
+     "%1: %2 pieces were asked for, but the gaps give only %3."},
+    {TextId::GapNotFound, "%1: ピース %2 の終わりの前後 %3 秒にギャップがないので、指定の時間で切りました。",
+     "%1: no gap within %3 s of the end of piece %2; it is cut at the time given."},
+    {TextId::GapPieceLength, "%1: ピース %2 の長さ %3 が、指定の長さ %4 と大きく違います。",
+     "%1: piece %2 is %3 long, far from the %4 given."},
 };
 
 constexpr bool InIdOrder() {
@@ -94,7 +100,7 @@ constexpr bool InIdOrder() {
             return false;
         }
     }
-    return static_cast<std::size_t>(TextId::SizeMB) + 1 == std::size(kWordings);
+    return static_cast<std::size_t>(TextId::GapPieceLength) + 1 == std::size(kWordings);
 }
 static_assert(InIdOrder(), "kWordings must list every TextId once, in order");
 

@@ -61,6 +61,10 @@ enum class TextId {
     WarnFits,
     SizeGB,
     SizeMB,
+    // Re-dividing by gaps as told: %1 the source.
+    GapsFewer,       // %2 the pieces asked for, %3 the pieces cut
+    GapNotFound,     // %2 the piece, %3 the range in seconds
+    GapPieceLength,  // %2 the piece, %3 its length, %4 the length given
 };
 
 // A message as an id with its arguments, so that each front end words it in

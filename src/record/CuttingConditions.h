@@ -8,6 +8,7 @@ enum class CutMode {
     Trigger,      // by trigger level and silence
     FixedLength,  // pieces of IntervalFrames frames
     None,         // one file
+    Gaps,         // by the gaps the gap finder measures (GapFinder, GapSplitter)
 };
 
 // Where tracks are cut, all counts in frames (2 × Channels bytes).
@@ -16,6 +17,7 @@ struct CuttingConditions {
     std::int32_t Channels = 1;
     bool UseTrigger = true;  // wins over CutByInterval
     bool CutByInterval = false;
+    bool FindGaps = false;            // the gap finder cuts (GapSplitter); after UseTrigger, before CutByInterval
     std::int32_t TriggerLevel = 0;    // a peak above it triggers, below it is quiet
     std::int32_t DelayFrames = 0;     // pre-roll kept ahead of the triggering frame
     std::int32_t SilenceFrames = 0;   // quiet frames that end a track
@@ -30,6 +32,9 @@ struct CuttingConditions {
     [[nodiscard]] CutMode Mode() const {
         if (UseTrigger) {
             return CutMode::Trigger;
+        }
+        if (FindGaps) {
+            return CutMode::Gaps;
         }
         return CutByInterval ? CutMode::FixedLength : CutMode::None;
     }

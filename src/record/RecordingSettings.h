@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "record/GapSettings.h"
 #include "trackfile/FinishStatus.h"
 
 namespace zolvane2 {
@@ -26,6 +27,9 @@ struct RecordingSettings {
     std::int32_t digits{};
     bool useTrigger{};
     bool cutByInterval{};
+    // Gap mode (neither of the above): the finder's settings at sampleRate.
+    bool findGaps{};
+    GapSettings gaps;
     std::int64_t intervalSeconds{};  // fixed-length pieces
     bool rawOutput{};
     // From the first track; 0: no limit. With netTime only the time inside

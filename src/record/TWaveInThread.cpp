@@ -75,6 +75,7 @@ void TWaveInThread::Configure(const RecordingSettings& s) {
     SetDigits(s.digits);
     SetUseTrigger(s.useTrigger);
     SetCutByInterval(s.cutByInterval);
+    SetFindGaps(s.findGaps, s.gaps);
     SetIntervalFrames(s.intervalSeconds * s.sampleRate);
     SetRawOutput(s.rawOutput);
     SetRecordingTime(s.recordingTime, s.netTime);
@@ -169,6 +170,9 @@ void TWaveInThread::StartRecording() {
     // A fixed-length piece counts its file's header into its size.
     splitter_.SplitOptions().headerBytes = raw_ ? 0 : TrackFileWriter::kHeaderSize;
     splitter_.Start();
+    if (splitter_.Conditions().Mode() == CutMode::Gaps) {
+        gapSplitter_.Start(splitter_.Conditions().SampleRate, splitter_.Conditions().Channels, gapSettings_);
+    }
     clock_ = RecordingClock(limitSeconds_.load() * splitter_.Conditions().SampleRate, netTime_.load());
     for (std::size_t i = 0; i < blocks_.size(); ++i) {
         blocks_[i] = std::make_unique<Block>();
@@ -201,7 +205,7 @@ void TWaveInThread::StartRecording() {
         AbandonStart();
         return;
     }
-    if (c.Mode() != CutMode::Trigger) {
+    if (c.Mode() != CutMode::Trigger && c.Mode() != CutMode::Gaps) {
         clock_.TrackStarted(0);
         PostToWindow(TWaveInReport::Triggered(trackNumber_, 0));
     }
@@ -292,7 +296,11 @@ bool TWaveInThread::FeedSplitter(const std::uint8_t* bytes, std::int64_t count) 
         // passed before its end.
         const std::int64_t piece = std::min(count - done, clock_.Left(framesFed_) * fb);
         if (piece > 0) {
-            splitter_.ProcessBlock(bytes + done, piece);
+            if (splitter_.Conditions().Mode() == CutMode::Gaps) {
+                gapSplitter_.ProcessBlock(bytes + done, piece);
+            } else {
+                splitter_.ProcessBlock(bytes + done, piece);
+            }
             if (observer_ != nullptr) {
                 observer_->BlockRecorded(bytes + done, piece);
             }
@@ -319,7 +327,9 @@ void TWaveInThread::DoLevelData() {
 }
 
 void TWaveInThread::TrackChange() {
-    if (idle_.load() || trackNumber_ == 0) {
+    // The gap finder's pieces reach their files late; a cut by hand would
+    // land in the middle of what it still holds.
+    if (idle_.load() || trackNumber_ == 0 || splitter_.Conditions().Mode() == CutMode::Gaps) {
         return;
     }
     if (splitter_.ManualTrackChange() && splitter_.Conditions().Mode() != CutMode::Trigger) {
@@ -361,6 +371,16 @@ void TWaveInThread::StopRecording(bool quiet) {
     FreeBlocks();
     busy.reset();
     idle_.store(true);
+    if (trackNumber_ != 0 && splitter_.Conditions().Mode() == CutMode::Gaps) {
+        // The open piece keeps what the finder still held of it.
+        try {
+            gapSplitter_.Finish();
+        } catch (const std::exception& e) {
+            if (!quiet) {
+                ShowStandardError(FailureText(e), Boxes());
+            }
+        }
+    }
     const std::int32_t number = trackNumber_;
     if (number != 0) {
         FinishStatus status = FinishStatus::Deleted;
@@ -466,7 +486,7 @@ FinishStatus TWaveInThread::CloseTrackFile() {
     FinishStatus status = FinishStatus::Deleted;
     const CuttingConditions& c = splitter_.Conditions();
     const std::int64_t frames = (writer_.CurrentSize() - writer_.HeaderSize()) / c.FrameBytes();
-    if (c.Mode() == CutMode::Trigger && frames > 0 && frames < c.MinimumFrames) {
+    if ((c.Mode() == CutMode::Trigger || c.Mode() == CutMode::Gaps) && frames > 0 && frames < c.MinimumFrames) {
         writer_.DeleteOutput();
         shortDropped_.fetch_add(1);
     } else {
@@ -508,7 +528,7 @@ void TWaveInThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count)
 bool TWaveInThread::CutTrack() {
     const std::int32_t old = trackNumber_;
     const FinishStatus status = CloseTrackFile();
-    clock_.TrackEnded(status, splitter_.EventFrame());
+    clock_.TrackEnded(status, EventFrame());
     trackNumber_ = FindFreeNumber(old);
     bool opened = false;
     if (trackNumber_ != 0) {
@@ -532,8 +552,12 @@ bool TWaveInThread::CutTrack() {
     return true;
 }
 
+std::int64_t TWaveInThread::EventFrame() const {
+    return splitter_.Conditions().Mode() == CutMode::Gaps ? gapSplitter_.EventFrame() : splitter_.EventFrame();
+}
+
 void TWaveInThread::TrackTriggered(std::int64_t preRollFrames) {
-    clock_.TrackStarted(splitter_.EventFrame());
+    clock_.TrackStarted(EventFrame());
     PostToWindow(TWaveInReport::Triggered(trackNumber_, preRollFrames));
 }
 

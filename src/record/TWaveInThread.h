@@ -16,6 +16,7 @@
 #include "platform/SoundInput.h"
 #include "platform/Thread.h"
 #include "platform/UserMessages.h"
+#include "record/GapSplitter.h"
 #include "record/RecordingClock.h"
 #include "record/RecordingObserver.h"
 #include "record/RecordingSettings.h"
@@ -84,6 +85,11 @@ public:
     void SetTriggerLevel(std::int32_t value) { splitter_.Conditions().TriggerLevel = value; }
     void SetUseTrigger(bool value) { splitter_.Conditions().UseTrigger = value; }
     void SetCutByInterval(bool value) { splitter_.Conditions().CutByInterval = value; }
+    // Gap mode: the finder's settings, at SampleRate.
+    void SetFindGaps(bool value, const GapSettings& settings) {
+        splitter_.Conditions().FindGaps = value;
+        gapSettings_ = settings;
+    }
     void SetIntervalFrames(std::int64_t value) { splitter_.Conditions().IntervalFrames = value; }
     void SetTriggerDelay(double seconds) { splitter_.SetTriggerDelay(seconds); }
     void SetTrackInterval(double seconds) { splitter_.SetTrackInterval(seconds); }
@@ -181,6 +187,9 @@ private:
     [[nodiscard]] UserMessages& Boxes() const;
     [[nodiscard]] int IndexOf(const SoundBuffer* header) const;
 
+    // The frame of the last cut of whichever splitter cuts this run.
+    [[nodiscard]] std::int64_t EventFrame() const;
+
     // SplitterOwner.
     void AppendToTrack(const std::uint8_t* bytes, std::int64_t count) override;
     [[nodiscard]] bool CutTrack() override;
@@ -203,6 +212,8 @@ private:
     std::string baseFileName_;
     TWaveOutPlayedEvent onLevelData_;
     TriggerSplitter splitter_;
+    GapSettings gapSettings_;
+    GapSplitter gapSplitter_{*this};
 
     // State.
     std::atomic<bool> idle_{true};

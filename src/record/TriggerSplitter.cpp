@@ -335,6 +335,7 @@ void TriggerSplitter::ProcessBlock(const void* bytes, std::int64_t count) {
             ProcessFixedLength();
             break;
         case CutMode::None:
+        case CutMode::Gaps:
             FlushHeld();
             break;
     }

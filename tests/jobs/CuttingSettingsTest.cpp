@@ -56,5 +56,34 @@ TEST_F(CuttingSettingsTest, SavedSettingsLoadBackUnchanged) {
     EXPECT_NE(loaded, CuttingSettings());
 }
 
+// A file from before gap mode cuts as it did; gap mode's button wins over the
+// trigger's, and the finder takes the page's times as frames of the rate.
+TEST_F(CuttingSettingsTest, GapModeKeysAfterTheOlderOnes) {
+    {
+        TMyMemIniFile ini(file);
+        ini.WriteBool("tsCut", "rbtnUseTrigger.Checked", true);
+        ini.WriteInteger("tsCut", "sedtTriggerDelay.Value", 250);
+    }
+    CuttingSettings s = CuttingSettings::Load(TMyMemIniFile(file));
+    EXPECT_EQ(s.Mode(), CutMode::Trigger);
+    s.findGaps = true;
+    EXPECT_EQ(s.Mode(), CutMode::Gaps);
+    s.SetMode(CutMode::None);
+    EXPECT_FALSE(s.findGaps);
+    s.SetMode(CutMode::Gaps);
+    EXPECT_TRUE(s.findGaps && !s.useTrigger && !s.cutByInterval && !s.noCut);
+
+    s.gapSensitivityDb = 9;
+    s.minimumGapMs = 1500;
+    s.lastTimeAfterTriggerMs = 500;
+    s.minimumTrackLengthMs = 4000;
+    const GapSettings g = s.Gaps(8000);
+    EXPECT_EQ(g.sensitivityDb, 9);
+    EXPECT_EQ(g.minimumGapSeconds, 1.5);
+    EXPECT_EQ(g.delayFrames, 2000);
+    EXPECT_EQ(g.tailFrames, 4000);
+    EXPECT_EQ(g.minimumFrames, 32000);
+}
+
 }  // namespace
 }  // namespace zolvane2
