@@ -172,7 +172,7 @@ OptionTable GapRows() {
          .low = 0,
          .high = kMaxMs,
          .help = {"gap mode: the shortest gap between two pieces (%2)",
-                  "ギャップモードで、ピースの間のギャップの最短の長さ (%2)"}},
+                  "ギャップモードで、ピース間のギャップの最短の長さ (%2)"}},
         {.name = "--tracks",
          .valueName = "N",
          .kind = Kind::Integer,
@@ -191,10 +191,10 @@ OptionTable MainRows() {
         {.name = "--mode",
          .valueName = "trigger|interval|none|gaps",
          .kind = Kind::Choice,
-         .help = {"cut by trigger level and silence (default),\ninto pieces of --length, not at all, or at the\n"
-                  "gaps the gap finder hears over hiss, hum and clicks",
-                  "トリガレベルと無音で切り出す (既定)、\n--length ごとに切り出す、切り出さない、または\n"
-                  "ノイズやクリックがあっても無音区間 (ギャップ) で切り出す"},
+         .help = {"cut by trigger level and silence\n(default), into pieces of --length, not at all,\n"
+                  "or at the gaps the gap finder hears over hiss,\nhum and clicks",
+                  "トリガレベルと無音で切り出す\n(既定)、--length ごとに切り出す、切り出さない、\n"
+                  "またはノイズやクリックがあっても無音区間で切り出す"},
          .choices = {"trigger", "interval", "none", "gaps"},
          .refusal = {"--mode wants trigger, interval, none or gaps, not '%1'",
                      "--mode には trigger、interval、none、gaps のどれかを指定してください ('%1' は使えません)"}},

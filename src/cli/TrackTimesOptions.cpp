@@ -40,13 +40,13 @@ OptionTable TrackTimesOptions::SplitOptions() {
         TimesOption({"gap mode: the length of each piece (M:SS or H:MM:SS,\n"
                      "comma-separated): each boundary moves to the best gap\n"
                      "within 15 s of where the times put it",
-                     "ギャップモードで、各ピースの長さ (分:秒 または 時:分:秒 を\n"
-                     "コンマで区切る)。各境界を、その時間の位置から 15 秒以内の\n"
-                     "最もギャップらしい位置に合わせる"}),
+                     "ギャップモードで、各ピースの長さ (分:秒 または\n"
+                     "時:分:秒 をコンマで区切る)。各境界を、その時間の\n"
+                     "位置から 15 秒以内の最もギャップらしい位置に合わせる"}),
         TrackListOption({"gap mode: the times from a track list, one line per\n"
                          "piece with its time at the end (\"A1 Title 3:41\")",
-                         "ギャップモードで、曲目リストから時間を読む (1 行に 1 ピース、\n"
-                         "行末に時間: \"A1 曲名 3:41\")"}),
+                         "ギャップモードで、曲目リストから時間を読む\n"
+                         "(1 行に 1 ピース、行末に時間: \"A1 曲名 3:41\")"}),
     };
 }
 

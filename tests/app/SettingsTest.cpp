@@ -53,7 +53,9 @@ TEST_F(SettingsTest, FirstStartWithoutAFileUsesTheDefaultsAndWritesAllFourSectio
             "[tsCut]\r\nrbtnUseTrigger.Checked=1\r\nrbtnInterval.Checked=0\r\nrbtnNoCut.Checked=0\r\n"
             "sedtTriggerLevel.Value=300\r\nsedtTriggerDelay.Value=100\r\nsedtTrackInterval.Value=3000\r\n"
             "sedtLastTimeAfterTrigger.Value=1000\r\nsedtCuttingTimeH.Value=0\r\n"
-            "sedtCuttingTimeM.Value=60\r\nsedtCuttingTimeS.Value=0\r\nsedtMinimumTrackLength.Value=0\r\n\r\n");
+            "sedtCuttingTimeM.Value=60\r\nsedtCuttingTimeS.Value=0\r\nsedtMinimumTrackLength.Value=0\r\n"
+            "rbtnGaps.Checked=0\r\nsedtGapSensitivity.Value=6\r\nsedtMinimumGap.Value=800\r\n"
+            "sedtTrackCount.Value=0\r\n\r\n");
     EXPECT_EQ(text, expected);
     EXPECT_EQ(Messages().Count(), 0U);
 }

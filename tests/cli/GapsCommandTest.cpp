@@ -16,7 +16,7 @@ namespace {
 constexpr int kRate = 22050;
 
 std::string Text(const std::string& path) {
-    const test::JobBytes b = test::ReadAll(path);
+    const test::Bytes b = test::ReadAll(path);
     return std::string(b.begin(), b.end());
 }
 
@@ -42,7 +42,7 @@ protected:
     }
     test::TempDir dir_;
     test::NoisySide side_{kRate};
-    test::JobBytes data_;
+    test::Bytes data_;
 };
 
 // Each piece holds one piece of music whole and none of its neighbours', and
@@ -64,9 +64,9 @@ TEST_F(GapsCommandTest, CutsAtTheGapsOverHiss) {
         if (i < 2) {
             EXPECT_LE(ranges[i].second, side_.music[i + 1].first);
         }
-        const test::JobBytes piece = test::ReadAll(r.Lines()[i]);
-        EXPECT_EQ(test::JobBytes(piece.begin() + 44, piece.end()),
-                  test::JobBytes(data_.begin() + ranges[i].first * 2, data_.begin() + ranges[i].second * 2));
+        const test::Bytes piece = test::ReadAll(r.Lines()[i]);
+        EXPECT_EQ(test::Bytes(piece.begin() + 44, piece.end()),
+                  test::Bytes(data_.begin() + ranges[i].first * 2, data_.begin() + ranges[i].second * 2));
     }
 }
 
@@ -115,18 +115,18 @@ TEST_F(GapsCommandTest, TrackCountAndTrackTimes) {
 // cuts it: the same pieces within a few of the finder's steps, each the very
 // audio recorded, though the live floor is learned from the lead-in alone.
 TEST_F(GapsCommandTest, RecordingCutsAsTheReDivide) {
-    if (!soundtest::ServerAvailable()) {
+    if (!test::ServerAvailable()) {
         GTEST_SKIP() << "no private sound server";
     }
     using namespace std::chrono_literals;
-    soundtest::PipeSource source(kRate, 1);
+    test::PipeSource source(kRate, 1);
     ASSERT_TRUE(source.Loaded());
     // Short, as the server plays it in real time; the time runs out in the
     // hiss after the last piece has been decided.
     test::NoisySide side(kRate);
     side.Hiss(2).Music(3).Hiss(1.5).Music(3).Hiss(8);
     side.samples.resize((side.samples.size() / 16384 + 1) * 16384, 0);
-    const test::JobBytes played = test::Pcm(side.samples);
+    const test::Bytes played = test::Pcm(side.samples);
     test::WriteWave(dir_.File("live.wav"), 1, kRate, played);
     test::CliProcess record({"record", "--device", source.Name(), "--rate", std::to_string(kRate), "--channels", "1",
                              "--mode", "gaps", "--time", "0:13", dir_.File("Live")});
@@ -141,7 +141,7 @@ TEST_F(GapsCommandTest, RecordingCutsAsTheReDivide) {
     ASSERT_EQ(record.Lines().size(), ranges.size()) << record.out;
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         SCOPED_TRACE(i);
-        const std::vector<std::uint8_t> live = capturetest::WaveSamples(record.Lines()[i], 1, kRate);
+        const std::vector<std::uint8_t> live = test::WaveSamples(record.Lines()[i], 1, kRate);
         const auto frames = static_cast<std::int64_t>(live.size()) / 2;
         EXPECT_NEAR(frames, ranges[i].second - ranges[i].first, kRate / 10);
         bool found = false;
