@@ -5,8 +5,10 @@
 //
 // A side: lead-in groove, 4 to 8 music-like pieces of 14–48 s with gaps of
 // 1–4 s, lead-out groove, all over one of four backgrounds. Pieces are
-// polyphonic notes of harmonic tones over a soft noise bed; some fade in or
-// out over up to 6 s, some hold a quiet passage of 1–3 s 14–24 dB down.
+// polyphonic notes of harmonic tones over a soft noise bed at −22 to −12 dBFS;
+// some fade in or out over up to 6 s, some hold a quiet passage of 1–3 s
+// 14–24 dB down, however near that brings it to the noise. Clicks last up to
+// 10 ms and peak up to −3 dBFS; a record's run-out groove ticks once a turn.
 // Every random choice comes from the side's seed.
 
 #include <algorithm>
@@ -122,7 +124,9 @@ private:
     // gain: fades and a quiet passage.
     void Piece(std::vector<float>& out, std::int64_t start, std::int64_t length) {
         constexpr double kRate = Side::kRate;
-        const double levelDb = Real(-18, -12);
+        // From a loud pop master to a transfer with 10 dB of headroom; the
+        // quiet passages below sit 14–24 dB under this, wherever the noise lies.
+        const double levelDb = Real(-22, -12);
         std::vector<float> piece(static_cast<std::size_t>(length * 2), 0.0F);
         for (int voice = 0; voice < 4; ++voice) {
             const bool bass = voice == 3;
@@ -258,9 +262,25 @@ private:
                 }
             }
         };
-        impulses(side.clicksPerSecond, 0.05, 2);
+        impulses(side.clicksPerSecond, 0.05, 10);
         impulses(popsPerSecond, 3, 10);
         if (!tape) {
+            // The run-out groove ticks once a turn (33⅓ rpm) from the end
+            // of the last track's sound on: a scratch or dust caught by the
+            // locked groove, louder than the surface.
+            const auto from =
+                static_cast<std::int64_t>(static_cast<double>(side.tracks.back().LastMs()) * kRate / 1000);
+            const double tickPeak = Amp(Real(-24, -6));
+            for (std::int64_t at = from + static_cast<std::int64_t>(Real(0.2, 1.8) * kRate); at < frames;
+                 at += static_cast<std::int64_t>(1.8 * kRate)) {
+                const auto len = static_cast<std::int64_t>(0.004 * kRate);
+                for (std::int64_t k = 0; k < len && at + k < frames; ++k) {
+                    const double v =
+                        tickPeak * std::exp(-static_cast<double>(k) / (len / 4.0)) * (k % 2 == 0 ? 1 : -0.6);
+                    out[static_cast<std::size_t>((at + k) * 2)] += static_cast<float>(v);
+                    out[static_cast<std::size_t>((at + k) * 2 + 1)] += static_cast<float>(v);
+                }
+            }
             // The needle landing.
             const auto land = static_cast<std::int64_t>(Real(0.2, 1.0) * kRate);
             for (std::int64_t k = 0; k < static_cast<std::int64_t>(0.08 * kRate) && land + k < frames; ++k) {
