@@ -45,6 +45,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps (package dpkg-dev) finds the libraries: Qt 6 Widgets, libpulse,
+# libFLAC, libcue,
 # libstdc++; without it they are named here. The window also needs, without
 # linking them, Qt's Japanese translations and its Wayland platform plugin.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, qt6-wayland")
@@ -54,6 +55,7 @@ if(ZOLVANE2_DPKG_SHLIBDEPS)
 else()
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
          ", libqt6widgets6 (>= 6.3.0), libqt6gui6 (>= 6.1.2), libqt6core6 (>= 6.4.0), libpulse0 (>= 0.99.1),"
+         " libflac12 (>= 1.4.2), libcue2 (>= 2.2.1),"
          " libstdc++6 (>= 12), libgcc-s1 (>= 3.0), libc6 (>= 2.34)")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pipewire-pulse | pulseaudio, fonts-noto-cjk")

@@ -35,6 +35,9 @@ void TCombineThread::DoProgress() {
 void TCombineThread::Execute() {
     std::int64_t doneBytes = 0;
     try {
+        if (rawOutput_) {
+            writer_.SetFlac(std::nullopt);
+        }
         writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_,
                            createNew_ ? TrackFileWriter::Create::New : TrackFileWriter::Create::Replace);
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {

@@ -65,6 +65,8 @@ void TCutThread::ReportProgress(std::int64_t done) {
 
 void TCutThread::Execute() {
     std::int64_t doneBytes = 0;
+    writer_.SetFlac(rawOutput_ ? std::nullopt : flacOutput_);
+    writer_.SetTags(tags_);
     try {
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
             if (!(cutAtRanges_ ? CutRanges(i, doneBytes) : CutFile(i, doneBytes))) {
@@ -123,7 +125,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     c.Digits = digits_;
     minimumFrames_ = useTrigger_ ? TriggerSplitter::SecondsToFrames(sampleRate_, minimumSeconds_) : 0;
     splitter_.SetConditions(c);
-    splitter_.SetOptions({rawOutput_ ? 0 : TrackFileWriter::kHeaderSize, cutOnce_, true});
+    splitter_.SetOptions({writer_.HeaderSizeFor(rawOutput_), cutOnce_, true});
     splitter_.Start();
 
     if (cutPointLog_ != nullptr) {
@@ -239,14 +241,14 @@ void TCutThread::OpenOutput() {
     // another program) sends the piece to the next free number.
     trackNumber_ = TrackNaming::CreateAtFreeNumber(
         outputBase_, digits_, trackNumber_, std::numeric_limits<std::int64_t>::max(), [this](std::int64_t number) {
-            outputFileName_ = TrackNaming::TrackFileName(outputBase_, number, digits_, rawOutput_);
+            outputFileName_ = TrackNaming::TrackFileName(outputBase_, number, digits_, OutputFormat());
             if (beforeCreate_) {
                 beforeCreate_(outputFileName_);
             }
             writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
         });
     pieceHasData_ = false;
-    pieceFileEnd_ = rawOutput_ ? 0 : TrackFileWriter::kHeaderSize;
+    pieceFileEnd_ = writer_.HeaderSize();
 }
 
 bool TCutThread::CloseOutput() {

@@ -77,6 +77,7 @@ void TWaveInThread::Configure(const RecordingSettings& s) {
     SetCutByInterval(s.cutByInterval);
     SetIntervalFrames(s.intervalSeconds * s.sampleRate);
     SetRawOutput(s.rawOutput);
+    SetFlacOutput(s.flac, s.tags);
     SetRecordingTime(s.recordingTime, s.netTime);
 }
 
@@ -151,6 +152,9 @@ void TWaveInThread::StartRecording() {
     }
     const std::string base = BaseFileName();
     raw_ = rawOutput_.load();
+    format_ = raw_ ? TrackFormat::Raw : flacOutput_ ? TrackFormat::Flac : TrackFormat::Wave;
+    writer_.SetFlac(raw_ ? std::nullopt : flacOutput_);
+    writer_.SetTags(tags_);
     stem_ = TrackNaming::Stem(base);
     timeLimitReached_.store(false);
     usedFrames_.store(0);
@@ -167,7 +171,7 @@ void TWaveInThread::StartRecording() {
         return;
     }
     // A fixed-length piece counts its file's header into its size.
-    splitter_.SplitOptions().headerBytes = raw_ ? 0 : TrackFileWriter::kHeaderSize;
+    splitter_.SplitOptions().headerBytes = writer_.HeaderSizeFor(raw_);
     splitter_.Start();
     clock_ = RecordingClock(limitSeconds_.load() * splitter_.Conditions().SampleRate, netTime_.load());
     for (std::size_t i = 0; i < blocks_.size(); ++i) {
@@ -453,7 +457,7 @@ bool TWaveInThread::OpenTrackFile() {
     // next free number instead of ending the recording.
     trackNumber_ = static_cast<std::int32_t>(TrackNaming::CreateAtFreeNumber(
         stem_, c.Digits, trackNumber_, c.MaxTrackNumber, [this, &c](std::int64_t number) {
-            const std::string name = TrackNaming::TrackFileName(stem_, number, c.Digits, raw_);
+            const std::string name = TrackNaming::TrackFileName(stem_, number, c.Digits, format_);
             if (beforeCreate_) {
                 beforeCreate_(name);
             }
