@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/Errors.h"
+#include "trackfile/TrackAudio.h"
 #include "trackfile/TrackFileReader.h"
 #include "trackfile/TrackNaming.h"
 
@@ -95,7 +96,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     const std::string& path = fileNames_[i];
     // The source is opened before the first piece exists, so an unopenable
     // source leaves nothing behind.
-    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    source_ = TrackAudio::Open(path);
     outputBase_ = OutputBaseFor(path);
     channels_ = GrowingAt(channelCounts_, i);
     sampleRate_ = GrowingAt(sampleRates_, i);
@@ -193,7 +194,7 @@ const std::uint8_t* TCutThread::ReadBlock(std::int64_t count) {
 
 bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
     const std::string& path = fileNames_[i];
-    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    source_ = TrackAudio::Open(path);
     outputBase_ = OutputBaseFor(path);
     channels_ = std::max(GrowingAt(channelCounts_, i), 1);
     sampleRate_ = GrowingAt(sampleRates_, i);

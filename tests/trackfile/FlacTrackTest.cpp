@@ -7,8 +7,12 @@
 
 #include "platform/Errors.h"
 #include "support/FlacTool.h"
+#include "support/RecordingUserMessages.h"
 #include "support/TestFiles.h"
+#include "support/TrackfileTestSupport.h"
 #include "support/WaveFile.h"
+#include "trackfile/TrackAudio.h"
+#include "trackfile/TrackFileReader.h"
 #include "trackfile/TrackFileWriter.h"
 
 namespace zolvane2 {
@@ -100,6 +104,51 @@ TEST(FlacTrack, AnUnfinishedFileDecodesUpToItsLastFrame) {
     // libFLAC holds at most one block (4096 frames) that it has not encoded yet.
     ASSERT_GE(decoded.size() + 4096 * 4, pcm.size());
     EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), pcm.begin()));
+
+    // The reader counts the frames the header does not give yet, and the
+    // jobs' source holds exactly those frames.
+    RecordingUserMessages messages;
+    const auto p = TrackFileReader::ReadFileProperties(killed, 44100, 2, messages);
+    ASSERT_TRUE(p.has_value());
+    EXPECT_TRUE(p->flac);
+    EXPECT_EQ(p->dataSize, static_cast<std::int64_t>(decoded.size()));
+    EXPECT_EQ(p->channels, 2);
+    EXPECT_EQ(p->sampleRate, 48000);
+    const auto audio = TrackAudio::Open(killed);
+    Bytes back(decoded.size());
+    audio->ReadBuffer(back.data(), static_cast<std::int64_t>(back.size()));
+    EXPECT_TRUE(back == decoded);
+    EXPECT_EQ(messages.Count(), 0U);
+}
+
+// A FLAC file of another depth or more channels is refused with the
+// reader's message, as an 8-bit WAVE file is; so is garbage named .flac.
+TEST(FlacTrack, OnlySixteenBitMonoOrStereoIsRead) {
+    if (!test::HaveFlacTools()) {
+        GTEST_SKIP() << "flac/metaflac not installed";
+    }
+    TempDir dir;
+    test::WriteBytes(dir.File("pcm.raw"), test::MusicLikePcm(6000, 2));
+    const std::string raw = test::Quoted(dir.File("pcm.raw"));
+    ASSERT_EQ(test::Shell("flac -s --force-raw-format --endian=little --sign=signed --channels=1 --bps=24 "
+                          "--sample-rate=44100 -o " +
+                          test::Quoted(dir.File("deep.flac")) + " " + raw),
+              0);
+    ASSERT_EQ(test::Shell("flac -s --force-raw-format --endian=little --sign=signed --channels=4 --bps=16 "
+                          "--sample-rate=44100 -o " +
+                          test::Quoted(dir.File("four.flac")) + " " + raw),
+              0);
+    test::WriteBytes(dir.File("junk.flac"), Bytes(300, 'j'));
+    RecordingUserMessages messages;
+    for (const char* name : {"deep.flac", "four.flac", "junk.flac"}) {
+        EXPECT_FALSE(TrackFileReader::ReadFileProperties(dir.File(name), 44100, 2, messages)) << name;
+        EXPECT_FALSE(TrackFileReader::PrepareForPlaying(dir.File(name), messages)) << name;
+    }
+    ASSERT_EQ(messages.Count(), 6U);
+    const auto shown = messages.Messages();
+    EXPECT_EQ(shown[0].text, UserText(TextId::UnsupportedFlac, {dir.File("deep.flac")}).Japanese());
+    EXPECT_EQ(shown[2].text, UserText(TextId::UnsupportedFlac, {dir.File("four.flac")}).Japanese());
+    EXPECT_EQ(shown[4].text, UserText(TextId::NotFlac, {dir.File("junk.flac")}).Japanese());
 }
 
 }  // namespace
