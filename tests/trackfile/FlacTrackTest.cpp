@@ -13,6 +13,7 @@
 #include "support/WaveFile.h"
 #include "trackfile/TrackAudio.h"
 #include "trackfile/TrackFileReader.h"
+#include "trackfile/TrackFileRepair.h"
 #include "trackfile/TrackFileWriter.h"
 
 namespace zolvane2 {
@@ -84,8 +85,8 @@ TEST(FlacTrack, DecodesToTheSameFramesWithItsTags) {
 // What a kill leaves while a FLAC track is written (the file as it is on
 // disk before CloseOutput) decodes with every tool up to its last frame:
 // the header is complete from the start and each frame is in the file once
-// encoded.
-TEST(FlacTrack, AnUnfinishedFileDecodesUpToItsLastFrame) {
+// encoded. repair then gives it its sample count.
+TEST(FlacTrack, AnUnfinishedFileDecodesUpToItsLastFrameAndIsRepaired) {
     if (!test::HaveFlacTools()) {
         GTEST_SKIP() << "flac/metaflac not installed";
     }
@@ -118,6 +119,18 @@ TEST(FlacTrack, AnUnfinishedFileDecodesUpToItsLastFrame) {
     Bytes back(decoded.size());
     audio->ReadBuffer(back.data(), static_cast<std::int64_t>(back.size()));
     EXPECT_TRUE(back == decoded);
+    EXPECT_EQ(messages.Count(), 0U);
+
+    // Repair writes the sample count players need, then leaves the file be.
+    const auto repaired = TrackFileRepair::Repair(killed, messages);
+    EXPECT_EQ(repaired.verdict, TrackFileRepair::Verdict::Repaired);
+    const std::string frames = std::to_string(decoded.size() / 4);
+    EXPECT_EQ(test::ShellOutput("metaflac --show-total-samples " + test::Quoted(killed)), frames + "\n");
+    EXPECT_TRUE(test::FlacDecode(killed) == decoded);
+    const Bytes mended = test::ReadAll(killed);
+    EXPECT_EQ(TrackFileRepair::Repair(killed, messages).verdict, TrackFileRepair::Verdict::AlreadyRight);
+    EXPECT_EQ(TrackFileRepair::Repair(path, messages).verdict, TrackFileRepair::Verdict::AlreadyRight);
+    EXPECT_TRUE(test::ReadAll(killed) == mended);
     EXPECT_EQ(messages.Count(), 0U);
 }
 
