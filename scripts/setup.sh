@@ -15,10 +15,10 @@ mode=${1:-run}
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
-# Build: compiler and headers (libFLAC for FLAC tracks, libcue for cue
-# sheets). Run: Qt's Japanese translations, its Wayland plugin and a font with
-# Japanese glyphs.
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libflac-dev libcue-dev
+# Build: compiler and headers (CLI11 reads zolvane2-cli's options, libFLAC
+# encodes and decodes FLAC tracks, libcue reads cue sheets). Run: Qt's
+# Japanese translations, its Wayland plugin and a font with Japanese glyphs.
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libcli11-dev libflac-dev libcue-dev
           qt6-translations-l10n qt6-wayland fonts-noto-cjk)
 sound_server_added=no
 if [ "$mode" = test ]; then

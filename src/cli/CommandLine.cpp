@@ -2,10 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
-#include <utility>
 
 #include "cli/Language.h"
 
@@ -19,34 +18,13 @@ std::string FullPathOf(const std::string& name) {
     return ec ? name : absolute.string();
 }
 
-bool ParseInt(const std::string& text, int low, int high, int& value) {
-    try {
-        std::size_t used = 0;
-        const long v = std::stol(text, &used);
-        if (used != text.size() || v < low || v > high) {
-            return false;
-        }
-        value = static_cast<int>(v);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 bool StderrIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }
 
 bool AsksForHelp(const std::vector<std::string>& args) {
-    for (const auto& a : args) {
-        if (a == "--") {
-            return false;
-        }
-        if (a == "--help" || a == "-h") {
-            return true;
-        }
-    }
-    return false;
+    const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+    return std::any_of(args.begin(), optionsEnd, [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
 
 void PrintFailure(const std::string& command, const std::string& text) {
@@ -58,18 +36,6 @@ int UsageFailure(const std::string& command, const std::string& text) {
     PrintFailure(command,
                  text + Fill(Say(" (see zolvane2-cli %1 --help)", " (zolvane2-cli %1 --help を参照)"), {command}));
     return 2;
-}
-
-std::string LongOptionName(const std::string& name) {
-    static const std::pair<const char*, const char*> kShort[] = {
-        {"-d", "--device"}, {"-r", "--rate"}, {"-c", "--channels"}, {"-t", "--time"}, {"-o", "--output"},
-    };
-    for (const auto& [shortName, longName] : kShort) {
-        if (name == shortName) {
-            return longName;
-        }
-    }
-    return name;
 }
 
 }  // namespace zolvane2::cli

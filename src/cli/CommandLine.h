@@ -10,10 +10,6 @@ namespace zolvane2::cli {
 // it cannot be made absolute.
 [[nodiscard]] std::string FullPathOf(const std::string& name);
 
-// A whole decimal number from low to high, the whole text used; value is
-// left alone when the text is not one.
-[[nodiscard]] bool ParseInt(const std::string& text, int low, int high, int& value);
-
 // Whether stderr is a terminal: progress and meter lines, which rewrite
 // themselves with carriage returns, go there only then.
 [[nodiscard]] bool StderrIsTerminal();
@@ -29,9 +25,5 @@ namespace zolvane2::cli {
 
 // Prints "zolvane2-cli COMMAND: text" on stderr.
 void PrintFailure(const std::string& command, const std::string& text);
-
-// The long name of an option: "-d" --device, "-r" --rate, "-c" --channels,
-// "-t" --time, "-o" --output; any other name as it is.
-[[nodiscard]] std::string LongOptionName(const std::string& name);
 
 }  // namespace zolvane2::cli

@@ -106,34 +106,69 @@ std::string ReadFailureText(const std::string& path, const Error& e) {
 
 }  // namespace
 
-std::size_t CutPointOptions::Take(const std::vector<std::string>& args, std::size_t index) {
-    const auto [name, inlineValue] = SplitOptionArgument(args.at(index));
-    std::string* target = nullptr;
-    if (name == "--labels") {
-        target = &labelsOut_;
-    } else if (name == "--cue") {
-        target = &cueOut_;
-    } else if (name == "--from-labels") {
-        target = &labelsIn_;
-    } else if (name == "--from-cue") {
-        target = &cueIn_;
-    } else if (name == "--dry-run") {
-        if (inlineValue) {
-            throw UsageError(std::string(Say("--dry-run takes no value", "--dry-run は値を取りません")));
+namespace {
+
+constexpr Texts kNeedsFileName{"%1 needs a file name", "%1 にはファイル名が必要です"};
+
+OptionRow FileOption(const char* name, Texts help) {
+    return {.name = name, .valueName = "FILE", .kind = OptionRow::Kind::Name, .help = help, .refusal = kNeedsFileName};
+}
+
+OptionRow DryRunOption(Texts help) {
+    return {.name = "--dry-run",
+            .kind = OptionRow::Kind::Flag,
+            .help = help,
+            .refusal = {"%1 takes no value", "%1 は値を取りません"}};
+}
+
+}  // namespace
+
+OptionTable CutPointOptions::SplitOptions() {
+    return {
+        FileOption("--labels", {"also write where each piece lies in its source as an\n"
+                                "Audacity label file (start TAB end TAB name, seconds)",
+                                "ピースの位置を Audacity のラベルファイルにも書く\n"
+                                "(開始 TAB 終了 TAB 名前、秒)"}),
+        FileOption("--cue", {"also write them as a cue sheet (one TRACK per piece)",
+                             "ピースの位置をキューシートにも書く (ピースごとに TRACK)"}),
+        DryRunOption({"write only the --labels/--cue files, no pieces",
+                      "--labels/--cue のファイルだけを書き、ピースは書かない"}),
+        FileOption("--from-labels", {"cut exactly at an Audacity label file: each region\n"
+                                     "label becomes one piece (audio outside them is left\n"
+                                     "out); point labels cut FILE into consecutive pieces",
+                                     "Audacity のラベルファイルのとおりに切る: 範囲ラベルが\n"
+                                     "それぞれひとつのピース (範囲外の音は除く)、点ラベルは\n"
+                                     "その位置で続けて切る"}),
+        FileOption("--from-cue", {"cut at a cue sheet's INDEX 01 points, each piece\n"
+                                  "running to the next; audio before the first is left out",
+                                  "キューシートの INDEX 01 の位置で切る (次の位置まで\n"
+                                  "がひとつのピース、最初の位置より前は除く)"}),
+    };
+}
+
+OptionTable CutPointOptions::RecordOptions() {
+    return {
+        FileOption("--labels", {"with --mode none: record one uncut file and mark in an\n"
+                                "Audacity label file where the trigger options would cut\n"
+                                "it; rewritten after every piece",
+                                "--mode none と共に: 切らずにひとつのファイルに録音し、\n"
+                                "トリガの設定で切る位置を Audacity のラベルファイルに\n"
+                                "記録する (ピースごとに書き直す)"}),
+        FileOption("--cue", {"the same marks as a cue sheet", "同じ位置をキューシートに記録する"}),
+        DryRunOption({}),
+        FileOption("--from-labels", {}),
+        FileOption("--from-cue", {}),
+    };
+}
+
+void CutPointOptions::Take(const ParsedOptions& line) {
+    for (const auto& [name, target] : {std::pair{"--labels", &labelsOut_}, std::pair{"--cue", &cueOut_},
+                                       std::pair{"--from-labels", &labelsIn_}, std::pair{"--from-cue", &cueIn_}}) {
+        if (const GivenOption* o = line.Last(name)) {
+            *target = o->text;
         }
-        dryRun_ = true;
-        return 1;
-    } else {
-        return 0;
     }
-    if (!inlineValue && index + 1 >= args.size()) {
-        throw UsageError(name + Say(" needs a file name", " にはファイル名が必要です"));
-    }
-    *target = inlineValue ? *inlineValue : args[index + 1];
-    if (target->empty()) {
-        throw UsageError(name + Say(" needs a file name", " にはファイル名が必要です"));
-    }
-    return inlineValue ? 1 : 2;
+    dryRun_ = line.Last("--dry-run") != nullptr;
 }
 
 void CutPointOptions::CheckForSplit(std::size_t sourceCount, bool splitOnce) const {
@@ -251,50 +286,24 @@ std::unique_ptr<CutPointMarker> CutPointOptions::MakeMarker(const CuttingSetting
 }
 
 std::string CutPointOptions::SplitHelpText() {
-    return Say(
-        "      --labels FILE      also write where each piece lies in its source as an\n"
-        "                         Audacity label file (start TAB end TAB name, seconds)\n"
-        "      --cue FILE         also write them as a cue sheet (one TRACK per piece)\n"
-        "      --dry-run          write only the --labels/--cue files, no pieces\n"
-        "      --from-labels FILE cut exactly at an Audacity label file: each region\n"
-        "                         label becomes one piece (audio outside them is left\n"
-        "                         out); point labels cut FILE into consecutive pieces\n"
-        "      --from-cue FILE    cut at a cue sheet's INDEX 01 points, each piece\n"
-        "                         running to the next; audio before the first is left out\n"
-        "      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n"
-        "      --labels and --cue replace only a label file or cue sheet: never FILE,\n"
-        "                         a piece's name or any other file (exit status 2).\n",
-        "      --labels FILE      ピースの位置を Audacity のラベルファイルにも書く\n"
-        "                         (開始 TAB 終了 TAB 名前、秒)\n"
-        "      --cue FILE         ピースの位置をキューシートにも書く (ピースごとに TRACK)\n"
-        "      --dry-run          --labels/--cue のファイルだけを書き、ピースは書かない\n"
-        "      --from-labels FILE Audacity のラベルファイルのとおりに切る: 範囲ラベルが\n"
-        "                         それぞれひとつのピース (範囲外の音は除く)、点ラベルは\n"
-        "                         その位置で続けて切る\n"
-        "      --from-cue FILE    キューシートの INDEX 01 の位置で切る (次の位置まで\n"
-        "                         がひとつのピース、最初の位置より前は除く)\n"
-        "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n"
-        "      --labels と --cue が置き換えるのはラベルファイルかキューシートだけで、\n"
-        "                         FILE やピースの名前、ほかのファイルは置き換えません (終了ステータス 2)。\n");
+    return OptionLines(SplitOptions()) +
+           Say("      --labels, --cue, --dry-run and --from-* take exactly one FILE.\n"
+               "      --labels and --cue replace only a label file or cue sheet: never FILE,\n"
+               "                         a piece's name or any other file (exit status 2).\n",
+               "      --labels, --cue, --dry-run, --from-* の FILE はひとつだけです。\n"
+               "      --labels と --cue が置き換えるのはラベルファイルかキューシートだけで、\n"
+               "                         FILE やピースの名前、ほかのファイルは置き換えません (終了ステータス 2)。\n");
 }
 
 std::string CutPointOptions::RecordHelpText() {
-    return Say(
-        "      --labels FILE      with --mode none: record one uncut file and mark in an\n"
-        "                         Audacity label file where the trigger options would cut\n"
-        "                         it; rewritten after every piece\n"
-        "      --cue FILE         the same marks as a cue sheet\n"
-        "      With --labels/--cue, --level, --delay, --gap, --tail and --min-length only\n"
-        "      mark; nothing is cut. --labels and --cue replace only a label file or\n"
-        "      cue sheet, never a track file's name or any other file (exit status 2).\n",
-        "      --labels FILE      --mode none と共に: 切らずにひとつのファイルに録音し、\n"
-        "                         トリガの設定で切る位置を Audacity のラベルファイルに\n"
-        "                         記録する (ピースごとに書き直す)\n"
-        "      --cue FILE         同じ位置をキューシートに記録する\n"
-        "      --labels/--cue のとき、--level, --delay, --gap, --tail, --min-length は\n"
-        "      位置を記録するだけで、録音は切りません。--labels と --cue が置き換えるのは\n"
-        "      ラベルファイルかキューシートだけで、トラックファイルの名前やほかのファイル\n"
-        "      は置き換えません (終了ステータス 2)。\n");
+    return OptionLines(RecordOptions()) +
+           Say("      With --labels/--cue, --level, --delay, --gap, --tail and --min-length only\n"
+               "      mark; nothing is cut. --labels and --cue replace only a label file or\n"
+               "      cue sheet, never a track file's name or any other file (exit status 2).\n",
+               "      --labels/--cue のとき、--level, --delay, --gap, --tail, --min-length は\n"
+               "      位置を記録するだけで、録音は切りません。--labels と --cue が置き換えるのは\n"
+               "      ラベルファイルかキューシートだけで、トラックファイルの名前やほかのファイル\n"
+               "      は置き換えません (終了ステータス 2)。\n");
 }
 
 void ReportShortPieces(const char* command, std::int32_t n) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/OptionTable.h"
+#include "cli/ParsedOptions.h"
 #include "jobs/CutPointLog.h"
 #include "trackfile/TrackFileReader.h"
 
@@ -21,9 +23,14 @@ namespace zolvane2::cli {
 // --cue, --dry-run) or take them in (--from-labels, --from-cue).
 class CutPointOptions {
 public:
-    // Takes args[index] when it is one of these options; answers how many
-    // arguments it used, 0 when it is not one. Throws UsageError.
-    std::size_t Take(const std::vector<std::string>& args, std::size_t index);
+    // These options of the command line; the last of each counts.
+    void Take(const ParsedOptions& line);
+
+    // The options as split and record take them. Record takes them all so
+    // as to say that the split ones belong to split; its help shows only
+    // --labels and --cue.
+    [[nodiscard]] static OptionTable SplitOptions();
+    [[nodiscard]] static OptionTable RecordOptions();
 
     // Throws UsageError for combinations that cannot be followed.
     void CheckForSplit(std::size_t sourceCount, bool splitOnce) const;

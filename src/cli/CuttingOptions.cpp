@@ -110,14 +110,6 @@ TMyMemIniFile LoadSettingsFile(const std::string& path) {
     }
 }
 
-std::pair<std::string, std::optional<std::string>> SplitOptionArgument(const std::string& arg) {
-    const auto eq = arg.find('=');
-    if (arg.rfind("--", 0) != 0 || eq == std::string::npos) {
-        return {LongOptionName(arg), std::nullopt};
-    }
-    return {arg.substr(0, eq), arg.substr(eq + 1)};
-}
-
 std::int64_t CuttingOptionsParser::ParseInteger(const std::string& option, const std::string& text, std::int64_t low,
                                                 std::int64_t high) {
     const auto value = ParseWhole(text);
@@ -159,65 +151,102 @@ std::int64_t CuttingOptionsParser::ParseLength(const std::string& option, const 
     return total;
 }
 
-std::size_t CuttingOptionsParser::Take(const std::vector<std::string>& args, std::size_t index) {
-    const auto [name, inlineValue] = SplitOptionArgument(args.at(index));
-    std::size_t used = 1;
-    const auto value = [&, &optName = name, &inl = inlineValue]() -> std::string {
-        if (inl) {
-            return *inl;
-        }
-        if (index + 1 >= args.size()) {
-            throw UsageError(NeedsValue(optName));
-        }
-        used = 2;
-        return args[index + 1];
+OptionTable CuttingOptionsParser::Options() {
+    using Kind = OptionRow::Kind;
+    return {
+        {.name = "--mode",
+         .valueName = "trigger|interval|none",
+         .kind = Kind::Choice,
+         .help = {"cut by trigger level and silence (default),\ninto pieces of --length, or not at all",
+                  "トリガレベルと無音で切り出す (既定)、\n--length ごとに切り出す、または切り出さない"},
+         .choices = {"trigger", "interval", "none"},
+         .refusal = {"--mode wants trigger, interval or none, not '%1'",
+                     "--mode には trigger、interval、none のどれかを指定してください ('%1' は使えません)"}},
+        {.name = "--level",
+         .valueName = "N",
+         .kind = Kind::Integer,
+         .low = 0,
+         .high = 32767,
+         .help = {"trigger level, peak 0..32767 (%1)", "トリガレベル、ピーク値 0..32767 (%1)"}},
+        {.name = "--delay",
+         .valueName = "MS",
+         .kind = Kind::Integer,
+         .low = -kMaxMs,
+         .high = kMaxMs,
+         .help = {"audio kept ahead of the trigger (%2)", "トリガの前に残す時間 (%2)"}},
+        {.name = "--gap",
+         .valueName = "MS",
+         .kind = Kind::Integer,
+         .low = -kMaxMs,
+         .high = kMaxMs,
+         .help = {"silence that ends a track (%3)", "トラックを終える無音の長さ (トラック間隔、%3)"}},
+        {.name = "--tail",
+         .valueName = "MS",
+         .kind = Kind::Integer,
+         .low = -kMaxMs,
+         .high = kMaxMs,
+         .help = {"silence kept at a track's end, at most --gap (%4)", "トラックの終わりに残す無音、--gap 以下 (%4)"}},
+        {.name = "--min-length",
+         .valueName = "MS",
+         .kind = Kind::Integer,
+         .low = 0,
+         .high = kMaxMs,
+         .help = {"trigger mode: leave out tracks shorter than this (%5)",
+                  "トリガモードでこれより短いトラックを除く (%5: 除かない)"}},
+        {.name = "--length",
+         .valueName = "T",
+         .kind = Kind::Length,
+         .help = {"piece length: seconds, M:S or H:M:S (%6)", "切り出す長さ: 秒、分:秒 または 時:分:秒 (%6)"}},
+        {.name = "--digits",
+         .valueName = "N",
+         .kind = Kind::Integer,
+         .low = 1,
+         .high = 10,
+         .help = {"digits of the piece number, 1..10 (%7)", "番号の桁数 1..10 (%7)"}},
+        {.name = "--raw",
+         .kind = Kind::Flag,
+         .help = {"write headerless RAW files instead of WAVE", "WAVEの代わりにヘッダのないRAWファイルを書く"}},
+        RateOption({"sampling frequency (%8)", "サンプリング周波数 (%8)"}),
+        ChannelsOption({"1 mono or 2 stereo (%9)", "1 モノラル、2 ステレオ (%9)"}),
+        {.name = "--settings",
+         .valueName = "FILE",
+         .kind = Kind::Name,
+         .help = {"take these values from a settings file of the program;\n"
+                  "options given explicitly win. A file that is missing,\n"
+                  "unreadable or not a regular file ends the run (exit 2)",
+                  "これらの値をこのプログラムの設定ファイルから読む。\n"
+                  "明示したオプションが優先。ファイルがない、読めない、\n"
+                  "通常のファイルでないときは終了する (終了ステータス 2)"}},
     };
-    if (name == "--mode") {
-        const std::string m = value();
-        if (m == "trigger") {
-            mode_ = CutMode::Trigger;
-        } else if (m == "interval") {
-            mode_ = CutMode::FixedLength;
-        } else if (m == "none") {
-            mode_ = CutMode::None;
-        } else {
-            throw UsageError(
-                Fill(Say("--mode wants trigger, interval or none, not '%1'",
-                         "--mode には trigger、interval、none のどれかを指定してください ('%1' は使えません)"),
-                     {m}));
+}
+
+void CuttingOptionsParser::Take(const ParsedOptions& line) {
+    const auto number = [&line](const char* name, auto& target) {
+        if (const GivenOption* o = line.Last(name)) {
+            target = static_cast<std::int32_t>(o->number);
         }
-    } else if (name == "--level") {
-        level_ = static_cast<std::int32_t>(ParseInteger(name, value(), 0, 32767));
-    } else if (name == "--delay") {
-        delay_ = static_cast<std::int32_t>(ParseInteger(name, value(), -kMaxMs, kMaxMs));
-    } else if (name == "--gap") {
-        gap_ = static_cast<std::int32_t>(ParseInteger(name, value(), -kMaxMs, kMaxMs));
-    } else if (name == "--tail") {
-        tail_ = static_cast<std::int32_t>(ParseInteger(name, value(), -kMaxMs, kMaxMs));
-    } else if (name == "--min-length") {
-        minLength_ = static_cast<std::int32_t>(ParseInteger(name, value(), 0, kMaxMs));
-    } else if (name == "--length") {
-        length_ = ParseLength(name, value());
-    } else if (name == "--digits") {
-        digits_ = static_cast<std::int32_t>(ParseInteger(name, value(), 1, 10));
-    } else if (name == "--raw") {
-        if (inlineValue) {
-            throw UsageError(TakesNoValue(name));
-        }
-        raw_ = true;
-    } else if (name == "--rate") {
-        rate_ = static_cast<std::int32_t>(ParseInteger(name, value(), 1, 1000000));
-    } else if (name == "--channels") {
-        channels_ = static_cast<std::int32_t>(ParseInteger(name, value(), 1, 2));
-    } else if (name == "--settings") {
-        settingsFile_ = value();
-        if (settingsFile_.empty()) {
-            throw UsageError(NeedsValue(name));
-        }
-    } else {
-        return 0;
+    };
+    if (const GivenOption* o = line.Last("--mode")) {
+        static constexpr CutMode kModes[] = {CutMode::Trigger, CutMode::FixedLength, CutMode::None};
+        mode_ = kModes[o->number];
     }
-    return used;
+    number("--level", level_);
+    number("--delay", delay_);
+    number("--gap", gap_);
+    number("--tail", tail_);
+    number("--min-length", minLength_);
+    if (const GivenOption* o = line.Last("--length")) {
+        length_ = o->number;
+    }
+    number("--digits", digits_);
+    if (line.Last("--raw") != nullptr) {
+        raw_ = true;
+    }
+    number("--rate", rate_);
+    number("--channels", channels_);
+    if (const GivenOption* o = line.Last("--settings")) {
+        settingsFile_ = o->text;
+    }
 }
 
 CuttingSettings CuttingOptionsParser::Result() const {
@@ -239,7 +268,7 @@ CuttingSettings CuttingOptionsParser::Result() const {
         bound(s.digits, 1, 10);
         if (!s.RateListed()) {
             s.SetSampleRate(static_cast<std::int32_t>(
-                ParseInteger("cbSamplingFreq.Text in " + settingsFile_, s.samplingText, 1, 1000000)));
+                ParseInteger("cbSamplingFreq.Text in " + settingsFile_, s.samplingText, 1, kMaxRate)));
         }
     }
     if (mode_) {
@@ -270,45 +299,16 @@ std::string CuttingOptionsParser::HelpText() {
     std::array<char, 32> lengthText{};
     std::snprintf(lengthText.data(), lengthText.size(), "%lld:%02lld:%02lld", static_cast<long long>(length / 3600),
                   static_cast<long long>(length / 60 % 60), static_cast<long long>(length % 60));
-    return Fill(Say("      --mode trigger|interval|none  cut by trigger level and silence (default),\n"
-                    "                         into pieces of --length, or not at all\n"
-                    "      --level N          trigger level, peak 0..32767 (%1)\n"
-                    "      --delay MS         audio kept ahead of the trigger (%2)\n"
-                    "      --gap MS           silence that ends a track (%3)\n"
-                    "      --tail MS          silence kept at a track's end, at most --gap (%4)\n"
-                    "      --min-length MS    trigger mode: leave out tracks shorter than this (%5)\n"
-                    "      --length T         piece length: seconds, M:S or H:M:S (%6)\n"
-                    "      --digits N         digits of the piece number, 1..10 (%7)\n"
-                    "      --raw              write headerless RAW files instead of WAVE\n"
-                    "      -r, --rate HZ      sampling frequency (%8)\n"
-                    "      -c, --channels N   1 mono or 2 stereo (%9)\n"
-                    "      --settings FILE    take these values from a settings file of the program;\n"
-                    "                         options given explicitly win. A file that is missing,\n"
-                    "                         unreadable or not a regular file ends the run (exit 2)\n"
-                    "      Settings that cannot be used as given (a tail longer than the gap, a\n"
-                    "      negative time) are corrected with a warning on stderr, as the window\n"
-                    "      does; the run goes on and its exit status is not changed by it.\n",
-                    "      --mode trigger|interval|none  トリガレベルと無音で切り出す (既定)、\n"
-                    "                         --length ごとに切り出す、または切り出さない\n"
-                    "      --level N          トリガレベル、ピーク値 0..32767 (%1)\n"
-                    "      --delay MS         トリガの前に残す時間 (%2)\n"
-                    "      --gap MS           トラックを終える無音の長さ (トラック間隔、%3)\n"
-                    "      --tail MS          トラックの終わりに残す無音、--gap 以下 (%4)\n"
-                    "      --min-length MS    トリガモードでこれより短いトラックを除く (%5: 除かない)\n"
-                    "      --length T         切り出す長さ: 秒、分:秒 または 時:分:秒 (%6)\n"
-                    "      --digits N         番号の桁数 1..10 (%7)\n"
-                    "      --raw              WAVEの代わりにヘッダのないRAWファイルを書く\n"
-                    "      -r, --rate HZ      サンプリング周波数 (%8)\n"
-                    "      -c, --channels N   1 モノラル、2 ステレオ (%9)\n"
-                    "      --settings FILE    これらの値をこのプログラムの設定ファイルから読む。\n"
-                    "                         明示したオプションが優先。ファイルがない、読めない、\n"
-                    "                         通常のファイルでないときは終了する (終了ステータス 2)\n"
-                    "      そのまま使えない設定 (トラック間隔より長い残す時間、負の時間) は、\n"
-                    "      ウィンドウと同じく警告を標準エラーに出して修正し、そのまま続けます。\n"
-                    "      終了ステータスはそれでは変わりません。\n"),
-                {std::to_string(d.triggerLevel), std::to_string(d.triggerDelayMs), std::to_string(d.trackIntervalMs),
-                 std::to_string(d.lastTimeAfterTriggerMs), std::to_string(d.minimumTrackLengthMs), lengthText.data(),
-                 std::to_string(d.digits), std::to_string(d.SampleRate()), std::to_string(d.Channels())});
+    return Fill(
+        OptionLines(Options()) + Say("      Settings that cannot be used as given (a tail longer than the gap, a\n"
+                                     "      negative time) are corrected with a warning on stderr, as the window\n"
+                                     "      does; the run goes on and its exit status is not changed by it.\n",
+                                     "      そのまま使えない設定 (トラック間隔より長い残す時間、負の時間) は、\n"
+                                     "      ウィンドウと同じく警告を標準エラーに出して修正し、そのまま続けます。\n"
+                                     "      終了ステータスはそれでは変わりません。\n"),
+        {std::to_string(d.triggerLevel), std::to_string(d.triggerDelayMs), std::to_string(d.trackIntervalMs),
+         std::to_string(d.lastTimeAfterTriggerMs), std::to_string(d.minimumTrackLengthMs), lengthText.data(),
+         std::to_string(d.digits), std::to_string(d.SampleRate()), std::to_string(d.Channels())});
 }
 
 }  // namespace zolvane2::cli

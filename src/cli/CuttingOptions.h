@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/OptionTable.h"
+#include "cli/ParsedOptions.h"
 #include "jobs/CuttingSettings.h"
 
 namespace zolvane2::cli {
@@ -17,16 +19,17 @@ public:
 };
 
 // Collects the cutting options that `split` and `record` share from a command
-// line into the program's settings, whose defaults they start from. Options
-// may be written "--level N" or "--level=N". With --settings FILE the values
-// come from that settings file of the program (its "tsCut" and "tsSetting"
-// sections), and options given explicitly win over it.
+// line into the program's settings, whose defaults they start from. With
+// --settings FILE the values come from that settings file of the program
+// (its "tsCut" and "tsSetting" sections), and options given explicitly win
+// over it.
 class CuttingOptionsParser {
 public:
-    // Takes args[index] (with its value) when it is a cutting option and
-    // answers how many arguments it used; 0 when it is not one. Throws
-    // UsageError for a missing or bad value.
-    std::size_t Take(const std::vector<std::string>& args, std::size_t index);
+    // The cutting options of the command line; the last of each counts.
+    void Take(const ParsedOptions& line);
+
+    // The options, their ranges and help lines.
+    [[nodiscard]] static OptionTable Options();
 
     // The options: explicit ones, then the settings file's, then defaults.
     // Throws UsageError when the settings file cannot be read. The rate is
@@ -63,10 +66,6 @@ private:
 // prints the window's explanation of each correction on stderr as a warning
 // of command. A corrected setting does not fail the run.
 void CorrectCuttingTimes(const std::string& command, CuttingSettings& settings);
-
-// Splits "--name=value" into name and value; value is empty without "=".
-// A short option's name comes back as its long one (LongOptionName).
-[[nodiscard]] std::pair<std::string, std::optional<std::string>> SplitOptionArgument(const std::string& arg);
 
 // The usage texts every command shares, in the user's language.
 [[nodiscard]] std::string NeedsValue(const std::string& option);

@@ -16,10 +16,7 @@ namespace {
 
 constexpr const char* kCommand = "devices";
 
-int RunDevices(const std::vector<std::string>& args) {
-    if (!args.empty()) {
-        return UsageFailure(kCommand, Say("takes no arguments", "引数はとりません"));
-    }
+int RunDevices(const ParsedOptions& /*line*/) {
     const std::vector<InputDeviceInfo> devices = CreateSoundInput()->Devices();
     std::string text = "0\t-\t" + DefaultInputName() + "\n";
     for (std::size_t i = 0; i < devices.size(); ++i) {
@@ -59,6 +56,8 @@ const CommandRegistration kDevices{Command{
     "devices",
     DevicesHelp,
     RunDevices,
+    nullptr,
+    false,
 }};
 
 }  // namespace

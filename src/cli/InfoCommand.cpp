@@ -8,6 +8,7 @@
 #include "cli/CuttingOptions.h"
 #include "cli/FileReportMessages.h"
 #include "cli/Language.h"
+#include "cli/OptionTable.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "trackfile/TrackFileReader.h"
@@ -17,44 +18,15 @@ namespace zolvane2::cli {
 namespace {
 
 constexpr const char* kCommand = "info";
-constexpr int kMaxRate = 10'000'000;
 
-int RunInfo(const std::vector<std::string>& args) {
-    int rate = 44100;
-    int channels = 2;
-    std::vector<std::string> files;
-    try {
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            auto [name, value] = SplitOptionArgument(a);
-            if (a == "--") {
-                files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-                break;
-            }
-            if (name != "--rate" && name != "--channels") {
-                if (a.size() > 1 && a[0] == '-') {
-                    throw UsageError(UnknownOption(a));
-                }
-                files.push_back(a);
-                continue;
-            }
-            if (!value) {
-                if (i + 1 >= args.size()) {
-                    throw UsageError(NeedsValue(name));
-                }
-                value = args[++i];
-            }
-            if (name == "--rate") {
-                rate = static_cast<int>(CuttingOptionsParser::ParseInteger(name, *value, 1, kMaxRate));
-            } else {
-                channels = static_cast<int>(CuttingOptionsParser::ParseInteger(name, *value, 1, 2));
-            }
-        }
-        if (files.empty()) {
-            throw UsageError(NoFileGiven());
-        }
-    } catch (const UsageError& e) {
-        return UsageFailure(kCommand, e.what());
+int RunInfo(const ParsedOptions& line) {
+    const GivenOption* rateOption = line.Last("--rate");
+    const GivenOption* channelsOption = line.Last("--channels");
+    const int rate = rateOption != nullptr ? static_cast<int>(rateOption->number) : 44100;
+    const int channels = channelsOption != nullptr ? static_cast<int>(channelsOption->number) : 2;
+    const std::vector<std::string>& files = line.operands;
+    if (files.empty()) {
+        return UsageFailure(kCommand, NoFileGiven());
     }
     FileReportMessages messages;
     int status = 0;
@@ -92,27 +64,23 @@ int RunInfo(const std::vector<std::string>& args) {
 }
 
 std::string InfoHelp() {
-    return Say(
-        "      Shows each WAVE (.wav), RAW (.raw) or FLAC (.flac) track file as one\n"
-        "      line of TAB-separated fields: file name, date, length, channels,\n"
-        "      sampling frequency, folder (ending in \"/\"), data offset, data size\n"
-        "      (FLAC: 0 and the bytes of its frames decoded). A missing file, one\n"
-        "      of another kind or one that cannot be read is reported on stderr as\n"
-        "      \"<full path>: <text>\".\n"
-        "      Exit status: 0, 1 when a file was missing or rejected, 2 for a bad\n"
-        "      command line.\n"
-        "      -r, --rate HZ      sampling frequency of RAW files (default 44100)\n"
-        "      -c, --channels N   channels of RAW files, 1 or 2 (default 2)\n",
-        "      各 WAVE (.wav)、RAW (.raw)、FLAC (.flac) のトラックファイルを、タブ\n"
-        "      区切りの 1 行で示します: ファイル名、日付、長さ、チャンネル、サンプリ\n"
-        "      ング周波数、フォルダ (\"/\" で終わる)、データの位置、データの大きさ\n"
-        "      (FLAC は 0 と、デコードしたフレームのバイト数)。ないファイル、他の種類\n"
-        "      のファイル、読めないファイルは標準エラーに \"<フルパス>: <説明>\" と\n"
-        "      して示します。\n"
-        "      終了ステータス: 0、ファイルがないか読めなかったとき 1、コマンド行の\n"
-        "      誤りで 2。\n"
-        "      -r, --rate HZ      RAW ファイルのサンプリング周波数 (既定 44100)\n"
-        "      -c, --channels N   RAW ファイルのチャンネル数 1 または 2 (既定 2)\n");
+    return Say("      Shows each WAVE (.wav), RAW (.raw) or FLAC (.flac) track file as one\n"
+               "      line of TAB-separated fields: file name, date, length, channels,\n"
+               "      sampling frequency, folder (ending in \"/\"), data offset, data size\n"
+               "      (FLAC: 0 and the bytes of its frames decoded). A missing file, one\n"
+               "      of another kind or one that cannot be read is reported on stderr as\n"
+               "      \"<full path>: <text>\".\n"
+               "      Exit status: 0, 1 when a file was missing or rejected, 2 for a bad\n"
+               "      command line.\n",
+               "      各 WAVE (.wav)、RAW (.raw)、FLAC (.flac) のトラックファイルを、タブ\n"
+               "      区切りの 1 行で示します: ファイル名、日付、長さ、チャンネル、サンプリ\n"
+               "      ング周波数、フォルダ (\"/\" で終わる)、データの位置、データの大きさ\n"
+               "      (FLAC は 0 と、デコードしたフレームのバイト数)。ないファイル、他の種類\n"
+               "      のファイル、読めないファイルは標準エラーに \"<フルパス>: <説明>\" と\n"
+               "      して示します。\n"
+               "      終了ステータス: 0、ファイルがないか読めなかったとき 1、コマンド行の\n"
+               "      誤りで 2。\n") +
+           OptionLines(RawFileOptions());
 }
 
 const CommandRegistration kInfo{Command{
@@ -121,6 +89,7 @@ const CommandRegistration kInfo{Command{
     "info [-r HZ] [-c 1|2] FILE...",
     InfoHelp,
     RunInfo,
+    RawFileOptions,
 }};
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
+#include "cli/OptionTable.h"
 #include "cli/SplitJoinJob.h"
 #include "jobs/CombineChecks.h"
 #include "jobs/TCombineThread.h"
@@ -29,63 +30,51 @@ void PrintCheck(const UserText& caption, const UserText& text) {
     std::fputs(line.c_str(), stderr);
 }
 
-int RunJoin(const std::vector<std::string>& args) {
-    std::string out;
-    Over2G over2g = Over2G::Ask;
-    int rate = 44100;
-    int channels = 2;
-    std::vector<std::string> files;
-    try {
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            if (a == "--") {
-                files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-                break;
-            }
-            auto [name, inlineValue] = SplitOptionArgument(a);
-            if (name == "--output" || name == "--over-2g" || name == "--rate" || name == "--channels") {
-                if (!inlineValue) {
-                    if (i + 1 >= args.size()) {
-                        throw UsageError(NeedsValue(name));
-                    }
-                    inlineValue = args[++i];
-                }
-                const std::string& value = *inlineValue;
-                if (name == "--output") {
-                    if (value.empty()) {
-                        throw UsageError(NeedsValue(name));
-                    }
-                    out = value;
-                } else if (name == "--over-2g") {
-                    if (value == "raw") {
-                        over2g = Over2G::Raw;
-                    } else if (value == "wav") {
-                        over2g = Over2G::Wave;
-                    } else {
-                        throw UsageError(Fill(Say("--over-2g wants raw or wav, not '%1'",
-                                                  "--over-2g には raw か wav を指定してください ('%1' は使えません)"),
-                                              {value}));
-                    }
-                } else if (name == "--rate") {
-                    rate = static_cast<int>(CuttingOptionsParser::ParseInteger(name, value, 1, 1000000));
-                } else {
-                    channels = static_cast<int>(CuttingOptionsParser::ParseInteger(name, value, 1, 2));
-                }
-                continue;
-            }
-            if (a.size() > 1 && a[0] == '-') {
-                throw UsageError(UnknownOption(a));
-            }
-            files.push_back(a);
-        }
-        if (out.empty()) {
-            throw UsageError(Say("no output file given (-o OUT)", "出力ファイルがありません (-o OUT)"));
-        }
-        if (files.empty()) {
-            throw UsageError(NoFileGiven());
-        }
-    } catch (const UsageError& e) {
-        return UsageFailure(kCommand, e.what());
+OptionTable Options() {
+    using Kind = OptionRow::Kind;
+    return {
+        {.name = "--output",
+         .shortName = "-o",
+         .valueName = "OUT",
+         .kind = Kind::Name,
+         .help = {"the new file", "新しいファイル"}},
+        {.name = "--over-2g",
+         .valueName = "raw|wav",
+         .kind = Kind::Choice,
+         .help = {"answer to a WAVE output above 2 GB: write a RAW file\n"
+                  "(OUT's extension becomes .raw) or a WAVE file with a\n"
+                  "capped header, renamed ..._tooLONG.wav; without it\n"
+                  "the question is printed and nothing is written",
+                  "2G を越える WAVE 出力への答え: RAW ファイルを書く\n"
+                  "(OUT の拡張子は .raw になる)、またはヘッダを上限で\n"
+                  "止めた WAVE ファイルを書き ..._tooLONG.wav と名付ける。\n"
+                  "ないときは質問を出して何も書かない"},
+         .choices = {"raw", "wav"},
+         .refusal = {"--over-2g wants raw or wav, not '%1'",
+                     "--over-2g には raw か wav を指定してください ('%1' は使えません)"}},
+        RateOption(
+            {"sampling frequency of RAW FILEs (default 44100)", "RAW の FILE のサンプリング周波数 (既定 44100)"}),
+        ChannelsOption({"channels of RAW FILEs, 1 or 2 (default 2)", "RAW の FILE のチャンネル数 1 または 2 (既定 2)"}),
+    };
+}
+
+int RunJoin(const ParsedOptions& line) {
+    const GivenOption* output = line.Last("--output");
+    const GivenOption* over2gOption = line.Last("--over-2g");
+    const GivenOption* rateOption = line.Last("--rate");
+    const GivenOption* channelsOption = line.Last("--channels");
+    const std::string out = output != nullptr ? output->text : "";
+    const Over2G over2g = over2gOption == nullptr     ? Over2G::Ask
+                          : over2gOption->number == 0 ? Over2G::Raw
+                                                      : Over2G::Wave;
+    const int rate = rateOption != nullptr ? static_cast<int>(rateOption->number) : 44100;
+    const int channels = channelsOption != nullptr ? static_cast<int>(channelsOption->number) : 2;
+    const std::vector<std::string>& files = line.operands;
+    if (out.empty()) {
+        return UsageFailure(kCommand, Say("no output file given (-o OUT)", "出力ファイルがありません (-o OUT)"));
+    }
+    if (files.empty()) {
+        return UsageFailure(kCommand, NoFileGiven());
     }
 
     const auto sources = ReadSources(files, rate, channels, kCommand);
@@ -211,21 +200,7 @@ std::string JoinHelp() {
                "      ファイルのパスを標準出力に出します。Ctrl-C、SIGTERM、SIGHUP、または\n"
                "      標準出力が閉じられると止まり、そこまで結合したものを完成させ、途中で\n"
                "      打ち切られたものとして標準エラーに示します。\n") +
-           JobExitStatusHelp() +
-           Say("      -o, --output OUT   the new file\n"
-               "      --over-2g raw|wav  answer to a WAVE output above 2 GB: write a RAW file\n"
-               "                         (OUT's extension becomes .raw) or a WAVE file with a\n"
-               "                         capped header, renamed ..._tooLONG.wav; without it\n"
-               "                         the question is printed and nothing is written\n"
-               "      -r, --rate HZ      sampling frequency of RAW FILEs (default 44100)\n"
-               "      -c, --channels N   channels of RAW FILEs, 1 or 2 (default 2)\n",
-               "      -o, --output OUT   新しいファイル\n"
-               "      --over-2g raw|wav  2G を越える WAVE 出力への答え: RAW ファイルを書く\n"
-               "                         (OUT の拡張子は .raw になる)、またはヘッダを上限で\n"
-               "                         止めた WAVE ファイルを書き ..._tooLONG.wav と名付ける。\n"
-               "                         ないときは質問を出して何も書かない\n"
-               "      -r, --rate HZ      RAW の FILE のサンプリング周波数 (既定 44100)\n"
-               "      -c, --channels N   RAW の FILE のチャンネル数 1 または 2 (既定 2)\n");
+           JobExitStatusHelp() + OptionLines(Options());
 }
 
 const CommandRegistration kJoin{Command{
@@ -234,6 +209,7 @@ const CommandRegistration kJoin{Command{
     "join -o OUT [--over-2g raw|wav] [-r HZ] [-c N] FILE...",
     JoinHelp,
     RunJoin,
+    Options,
 }};
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "cli/CuttingOptions.h"
 #include "cli/FileReportMessages.h"
 #include "cli/Language.h"
+#include "cli/OptionTable.h"
 #include "cli/StopSignals.h"
 #include "platform/FileSystem.h"
 #include "platform/MainThreadDispatcher.h"
@@ -36,6 +37,21 @@ private:
     UserMessages* previous_;
 };
 
+OptionTable IntroOption() {
+    return {{.name = "--intro",
+             .valueName = "SECONDS",
+             .kind = OptionRow::Kind::Integer,
+             .low = 1,
+             .high = 24LL * 3600,
+             .help = {"play only the first SECONDS of each file", "各ファイルの最初の SECONDS 秒だけ再生する"}}};
+}
+
+OptionTable Options() {
+    const OptionTable intro = IntroOption();
+    const OptionTable raw = RawFileOptions();
+    return Joined({&intro, &raw});
+}
+
 struct PlayOptions {
     int introSeconds = 0;  // 0: play whole files
     int rate = 44100;
@@ -43,48 +59,16 @@ struct PlayOptions {
     std::vector<std::string> files;
 };
 
-// Returns 0 when the options are good, else the exit status.
-int ParseOptions(const std::vector<std::string>& args, PlayOptions& options) {
-    try {
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            auto [name, value] = SplitOptionArgument(a);
-            if (a == "--") {
-                options.files.insert(options.files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                                     args.end());
-                break;
-            }
-            if (name != "--intro" && name != "--rate" && name != "--channels") {
-                if (a.size() > 1 && a[0] == '-') {
-                    throw UsageError(UnknownOption(a));
-                }
-                options.files.push_back(a);
-                continue;
-            }
-            if (!value) {
-                if (i + 1 >= args.size()) {
-                    throw UsageError(NeedsValue(name));
-                }
-                value = args[++i];
-            }
-            const auto number = [&, &optionName = name, &text = *value](int low, int high) {
-                return static_cast<int>(CuttingOptionsParser::ParseInteger(optionName, text, low, high));
-            };
-            if (name == "--intro") {
-                options.introSeconds = number(1, 24 * 3600);
-            } else if (name == "--rate") {
-                options.rate = number(1, 10'000'000);
-            } else {
-                options.channels = number(1, 2);
-            }
+PlayOptions Read(const ParsedOptions& line) {
+    PlayOptions options;
+    for (const auto& [name, target] : {std::pair{"--intro", &options.introSeconds}, std::pair{"--rate", &options.rate},
+                                       std::pair{"--channels", &options.channels}}) {
+        if (const GivenOption* o = line.Last(name)) {
+            *target = static_cast<int>(o->number);
         }
-        if (options.files.empty()) {
-            throw UsageError(NoFileGiven());
-        }
-    } catch (const UsageError& e) {
-        return UsageFailure(kCommand, e.what());
     }
-    return 0;
+    options.files = line.operands;
+    return options;
 }
 
 // The position line: file number, name, read position and length.
@@ -97,10 +81,10 @@ void ShowPosition(const TWaveOutPlayer& player, std::size_t number, std::size_t 
     std::fflush(stderr);
 }
 
-int RunPlay(const std::vector<std::string>& args) {
-    PlayOptions options;
-    if (const int bad = ParseOptions(args, options); bad != 0) {
-        return bad;
+int RunPlay(const ParsedOptions& line) {
+    const PlayOptions options = Read(line);
+    if (options.files.empty()) {
+        return UsageFailure(kCommand, NoFileGiven());
     }
     MainThreadDispatcher* dispatcher = GetMainThreadDispatcher();
     if (dispatcher == nullptr) {
@@ -185,28 +169,22 @@ int RunPlay(const std::vector<std::string>& args) {
 }
 
 std::string PlayHelp() {
-    return Say(
-        "      Plays WAVE (.wav) and RAW (.raw) track files one after another on\n"
-        "      the default sound output. On a terminal a position line on stderr\n"
-        "      shows the file and its read position. Ctrl-C, SIGTERM or SIGHUP\n"
-        "      stops the playback and closes the device. A file that cannot be\n"
-        "      played is reported on stderr and passed over.\n"
-        "      Exit status: 0 when all was played, 1 when a file could not be\n"
-        "      played or at once when the sound output cannot be opened, 2 for a\n"
-        "      bad command line, 128 + the signal after a stop (130 for Ctrl-C).\n"
-        "      --intro SECONDS    play only the first SECONDS of each file\n"
-        "      -r, --rate HZ      sampling frequency of RAW files (default 44100)\n"
-        "      -c, --channels N   channels of RAW files, 1 or 2 (default 2)\n",
-        "      WAVE (.wav) と RAW (.raw) のトラックファイルを、既定の音の出力で順に\n"
-        "      再生します。端末なら標準エラーの位置の行にファイルと再生位置を示し\n"
-        "      ます。Ctrl-C、SIGTERM、SIGHUP で再生を止め、デバイスを閉じます。\n"
-        "      再生できないファイルは標準エラーに示して飛ばします。\n"
-        "      終了ステータス: すべて再生して 0、再生できないファイルがあったとき、\n"
-        "      または音の出力を開けないとき (直ちに) 1、コマンド行の誤りで 2、停止\n"
-        "      では 128 + シグナル番号 (Ctrl-C で 130)。\n"
-        "      --intro SECONDS    各ファイルの最初の SECONDS 秒だけ再生する\n"
-        "      -r, --rate HZ      RAW ファイルのサンプリング周波数 (既定 44100)\n"
-        "      -c, --channels N   RAW ファイルのチャンネル数 1 または 2 (既定 2)\n");
+    return Say("      Plays WAVE (.wav) and RAW (.raw) track files one after another on\n"
+               "      the default sound output. On a terminal a position line on stderr\n"
+               "      shows the file and its read position. Ctrl-C, SIGTERM or SIGHUP\n"
+               "      stops the playback and closes the device. A file that cannot be\n"
+               "      played is reported on stderr and passed over.\n"
+               "      Exit status: 0 when all was played, 1 when a file could not be\n"
+               "      played or at once when the sound output cannot be opened, 2 for a\n"
+               "      bad command line, 128 + the signal after a stop (130 for Ctrl-C).\n",
+               "      WAVE (.wav) と RAW (.raw) のトラックファイルを、既定の音の出力で順に\n"
+               "      再生します。端末なら標準エラーの位置の行にファイルと再生位置を示し\n"
+               "      ます。Ctrl-C、SIGTERM、SIGHUP で再生を止め、デバイスを閉じます。\n"
+               "      再生できないファイルは標準エラーに示して飛ばします。\n"
+               "      終了ステータス: すべて再生して 0、再生できないファイルがあったとき、\n"
+               "      または音の出力を開けないとき (直ちに) 1、コマンド行の誤りで 2、停止\n"
+               "      では 128 + シグナル番号 (Ctrl-C で 130)。\n") +
+           OptionLines(Options());
 }
 
 const CommandRegistration kPlay{Command{
@@ -215,6 +193,7 @@ const CommandRegistration kPlay{Command{
     "play [--intro SECONDS] [-r HZ] [-c 1|2] FILE...",
     PlayHelp,
     RunPlay,
+    Options,
 }};
 
 }  // namespace

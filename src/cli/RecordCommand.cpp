@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,9 @@
 #include "cli/CutPointOptions.h"
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
+#include "cli/LevelMeter.h"
+#include "cli/LossReport.h"
+#include "cli/OptionTable.h"
 #include "cli/SplitJoinJob.h"
 #include "cli/StopSignals.h"
 #include "jobs/CutPointMarker.h"
@@ -69,152 +71,64 @@ struct RecordOptions {
     std::unique_ptr<CutPointMarker> marker;  // --labels/--cue of an uncut recording
 };
 
-RecordOptions ParseRecordOptions(const std::vector<std::string>& args) {
+OptionTable OwnOptions() {
+    using Kind = OptionRow::Kind;
+    return {
+        {.name = "--device",
+         .shortName = "-d",
+         .valueName = "D",
+         .kind = Kind::Text,
+         .help = {"input device: its index, its source name or its\n"
+                  "description as `devices` shows them (0, the\n"
+                  "server's default input)",
+                  "入力デバイス: `devices` が示す番号、ソース名または\n"
+                  "説明 (0: サーバーの既定の入力)"}},
+        {.name = "--time",
+         .shortName = "-t",
+         .valueName = "T",
+         .kind = Kind::Length,
+         .help = {"recording time from the first track, counted in\n"
+                  "recorded audio: seconds, M:S or H:M:S; 0 records\n"
+                  "until stopped (1:00:00)",
+                  "最初のトラックからの録音時間 (録音した音声で数える):\n"
+                  "秒、分:秒 または 時:分:秒。0 なら止めるまで録音\n"
+                  "(1:00:00)"},
+         .namedAsWritten = true},
+        {.name = "--net-time",
+         .kind = Kind::Flag,
+         .help = {"count only the time spent in tracks", "トラックの時間だけを数える"}},
+    };
+}
+
+OptionTable Options() {
+    const OptionTable own = OwnOptions();
+    const OptionTable cutting = CuttingOptionsParser::Options();
+    const OptionTable cutPointOptions = CutPointOptions::RecordOptions();
+    return Joined({&own, &cutting, &cutPointOptions});
+}
+
+RecordOptions ReadRecordOptions(const ParsedOptions& line) {
     CuttingOptionsParser parser;
     RecordOptions o;
-    CutPointOptions& cutPoints = o.cutPoints;
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < args.size();) {
-        const std::string& a = args[i];
-        if (a == "--") {
-            names.insert(names.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-            break;
-        }
-        if (const std::size_t used = parser.Take(args, i); used > 0) {
-            i += used;
-            continue;
-        }
-        if (const std::size_t used = cutPoints.Take(args, i); used > 0) {
-            i += used;
-            continue;
-        }
-        // Plain references, not a structured binding: clang 14 cannot capture one in a lambda.
-        const auto split = SplitOptionArgument(a);
-        const std::string& name = split.first;
-        const std::optional<std::string>& inlineValue = split.second;
-        auto value = [&]() -> std::string {
-            if (inlineValue) {
-                return *inlineValue;
-            }
-            if (i + 1 >= args.size()) {
-                throw UsageError(NeedsValue(name));
-            }
-            return args[i + 1];
-        };
-        if (name == "--device") {
-            o.device = value();
-        } else if (name == "--time") {
-            // The option as it was written (-t or --time) is the one named.
-            o.timeSeconds = CuttingOptionsParser::ParseLength(inlineValue ? name : a, value());
-        } else if (name == "--net-time") {
-            if (inlineValue) {
-                throw UsageError(TakesNoValue(name));
-            }
-            o.netTime = true;
-            ++i;
-            continue;
-        } else if (a.size() > 1 && a[0] == '-') {
-            throw UsageError(UnknownOption(a));
-        } else {
-            names.push_back(a);
-            ++i;
-            continue;
-        }
-        i += inlineValue ? 1 : 2;
+    parser.Take(line);
+    o.cutPoints.Take(line);
+    if (const GivenOption* device = line.Last("--device")) {
+        o.device = device->text;
     }
+    if (const GivenOption* time = line.Last("--time")) {
+        o.timeSeconds = time->number;
+    }
+    o.netTime = line.Last("--net-time") != nullptr;
+    const std::vector<std::string>& names = line.operands;
     if (names.size() != 1) {
         throw UsageError(names.empty() ? Say("no BASE given", "BASE がありません")
                                        : Say("only one BASE may be given", "BASE は一つだけです"));
     }
     o.base = names[0];
     o.cutting = parser.Result();
-    cutPoints.CheckForRecord(o.cutting.Mode() == CutMode::None);
-    o.marker = cutPoints.MakeMarker(o.cutting);
+    o.cutPoints.CheckForRecord(o.cutting.Mode() == CutMode::None);
+    o.marker = o.cutPoints.MakeMarker(o.cutting);
     return o;
-}
-
-// What the terminal shows while recording: the state as the window's title
-// shows it, a peak meter per channel and the time left.
-class LevelMeter {
-public:
-    void Take(const TMemoryStream& data, int channels) {
-        const std::uint8_t* p = data.Data();
-        const std::int64_t frames = data.Size() / (2 * static_cast<std::int64_t>(channels));
-        for (std::int64_t f = 0; f < frames; ++f) {
-            for (int c = 0; c < channels && c < 2; ++c) {
-                const std::size_t at = static_cast<std::size_t>((f * channels + c) * 2);
-                const auto v = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[at] | (p[at + 1] << 8U)));
-                peak_[c] = std::max(peak_[c], v < 0 ? -static_cast<int>(v) : static_cast<int>(v));
-            }
-        }
-        channels_ = channels;
-    }
-
-    void Draw(const std::string& state, const std::string& time) {
-        std::string line = "\r" + state;
-        for (int c = 0; c < channels_; ++c) {
-            constexpr int kWidth = 24;
-            const int n = std::min(kWidth, peak_[c] * kWidth / 32768);
-            line += std::string(c == 0 ? "  " : " ") + (channels_ == 1 ? "M" : (c == 0 ? "L" : "R")) + " [" +
-                    std::string(static_cast<std::size_t>(n), '#') +
-                    std::string(static_cast<std::size_t>(kWidth - n), ' ') + "]";
-            peak_[c] = 0;
-        }
-        line += "  " + time + "\033[K";
-        std::fputs(line.c_str(), stderr);
-        std::fflush(stderr);
-        drawn_ = true;
-    }
-
-    void Clear() {
-        if (drawn_) {
-            std::fputs("\r\033[K", stderr);
-            std::fflush(stderr);
-            drawn_ = false;
-        }
-    }
-
-private:
-    int peak_[2] = {0, 0};
-    int channels_ = 0;
-    bool drawn_ = false;
-};
-
-// A point or stretch of audio as H:MM:SS.ss.
-std::string AudioTimeText(std::int64_t frames, std::int64_t rate) {
-    const std::int64_t centis = rate > 0 ? frames * 100 / rate : 0;
-    char text[48];
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%02lld", static_cast<long long>(centis / 360000),
-                  static_cast<long long>(centis / 6000 % 60), static_cast<long long>(centis / 100 % 60),
-                  static_cast<long long>(centis % 100));
-    return text;
-}
-
-// Every loss at once on stderr, and at the end how much went in all.
-void ReportLoss(const CaptureLoss& loss, std::int64_t rate) {
-    const std::string line = std::string("zolvane2-cli record: ") + Say("audio lost at ", "録音開始から ") +
-                             AudioTimeText(loss.atFrame, rate) +
-                             Say(" into the run (track ", " の位置で音声が欠落 (トラック ") +
-                             TrackNaming::FormatNumber(loss.track, 5) + "): " + AudioTimeText(loss.frames, rate) + "\n";
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
-}
-
-void ReportLossSummary(const std::vector<CaptureLoss>& losses, std::int64_t rate) {
-    std::int64_t frames = 0;
-    std::set<std::int32_t> tracks;
-    for (const auto& l : losses) {
-        frames += l.frames;
-        tracks.insert(l.track);
-    }
-    std::string trackList;
-    for (const std::int32_t t : tracks) {
-        trackList += (trackList.empty() ? "" : ", ") + TrackNaming::FormatNumber(t, 5);
-    }
-    const std::string line = std::string("zolvane2-cli record: ") + Say("dropouts: ", "欠落: ") +
-                             std::to_string(losses.size()) + Say(", audio lost in all: ", " 回、失われた音声の合計: ") +
-                             AudioTimeText(frames, rate) + Say(", in track(s) ", "、トラック ") + trackList + "\n";
-    std::fputs(line.c_str(), stderr);
 }
 
 std::string ClockText(std::int64_t seconds) {
@@ -231,10 +145,10 @@ bool PrintTrackPath(const std::string& path) {
     return std::fputs(line.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
 }
 
-int RunRecord(const std::vector<std::string>& args) {
+int RunRecord(const ParsedOptions& line) {
     RecordOptions options;
     try {
-        options = ParseRecordOptions(args);
+        options = ReadRecordOptions(line);
     } catch (const UsageError& e) {
         return UsageFailure(kCommand, e.what());
     }
@@ -391,14 +305,7 @@ std::string RecordHelp() {
                "      Exit status: 0 after a stop or the end of the time, 1 when the\n"
                "      device or a file failed, 2 for a bad command line, 3 when the\n"
                "      recording ran but some audio was lost, 141 when stdout was closed\n"
-               "      (the files are finished all the same).\n"
-               "      -d, --device D     input device: its index, its source name or its\n"
-               "                         description as `devices` shows them (0, the\n"
-               "                         server's default input)\n"
-               "      -t, --time T       recording time from the first track, counted in\n"
-               "                         recorded audio: seconds, M:S or H:M:S; 0 records\n"
-               "                         until stopped (1:00:00)\n"
-               "      --net-time         count only the time spent in tracks\n",
+               "      (the files are finished all the same).\n",
                "      入力デバイス (`devices` を参照) から、BASE の番号付きトラック\n"
                "      ファイル (BASE から拡張子を除き、0 埋めの番号と .wav または .raw を\n"
                "      付けた名前) に録音し、ウィンドウの録音と同じく下のオプションで\n"
@@ -410,14 +317,8 @@ std::string RecordHelp() {
                "      止まったとき) は、すぐに標準エラーに報告し、最後に合計を出します。\n"
                "      終了ステータス: 停止または時間切れで 0、デバイスやファイルの失敗で\n"
                "      1、コマンド行の誤りで 2、録音はできたが音声の一部が失われたとき 3、\n"
-               "      標準出力が閉じられたとき 141 (ファイルはそれでも完成しています)。\n"
-               "      -d, --device D     入力デバイス: `devices` が示す番号、ソース名または\n"
-               "                         説明 (0: サーバーの既定の入力)\n"
-               "      -t, --time T       最初のトラックからの録音時間 (録音した音声で数える):\n"
-               "                         秒、分:秒 または 時:分:秒。0 なら止めるまで録音\n"
-               "                         (1:00:00)\n"
-               "      --net-time         トラックの時間だけを数える\n") +
-           CuttingOptionsParser::HelpText() + CutPointOptions::RecordHelpText();
+               "      標準出力が閉じられたとき 141 (ファイルはそれでも完成しています)。\n") +
+           OptionLines(OwnOptions()) + CuttingOptionsParser::HelpText() + CutPointOptions::RecordHelpText();
 }
 
 const CommandRegistration kRecord{Command{
@@ -427,6 +328,7 @@ const CommandRegistration kRecord{Command{
     "                     [--labels FILE] [--cue FILE] BASE",
     RecordHelp,
     RunRecord,
+    Options,
 }};
 
 }  // namespace

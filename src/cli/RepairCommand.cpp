@@ -22,19 +22,8 @@ void Print(std::FILE* out, const std::string& text) {
     std::fputs(text.c_str(), out);
 }
 
-int RunRepair(const std::vector<std::string>& args) {
-    std::vector<std::string> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--") {
-            files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-            break;
-        }
-        if (a.size() > 1 && a[0] == '-') {
-            return UsageFailure(kCommand, UnknownOption(a));
-        }
-        files.push_back(a);
-    }
+int RunRepair(const ParsedOptions& line) {
+    const std::vector<std::string>& files = line.operands;
     if (files.empty()) {
         return UsageFailure(kCommand, NoFileGiven());
     }

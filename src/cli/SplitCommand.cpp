@@ -1,8 +1,7 @@
 // zolvane2-cli split: re-divides WAVE and RAW files into numbered pieces by
 // the cutting rules, as the window's re-divide button does.
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "cli/CutPointOptions.h"
 #include "cli/CuttingOptions.h"
 #include "cli/Language.h"
+#include "cli/OptionTable.h"
 #include "cli/SplitJoinJob.h"
 #include "jobs/CutPointTargets.h"
 #include "jobs/TCutThread.h"
@@ -21,52 +21,34 @@ namespace {
 
 constexpr const char* kCommand = "split";
 
-double ParseSplitTime(const std::string& text) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value) || value < 0) {
-        throw UsageError(Fill(Say("--at wants a time in seconds of 0 or more, not '%1'",
-                                  "--at には 0 以上の秒数を指定してください ('%1' は使えません)"),
-                              {text}));
-    }
-    return value;
+OptionTable AtOption() {
+    return {{.name = "--at",
+             .valueName = "SECONDS",
+             .kind = OptionRow::Kind::Seconds,
+             .help = {"split each FILE once, at that time (as the player's\n"
+                      "split does); the cutting mode is then ignored",
+                      "各 FILE をその時刻で一度だけ分割する (プレーヤーの\n"
+                      "分割と同じ)。切り出しモードは無視される"}}};
 }
 
-int RunSplit(const std::vector<std::string>& args) {
+OptionTable Options() {
+    const OptionTable cutting = CuttingOptionsParser::Options();
+    const OptionTable at = AtOption();
+    const OptionTable cutPointOptions = CutPointOptions::SplitOptions();
+    return Joined({&cutting, &at, &cutPointOptions});
+}
+
+int RunSplit(const ParsedOptions& line) {
     CuttingOptionsParser parser;
     CutPointOptions cutPoints;
     std::optional<double> splitAt;
-    std::vector<std::string> files;
+    const std::vector<std::string>& files = line.operands;
     CuttingSettings options;
     try {
-        for (std::size_t i = 0; i < args.size();) {
-            const std::string& a = args[i];
-            if (a == "--") {
-                files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-                break;
-            }
-            if (const std::size_t used = parser.Take(args, i); used > 0) {
-                i += used;
-                continue;
-            }
-            if (const std::size_t used = cutPoints.Take(args, i); used > 0) {
-                i += used;
-                continue;
-            }
-            const auto [name, inlineValue] = SplitOptionArgument(a);
-            if (name == "--at") {
-                if (!inlineValue && i + 1 >= args.size()) {
-                    throw UsageError(NeedsValue(name));
-                }
-                splitAt = ParseSplitTime(inlineValue ? *inlineValue : args[i + 1]);
-                i += inlineValue ? 1 : 2;
-                continue;
-            }
-            if (a.size() > 1 && a[0] == '-') {
-                throw UsageError(UnknownOption(a));
-            }
-            files.push_back(a);
-            ++i;
+        parser.Take(line);
+        cutPoints.Take(line);
+        if (const GivenOption* at = line.Last("--at")) {
+            splitAt = at->seconds;
         }
         if (files.empty()) {
             throw UsageError(NoFileGiven());
@@ -150,11 +132,7 @@ std::string SplitHelp() {
                "      標準出力が閉じられると止まり、開いているファイルを完成させます。\n"
                "      後のファイルには手を付けません。読めないファイルがあると、標準\n"
                "      エラーにメッセージを出して止まります。\n") +
-           JobExitStatusHelp() + CuttingOptionsParser::HelpText() +
-           Say("      --at SECONDS       split each FILE once, at that time (as the player's\n"
-               "                         split does); the cutting mode is then ignored\n",
-               "      --at SECONDS       各 FILE をその時刻で一度だけ分割する (プレーヤーの\n"
-               "                         分割と同じ)。切り出しモードは無視される\n") +
+           JobExitStatusHelp() + CuttingOptionsParser::HelpText() + OptionLines(AtOption()) +
            CutPointOptions::SplitHelpText() +
            Say("      RAW files are read with --rate and --channels.\n",
                "      RAW ファイルは --rate と --channels で読みます。\n");
@@ -169,6 +147,7 @@ const CommandRegistration kSplit{Command{
     "                     [--cue FILE] [--dry-run] [--from-labels FILE | --from-cue FILE] FILE...",
     SplitHelp,
     RunSplit,
+    Options,
 }};
 
 }  // namespace

@@ -150,4 +150,41 @@ TEST(InfoCommand, BadUsageIsAnError) {
     EXPECT_EQ(version.out, std::string("zolvane2-cli ") + zolvane2::version::FileVersion + "\n");
 }
 
+// Every command takes --rate from 1 to 1,000,000 Hz with the same refusal,
+// and "--" ends the options also after a file: what follows is a file even
+// when it looks like an option, which it is not before "--".
+TEST(InfoCommand, OneRateRangeEverywhereAndDashDashEndsTheOptions) {
+    TempDir dir;
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"info", "--rate=1000001", "a.raw"},
+             {"play", "-r", "1000001", "a.raw"},
+             {"split", "--rate", "1000001", "a.raw"},
+             {"join", "-o", "o.wav", "--rate", "1000001", "a.raw"},
+             {"record", "--rate", "1000001", "base"},
+         }) {
+        const CliResult r = RunCli(dir, args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_EQ(r.err, "zolvane2-cli " + args[0] + ": --rate wants a whole number from 1 to 1000000, not '1000001' " +
+                             "(see zolvane2-cli " + args[0] + " --help)\n");
+    }
+    zolvane2::test::WriteBytes(dir.File("-5.raw"), Bytes(400, 0));
+    zolvane2::test::WriteBytes(dir.File("take.raw"), Bytes(400, 0));
+    const CliResult top = RunCli(dir, {"info", "-r", "1000000", "take.raw", "--", "-5.raw"});
+    EXPECT_EQ(top.status, 0) << top.err;
+    const auto rows = zolvane2::test::LinesOf(top.out);
+    ASSERT_EQ(rows.size(), 2U) << top.out;
+    EXPECT_EQ(rows[0].rfind("take.raw\t", 0), 0U);
+    EXPECT_NE(rows[0].find("\t1000000\t"), std::string::npos) << rows[0];
+    EXPECT_EQ(rows[1].rfind("-5.raw\t", 0), 0U);
+    for (const std::string word : {"-5.raw", "-r44100"}) {
+        const CliResult r = RunCli(dir, {"info", "take.raw", word});
+        EXPECT_EQ(r.status, 2) << word;
+        EXPECT_EQ(r.err, "zolvane2-cli info: unknown option '" + word + "' (see zolvane2-cli info --help)\n");
+    }
+    const CliResult empty = RunCli(dir, {"info", "--rate=", "take.raw"});
+    EXPECT_EQ(empty.err,
+              "zolvane2-cli info: --rate wants a whole number from 1 to 1000000, not '' "
+              "(see zolvane2-cli info --help)\n");
+}
+
 }  // namespace
