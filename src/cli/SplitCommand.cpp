@@ -34,8 +34,9 @@ OptionTable AtOption() {
 OptionTable Options() {
     const OptionTable cutting = CuttingOptionsParser::Options();
     const OptionTable at = AtOption();
+    const OptionTable output = CuttingOptionsParser::OutputOptions();
     const OptionTable cutPointOptions = CutPointOptions::SplitOptions();
-    return Joined({&cutting, &at, &cutPointOptions});
+    return Joined({&cutting, &output, &at, &cutPointOptions});
 }
 
 int RunSplit(const ParsedOptions& line) {
@@ -97,6 +98,7 @@ int RunSplit(const ParsedOptions& line) {
         job->SetCutByInterval(false);
         job->SetIntervalSeconds(*splitAt);
         job->SetCutOnce(true);
+        job->SetFlacOutput(options.Flac(), options.tags);
     } else {
         options.ApplyTo(*job);
     }
@@ -118,22 +120,24 @@ int RunSplit(const ParsedOptions& line) {
 }
 
 std::string SplitHelp() {
-    return Say("      Re-divides each WAVE (.wav) or RAW (.raw) FILE into numbered pieces\n"
+    return Say("      Re-divides each WAVE (.wav), RAW (.raw) or FLAC (.flac) FILE into\n"
+               "      numbered pieces (.wav, or .raw / .flac with --format)\n"
                "      beside it: NAME-00001.wav, NAME-00002.wav, ... (numbers already taken\n"
                "      on disk are skipped; every FILE starts again at 1). Each kept piece's\n"
                "      full path is printed on stdout as soon as it is finished. Ctrl-C,\n"
                "      SIGTERM, SIGHUP or a closed stdout stops: the open piece is finished,\n"
                "      later files are left alone. A file that cannot be read stops the\n"
                "      work with a message on stderr.\n",
-               "      各 WAVE (.wav) または RAW (.raw) の FILE を、その横の番号付きファイル\n"
+               "      各 WAVE (.wav)、RAW (.raw)、FLAC (.flac) の FILE を、その横の番号付き\n"
+               "      ファイル (.wav、--format で .raw / .flac)\n"
                "      NAME-00001.wav, NAME-00002.wav, ... に再分割します (ディスクにある番号\n"
                "      は飛ばし、FILE ごとに 1 から数えます)。残したファイルのフルパスを、\n"
                "      完成するたびに標準出力に出します。Ctrl-C、SIGTERM、SIGHUP、または\n"
                "      標準出力が閉じられると止まり、開いているファイルを完成させます。\n"
                "      後のファイルには手を付けません。読めないファイルがあると、標準\n"
                "      エラーにメッセージを出して止まります。\n") +
-           JobExitStatusHelp() + CuttingOptionsParser::HelpText() + OptionLines(AtOption()) +
-           CutPointOptions::SplitHelpText() +
+           JobExitStatusHelp() + CuttingOptionsParser::HelpText() + OptionLines(CuttingOptionsParser::OutputOptions()) +
+           OptionLines(AtOption()) + CutPointOptions::SplitHelpText() +
            Say("      RAW files are read with --rate and --channels.\n",
                "      RAW ファイルは --rate と --channels で読みます。\n");
 }
@@ -142,7 +146,8 @@ const CommandRegistration kSplit{Command{
     kCommand,
     20,
     "split [--mode trigger|interval|none] [--level N] [--delay MS] [--gap MS] [--tail MS]\n"
-    "                     [--min-length MS] [--length T] [--at SECONDS] [--digits N] [--raw]\n"
+    "                     [--min-length MS] [--length T] [--at SECONDS] [--digits N]\n"
+    "                     [--raw | --format wav|raw|flac] [--flac-level N] [tag options]\n"
     "                     [-r HZ] [-c N] [--settings FILE] [--labels FILE]\n"
     "                     [--cue FILE] [--dry-run] [--from-labels FILE | --from-cue FILE] FILE...",
     SplitHelp,

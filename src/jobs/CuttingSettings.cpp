@@ -38,6 +38,8 @@ const auto kKeys = std::to_array<S::Key>({
     {kSetting, "cbxDisplayWaveForm.Checked", S::BoolKey{&S::displayWaveForm, true}},
     {kSetting, "cbxRAWSave.Checked", S::BoolKey{&S::rawOutput, false}},
     {kSetting, "cbWaveInDeviceName.Name", S::TextKey{&S::deviceName, ""}},
+    // Added after the older keys of its section.
+    {kSetting, "cbxFLACSave.Checked", S::BoolKey{&S::flacOutput, false}},
     {kCut, "rbtnUseTrigger.Checked", S::BoolKey{&S::useTrigger, true}},
     {kCut, "rbtnInterval.Checked", S::BoolKey{&S::cutByInterval, false}},
     {kCut, "rbtnNoCut.Checked", S::BoolKey{&S::noCut, false}},
@@ -179,6 +181,8 @@ RecordingSettings CuttingSettings::Recording() const {
     r.cutByInterval = Mode() == CutMode::FixedLength;
     r.intervalSeconds = PieceSeconds();
     r.rawOutput = rawOutput;
+    r.flac = Flac();
+    r.tags = tags;
     r.recordingTime = RecordingLimitSeconds();
     r.netTime = netRecordingTime;
     return r;
@@ -194,6 +198,7 @@ void CuttingSettings::ApplyTo(TCutThread& job) const {
     job.SetTrackInterval(Seconds(trackIntervalMs));
     job.SetLastTimeAfterTrigger(Seconds(lastTimeAfterTriggerMs));
     job.SetMinimumTrackLength(Seconds(minimumTrackLengthMs));
+    job.SetFlacOutput(Flac(), tags);
 }
 
 void CuttingSettings::ApplyTo(TriggerSplitter& splitter) const {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
 
 #include "record/CuttingConditions.h"
 #include "record/RecordingSettings.h"
+#include "trackfile/TrackTags.h"
 
 namespace zolvane2 {
 
@@ -73,10 +75,16 @@ struct CuttingSettings {
     // The recording time limit; 0 (also for a negative total): no limit.
     [[nodiscard]] std::int32_t RecordingLimitSeconds() const;
 
+    // The FLAC settings of the output; nullopt for WAVE or RAW.
+    [[nodiscard]] std::optional<FlacSettings> Flac() const {
+        return flacOutput && !rawOutput ? std::optional(FlacSettings{flacLevel}) : std::nullopt;
+    }
+
     // What the recorder takes for a run (TWaveInThread::Configure).
     [[nodiscard]] RecordingSettings Recording() const;
     // The re-divide job's cutting rules (mode, piece length, level, times,
-    // minimum length); sources, output form and digits are the caller's.
+    // minimum length) and its FLAC output and tags; sources, RAW output and
+    // digits are the caller's.
     void ApplyTo(TCutThread& job) const;
     // A splitter that finds the cuts by these settings at SampleRate(). Its
     // time setters explain what they correct.
@@ -98,6 +106,10 @@ struct CuttingSettings {
     bool displayWaveForm{};
     bool rawOutput{};
     std::string deviceName;  // finds the device again when the server lists it elsewhere
+    bool flacOutput{};       // FLAC tracks instead of WAVE (RAW wins while it is on)
+    // Not kept in the file: the command line's.
+    std::int32_t flacLevel = FlacSettings::kDefaultLevel;
+    TrackTags tags;  // album fields for every FLAC track
     // "tsCut"
     bool useTrigger{};
     bool cutByInterval{};

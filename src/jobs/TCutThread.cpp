@@ -246,6 +246,12 @@ void TCutThread::OpenOutput() {
             if (beforeCreate_) {
                 beforeCreate_(outputFileName_);
             }
+            // A FLAC piece is numbered in its tags as in its name.
+            TrackTags tags = tags_;
+            if (tags.trackNumber.empty()) {
+                tags.trackNumber = std::to_string(number);
+            }
+            writer_.SetTags(std::move(tags));
             writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
         });
     pieceHasData_ = false;

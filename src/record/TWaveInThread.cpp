@@ -461,6 +461,11 @@ bool TWaveInThread::OpenTrackFile() {
             if (beforeCreate_) {
                 beforeCreate_(name);
             }
+            TrackTags tags = tags_;
+            if (tags.trackNumber.empty()) {
+                tags.trackNumber = std::to_string(number);
+            }
+            writer_.SetTags(std::move(tags));
             writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
         }));
     return trackNumber_ != 0;

@@ -1,11 +1,16 @@
 #include "trackfile/FlacDecoder.h"
 
+#include <strings.h>
+
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <exception>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include <FLAC/metadata.h>
 #include <FLAC/stream_decoder.h>
 
 #include "platform/Errors.h"
@@ -133,6 +138,42 @@ std::optional<FlacStreamInfo> FlacDecoder::ReadStreamInfo(TLongStream& stream) {
     }
     info.audioOffset = at;
     return info;
+}
+
+TrackTags FlacDecoder::ReadTags(const std::string& path) {
+    TrackTags tags;
+    FLAC__StreamMetadata* block = nullptr;
+    if (!FLAC__metadata_get_tags(path.c_str(), &block) || block == nullptr) {
+        return tags;
+    }
+    const std::unique_ptr<FLAC__StreamMetadata, void (*)(FLAC__StreamMetadata*)> owned(block,
+                                                                                       &FLAC__metadata_object_delete);
+    std::pair<const char*, std::string*> fields[] = {{"TITLE", &tags.title},
+                                                     {"ARTIST", &tags.artist},
+                                                     {"ALBUM", &tags.album},
+                                                     {"ALBUMARTIST", &tags.albumArtist},
+                                                     {"TRACKNUMBER", &tags.trackNumber},
+                                                     {"TRACKTOTAL", &tags.trackTotal},
+                                                     {"DISCNUMBER", &tags.discNumber},
+                                                     {"DATE", &tags.date},
+                                                     {"GENRE", &tags.genre},
+                                                     {"COMMENT", &tags.comment}};
+    const FLAC__StreamMetadata_VorbisComment& vc = block->data.vorbis_comment;
+    for (FLAC__uint32 i = 0; i < vc.num_comments; ++i) {
+        char* name = nullptr;
+        char* value = nullptr;
+        if (!FLAC__metadata_object_vorbiscomment_entry_to_name_value_pair(vc.comments[i], &name, &value)) {
+            continue;
+        }
+        for (auto& [field, target] : fields) {
+            if (strcasecmp(name, field) == 0 && target->empty()) {
+                *target = value;
+            }
+        }
+        std::free(name);
+        std::free(value);
+    }
+    return tags;
 }
 
 std::int64_t FlacDecoder::Decode(const std::string& path, const Sink& sink, std::int64_t* goodEnd) {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "trackfile/TrackTags.h"
+
 namespace zolvane2 {
 
 class TLongStream;
@@ -24,6 +26,10 @@ public:
     // "fLaC" and the STREAMINFO block at the stream's start, then the
     // metadata blocks up to the first frame; nullopt for anything else.
     [[nodiscard]] static std::optional<FlacStreamInfo> ReadStreamInfo(TLongStream& stream);
+
+    // The Vorbis comments of path that TrackTags holds; none for a file
+    // without them or that is no FLAC file.
+    [[nodiscard]] static TrackTags ReadTags(const std::string& path);
 
     // Receives decoded audio: interleaved little-endian 16-bit samples.
     using Sink = std::function<void(const std::uint8_t* bytes, std::int64_t count)>;

@@ -40,6 +40,8 @@ struct TrackTags {
         }
         return out;
     }
+
+    bool operator==(const TrackTags&) const = default;
 };
 
 // How FLAC tracks are encoded.
@@ -47,6 +49,8 @@ struct FlacSettings {
     // libFLAC's compression level, 0 (fastest) to 8 (smallest).
     static constexpr int kDefaultLevel = 5;
     int level = kDefaultLevel;
+
+    bool operator==(const FlacSettings&) const = default;
 };
 
 }  // namespace zolvane2
