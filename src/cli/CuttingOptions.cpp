@@ -336,7 +336,10 @@ CuttingSettings CuttingOptionsParser::Result() const {
         s.SetPieceSeconds(*length_);
     }
     s.digits = digits_.value_or(s.digits);
-    s.rawOutput = raw_.value_or(s.rawOutput);
+    if (raw_) {
+        s.rawOutput = true;
+        s.flacOutput = false;
+    }
     if (rate_) {
         s.SetSampleRate(*rate_);
     }

@@ -107,7 +107,7 @@ int RunSplit(const ParsedOptions& line) {
         return 1;
     }
     job->SetTotalBytes(total);
-    job->SetRawOutput(options.rawOutput);
+    job->SetRawOutput(options.RawOutput());
     job->SetFileNames(names);
     job->SetDigits(options.digits);
 

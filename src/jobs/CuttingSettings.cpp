@@ -180,7 +180,7 @@ RecordingSettings CuttingSettings::Recording() const {
     r.useTrigger = Mode() == CutMode::Trigger;
     r.cutByInterval = Mode() == CutMode::FixedLength;
     r.intervalSeconds = PieceSeconds();
-    r.rawOutput = rawOutput;
+    r.rawOutput = RawOutput();
     r.flac = Flac();
     r.tags = tags;
     r.recordingTime = RecordingLimitSeconds();

@@ -76,9 +76,11 @@ struct CuttingSettings {
     [[nodiscard]] std::int32_t RecordingLimitSeconds() const;
 
     // The FLAC settings of the output; nullopt for WAVE or RAW.
+    // FLAC wins over RAW: the window greys RAW out while FLAC is on.
     [[nodiscard]] std::optional<FlacSettings> Flac() const {
-        return flacOutput && !rawOutput ? std::optional(FlacSettings{flacLevel}) : std::nullopt;
+        return flacOutput ? std::optional(FlacSettings{flacLevel}) : std::nullopt;
     }
+    [[nodiscard]] bool RawOutput() const { return rawOutput && !flacOutput; }
 
     // What the recorder takes for a run (TWaveInThread::Configure).
     [[nodiscard]] RecordingSettings Recording() const;
@@ -106,7 +108,7 @@ struct CuttingSettings {
     bool displayWaveForm{};
     bool rawOutput{};
     std::string deviceName;  // finds the device again when the server lists it elsewhere
-    bool flacOutput{};       // FLAC tracks instead of WAVE (RAW wins while it is on)
+    bool flacOutput{};       // FLAC tracks instead of WAVE or RAW
     // Not kept in the file: the command line's.
     std::int32_t flacLevel = FlacSettings::kDefaultLevel;
     TrackTags tags;  // album fields for every FLAC track
