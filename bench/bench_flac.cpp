@@ -8,6 +8,7 @@
 //     audio as a share of one core over that minute (target < 3 %).
 //
 //   bench_flac [--cli PATH] [--pairs N]   (N default 5)
+#include <fcntl.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -44,7 +45,7 @@ double WallOf(const std::vector<std::string>& args) {
     pid_t pid = 0;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 0, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
         std::fprintf(stderr, "%s cannot be started\n", argv[0]);
         std::exit(1);

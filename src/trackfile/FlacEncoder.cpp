@@ -103,7 +103,7 @@ FlacEncoder::FlacEncoder(TLongStream& stream, int channels, int sampleRate, cons
 // libFLAC's delete through the callbacks; its stream must still exist.
 FlacEncoder::~FlacEncoder() = default;
 
-void FlacEncoder::Fail() {
+void FlacEncoder::Fail() const {
     const int code = writeErrno_ != 0 ? writeErrno_ : EIO;
     throw WriteError(UserText(TextId::StreamWrite), code);
 }

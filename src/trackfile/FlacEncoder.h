@@ -42,7 +42,7 @@ public:
 
 private:
     struct Callbacks;
-    void Fail();
+    [[noreturn]] void Fail() const;
 
     struct EncoderDeleter {
         void operator()(FLAC__StreamEncoder* encoder) const;
