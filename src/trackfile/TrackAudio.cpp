@@ -43,6 +43,7 @@ std::unique_ptr<TLongFileStream> TrackAudio::Open(const std::string& path) {
     (void)FlacDecoder::Decode(path,
                               [&out](const std::uint8_t* bytes, std::int64_t count) { out.WriteBuffer(bytes, count); });
     out.SetPosition64(0);
+    out.SetFileName(path);
     return decoded;
 }
 
