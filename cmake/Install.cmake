@@ -86,16 +86,18 @@ set(CPACK_DEBIAN_APP_PACKAGE_DEPENDS
     "${ZOLVANE2_PACKAGE_cli} (= ${ZOLVANE2_DEBIAN_VERSION}), fonts-noto-cjk | fonts-japanese-gothic")
 set(CPACK_DEBIAN_APP_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 set(CPACK_DEBIAN_CLI_PACKAGE_RECOMMENDS "pipewire-pulse | pulseaudio")
-# dpkg-shlibdeps (package dpkg-dev) finds the libraries each program links;
+# dpkg-shlibdeps (package dpkg-dev) finds the libraries each program links
+# (libpulse, libFLAC, libcue, Qt 6 for the window);
 # without it they are named here.
 find_program(ZOLVANE2_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(ZOLVANE2_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   set(cxx_runtime "libstdc++6 (>= 12), libgcc-s1 (>= 3.0), libc6 (>= 2.34)")
-  set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "libpulse0 (>= 0.99.1), ${cxx_runtime}")
+  set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "libpulse0 (>= 0.99.1), libflac12 (>= 1.4.2), libcue2 (>= 2.2.1), ${cxx_runtime}")
   string(APPEND CPACK_DEBIAN_APP_PACKAGE_DEPENDS
          ", libqt6widgets6 (>= 6.3.0), libqt6gui6 (>= 6.1.2), libqt6core6 (>= 6.4.0), libpulse0 (>= 0.99.1), "
+         "libflac12 (>= 1.4.2), libcue2 (>= 2.2.1), "
          "${cxx_runtime}")
 endif()
 # Only the install rules above go into the packages: no tests, no benchmarks.

@@ -15,16 +15,17 @@ mode=${1:-run}
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
-# Build: compiler and headers (CLI11 reads zolvane2-cli's options), and
-# dpkg-dev for Debian's hardening flags (dpkg-buildflags) and the packages'
-# library dependencies (dpkg-shlibdeps). Run: Qt's Japanese translations, its
-# Wayland plugin and a font with Japanese glyphs.
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libcli11-dev dpkg-dev
+# Build: compiler and headers (CLI11 reads zolvane2-cli's options, libFLAC
+# encodes and decodes FLAC tracks, libcue reads cue sheets), and dpkg-dev for
+# Debian's hardening flags (dpkg-buildflags) and the packages' library
+# dependencies (dpkg-shlibdeps). Run: Qt's Japanese translations, its Wayland
+# plugin and a font with Japanese glyphs.
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpulse-dev libcli11-dev libflac-dev libcue-dev dpkg-dev
           qt6-translations-l10n qt6-wayland fonts-noto-cjk)
 sound_server_added=no
 if [ "$mode" = test ]; then
     packages+=(libgtest-dev libbenchmark-dev pulseaudio-utils clang
-               desktop-file-utils appstream groff-base lintian)
+               desktop-file-utils appstream groff-base lintian flac)
     if ! installed pipewire-pulse && ! installed pulseaudio; then
         packages+=(pulseaudio)
         sound_server_added=yes

@@ -254,6 +254,7 @@ void TfrmWaveInSample::AssignHelpContexts() {
         {sedtPrec, 17},
         {cbxDisplayWaveForm, 18},
         {cbxRAWSave, 19},
+        {cbxFLACSave, 27},
         {btnRecord, 20},
         {btnStop, 21},
         {btnHelp, 24},

@@ -464,6 +464,7 @@ private:
     QLabel* lblRecSize = nullptr;
     QLabel* lblRAW = nullptr;
     QCheckBox* cbxRAWSave = nullptr;
+    QCheckBox* cbxFLACSave = nullptr;
     QLabel* pnlSizeWarning = nullptr;
 
     // Page "切り出し設定".

@@ -70,7 +70,11 @@ void TfrmWaveInSample::cbxRAWSaveClick() {
     if (dot > slash) {
         name.truncate(dot);
     }
-    name += cbxRAWSave->isChecked() ? QStringLiteral(".raw") : QStringLiteral(".wav");
+    // FLAC wins; RAW is greyed out while it is on.
+    cbxRAWSave->setEnabled(cbxFLACSave->isEnabled() && !cbxFLACSave->isChecked());
+    name += cbxFLACSave->isChecked()  ? QStringLiteral(".flac")
+            : cbxRAWSave->isChecked() ? QStringLiteral(".raw")
+                                      : QStringLiteral(".wav");
     edtBaseFileName->setText(name);
     UpdateRecordingEstimate();
 }
@@ -85,6 +89,7 @@ void TfrmWaveInSample::ConnectEstimate() {
     connect(cbSamplingFreq, &QComboBox::currentTextChanged, this, &TfrmWaveInSample::edtConditionsChange);
     connect(rgRecMode, &TRadioGroup::ItemIndexChanged, this, &TfrmWaveInSample::edtConditionsChange);
     connect(cbxRAWSave, &QCheckBox::toggled, this, &TfrmWaveInSample::cbxRAWSaveClick);
+    connect(cbxFLACSave, &QCheckBox::toggled, this, &TfrmWaveInSample::cbxRAWSaveClick);
 }
 
 }  // namespace zolvane2

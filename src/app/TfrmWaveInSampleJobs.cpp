@@ -123,7 +123,7 @@ bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
     std::int32_t rawRate = 0;
     const std::int32_t rawChannels = rgRecMode->ItemIndex() + 1;
     for (const JobSource& s : sources) {
-        if (LowerExtension(s.path) != ".wav" && rawRate == 0) {
+        if (LowerExtension(s.path) == ".raw" && rawRate == 0) {
             try {
                 rawRate = SamplingFrequency();
             } catch (const Error& e) {
@@ -146,9 +146,10 @@ bool TfrmWaveInSample::RedivideFiles(int index, double splitSeconds) {
         job->SetCutByInterval(false);
         job->SetIntervalSeconds(splitSeconds);
         job->SetCutOnce(true);
+        job->SetFlacOutput(settings.Flac(), settings.tags);
     }
     job->SetTotalBytes(total);
-    job->SetRawOutput(settings.rawOutput);
+    job->SetRawOutput(settings.RawOutput());
     std::vector<std::string> names;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const JobSource& s = sources[i];
@@ -215,7 +216,9 @@ void TfrmWaveInSample::CombineFiles() {
     // gives the base file name the matching extension.
     cbxRAWSave->setChecked(LowerExtension(target) == ".raw");
 
-    const CombineSizeCheck check = CheckCombineTarget(target, total, cbxRAWSave->isChecked());
+    // A name ending in .flac is joined into FLAC, which has no 2 GB rule.
+    const bool flac = LowerExtension(target) == ".flac";
+    const CombineSizeCheck check = CheckCombineTarget(target, total, cbxRAWSave->isChecked() || flac);
     switch (check.verdict) {
         case CombineSizeVerdict::Go:
             break;
@@ -260,6 +263,9 @@ void TfrmWaveInSample::CombineFiles() {
     job->SetFileNames(std::move(names));
     job->SetTotalBytes(total);
     job->SetRawOutput(cbxRAWSave->isChecked());
+    if (flac) {
+        job->SetFlacOutput(FlacSettings{}, {});
+    }
     job->SetOutputFileName(target);
     job->SetSampleRate(params.frequency);
     job->SetChannels(params.channels);

@@ -362,6 +362,7 @@ void TfrmWaveInSample::SetRecordingControlsEnabled(bool enabled) {
         lblSamplingFreqUnit,
         cbxDisplayWaveForm,
         cbxRAWSave,
+        cbxFLACSave,
         rbtnUseTrigger,
         rbtnInterval,
         rbtnNoCut,
@@ -381,6 +382,8 @@ void TfrmWaveInSample::SetRecordingControlsEnabled(bool enabled) {
     for (QWidget* control : controls) {
         control->setEnabled(enabled);
     }
+    // RAW stays greyed out while FLAC is on.
+    cbxRAWSave->setEnabled(enabled && !cbxFLACSave->isChecked());
 }
 
 void TfrmWaveInSample::SetProgress(int percent) {

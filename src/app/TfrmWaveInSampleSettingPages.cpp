@@ -199,6 +199,13 @@ void TfrmWaveInSample::CreateSettingPage() {
     cbxRAWSave->setObjectName(QStringLiteral("cbxRAWSave"));
     cbxRAWSave->setChecked(defaults.rawOutput);
     rawRow->addWidget(cbxRAWSave);
+    cbxFLACSave = new QCheckBox(QStringLiteral("FLACで保存"), page);
+    cbxFLACSave->setObjectName(QStringLiteral("cbxFLACSave"));
+    cbxFLACSave->setChecked(defaults.flacOutput);
+    cbxFLACSave->setToolTip(
+        QStringLiteral("同じ音声を FLAC 形式で圧縮して保存します(2G バイトの制限なし)。"
+                       "オンの間は RAW は使えません"));
+    rawRow->addWidget(cbxFLACSave);
     pnlSizeWarning = new QLabel(QString::fromStdString(UserText(TextId::WarnFits).Japanese()), page);
     pnlSizeWarning->setObjectName(QStringLiteral("pnlSizeWarning"));
     pnlSizeWarning->setFrameShape(QFrame::Panel);

@@ -105,6 +105,7 @@ CuttingSettings TfrmWaveInSample::SettingsFromControls() const {
     s.deviceName = Utf8(preferredDeviceName_);
     s.baseFileName = Utf8(edtBaseFileName->text());
     s.rawOutput = cbxRAWSave->isChecked();
+    s.flacOutput = cbxFLACSave->isChecked();
     s.recModeIndex = rgRecMode->ItemIndex();
     s.samplingIndex = SamplingFreqItemIndex();
     s.samplingText = Utf8(cbSamplingFreq->currentText());
@@ -129,6 +130,7 @@ void TfrmWaveInSample::ShowSettings(const CuttingSettings& s) {
     // The base name goes in before the RAW box, which gives it its extension.
     edtBaseFileName->setText(s.baseFileName.empty() ? DefaultBaseFileName() : FromUtf8(s.baseFileName));
     cbxRAWSave->setChecked(s.rawOutput);
+    cbxFLACSave->setChecked(s.flacOutput);
     // Without a chosen mode the channel count would be 0 and every size
     // computed from it a division by zero; such a value takes the default.
     rgRecMode->SetItemIndex(s.recModeIndex >= 0 && s.recModeIndex < rgRecMode->Count() ? s.recModeIndex

@@ -52,6 +52,15 @@ std::string Reason(const CutPointFileError& e, bool cue, double lengthSeconds) {
         case Problem::NoPiece:
             return Say("gives no piece to cut: every label is shorter than one frame",
                        "切り出すピースがありません (どのラベルも 1 フレームより短い)");
+        case Problem::OtherFile:
+            return Say("this FILE is not the file being cut; nothing was cut",
+                       "この FILE は切り出すファイルではありません。何も切り出していません");
+        case Problem::SeveralFiles:
+            return Say("a second FILE: a sheet of several files cannot cut one; nothing was cut",
+                       "2 つ目の FILE です。複数のファイルのシートでは 1 つのファイルを切り出せません。"
+                       "何も切り出していません");
+        case Problem::Unreadable:
+            return Say("is not a cue sheet libcue can read", "libcue で読めるキューシートではありません");
     }
     return {};
 }
@@ -211,7 +220,10 @@ bool CutPointOptions::CheckTargets(const char* command, CutPointTargets& targets
 
 bool CutPointOptions::Prepare(TCutThread& job, const FileProperties& source, std::int64_t& totalBytes) {
     const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(std::max(source.channels, 1));
-    const std::int64_t available = std::clamp<std::int64_t>(source.fileSize - source.dataOffset, 0, source.dataSize);
+    // A FLAC file's data size is that of its frames decoded, which its file size does not bound.
+    const std::int64_t available =
+        source.flac ? source.dataSize
+                    : std::clamp<std::int64_t>(source.fileSize - source.dataOffset, 0, source.dataSize);
     const std::int64_t totalFrames = available / frameBytes;
     if (CutsFromFile()) {
         const bool cue = !cueIn_.empty();
@@ -219,7 +231,8 @@ bool CutPointOptions::Prepare(TCutThread& job, const FileProperties& source, std
         std::vector<CutPoint> pieces;
         try {
             pieces =
-                cue ? CutPointFile::PiecesFromCue(CutPointFile::ReadWhole(path), source.sampleRate, totalFrames)
+                cue ? CutPointFile::PiecesFromCue(CutPointFile::ReadWhole(path), source.sampleRate, totalFrames,
+                                                  source.path)
                     : CutPointFile::PiecesFromLabels(CutPointFile::ReadWhole(path), source.sampleRate, totalFrames);
         } catch (const CutPointFileError& e) {
             const double seconds = static_cast<double>(totalFrames) / std::max(source.sampleRate, 1);

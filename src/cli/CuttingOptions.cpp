@@ -241,7 +241,8 @@ OptionTable MainRows() {
          .help = {"digits of the piece number, 1..10 (%7)", "番号の桁数 1..10 (%7)"}},
         {.name = "--raw",
          .kind = Kind::Flag,
-         .help = {"write headerless RAW files instead of WAVE", "WAVEの代わりにヘッダのないRAWファイルを書く"}},
+         .help = {"write headerless RAW files instead of WAVE (--format raw)",
+                  "WAVEの代わりにヘッダのないRAWファイルを書く (--format raw)"}},
         RateOption({"sampling frequency (%8)", "サンプリング周波数 (%8)"}),
         ChannelsOption({"1 mono or 2 stereo (%9)", "1 モノラル、2 ステレオ (%9)"}),
         {.name = "--settings",
@@ -264,7 +265,59 @@ OptionTable CuttingOptionsParser::Options() {
     return Joined({&main, &gaps});
 }
 
+OptionTable CuttingOptionsParser::OutputOptions() {
+    using Kind = OptionRow::Kind;
+    const auto tag = [](const char* name, Texts help) {
+        return OptionRow{.name = name, .valueName = "TEXT", .kind = Kind::Text, .help = help};
+    };
+    return {
+        {.name = "--format",
+         .valueName = "wav|raw|flac",
+         .kind = Kind::Choice,
+         .help = {"the files written: WAVE (default), headerless RAW, or FLAC\n"
+                  "(the same frames, compressed, tagged; no 2 GB limit)",
+                  "書くファイル: WAVE (既定)、ヘッダのない RAW、または FLAC\n"
+                  "(同じフレームを圧縮しタグを付ける。2GB の制限なし)"},
+         .choices = {"wav", "raw", "flac"},
+         .refusal = {"--format wants wav, raw or flac, not '%1'",
+                     "--format には wav、raw、flac のどれかを指定してください ('%1' は使えません)"}},
+        {.name = "--flac-level",
+         .valueName = "N",
+         .kind = Kind::Integer,
+         .low = 0,
+         .high = 8,
+         .help = {"FLAC compression, 0 fastest .. 8 smallest (5)", "FLAC の圧縮レベル、0 最速 .. 8 最小 (5)"}},
+        tag("--artist", {"FLAC tags ARTIST and ALBUMARTIST", "FLAC のタグ ARTIST と ALBUMARTIST"}),
+        tag("--album", {"FLAC tag ALBUM", "FLAC のタグ ALBUM"}),
+        tag("--date", {"FLAC tag DATE", "FLAC のタグ DATE"}),
+        tag("--genre", {"FLAC tag GENRE", "FLAC のタグ GENRE"}),
+        tag("--comment", {"FLAC tag COMMENT", "FLAC のタグ COMMENT"}),
+    };
+}
+
+void CuttingOptionsParser::TakeOutput(const ParsedOptions& line, CuttingSettings& settings) {
+    if (const GivenOption* o = line.Last("--format")) {
+        settings.rawOutput = o->number == 1;
+        settings.flacOutput = o->number == 2;
+    }
+    if (const GivenOption* o = line.Last("--flac-level")) {
+        settings.flacLevel = static_cast<std::int32_t>(o->number);
+    }
+    const auto text = [&line](const char* name, std::string& field) {
+        if (const GivenOption* o = line.Last(name)) {
+            field = o->text;
+        }
+    };
+    text("--artist", settings.tags.artist);
+    text("--artist", settings.tags.albumArtist);
+    text("--album", settings.tags.album);
+    text("--date", settings.tags.date);
+    text("--genre", settings.tags.genre);
+    text("--comment", settings.tags.comment);
+}
+
 void CuttingOptionsParser::Take(const ParsedOptions& line) {
+    line_ = line;
     const auto number = [&line](const char* name, auto& target) {
         if (const GivenOption* o = line.Last(name)) {
             target = static_cast<std::int32_t>(o->number);
@@ -336,13 +389,17 @@ CuttingSettings CuttingOptionsParser::Result() const {
         s.SetPieceSeconds(*length_);
     }
     s.digits = digits_.value_or(s.digits);
-    s.rawOutput = raw_.value_or(s.rawOutput);
+    if (raw_) {
+        s.rawOutput = true;
+        s.flacOutput = false;
+    }
     if (rate_) {
         s.SetSampleRate(*rate_);
     }
     if (channels_) {
         s.SetChannels(*channels_);
     }
+    TakeOutput(line_, s);
     return s;
 }
 

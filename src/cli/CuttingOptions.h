@@ -30,6 +30,11 @@ public:
 
     // The options, their ranges and help lines.
     [[nodiscard]] static OptionTable Options();
+    // Those of the output's form and tags (--format, --flac-level, --artist,
+    // --album, --date, --genre, --comment), which join takes as well.
+    [[nodiscard]] static OptionTable OutputOptions();
+    // Applies the output options of line to settings (the last of each counts).
+    static void TakeOutput(const ParsedOptions& line, CuttingSettings& settings);
 
     // The options: explicit ones, then the settings file's, then defaults.
     // Throws UsageError when the settings file cannot be read. The rate is
@@ -65,6 +70,7 @@ private:
     std::optional<std::int32_t> rate_;
     std::optional<std::int32_t> channels_;
     std::string settingsFile_;
+    ParsedOptions line_;  // for the output options, applied last
 };
 
 // Corrects the cutting times the way the recorder and the window do (a

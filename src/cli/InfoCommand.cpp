@@ -40,6 +40,9 @@ int RunInfo(const ParsedOptions& line) {
             continue;
         }
         if (!TrackFileReader::IsTrackFileName(path)) {
+            // A file asked about and not shown is a failure, never a silent success.
+            messages.Show(UserText(TextId::NotTrackFile, {path}), "", MsgIcon::Error, MsgButtons::Ok);
+            status = 1;
             continue;
         }
         try {
@@ -61,18 +64,20 @@ int RunInfo(const ParsedOptions& line) {
 }
 
 std::string InfoHelp() {
-    return Say("      Shows each WAVE (.wav) or RAW (.raw) track file as one line of\n"
-               "      TAB-separated fields: file name, date, length, channels, sampling\n"
-               "      frequency, folder (ending in \"/\"), data offset, data size.\n"
-               "      Files with other extensions are passed over. A missing or rejected\n"
-               "      file is reported on stderr as \"<full path>: <text>\".\n"
+    return Say("      Shows each WAVE (.wav), RAW (.raw) or FLAC (.flac) track file as one\n"
+               "      line of TAB-separated fields: file name, date, length, channels,\n"
+               "      sampling frequency, folder (ending in \"/\"), data offset, data size\n"
+               "      (FLAC: 0 and the bytes of its frames decoded). A missing file, one\n"
+               "      of another kind or one that cannot be read is reported on stderr as\n"
+               "      \"<full path>: <text>\".\n"
                "      Exit status: 0, 1 when a file was missing or rejected, 2 for a bad\n"
                "      command line.\n",
-               "      各 WAVE (.wav) または RAW (.raw) のトラックファイルを、タブ区切りの\n"
-               "      1 行で示します: ファイル名、日付、長さ、チャンネル、サンプリング周波数、\n"
-               "      フォルダ (\"/\" で終わる)、データの位置、データの大きさ。他の拡張子の\n"
-               "      ファイルは飛ばします。ないファイルや読めないファイルは標準エラーに\n"
-               "      \"<フルパス>: <説明>\" として示します。\n"
+               "      各 WAVE (.wav)、RAW (.raw)、FLAC (.flac) のトラックファイルを、タブ\n"
+               "      区切りの 1 行で示します: ファイル名、日付、長さ、チャンネル、サンプリ\n"
+               "      ング周波数、フォルダ (\"/\" で終わる)、データの位置、データの大きさ\n"
+               "      (FLAC は 0 と、デコードしたフレームのバイト数)。ないファイル、他の種類\n"
+               "      のファイル、読めないファイルは標準エラーに \"<フルパス>: <説明>\" と\n"
+               "      して示します。\n"
                "      終了ステータス: 0、ファイルがないか読めなかったとき 1、コマンド行の\n"
                "      誤りで 2。\n") +
            OptionLines(RawFileOptions());

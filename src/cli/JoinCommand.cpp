@@ -9,12 +9,19 @@
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/CuttingOptions.h"
+#include "cli/FileReportMessages.h"
 #include "cli/Language.h"
 #include "cli/OptionTable.h"
 #include "cli/SplitJoinJob.h"
 #include "jobs/CombineChecks.h"
+#include "jobs/CutPointFile.h"
+#include "jobs/CuttingSettings.h"
 #include "jobs/TCombineThread.h"
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
 #include "platform/StderrUserMessages.h"
+#include "trackfile/FlacDecoder.h"
+#include "trackfile/TrackNaming.h"
 
 namespace zolvane2::cli {
 
@@ -30,7 +37,7 @@ void PrintCheck(const UserText& caption, const UserText& text) {
     std::fputs(line.c_str(), stderr);
 }
 
-OptionTable Options() {
+OptionTable OwnOptions() {
     using Kind = OptionRow::Kind;
     return {
         {.name = "--output",
@@ -55,7 +62,67 @@ OptionTable Options() {
         RateOption(
             {"sampling frequency of RAW FILEs (default 44100)", "RAW の FILE のサンプリング周波数 (既定 44100)"}),
         ChannelsOption({"channels of RAW FILEs, 1 or 2 (default 2)", "RAW の FILE のチャンネル数 1 または 2 (既定 2)"}),
+        {.name = "--cue",
+         .valueName = "FILE",
+         .kind = Kind::Name,
+         .help = {"also write a cue sheet of OUT with one TRACK per FILE\n"
+                  "(its TITLE tag, else its name); never replaces a file\n"
+                  "that is not a cue sheet or label file",
+                  "OUT のキューシートも書く。FILE ごとに 1 つの TRACK\n"
+                  "(TITLE タグ、なければファイル名)。キューシートか\n"
+                  "ラベルファイルでないファイルは置き換えない"}},
     };
+}
+
+OptionTable Options() {
+    const OptionTable own = OwnOptions();
+    const OptionTable output = CuttingOptionsParser::OutputOptions();
+    return Joined({&own, &output});
+}
+
+// The album fields of the first piece's tags, options given explicitly winning.
+TrackTags JoinedTags(const std::vector<FileProperties>& sources, const CuttingSettings& given) {
+    TrackTags tags;
+    if (sources.front().flac) {
+        const TrackTags first = FlacDecoder::ReadTags(sources.front().path);
+        tags.album = first.album;
+        tags.albumArtist = first.albumArtist;
+        tags.artist = first.albumArtist.empty() ? first.artist : first.albumArtist;
+        tags.date = first.date;
+        tags.genre = first.genre;
+        tags.discNumber = first.discNumber;
+    }
+    const auto over = [](std::string& field, const std::string& value) {
+        if (!value.empty()) {
+            field = value;
+        }
+    };
+    over(tags.artist, given.tags.artist);
+    over(tags.albumArtist, given.tags.albumArtist);
+    over(tags.album, given.tags.album);
+    over(tags.date, given.tags.date);
+    over(tags.genre, given.tags.genre);
+    over(tags.comment, given.tags.comment);
+    if (tags.title.empty()) {
+        tags.title = tags.album;
+    }
+    return tags;
+}
+
+// One TRACK per source, from where its audio begins in the output.
+std::string JoinedCue(const std::vector<FileProperties>& sources, int rate, const std::string& target) {
+    std::vector<CutPoint> points;
+    std::int64_t at = 0;
+    for (const FileProperties& p : sources) {
+        const std::int64_t frames = p.dataSize / (2 * static_cast<std::int64_t>(std::max(p.channels, 1)));
+        std::string title = p.flac ? FlacDecoder::ReadTags(p.path).title : std::string();
+        if (title.empty()) {
+            title = TrackNaming::Stem(p.fileName);
+        }
+        points.push_back({at, at + frames, title});
+        at += frames;
+    }
+    return CutPointFile::CueText(points, rate, FileSystem::NameOf(target));
 }
 
 int RunJoin(const ParsedOptions& line) {
@@ -70,6 +137,9 @@ int RunJoin(const ParsedOptions& line) {
     const int rate = rateOption != nullptr ? static_cast<int>(rateOption->number) : 44100;
     const int channels = channelsOption != nullptr ? static_cast<int>(channelsOption->number) : 2;
     const std::vector<std::string>& files = line.operands;
+    CuttingSettings form;
+    CuttingOptionsParser::TakeOutput(line, form);
+    const GivenOption* cueOption = line.Last("--cue");
     if (out.empty()) {
         return UsageFailure(kCommand, Say("no output file given (-o OUT)", "出力ファイルがありません (-o OUT)"));
     }
@@ -108,11 +178,31 @@ int RunJoin(const ParsedOptions& line) {
 
     // The save dialog's default extension.
     std::string target = FullPathOf(out);
+    // The form: --format, else OUT's extension.
+    const bool formatGiven = line.Last("--format") != nullptr;
     if (LowerExtension(target).empty()) {
-        target += ".wav";
+        target += form.flacOutput ? ".flac" : form.rawOutput && formatGiven ? ".raw" : ".wav";
     }
-    bool raw = LowerExtension(target) == ".raw";
-    const CombineSizeCheck check = CheckCombineTarget(target, total, raw);
+    bool raw = formatGiven ? form.rawOutput : LowerExtension(target) == ".raw";
+    const bool flac = formatGiven ? form.flacOutput : LowerExtension(target) == ".flac";
+    const std::string cuePath = cueOption != nullptr ? FullPathOf(cueOption->text) : std::string();
+    if (!cuePath.empty() && FileSystem::NameTaken(cuePath)) {
+        std::string old;
+        try {
+            old = CutPointFile::ReadWhole(cuePath);
+        } catch (const Error& e) {
+            PrintFailure(kCommand, ErrorText(e));
+            return 1;
+        }
+        if (!CutPointFile::IsCutPointText(old)) {
+            PrintFailure(kCommand,
+                         Fill(Say("%1 is no cue sheet; not replaced", "%1 はキューシートではないので置き換えません"),
+                              {cuePath}));
+            return 1;
+        }
+    }
+    // FLAC has no 2 GB rule: only the free space and the file system's limit count.
+    const CombineSizeCheck check = CheckCombineTarget(target, total, raw || flac);
     switch (check.verdict) {
         case CombineSizeVerdict::Go:
             break;
@@ -161,6 +251,9 @@ int RunJoin(const ParsedOptions& line) {
     job->SetFileNames(names);
     job->SetTotalBytes(total);
     job->SetRawOutput(raw);
+    if (flac && !raw) {
+        job->SetFlacOutput(FlacSettings{form.flacLevel}, JoinedTags(*sources, form));
+    }
     // Created only where nothing is yet: of two joins racing for one name,
     // one fails instead of both succeeding, and a link planted at the name
     // is not followed.
@@ -178,13 +271,25 @@ int RunJoin(const ParsedOptions& line) {
                                    "ファイルに音声データがないので、何も書きませんでした"));
         return 1;
     }
+    if (!cuePath.empty()) {
+        try {
+            CutPointFile::WriteWhole(cuePath, JoinedCue(*sources, parameters.frequency, target));
+        } catch (const Error& e) {
+            PrintFailure(kCommand, ErrorText(e));
+            return 1;
+        }
+    }
     return 0;
 }
 
 std::string JoinHelp() {
     return Say("      Joins the audio data of the FILEs, in the order given, into the new\n"
-               "      file OUT: a RAW file when OUT ends in .raw, else a WAVE file (.wav is\n"
-               "      added to a name without extension). The FILEs must share channels and\n"
+               "      file OUT: a RAW file when OUT ends in .raw, a FLAC file when it ends\n"
+               "      in .flac, else a WAVE file (.wav is added to a name without extension);\n"
+               "      --format decides instead when given. WAVE, RAW and FLAC FILEs may be\n"
+               "      mixed. A FLAC OUT keeps the album fields of the first FILE's tags\n"
+               "      (ALBUM, ARTIST, ALBUMARTIST, DATE, GENRE, DISCNUMBER) unless tag\n"
+               "      options are given. The FILEs must share channels and\n"
                "      sampling frequency. OUT is checked first against the free space and\n"
                "      the file-system's size limit; messages go to stderr with exit status\n"
                "      1 and nothing is written. An existing OUT is never replaced. The\n"
@@ -192,8 +297,12 @@ std::string JoinHelp() {
                "      SIGHUP or a closed stdout stops: what was joined so far is finished\n"
                "      and named on stderr as cut short.\n",
                "      FILE の音声データを、与えた順に新しいファイル OUT に結合します。\n"
-               "      OUT が .raw で終われば RAW ファイル、それ以外は WAVE ファイル (拡張子\n"
-               "      のない名前には .wav を付ける)。FILE のチャンネル数とサンプリング周波数\n"
+               "      OUT が .raw で終われば RAW ファイル、.flac で終われば FLAC ファイル、\n"
+               "      それ以外は WAVE ファイル (拡張子のない名前には .wav を付ける)。\n"
+               "      --format を与えればそれで決まります。WAVE、RAW、FLAC の FILE を混ぜて\n"
+               "      かまいません。FLAC の OUT は、タグのオプションがなければ最初の FILE の\n"
+               "      アルバムのタグ (ALBUM、ARTIST、ALBUMARTIST、DATE、GENRE、DISCNUMBER) を\n"
+               "      引き継ぎます。FILE のチャンネル数とサンプリング周波数\n"
                "      は同じでなければなりません。まず空き容量とファイルシステムのサイズ\n"
                "      上限を調べ、足りなければ標準エラーにメッセージを出して終了ステータス\n"
                "      1 で終わり、何も書きません。既にある OUT は置き換えません。完成した\n"
@@ -206,7 +315,8 @@ std::string JoinHelp() {
 const CommandRegistration kJoin{Command{
     kCommand,
     50,
-    "join -o OUT [--over-2g raw|wav] [-r HZ] [-c N] FILE...",
+    "join -o OUT [--over-2g raw|wav] [--format wav|raw|flac] [--flac-level N]\n"
+    "                     [tag options] [--cue FILE] [-r HZ] [-c N] FILE...",
     JoinHelp,
     RunJoin,
     Options,

@@ -105,9 +105,10 @@ OptionTable OwnOptions() {
 OptionTable Options() {
     const OptionTable own = OwnOptions();
     const OptionTable cutting = CuttingOptionsParser::Options();
+    const OptionTable output = CuttingOptionsParser::OutputOptions();
     const OptionTable cutPointOptions = CutPointOptions::RecordOptions();
     const OptionTable trackTimes = TrackTimesOptions::RecordOptions();
-    return Joined({&own, &cutting, &cutPointOptions, &trackTimes});
+    return Joined({&own, &cutting, &output, &cutPointOptions, &trackTimes});
 }
 
 RecordOptions ReadRecordOptions(const ParsedOptions& line) {
@@ -308,7 +309,7 @@ int RunRecord(const ParsedOptions& line) {
 std::string RecordHelp() {
     return Say("      Records from an input device (see `devices`) into BASE's numbered\n"
                "      track files, BASE without its extension followed by the zero-padded\n"
-               "      number and .wav (or .raw), cut by the options below as the window's\n"
+               "      number and .wav (or .raw / .flac), cut by the options below as the window's\n"
                "      recording does. Each finished track's full path is printed as its\n"
                "      file is closed. A level meter is shown on stderr when it is a\n"
                "      terminal. Ctrl-C, SIGTERM or SIGHUP stops the recording and finishes\n"
@@ -322,7 +323,7 @@ std::string RecordHelp() {
                "      (the files are finished all the same).\n",
                "      入力デバイス (`devices` を参照) から、BASE の番号付きトラック\n"
                "      ファイル (BASE から拡張子を除き、0 埋めの番号と .wav または .raw を\n"
-               "      付けた名前) に録音し、ウィンドウの録音と同じく下のオプションで\n"
+               "      付けた名前、--format で .raw / .flac) に録音し、ウィンドウの録音と同じく下のオプションで\n"
                "      切り出します。トラックのファイルを閉じるたびに、そのフルパスを\n"
                "      出力します。標準エラーが端末ならレベルメーターを表示します。\n"
                "      Ctrl-C、SIGTERM、SIGHUP で録音を止め、開いているファイルを完成させ\n"
@@ -332,7 +333,8 @@ std::string RecordHelp() {
                "      終了ステータス: 停止または時間切れで 0、デバイスやファイルの失敗で\n"
                "      1、コマンド行の誤りで 2、録音はできたが音声の一部が失われたとき 3、\n"
                "      標準出力が閉じられたとき 141 (ファイルはそれでも完成しています)。\n") +
-           OptionLines(OwnOptions()) + CuttingOptionsParser::HelpText() + CutPointOptions::RecordHelpText();
+           OptionLines(OwnOptions()) + CuttingOptionsParser::HelpText() +
+           OptionLines(CuttingOptionsParser::OutputOptions()) + CutPointOptions::RecordHelpText();
 }
 
 const CommandRegistration kRecord{Command{

@@ -35,6 +35,11 @@ int RunRepair(const ParsedOptions& line) {
             const TrackFileRepair::Outcome o = TrackFileRepair::Repair(path, messages);
             switch (o.verdict) {
                 case TrackFileRepair::Verdict::Repaired:
+                    if (o.flac) {
+                        Print(stdout, path + Say(": repaired: sample count ", ": 修復しました: サンプル数 ") +
+                                          std::to_string(o.samples) + "\n");
+                        break;
+                    }
                     Print(stdout, path + Say(": repaired: data size ", ": 修復しました: データサイズ ") +
                                       std::to_string(o.dataSize) + Say(" bytes, RIFF size ", " バイト、RIFFサイズ ") +
                                       std::to_string(o.riffSize) + "\n");
@@ -44,6 +49,11 @@ int RunRepair(const ParsedOptions& line) {
                     }
                     break;
                 case TrackFileRepair::Verdict::AlreadyRight:
+                    if (o.flac) {
+                        Print(stdout, path + Say(": sample count already right; left unchanged\n",
+                                                 ": サンプル数は正しいため変更しません\n"));
+                        break;
+                    }
                     Print(stdout,
                           path + Say(": sizes already right; left unchanged\n", ": サイズは正しいため変更しません\n"));
                     break;
@@ -80,7 +90,11 @@ std::string RepairHelp() {
         "      file that is not a 16-bit PCM WAVE file, whose format chunk is too\n"
         "      short for PCM, or that is still being recorded, is refused with a\n"
         "      message on stderr (exit status 1). Exit status 2 for a bad command\n"
-        "      line.\n",
+        "      line.\n"
+        "      A FLAC FILE killed while being written has no sample count in its\n"
+        "      STREAMINFO: its frames are counted and the count is written there,\n"
+        "      so that players show its length; a FLAC file with a count is left\n"
+        "      untouched.\n",
         "      中断された録音 (強制終了、クラッシュ、停電) が残した WAVE ファイルの\n"
         "      ヘッダーを修復します。RIFF サイズとデータサイズが 0 か実際の音声より\n"
         "      小さいとき、ファイルが持つ完全なフレーム分にその場で書き換えます。\n"
@@ -92,7 +106,11 @@ std::string RepairHelp() {
         "      ディスク領域は解放します。16bit PCM の WAVE ファイルでないもの、\n"
         "      フォーマットチャンクが PCM には短すぎるもの、録音中のものは、stderr に\n"
         "      メッセージを出して拒否します (終了ステータス 1)。\n"
-        "      コマンド行の誤りは終了ステータス 2。\n");
+        "      コマンド行の誤りは終了ステータス 2。\n"
+        "      書き込み中に強制終了された FLAC ファイルは STREAMINFO に\n"
+        "      サンプル数がありません。フレームを数えてその数を書き込み、\n"
+        "      プレーヤーが長さを示せるようにします。サンプル数のある FLAC\n"
+        "      ファイルは変更しません。\n");
 }
 
 const CommandRegistration kRepair{Command{

@@ -36,8 +36,9 @@ OptionTable Options() {
     const OptionTable cutting = CuttingOptionsParser::Options();
     const OptionTable at = AtOption();
     const OptionTable times = TrackTimesOptions::SplitOptions();
+    const OptionTable output = CuttingOptionsParser::OutputOptions();
     const OptionTable cutPointOptions = CutPointOptions::SplitOptions();
-    return Joined({&cutting, &times, &at, &cutPointOptions});
+    return Joined({&cutting, &times, &output, &at, &cutPointOptions});
 }
 
 int RunSplit(const ParsedOptions& line) {
@@ -108,6 +109,7 @@ int RunSplit(const ParsedOptions& line) {
         job->SetCutByInterval(false);
         job->SetIntervalSeconds(*splitAt);
         job->SetCutOnce(true);
+        job->SetFlacOutput(options.Flac(), options.tags);
     } else {
         options.ApplyTo(*job);
     }
@@ -116,7 +118,7 @@ int RunSplit(const ParsedOptions& line) {
         return 1;
     }
     job->SetTotalBytes(total);
-    job->SetRawOutput(options.rawOutput);
+    job->SetRawOutput(options.RawOutput());
     job->SetFileNames(names);
     job->SetDigits(options.digits);
 
@@ -136,22 +138,25 @@ int RunSplit(const ParsedOptions& line) {
 }
 
 std::string SplitHelp() {
-    return Say("      Re-divides each WAVE (.wav) or RAW (.raw) FILE into numbered pieces\n"
+    return Say("      Re-divides each WAVE (.wav), RAW (.raw) or FLAC (.flac) FILE into\n"
+               "      numbered pieces (.wav, or .raw / .flac with --format)\n"
                "      beside it: NAME-00001.wav, NAME-00002.wav, ... (numbers already taken\n"
                "      on disk are skipped; every FILE starts again at 1). Each kept piece's\n"
                "      full path is printed on stdout as soon as it is finished. Ctrl-C,\n"
                "      SIGTERM, SIGHUP or a closed stdout stops: the open piece is finished,\n"
                "      later files are left alone. A file that cannot be read stops the\n"
                "      work with a message on stderr.\n",
-               "      各 WAVE (.wav) または RAW (.raw) の FILE を、その横の番号付きファイル\n"
+               "      各 WAVE (.wav)、RAW (.raw)、FLAC (.flac) の FILE を、その横の番号付き\n"
+               "      ファイル (.wav、--format で .raw / .flac)\n"
                "      NAME-00001.wav, NAME-00002.wav, ... に再分割します (ディスクにある番号\n"
                "      は飛ばし、FILE ごとに 1 から数えます)。残したファイルのフルパスを、\n"
                "      完成するたびに標準出力に出します。Ctrl-C、SIGTERM、SIGHUP、または\n"
                "      標準出力が閉じられると止まり、開いているファイルを完成させます。\n"
                "      後のファイルには手を付けません。読めないファイルがあると、標準\n"
                "      エラーにメッセージを出して止まります。\n") +
-           JobExitStatusHelp() + CuttingOptionsParser::HelpText() + OptionLines(AtOption()) +
-           TrackTimesOptions::HelpText() + CutPointOptions::SplitHelpText() +
+           JobExitStatusHelp() + CuttingOptionsParser::HelpText() + TrackTimesOptions::HelpText() +
+           OptionLines(CuttingOptionsParser::OutputOptions()) + OptionLines(AtOption()) +
+           CutPointOptions::SplitHelpText() +
            Say("      RAW files are read with --rate and --channels.\n",
                "      RAW ファイルは --rate と --channels で読みます。\n");
 }
@@ -163,7 +168,8 @@ const CommandRegistration kSplit{Command{
     "                     [--delay MS] [--gap MS] [--tail MS] [--min-length MS]\n"
     "                     [--sensitivity DB] [--min-gap MS] [--tracks N]\n"
     "                     [--times T,T,... | --track-list FILE] [--length T]\n"
-    "                     [--at SECONDS] [--digits N] [--raw] [-r HZ] [-c N]\n"
+    "                     [--at SECONDS] [--digits N] [--raw | --format wav|raw|flac]\n"
+    "                     [--flac-level N] [tag options] [-r HZ] [-c N]\n"
     "                     [--settings FILE] [--labels FILE] [--cue FILE] [--dry-run]\n"
     "                     [--from-labels FILE | --from-cue FILE] FILE...",
     SplitHelp,

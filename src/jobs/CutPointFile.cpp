@@ -17,6 +17,7 @@
 
 #include <sys/stat.h>
 
+#include "jobs/CueSheet.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 
@@ -257,12 +258,20 @@ std::vector<CutPoint> CutPointFile::PiecesFromLabels(const std::string& text, st
 }
 
 std::vector<CutPoint> CutPointFile::PiecesFromCue(const std::string& text, std::int32_t sampleRate,
-                                                  std::int64_t totalFrames) {
+                                                  std::int64_t totalFrames, const std::string& sourcePath) {
     std::vector<std::int64_t> starts;
     const Line* openTrack = nullptr;
+    const Line* firstFile = nullptr;
     const std::vector<Line> lines = LinesOf(text);
     for (const Line& line : lines) {
         const std::vector<std::string> f = Fields(line.text);
+        if (f[0] == "FILE") {
+            if (firstFile != nullptr) {
+                throw CutPointFileError(Problem::SeveralFiles, line.number, line.text);
+            }
+            firstFile = &line;
+            continue;
+        }
         if (f[0] == "TRACK") {
             if (openTrack != nullptr) {
                 throw CutPointFileError(Problem::NoIndex, openTrack->number, openTrack->text);
@@ -297,8 +306,34 @@ std::vector<CutPoint> CutPointFile::PiecesFromCue(const std::string& text, std::
     if (starts.empty()) {
         throw CutPointFileError(Problem::Empty, 0, {});
     }
-    const std::vector<std::int64_t> cuts(starts.begin() + 1, starts.end());
-    return PiecesBetween(cuts, starts.front(), totalFrames);
+    if (firstFile == nullptr) {
+        // A bare list of tracks, which libcue does not take: no file to
+        // check, the times as read above.
+        const std::vector<std::int64_t> cuts(starts.begin() + 1, starts.end());
+        return PiecesBetween(cuts, starts.front(), totalFrames);
+    }
+    const CueSheet sheet = CueSheet::Parse(text);
+    if (!sheet.Parsed() || sheet.Tracks().size() != starts.size()) {
+        throw CutPointFileError(Problem::Unreadable, 0, {});
+    }
+    if (!sourcePath.empty() && !CueSheet::NamesSource(sheet.Tracks().front().file, sourcePath)) {
+        throw CutPointFileError(Problem::OtherFile, firstFile->number, firstFile->text);
+    }
+    std::vector<std::int64_t> fromSheet;
+    for (const CueSheet::Track& track : sheet.Tracks()) {
+        std::int64_t frame = 0;
+        if (__builtin_mul_overflow(track.index01, std::int64_t{sampleRate} * 2, &frame) ||
+            __builtin_add_overflow(frame, kCueFramesPerSecond, &frame)) {
+            throw CutPointFileError(Problem::TooLarge, 0, {});
+        }
+        fromSheet.push_back(frame / (2 * kCueFramesPerSecond));
+    }
+    const std::vector<std::int64_t> cuts(fromSheet.begin() + 1, fromSheet.end());
+    std::vector<CutPoint> pieces = PiecesBetween(cuts, fromSheet.front(), totalFrames);
+    for (std::size_t i = 0; i < pieces.size() && i < sheet.Tracks().size(); ++i) {
+        pieces[i].Name = sheet.Tracks()[i].title;
+    }
+    return pieces;
 }
 
 bool CutPointFile::IsCutPointText(const std::string& text) {

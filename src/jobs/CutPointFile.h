@@ -30,6 +30,9 @@ public:
         NoIndex,         // a cue TRACK without INDEX 01
         Empty,           // no label, no INDEX 01
         NoPiece,         // labels, yet every one of them is shorter than a frame
+        OtherFile,       // a cue sheet whose FILE is not the source being cut
+        SeveralFiles,    // a cue sheet of more than one FILE
+        Unreadable,      // a cue sheet libcue cannot follow
     };
     CutPointFileError(Problem problem, int line, std::string lineText)
         : std::runtime_error(lineText), problem_(problem), line_(line), lineText_(std::move(lineText)) {}
@@ -65,9 +68,16 @@ public:
     [[nodiscard]] static std::vector<CutPoint> PiecesFromLabels(const std::string& text, std::int32_t sampleRate,
                                                                 std::int64_t totalFrames);
     // The pieces of a cue sheet: from each INDEX 01 to the next, the last to
-    // the end of the source; audio ahead of the first is left out.
+    // the end of the source; audio ahead of the first is left out. Each
+    // line is checked here first (so that a fault names its line); the
+    // sheet is then read through libcue, which gives the tracks' files and
+    // times and each TRACK's TITLE as its piece's Name. A sheet of more than
+    // one FILE, or, with sourcePath given, whose FILE is neither that file
+    // nor one of its name in another format (the same stem), is refused:
+    // its times belong to another recording.
     [[nodiscard]] static std::vector<CutPoint> PiecesFromCue(const std::string& text, std::int32_t sampleRate,
-                                                             std::int64_t totalFrames);
+                                                             std::int64_t totalFrames,
+                                                             const std::string& sourcePath = {});
 
     // Whether text is one the readers accept as a label file or a cue sheet
     // at any length of audio, or has nothing but blank lines (what the

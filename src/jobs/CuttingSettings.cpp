@@ -38,6 +38,8 @@ const auto kKeys = std::to_array<S::Key>({
     {kSetting, "cbxDisplayWaveForm.Checked", S::BoolKey{&S::displayWaveForm, true}},
     {kSetting, "cbxRAWSave.Checked", S::BoolKey{&S::rawOutput, false}},
     {kSetting, "cbWaveInDeviceName.Name", S::TextKey{&S::deviceName, ""}},
+    // Added after the older keys of its section.
+    {kSetting, "cbxFLACSave.Checked", S::BoolKey{&S::flacOutput, false}},
     {kCut, "rbtnUseTrigger.Checked", S::BoolKey{&S::useTrigger, true}},
     {kCut, "rbtnInterval.Checked", S::BoolKey{&S::cutByInterval, false}},
     {kCut, "rbtnNoCut.Checked", S::BoolKey{&S::noCut, false}},
@@ -190,7 +192,9 @@ RecordingSettings CuttingSettings::Recording() const {
     r.findGaps = Mode() == CutMode::Gaps;
     r.gaps = Gaps(r.sampleRate);
     r.intervalSeconds = PieceSeconds();
-    r.rawOutput = rawOutput;
+    r.rawOutput = RawOutput();
+    r.flac = Flac();
+    r.tags = tags;
     r.recordingTime = RecordingLimitSeconds();
     r.netTime = netRecordingTime;
     return r;
@@ -224,6 +228,7 @@ void CuttingSettings::ApplyTo(TCutThread& job) const {
     if (Mode() == CutMode::Gaps) {
         job.SetGapRules(GapRules());
     }
+    job.SetFlacOutput(Flac(), tags);
 }
 
 void CuttingSettings::ApplyTo(TriggerSplitter& splitter) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
@@ -9,6 +10,7 @@
 #include "record/CuttingConditions.h"
 #include "record/GapSettings.h"
 #include "record/RecordingSettings.h"
+#include "trackfile/TrackTags.h"
 
 namespace zolvane2 {
 
@@ -75,6 +77,13 @@ struct CuttingSettings {
     // The recording time limit; 0 (also for a negative total): no limit.
     [[nodiscard]] std::int32_t RecordingLimitSeconds() const;
 
+    // The FLAC settings of the output; nullopt for WAVE or RAW.
+    // FLAC wins over RAW: the window greys RAW out while FLAC is on.
+    [[nodiscard]] std::optional<FlacSettings> Flac() const {
+        return flacOutput ? std::optional(FlacSettings{flacLevel}) : std::nullopt;
+    }
+    [[nodiscard]] bool RawOutput() const { return rawOutput && !flacOutput; }
+
     // What the recorder takes for a run (TWaveInThread::Configure).
     [[nodiscard]] RecordingSettings Recording() const;
     // The gap finder's settings for audio at sampleRate: the sensitivity and
@@ -84,7 +93,8 @@ struct CuttingSettings {
     // The same in seconds, with the track count, for the re-divide.
     [[nodiscard]] GapCutPlan::Rules GapRules() const;
     // The re-divide job's cutting rules (mode, piece length, level, times,
-    // minimum length); sources, output form and digits are the caller's.
+    // minimum length) and its FLAC output and tags; sources, RAW output and
+    // digits are the caller's.
     void ApplyTo(TCutThread& job) const;
     // A splitter that finds the cuts by these settings at SampleRate(). Its
     // time setters explain what they correct.
@@ -106,6 +116,10 @@ struct CuttingSettings {
     bool displayWaveForm{};
     bool rawOutput{};
     std::string deviceName;  // finds the device again when the server lists it elsewhere
+    bool flacOutput{};       // FLAC tracks instead of WAVE or RAW
+    // Not kept in the file: the command line's.
+    std::int32_t flacLevel = FlacSettings::kDefaultLevel;
+    TrackTags tags;  // album fields for every FLAC track
     // "tsCut"
     bool useTrigger{};
     bool cutByInterval{};

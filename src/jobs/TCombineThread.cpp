@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/Errors.h"
+#include "trackfile/TrackAudio.h"
 
 namespace zolvane2 {
 
@@ -35,6 +36,9 @@ void TCombineThread::DoProgress() {
 void TCombineThread::Execute() {
     std::int64_t doneBytes = 0;
     try {
+        if (rawOutput_) {
+            writer_.SetFlac(std::nullopt);
+        }
         writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_,
                            createNew_ ? TrackFileWriter::Create::New : TrackFileWriter::Create::Replace);
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
@@ -77,7 +81,7 @@ void TCombineThread::CopySource(std::size_t i, std::int64_t& doneBytes) {
     const std::int64_t length = std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0) / frameBytes * frameBytes;
     const std::int64_t blocks = length / kJobBlockBytes;
     const std::int64_t rest = length - blocks * kJobBlockBytes;
-    source_ = std::make_unique<TLongFileStream>(fileNames_[i], TLongFileStream::fmOpenRead);
+    source_ = TrackAudio::Open(fileNames_[i]);
     std::int64_t position = GrowingAt(dataOffsets_, i);
     for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
         CopyBlock(position, kJobBlockBytes, doneBytes);

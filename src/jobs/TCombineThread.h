@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,11 @@ public:
     void SetChannels(std::int32_t channels) { channels_ = channels; }
     void SetTotalBytes(std::int64_t total) { totalBytes_ = total; }
     void SetRawOutput(bool value) { rawOutput_ = value; }
+    // A FLAC output (unless RAW is asked for), tagged with tags.
+    void SetFlacOutput(std::optional<FlacSettings> settings, TrackTags tags = {}) {
+        writer_.SetFlac(settings);
+        writer_.SetTags(std::move(tags));
+    }
     // The output is created only where nothing is at its name (never through
     // a symbolic link); otherwise a file there is replaced.
     void SetCreateNew(bool value) { createNew_ = value; }

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/Errors.h"
+#include "trackfile/TrackAudio.h"
 #include "trackfile/TrackFileReader.h"
 #include "trackfile/TrackNaming.h"
 
@@ -65,6 +66,8 @@ void TCutThread::ReportProgress(std::int64_t done) {
 
 void TCutThread::Execute() {
     std::int64_t doneBytes = 0;
+    writer_.SetFlac(rawOutput_ ? std::nullopt : flacOutput_);
+    writer_.SetTags(tags_);
     try {
         for (std::size_t i = 0; i < fileNames_.size() && !cancelRequested_.load(); ++i) {
             // Given ranges win over every cutting rule.
@@ -97,7 +100,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     const std::string& path = fileNames_[i];
     // The source is opened before the first piece exists, so an unopenable
     // source leaves nothing behind.
-    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    source_ = TrackAudio::Open(path);
     outputBase_ = OutputBaseFor(path);
     channels_ = GrowingAt(channelCounts_, i);
     sampleRate_ = GrowingAt(sampleRates_, i);
@@ -127,7 +130,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     c.Digits = digits_;
     minimumFrames_ = useTrigger_ ? TriggerSplitter::SecondsToFrames(sampleRate_, minimumSeconds_) : 0;
     splitter_.SetConditions(c);
-    splitter_.SetOptions({rawOutput_ ? 0 : TrackFileWriter::kHeaderSize, cutOnce_, true});
+    splitter_.SetOptions({writer_.HeaderSizeFor(rawOutput_), cutOnce_, true});
     splitter_.Start();
 
     if (cutPointLog_ != nullptr) {
@@ -195,7 +198,7 @@ const std::uint8_t* TCutThread::ReadBlock(std::int64_t count) {
 
 bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
     const std::string& path = fileNames_[i];
-    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    source_ = TrackAudio::Open(path);
     outputBase_ = OutputBaseFor(path);
     channels_ = std::max(GrowingAt(channelCounts_, i), 1);
     sampleRate_ = GrowingAt(sampleRates_, i);
@@ -269,14 +272,20 @@ void TCutThread::OpenOutput() {
     // another program) sends the piece to the next free number.
     trackNumber_ = TrackNaming::CreateAtFreeNumber(
         outputBase_, digits_, trackNumber_, std::numeric_limits<std::int64_t>::max(), [this](std::int64_t number) {
-            outputFileName_ = TrackNaming::TrackFileName(outputBase_, number, digits_, rawOutput_);
+            outputFileName_ = TrackNaming::TrackFileName(outputBase_, number, digits_, OutputFormat());
             if (beforeCreate_) {
                 beforeCreate_(outputFileName_);
             }
+            // A FLAC piece is numbered in its tags as in its name.
+            TrackTags tags = tags_;
+            if (tags.trackNumber.empty()) {
+                tags.trackNumber = std::to_string(number);
+            }
+            writer_.SetTags(std::move(tags));
             writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
         });
     pieceHasData_ = false;
-    pieceFileEnd_ = rawOutput_ ? 0 : TrackFileWriter::kHeaderSize;
+    pieceFileEnd_ = writer_.HeaderSize();
 }
 
 bool TCutThread::CloseOutput() {

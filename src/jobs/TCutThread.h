@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "record/TriggerSplitter.h"
 #include "trackfile/TLongFileStream.h"
 #include "trackfile/TrackFileWriter.h"
+#include "trackfile/TrackFormat.h"
 
 namespace zolvane2 {
 
@@ -59,6 +61,14 @@ public:
     void SetIntervalSeconds(double seconds) { intervalSeconds_ = seconds; }
     void SetCutOnce(bool value) { cutOnce_ = value; }
     void SetRawOutput(bool value) { rawOutput_ = value; }
+    // FLAC pieces (unless RAW is asked for), each tagged with tags.
+    void SetFlacOutput(std::optional<FlacSettings> settings, TrackTags tags = {}) {
+        flacOutput_ = settings;
+        tags_ = std::move(tags);
+    }
+    [[nodiscard]] TrackFormat OutputFormat() const {
+        return rawOutput_ ? TrackFormat::Raw : flacOutput_ ? TrackFormat::Flac : TrackFormat::Wave;
+    }
     void SetOnProgress(TProgressEvent handler) { onProgress_ = std::move(handler); }
     // Each kept piece (the window's AddFileToList with row −1).
     void SetOnFileFinished(TFileFinishedEvent handler) { onFileFinished_ = std::move(handler); }
@@ -189,6 +199,8 @@ private:
     double intervalSeconds_ = 0;
     bool cutOnce_ = false;
     bool rawOutput_ = false;
+    std::optional<FlacSettings> flacOutput_;
+    TrackTags tags_;
     UserText errorText_;
     JobErrorDetail errorDetail_;
     std::atomic<bool> finishingCutShort_{false};

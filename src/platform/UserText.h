@@ -29,6 +29,9 @@ enum class TextId {
     NotPcm,
     Not16Bit,
     FormatTooShort,
+    NotFlac,
+    UnsupportedFlac,  // not 16-bit mono or stereo
+    NotTrackFile,     // neither WAVE, RAW nor FLAC
     UnsupportedTitle,
     FileCreate,  // %1 the file's name
     FileOpen,    // %1 the file's name

@@ -9,6 +9,7 @@
 #include "platform/NotifyWindow.h"
 #include "platform/RegisteredMessages.h"
 #include "platform/UserMessages.h"
+#include "trackfile/TrackAudio.h"
 
 namespace zolvane2 {
 
@@ -129,7 +130,7 @@ void TWaveOutThread::StartPlayback() {
     }
 
     try {
-        file_ = std::make_unique<TLongFileStream>(FileName(), TLongFileStream::fmOpenRead);
+        file_ = TrackAudio::Open(FileName());
         // The layout may belong to an earlier file (a failed preparation keeps
         // it) or promise more than the file holds: play only what is there.
         const std::int64_t fileSize = std::max<std::int64_t>(file_->GetSize64(), 0);

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "record/GapSettings.h"
 #include "trackfile/FinishStatus.h"
+#include "trackfile/TrackFormat.h"
+#include "trackfile/TrackTags.h"
 
 namespace zolvane2 {
 
@@ -32,10 +35,18 @@ struct RecordingSettings {
     GapSettings gaps;
     std::int64_t intervalSeconds{};  // fixed-length pieces
     bool rawOutput{};
+    // FLAC tracks instead of WAVE (RAW wins when both are asked for).
+    std::optional<FlacSettings> flac;
+    // Album fields given to every track (FLAC only).
+    TrackTags tags;
     // From the first track; 0: no limit. With netTime only the time inside
     // tracks counts.
     std::int64_t recordingTime{};
     bool netTime{};
+
+    [[nodiscard]] TrackFormat Format() const {
+        return rawOutput ? TrackFormat::Raw : flac ? TrackFormat::Flac : TrackFormat::Wave;
+    }
 
     // The file a finished track of this run was left in.
     [[nodiscard]] std::string FinishedTrackName(std::int64_t number, FinishStatus status) const;

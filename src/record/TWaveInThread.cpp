@@ -78,6 +78,7 @@ void TWaveInThread::Configure(const RecordingSettings& s) {
     SetFindGaps(s.findGaps, s.gaps);
     SetIntervalFrames(s.intervalSeconds * s.sampleRate);
     SetRawOutput(s.rawOutput);
+    SetFlacOutput(s.flac, s.tags);
     SetRecordingTime(s.recordingTime, s.netTime);
 }
 
@@ -152,6 +153,9 @@ void TWaveInThread::StartRecording() {
     }
     const std::string base = BaseFileName();
     raw_ = rawOutput_.load();
+    format_ = raw_ ? TrackFormat::Raw : flacOutput_ ? TrackFormat::Flac : TrackFormat::Wave;
+    writer_.SetFlac(raw_ ? std::nullopt : flacOutput_);
+    writer_.SetTags(tags_);
     stem_ = TrackNaming::Stem(base);
     timeLimitReached_.store(false);
     usedFrames_.store(0);
@@ -168,7 +172,7 @@ void TWaveInThread::StartRecording() {
         return;
     }
     // A fixed-length piece counts its file's header into its size.
-    splitter_.SplitOptions().headerBytes = raw_ ? 0 : TrackFileWriter::kHeaderSize;
+    splitter_.SplitOptions().headerBytes = writer_.HeaderSizeFor(raw_);
     splitter_.Start();
     if (splitter_.Conditions().Mode() == CutMode::Gaps) {
         gapSplitter_.Start(splitter_.Conditions().SampleRate, splitter_.Conditions().Channels, gapSettings_);
@@ -473,10 +477,15 @@ bool TWaveInThread::OpenTrackFile() {
     // next free number instead of ending the recording.
     trackNumber_ = static_cast<std::int32_t>(TrackNaming::CreateAtFreeNumber(
         stem_, c.Digits, trackNumber_, c.MaxTrackNumber, [this, &c](std::int64_t number) {
-            const std::string name = TrackNaming::TrackFileName(stem_, number, c.Digits, raw_);
+            const std::string name = TrackNaming::TrackFileName(stem_, number, c.Digits, format_);
             if (beforeCreate_) {
                 beforeCreate_(name);
             }
+            TrackTags tags = tags_;
+            if (tags.trackNumber.empty()) {
+                tags.trackNumber = std::to_string(number);
+            }
+            writer_.SetTags(std::move(tags));
             writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
         }));
     return trackNumber_ != 0;

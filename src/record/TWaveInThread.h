@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,11 @@ public:
     void SetBaseFileName(const std::string& name);
     [[nodiscard]] bool RawOutput() const { return rawOutput_.load(); }
     void SetRawOutput(bool value) { rawOutput_.store(value); }
+    // FLAC tracks instead of WAVE ones, with these album tags; set while idle.
+    void SetFlacOutput(std::optional<FlacSettings> settings, TrackTags tags = {}) {
+        flacOutput_ = settings;
+        tags_ = std::move(tags);
+    }
     // The recording-time limit in seconds of recorded audio, from the first
     // track (0: none); with netTime only the time inside tracks counts. The
     // thread stops itself on the frame the limit falls on.
@@ -206,6 +212,9 @@ private:
     std::atomic<int> deviceIndex_{0};
     std::atomic<zolvane2::NotifyWindow*> notifyWindow_{nullptr};
     std::atomic<bool> rawOutput_{false};
+    std::optional<FlacSettings> flacOutput_;  // set while idle
+    TrackTags tags_;
+    TrackFormat format_ = TrackFormat::Wave;  // of the run
     std::atomic<std::int64_t> limitSeconds_{0};
     std::atomic<bool> netTime_{false};
     mutable std::mutex baseFileNameMutex_;

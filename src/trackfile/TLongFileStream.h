@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "trackfile/TLongStream.h"
@@ -86,6 +87,9 @@ public:
     [[nodiscard]] int OpenSyncHandle() const;
 
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
+    // The name messages give for a stream whose file has none of its own (a
+    // FLAC source decoded into a nameless temporary file names the source).
+    void SetFileName(std::string name) { fileName_ = std::move(name); }
     [[nodiscard]] int Handle() const { return fd_; }
 
 private:

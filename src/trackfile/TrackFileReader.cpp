@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "platform/FileSystem.h"
+#include "trackfile/FlacDecoder.h"
 #include "trackfile/TLongFileStream.h"
+#include "trackfile/TrackAudio.h"
 
 namespace zolvane2 {
 
@@ -215,11 +217,34 @@ bool Degenerate(const WaveHeader& h) {
     return h.channels == 0 || h.channels * sampleBytes > 0xFFFF || h.sampleRate <= 0 || h.blockAlign == 0;
 }
 
+// A FLAC file's STREAMINFO, reported and nothing when the file is no FLAC
+// file or not one of 16-bit mono or stereo. A file whose sample count was
+// never written (a killed recording) is counted by decoding it.
+std::optional<FlacStreamInfo> ReadFlac(const std::string& path, UserMessages& messages, const UserText& title) {
+    std::optional<FlacStreamInfo> info;
+    {
+        TLongFileStream stream(path, TLongFileStream::fmOpenRead);
+        info = FlacDecoder::ReadStreamInfo(stream);
+    }
+    if (!info) {
+        Report(messages, path, TextId::NotFlac, TrackFileReader::kErrorTitle);
+        return std::nullopt;
+    }
+    if (info->bitsPerSample != 16 || info->channels > 2 || info->sampleRate <= 0) {
+        Report(messages, path, TextId::UnsupportedFlac, title);
+        return std::nullopt;
+    }
+    if (info->totalSamples == 0) {
+        info->totalSamples = FlacDecoder::Decode(path, [](const std::uint8_t*, std::int64_t) {});
+    }
+    return info;
+}
+
 }  // namespace
 
 bool TrackFileReader::IsTrackFileName(const std::string& path) {
     const std::string ext = Upper(FileSystem::ExtensionOf(path));
-    return ext == ".WAV" || ext == ".RAW";
+    return ext == ".WAV" || ext == ".RAW" || ext == ".FLAC";
 }
 
 bool TrackFileReader::IsRawFileName(const std::string& path) {
@@ -284,6 +309,17 @@ std::optional<FileProperties> TrackFileReader::ReadFileProperties(const std::str
         if (rawChannels > 0) {
             frames = std::trunc(static_cast<double>(entry->size) * 0.5 / rawChannels);
         }
+    } else if (TrackAudio::IsFlacFileName(path)) {
+        const auto info = ReadFlac(path, messages, UserText(TextId::UnsupportedTitle));
+        if (!info) {
+            return std::nullopt;
+        }
+        p.flac = true;
+        p.channels = info->channels;
+        p.sampleRate = info->sampleRate;
+        p.dataOffset = 0;
+        p.dataSize = info->totalSamples * info->channels * 2;
+        frames = static_cast<double>(info->totalSamples);
     } else {
         WaveHeader h;
         if (!ParseOrReport(path, entry->size, h, messages)) {
@@ -330,6 +366,18 @@ std::optional<PlayInfo> TrackFileReader::PrepareForPlaying(const std::string& pa
         info.raw = true;
         info.dataOffset = 0;
         info.dataSize = entry->size;
+        return info;
+    }
+    if (TrackAudio::IsFlacFileName(path)) {
+        const auto flac = ReadFlac(path, messages, kErrorTitle);
+        if (!flac) {
+            return std::nullopt;
+        }
+        info.flac = true;
+        info.dataOffset = 0;
+        info.dataSize = flac->totalSamples * flac->channels * 2;
+        info.channels = flac->channels;
+        info.sampleRate = flac->sampleRate;
         return info;
     }
     WaveHeader h;

@@ -18,6 +18,9 @@ struct FileProperties {
     std::time_t lastWrite = 0;  // modification time (seconds since the epoch)
     std::string dateText;       // "yyyy/mm/dd hh:nn:ss", local, in 2-second steps
     bool raw = false;
+    // A FLAC file: its data offset is 0 and its data size the bytes of its
+    // frames decoded, as TrackAudio::Open gives them.
+    bool flac = false;
     int formatTag = 1;
     int channels = 0;
     int sampleRate = 0;
@@ -33,6 +36,7 @@ struct FileProperties {
 // What the player needs to play a file.
 struct PlayInfo {
     bool raw = false;
+    bool flac = false;  // offset and size of the decoded frames (TrackAudio)
     std::int64_t dataOffset = 0;
     std::int64_t dataSize = 0;
     int channels = 2;
@@ -41,7 +45,8 @@ struct PlayInfo {
     int bitsPerSample = 16;
 };
 
-// Reads WAVE and RAW track files back. A tidy RIFF/WAVE file is read by its
+// Reads WAVE, RAW and FLAC track files back (FLAC: 16-bit mono or stereo;
+// the sizes of a FLAC file are those of its decoded frames). A tidy RIFF/WAVE file is read by its
 // chunks, so the extra chunks other programs write are passed over; any
 // other file by searching 4-byte words for the tags, which finds the audio
 // of an interrupted recording whose sizes were never written. Both readers
@@ -60,7 +65,7 @@ public:
     static constexpr int kMaxChannels = 0xFFFF / 2;
 
     // The result list's reader. Missing file: nothing, no message. Other
-    // extensions than .wav/.raw (any case): nothing, no message. RAW files
+    // extensions than .wav/.raw/.flac (any case): nothing, no message. RAW files
     // are taken with rawSampleRate and rawChannels (the recording settings).
     [[nodiscard]] static std::optional<FileProperties> ReadFileProperties(const std::string& path, int rawSampleRate,
                                                                           int rawChannels, UserMessages& messages);
@@ -70,7 +75,7 @@ public:
     // checked. Other extensions: nothing, no message.
     [[nodiscard]] static std::optional<PlayInfo> PrepareForPlaying(const std::string& path, UserMessages& messages);
 
-    // Whether the reader looks at path at all (".WAV" or ".RAW" in any case).
+    // Whether the reader looks at path at all (".WAV", ".RAW" or ".FLAC" in any case).
     [[nodiscard]] static bool IsTrackFileName(const std::string& path);
     [[nodiscard]] static bool IsRawFileName(const std::string& path);
 

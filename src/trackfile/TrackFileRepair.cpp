@@ -4,13 +4,17 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include <sys/stat.h>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "trackfile/FlacDecoder.h"
 #include "trackfile/TLongFileStream.h"
+#include "trackfile/TrackAudio.h"
 #include "trackfile/TrackFileReader.h"
 #include "trackfile/TrackFileWriter.h"
 
@@ -177,6 +181,50 @@ void Refuse(UserMessages& messages, const std::string& path, TextId text) {
     messages.Show(UserText(text, {path}), TrackFileReader::kErrorTitle, MsgIcon::Error, MsgButtons::Ok);
 }
 
+// STREAMINFO's 36-bit sample count lies in the low nibble of byte 21 of the
+// file and the four bytes after it.
+constexpr std::int64_t kFlacSampleCountAt = 21;
+
+TrackFileRepair::Outcome RepairFlac(const std::string& path, UserMessages& messages) {
+    TrackFileRepair::Outcome outcome;
+    outcome.fileName = path;
+    outcome.flac = true;
+    // The reader's checks and messages decide what is a FLAC file we read.
+    std::optional<FlacStreamInfo> info;
+    {
+        TLongFileStream reading(path, TLongFileStream::fmOpenRead);
+        info = FlacDecoder::ReadStreamInfo(reading);
+    }
+    if (!info || info->bitsPerSample != 16 || info->channels > 2) {
+        (void)TrackFileReader::ReadFileProperties(path, 44100, 2, messages);
+        return outcome;
+    }
+    outcome.samples = info->totalSamples;
+    outcome.verdict = TrackFileRepair::Verdict::AlreadyRight;
+    if (info->totalSamples != 0) {
+        return outcome;
+    }
+    const std::int64_t frames = FlacDecoder::Decode(path, [](const std::uint8_t*, std::int64_t) {});
+    if (frames == 0) {
+        return outcome;
+    }
+    TLongFileStream stream(path, TLongFileStream::fmOpenReadWrite);
+    std::array<std::uint8_t, 5> count{};
+    stream.SetPosition64(kFlacSampleCountAt);
+    stream.ReadBuffer(count.data(), 1);
+    count[0] = static_cast<std::uint8_t>((count[0] & 0xF0U) | ((frames >> 32) & 0x0FU));
+    for (int i = 1; i < 5; ++i) {
+        count[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((frames >> (8 * (4 - i))) & 0xFF);
+    }
+    errno = 0;
+    if (!stream.WriteAt(kFlacSampleCountAt, count.data(), 5)) {
+        throw WriteError(UserText(TextId::StreamWrite), errno);
+    }
+    outcome.samples = frames;
+    outcome.verdict = TrackFileRepair::Verdict::Repaired;
+    return outcome;
+}
+
 }  // namespace
 
 TrackFileRepair::Outcome TrackFileRepair::Repair(const std::string& path, UserMessages& messages) {
@@ -186,6 +234,9 @@ TrackFileRepair::Outcome TrackFileRepair::Repair(const std::string& path, UserMe
     if (!entry) {
         Refuse(messages, path, TextId::NotFound);
         return outcome;
+    }
+    if (TrackAudio::IsFlacFileName(path)) {
+        return RepairFlac(path, messages);
     }
     if (!TrackFileReader::IsTrackFileName(path) || TrackFileReader::IsRawFileName(path)) {
         Refuse(messages, path, TextId::NotWave);

@@ -18,6 +18,12 @@ namespace zolvane2 {
 // ends exactly there (anything else past the declared end is audio the
 // header leaves out). Disk space reserved past the end of the file, which a
 // killed recording leaves allocated, is given back.
+//
+// A FLAC file killed while being written has a sample count of 0 (not
+// known) in its STREAMINFO: it is counted by decoding the frames the file
+// holds and written there, so that players show the length. A FLAC file with
+// a sample count is left alone; one that is not 16-bit mono or stereo is
+// refused with the reader's message.
 class TrackFileRepair {
 public:
     enum class Verdict {
@@ -32,6 +38,8 @@ public:
         std::uint32_t riffSize = 0;  // the sizes the header holds afterwards
         std::uint32_t dataSize = 0;
         std::int64_t releasedBytes = 0;  // disk space given back from past the end
+        bool flac = false;
+        std::int64_t samples = 0;  // FLAC: the sample count STREAMINFO holds afterwards
     };
 
     // Decides by reading, and opens path for writing only when there is

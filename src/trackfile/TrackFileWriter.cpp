@@ -1,5 +1,7 @@
 #include "trackfile/TrackFileWriter.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -9,6 +11,8 @@
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "trackfile/DiskFlusher.h"
+#include "trackfile/FlacEncodeWorker.h"
+#include "trackfile/FlacEncoder.h"
 #include "trackfile/TrackFileReader.h"
 
 namespace zolvane2 {
@@ -36,7 +40,20 @@ void WriteU32(TLongStream& stream, std::uint32_t v) {
 
 TrackFileWriter::TrackFileWriter(CapPolicy policy) : policy_(policy) {}
 
-TrackFileWriter::~TrackFileWriter() = default;
+TrackFileWriter::~TrackFileWriter() {
+    EndFlac(false);
+}
+
+void TrackFileWriter::EndFlac(bool finish) {
+    // Taken first, so that a failed finish leaves no encoder behind.
+    const std::unique_ptr<FlacEncodeWorker> worker = std::move(worker_);
+    const std::unique_ptr<FlacEncoder> encoder = std::move(encoder_);
+    if (finish && worker) {
+        worker->Finish();
+    } else if (finish && encoder) {
+        encoder->Finish();
+    }
+}
 
 void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, int sampleRate) {
     stream.WriteBuffer("RIFF", 4);
@@ -59,13 +76,20 @@ void TrackFileWriter::WriteProvisionalHeader(TLongStream& stream, int channels, 
 }
 
 void TrackFileWriter::OpenOutput(const std::string& path, int channels, int sampleRate, bool raw, Create create) {
+    const bool flac = !raw && flac_.has_value();
+    if (flac && (channels < 1 || channels > 8)) {
+        throw FileCreateError(UserText(TextId::FileCreate, {path}), EINVAL);
+    }
     if (!raw && channels > TrackFileReader::kMaxChannels) {
         // The header could not name the frame size; nothing is created.
         throw FileCreateError(UserText(TextId::FileCreate, {path}), EINVAL);
     }
+    EndFlac(false);
     stream_.reset();
     fileName_ = path;
     raw_ = raw;
+    flacOpen_ = flac;
+    flacBytes_ = 0;
     tooLong_ = false;
     frameBytes_ = channels > 0 ? 2 * static_cast<std::int64_t>(channels) : 1;
     bytesPerSecond_ = frameBytes_ * std::max(sampleRate, 1);
@@ -77,12 +101,19 @@ void TrackFileWriter::OpenOutput(const std::string& path, int channels, int samp
     lastFlush_ = lastUpdate_;
     if (dryRun_) {
         dryOpen_ = true;
-        drySize_ = raw ? 0 : kHeaderSize;
+        drySize_ = raw || flac ? 0 : kHeaderSize;
         return;
     }
     stream_ = std::make_unique<TLongFileStream>(
         path, create == Create::New ? TLongFileStream::fmCreateNew : TLongFileStream::fmCreate);
-    if (!raw) {
+    if (flac) {
+        auto encoder = std::make_unique<FlacEncoder>(*stream_, channels, sampleRate, *flac_, tags_);
+        if (flusher_) {
+            worker_ = std::make_unique<FlacEncodeWorker>(std::move(encoder));
+        } else {
+            encoder_ = std::move(encoder);
+        }
+    } else if (!raw) {
         WriteProvisionalHeader(*stream_, channels, sampleRate);
     }
 }
@@ -95,7 +126,16 @@ void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
     if (!stream_) {
         throw WriteError(UserText(TextId::StreamWrite));
     }
-    stream_->WriteBuffer(bytes, count);
+    if (flacOpen_) {
+        if (worker_) {
+            worker_->Push(static_cast<const std::uint8_t*>(bytes), count);
+        } else {
+            encoder_->Encode(static_cast<const std::uint8_t*>(bytes), count);
+        }
+        flacBytes_ += std::max<std::int64_t>(count, 0);
+    } else {
+        stream_->WriteBuffer(bytes, count);
+    }
     KeepSizesCurrent(count);
 }
 
@@ -107,7 +147,25 @@ void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t so
     if (!stream_) {
         throw WriteError(UserText(TextId::StreamWrite));
     }
-    if (count > 0) {
+    if (count > 0 && flacOpen_) {
+        // The encoder needs the samples themselves: read without moving the
+        // source's position, then encode.
+        constexpr std::int64_t kChunk = std::int64_t{1} << 20;
+        rangeBuffer_.resize(static_cast<std::size_t>(std::min(count, kChunk)));
+        for (std::int64_t done = 0; done < count;) {
+            const std::int64_t want = std::min(count - done, kChunk);
+            const ssize_t n = ::pread(source.Handle(), rangeBuffer_.data(), static_cast<std::size_t>(want),
+                                      static_cast<off_t>(sourceOffset + done));
+            if (n <= 0) {
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                throw ReadError(UserText(TextId::StreamRead), n < 0 ? errno : 0);
+            }
+            Append(rangeBuffer_.data(), n);
+            done += n;
+        }
+    } else if (count > 0) {
         stream_->CopyRangeFrom(source, sourceOffset, count);
         KeepSizesCurrent(count);
     }
@@ -148,7 +206,7 @@ void TrackFileWriter::KeepSizesCurrent(std::int64_t bytesJustWritten) {
 }
 
 void TrackFileWriter::UpdateSizes() {
-    if (!stream_ || raw_) {
+    if (!stream_ || raw_ || flacOpen_) {
         return;
     }
     const std::int64_t size = stream_->GetSize64();
@@ -179,7 +237,7 @@ void TrackFileWriter::UpdateSizes() {
 }
 
 void TrackFileWriter::ReserveAsItGrows(std::int64_t count) {
-    if (!stream_ || count <= 0) {
+    if (!stream_ || count <= 0 || flacOpen_) {
         return;
     }
     // Short files, which reserving would only slow down, reserve nothing.
@@ -197,6 +255,9 @@ std::int64_t TrackFileWriter::CurrentSize() const {
     if (dryOpen_) {
         return drySize_;
     }
+    if (flacOpen_) {
+        return stream_ ? flacBytes_ : 0;
+    }
     return stream_ ? stream_->GetSize64() : 0;
 }
 
@@ -212,6 +273,7 @@ std::string TrackFileWriter::TooLongName(const std::string& path) {
 
 void TrackFileWriter::DeleteOutput() {
     const bool real = stream_ != nullptr;
+    EndFlac(false);
     stream_.reset();
     dryOpen_ = false;
     if (real) {
@@ -222,10 +284,10 @@ void TrackFileWriter::DeleteOutput() {
 FinishStatus TrackFileWriter::CloseOutput() {
     if (dryOpen_) {
         dryOpen_ = false;
-        if (drySize_ <= (raw_ ? 0 : kHeaderSize)) {
+        if (drySize_ <= HeaderSize()) {
             return FinishStatus::Deleted;
         }
-        if (!raw_ && MustCap(drySize_, policy_)) {
+        if (!raw_ && !flacOpen_ && MustCap(drySize_, policy_)) {
             tooLong_ = true;
             fileName_ = TooLongName(fileName_);
             return FinishStatus::TooLong;
@@ -238,7 +300,10 @@ FinishStatus TrackFileWriter::CloseOutput() {
     const std::int64_t size = stream_->GetSize64();
     bool kept = false;
     bool capped = false;
-    if (raw_) {
+    if (flacOpen_) {
+        kept = flacBytes_ > 0;
+        EndFlac(kept);
+    } else if (raw_) {
         kept = size > 0;
     } else if (size > kHeaderSize) {
         kept = true;

@@ -3,14 +3,19 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "trackfile/FinishStatus.h"
 #include "trackfile/TLongFileStream.h"
+#include "trackfile/TrackTags.h"
 
 namespace zolvane2 {
 
 class DiskFlusher;
+class FlacEncoder;
+class FlacEncodeWorker;
 
 // When a WAVE header's sizes no longer fit and are capped.
 enum class CapPolicy {
@@ -35,6 +40,12 @@ enum class CapPolicy {
 // programs take for "up to the end of the file" and this program's reader and
 // repair for a killed file's. A live recording also has its data flushed to
 // the disk every few seconds, on a helper thread.
+//
+// With SetFlac, the files that would be WAVE are FLAC instead: the same
+// frames, encoded as they arrive (for a live recording on a helper thread,
+// see FlacEncodeWorker), flushed with the same rhythm and never capped or
+// renamed, whatever their length. Sizes here then count the PCM bytes taken,
+// as a RAW file would hold them.
 class TrackFileWriter {
 public:
     static constexpr std::int64_t kHeaderSize = 44;
@@ -58,6 +69,12 @@ public:
         Replace,  // empty and reuse it
         New,      // fail (FileCreateError, code EEXIST); a symbolic link is never followed
     };
+
+    // FLAC instead of WAVE for the files opened from now on; nullopt: WAVE.
+    void SetFlac(std::optional<FlacSettings> settings) { flac_ = settings; }
+    [[nodiscard]] const std::optional<FlacSettings>& Flac() const { return flac_; }
+    // The tags of the next FLAC file opened (WAVE files carry none).
+    void SetTags(TrackTags tags) { tags_ = std::move(tags); }
 
     // Creates path (closing a file still open here without finishing it).
     // Clears the too-long flag.
@@ -111,7 +128,13 @@ public:
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
     [[nodiscard]] bool TooLong() const { return tooLong_; }
     [[nodiscard]] bool IsRaw() const { return raw_; }
-    [[nodiscard]] int HeaderSize() const { return raw_ ? 0 : static_cast<int>(kHeaderSize); }
+    // Whether the open (or last) file is FLAC.
+    [[nodiscard]] bool IsFlac() const { return flacOpen_; }
+    // The bytes before the audio that CurrentSize counts: 44 for WAVE, none
+    // for RAW and FLAC.
+    [[nodiscard]] int HeaderSize() const { return raw_ || flacOpen_ ? 0 : static_cast<int>(kHeaderSize); }
+    // HeaderSize for the files opened with raw under the settings now.
+    [[nodiscard]] std::int64_t HeaderSizeFor(bool raw) const { return raw || flac_ ? 0 : kHeaderSize; }
     [[nodiscard]] CapPolicy Policy() const { return policy_; }
 
     // Whether a WAVE file of fileSize bytes gets the capped header under policy.
@@ -146,6 +169,16 @@ private:
     Clock::time_point lastUpdate_{};
     Clock::time_point lastFlush_{};
     std::unique_ptr<DiskFlusher> flusher_;  // live recordings only
+    // Ends the FLAC encoder before its stream; finish: complete the file.
+    void EndFlac(bool finish);
+
+    std::optional<FlacSettings> flac_;
+    TrackTags tags_;
+    bool flacOpen_ = false;
+    std::int64_t flacBytes_ = 0;                // PCM taken into the open FLAC file
+    std::unique_ptr<FlacEncoder> encoder_;      // jobs: encoded on the writing thread
+    std::unique_ptr<FlacEncodeWorker> worker_;  // live recordings: on a helper thread
+    std::vector<std::uint8_t> rangeBuffer_;     // AppendRange into FLAC
     bool dryRun_ = false;
     bool dryOpen_ = false;
     std::int64_t drySize_ = 0;  // the file a dry run would have written

@@ -28,7 +28,11 @@ std::string TrackNaming::FormatNumber(std::int64_t number, int digits) {
 }
 
 std::string TrackNaming::TrackFileName(const std::string& stem, std::int64_t number, int digits, bool raw) {
-    return stem + FormatNumber(number, digits) + (raw ? ".raw" : ".wav");
+    return TrackFileName(stem, number, digits, raw ? TrackFormat::Raw : TrackFormat::Wave);
+}
+
+std::string TrackNaming::TrackFileName(const std::string& stem, std::int64_t number, int digits, TrackFormat format) {
+    return stem + FormatNumber(number, digits) + TrackExtension(format);
 }
 
 std::string TrackNaming::CappedFileName(const std::string& stem, std::int64_t number, int digits) {
@@ -40,7 +44,7 @@ bool TrackNaming::IsNumberTaken(const std::string& stem, std::int64_t number, in
     // Anything at a name takes it, a dangling link too: new track files are
     // created only where nothing is.
     return FileSystem::NameTaken(name + ".wav") || FileSystem::NameTaken(name + "_tooLONG.wav") ||
-           FileSystem::NameTaken(name + ".raw");
+           FileSystem::NameTaken(name + ".raw") || FileSystem::NameTaken(name + ".flac");
 }
 
 std::int32_t TrackNaming::FindFreeNumber(const std::string& stem, int digits, std::int32_t start,

@@ -4,12 +4,14 @@
 #include <functional>
 #include <string>
 
+#include "trackfile/TrackFormat.h"
+
 namespace zolvane2 {
 
 // Names of numbered track files: stem + zero-padded number + extension.
-// A number is taken when stem+number+".wav", stem+number+"_tooLONG.wav" or
-// stem+number+".raw" exists, whatever the current mode, so that WAVE and RAW
-// recordings never reuse each other's numbers.
+// A number is taken when stem+number+".wav", stem+number+"_tooLONG.wav",
+// stem+number+".raw" or stem+number+".flac" exists, whatever the current
+// mode, so that recordings in one format never reuse another's numbers.
 class TrackNaming {
 public:
     // The base file name without its extension: from the last dot of the
@@ -21,6 +23,9 @@ public:
     [[nodiscard]] static std::string FormatNumber(std::int64_t number, int digits);
     // stem + number + (".raw" or ".wav")
     [[nodiscard]] static std::string TrackFileName(const std::string& stem, std::int64_t number, int digits, bool raw);
+    // stem + number + the format's extension
+    [[nodiscard]] static std::string TrackFileName(const std::string& stem, std::int64_t number, int digits,
+                                                   TrackFormat format);
     // stem + number + "_tooLONG.wav"
     [[nodiscard]] static std::string CappedFileName(const std::string& stem, std::int64_t number, int digits);
 

@@ -83,6 +83,24 @@ TEST_F(EstimateTest, TheRawSwitchSetsTheBaseNamesExtension) {
     EXPECT_EQ(name->text(), QStringLiteral("/rec.d/Take.raw"));
 }
 
+// FLAC wins over RAW: while it is on RAW is greyed out and the name ends in
+// .flac; off again, the name follows the RAW box as before.
+TEST_F(EstimateTest, TheFlacSwitchGreysRawAndSetsTheExtension) {
+    auto* name = Find<QLineEdit>("edtBaseFileName");
+    auto* raw = Find<QCheckBox>("cbxRAWSave");
+    auto* flac = Find<QCheckBox>("cbxFLACSave");
+    EXPECT_EQ(flac->text(), QStringLiteral("FLACで保存"));
+    EXPECT_FALSE(flac->toolTip().isEmpty());
+    name->setText(QStringLiteral("/rec/Track.wav"));
+    raw->setChecked(true);
+    flac->setChecked(true);
+    EXPECT_EQ(name->text(), QStringLiteral("/rec/Track.flac"));
+    EXPECT_FALSE(raw->isEnabled());
+    flac->setChecked(false);
+    EXPECT_TRUE(raw->isEnabled());
+    EXPECT_EQ(name->text(), QStringLiteral("/rec/Track.raw"));
+}
+
 TEST_F(EstimateTest, BrowsingForTheBaseNamePicksTheFilterAndFollowsTheChosenExtension) {
     auto* name = Control<QLineEdit>(*window, "edtBaseFileName");
     name->setText(Path(QStringLiteral("Take.RAW")));

@@ -49,7 +49,7 @@ TEST_F(SettingsTest, FirstStartWithoutAFileUsesTheDefaultsAndWritesAllFourSectio
             "sedtRecordingTimeH.Value=0\r\nsedtRecordingTimeM.Value=60\r\nsedtRecordingTimeS.Value=0\r\n"
             "cbxAbsoluteRecordingTime.Checked=0\r\nrgRecMode.ItemIndex=1\r\nsedtPrec.Value=5\r\n"
             "cbSamplingFreq.ItemIndex=8\r\ncbxDisplayWaveForm.Checked=1\r\ncbxRAWSave.Checked=0\r\n"
-            "cbWaveInDeviceName.Name=\r\n\r\n"
+            "cbWaveInDeviceName.Name=\r\ncbxFLACSave.Checked=0\r\n\r\n"
             "[tsCut]\r\nrbtnUseTrigger.Checked=1\r\nrbtnInterval.Checked=0\r\nrbtnNoCut.Checked=0\r\n"
             "sedtTriggerLevel.Value=300\r\nsedtTriggerDelay.Value=100\r\nsedtTrackInterval.Value=3000\r\n"
             "sedtLastTimeAfterTrigger.Value=1000\r\nsedtCuttingTimeH.Value=0\r\n"

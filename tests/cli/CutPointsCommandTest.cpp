@@ -197,8 +197,20 @@ TEST_F(CutPointsCommandTest, CutPointFilesThatCannotBeFollowedAreRefusedBeforeAn
     write("sub.txt", "1\t1.00001\tx\n");
     write("far.txt", "0\t0\n300000000000000\t300000000000000\n");
     write("far.cue", "FILE \"side.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 1152921504606846976:05:00\n");
+    // A sheet whose track belongs to another file used to cut side.wav at
+    // that track's time and exit 0.
+    write("two.cue",
+          "FILE \"side.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:01:00\n"
+          "FILE \"b.wav\" WAVE\n  TRACK 02 AUDIO\n    INDEX 01 00:03:00\n");
+    write("other.cue", "FILE \"b.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:01:00\n");
     ASSERT_EQ(::mkfifo(dir_.File("fifo.txt").c_str(), 0600), 0);
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--from-cue", "two.cue"},
+         dir_.File("two.cue") + ":4: a second FILE: a sheet of several files cannot cut "
+                                "one; nothing was cut\n  FILE \"b.wav\" WAVE\n"},
+        {{"--from-cue", "other.cue"},
+         dir_.File("other.cue") + ":1: this FILE is not the file being cut; nothing "
+                                  "was cut\n  FILE \"b.wav\" WAVE\n"},
         {{"--from-labels", "sub.txt"}, dir_.File("sub.txt") + ": gives no piece"},
         {{"--from-labels", "far.txt"}, dir_.File("far.txt") + ":2: this time is too large"},
         {{"--from-cue", "far.cue"}, dir_.File("far.cue") + ":3: this time is too large"},

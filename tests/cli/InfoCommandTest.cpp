@@ -82,17 +82,22 @@ TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
     EXPECT_EQ(r.status, 1);
     const std::string p = dir.Path() + "/";
     EXPECT_EQ(r.err, p + "gone.wav: が見つかりません。\n" + p + "8bit.wav: は16bitWaveファイルではありません。\n" + p +
+                         "song.mp3: は読めない種類のファイルです(WAVE、RAW、FLACのみ)。\n" + p +
                          "junk.wav: はWaveファイルではない可能性があります。\n");
     EXPECT_EQ(r.out.rfind("ok.wav\t", 0), 0U);
     const CliResult english = RunCli(dir, {"info", "gone.wav", "8bit.wav", "song.mp3", "junk.wav", "ok.wav"});
     EXPECT_EQ(english.err, p + "gone.wav: not found.\n" + p + "8bit.wav: is not a 16-bit WAVE file.\n" + p +
+                               "song.mp3: is not a kind of file this program reads (WAVE, RAW or FLAC only).\n" + p +
                                "junk.wav: may not be a WAVE file.\n");
     EXPECT_EQ(english.out, r.out);
 
-    const CliResult skipped = RunCli(dir, {"info", "song.mp3"});
-    EXPECT_EQ(skipped.status, 0);
-    EXPECT_EQ(skipped.out, "");
-    EXPECT_EQ(skipped.err, "");
+    // A file of another kind, or garbage named .flac, is a failure that says so.
+    zolvane2::test::WriteBytes(dir.File("junk.flac"), Bytes(100, 'j'));
+    const CliResult other = RunCli(dir, {"info", "song.mp3", "junk.flac"});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_EQ(other.out, "");
+    EXPECT_EQ(other.err, p + "song.mp3: is not a kind of file this program reads (WAVE, RAW or FLAC only).\n" + p +
+                             "junk.flac: may not be a FLAC file.\n");
 }
 
 // "lnk/.." is the parent of the link's target, as the shell finds it, not

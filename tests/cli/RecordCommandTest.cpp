@@ -15,6 +15,7 @@
 
 #include "support/CaptureTestSupport.h"
 #include "support/CliProcess.h"
+#include "support/FlacTool.h"
 #include "support/SoundTestSupport.h"
 #include "support/TrackfileTestSupport.h"
 
@@ -324,6 +325,55 @@ TEST_F(RecordCommandTest, AKilledRecordingReadsToItsLastSecondAndRepairMendsIt) 
     EXPECT_EQ(mended.Unlisted(), 0);
     EXPECT_EQ(mended.riff, full - 8);
     EXPECT_EQ(test::WaveSamples(file, 2, 44100), pcm.Slice(0, pcm.Frames()));
+}
+
+// FLAC while recording: stopped, the track decodes to exactly the frames
+// the WAVE track would hold, tagged; killed with -9, it passes `flac -t`,
+// decodes up to its last second, and repair gives it its length.
+TEST_F(RecordCommandTest, AFlacRecordingHoldsTheSameFramesAndSurvivesAKill) {
+    if (!test::HaveFlacTools()) {
+        GTEST_SKIP() << "flac/metaflac not installed";
+    }
+    soundtest::PipeSource source(44100, 2);
+    ASSERT_TRUE(source.Loaded());
+    const std::string device = DeviceIndexOf(source);
+    ASSERT_FALSE(device.empty());
+    Pcm pcm(2);
+    pcm.Loud(5 * 44100, 3).PadTo(16384);
+    const std::size_t whole = pcm.Bytes().size();
+    const auto waitForFrames = [](const std::string& file, std::size_t bytes) {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (test::FlacDecode(file, true).size() < bytes && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(50ms);
+        }
+    };
+    for (const bool kill : {false, true}) {
+        const std::string base = dir_.File(kill ? "Kill.flac" : "Stop.flac");
+        CliProcess record(
+            {"record", "--device", device, "--mode", "none", "--format", "flac", "--album", "Live", base});
+        ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
+        source.Write(pcm.Bytes());
+        const std::string file = dir_.File(kill ? "Kill00001.flac" : "Stop00001.flac");
+        // libFLAC holds back at most one block it has not encoded yet.
+        waitForFrames(file, whole - 4096 * 4);
+        record.Signal(kill ? SIGKILL : SIGTERM);
+        ASSERT_EQ(record.Wait(10s), kill ? 128 + SIGKILL : 0) << record.err;
+        const auto decoded = test::FlacDecode(file, true);
+        EXPECT_EQ(test::Shell("flac -t -s " + test::Quoted(file) + " 2>/dev/null"), 0) << file;
+        if (!kill) {
+            EXPECT_EQ(record.Lines(), std::vector<std::string>{file});
+            EXPECT_TRUE(decoded == pcm.Bytes());
+            EXPECT_EQ(test::ShellOutput("metaflac --show-tag=ALBUM --show-tag=TRACKNUMBER " + test::Quoted(file)),
+                      "ALBUM=Live\nTRACKNUMBER=1\n");
+            continue;
+        }
+        ASSERT_GE(decoded.size() + 44100 * 4, whole);
+        EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), pcm.Bytes().begin()));
+        CliProcess repair({"repair", file});
+        ASSERT_EQ(repair.Wait(10s), 0) << repair.err;
+        EXPECT_EQ(test::ShellOutput("metaflac --show-total-samples " + test::Quoted(file)),
+                  std::to_string(decoded.size() / 4) + "\n");
+    }
 }
 
 // Uncut, with marks: the master keeps every sample, and the label file and
