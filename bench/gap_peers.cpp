@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "GapSide.h"
+#include "jobs/CuttingSettings.h"
 #include "record/GapFinder.h"
 
 namespace {
@@ -138,7 +139,8 @@ void Ours(const Side& side, const fs::path& dir, const std::vector<double>& time
         WritePieces(dir / ("ours-times~" + setting + ".txt"),
                     ToSeconds(finder.ForDurations(times, GapSettings::kDefaultSnapRangeSeconds).pieces));
     };
-    run(GapSettings::kDefaultSensitivityDb, GapSettings::kDefaultMinimumGapSeconds, "default");
+    const GapSettings defaults = zolvane2::CuttingSettings().Gaps(Side::kRate);
+    run(defaults.sensitivityDb, defaults.minimumGapSeconds, "default");
     for (const double db : {3.0, 12.0}) {
         for (const double gap : {0.5, 1.5}) {
             std::ostringstream name;

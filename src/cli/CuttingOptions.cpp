@@ -241,8 +241,8 @@ OptionTable MainRows() {
          .help = {"digits of the piece number, 1..10 (%7)", "番号の桁数 1..10 (%7)"}},
         {.name = "--raw",
          .kind = Kind::Flag,
-         .help = {"write headerless RAW files instead of WAVE (--format raw)",
-                  "WAVEの代わりにヘッダのないRAWファイルを書く (--format raw)"}},
+         .help = {"write headerless RAW files instead of WAVE\n(--format raw)",
+                  "WAVEの代わりにヘッダのないRAWファイルを書く\n(--format raw)"}},
         RateOption({"sampling frequency (%8)", "サンプリング周波数 (%8)"}),
         ChannelsOption({"1 mono or 2 stereo (%9)", "1 モノラル、2 ステレオ (%9)"}),
         {.name = "--settings",
@@ -274,10 +274,10 @@ OptionTable CuttingOptionsParser::OutputOptions() {
         {.name = "--format",
          .valueName = "wav|raw|flac",
          .kind = Kind::Choice,
-         .help = {"the files written: WAVE (default), headerless RAW, or FLAC\n"
-                  "(the same frames, compressed, tagged; no 2 GB limit)",
-                  "書くファイル: WAVE (既定)、ヘッダのない RAW、または FLAC\n"
-                  "(同じフレームを圧縮しタグを付ける。2GB の制限なし)"},
+         .help = {"the files written: WAVE (default),\nheaderless RAW, or FLAC (the same frames,\n"
+                  "compressed, tagged; no 2 GB limit)",
+                  "書くファイル: WAVE (既定)、\nヘッダのない RAW、または FLAC (同じフレームを\n"
+                  "圧縮しタグを付ける。2GB の制限なし)"},
          .choices = {"wav", "raw", "flac"},
          .refusal = {"--format wants wav, raw or flac, not '%1'",
                      "--format には wav、raw、flac のどれかを指定してください ('%1' は使えません)"}},

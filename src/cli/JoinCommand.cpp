@@ -315,8 +315,9 @@ std::string JoinHelp() {
 const CommandRegistration kJoin{Command{
     kCommand,
     50,
-    "join -o OUT [--over-2g raw|wav] [--format wav|raw|flac] [--flac-level N]\n"
-    "                     [tag options] [--cue FILE] [-r HZ] [-c N] FILE...",
+    "join -o OUT [--over-2g raw|wav] [--format wav|raw|flac]\n"
+    "                     [--flac-level N] [tag options] [--cue FILE] [-r HZ] [-c N]\n"
+    "                     FILE...",
     JoinHelp,
     RunJoin,
     Options,

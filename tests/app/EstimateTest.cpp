@@ -86,9 +86,9 @@ TEST_F(EstimateTest, TheRawSwitchSetsTheBaseNamesExtension) {
 // FLAC wins over RAW: while it is on RAW is greyed out and the name ends in
 // .flac; off again, the name follows the RAW box as before.
 TEST_F(EstimateTest, TheFlacSwitchGreysRawAndSetsTheExtension) {
-    auto* name = Find<QLineEdit>("edtBaseFileName");
-    auto* raw = Find<QCheckBox>("cbxRAWSave");
-    auto* flac = Find<QCheckBox>("cbxFLACSave");
+    auto* name = Control<QLineEdit>(*window, "edtBaseFileName");
+    auto* raw = Control<QCheckBox>(*window, "cbxRAWSave");
+    auto* flac = Control<QCheckBox>(*window, "cbxFLACSave");
     EXPECT_EQ(flac->text(), QStringLiteral("FLACで保存"));
     EXPECT_FALSE(flac->toolTip().isEmpty());
     name->setText(QStringLiteral("/rec/Track.wav"));

@@ -12,7 +12,7 @@
 namespace zolvane2 {
 namespace {
 
-using test::JobBytes;
+using JobBytes = test::Bytes;
 
 // Three pieces of music between quiet gaps, as a side of a record.
 JobBytes Side() {
@@ -71,7 +71,7 @@ TEST_F(FlacCommandTest, SplitAndJoinGiveTheWavePathsFramesWithTags) {
     EXPECT_EQ(test::ShellOutput("metaflac --export-tags-to=- " + test::Quoted(flac.Lines()[1])),
               "ARTIST=Ånna\nALBUM=Side A\nALBUMARTIST=Ånna\nTRACKNUMBER=2\n");
 
-    test::WriteAll(dir_.File("side.cue"), [] {
+    test::WriteFile(dir_.File("side.cue"), [] {
         const std::string cue =
             "FILE \"side.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
             "  TRACK 02 AUDIO\n    INDEX 01 00:07:00\n";

@@ -92,7 +92,7 @@ TEST(InfoCommand, MissingAndRejectedFilesGoToStderr) {
     EXPECT_EQ(english.out, r.out);
 
     // A file of another kind, or garbage named .flac, is a failure that says so.
-    zolvane2::test::WriteBytes(dir.File("junk.flac"), Bytes(100, 'j'));
+    zolvane2::test::WriteFile(dir.File("junk.flac"), Bytes(100, 'j'));
     const CliResult other = RunCli(dir, {"info", "song.mp3", "junk.flac"});
     EXPECT_EQ(other.status, 1);
     EXPECT_EQ(other.out, "");

@@ -334,11 +334,11 @@ TEST_F(RecordCommandTest, AFlacRecordingHoldsTheSameFramesAndSurvivesAKill) {
     if (!test::HaveFlacTools()) {
         GTEST_SKIP() << "flac/metaflac not installed";
     }
-    soundtest::PipeSource source(44100, 2);
+    test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
     const std::string device = DeviceIndexOf(source);
     ASSERT_FALSE(device.empty());
-    Pcm pcm(2);
+    test::Signal pcm(2);
     pcm.Loud(5 * 44100, 3).PadTo(16384);
     const std::size_t whole = pcm.Bytes().size();
     const auto waitForFrames = [](const std::string& file, std::size_t bytes) {

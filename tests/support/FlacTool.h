@@ -50,7 +50,8 @@ inline std::string Quoted(const std::string& s) {
     const std::string command = std::string("flac -d -s -f ") + (keepGoing ? "-F " : "") +
                                 "--force-raw-format --endian=little --sign=signed -o " + Quoted(out) + " " +
                                 Quoted(path) + " 2>/dev/null";
-    (void)std::system(command.c_str());
+    // A failed decode shows as missing or short PCM, which the caller checks.
+    [[maybe_unused]] const int status = std::system(command.c_str());
     std::vector<std::uint8_t> pcm = ReadAll(out);
     std::remove(out.c_str());
     return pcm;

@@ -108,7 +108,7 @@ TEST(FlacTrack, AnUnfinishedFileDecodesUpToItsLastFrameAndIsRepaired) {
 
     // The reader counts the frames the header does not give yet, and the
     // jobs' source holds exactly those frames.
-    RecordingUserMessages messages;
+    test::RecordingUserMessages messages;
     const auto p = TrackFileReader::ReadFileProperties(killed, 44100, 2, messages);
     ASSERT_TRUE(p.has_value());
     EXPECT_TRUE(p->flac);
@@ -141,7 +141,7 @@ TEST(FlacTrack, OnlySixteenBitMonoOrStereoIsRead) {
         GTEST_SKIP() << "flac/metaflac not installed";
     }
     TempDir dir;
-    test::WriteBytes(dir.File("pcm.raw"), test::MusicLikePcm(6000, 2));
+    test::WriteFile(dir.File("pcm.raw"), test::MusicLikePcm(6000, 2));
     const std::string raw = test::Quoted(dir.File("pcm.raw"));
     ASSERT_EQ(test::Shell("flac -s --force-raw-format --endian=little --sign=signed --channels=1 --bps=24 "
                           "--sample-rate=44100 -o " +
@@ -151,8 +151,8 @@ TEST(FlacTrack, OnlySixteenBitMonoOrStereoIsRead) {
                           "--sample-rate=44100 -o " +
                           test::Quoted(dir.File("four.flac")) + " " + raw),
               0);
-    test::WriteBytes(dir.File("junk.flac"), Bytes(300, 'j'));
-    RecordingUserMessages messages;
+    test::WriteFile(dir.File("junk.flac"), Bytes(300, 'j'));
+    test::RecordingUserMessages messages;
     for (const char* name : {"deep.flac", "four.flac", "junk.flac"}) {
         EXPECT_FALSE(TrackFileReader::ReadFileProperties(dir.File(name), 44100, 2, messages)) << name;
         EXPECT_FALSE(TrackFileReader::PrepareForPlaying(dir.File(name), messages)) << name;
