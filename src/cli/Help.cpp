@@ -17,6 +17,23 @@ std::string CommandEntry(const Command& c) {
     return text;
 }
 
+// The opening lines of both the short usage and the full help.
+std::string Heading() {
+    return Say(
+        "Usage: zolvane2-cli COMMAND [OPTIONS] [FILE...]\n"
+        "\n"
+        "Records 16-bit PCM and cuts it into numbered WAVE or RAW track files,\n"
+        "re-divides, joins and plays such files.\n"
+        "\n"
+        "Commands:\n",
+        "使い方: zolvane2-cli コマンド [オプション] [ファイル...]\n"
+        "\n"
+        "16bit PCMを録音して番号付きのWAVEまたはRAWのトラックファイルに切り分け、\n"
+        "そのようなファイルの再分割、結合、再生を行います。\n"
+        "\n"
+        "コマンド:\n");
+}
+
 }  // namespace
 
 std::string ShortUsageText() {
@@ -24,19 +41,7 @@ std::string ShortUsageText() {
     for (const auto& c : Commands()) {
         names.append(names.empty() ? "  " : " ").append(c.name);
     }
-    return Say("Usage: zolvane2-cli COMMAND [OPTIONS] [FILE...]\n"
-               "\n"
-               "Records 16-bit PCM and cuts it into numbered WAVE or RAW track files,\n"
-               "re-divides, joins and plays such files.\n"
-               "\n"
-               "Commands:\n",
-               "使い方: zolvane2-cli コマンド [オプション] [ファイル...]\n"
-               "\n"
-               "16bit PCMを録音して番号付きのWAVEまたはRAWのトラックファイルに切り分け、\n"
-               "そのようなファイルの再分割、結合、再生を行います。\n"
-               "\n"
-               "コマンド:\n") +
-           names + "\n\n" +
+    return Heading() + names + "\n\n" +
            Say("  zolvane2-cli COMMAND --help   that command's usage and options\n"
                "  zolvane2-cli --help           every command in full\n"
                "  zolvane2-cli --version        the program's version\n"
@@ -48,19 +53,7 @@ std::string ShortUsageText() {
 }
 
 std::string HelpText() {
-    std::string text =
-        Say("Usage: zolvane2-cli COMMAND [OPTIONS] [FILE...]\n"
-            "\n"
-            "Records 16-bit PCM and cuts it into numbered WAVE or RAW track files,\n"
-            "re-divides, joins and plays such files.\n"
-            "\n"
-            "Commands:\n",
-            "使い方: zolvane2-cli コマンド [オプション] [ファイル...]\n"
-            "\n"
-            "16bit PCMを録音して番号付きのWAVEまたはRAWのトラックファイルに切り分け、\n"
-            "そのようなファイルの再分割、結合、再生を行います。\n"
-            "\n"
-            "コマンド:\n");
+    std::string text = Heading();
     for (const auto& c : Commands()) {
         text.append("\n").append(CommandEntry(c));
     }
