@@ -8,8 +8,6 @@
 //     audio as a share of one core over that minute (target < 3 %).
 //
 //   bench_flac [--cli PATH] [--pairs N]   (N default 5)
-#include <fcntl.h>
-#include <spawn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,44 +19,22 @@
 #include <vector>
 
 #include <sys/resource.h>
-#include <sys/wait.h>
 
 #include "BenchAlbum.h"
+#include "BenchProcess.h"
 #include "trackfile/FlacEncoder.h"
 #include "trackfile/TMemoryStream.h"
-
-extern char** environ;
 
 namespace zolvane2::bench {
 namespace {
 
 namespace fs = std::filesystem;
 
+// A process's wall time, with dirty pages written out first so that it does
+// not pay for the run before it.
 double WallOf(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
     ::sync();
-    const auto t0 = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "%s cannot be started\n", argv[0]);
-        std::exit(1);
-    }
-    int status = 0;
-    (void)::waitpid(pid, &status, 0);
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed (status %d)\n", argv[0], status);
-        std::exit(1);
-    }
-    return wall;
+    return Spawn(args).wall;
 }
 
 double Median(std::vector<double> v) {
