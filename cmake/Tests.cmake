@@ -50,6 +50,9 @@ if(TARGET zolvane2)
     set_target_properties(test_app PROPERTIES AUTOMOC ON)
     target_link_libraries(test_app PRIVATE zolvane2_window zolvane2_testdoubles zolvane2_warnings
                           GTest::gtest GTest::gtest_main)
+    # The Release build maps source paths to "." (reproducible builds), so
+    # __FILE__ cannot lead a test to the sources.
+    target_compile_definitions(test_app PRIVATE ZOLVANE2_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     gtest_discover_tests(test_app DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES LABELS app FIXTURES_REQUIRED pulse RESOURCE_LOCK pulse
                          # Each property takes one value here (the list is flattened), so the

@@ -218,8 +218,7 @@ TEST_F(LifecycleTest, TheSettingsPagesFitTheDefaultSizeWithTheLongWarningWrapped
 }
 
 TEST(HelpDocumentTest, EveryContextNumberHasItsAnchorAndTheViewerScrollsToIt) {
-    const QString source =
-        QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/../../src/app/help/zolvane2.html");
+    const QString source = QStringLiteral(ZOLVANE2_SOURCE_DIR "/src/app/help/zolvane2.html");
     const QString html = QString::fromUtf8(ReadAll(source));
     ASSERT_FALSE(html.isEmpty()) << source.toStdString();
     for (int context : {1, 4, 5, 6, 7, 8, 15, 17, 18, 19, 20, 21, 24}) {
