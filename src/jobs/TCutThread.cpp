@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/Errors.h"
+#include "platform/FileSystem.h"
 #include "trackfile/TrackAudio.h"
 #include "trackfile/TrackFileReader.h"
 #include "trackfile/TrackNaming.h"
@@ -77,6 +78,7 @@ void TCutThread::Execute() {
             if (!goOn) {
                 break;
             }
+            NoteListFit(i);
         }
     } catch (const std::exception& e) {
         // The job ends here; the error is kept for whoever shows it, and the
@@ -137,6 +139,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
         cutPointLog_->Start(frameBytes);
     }
     trackNumber_ = 1;
+    keptPieces_ = 0;
     FindFreeNumber();
     OpenOutput();
 
@@ -211,6 +214,7 @@ bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
         cutPointLog_->Start(frameBytes);
     }
     trackNumber_ = 1;
+    keptPieces_ = 0;
     FindFreeNumber();
     for (const CutPoint& range : cutRanges_) {
         const std::int64_t from = offset + range.StartFrame * frameBytes;
@@ -267,23 +271,48 @@ void TCutThread::FindFreeNumber() {
     trackNumber_ = TrackNaming::FindFreeNumberUnbounded(outputBase_, digits_, trackNumber_);
 }
 
+void TCutThread::NoteListFit(std::size_t i) {
+    if (!namePlan_ || static_cast<std::size_t>(keptPieces_) == namePlan_->Count()) {
+        return;
+    }
+    const bool longer = static_cast<std::size_t>(keptPieces_) < namePlan_->Count();
+    namingWarnings_.emplace_back(longer ? TextId::TrackListLonger : TextId::TrackListShorter,
+                                 std::initializer_list<UserText>{fileNames_[i], std::to_string(namePlan_->Count()),
+                                                                 std::to_string(keptPieces_)});
+}
+
 void TCutThread::OpenOutput() {
-    // A name taken since the search (a second split of the same file, or
-    // another program) sends the piece to the next free number.
-    trackNumber_ = TrackNaming::CreateAtFreeNumber(
-        outputBase_, digits_, trackNumber_, std::numeric_limits<std::int64_t>::max(), [this](std::int64_t number) {
-            outputFileName_ = TrackNaming::TrackFileName(outputBase_, number, digits_, OutputFormat());
-            if (beforeCreate_) {
-                beforeCreate_(outputFileName_);
-            }
-            // A FLAC piece is numbered in its tags as in its name.
-            TrackTags tags = tags_;
-            if (tags.trackNumber.empty()) {
-                tags.trackNumber = std::to_string(number);
-            }
-            writer_.SetTags(std::move(tags));
-            writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
-        });
+    const auto index = static_cast<std::size_t>(keptPieces_);
+    const auto open = [this, index](const std::string& path, std::int64_t number) {
+        outputFileName_ = path;
+        if (beforeCreate_) {
+            beforeCreate_(outputFileName_);
+        }
+        // A FLAC piece is numbered in its tags as in its name.
+        TrackTags tags = namePlan_ ? namePlan_->TagsFor(index) : tags_;
+        if (tags.trackNumber.empty()) {
+            tags.trackNumber = std::to_string(number);
+        }
+        writer_.SetTags(std::move(tags));
+        writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
+    };
+    if (const std::string name = namePlan_ ? namePlan_->NameFor(index) : ""; !name.empty()) {
+        (void)TrackNaming::CreateAtFreeName(FileSystem::FolderOf(outputBase_), name, TrackExtension(OutputFormat()),
+                                            [&open](const std::string& path) { open(path, 0); });
+    } else {
+        if (namePlan_) {
+            // Past the named pieces the numbers go on from the piece's place.
+            trackNumber_ = TrackNaming::FindFreeNumberUnbounded(outputBase_, digits_,
+                                                                std::max<std::int64_t>(trackNumber_, keptPieces_ + 1));
+        }
+        // A name taken since the search (a second split of the same file, or
+        // another program) sends the piece to the next free number.
+        trackNumber_ = TrackNaming::CreateAtFreeNumber(
+            outputBase_, digits_, trackNumber_, std::numeric_limits<std::int64_t>::max(),
+            [this, &open](std::int64_t number) {
+                open(TrackNaming::TrackFileName(outputBase_, number, digits_, OutputFormat()), number);
+            });
+    }
     pieceHasData_ = false;
     pieceFileEnd_ = writer_.HeaderSize();
 }
@@ -300,6 +329,9 @@ bool TCutThread::CloseOutput() {
     }
     outputFileName_ = writer_.FileName();
     const bool kept = status != FinishStatus::Deleted;
+    if (kept) {
+        ++keptPieces_;
+    }
     if (cutPointLog_ != nullptr) {
         cutPointLog_->PieceClosed(kept, outputFileName_);
     }
