@@ -85,7 +85,7 @@ void TCutThread::Execute() {
         // piece being written is finished so that its audio does not sit
         // behind a provisional header.
         errorText_ = TextOf(e);
-        errorDetail_ = JobErrorDetail::Of(e, source_ ? source_->FileName() : std::string(), writer_.FileName());
+        errorDetail_ = JobErrorDetail::Of(e, source_ ? sourceName_ : std::string(), writer_.FileName());
         finishingCutShort_.store(true);
         try {
             if (writer_.IsOpen()) {
@@ -103,6 +103,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     // The source is opened before the first piece exists, so an unopenable
     // source leaves nothing behind.
     source_ = TrackAudio::Open(path);
+    sourceName_ = path;
     outputBase_ = OutputBaseFor(path);
     channels_ = GrowingAt(channelCounts_, i);
     sampleRate_ = GrowingAt(sampleRates_, i);
@@ -202,6 +203,7 @@ const std::uint8_t* TCutThread::ReadBlock(std::int64_t count) {
 bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
     const std::string& path = fileNames_[i];
     source_ = TrackAudio::Open(path);
+    sourceName_ = path;
     outputBase_ = OutputBaseFor(path);
     channels_ = std::max(GrowingAt(channelCounts_, i), 1);
     sampleRate_ = GrowingAt(sampleRates_, i);
@@ -243,13 +245,15 @@ bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
 
 bool TCutThread::CutGaps(std::size_t i, std::int64_t& doneBytes) {
     const std::string& path = fileNames_[i];
-    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    // A FLAC source is searched in its decoded frames, as it is cut.
+    source_ = TrackAudio::Open(path);
+    sourceName_ = path;
     const std::int64_t offset = GrowingAt(dataOffsets_, i);
     const std::int64_t length =
         std::min(source_->GetSize64() - offset, std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0));
     // The pass and the cut each count half of the source's share of the progress.
     const std::int64_t start = doneBytes;
-    const auto outcome = GapCutPlan::Find(*source_, offset, length, GrowingAt(sampleRates_, i),
+    const auto outcome = GapCutPlan::Find(*source_, path, offset, length, GrowingAt(sampleRates_, i),
                                           GrowingAt(channelCounts_, i), gapRules_, [this, start](std::int64_t done) {
                                               ReportProgress(start + done / 2);
                                               return !cancelRequested_.load();

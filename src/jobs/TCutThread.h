@@ -176,7 +176,8 @@ private:
     std::vector<std::int64_t> dataOffsets_;
     std::vector<std::int64_t> dataLengths_;
     std::int64_t trackNumber_ = 1;
-    std::unique_ptr<TLongFileStream> source_;
+    std::unique_ptr<TLongStream> source_;
+    std::string sourceName_;             // source_'s file, for messages
     std::int64_t sourceDataOffset_ = 0;  // where the audio fed to the splitter begins
     TrackFileWriter writer_{CapPolicy::Redivide};
     TriggerSplitter splitter_;

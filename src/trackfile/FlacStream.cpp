@@ -177,22 +177,24 @@ FlacStream::FlacStream(const std::string& path) : d_(std::make_unique<Decoding>(
 FlacStream::~FlacStream() = default;
 
 std::int64_t FlacStream::Read(void* buffer, std::int64_t count) {
-    if (count <= 0 || position_ >= d_->size) {
-        return 0;
-    }
-    if (!d_->Holds(position_)) {
-        const bool found = position_ == d_->nextStart && !d_->failed ? d_->Next() && d_->Holds(position_)
-                                                                     : d_->SeekTo(position_);
-        if (!found) {
-            return 0;
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::int64_t done = 0;
+    while (done < count && position_ < d_->size) {
+        if (!d_->Holds(position_)) {
+            const bool found =
+                position_ == d_->nextStart && !d_->failed ? d_->Next() && d_->Holds(position_) : d_->SeekTo(position_);
+            if (!found) {
+                break;
+            }
         }
+        const std::int64_t at = position_ - d_->frameStart;
+        const std::int64_t n =
+            std::min({count - done, static_cast<std::int64_t>(d_->frame.size()) - at, d_->size - position_});
+        std::memcpy(out + done, d_->frame.data() + at, static_cast<std::size_t>(n));
+        position_ += n;
+        done += n;
     }
-    const std::int64_t at = position_ - d_->frameStart;
-    const std::int64_t n =
-        std::min({count, static_cast<std::int64_t>(d_->frame.size()) - at, d_->size - position_});
-    std::memcpy(buffer, d_->frame.data() + at, static_cast<std::size_t>(n));
-    position_ += n;
-    return n;
+    return done;
 }
 
 std::int64_t FlacStream::Write(const void* /*buffer*/, std::int64_t /*count*/) {

@@ -24,8 +24,7 @@ public:
     explicit FlacStream(const std::string& path);
     ~FlacStream() override;
 
-    // Reads as far as the current FLAC frame goes; 0 at the end, and where
-    // the file is damaged.
+    // Short only at the end, and where the file is damaged.
     [[nodiscard]] std::int64_t Read(void* buffer, std::int64_t count) override;
     // Nothing is ever written.
     [[nodiscard]] std::int64_t Write(const void* buffer, std::int64_t count) override;
