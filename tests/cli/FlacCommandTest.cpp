@@ -131,12 +131,17 @@ TEST_F(FlacCommandTest, ATrackListNamesAndTagsThePiecesWithoutReplacingAFile) {
               "A2 Guest \xE2\x80\x93 Se/cond\nA3 " +
                   longTitle + " (0:07)\n");
     WriteText(dir_.File("A1 First.flac"), "mine");
-    const auto named = test::RunCliIn(dir_.Path(), {"split", "--min-length", "500", "--format", "flac", "--track-list",
-                                                    "list.txt", "--name", "{pos} {title}", "side.flac"});
+    const auto named =
+        test::RunCliIn(dir_.Path(), {"split", "--min-length", "500", "--format", "flac", "--track-list", "list.txt",
+                                     "--name", "{pos} {title}", "--cue", "named.cue", "side.flac"});
     ASSERT_EQ(named.status, 0) << named.err;
     const std::string longName = "A3 " + std::string(255 - 3 - 5, 'x') + ".flac";
     EXPECT_EQ(named.Lines(), (std::vector<std::string>{dir_.File("A1 First (2).flac"), dir_.File("A2 Se_cond.flac"),
                                                        dir_.File(longName)}));
+    // The cue sheet of the pieces holds every name whole, each with its INDEX.
+    const JobBytes sheet = test::ReadAll(dir_.File("named.cue"));
+    const std::string cueText(sheet.begin(), sheet.end());
+    EXPECT_NE(cueText.find("TITLE \"" + longName + "\"\n    INDEX 01 "), std::string::npos) << cueText;
     // A short piece left out takes no entry of the list.
     EXPECT_EQ(named.err.find("track list"), std::string::npos) << named.err;
     EXPECT_TRUE(test::ReadAll(dir_.File("A1 First.flac")) == JobBytes({'m', 'i', 'n', 'e'}));
