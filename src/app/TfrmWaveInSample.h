@@ -85,6 +85,8 @@ struct TWindowOptions {
 //   TfrmWaveInSampleCommands.cpp      which commands are available
 //   TfrmWaveInSampleDevices.cpp       the input device list
 //   TfrmWaveInSampleMinimumLength.cpp minimum track length, run note
+//   TfrmWaveInSampleCutModes.cpp      gap mode's boxes, which boxes each
+//                                     cutting mode uses
 //
 // Each concern connects its own controls in its file. The state of a
 // recording run, a playback, the job slot and the level numbers lives in
@@ -176,6 +178,9 @@ public:
     void sbAutoIDClick();
     void rbtnUseTriggerClick();
     void rbtnNoCutClick();
+    // Greys out the cutting page's boxes the chosen mode does not read, and
+    // all of them while the settings are locked.
+    void UpdateCutModeControls();
     void SetProgress(int percent);
     [[nodiscard]] bool RecordingRunning() const;
     // The capture thread (null when the window has none or it was told to quit).
@@ -258,9 +263,9 @@ private:
     [[nodiscard]] CuttingSettings SettingsFromControls() const;
     void ShowSettings(const CuttingSettings& settings);
     // The boxes that hold a setting just as it is stored, in loading order.
-    [[nodiscard]] std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 12> SpinSettings() const;
+    [[nodiscard]] std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 15> SpinSettings() const;
     // The RAW box is not among them: it goes with the base name.
-    [[nodiscard]] std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 5> CheckSettings() const;
+    [[nodiscard]] std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 6> CheckSettings() const;
 
     // Command availability: the recording, playback and job buttons and the
     // list's commands, derived from the run, the playback, the job slot and
@@ -326,6 +331,9 @@ private:
     void CreateMinimumTrackLengthRow(QWidget* page, QBoxLayout* layout);
     void CreateRunNote(QWidget* page, QBoxLayout* layout);
     void ShowShortTracksDropped(int count) const;
+    // Gap mode's button and the row of its boxes.
+    void CreateGapRow(QWidget* page, QBoxLayout* layout);
+    void ConnectCutModes();
     void ConnectControls();
     void ConnectRecordingControls();
     void ConnectListCommands();
@@ -477,6 +485,15 @@ private:
     QSpinBox* sedtMinimumTrackLength = nullptr;  // ms; 0 keeps every track
     QLabel* lblMinimumTrackLength = nullptr;
     QLabel* lblRunNote = nullptr;
+    QRadioButton* rbtnGaps = nullptr;
+    QLabel* lblGapSensitivity = nullptr;
+    QSpinBox* sedtGapSensitivity = nullptr;  // dB above the measured noise floor
+    QLabel* lblGapSensitivityUnit = nullptr;
+    QLabel* lblMinimumGap = nullptr;
+    QSpinBox* sedtMinimumGap = nullptr;  // ms
+    QLabel* lblMinimumGapUnit = nullptr;
+    QLabel* lblTrackCount = nullptr;
+    QSpinBox* sedtTrackCount = nullptr;  // re-divide: pieces per file; 0 unknown
     QRadioButton* rbtnInterval = nullptr;
     QLabel* lblCuttingTime = nullptr;
     QSpinBox* sedtCuttingTimeH = nullptr;
@@ -536,6 +553,8 @@ private:
     double TrackStartTime = 0;  // local time (days) the current track started
     // From StartRecording to WM_RecFinish: the run " REC " stands for.
     RecordingRun run_;
+    // False while a run locks the settings.
+    bool settingsEditable_ = true;
     std::shared_ptr<ThreadState> waveInThreadState_;
     void ShowRecordingLosses();
     // The run as handed to the capture thread at the start; it names the

@@ -73,7 +73,7 @@ int TfrmWaveInSample::SamplingFreqItemIndex() const {
     return -1;
 }
 
-std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 12> TfrmWaveInSample::SpinSettings() const {
+std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 15> TfrmWaveInSample::SpinSettings() const {
     using S = CuttingSettings;
     return {{{sedtRecordingTimeH, &S::recordingHours},
              {sedtRecordingTimeM, &S::recordingMinutes},
@@ -86,17 +86,21 @@ std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 12> TfrmWaveIn
              {sedtCuttingTimeH, &S::pieceHours},
              {sedtCuttingTimeM, &S::pieceMinutes},
              {sedtCuttingTimeS, &S::pieceSeconds},
-             {sedtMinimumTrackLength, &S::minimumTrackLengthMs}}};
+             {sedtMinimumTrackLength, &S::minimumTrackLengthMs},
+             {sedtGapSensitivity, &S::gapSensitivityDb},
+             {sedtMinimumGap, &S::minimumGapMs},
+             {sedtTrackCount, &S::trackCount}}};
 }
 
-std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 5> TfrmWaveInSample::CheckSettings() const {
+std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 6> TfrmWaveInSample::CheckSettings() const {
     using S = CuttingSettings;
     // The radio buttons in file order: checking one clears the others.
     return {{{cbxAbsoluteRecordingTime, &S::netRecordingTime},
              {cbxDisplayWaveForm, &S::displayWaveForm},
              {rbtnUseTrigger, &S::useTrigger},
              {rbtnInterval, &S::cutByInterval},
-             {rbtnNoCut, &S::noCut}}};
+             {rbtnNoCut, &S::noCut},
+             {rbtnGaps, &S::findGaps}}};
 }
 
 CuttingSettings TfrmWaveInSample::SettingsFromControls() const {

@@ -21,8 +21,8 @@ namespace zolvane2::cli {
 namespace {
 
 constexpr std::int64_t kMaxMs = 24LL * 3600 * 1000;
-constexpr std::int64_t kMaxSensitivityDb = 60;
-constexpr std::int64_t kMaxTracks = 9999;
+constexpr std::int64_t kMaxSensitivityDb = CuttingSettings::kMaxGapSensitivityDb;
+constexpr std::int64_t kMaxTracks = CuttingSettings::kMaxTrackCount;
 
 std::optional<std::int64_t> ParseWhole(const std::string& text) {
     std::int64_t value = 0;

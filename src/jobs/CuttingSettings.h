@@ -45,6 +45,11 @@ struct CuttingSettings {
         std::variant<IntegerKey, BoolKey, TextKey> value;
     };
 
+    // The gap settings' bounds, for the window's boxes and the command line's
+    // options alike.
+    static constexpr std::int32_t kMaxGapSensitivityDb = 60;
+    static constexpr std::int32_t kMaxTrackCount = 9999;
+
     CuttingSettings();
 
     // Every key, in the order the file has always been written in.
