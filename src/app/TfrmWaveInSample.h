@@ -262,6 +262,8 @@ private:
     // read them out when values are needed and put loaded or default ones in.
     [[nodiscard]] CuttingSettings SettingsFromControls() const;
     void ShowSettings(const CuttingSettings& settings);
+    // The settings last put in the controls.
+    CuttingSettings shownSettings_;
     // The boxes that hold a setting just as it is stored, in loading order.
     [[nodiscard]] std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 15> SpinSettings() const;
     // The RAW box is not among them: it goes with the base name.

@@ -104,7 +104,9 @@ std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 6> TfrmWaveInSa
 }
 
 CuttingSettings TfrmWaveInSample::SettingsFromControls() const {
-    CuttingSettings s;
+    // What no control holds (the track times' snap range of zolvane2-cli)
+    // is saved as it was loaded.
+    CuttingSettings s = shownSettings_;
     s.deviceIndex = cbWaveInDeviceName->currentIndex();
     s.deviceName = Utf8(preferredDeviceName_);
     s.baseFileName = Utf8(edtBaseFileName->text());
@@ -124,6 +126,7 @@ CuttingSettings TfrmWaveInSample::SettingsFromControls() const {
 
 void TfrmWaveInSample::ShowSettings(const CuttingSettings& s) {
     const CuttingSettings defaults;
+    shownSettings_ = s;
     cbWaveInDeviceName->setCurrentIndex(
         s.deviceIndex >= 0 && s.deviceIndex < cbWaveInDeviceName->count() ? s.deviceIndex : defaults.deviceIndex);
     // The device's name finds it again when the server lists it elsewhere; a

@@ -365,6 +365,7 @@ CuttingSettings CuttingOptionsParser::Result() const {
         bound(s.gapSensitivityDb, 0, kMaxSensitivityDb);
         bound(s.minimumGapMs, 0, kMaxMs);
         bound(s.trackCount, 0, kMaxTracks);
+        bound(s.snapRangeSeconds, 0, CuttingSettings::kMaxSnapRangeSeconds);
         for (std::int32_t* part : {&s.pieceHours, &s.pieceMinutes, &s.pieceSeconds}) {
             bound(*part, 0, 100000);
         }

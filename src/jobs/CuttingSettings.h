@@ -49,6 +49,7 @@ struct CuttingSettings {
     // options alike.
     static constexpr std::int32_t kMaxGapSensitivityDb = 60;
     static constexpr std::int32_t kMaxTrackCount = 9999;
+    static constexpr std::int32_t kMaxSnapRangeSeconds = 600;
 
     CuttingSettings();
 
@@ -140,7 +141,8 @@ struct CuttingSettings {
     bool findGaps{};                      // gap mode: the last of the mode buttons
     std::int32_t gapSensitivityDb{};      // dB above the measured noise floor
     std::int32_t minimumGapMs{};
-    std::int32_t trackCount{};  // re-divide in gap mode: pieces per file; 0 unknown
+    std::int32_t trackCount{};        // re-divide in gap mode: pieces per file; 0 unknown
+    std::int32_t snapRangeSeconds{};  // track times: how far a boundary may move to a gap
 };
 
 }  // namespace zolvane2

@@ -154,6 +154,13 @@ TEST_F(JobsRedivideTest, GapModeCutsAtTheGapsOverHissAndByTheTrackCount) {
     EXPECT_EQ(Control<QSpinBox>(*window, "sedtTrackCount")->value(), 2);
     EXPECT_EQ(Control<QSpinBox>(*window, "sedtMinimumGap")->value(), 900);
     EXPECT_FALSE(Control<QSpinBox>(*window, "sedtTrackInterval")->isEnabled());
+    // The command line's snap range has no box; the window keeps it as loaded.
+    const QString ini = Path(QStringLiteral("snap.ini"));
+    const std::string text = "[tsCut]\nsedtSnapRange.Value=30\n";
+    WriteFile(ini, Bytes(text.begin(), text.end()));
+    window->LoadSettings(ini);
+    window->SaveSettings(ini);
+    EXPECT_TRUE(QString::fromUtf8(ReadAll(ini.toStdString())).contains(QStringLiteral("sedtSnapRange.Value=30\r\n")));
 }
 
 TEST_F(JobsRedivideTest, PlayersSplitCutsTheCheckedRowOnceAtTheTime) {
