@@ -48,6 +48,8 @@ namespace zolvane2 {
 class TDropFileSource;
 class TPaintBox;
 class TRadioGroup;
+class TReviewPage;
+class TCutThread;
 class TRecordingSettingImage;
 class TShellAboutDialog;
 class WindowDialogs;
@@ -85,6 +87,7 @@ struct TWindowOptions {
 //   TfrmWaveInSampleCommands.cpp      which commands are available
 //   TfrmWaveInSampleDevices.cpp       the input device list
 //   TfrmWaveInSampleMinimumLength.cpp minimum track length, run note
+//   TfrmWaveInSampleReview.cpp        the page "区切り確認" (TReviewPage)
 //
 // Each concern connects its own controls in its file. The state of a
 // recording run, a playback, the job slot and the level numbers lives in
@@ -230,6 +233,18 @@ public:
     // The job slot; tests hold it to stand for a job that runs.
     [[nodiscard]] JobSlot& Jobs() { return jobs_; }
 
+    // ---- review page (Review.cpp) ----------------------------------------
+    // Opens the row's file on the page "区切り確認" and shows the page.
+    void OpenRowInReview(int row);
+    // The current row of the list, else the first checked one, else a file
+    // chosen in a dialog.
+    void OpenCurrentRowInReview();
+    // Runs a job of the review page in the job slot, as a re-divide: its
+    // progress in the bar, its pieces in the list when listPieces, then
+    // JobFinished and afterEnd. False while another job runs.
+    bool LaunchReviewJob(TCutThread& job, bool listPieces, std::function<void()> afterEnd);
+    [[nodiscard]] CuttingSettings ReviewCuttingSettings() const { return SettingsFromControls(); }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -313,6 +328,7 @@ private:
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
+    void CreateReviewPage();
     // Appends to row a caption lbl<name> (returned) and boxes sedt<name>H/M/S
     // with their unit labels, set to the hours, minutes and seconds given.
     QLabel* AddTimeRow(QHBoxLayout* row, QWidget* page, const char* name, const char* caption, const QString& hint,
@@ -374,6 +390,7 @@ private:
     QWidget* tsMain = nullptr;
     QWidget* tsSetting = nullptr;
     QWidget* tsCut = nullptr;
+    TReviewPage* tsReview = nullptr;
 
     // Button bar.
     QFrame* pnlCtrl = nullptr;
@@ -402,6 +419,7 @@ private:
     QToolButton* btnCombine = nullptr;
     QToolButton* btnDivide = nullptr;
     QToolButton* btnCancel = nullptr;
+    QToolButton* btnReview = nullptr;
     QToolButton* btnPlay = nullptr;
     QToolButton* btnStopPlay = nullptr;
     QToolButton* btnPrev = nullptr;
