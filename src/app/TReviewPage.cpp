@@ -309,7 +309,11 @@ void TReviewPage::Open(const Source& source) {
                                                  [&task, size](std::int64_t done) { return task.Report(done, size); });
             if (overview) {
                 result->overview = std::make_unique<LevelOverview>(std::move(*overview));
-                result->stream = std::move(stream);
+                // A FLAC file's frames are decoded into a file of the stream's
+                // own, which no one else opens: it is kept for the deep zoom.
+                if (TrackAudio::IsFlacFileName(path)) {
+                    result->stream = std::move(stream);
+                }
             }
         });
     levelTask_->Resume();
@@ -377,17 +381,26 @@ void TReviewPage::LevelsRead() {
 
 std::vector<std::int16_t> TReviewPage::ReadFrames(std::int64_t from, std::int64_t count) {
     std::vector<std::int16_t> samples;
-    if (stream_ == nullptr) {
-        return samples;
+    if (Busy()) {
+        return samples;  // a task holds the file
     }
     from = std::clamp<std::int64_t>(from, 0, frames_);
     count = std::clamp<std::int64_t>(count, 0, frames_ - from);
     samples.resize(static_cast<std::size_t>(count * source_.channels));
     try {
-        stream_->SetPosition64(source_.dataOffset + from * FrameBytes());
-        stream_->ReadBuffer(samples.data(), count * FrameBytes());
+        // A WAVE or RAW file is opened for each read only, shared, so that
+        // the player and the jobs, which open it for themselves alone, find
+        // it free between paints.
+        std::unique_ptr<TLongFileStream> own;
+        if (stream_ == nullptr) {
+            own = std::make_unique<TLongFileStream>(source_.path.toStdString(),
+                                                    TLongFileStream::fmOpenRead | TLongFileStream::fmShareDenyNone);
+        }
+        TLongFileStream& stream = stream_ != nullptr ? *stream_ : *own;
+        stream.SetPosition64(source_.dataOffset + from * FrameBytes());
+        stream.ReadBuffer(samples.data(), count * FrameBytes());
     } catch (const std::exception&) {
-        // A file cut short since it was read: the levels still show it.
+        // Playing now, or cut short since it was read: the levels still show it.
         samples.clear();
     }
     return samples;

@@ -131,7 +131,7 @@ private:
     std::int64_t frames_ = 0;
     CutPlan plan_;
     std::unique_ptr<LevelOverview> overview_;
-    std::unique_ptr<TLongFileStream> stream_;  // deep zoom reads the frames here
+    std::unique_ptr<TLongFileStream> stream_;  // a FLAC file's frames, decoded, for the deep zoom
     std::unique_ptr<TBackgroundTask> levelTask_;
     std::unique_ptr<TBackgroundTask> gapTask_;
     // Kept by the tasks' bodies, read once they are done.

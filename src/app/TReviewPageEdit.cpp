@@ -319,9 +319,10 @@ void TReviewPage::UpdateButtons() {
     btnSplitPiece->setEnabled(free);
     btnJoinPieces->setEnabled(free && plan_.PieceCount() > 1);
     btnDeleteCut->setEnabled(free && !plan_.Boundaries().empty());
-    btnPlayCursor->setEnabled(ready);
-    btnPlayAround->setEnabled(ready);
-    btnPlayPiece->setEnabled(ready && plan_.PieceCount() > 0);
+    // A read of the source holds it; the player could not open it then.
+    btnPlayCursor->setEnabled(free);
+    btnPlayAround->setEnabled(free);
+    btnPlayPiece->setEnabled(free && plan_.PieceCount() > 0);
     btnReviewStop->setEnabled(ready);
     btnSaveCuts->setEnabled(free && plan_.PieceCount() > 0);
     btnReviewCut->setEnabled(free && plan_.PieceCount() > 0 && !window_.JobRunning());
