@@ -3,6 +3,7 @@
 // ZOLVANE2_SCREENSHOTS. CTest passes it over (a disabled test).
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -16,6 +17,12 @@
 #endif
 #include "support/WindowTestSupport.h"
 #pragma GCC diagnostic pop
+#include <chrono>
+#include <thread>
+
+#include "app/TReviewPage.h"
+#include "app/TWaveView.h"
+#include "support/NoisySide.h"
 
 namespace zolvane2::test {
 namespace {
@@ -61,6 +68,44 @@ TEST_F(Screenshots, DISABLED_ThreePages) {
             QString::fromUtf8(folder) + QLatin1Char('/') + QString::fromUtf8(names[page]) + QStringLiteral(".png");
         EXPECT_TRUE(w.grab().save(file)) << file.toStdString();
     }
+}
+
+// The page "区切り確認" with a side of three pieces found by their gaps and
+// titled from a track list.
+TEST_F(Screenshots, DISABLED_ReviewPage) {
+    const char* folder = std::getenv("ZOLVANE2_SCREENSHOTS");
+    const char* tracks = std::getenv("ZOLVANE2_SCREENSHOT_TRACKS");
+    ASSERT_TRUE(folder != nullptr && tracks != nullptr);
+    auto& w = Open();
+    w.resize(680, 520);
+    NoisySide side(22050);
+    side.Hiss(1.5).Music(9).Hiss(2).Music(6).Hiss(1.8).Music(11).Hiss(2.5);
+    const QString name = QString::fromUtf8(tracks) + QStringLiteral("/Side-A.wav");
+    test::WriteWave(name.toStdString(), 1, side.Rate(), Pcm(side.samples));
+    w.AddFileToList(name, -1);
+    w.show();
+    w.OpenRowInReview(0);
+    auto* page = Control<TReviewPage>(w, "tsReview");
+    const auto settle = [page] {
+        do {
+            page->Poll();
+            QApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        } while (page->Busy());
+    };
+    settle();
+    page->btnProposeGapsClick();
+    settle();
+    QApplication::clipboard()->setText(QStringLiteral("A1 Morning 0:10\nA2 Interlude 0:07\nA3 Long Walk 0:12\n"));
+    page->btnPasteTrackListClick();
+    auto* zoom = Control<TWaveView>(w, "imgZoom");
+    const std::int64_t boundary = page->Plan().Boundaries().at(1);
+    zoom->SetView(static_cast<double>(boundary) - 6.0 * side.Rate(), 12.0 * side.Rate() / zoom->width());
+    zoom->SetCursorFrame(boundary);
+    zoom->SetSelectedBoundary(1);
+    QApplication::processEvents();
+    const QString file = QString::fromUtf8(folder) + QStringLiteral("/review.png");
+    EXPECT_TRUE(w.grab().save(file)) << file.toStdString();
 }
 
 }  // namespace
