@@ -145,7 +145,8 @@ std::vector<LevelOverview::Span> TWaveView::ColumnSpans(int columns) const {
             const auto from = static_cast<std::int64_t>(start_ + x * framesPerPixel_);
             const auto to = std::max(static_cast<std::int64_t>(start_ + (x + 1) * framesPerPixel_), from + 1);
             for (int c = 0; c < channels; ++c) {
-                spans[static_cast<std::size_t>(x * channels + c)] = overview_->At(c, from, to);
+                spans[(static_cast<std::size_t>(x) * static_cast<std::size_t>(channels)) +
+                      static_cast<std::size_t>(c)] = overview_->At(c, from, to);
             }
         }
         return spans;
@@ -193,10 +194,11 @@ void TWaveView::DrawWave(QPainter& painter) const {
     }
     const std::vector<LevelOverview::Span> spans = ColumnSpans(columns);
     std::vector<QLine> lines;
-    lines.reserve(static_cast<std::size_t>(columns * channels));
+    lines.reserve(static_cast<std::size_t>(columns) * static_cast<std::size_t>(channels));
     for (int x = 0; x < columns; ++x) {
         for (int c = 0; c < channels; ++c) {
-            const LevelOverview::Span& s = spans[static_cast<std::size_t>(x * channels + c)];
+            const LevelOverview::Span& s =
+                spans[(static_cast<std::size_t>(x) * static_cast<std::size_t>(channels)) + static_cast<std::size_t>(c)];
             if (s.low > s.high) {
                 continue;
             }

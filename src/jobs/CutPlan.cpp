@@ -55,6 +55,7 @@ CutPoint CutPlan::Piece(int index) const {
 
 std::vector<CutPoint> CutPlan::Pieces() const {
     std::vector<CutPoint> pieces;
+    pieces.reserve(now_.titles.size());
     for (int i = 0; i < PieceCount(); ++i) {
         pieces.push_back(Piece(i));
     }
