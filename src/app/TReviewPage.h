@@ -142,6 +142,11 @@ private:
     CutPointLog triggerLog_;
     bool triggerRunning_ = false;
     bool cutRunning_ = false;
+    // Of the running cut: whether its pieces take their titles into their
+    // names at its end, the titles, and the pieces written so far.
+    bool renameWritten_ = false;
+    std::vector<std::string> cutTitles_;
+    std::vector<std::string> written_;
     // From the track list: titles and times.
     std::vector<std::string> trackTitles_;
     std::vector<double> trackSeconds_;

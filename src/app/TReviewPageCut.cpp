@@ -26,6 +26,27 @@ namespace {
 // What "the three seconds around a boundary" means, each side.
 constexpr double kAroundSeconds = 1.5;
 
+// "dir/side-001.flac" with title "A/B" gives "dir/side-001 A_B.flac"; no
+// title, or one of nothing but blanks, gives "". Slashes and control
+// characters would make another path or an awkward name.
+std::string TitledName(const std::string& path, const std::string& title) {
+    std::string clean;
+    for (const char c : title) {
+        const auto u = static_cast<unsigned char>(c);
+        clean += (c == '/' || u < 0x20 || u == 0x7F) ? '_' : c;
+    }
+    const auto first = clean.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    clean = clean.substr(first, clean.find_last_not_of(' ') - first + 1);
+    if (clean == "." || clean == "..") {
+        return {};
+    }
+    const std::string stem = TrackNaming::Stem(path);
+    return stem + " " + clean + path.substr(stem.size());
+}
+
 }  // namespace
 
 void TReviewPage::PlayRange(std::int64_t from, std::int64_t to) {
@@ -157,7 +178,22 @@ void TReviewPage::btnReviewCutClick() {
     job->SetOutputBase(base);
     const bool flac = cbReviewFormat->currentIndex() == 1;
     job->SetFlacOutput(flac ? std::optional(settings.Flac().value_or(FlacSettings{})) : std::nullopt, settings.tags);
-    if (!window_.LaunchReviewJob(*job, true, [this] { CutEnded(); })) {
+    // FLAC pieces carry their titles in their names too: renamed once the
+    // job has ended, as a name freed earlier would be numbered again.
+    written_.clear();
+    renameWritten_ = flac;
+    const auto onPiece = [this](const std::string& piece) {
+        if (renameWritten_) {
+            written_.push_back(piece);
+        } else {
+            window_.AddFileToList(QString::fromStdString(piece), -1);
+        }
+    };
+    cutTitles_.clear();
+    for (const CutPoint& p : pieces) {
+        cutTitles_.push_back(p.Name);
+    }
+    if (!window_.LaunchReviewJob(*job, onPiece, [this] { CutEnded(); })) {
         delete job;
         return;
     }
@@ -168,6 +204,14 @@ void TReviewPage::btnReviewCutClick() {
 
 void TReviewPage::CutEnded() {
     cutRunning_ = false;
+    // The pieces in the order written: a name taken already keeps the
+    // numbered one.
+    for (std::size_t i = 0; i < written_.size(); ++i) {
+        const std::string named = i < cutTitles_.size() ? TitledName(written_[i], cutTitles_[i]) : std::string();
+        const bool renamed = !named.empty() && FileSystem::RenameNoReplace(written_[i], named);
+        window_.AddFileToList(QString::fromStdString(renamed ? named : written_[i]), -1);
+    }
+    written_.clear();
     ShowStatus(QStringLiteral("切り出しを終えました"));
     UpdateButtons();
 }

@@ -101,7 +101,7 @@ void TReviewPage::btnProposeTriggerClick() {
     job->SetDataLengths(0, source_.dataSize);
     job->SetTotalBytes(source_.dataSize);
     job->SetDigits(settings.digits);
-    if (!window_.LaunchReviewJob(*job, false, [this] { TriggerRunEnded(); })) {
+    if (!window_.LaunchReviewJob(*job, {}, [this] { TriggerRunEnded(); })) {
         delete job;
         return;
     }

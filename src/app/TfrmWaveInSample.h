@@ -240,9 +240,10 @@ public:
     // chosen in a dialog.
     void OpenCurrentRowInReview();
     // Runs a job of the review page in the job slot, as a re-divide: its
-    // progress in the bar, its pieces in the list when listPieces, then
-    // JobFinished and afterEnd. False while another job runs.
-    bool LaunchReviewJob(TCutThread& job, bool listPieces, std::function<void()> afterEnd);
+    // progress in the bar, each piece it keeps to onPiece, then JobFinished
+    // and afterEnd. False while another job runs.
+    bool LaunchReviewJob(TCutThread& job, std::function<void(const std::string&)> onPiece,
+                         std::function<void()> afterEnd);
     [[nodiscard]] CuttingSettings ReviewCuttingSettings() const { return SettingsFromControls(); }
 
 protected:

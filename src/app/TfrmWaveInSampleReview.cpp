@@ -2,6 +2,7 @@
 // ways to open a file there, and the job slot its trigger pass and its cut
 // run in.
 #include <QAction>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -15,8 +16,15 @@
 namespace zolvane2 {
 
 void TfrmWaveInSample::CreateReviewPage() {
-    tsReview = new TReviewPage(*this, Dialogs(), PageControl1);
-    PageControl1->addTab(tsReview, QStringLiteral("区切り確認"));
+    // Like the settings pages it scrolls when the window is smaller than it,
+    // so that it leaves the window's default size as it is.
+    auto* area = new QScrollArea(PageControl1);
+    area->setObjectName(QStringLiteral("tsReviewArea"));
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    tsReview = new TReviewPage(*this, Dialogs(), area);
+    area->setWidget(tsReview);
+    PageControl1->addTab(area, QStringLiteral("区切り確認"));
     connect(btnReview, &QToolButton::clicked, this, &TfrmWaveInSample::OpenCurrentRowInReview);
 
     auto* open = new QAction(QStringLiteral("区切り確認で開く"), lvResult);
@@ -37,7 +45,7 @@ void TfrmWaveInSample::OpenRowInReview(int row) {
     source.channels = ChannelCode(SubItem(row, 2).toStdString());
     source.dataOffset = SubItem(row, 5).toLongLong();
     source.dataSize = SubItem(row, 6).toLongLong();
-    PageControl1->setCurrentWidget(tsReview);
+    PageControl1->setCurrentWidget(PageControl1->findChild<QScrollArea*>(QStringLiteral("tsReviewArea")));
     tsReview->Open(source);
 }
 
@@ -62,14 +70,15 @@ void TfrmWaveInSample::OpenCurrentRowInReview() {
     OpenRowInReview(row);
 }
 
-bool TfrmWaveInSample::LaunchReviewJob(TCutThread& job, bool listPieces, std::function<void()> afterEnd) {
+bool TfrmWaveInSample::LaunchReviewJob(TCutThread& job, std::function<void(const std::string&)> onPiece,
+                                       std::function<void()> afterEnd) {
     if (PlayerPlaying() || !jobs_.Start(JobSlot::Kind::Redivide)) {
         return false;
     }
     UpdateCommands();
     job.SetOnProgress([this](Thread& /*sender*/, std::int32_t percent) { SetProgress(percent); });
-    if (listPieces) {
-        job.SetOnFileFinished([this](const std::string& path) { AddFileToList(QString::fromStdString(path), -1); });
+    if (onPiece) {
+        job.SetOnFileFinished(std::move(onPiece));
     }
     jobs_.Launch(job, [this, afterEnd = std::move(afterEnd)] {
         JobFinished();

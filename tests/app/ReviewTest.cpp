@@ -18,6 +18,7 @@
 #include "app/TReviewPage.h"
 #include "app/TWaveView.h"
 #include "support/CliProcess.h"
+#include "support/FlacTool.h"
 #include "support/NoisySide.h"
 
 namespace zolvane2::test {
@@ -54,7 +55,8 @@ protected:
         auto* list = Control<QTreeWidget>(*window, "lvResult");
         list->setCurrentItem(list->topLevelItem(0));
         Control<QAction>(*list, "actReview")->trigger();
-        ASSERT_EQ(Control<QTabWidget>(*window, "PageControl1")->currentWidget(), page_);
+        auto* pages = Control<QTabWidget>(*window, "PageControl1");
+        ASSERT_EQ(pages->tabText(pages->currentIndex()), QStringLiteral("区切り確認"));
         WaitForPage();
         ASSERT_TRUE(page_->LevelsReady());
         Click("btnProposeGaps");
@@ -146,7 +148,8 @@ TEST_F(ReviewTest, DraggedBoundarySnapsToTheQuietAndUndoRedoStepThroughIt) {
 }
 
 // A pasted track list titles the pieces in order; a title edited in the
-// list is one more step to undo.
+// list is one more step to undo. FLAC pieces carry the titles in their
+// names and TITLE tags.
 TEST_F(ReviewTest, PastedTrackListNamesThePieces) {
     OpenAndFindGaps();
     QApplication::clipboard()->setText(
@@ -164,6 +167,18 @@ TEST_F(ReviewTest, PastedTrackListNamesThePieces) {
     Click("btnPasteTrackList");
     EXPECT_EQ(Messages().Count(), 1U);
     EXPECT_EQ(Titles().front(), "First");
+
+    Control<QComboBox>(*window, "cbReviewFormat")->setCurrentIndex(1);
+    dialogs.files.emplace_back(dir.path());
+    const int rows = window->RowCount();
+    Click("btnReviewCut");
+    RunJobToEnd();
+    ASSERT_EQ(Captions(rows),
+              (std::vector<std::string>{"side-001 First.flac", "side-002 Guest - Second.flac", "side-003 Third.flac"}));
+    if (HaveFlacTools()) {
+        EXPECT_EQ(ShellOutput("metaflac --show-tag=TITLE " + Quoted(window->RowPath(rows + 1).toStdString())),
+                  "TITLE=Guest - Second\n");
+    }
 }
 
 // The cut writes what the tool cuts from the label file the page left
