@@ -18,11 +18,12 @@
 #include "support/WindowTestSupport.h"
 #pragma GCC diagnostic pop
 #include <chrono>
+#include <cmath>
 #include <thread>
+#include <vector>
 
 #include "app/TReviewPage.h"
 #include "app/TWaveView.h"
-#include "support/NoisySide.h"
 
 namespace zolvane2::test {
 namespace {
@@ -78,10 +79,32 @@ TEST_F(Screenshots, DISABLED_ReviewPage) {
     ASSERT_TRUE(folder != nullptr && tracks != nullptr);
     auto& w = Open();
     w.resize(680, 520);
-    NoisySide side(22050);
-    side.Hiss(1.5).Music(9).Hiss(2).Music(6).Hiss(1.8).Music(11).Hiss(2.5);
+    // Stereo pieces that swell and fade like music, over a little hiss.
+    constexpr int kRate = 22050;
+    std::vector<std::int16_t> samples;
+    std::uint32_t noise = 7;
+    const auto add = [&](double seconds, double loudness) {
+        for (int i = 0; i < static_cast<int>(seconds * kRate); ++i) {
+            const double t = static_cast<double>(i) / kRate;
+            const double swell =
+                loudness * (0.35 + 0.65 * std::abs(std::sin(t * 1.7)) * (0.7 + 0.3 * std::sin(t * 0.45)));
+            for (int c = 0; c < 2; ++c) {
+                noise = noise * 1664525U + 1013904223U;
+                const double hiss = 60.0 * (static_cast<double>(noise >> 8) / 16777216.0 * 2 - 1);
+                const double tone = std::sin(t * (c == 0 ? 1382.0 : 1740.0)) * 0.6 + std::sin(t * 2181.0) * 0.4;
+                samples.push_back(static_cast<std::int16_t>(std::lround(hiss + swell * 12000 * tone)));
+            }
+        }
+    };
+    add(1.5, 0);
+    add(9, 1);
+    add(2, 0);
+    add(6, 0.6);
+    add(1.8, 0);
+    add(11, 0.9);
+    add(2.5, 0);
     const QString name = QString::fromUtf8(tracks) + QStringLiteral("/Side-A.wav");
-    test::WriteWave(name.toStdString(), 1, side.Rate(), Pcm(side.samples));
+    test::WriteWave(name.toStdString(), 2, kRate, Pcm(samples));
     w.AddFileToList(name, -1);
     w.show();
     w.OpenRowInReview(0);
@@ -100,7 +123,7 @@ TEST_F(Screenshots, DISABLED_ReviewPage) {
     page->btnPasteTrackListClick();
     auto* zoom = Control<TWaveView>(w, "imgZoom");
     const std::int64_t boundary = page->Plan().Boundaries().at(1);
-    zoom->SetView(static_cast<double>(boundary) - 6.0 * side.Rate(), 12.0 * side.Rate() / zoom->width());
+    zoom->SetView(static_cast<double>(boundary) - 6.0 * kRate, 12.0 * kRate / zoom->width());
     zoom->SetCursorFrame(boundary);
     zoom->SetSelectedBoundary(1);
     QApplication::processEvents();
