@@ -348,7 +348,7 @@ void TReviewPage::Poll() {
         }
     }
     ShowPlayPosition();
-    if (levelTask_ == nullptr && gapTask_ == nullptr && (player_ == nullptr || player_->Stopped())) {
+    if (levelTask_ == nullptr && gapTask_ == nullptr && !playing_) {
         tmrReview->stop();
     }
 }

@@ -152,6 +152,9 @@ private:
     std::vector<double> trackSeconds_;
     std::unique_ptr<TWaveOutPlayer> player_;
     std::int64_t playFrom_ = 0;
+    // From Play until the player's end event: the player may not have
+    // started yet, and the position is drawn until it has ended.
+    bool playing_ = false;
     bool filling_ = false;
 
     // ---- controls, by the names the help and the tests use ---------------

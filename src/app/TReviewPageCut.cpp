@@ -61,7 +61,12 @@ void TReviewPage::PlayRange(std::int64_t from, std::int64_t to) {
     }
     if (player_ == nullptr) {
         player_ = std::make_unique<TWaveOutPlayer>();
-        player_->SetOnPlayEnd([this](TWaveOutPlayer* /*sender*/) { ShowPlayPosition(); });
+        player_->SetOnPlayEnd([this](TWaveOutPlayer* /*sender*/) {
+            // The end of a playback stopped for the next one comes when the
+            // next may already play.
+            playing_ = !player_->Stopped();
+            ShowPlayPosition();
+        });
     }
     if (!player_->Stopped()) {
         player_->Stop();
@@ -77,12 +82,13 @@ void TReviewPage::PlayRange(std::int64_t from, std::int64_t to) {
     thread.SetDataStart(source_.dataOffset + from * FrameBytes());
     thread.SetDataSize((to - from) * FrameBytes());
     playFrom_ = from;
+    playing_ = true;
     player_->Play();
     tmrReview->start();
 }
 
 void TReviewPage::ShowPlayPosition() {
-    const bool playing = player_ != nullptr && !player_->Stopped();
+    const bool playing = playing_ && player_ != nullptr && !player_->Stopped();
     const std::int64_t at = playing ? playFrom_ + player_->SamplePosition() : -1;
     imgZoom->SetPlayPosition(at);
     imgOverview->SetPlayPosition(at);

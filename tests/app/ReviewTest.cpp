@@ -5,9 +5,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabWidget>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <string>
@@ -17,9 +19,12 @@
 #include "JobsWindowTest.h"
 #include "app/TReviewPage.h"
 #include "app/TWaveView.h"
+#include "platform/SoundOutput.h"
 #include "support/CliProcess.h"
+#include "support/FakeSoundOutput.h"
 #include "support/FlacTool.h"
 #include "support/NoisySide.h"
+#include "support/PlayTestSupport.h"
 
 namespace zolvane2::test {
 namespace {
@@ -37,6 +42,10 @@ protected:
         window->show();
         page_ = Control<TReviewPage>(*window, "tsReview");
         zoom_ = Control<TWaveView>(*window, "imgZoom");
+    }
+    void TearDown() override {
+        JobsWindowTest::TearDown();
+        SetSoundOutputFactory(nullptr);
     }
 
     // Runs the page's poll until its reads have ended.
@@ -179,6 +188,37 @@ TEST_F(ReviewTest, PastedTrackListNamesThePieces) {
         EXPECT_EQ(ShellOutput("metaflac --show-tag=TITLE " + Quoted(window->RowPath(rows + 1).toStdString())),
                   "TITLE=Guest - Second\n");
     }
+}
+
+// Tab goes from boundary to boundary; the 3 seconds around the chosen one
+// are what the player plays, then the playing position goes.
+TEST_F(ReviewTest, TabChoosesABoundaryAndItsThreeSecondsArePlayed) {
+    auto output = std::make_shared<FakeSoundOutput>();
+    SetSoundOutputFactory([output] { return std::make_unique<ForwardingSoundOutput>(output); });
+    OpenAndFindGaps();
+    zoom_->setFocus();
+    for (int i = 0; i < 2; ++i) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(zoom_, &tab);
+    }
+    const std::int64_t boundary = page_->Plan().Boundaries()[1];
+    ASSERT_EQ(zoom_->SelectedBoundary(), 1);
+    EXPECT_EQ(zoom_->CursorFrame(), boundary);
+
+    Click("btnPlayAround");
+    auto* timer = Control<QTimer>(*window, "tmrReview");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    do {
+        (void)output->ReturnNext();
+        GetMainThreadDispatcher()->Pump(std::chrono::milliseconds(1));
+        page_->Poll();
+    } while (timer->isActive() && std::chrono::steady_clock::now() < deadline);
+    EXPECT_FALSE(timer->isActive());
+    const auto half = static_cast<std::size_t>(kRate * 3 / 2);
+    const auto first = static_cast<std::size_t>(boundary) - half;
+    const std::vector<std::int16_t> around(side_.samples.begin() + static_cast<std::ptrdiff_t>(first),
+                                           side_.samples.begin() + static_cast<std::ptrdiff_t>(first + 2 * half));
+    EXPECT_EQ(output->Played(), Pcm(around));
 }
 
 // The cut writes what the tool cuts from the label file the page left
