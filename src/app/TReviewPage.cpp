@@ -145,8 +145,9 @@ void TReviewPage::CreateControls() {
     lvPieces->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     lvPieces->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     auto* side = new QVBoxLayout;
-    btnPasteTrackList = Tool("btnPasteTrackList", "曲目を貼り付け",
-                             "クリップボードの曲目リスト(1 行 1 曲、行末に時間)をタイトルにします", this);
+    btnPasteTrackList =
+        Tool("btnPasteTrackList", "曲目を貼り付け",
+             "クリップボードの曲目リスト(1 行 1 曲、行末に時間)をタイトルにします (一覧で Ctrl+V)", this);
     btnOpenTrackList = Tool("btnOpenTrackList", "曲目を開く", "曲目リストのファイルを開いてタイトルにします", this);
     cbReviewFormat = new QComboBox(this);
     cbReviewFormat->setObjectName(QStringLiteral("cbReviewFormat"));
@@ -264,6 +265,10 @@ void TReviewPage::ConnectControls() {
     shortcut(QKeySequence::Undo, &TReviewPage::btnReviewUndoClick);
     shortcut(QKeySequence::Redo, &TReviewPage::btnReviewRedoClick);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), &TReviewPage::btnReviewRedoClick);
+    // A track list pasted into the piece list, as into any list.
+    auto* paste = new QShortcut(QKeySequence::Paste, lvPieces);
+    paste->setContext(Qt::WidgetShortcut);
+    connect(paste, &QShortcut::activated, this, &TReviewPage::btnPasteTrackListClick);
     connect(btnReviewOpen, &QToolButton::clicked, &window_, [this] { window_.OpenCurrentRowInReview(); });
     auto* open = new QShortcut(QKeySequence::Open, this);
     open->setContext(Qt::WidgetWithChildrenShortcut);

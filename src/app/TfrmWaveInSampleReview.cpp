@@ -26,6 +26,7 @@ void TfrmWaveInSample::CreateReviewPage() {
     area->setWidget(tsReview);
     PageControl1->addTab(area, QStringLiteral("区切り確認"));
     connect(btnReview, &QToolButton::clicked, this, &TfrmWaveInSample::OpenCurrentRowInReview);
+    btnReview->setProperty("HelpContext", 40);
 
     auto* open = new QAction(QStringLiteral("区切り確認で開く"), lvResult);
     open->setObjectName(QStringLiteral("actReview"));
