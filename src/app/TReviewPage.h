@@ -141,6 +141,7 @@ private:
     std::shared_ptr<GapResult> gapResult_;
     CutPointLog triggerLog_;
     bool triggerRunning_ = false;
+    QString triggerSource_;  // the file the trigger pass reads
     bool cutRunning_ = false;
     // Of the running cut: whether its pieces take their titles into their
     // names at its end, the titles, and the pieces written so far.

@@ -106,6 +106,7 @@ void TReviewPage::btnProposeTriggerClick() {
         return;
     }
     triggerRunning_ = true;
+    triggerSource_ = source_.path;
     ShowStatus(QStringLiteral("トリガで区切っています..."));
     UpdateButtons();
 }
@@ -113,6 +114,10 @@ void TReviewPage::btnProposeTriggerClick() {
 void TReviewPage::TriggerRunEnded() {
     triggerRunning_ = false;
     ShowStatus(QString());
+    if (triggerSource_ != source_.path) {
+        UpdateButtons();  // another file was opened meanwhile
+        return;
+    }
     std::vector<CutPoint> ranges = triggerLog_.Points();
     for (CutPoint& r : ranges) {
         r.Name.clear();  // the names of pieces that were never written
