@@ -120,6 +120,7 @@ void TfrmWaveInSample::CreateControls() {
     CreateMainPage();
     CreateSettingPage();
     CreateCutPage();
+    CreateReviewPage();
     PageControl1->setCurrentWidget(tsMain);
 
     CreateButtonBar();

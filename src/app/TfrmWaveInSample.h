@@ -48,6 +48,8 @@ namespace zolvane2 {
 class TDropFileSource;
 class TPaintBox;
 class TRadioGroup;
+class TReviewPage;
+class TCutThread;
 class TRecordingSettingImage;
 class TShellAboutDialog;
 class WindowDialogs;
@@ -87,6 +89,7 @@ struct TWindowOptions {
 //   TfrmWaveInSampleMinimumLength.cpp minimum track length, run note
 //   TfrmWaveInSampleCutModes.cpp      gap mode's boxes, which boxes each
 //                                     cutting mode uses
+//   TfrmWaveInSampleReview.cpp        the page "区切り確認" (TReviewPage)
 //
 // Each concern connects its own controls in its file. The state of a
 // recording run, a playback, the job slot and the level numbers lives in
@@ -235,6 +238,19 @@ public:
     // The job slot; tests hold it to stand for a job that runs.
     [[nodiscard]] JobSlot& Jobs() { return jobs_; }
 
+    // ---- review page (Review.cpp) ----------------------------------------
+    // Opens the row's file on the page "区切り確認" and shows the page.
+    void OpenRowInReview(int row);
+    // The current row of the list, else the first checked one, else a file
+    // chosen in a dialog.
+    void OpenCurrentRowInReview();
+    // Runs a job of the review page in the job slot, as a re-divide: its
+    // progress in the bar, each piece it keeps to onPiece, then JobFinished
+    // and afterEnd. False while another job runs.
+    bool LaunchReviewJob(TCutThread& job, std::function<void(const std::string&)> onPiece,
+                         std::function<void()> afterEnd);
+    [[nodiscard]] CuttingSettings ReviewCuttingSettings() const { return SettingsFromControls(); }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -320,6 +336,7 @@ private:
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
+    void CreateReviewPage();
     // Appends to row a caption lbl<name> (returned) and boxes sedt<name>H/M/S
     // with their unit labels, set to the hours, minutes and seconds given.
     QLabel* AddTimeRow(QHBoxLayout* row, QWidget* page, const char* name, const char* caption, const QString& hint,
@@ -384,6 +401,7 @@ private:
     QWidget* tsMain = nullptr;
     QWidget* tsSetting = nullptr;
     QWidget* tsCut = nullptr;
+    TReviewPage* tsReview = nullptr;
 
     // Button bar.
     QFrame* pnlCtrl = nullptr;
@@ -412,6 +430,7 @@ private:
     QToolButton* btnCombine = nullptr;
     QToolButton* btnDivide = nullptr;
     QToolButton* btnCancel = nullptr;
+    QToolButton* btnReview = nullptr;
     QToolButton* btnPlay = nullptr;
     QToolButton* btnStopPlay = nullptr;
     QToolButton* btnPrev = nullptr;
