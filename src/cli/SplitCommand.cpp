@@ -66,7 +66,7 @@ int RunSplit(const ParsedOptions& line) {
         cutPoints.CheckForSplit(files.size(), splitAt.has_value());
         trackList.Check(files.size());
         if (!splitAt) {
-            trackTimes.CheckForSplit(line, options, files.size());
+            trackTimes.CheckForSplit(line, options, files.size(), trackList.Given());
         }
     } catch (const UsageError& e) {
         return UsageFailure(kCommand, e.what());

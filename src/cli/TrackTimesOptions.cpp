@@ -18,21 +18,33 @@ OptionRow TimesOption(Texts help) {
     return {.name = "--times", .valueName = "T,T,...", .kind = OptionRow::Kind::Name, .help = help};
 }
 
+OptionRow SnapRangeOption(Texts help) {
+    return {.name = "--snap-range",
+            .valueName = "S",
+            .kind = OptionRow::Kind::Integer,
+            .low = 0,
+            .high = CuttingSettings::kMaxSnapRangeSeconds,
+            .help = help};
+}
+
 }  // namespace
 
 OptionTable TrackTimesOptions::SplitOptions() {
     return {
         TimesOption({"gap mode: the length of each piece (M:SS or H:MM:SS,\n"
                      "comma-separated): each boundary moves to the best gap\n"
-                     "within 15 s of where the times put it",
+                     "within --snap-range of where the times put it",
                      "ギャップモードで、各ピースの長さ (分:秒 または\n"
                      "時:分:秒 をコンマで区切る)。各境界を、その時間の\n"
-                     "位置から 15 秒以内の最もギャップらしい位置に合わせる"}),
+                     "位置から --snap-range 以内の最もギャップらしい\n"
+                     "位置に合わせる"}),
+        SnapRangeOption({"with --times or --track-list: how far a boundary may\nmove to a gap, in seconds (%1)",
+                         "--times か --track-list とともに、境界をギャップに\n合わせるとき動かせる秒数 (%1)"}),
     };
 }
 
 OptionTable TrackTimesOptions::RecordOptions() {
-    return {TimesOption({})};
+    return {TimesOption({}), SnapRangeOption({})};
 }
 
 void TrackTimesOptions::Take(const ParsedOptions& line) {
@@ -47,15 +59,22 @@ void TrackTimesOptions::Take(const ParsedOptions& line) {
         times_ = *times;
         timesGiven_ = true;
     }
+    if (const GivenOption* o = line.Last("--snap-range")) {
+        snapRange_ = static_cast<std::int32_t>(o->number);
+    }
 }
 
 void TrackTimesOptions::CheckForSplit(const ParsedOptions& line, const CuttingSettings& cutting,
-                                      std::size_t sourceCount) const {
+                                      std::size_t sourceCount, bool listGiven) const {
     if (line.Last("--tracks") != nullptr && cutting.Mode() != CutMode::Gaps) {
         throw UsageError(Say("--tracks wants --mode gaps", "--tracks には --mode gaps が必要です"));
     }
     if (timesGiven_ && cutting.Mode() != CutMode::Gaps) {
         throw UsageError(Say("--times wants --mode gaps", "--times には --mode gaps が必要です"));
+    }
+    if (snapRange_ && !timesGiven_ && !listGiven) {
+        throw UsageError(
+            Say("--snap-range wants --times or --track-list", "--snap-range には --times か --track-list が必要です"));
     }
     if (timesGiven_ && sourceCount != 1) {
         throw UsageError(
@@ -64,8 +83,9 @@ void TrackTimesOptions::CheckForSplit(const ParsedOptions& line, const CuttingSe
 }
 
 void TrackTimesOptions::CheckForRecord(const ParsedOptions& line) const {
-    if (timesGiven_ || line.Last("--tracks") != nullptr) {
-        throw UsageError(Say("--tracks and --times belong to split", "--tracks と --times は split のオプションです"));
+    if (timesGiven_ || snapRange_ || line.Last("--tracks") != nullptr) {
+        throw UsageError(Say("--tracks, --times and --snap-range belong to split",
+                             "--tracks, --times, --snap-range は split のオプションです"));
     }
 }
 
@@ -85,13 +105,16 @@ bool TrackTimesOptions::Prepare(TCutThread& job, const TrackListOptions& list) c
     if (!times.empty()) {
         GapCutPlan::Rules rules = job.GapRules();
         rules.durations = std::move(times);
+        if (snapRange_) {
+            rules.rangeSeconds = *snapRange_;
+        }
         job.SetGapRules(rules);
     }
     return true;
 }
 
 std::string TrackTimesOptions::HelpText() {
-    return OptionLines(SplitOptions());
+    return Fill(OptionLines(SplitOptions()), {std::to_string(CuttingSettings().snapRangeSeconds)});
 }
 
 }  // namespace zolvane2::cli

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,9 @@ public:
 
     // Throws UsageError when --times (or --tracks) is given for another mode
     // than gaps or for more than one FILE.
-    void CheckForSplit(const ParsedOptions& line, const CuttingSettings& cutting, std::size_t sourceCount) const;
+    // --snap-range wants --times or a track list (listGiven).
+    void CheckForSplit(const ParsedOptions& line, const CuttingSettings& cutting, std::size_t sourceCount,
+                       bool listGiven) const;
     void CheckForRecord(const ParsedOptions& line) const;
 
     // Hands a gap-mode job the times: --times, else those of a loaded track
@@ -42,6 +46,7 @@ public:
 private:
     std::vector<double> times_;
     bool timesGiven_ = false;
+    std::optional<std::int32_t> snapRange_;  // wins over the settings file's
 };
 
 }  // namespace zolvane2::cli

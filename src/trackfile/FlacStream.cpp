@@ -147,8 +147,8 @@ struct FlacStream::Decoding {
     }
 };
 
-FlacStream::FlacStream(const std::string& path) : d_(std::make_unique<Decoding>()) {
-    d_->file = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+FlacStream::FlacStream(const std::string& path, unsigned openMode) : d_(std::make_unique<Decoding>()) {
+    d_->file = std::make_unique<TLongFileStream>(path, openMode);
     d_->decoder.reset(FLAC__stream_decoder_new());
     if (!d_->decoder) {
         throw ReadError(UserText(TextId::StreamRead), ENOMEM);

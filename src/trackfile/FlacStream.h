@@ -21,7 +21,8 @@ class FlacStream final : public TLongStream {
 public:
     // Throws FileOpenError (the file cannot be opened) and ReadError (not a
     // 16-bit FLAC file libFLAC reads).
-    explicit FlacStream(const std::string& path);
+    // openMode is TLongFileStream's (read-only, shared with nobody unless told).
+    explicit FlacStream(const std::string& path, unsigned openMode = 0);
     ~FlacStream() override;
 
     // Short only at the end, and where the file is damaged.
