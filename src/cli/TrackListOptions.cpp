@@ -146,7 +146,7 @@ std::string TrackListOptions::NameFinished(const char* command, const std::strin
     // A capped WAVE track keeps the mark that it was cut at the size limit.
     constexpr std::string_view kCapped = "_tooLONG.wav";
     const std::string ext = path.ends_with(kCapped) ? std::string(kCapped) : FileSystem::ExtensionOf(path);
-    const std::string named = TrackNaming::RenameToFreeName(path, FileSystem::FolderOf(path), name, ext);
+    std::string named = TrackNaming::RenameToFreeName(path, FileSystem::FolderOf(path), name, ext);
     if (named.empty()) {
         PrintFailure(command, Say("warning: ", "警告: ") + path + ": " + SystemReason(errno));
         return path;

@@ -125,7 +125,7 @@ std::string TrackNaming::NameForTry(const std::string& folder, const std::string
 std::string TrackNaming::CreateAtFreeName(const std::string& folder, const std::string& name, const std::string& ext,
                                           const std::function<void(const std::string&)>& create) {
     for (int attempt = 1;; ++attempt) {
-        const std::string path = NameForTry(folder, name, ext, attempt);
+        std::string path = NameForTry(folder, name, ext, attempt);
         if (FileSystem::NameTaken(path)) {
             continue;
         }
@@ -143,7 +143,7 @@ std::string TrackNaming::CreateAtFreeName(const std::string& folder, const std::
 std::string TrackNaming::RenameToFreeName(const std::string& from, const std::string& folder, const std::string& name,
                                           const std::string& ext) {
     for (int attempt = 1;; ++attempt) {
-        const std::string path = NameForTry(folder, name, ext, attempt);
+        std::string path = NameForTry(folder, name, ext, attempt);
         if (path == from) {
             return path;
         }
