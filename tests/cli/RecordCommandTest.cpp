@@ -395,6 +395,13 @@ TEST_F(RecordCommandTest, AFlacRecordingHoldsTheSameFramesAndSurvivesAKill) {
         }
         ASSERT_GE(decoded.size() + 44100 * 4, whole);
         EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), pcm.Bytes().begin()));
+        // Other players' decoders read it up to its last second as well.
+        for (const char* tool : {"sox", "ffmpeg"}) {
+            if (const auto other = test::OtherDecode(tool, file)) {
+                EXPECT_GE(other->size() + 44100 * 4, whole) << tool;
+                EXPECT_TRUE(std::equal(other->begin(), other->end(), pcm.Bytes().begin())) << tool;
+            }
+        }
         CliProcess repair({"repair", file});
         ASSERT_EQ(repair.Wait(10s), 0) << repair.err;
         EXPECT_EQ(test::ShellOutput("metaflac --show-total-samples " + test::Quoted(file)),
