@@ -65,29 +65,6 @@ std::string Reason(const CutPointFileError& e, bool cue, double lengthSeconds) {
     return {};
 }
 
-std::string RefusalText(CutPointTargets::Refusal refusal, const std::string& path) {
-    using Refusal = CutPointTargets::Refusal;
-    switch (refusal) {
-        case Refusal::None:
-            break;
-        case Refusal::Input:
-            return Say("this run reads that file; it is not replaced", "この実行が読むファイルなので、置き換えません");
-        case Refusal::Temporary:
-            return Fill(Say("its temporary name %1.part is taken by a link, a folder or a file this run reads",
-                            "一時ファイルの名前 %1.part が、リンクやフォルダ、この実行が読むファイルに使われています"),
-                        {path});
-        case Refusal::Output:
-            return Say("this run writes that file already; --labels and --cue want two files",
-                       "この実行が既に書くファイルです (--labels と --cue には別々のファイルが必要です)");
-        case Refusal::TrackFile:
-            return Say("this run may create a track file of that name", "この実行が作るトラックファイルの名前です");
-        case Refusal::NotCutPoints:
-            return Say("that file is no label file or cue sheet; it is not replaced",
-                       "ラベルファイルでもキューシートでもないファイルなので、置き換えません");
-    }
-    return {};
-}
-
 // "file: reason" for a cut-point file that could not be read.
 std::string ReadFailureText(const std::string& path, const Error& e) {
     switch (e.Code()) {
@@ -198,6 +175,29 @@ void CutPointOptions::CheckForRecord(bool uncut) const {
         throw UsageError(Say("--labels and --cue want --mode none: the recording is kept whole and only marked",
                              "--labels と --cue には --mode none が必要です (録音は切らずに位置だけを記録します)"));
     }
+}
+
+std::string CutPointOptions::RefusalText(CutPointTargets::Refusal refusal, const std::string& path) {
+    using Refusal = CutPointTargets::Refusal;
+    switch (refusal) {
+        case Refusal::None:
+            break;
+        case Refusal::Input:
+            return Say("this run reads that file; it is not replaced", "この実行が読むファイルなので、置き換えません");
+        case Refusal::Temporary:
+            return Fill(Say("its temporary name %1.part is taken by a link, a folder or a file this run reads",
+                            "一時ファイルの名前 %1.part が、リンクやフォルダ、この実行が読むファイルに使われています"),
+                        {path});
+        case Refusal::Output:
+            return Say("this run writes that file already; --labels and --cue want two files",
+                       "この実行が既に書くファイルです (--labels と --cue には別々のファイルが必要です)");
+        case Refusal::TrackFile:
+            return Say("this run may create a track file of that name", "この実行が作るトラックファイルの名前です");
+        case Refusal::NotCutPoints:
+            return Say("that file is no label file or cue sheet; it is not replaced",
+                       "ラベルファイルでもキューシートでもないファイルなので、置き換えません");
+    }
+    return {};
 }
 
 bool CutPointOptions::CheckTargets(const char* command, CutPointTargets& targets) const {

@@ -8,12 +8,12 @@
 #include "cli/OptionTable.h"
 #include "cli/ParsedOptions.h"
 #include "jobs/CutPointLog.h"
+#include "jobs/CutPointTargets.h"
 #include "trackfile/TrackFileReader.h"
 
 namespace zolvane2 {
 class TCutThread;
 class CutPointMarker;
-class CutPointTargets;
 struct CuttingSettings;
 }  // namespace zolvane2
 
@@ -44,6 +44,8 @@ public:
     // --cue would replace one of them, each other, or an existing file that
     // is not a label file or cue sheet (the command then exits with 2).
     [[nodiscard]] bool CheckTargets(const char* command, CutPointTargets& targets) const;
+    // Why targets refused path, for the message after "OPTION PATH: ".
+    [[nodiscard]] static std::string RefusalText(CutPointTargets::Refusal refusal, const std::string& path);
 
     // Before the job starts: reads the label or cue file against the source
     // and hands the job its ranges, the log and the dry run. False after a

@@ -8,13 +8,16 @@
 
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
+#include "cli/CutPointOptions.h"
 #include "cli/CuttingOptions.h"
 #include "cli/FileReportMessages.h"
 #include "cli/Language.h"
 #include "cli/OptionTable.h"
 #include "cli/SplitJoinJob.h"
+#include "cli/TrackListOptions.h"
 #include "jobs/CombineChecks.h"
 #include "jobs/CutPointFile.h"
+#include "jobs/CutPointTargets.h"
 #include "jobs/CuttingSettings.h"
 #include "jobs/TCombineThread.h"
 #include "platform/Errors.h"
@@ -71,6 +74,18 @@ OptionTable OwnOptions() {
                   "OUT のキューシートも書く。FILE ごとに 1 つの TRACK\n"
                   "(TITLE タグ、なければファイル名)。キューシートか\n"
                   "ラベルファイルでないファイルは置き換えない"}},
+        {.name = "--track-list",
+         .valueName = "FILE",
+         .kind = Kind::Name,
+         .help = {"a track list or cue sheet: its ARTIST, ALBUM, DATE and\n"
+                  "GENRE fill the album tags the options and the first\n"
+                  "FILE leave empty; its entries give the TITLE and\n"
+                  "PERFORMER of the --cue sheet's TRACKs in order",
+                  "曲目リストまたはキューシート。ARTIST, ALBUM, DATE,\n"
+                  "GENRE は、オプションと最初の FILE にないアルバムの\n"
+                  "タグを補う。曲は順に --cue のシートの各 TRACK の\n"
+                  "TITLE と PERFORMER になる"},
+         .refusal = {"%1 needs a file name", "%1 にはファイル名が必要です"}},
     };
 }
 
@@ -103,26 +118,35 @@ TrackTags JoinedTags(const std::vector<FileProperties>& sources, const CuttingSe
     over(tags.date, given.tags.date);
     over(tags.genre, given.tags.genre);
     over(tags.comment, given.tags.comment);
-    if (tags.title.empty()) {
-        tags.title = tags.album;
-    }
     return tags;
 }
 
-// One TRACK per source, from where its audio begins in the output.
-std::string JoinedCue(const std::vector<FileProperties>& sources, int rate, const std::string& target) {
+// One TRACK per source, from where its audio begins in the output: titled
+// and performed by its entry of the track list, else by its TITLE tag or name.
+std::string JoinedCue(const std::vector<FileProperties>& sources, int rate, const std::string& target,
+                      const TrackNamePlan* plan) {
     std::vector<CutPoint> points;
+    std::vector<std::string> performers;
     std::int64_t at = 0;
     for (const FileProperties& p : sources) {
         const std::int64_t frames = p.dataSize / (2 * static_cast<std::int64_t>(std::max(p.channels, 1)));
-        std::string title = p.flac ? FlacDecoder::ReadTags(p.path).title : std::string();
+        const std::size_t index = points.size();
+        std::string title;
+        if (plan != nullptr && index < plan->Count()) {
+            const TrackTags tags = plan->TagsFor(index);
+            title = tags.title;
+            performers.push_back(tags.artist);
+        } else {
+            title = p.flac ? FlacDecoder::ReadTags(p.path).title : std::string();
+            performers.emplace_back();
+        }
         if (title.empty()) {
             title = TrackNaming::Stem(p.fileName);
         }
         points.push_back({at, at + frames, title});
         at += frames;
     }
-    return CutPointFile::CueText(points, rate, FileSystem::NameOf(target));
+    return CutPointFile::CueText(points, rate, FileSystem::NameOf(target), performers);
 }
 
 int RunJoin(const ParsedOptions& line) {
@@ -140,6 +164,8 @@ int RunJoin(const ParsedOptions& line) {
     CuttingSettings form;
     CuttingOptionsParser::TakeOutput(line, form);
     const GivenOption* cueOption = line.Last("--cue");
+    TrackListOptions trackList;
+    trackList.Take(line);
     if (out.empty()) {
         return UsageFailure(kCommand, Say("no output file given (-o OUT)", "出力ファイルがありません (-o OUT)"));
     }
@@ -201,6 +227,27 @@ int RunJoin(const ParsedOptions& line) {
             return 1;
         }
     }
+    if (!cuePath.empty()) {
+        // Writing the sheet replaces what is at its name: never a file this
+        // run reads (the track list may itself be a cue sheet) or writes.
+        CutPointTargets targets;
+        for (const FileProperties& p : *sources) {
+            targets.AddInput(p.path);
+        }
+        trackList.AddInputs(targets);
+        static_cast<void>(targets.Check(target));
+        if (const auto refusal = targets.Check(cuePath); refusal != CutPointTargets::Refusal::None) {
+            const std::string why = refusal == CutPointTargets::Refusal::Output
+                                        ? Say("this is OUT; it wants a name of its own", "OUT です。別の名前が必要です")
+                                        : CutPointOptions::RefusalText(refusal, cuePath);
+            PrintFailure(kCommand, "--cue " + cuePath + ": " + why);
+            return 1;
+        }
+    }
+    // The options and the first piece's tags win over the list's header.
+    if (!trackList.Load(kCommand, JoinedTags(*sources, form))) {
+        return 1;
+    }
     // FLAC has no 2 GB rule: only the free space and the file system's limit count.
     const CombineSizeCheck check = CheckCombineTarget(target, total, raw || flac);
     switch (check.verdict) {
@@ -252,7 +299,11 @@ int RunJoin(const ParsedOptions& line) {
     job->SetTotalBytes(total);
     job->SetRawOutput(raw);
     if (flac && !raw) {
-        job->SetFlacOutput(FlacSettings{form.flacLevel}, JoinedTags(*sources, form));
+        TrackTags tags = trackList.Plan() ? trackList.Plan()->Album() : JoinedTags(*sources, form);
+        if (tags.title.empty()) {
+            tags.title = tags.album;
+        }
+        job->SetFlacOutput(FlacSettings{form.flacLevel}, tags);
     }
     // Created only where nothing is yet: of two joins racing for one name,
     // one fails instead of both succeeding, and a link planted at the name
@@ -273,12 +324,14 @@ int RunJoin(const ParsedOptions& line) {
     }
     if (!cuePath.empty()) {
         try {
-            CutPointFile::WriteWhole(cuePath, JoinedCue(*sources, parameters.frequency, target));
+            CutPointFile::WriteWhole(cuePath,
+                                     JoinedCue(*sources, parameters.frequency, target, trackList.Plan().get()));
         } catch (const Error& e) {
             PrintFailure(kCommand, ErrorText(e));
             return 1;
         }
     }
+    trackList.ReportFit(kCommand, target, static_cast<std::int64_t>(sources->size()));
     return 0;
 }
 
@@ -316,8 +369,8 @@ const CommandRegistration kJoin{Command{
     kCommand,
     50,
     "join -o OUT [--over-2g raw|wav] [--format wav|raw|flac]\n"
-    "                     [--flac-level N] [tag options] [--cue FILE] [-r HZ] [-c N]\n"
-    "                     FILE...",
+    "                     [--flac-level N] [tag options] [--cue FILE]\n"
+    "                     [--track-list FILE] [-r HZ] [-c N] FILE...",
     JoinHelp,
     RunJoin,
     Options,

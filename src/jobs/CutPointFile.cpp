@@ -179,7 +179,7 @@ std::string CutPointFile::LabelText(const std::vector<CutPoint>& points, std::in
 }
 
 std::string CutPointFile::CueText(const std::vector<CutPoint>& points, std::int32_t sampleRate,
-                                  const std::string& sourceName) {
+                                  const std::string& sourceName, const std::vector<std::string>& performers) {
     const std::string ext = FileSystem::ExtensionOf(sourceName);
     const bool raw = ext.size() == 4 && (ext == ".raw" || ext == ".RAW");
     std::string text = "FILE \"" + sourceName + "\" " + (raw ? "BINARY" : "WAVE") + "\n";
@@ -196,7 +196,11 @@ std::string CutPointFile::CueText(const std::vector<CutPoint>& points, std::int3
                       static_cast<long long>(cue / (60 * kCueFramesPerSecond)),
                       static_cast<long long>(cue / kCueFramesPerSecond % 60),
                       static_cast<long long>(cue % kCueFramesPerSecond));
-        text += std::string(head) + "    TITLE \"" + p.Name + "\"\n" + index;
+        text += std::string(head) + "    TITLE \"" + p.Name + "\"\n";
+        if (const auto i = static_cast<std::size_t>(track - 1); i < performers.size() && !performers[i].empty()) {
+            text += "    PERFORMER \"" + performers[i] + "\"\n";
+        }
+        text += index;
     }
     return text;
 }

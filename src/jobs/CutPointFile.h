@@ -55,9 +55,11 @@ public:
     // One line per piece, times of its frames at sampleRate.
     [[nodiscard]] static std::string LabelText(const std::vector<CutPoint>& points, std::int32_t sampleRate);
     // A cue sheet whose FILE is sourceName (WAVE, or BINARY for a .raw name)
-    // with one TRACK per piece, its INDEX 01 rounded to the nearest 1/75 s.
+    // with one TRACK per piece, its INDEX 01 rounded to the nearest 1/75 s;
+    // performers[i], when there and not empty, is piece i's PERFORMER.
     [[nodiscard]] static std::string CueText(const std::vector<CutPoint>& points, std::int32_t sampleRate,
-                                             const std::string& sourceName);
+                                             const std::string& sourceName,
+                                             const std::vector<std::string>& performers = {});
 
     // The pieces a label file asks for in a source of totalFrames frames:
     // each region label (start < end) in file order, its times rounded to the
