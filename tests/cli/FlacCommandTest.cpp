@@ -208,5 +208,45 @@ TEST_F(FlacCommandTest, ATrackListNamesAndTagsThePiecesWithoutReplacingAFile) {
     EXPECT_EQ(gapsOf("side.flac", "flac.txt"), fromWave);
 }
 
+// A track list given to join fills the album tags the options and the first
+// piece leave empty and titles and performs the cue sheet's TRACKs; its
+// length against the pieces is said as split says it. Neither the list nor
+// OUT is ever replaced by the cue sheet.
+TEST_F(FlacCommandTest, JoinTakesAlbumTagsAndCueTitlesFromATrackList) {
+    ASSERT_EQ(test::Shell("metaflac --set-tag=DATE=2001 " + test::Quoted(dir_.File("side.flac"))), 0);
+    WriteText(dir_.File("list.txt"),
+              "ARTIST: Band\nALBUM: Tape\nDATE: 1979\nGENRE: Folk\nA1 One\nA2 Guest \xE2\x80\x93 Two\nA3 Three\n");
+    const auto join = test::RunCliIn(dir_.Path(), {"join", "-o", "all.flac", "--album", "Mine", "--track-list",
+                                                   "list.txt", "--cue", "all.cue", "side.flac", "w/side.wav"});
+    ASSERT_EQ(join.status, 0) << join.err;
+    EXPECT_EQ(Tags(dir_.File("all.flac")),
+              "TITLE=Mine\nARTIST=Band\nALBUM=Mine\nALBUMARTIST=Band\nDATE=2001\nGENRE=Folk\n");
+    const JobBytes sheet = test::ReadAll(dir_.File("all.cue"));
+    const std::string cue(sheet.begin(), sheet.end());
+    EXPECT_NE(cue.find("  TRACK 01 AUDIO\n    TITLE \"One\"\n    PERFORMER \"Band\"\n    INDEX 01 00:00:00\n"),
+              std::string::npos)
+        << cue;
+    EXPECT_NE(cue.find("  TRACK 02 AUDIO\n    TITLE \"Two\"\n    PERFORMER \"Guest\"\n    INDEX 01 "),
+              std::string::npos)
+        << cue;
+    EXPECT_NE(join.err.find("names 3 tracks but there were 2 pieces; the rest of the list is unused"),
+              std::string::npos)
+        << join.err;
+
+    const std::string listCue = "FILE \"all.flac\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"One\"\n    INDEX 01 00:00:00\n";
+    WriteText(dir_.File("list.cue"), listCue);
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"join", "-o", "new.flac", "--track-list", "list.cue", "--cue", "list.cue"},
+          {"join", "-o", "new.flac", "--cue", "new.flac"}}) {
+        std::vector<std::string> args = refused;
+        args.insert(args.end(), {"side.flac", "w/side.wav"});
+        const auto r = test::RunCliIn(dir_.Path(), args);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("--cue "), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(dir_.File("new.flac"))) << refused.back();
+    }
+    EXPECT_TRUE(test::ReadAll(dir_.File("list.cue")) == JobBytes(listCue.begin(), listCue.end()));
+}
+
 }  // namespace
 }  // namespace zolvane2
