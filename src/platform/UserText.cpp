@@ -97,6 +97,11 @@ constexpr Wording kWordings[] = {
      "%1: no gap within %3 s of the end of piece %2; it is cut at the time given."},
     {TextId::GapPieceLength, "%1: ピース %2 の長さ %3 が、指定の長さ %4 と大きく違います。",
      "%1: piece %2 is %3 long, far from the %4 given."},
+    {TextId::LossLabel, "%1 の音声の欠落 (%2 秒)", "%1: %2 s of audio lost"},
+    {TextId::LossLabelsWritten, "欠落の位置をラベルファイル %1 に書きました。",
+     "The places of the lost audio are in the label file %1."},
+    {TextId::MonitorFailed, "モニターの音を出せません (録音は続きます): %1",
+     "The input cannot be heard (the recording goes on): %1"},
 };
 
 constexpr bool InIdOrder() {
@@ -105,7 +110,7 @@ constexpr bool InIdOrder() {
             return false;
         }
     }
-    return static_cast<std::size_t>(TextId::GapPieceLength) + 1 == std::size(kWordings);
+    return static_cast<std::size_t>(TextId::MonitorFailed) + 1 == std::size(kWordings);
 }
 static_assert(InIdOrder(), "kWordings must list every TextId once, in order");
 

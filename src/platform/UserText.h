@@ -68,6 +68,11 @@ enum class TextId {
     GapsFewer,       // %2 the pieces asked for, %3 the pieces cut
     GapNotFound,     // %2 the piece, %3 the range in seconds
     GapPieceLength,  // %2 the piece, %3 its length, %4 the length given
+    // Audio a recording lost.
+    LossLabel,          // %1 the track file's name, %2 the seconds lost
+    LossLabelsWritten,  // %1 the label file
+    // Hearing the input while recording: %1 the output's reason.
+    MonitorFailed,
 };
 
 // A message as an id with its arguments, so that each front end words it in
