@@ -237,6 +237,7 @@ void TfrmWaveInSample::ConnectControls() {
     ConnectEstimate();
     ConnectSettingButtons();
     ConnectHelpAndFileButtons();
+    ConnectDeskControls();
 }
 
 void TfrmWaveInSample::AssignHelpContexts() {
