@@ -25,6 +25,15 @@ OptionRow TimesOption(Texts help) {
     return {.name = "--times", .valueName = "T,T,...", .kind = OptionRow::Kind::Name, .help = help};
 }
 
+OptionRow SnapRangeOption(Texts help) {
+    return {.name = "--snap-range",
+            .valueName = "S",
+            .kind = OptionRow::Kind::Integer,
+            .low = 0,
+            .high = CuttingSettings::kMaxSnapRangeSeconds,
+            .help = help};
+}
+
 OptionRow TrackListOption(Texts help) {
     return {.name = "--track-list",
             .valueName = "FILE",
@@ -39,19 +48,22 @@ OptionTable TrackTimesOptions::SplitOptions() {
     return {
         TimesOption({"gap mode: the length of each piece (M:SS or H:MM:SS,\n"
                      "comma-separated): each boundary moves to the best gap\n"
-                     "within 15 s of where the times put it",
+                     "within --snap-range of where the times put it",
                      "ギャップモードで、各ピースの長さ (分:秒 または\n"
                      "時:分:秒 をコンマで区切る)。各境界を、その時間の\n"
-                     "位置から 15 秒以内の最もギャップらしい位置に合わせる"}),
+                     "位置から --snap-range 以内の最もギャップらしい\n"
+                     "位置に合わせる"}),
         TrackListOption({"gap mode: the times from a track list, one line per\n"
                          "piece with its time at the end (\"A1 Title 3:41\")",
                          "ギャップモードで、曲目リストから時間を読む\n"
                          "(1 行に 1 ピース、行末に時間: \"A1 曲名 3:41\")"}),
+        SnapRangeOption({"with --times or --track-list: how far a boundary may\nmove to a gap, in seconds (%1)",
+                         "--times か --track-list とともに、境界をギャップに\n合わせるとき動かせる秒数 (%1)"}),
     };
 }
 
 OptionTable TrackTimesOptions::RecordOptions() {
-    return {TimesOption({}), TrackListOption({})};
+    return {TimesOption({}), TrackListOption({}), SnapRangeOption({})};
 }
 
 void TrackTimesOptions::Take(const ParsedOptions& line) {
@@ -69,6 +81,9 @@ void TrackTimesOptions::Take(const ParsedOptions& line) {
     if (const GivenOption* o = line.Last("--track-list")) {
         trackList_ = o->text;
     }
+    if (const GivenOption* o = line.Last("--snap-range")) {
+        snapRange_ = static_cast<std::int32_t>(o->number);
+    }
 }
 
 void TrackTimesOptions::CheckForSplit(const ParsedOptions& line, const CuttingSettings& cutting,
@@ -85,6 +100,10 @@ void TrackTimesOptions::CheckForSplit(const ParsedOptions& line, const CuttingSe
         throw UsageError(
             Say("--times and --track-list want --mode gaps", "--times と --track-list には --mode gaps が必要です"));
     }
+    if (snapRange_ && !given) {
+        throw UsageError(
+            Say("--snap-range wants --times or --track-list", "--snap-range には --times か --track-list が必要です"));
+    }
     if (given && sourceCount != 1) {
         throw UsageError(
             Say("track times are for exactly one FILE", "トラックの時間は FILE がひとつのときだけ使えます"));
@@ -92,9 +111,9 @@ void TrackTimesOptions::CheckForSplit(const ParsedOptions& line, const CuttingSe
 }
 
 void TrackTimesOptions::CheckForRecord(const ParsedOptions& line) const {
-    if (timesGiven_ || !trackList_.empty() || line.Last("--tracks") != nullptr) {
-        throw UsageError(Say("--tracks, --times and --track-list belong to split",
-                             "--tracks, --times, --track-list は split のオプションです"));
+    if (timesGiven_ || !trackList_.empty() || snapRange_ || line.Last("--tracks") != nullptr) {
+        throw UsageError(Say("--tracks, --times, --track-list and --snap-range belong to split",
+                             "--tracks, --times, --track-list, --snap-range は split のオプションです"));
     }
 }
 
@@ -146,13 +165,16 @@ bool TrackTimesOptions::Prepare(TCutThread& job) const {
     if (!times.empty()) {
         GapCutPlan::Rules rules = job.GapRules();
         rules.durations = std::move(times);
+        if (snapRange_) {
+            rules.rangeSeconds = *snapRange_;
+        }
         job.SetGapRules(rules);
     }
     return true;
 }
 
 std::string TrackTimesOptions::HelpText() {
-    return OptionLines(SplitOptions());
+    return Fill(OptionLines(SplitOptions()), {std::to_string(CuttingSettings().snapRangeSeconds)});
 }
 
 }  // namespace zolvane2::cli

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,7 @@ private:
     std::vector<double> times_;
     bool timesGiven_ = false;
     std::string trackList_;
+    std::optional<std::int32_t> snapRange_;  // wins over the settings file's
 };
 
 }  // namespace zolvane2::cli

@@ -101,7 +101,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     // The source is opened before the first piece exists, so an unopenable
     // source leaves nothing behind.
     source_ = TrackAudio::Open(path);
-    outputBase_ = OutputBaseFor(path);
+    outputBase_ = fixedOutputBase_.empty() ? OutputBaseFor(path) : fixedOutputBase_;
     channels_ = GrowingAt(channelCounts_, i);
     sampleRate_ = GrowingAt(sampleRates_, i);
     if (channels_ < 1) {
@@ -199,7 +199,7 @@ const std::uint8_t* TCutThread::ReadBlock(std::int64_t count) {
 bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
     const std::string& path = fileNames_[i];
     source_ = TrackAudio::Open(path);
-    outputBase_ = OutputBaseFor(path);
+    outputBase_ = fixedOutputBase_.empty() ? OutputBaseFor(path) : fixedOutputBase_;
     channels_ = std::max(GrowingAt(channelCounts_, i), 1);
     sampleRate_ = GrowingAt(sampleRates_, i);
     minimumFrames_ = 0;
@@ -215,6 +215,7 @@ bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
     for (const CutPoint& range : cutRanges_) {
         const std::int64_t from = offset + range.StartFrame * frameBytes;
         const std::int64_t to = std::min(offset + range.EndFrame * frameBytes, dataEnd);
+        rangeTitle_ = titlesFromRanges_ ? range.Name : std::string();
         OpenOutput();
         source_->SetPosition64(from);
         for (std::int64_t at = from; at < to && !cancelRequested_.load();) {
@@ -280,6 +281,9 @@ void TCutThread::OpenOutput() {
             TrackTags tags = tags_;
             if (tags.trackNumber.empty()) {
                 tags.trackNumber = std::to_string(number);
+            }
+            if (!rangeTitle_.empty()) {
+                tags.title = rangeTitle_;
             }
             writer_.SetTags(std::move(tags));
             writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);

@@ -86,6 +86,11 @@ public:
         cutRanges_ = std::move(ranges);
         cutAtRanges_ = true;
     }
+    // With SetCutRanges: a range's Name is the TITLE tag of its FLAC piece.
+    void SetTitlesFromRanges(bool value) { titlesFromRanges_ = value; }
+    // Pieces go to outputBase + number instead of beside their source
+    // (OutputBaseFor); for one source only.
+    void SetOutputBase(std::string outputBase) { fixedOutputBase_ = std::move(outputBase); }
     // Cuts each source where the gap finder finds its pieces, after a first
     // pass over it, instead of by the other cutting rules.
     void SetGapRules(const GapCutPlan::Rules& rules) {
@@ -210,6 +215,9 @@ private:
     CutPointLog* cutPointLog_ = nullptr;
     std::vector<CutPoint> cutRanges_;
     bool cutAtRanges_ = false;
+    bool titlesFromRanges_ = false;
+    std::string rangeTitle_;  // of the piece being opened
+    std::string fixedOutputBase_;
     GapCutPlan::Rules gapRules_;
     bool findGaps_ = false;
     std::vector<UserText> gapWarnings_;
