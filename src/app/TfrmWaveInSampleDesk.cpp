@@ -74,8 +74,8 @@ void TfrmWaveInSample::CreateDeskControls(QBoxLayout* row, QWidget* parent) {
 }
 
 void TfrmWaveInSample::ConnectDeskControls() {
-    sbMonitor->setProperty("HelpContext", 28);
-    btnSchedule->setProperty("HelpContext", 29);
+    sbMonitor->setProperty("HelpContext", 30);
+    btnSchedule->setProperty("HelpContext", 31);
     connect(btnSchedule, &QPushButton::clicked, this, &TfrmWaveInSample::btnScheduleClick);
     connect(tmrSchedule, &QTimer::timeout, this,
             [this] { ScheduleTick(std::chrono::system_clock::now(), std::chrono::steady_clock::now()); });

@@ -30,7 +30,7 @@ std::string LossLabelFile::Text(const std::vector<CaptureLoss>& losses, std::int
     for (const CaptureLoss& loss : losses) {
         const std::string at = Seconds(loss.trackFrame, sampleRate, 6);
         const UserText label(TextId::LossLabel, {trackName(loss.track), Seconds(loss.frames, sampleRate, 2)});
-        text += at + "\t" + at + "\t" + label.In(language) + "\n";
+        text.append(at).append("\t").append(at).append("\t").append(label.In(language)).append("\n");
     }
     return text;
 }

@@ -374,13 +374,13 @@ void PulseSoundInput::OnRead(pa_stream* stream, std::size_t /*nbytes*/, void* us
     self->Deliver();
 }
 
-bool PulseSoundInput::SetTap(std::shared_ptr<AudioTap> tap) {
+bool PulseSoundInput::SetTap(const std::shared_ptr<AudioTap>& tap) {
     if (!stream_.Connected()) {
-        tap_ = std::move(tap);  // no callback runs before the device is open
+        tap_ = tap;  // no callback runs before the device is open
         return true;
     }
     const PulseLock lock(stream_.Mainloop());
-    tap_ = std::move(tap);
+    tap_ = tap;
     return true;
 }
 

@@ -47,7 +47,7 @@ public:
     [[nodiscard]] SoundResult Reset() override;
     [[nodiscard]] SoundResult Close() override;
     [[nodiscard]] std::string SourceText() const override { return sourceText_; }
-    [[nodiscard]] bool SetTap(std::shared_ptr<AudioTap> tap) override;
+    [[nodiscard]] bool SetTap(const std::shared_ptr<AudioTap>& tap) override;
 
     // Audio held back because no block was queued (lock taken inside).
     [[nodiscard]] std::int64_t KeptBytes();

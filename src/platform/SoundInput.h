@@ -86,7 +86,7 @@ public:
     // Everything the device takes in is copied into tap as well, as it
     // arrives, until the tap is taken away (nullptr); false when this input
     // cannot be listened to on the side.
-    [[nodiscard]] virtual bool SetTap(std::shared_ptr<AudioTap> /*tap*/) { return false; }
+    [[nodiscard]] virtual bool SetTap(const std::shared_ptr<AudioTap>& /*tap*/) { return false; }
     // The source the open device records from, as people know it (empty when
     // not known): messages about the device name it.
     [[nodiscard]] virtual std::string SourceText() const { return {}; }
