@@ -23,6 +23,7 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/FileSystem.h"
 #include "play/TWaveOutPlayer.h"
+#include "trackfile/FlacStream.h"
 #include "trackfile/TLongFileStream.h"
 #include "trackfile/TrackAudio.h"
 #include "trackfile/TrackNaming.h"
@@ -31,7 +32,6 @@ namespace zolvane2 {
 
 struct TReviewPage::LevelResult {
     std::unique_ptr<LevelOverview> overview;
-    std::unique_ptr<TLongFileStream> stream;
 };
 
 TReviewPage::TReviewPage(TfrmWaveInSample& window, WindowDialogs& dialogs, QWidget* parent)
@@ -288,7 +288,6 @@ void TReviewPage::Open(const Source& source) {
     levelTask_.reset();
     gapTask_.reset();
     overview_.reset();
-    stream_.reset();
     source_ = source;
     source_.channels = std::max(source_.channels, 1);
     frames_ = source_.dataSize / FrameBytes();
@@ -314,11 +313,6 @@ void TReviewPage::Open(const Source& source) {
                                                  [&task, size](std::int64_t done) { return task.Report(done, size); });
             if (overview) {
                 result->overview = std::make_unique<LevelOverview>(std::move(*overview));
-                // A FLAC file's frames are decoded into a file of the stream's
-                // own, which no one else opens: it is kept for the deep zoom.
-                if (TrackAudio::IsFlacFileName(path)) {
-                    result->stream = std::move(stream);
-                }
             }
         });
     levelTask_->Resume();
@@ -371,7 +365,6 @@ void TReviewPage::LevelsRead() {
         return;
     }
     overview_ = std::move(levelResult_->overview);
-    stream_ = std::move(levelResult_->stream);
     levelResult_.reset();
     frames_ = overview_->Frames();
     const auto reader = [this](std::int64_t from, std::int64_t count) { return ReadFrames(from, count); };
@@ -393,15 +386,18 @@ std::vector<std::int16_t> TReviewPage::ReadFrames(std::int64_t from, std::int64_
     count = std::clamp<std::int64_t>(count, 0, frames_ - from);
     samples.resize(static_cast<std::size_t>(count * source_.channels));
     try {
-        // A WAVE or RAW file is opened for each read only, shared, so that
-        // the player and the jobs, which open it for themselves alone, find
-        // it free between paints.
-        std::unique_ptr<TLongFileStream> own;
-        if (stream_ == nullptr) {
-            own = std::make_unique<TLongFileStream>(source_.path.toStdString(),
-                                                    TLongFileStream::fmOpenRead | TLongFileStream::fmShareDenyNone);
+        // The file is opened for each read only, shared, so that the player
+        // and the jobs, which open it for themselves alone, find it free
+        // between paints; a FLAC file decodes just the frames read.
+        const std::string path = source_.path.toStdString();
+        constexpr unsigned kShared = TLongFileStream::fmOpenRead | TLongFileStream::fmShareDenyNone;
+        std::unique_ptr<TLongStream> own;
+        if (TrackAudio::IsFlacFileName(path)) {
+            own = std::make_unique<FlacStream>(path, kShared);
+        } else {
+            own = std::make_unique<TLongFileStream>(path, kShared);
         }
-        TLongFileStream& stream = stream_ != nullptr ? *stream_ : *own;
+        TLongStream& stream = *own;
         stream.SetPosition64(source_.dataOffset + from * FrameBytes());
         stream.ReadBuffer(samples.data(), count * FrameBytes());
     } catch (const std::exception&) {

@@ -23,7 +23,6 @@ class QTreeWidgetItem;
 namespace zolvane2 {
 
 class TBackgroundTask;
-class TLongFileStream;
 class TWaveOutPlayer;
 class TWaveView;
 class TfrmWaveInSample;
@@ -131,7 +130,6 @@ private:
     std::int64_t frames_ = 0;
     CutPlan plan_;
     std::unique_ptr<LevelOverview> overview_;
-    std::unique_ptr<TLongFileStream> stream_;  // a FLAC file's frames, decoded, for the deep zoom
     std::unique_ptr<TBackgroundTask> levelTask_;
     std::unique_ptr<TBackgroundTask> gapTask_;
     // Kept by the tasks' bodies, read once they are done.

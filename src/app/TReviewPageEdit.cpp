@@ -19,7 +19,6 @@
 #include "jobs/TBackgroundTask.h"
 #include "jobs/TCutThread.h"
 #include "jobs/TrackList.h"
-#include "trackfile/TLongFileStream.h"
 #include "trackfile/TrackAudio.h"
 
 namespace zolvane2 {
@@ -57,7 +56,7 @@ void TReviewPage::StartGapTask() {
     const Source s = source_;
     gapTask_ = std::make_unique<TBackgroundTask>([result = gapResult_, path, s, rules](TBackgroundTask& task) {
         auto stream = TrackAudio::Open(path);
-        result->outcome = GapCutPlan::Find(*stream, s.dataOffset, s.dataSize, s.sampleRate, s.channels, rules,
+        result->outcome = GapCutPlan::Find(*stream, path, s.dataOffset, s.dataSize, s.sampleRate, s.channels, rules,
                                            [&task, &s](std::int64_t done) { return task.Report(done, s.dataSize); });
     });
     gapTask_->Resume();
@@ -246,7 +245,10 @@ void TReviewPage::btnOpenTrackListClick() {
 bool TReviewPage::TakeTrackList(const std::string& text, const QString& origin) {
     std::vector<TrackList::Entry> entries;
     try {
-        entries = TrackList::Parse(text);
+        const TrackList list = TrackList::Parse(text);
+        // The page cuts by the times: every line needs one.
+        (void)list.Durations();
+        entries = list.Entries();
     } catch (const TrackListError& e) {
         ShowError(origin + QStringLiteral("\r\n") +
                   (e.Line() > 0 ? QStringLiteral("%1 行目に時間がありません: %2")
@@ -259,7 +261,7 @@ bool TReviewPage::TakeTrackList(const std::string& text, const QString& origin) 
     trackSeconds_.clear();
     for (const TrackList::Entry& entry : entries) {
         trackTitles_.push_back(entry.artist.empty() ? entry.title : entry.artist + " - " + entry.title);
-        trackSeconds_.push_back(entry.seconds);
+        trackSeconds_.push_back(entry.seconds.value_or(0));
     }
     if (plan_.SetTitles(trackTitles_)) {
         PlanChanged();

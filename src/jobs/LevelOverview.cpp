@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "jobs/JobEvents.h"
-#include "trackfile/TLongFileStream.h"
+#include "trackfile/TLongStream.h"
 
 namespace zolvane2 {
 
@@ -101,7 +101,7 @@ void LevelOverview::Finish() {
     }
 }
 
-std::optional<LevelOverview> LevelOverview::Build(TLongFileStream& source, std::int64_t offset, std::int64_t length,
+std::optional<LevelOverview> LevelOverview::Build(TLongStream& source, std::int64_t offset, std::int64_t length,
                                                   int channels, const std::function<bool(std::int64_t)>& goOn) {
     LevelOverview overview(channels);
     const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(overview.channels_);

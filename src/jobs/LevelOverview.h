@@ -8,7 +8,7 @@
 
 namespace zolvane2 {
 
-class TLongFileStream;
+class TLongStream;
 
 // The levels of a whole file at a few resolutions: the lowest and highest
 // sample of each channel per block of 256, 4096 and 65536 frames. A 4-hour
@@ -37,7 +37,7 @@ public:
     // pass (a torn last frame is left out); goOn is told the bytes read so
     // far after each block and ends the pass (nullopt) when it answers
     // false. Throws what the stream throws.
-    [[nodiscard]] static std::optional<LevelOverview> Build(TLongFileStream& source, std::int64_t offset,
+    [[nodiscard]] static std::optional<LevelOverview> Build(TLongStream& source, std::int64_t offset,
                                                             std::int64_t length, int channels,
                                                             const std::function<bool(std::int64_t)>& goOn);
 

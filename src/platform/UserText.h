@@ -68,6 +68,9 @@ enum class TextId {
     GapsFewer,       // %2 the pieces asked for, %3 the pieces cut
     GapNotFound,     // %2 the piece, %3 the range in seconds
     GapPieceLength,  // %2 the piece, %3 its length, %4 the length given
+    // Naming from a track list: %1 the source, %2 the list's entries, %3 the pieces.
+    TrackListLonger,
+    TrackListShorter,
     // Audio a recording lost.
     LossLabel,          // %1 the track file's name, %2 the seconds lost
     LossLabelsWritten,  // %1 the label file
