@@ -104,4 +104,16 @@ void QtWindowDialogs::ShowHelp(QWidget* owner, const QString& helpFile, int cont
     }
 }
 
+void QtWindowDialogs::ShowNotice(QWidget* owner, const QString& title, const QString& text) {
+    QString body = text;
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    auto* box = new QMessageBox(QMessageBox::Warning, title, body, QMessageBox::Ok, owner);
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // The box never keeps the program from ending when the window closes.
+    box->setAttribute(Qt::WA_QuitOnClose, false);
+    box->show();
+}
+
 }  // namespace zolvane2

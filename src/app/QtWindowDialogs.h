@@ -17,6 +17,9 @@ public:
     [[nodiscard]] bool ConfirmDelete(QWidget* owner, const QStringList& paths) override;
     void ShowAbout(QWidget* owner, const QString& title, const QString& heading, const QString& text) override;
     void ShowHelp(QWidget* owner, const QString& helpFile, int context) override;
+    void ShowNotice(QWidget* owner, const QString& title, const QString& text) override;
+    [[nodiscard]] std::optional<std::pair<QDateTime, QDateTime>> AskSchedule(QWidget* owner, const QDateTime& start,
+                                                                             const QDateTime& end) override;
 
 private:
     std::optional<QString> Run(QWidget* owner, const FileRequest& request, bool save);

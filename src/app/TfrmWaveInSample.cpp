@@ -239,6 +239,7 @@ void TfrmWaveInSample::ConnectControls() {
     ConnectCutModes();
     ConnectSettingButtons();
     ConnectHelpAndFileButtons();
+    ConnectDeskControls();
 }
 
 void TfrmWaveInSample::AssignHelpContexts() {

@@ -20,6 +20,7 @@
 #include "platform/Message.h"
 #include "platform/NotifyWindow.h"
 #include "platform/SoundInput.h"
+#include "record/RecordingSchedule.h"
 #include "record/TWaveInThread.h"
 
 class QAbstractButton;
@@ -46,6 +47,7 @@ class QTreeWidgetItem;
 namespace zolvane2 {
 
 class TDropFileSource;
+class TMyMemIniFile;
 class TPaintBox;
 class TRadioGroup;
 class TReviewPage;
@@ -577,7 +579,11 @@ private:
     // False while a run locks the settings.
     bool settingsEditable_ = true;
     std::shared_ptr<ThreadState> waveInThreadState_;
+    // The end of a run that lost audio: the warning names each place, the
+    // label file of the losses is written and the tracks' rows are marked.
+    // The warning waits for nobody when the window is to close by itself.
     void ShowRecordingLosses();
+    void MarkLossRows(const QString& labelFile);
     // The run as handed to the capture thread at the start; it names the
     // run's files (the thread may be gone when its last report is handled).
     RecordingSettings recordingSettings_;
@@ -598,6 +604,39 @@ private:
     // Level display.
     void UpdateWaveScale();
     LevelMeterNumbers levelNumbers_;
+
+public:
+    // ---- the desk: monitoring and the scheduled recording (Desk.cpp) -----
+    void btnScheduleClick();
+    // Arms a schedule, shows its countdown and keeps it in the settings
+    // file (restored: read from there at the start).
+    void ArmSchedule(const RecordingSchedule& schedule, bool restored);
+    void CancelSchedule();
+    [[nodiscard]] const std::optional<RecordingSchedule>& Schedule() const { return schedule_; }
+    // The look of tmrSchedule at the clocks given: the countdown, the start,
+    // or the report of a start that was missed.
+    void ScheduleTick(RecordingSchedule::WallTime wall, RecordingSchedule::SteadyTime steady);
+
+private:
+    void CreateDeskControls(QBoxLayout* row, QWidget* parent);
+    void ConnectDeskControls();
+    // The run about to start: a scheduled one's length, and the monitor.
+    void ApplyDesk(RecordingSettings& run);
+    void DisarmSchedule();
+    // The armed schedule in the default settings file, after the keys of
+    // its section; none there when none is armed.
+    void StoreSchedule();
+    void StoreSchedule(TMyMemIniFile& ini) const;
+    void RestoreSchedule();
+    void ShowScheduleNotice(const QString& text);
+    QToolButton* sbMonitor = nullptr;
+    QPushButton* btnSchedule = nullptr;
+    QLabel* lblSchedule = nullptr;
+    QTimer* tmrSchedule = nullptr;
+    std::optional<RecordingSchedule> schedule_;
+    bool scheduleRestored_ = false;
+    std::optional<std::int64_t> scheduledSeconds_;  // the next run's length
+    bool scheduledRun_ = false;                     // the run now is a scheduled one
 };
 
 }  // namespace zolvane2

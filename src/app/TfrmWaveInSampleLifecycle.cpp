@@ -99,6 +99,7 @@ void TfrmWaveInSample::FormCreate() {
     levelNumbers_.Reset(0);
     levelNumbers_.Reset(1);
     ApplyCommandLine(options_.arguments);
+    RestoreSchedule();
     UpdateCommands();
 }
 

@@ -152,6 +152,7 @@ void TfrmWaveInSample::CreateListTools(QWidget* parent) {
                              "録音/再生終了後、このソフトを終了します", parent);
     btnExitApps->setCheckable(true);
     play->addWidget(btnExitApps);
+    CreateDeskControls(play, parent);
     play->addSpacing(6);
     tbrProgress = new QSlider(Qt::Horizontal, parent);
     tbrProgress->setObjectName(QStringLiteral("tbrProgress"));

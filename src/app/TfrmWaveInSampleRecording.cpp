@@ -124,32 +124,6 @@ void TfrmWaveInSample::HandleMessage(const Message& message) {
     }
 }
 
-void TfrmWaveInSample::OnRecLost(const TWaveInReport& report) {
-    if (fWaveInThread == nullptr) {
-        return;
-    }
-    run_.AddLoss(fWaveInThread->LossAt(report.lossIndex));
-    lblDropouts->setText(QStringLiteral("欠落 %1回").arg(run_.Losses().size()));
-    lblDropouts->setToolTip(QStringLiteral("録音中に音声が途切れました。"));
-    lblDropouts->show();
-}
-
-void TfrmWaveInSample::ShowRecordingLosses() {
-    QStringList tracks;
-    for (const CaptureLoss& loss : run_.Losses()) {
-        const QString track = FiveDigits(loss.track);
-        if (!tracks.contains(track)) {
-            tracks.append(track);
-        }
-    }
-    const double seconds = run_.LostSeconds();
-    const QString text = QStringLiteral("録音中に音声が%1回途切れ、合計%2秒の音声が失われました。\r\n該当トラック: %3")
-                             .arg(run_.Losses().size())
-                             .arg(seconds, 0, 'f', 1)
-                             .arg(tracks.join(QStringLiteral(", ")));
-    (void)GetUserMessages().Show(text.toStdString(), "音声の欠落", MsgIcon::Warning, MsgButtons::Ok);
-}
-
 void TfrmWaveInSample::OnTriggered(const TWaveInReport& report) {
     const std::int64_t number = report.next;
     lblTrackNo->setText(FiveDigits(number));
@@ -253,6 +227,7 @@ void TfrmWaveInSample::StartRecording() {
     TWaveInThread& t = *fWaveInThread;
     RecordingSettings& run = recordingSettings_;
     run = SettingsFromControls().Recording();
+    ApplyDesk(run);
     t.Configure(run);
     ShowShortTracksDropped(0);
     t.SetNotifyWindow(notifyWindow_.get());

@@ -192,6 +192,9 @@ void TfrmWaveInSample::SaveSettings(const QString& fileName) {
     ini.WriteInteger(kList, "tmrIntroPlay.Interval", tmrIntroPlay->interval());
 
     SettingsFromControls().Save(ini);
+    if (fileName.isEmpty()) {
+        StoreSchedule(ini);
+    }
 }
 
 void TfrmWaveInSample::btnSaveSettingClick() {

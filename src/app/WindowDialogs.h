@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 class QWidget;
 
@@ -42,6 +44,14 @@ public:
     virtual void ShowAbout(QWidget* owner, const QString& title, const QString& heading, const QString& text) = 0;
     // Opens the help file at a context number (an anchor of the document).
     virtual void ShowHelp(QWidget* owner, const QString& helpFile, int context) = 0;
+    // A warning that is shown without waiting for anyone to read it: an
+    // unattended run goes on (and may end the program) while it stands.
+    virtual void ShowNotice(QWidget* owner, const QString& title, const QString& text) = 0;
+    // Asks for a scheduled recording's start and end, shown first as given;
+    // nothing when the user cancelled.
+    [[nodiscard]] virtual std::optional<std::pair<QDateTime, QDateTime>> AskSchedule(QWidget* owner,
+                                                                                     const QDateTime& start,
+                                                                                     const QDateTime& end) = 0;
 };
 
 }  // namespace zolvane2

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "cli/Language.h"
+#include "jobs/LossLabelFile.h"
+#include "platform/Errors.h"
 #include "record/TWaveInThread.h"
 #include "trackfile/TrackNaming.h"
 
@@ -12,23 +14,19 @@ namespace zolvane2::cli {
 
 namespace {
 
-// A point or stretch of audio as H:MM:SS.ss.
 std::string AudioTimeText(std::int64_t frames, std::int64_t rate) {
-    const std::int64_t centis = rate > 0 ? frames * 100 / rate : 0;
-    char text[48];
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%02lld", static_cast<long long>(centis / 360000),
-                  static_cast<long long>(centis / 6000 % 60), static_cast<long long>(centis / 100 % 60),
-                  static_cast<long long>(centis % 100));
-    return text;
+    return LossLabelFile::TimeText(frames, rate);
 }
 
 }  // namespace
 
 void ReportLoss(const CaptureLoss& loss, std::int64_t rate) {
-    const std::string line = std::string("zolvane2-cli record: ") + Say("audio lost at ", "録音開始から ") +
-                             AudioTimeText(loss.atFrame, rate) +
-                             Say(" into the run (track ", " の位置で音声が欠落 (トラック ") +
-                             TrackNaming::FormatNumber(loss.track, 5) + "): " + AudioTimeText(loss.frames, rate) + "\n";
+    const std::string line = std::string("zolvane2-cli record: ") +
+                             Fill(Say("audio lost at %1 into the run (track %2 at %3): %4",
+                                      "録音開始から %1 の位置で音声が欠落 (トラック %2 の %3): %4"),
+                                  {AudioTimeText(loss.atFrame, rate), TrackNaming::FormatNumber(loss.track, 5),
+                                   AudioTimeText(loss.trackFrame, rate), AudioTimeText(loss.frames, rate)}) +
+                             "\n";
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
 }
@@ -36,9 +34,12 @@ void ReportLoss(const CaptureLoss& loss, std::int64_t rate) {
 void ReportLossSummary(const std::vector<CaptureLoss>& losses, std::int64_t rate) {
     std::int64_t frames = 0;
     std::set<std::int32_t> tracks;
+    std::string places;
     for (const auto& l : losses) {
         frames += l.frames;
         tracks.insert(l.track);
+        places += (places.empty() ? "" : ", ") + TrackNaming::FormatNumber(l.track, 5) + " " +
+                  AudioTimeText(l.trackFrame, rate);
     }
     std::string trackList;
     for (const std::int32_t t : tracks) {
@@ -46,8 +47,25 @@ void ReportLossSummary(const std::vector<CaptureLoss>& losses, std::int64_t rate
     }
     const std::string line = std::string("zolvane2-cli record: ") + Say("dropouts: ", "欠落: ") +
                              std::to_string(losses.size()) + Say(", audio lost in all: ", " 回、失われた音声の合計: ") +
-                             AudioTimeText(frames, rate) + Say(", in track(s) ", "、トラック ") + trackList + "\n";
+                             AudioTimeText(frames, rate) + Say(", in track(s) ", "、トラック ") + trackList + "\n" +
+                             "zolvane2-cli record: " + Say("lost at (track time): ", "欠落の位置 (トラック 時間): ") +
+                             places + "\n";
     std::fputs(line.c_str(), stderr);
+}
+
+bool WriteLossLabels(const RecordingSettings& run, const std::vector<CaptureLoss>& losses) {
+    std::string line;
+    bool written = true;
+    try {
+        const std::string path = LossLabelFile::WriteFor(run, losses, UserLanguage());
+        line = Render(UserText(TextId::LossLabelsWritten, {path}));
+    } catch (const Error& e) {
+        line = WithReason(Render(e.Text()), e.Code());
+        written = false;
+    }
+    line = "zolvane2-cli record: " + line + "\n";
+    std::fputs(line.c_str(), stderr);
+    return written;
 }
 
 }  // namespace zolvane2::cli

@@ -18,6 +18,7 @@
 #include "cli/LevelMeter.h"
 #include "cli/LossReport.h"
 #include "cli/OptionTable.h"
+#include "cli/ScheduledStart.h"
 #include "cli/SplitJoinJob.h"
 #include "cli/StopSignals.h"
 #include "cli/TrackListOptions.h"
@@ -68,11 +69,13 @@ struct RecordOptions {
     std::string device = "0";
     std::int64_t timeSeconds = kDefaultTimeSeconds;
     bool netTime = false;
+    bool monitor = false;
     std::string base;
     std::string settingsFile;  // --settings, never a cut-point output
     CutPointOptions cutPoints;
     TrackListOptions trackList;
     std::unique_ptr<CutPointMarker> marker;  // --labels/--cue of an uncut recording
+    std::optional<RecordingSchedule> schedule;
 };
 
 OptionTable OwnOptions() {
@@ -101,6 +104,11 @@ OptionTable OwnOptions() {
         {.name = "--net-time",
          .kind = Kind::Flag,
          .help = {"count only the time spent in tracks", "トラックの時間だけを数える"}},
+        {.name = "--monitor",
+         .kind = Kind::Flag,
+         .help = {"hear the input through the default output while\n"
+                  "recording (about 0.1 s behind)",
+                  "録音中に入力を既定の出力で聞く (約 0.1 秒遅れ)"}},
     };
 }
 
@@ -110,8 +118,9 @@ OptionTable Options() {
     const OptionTable output = CuttingOptionsParser::OutputOptions();
     const OptionTable cutPointOptions = CutPointOptions::RecordOptions();
     const OptionTable trackTimes = TrackTimesOptions::RecordOptions();
+    const OptionTable schedule = ScheduledStart::Options();
     const OptionTable trackList = TrackListOptions::Options();
-    return Joined({&own, &cutting, &output, &trackList, &cutPointOptions, &trackTimes});
+    return Joined({&own, &schedule, &cutting, &output, &trackList, &cutPointOptions, &trackTimes});
 }
 
 RecordOptions ReadRecordOptions(const ParsedOptions& line) {
@@ -131,6 +140,12 @@ RecordOptions ReadRecordOptions(const ParsedOptions& line) {
         o.timeSeconds = time->number;
     }
     o.netTime = line.Last("--net-time") != nullptr;
+    o.monitor = line.Last("--monitor") != nullptr;
+    o.schedule = ScheduledStart::Read(line);
+    if (o.schedule && line.Last("--time") != nullptr) {
+        throw UsageError(Say("--time does not go with --start: its --end or --duration is the time",
+                             "--time は --start と共には使えません (--end か --duration で決まります)"));
+    }
     const std::vector<std::string>& names = line.operands;
     if (names.size() != 1) {
         throw UsageError(names.empty() ? Say("no BASE given", "BASE がありません")
@@ -195,11 +210,35 @@ int RunRecord(const ParsedOptions& line) {
     }
     auto recorder = std::make_unique<TWaveInThread>(nullptr, &messages);
     const TWaveInMessages m = recorder->Messages();
-    const std::optional<int> device = FindInputDevice(options.device, CreateSoundInput()->Devices());
-    if (!device || *device > recorder->DeviceCount()) {
+    std::optional<int> device = FindInputDevice(options.device, CreateSoundInput()->Devices());
+    const auto noDevice = [&] {
         return UsageFailure(kCommand, Fill(Say("there is no input device '%1' (see zolvane2-cli devices)",
                                                "入力デバイス '%1' はありません (zolvane2-cli devices を参照)"),
                                            {options.device}));
+    };
+    if (!device || *device > recorder->DeviceCount()) {
+        return noDevice();
+    }
+
+    // Ctrl-C, SIGTERM, SIGHUP and a closed stdout stop the recording the way
+    // the Stop button does, so the open file is finished properly; they
+    // cancel a scheduled start.
+    const StopSignals stopSignals;
+    std::optional<std::chrono::steady_clock::time_point> scheduledEnd;
+    if (options.schedule) {
+        const ScheduledStart::Outcome waited = ScheduledStart::Wait(*options.schedule, terminal);
+        if (!waited.start) {
+            return waited.status;
+        }
+        options.timeSeconds = waited.seconds;
+        // Trigger and gap modes count the time from the first track; the
+        // programme ends by the clock all the same.
+        scheduledEnd = std::chrono::steady_clock::now() + std::chrono::seconds(waited.seconds + 1);
+        // The server may have numbered its sources afresh meanwhile.
+        device = FindInputDevice(options.device, CreateSoundInput()->Devices());
+        if (!device || *device > recorder->DeviceCount()) {
+            return noDevice();
+        }
     }
 
     RecordingSettings settings = c.Recording();
@@ -210,6 +249,13 @@ int RunRecord(const ParsedOptions& line) {
     settings.netTime = options.netTime;
     recorder->Configure(settings);
     recorder->SetObserver(options.marker.get());
+    if (options.monitor) {
+        // Told once; the recording and its exit status are not touched.
+        recorder->SetMonitor(true, [&meter](const UserText& reason) {
+            meter.Clear();
+            PrintFailure(kCommand, Render(reason));
+        });
+    }
     if (const auto plan = options.trackList.Plan()) {
         recorder->SetTrackTags([plan](std::int64_t index) { return plan->TagsFor(static_cast<std::size_t>(index)); });
     }
@@ -260,9 +306,6 @@ int RunRecord(const ParsedOptions& line) {
     });
     recorder->SetNotifyWindow(&window);
 
-    // Ctrl-C, SIGTERM, SIGHUP and a closed stdout stop the recording the way
-    // the Stop button does, so the open file is finished properly.
-    const StopSignals stopSignals;
     recorder->SetPriority(ThreadPriority::Higher);
     recorder->Resume();
     recorder->Queue().Post(m.start);
@@ -282,7 +325,7 @@ int RunRecord(const ParsedOptions& line) {
                       base}));
         }
         // The recording time is kept by the recorder, which stops on its frame.
-        if (!stopPosted && (StopSignals::Raised() || stdoutClosed)) {
+        if (!stopPosted && (StopSignals::Raised() || stdoutClosed || (scheduledEnd && now >= *scheduledEnd))) {
             recorder->Queue().Post(m.stop);
             stopPosted = true;
         }
@@ -307,6 +350,7 @@ int RunRecord(const ParsedOptions& line) {
     }
     if (!losses.empty()) {
         ReportLossSummary(losses, c.SampleRate());
+        (void)WriteLossLabels(settings, losses);
     }
     bool marksFailed = false;
     if (options.marker && !options.marker->Error().Empty()) {
@@ -334,11 +378,15 @@ std::string RecordHelp() {
                "      the open file (a second one ends the program at once); so does a\n"
                "      closed stdout. Audio lost on the way (this program stalled longer\n"
                "      than the server's buffer holds) is reported on stderr at once, with\n"
-               "      a summary at the end.\n"
-               "      Exit status: 0 after a stop or the end of the time, 1 when the\n"
-               "      device or a file failed, 2 for a bad command line, 3 when the\n"
-               "      recording ran but some audio was lost, 141 when stdout was closed\n"
-               "      (the files are finished all the same).\n",
+               "      its time in the track and a summary at the end, and written beside\n"
+               "      the tracks as BASE's label file losses.txt (Audacity labels; a file\n"
+               "      there is never replaced). --start waits for a time of the local\n"
+               "      clock; a start that has passed is refused or, while the programme\n"
+               "      runs, its rest recorded and the lateness told.\n"
+               "      Exit status: 0 after a stop, the end of the time or a cancelled\n"
+               "      wait, 1 when the device or a file failed, 2 for a bad command line,\n"
+               "      3 when the recording ran but some audio was lost, 141 when stdout\n"
+               "      was closed (the files are finished all the same).\n",
                "      入力デバイス (`devices` を参照) から、BASE の番号付きトラック\n"
                "      ファイル (BASE から拡張子を除き、0 埋めの番号と .wav を付けた名前、\n"
                "      --format で .raw / .flac) に録音し、ウィンドウの録音と同じく下の\n"
@@ -347,11 +395,16 @@ std::string RecordHelp() {
                "      Ctrl-C、SIGTERM、SIGHUP で録音を止め、開いているファイルを完成させ\n"
                "      ます (二度目で直ちに終了)。標準出力が閉じられたときも同じです。\n"
                "      途中で失われた音声 (サーバーのバッファを超えてこのプログラムが\n"
-               "      止まったとき) は、すぐに標準エラーに報告し、最後に合計を出します。\n"
-               "      終了ステータス: 停止または時間切れで 0、デバイスやファイルの失敗で\n"
-               "      1、コマンド行の誤りで 2、録音はできたが音声の一部が失われたとき 3、\n"
+               "      止まったとき) は、トラック内の時刻とともにすぐに標準エラーに報告し、\n"
+               "      最後に合計を出し、トラックの横に BASE のラベルファイル losses.txt\n"
+               "      (Audacity のラベル。既存のファイルは置き換えません) を書きます。\n"
+               "      --start はローカル時刻まで待ちます。過ぎた開始は拒否するか、番組が\n"
+               "      続いていれば遅れを告げて残りを録音します。\n"
+               "      終了ステータス: 停止、時間切れまたは予約の取り消しで 0、デバイス\n"
+               "      やファイルの失敗で 1、コマンド行の誤りで 2、録音はできたが音声の\n"
+               "      一部が失われたとき 3、\n"
                "      標準出力が閉じられたとき 141 (ファイルはそれでも完成しています)。\n") +
-           OptionLines(OwnOptions()) + CuttingOptionsParser::HelpText() +
+           OptionLines(OwnOptions()) + OptionLines(ScheduledStart::Options()) + CuttingOptionsParser::HelpText() +
            OptionLines(CuttingOptionsParser::OutputOptions()) + TrackListOptions::HelpText() +
            CutPointOptions::RecordHelpText();
 }
@@ -360,6 +413,7 @@ const CommandRegistration kRecord{Command{
     kCommand,
     30,
     "record [cutting options] [-d DEVICE] [-t T] [--net-time]\n"
+    "                     [--start TIME (--end TIME | --duration T)] [--monitor]\n"
     "                     [--track-list FILE] [--name TEMPLATE]\n"
     "                     [--labels FILE] [--cue FILE] BASE",
     RecordHelp,

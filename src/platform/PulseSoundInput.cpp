@@ -365,10 +365,23 @@ void PulseSoundInput::OnRead(pa_stream* stream, std::size_t /*nbytes*/, void* us
             self->ReportDataLost(static_cast<std::int64_t>(n), self->watch_.ArrivedBytes());
         }
         self->Keep(static_cast<const std::uint8_t*>(data), n);
+        if (self->tap_) {
+            self->tap_->Put(static_cast<const std::uint8_t*>(data), n);
+        }
         self->watch_.Arrived(static_cast<std::int64_t>(n), now);
         pa_stream_drop(stream);
     }
     self->Deliver();
+}
+
+bool PulseSoundInput::SetTap(const std::shared_ptr<AudioTap>& tap) {
+    if (!stream_.Connected()) {
+        tap_ = tap;  // no callback runs before the device is open
+        return true;
+    }
+    const PulseLock lock(stream_.Mainloop());
+    tap_ = tap;
+    return true;
 }
 
 void PulseSoundInput::OnTimingInfo(pa_stream* stream, int success, void* userdata) {

@@ -47,6 +47,7 @@ public:
     [[nodiscard]] SoundResult Reset() override;
     [[nodiscard]] SoundResult Close() override;
     [[nodiscard]] std::string SourceText() const override { return sourceText_; }
+    [[nodiscard]] bool SetTap(const std::shared_ptr<AudioTap>& tap) override;
 
     // Audio held back because no block was queued (lock taken inside).
     [[nodiscard]] std::int64_t KeptBytes();
@@ -89,6 +90,7 @@ private:
     std::optional<std::int64_t> serverHeld_;  // the server's latest word on what it holds
     std::int64_t droppedBytes_ = 0;           // keep buffer ran over, not yet reported
     std::int64_t dropAt_ = 0;
+    std::shared_ptr<AudioTap> tap_;  // lock held
 };
 
 }  // namespace zolvane2

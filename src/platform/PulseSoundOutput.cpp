@@ -81,7 +81,10 @@ SoundResult PulseSoundOutput::ConnectStream(const pa_sample_spec& format) {
     settings.attr.maxlength = static_cast<std::uint32_t>(-1);
     // About the two blocks the owner keeps in circulation, so a block counts
     // as consumed close to when it is heard.
-    settings.attr.tlength = static_cast<std::uint32_t>(kSoundBufferCount * kSoundBufferBytes);
+    settings.attr.tlength = latency_.count() > 0
+                                ? static_cast<std::uint32_t>(pa_usec_to_bytes(
+                                      static_cast<pa_usec_t>(latency_.count()) * PA_USEC_PER_MSEC, &format))
+                                : static_cast<std::uint32_t>(kSoundBufferCount * kSoundBufferBytes);
     // Start at the first byte, and after an underrun wait for data instead of
     // skipping ahead: nothing written is ever dropped.
     settings.attr.prebuf = static_cast<std::uint32_t>(pa_frame_size(&format));

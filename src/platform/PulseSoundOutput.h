@@ -37,6 +37,7 @@ public:
     [[nodiscard]] SoundResult Restart() override;
     [[nodiscard]] SoundResult Reset() override;
     [[nodiscard]] SoundResult Close() override;
+    void SetLatency(std::chrono::milliseconds latency) override { latency_ = latency; }
 
     static constexpr std::chrono::milliseconds kTimeout = PulseStream::kTimeout;
     // How often the server is asked for its read position while blocks wait.
@@ -64,6 +65,7 @@ private:
     std::int64_t lastRead_ = 0;
     std::chrono::steady_clock::time_point lastReadChange_;
     int channels_ = 0;
+    std::chrono::milliseconds latency_{0};
     bool timerArmed_ = false;
     bool updateInFlight_ = false;
 };

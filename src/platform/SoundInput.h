@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/AudioTap.h"
 #include "platform/InputDeviceWatch.h"
 #include "platform/MessageQueue.h"
 #include "platform/SoundBuffer.h"
@@ -82,6 +83,10 @@ public:
     // Blocks still queued are forgotten (never posted).
     [[nodiscard]] virtual SoundResult Close() = 0;
     [[nodiscard]] virtual std::string ErrorText(SoundResult code) const { return SoundErrorText(code); }
+    // Everything the device takes in is copied into tap as well, as it
+    // arrives, until the tap is taken away (nullptr); false when this input
+    // cannot be listened to on the side.
+    [[nodiscard]] virtual bool SetTap(const std::shared_ptr<AudioTap>& /*tap*/) { return false; }
     // The source the open device records from, as people know it (empty when
     // not known): messages about the device name it.
     [[nodiscard]] virtual std::string SourceText() const { return {}; }

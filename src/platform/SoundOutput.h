@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +54,10 @@ public:
     // Blocks still queued are forgotten (never posted).
     [[nodiscard]] virtual SoundResult Close() = 0;
     [[nodiscard]] virtual std::string ErrorText(SoundResult code) const { return SoundErrorText(code); }
+    // Asks the server, before Open, to hold no more than this ahead of what
+    // is heard (hearing the input while it records); 0 leaves it to the
+    // device. A device without such a control ignores it.
+    virtual void SetLatency(std::chrono::milliseconds /*latency*/) {}
 };
 
 using SoundOutputFactory = std::function<std::unique_ptr<SoundOutput>()>;

@@ -102,6 +102,11 @@ constexpr Wording kWordings[] = {
     {TextId::TrackListShorter,
      "%1: 曲目リストの %2 曲に対してピースは %3 個でした。リストを超えたピースは番号の名前のままです。",
      "%1: the track list names %2 tracks but there were %3 pieces; those beyond it keep number names."},
+    {TextId::LossLabel, "%1 の音声の欠落 (%2 秒)", "%1: %2 s of audio lost"},
+    {TextId::LossLabelsWritten, "欠落の位置をラベルファイル %1 に書きました。",
+     "The places of the lost audio are in the label file %1."},
+    {TextId::MonitorFailed, "モニターの音を出せません (録音は続きます): %1",
+     "The input cannot be heard (the recording goes on): %1"},
 };
 
 constexpr bool InIdOrder() {
@@ -110,7 +115,7 @@ constexpr bool InIdOrder() {
             return false;
         }
     }
-    return static_cast<std::size_t>(TextId::TrackListShorter) + 1 == std::size(kWordings);
+    return static_cast<std::size_t>(TextId::MonitorFailed) + 1 == std::size(kWordings);
 }
 static_assert(InIdOrder(), "kWordings must list every TextId once, in order");
 

@@ -71,6 +71,11 @@ enum class TextId {
     // Naming from a track list: %1 the source, %2 the list's entries, %3 the pieces.
     TrackListLonger,
     TrackListShorter,
+    // Audio a recording lost.
+    LossLabel,          // %1 the track file's name, %2 the seconds lost
+    LossLabelsWritten,  // %1 the label file
+    // Hearing the input while recording: %1 the output's reason.
+    MonitorFailed,
 };
 
 // A message as an id with its arguments, so that each front end words it in

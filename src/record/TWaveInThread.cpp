@@ -225,6 +225,7 @@ void TWaveInThread::StartRecording() {
             return;
         }
     }
+    BeginMonitor();
     const SoundResult started = input_->Start();
     if (started != kSoundOk) {
         ShowDeviceError(started);
@@ -238,6 +239,7 @@ void TWaveInThread::StartRecording() {
 }
 
 void TWaveInThread::AbandonStart() {
+    EndMonitor();
     if (deviceOpen_) {
         (void)input_->Reset();
         DrainQueue();
@@ -351,6 +353,7 @@ void TWaveInThread::StopRecording(bool quiet) {
     // The pointer ends before the run is reported finished, so whoever waits
     // for that report never finds it still busy.
     std::optional<BusyPointer> busy(std::in_place);
+    EndMonitor();
     if (deviceOpen_) {
         const SoundResult stopped = input_->Stop();
         if (stopped != kSoundOk && !quiet) {
@@ -425,8 +428,12 @@ void TWaveInThread::DataLost(WParam bytes, LParam atBytes) {
     if (idle_.load() || fb <= 0 || bytes == 0) {
         return;
     }
-    const CaptureLoss loss{static_cast<std::int64_t>(atBytes) / fb, static_cast<std::int64_t>(bytes) / fb,
-                           trackNumber_};
+    const std::int64_t atFrame = static_cast<std::int64_t>(atBytes) / fb;
+    // The loss is noticed a little after the gap: what was written since
+    // then lies behind it in the open track.
+    const std::int64_t written = std::max<std::int64_t>((writer_.CurrentSize() - writer_.HeaderSize()) / fb, 0);
+    const std::int64_t trackFrame = std::clamp<std::int64_t>(written - (framesFed_ - atFrame), 0, written);
+    const CaptureLoss loss{atFrame, static_cast<std::int64_t>(bytes) / fb, trackNumber_, trackFrame};
     std::size_t index = 0;
     {
         const std::lock_guard lock(lossMutex_);
@@ -434,6 +441,29 @@ void TWaveInThread::DataLost(WParam bytes, LParam atBytes) {
         losses_.push_back(loss);
     }
     PostToWindow(TWaveInReport::Lost(index));
+}
+
+void TWaveInThread::BeginMonitor() {
+    if (!monitorOn_) {
+        return;
+    }
+    const CuttingConditions& c = splitter_.Conditions();
+    monitor_ = std::make_unique<InputMonitor>(c.SampleRate, c.Channels, nullptr, monitorFailed_);
+    if (!input_->SetTap(monitor_->Tap())) {
+        monitor_.reset();
+        if (monitorFailed_) {
+            monitorFailed_(UserText(TextId::MonitorFailed, {SoundErrorText(kSoundErrNotSupported)}));
+        }
+        return;
+    }
+    monitor_->Resume();
+}
+
+void TWaveInThread::EndMonitor() {
+    if (monitor_) {
+        (void)input_->SetTap(nullptr);
+        monitor_.reset();
+    }
 }
 
 void TWaveInThread::FailRecording(const UserText& text) {

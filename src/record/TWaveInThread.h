@@ -18,6 +18,7 @@
 #include "platform/Thread.h"
 #include "platform/UserMessages.h"
 #include "record/GapSplitter.h"
+#include "record/InputMonitor.h"
 #include "record/RecordingClock.h"
 #include "record/RecordingObserver.h"
 #include "record/RecordingSettings.h"
@@ -35,9 +36,10 @@ class NotifyWindow;
 
 // Audio of a recording run that never reached its files.
 struct CaptureLoss {
-    std::int64_t atFrame = 0;  // about where, in frames from the start of the run
-    std::int64_t frames = 0;   // how much
-    std::int32_t track = 0;    // the track being recorded (or waited for) then
+    std::int64_t atFrame = 0;     // about where, in frames from the start of the run
+    std::int64_t frames = 0;      // how much
+    std::int32_t track = 0;       // the track being recorded (or waited for) then
+    std::int64_t trackFrame = 0;  // about where in that track's file, in frames
 };
 
 // The recorder: runs the input device with two blocks in circulation, hands
@@ -124,6 +126,14 @@ public:
     // track (0: none); with netTime only the time inside tracks counts. The
     // thread stops itself on the frame the limit falls on.
     void SetRecordingTime(std::int64_t seconds, bool netTime);
+    // The input is heard through the sound output while it records
+    // (InputMonitor); failed is told, on another thread, when the output
+    // cannot play it. Set while idle.
+    void SetMonitor(bool on, InputMonitor::Failed failed = nullptr) {
+        monitorOn_ = on;
+        monitorFailed_ = std::move(failed);
+    }
+    [[nodiscard]] bool MonitorOn() const { return monitorOn_; }
     // Main thread only.
     [[nodiscard]] const TWaveOutPlayedEvent& OnLevelData() const { return onLevelData_; }
     void SetOnLevelData(TWaveOutPlayedEvent handler) { onLevelData_ = std::move(handler); }
@@ -170,6 +180,8 @@ private:
     // Stop steps; quiet: device errors are not shown (one message was shown
     // already for the failure that ends the recording).
     void StopRecording(bool quiet);
+    void BeginMonitor();
+    void EndMonitor();
     void DeviceLost(WParam code);
     void DataLost(WParam bytes, LParam atBytes);
     // Feeds one block to the splitter, in pieces that end on the frame the
@@ -240,6 +252,8 @@ private:
     RecordingObserver* observer_ = nullptr;
     std::function<void(const std::string&)> beforeCreate_;
     bool quitPending_ = false;
+    bool monitorOn_ = false;  // set while idle
+    InputMonitor::Failed monitorFailed_;
 
     // Capture thread only.
     std::array<std::unique_ptr<TMemoryStream>, 2> levelStreams_;
@@ -253,6 +267,7 @@ private:
     TrackFileWriter writer_;
     RecordingClock clock_{0, false};
     std::int64_t framesFed_ = 0;
+    std::unique_ptr<InputMonitor> monitor_;
 };
 
 }  // namespace zolvane2

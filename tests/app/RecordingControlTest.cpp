@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include "app/TPaintBox.h"
 #include "app/TRadioGroup.h"
@@ -250,8 +251,11 @@ TEST_F(RecordingControlTest, LostAudioShowsAtOnceAndTheEndOfTheRunSaysHowMuchAnd
     Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
     Record();
     EXPECT_TRUE(Control<QLabel>(w, "lblDropouts")->isHidden());
+    FeedBlocks(11, -500);
+    ASSERT_TRUE(DeliverAll(11));
+    // Noticed after all eleven blocks: one gap before them, one after ten.
     fake->LoseData(44100 * 4, 0);
-    fake->LoseData(22050 * 4, 44100 * 4 * 60);
+    fake->LoseData(22050 * 4, 16384 * 10);
     ASSERT_TRUE(PumpUntil([&] { return w.RecordingLosses().size() == 2; }));
     EXPECT_FALSE(Control<QLabel>(w, "lblDropouts")->isHidden());
     EXPECT_EQ(Control<QLabel>(w, "lblDropouts")->text(), QStringLiteral("欠落 2回"));
@@ -259,12 +263,41 @@ TEST_F(RecordingControlTest, LostAudioShowsAtOnceAndTheEndOfTheRunSaysHowMuchAnd
     ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
     ASSERT_EQ(Messages().Messages().size(), 1U);
     EXPECT_EQ(Messages().Messages()[0].title, "音声の欠落");
+    const QString labels = Path(QStringLiteral("Tracklosses.txt"));
     EXPECT_EQ(Messages().Messages()[0].text,
-              "録音中に音声が2回途切れ、合計1.5秒の音声が失われました。\r\n該当トラック: 00001");
+              "録音中に音声が2回途切れ、合計1.5秒の音声が失われました。\r\n該当トラック: 00001\r\n"
+              "欠落の位置: 00001 の 0:00:00.00 (1.0秒), 00001 の 0:00:00.92 (0.5秒)\r\n"
+              "欠落の位置をラベルファイル " +
+                  labels.toStdString() + " に書きました。");
+    EXPECT_EQ(ReadAll(labels), QByteArray("0.000000\t0.000000\tTrack00001.wav の音声の欠落 (1.00 秒)\n"
+                                          "0.928798\t0.928798\tTrack00001.wav の音声の欠落 (0.50 秒)\n"));
+    const QTreeWidgetItem* row = Control<QTreeWidget>(w, "lvResult")->topLevelItem(0);
+    ASSERT_NE(row, nullptr);
+    EXPECT_TRUE(row->toolTip(0).contains(QStringLiteral("00001 の 0:00:00.92 (0.5秒)")))
+        << row->toolTip(0).toStdString();
+    EXPECT_TRUE(dialogs.notices.empty()) << "a window someone watches asks to be read";
     EXPECT_FALSE(Control<QLabel>(w, "lblDropouts")->isHidden()) << "stays until the next recording";
     Record();
     EXPECT_TRUE(Control<QLabel>(w, "lblDropouts")->isHidden());
     EXPECT_TRUE(w.RecordingLosses().empty());
+}
+
+TEST_F(RecordingControlTest, UnderAutoQuitAWarningOfLostAudioWaitsForNobodyAndTheProgramEnds) {
+    auto& w = OpenRecorder({QStringLiteral("/AUTOQUIT")});
+    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
+    SetRecordingTime(0, 0, 1);
+    w.show();
+    Record();
+    fake->LoseData(22050 * 4, 0);
+    ASSERT_TRUE(PumpUntil([&] { return w.RecordingLosses().size() == 1; }));
+    FeedBlocks(11, -500);
+    ASSERT_TRUE(DeliverUntilTheRunEnds());
+    ASSERT_TRUE(PumpUntil([&] { return !w.isVisible(); }));
+    EXPECT_TRUE(Messages().Messages().empty());
+    ASSERT_EQ(dialogs.notices.size(), 1U);
+    EXPECT_EQ(dialogs.notices[0].first, QStringLiteral("音声の欠落"));
+    EXPECT_TRUE(dialogs.notices[0].second.contains(QStringLiteral("00001 の 0:00:00.00 (0.5秒)")));
+    EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Tracklosses.txt"))));
 }
 
 TEST_F(RecordingControlTest, AStopByTheUserLeavesTheWindowOpenEvenWithExitAfter) {

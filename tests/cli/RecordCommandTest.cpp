@@ -262,6 +262,13 @@ TEST_F(RecordCommandTest, AStallInsideTheServersBufferLosesNothingAndALongOneIsR
     const StallRun longStall = RecordThroughAStall(second.Path(), 96000, 18s);
     EXPECT_EQ(longStall.status, 3) << longStall.err;
     EXPECT_NE(longStall.err.find("zolvane2-cli record: audio lost at "), std::string::npos) << longStall.err;
+    EXPECT_NE(longStall.err.find(" into the run (track 00001 at 0:00:"), std::string::npos) << longStall.err;
+    // Its place, in the label file beside the track.
+    const std::string labels = second.File("Stalllosses.txt");
+    EXPECT_NE(longStall.err.find("The places of the lost audio are in the label file " + labels), std::string::npos)
+        << longStall.err;
+    const auto label = test::ReadAll(labels);
+    EXPECT_NE(std::string(label.begin(), label.end()).find("\tStall00001.wav: "), std::string::npos);
     EXPECT_NE(longStall.err.find("zolvane2-cli record: dropouts: 1, audio lost in all: 0:00:0"), std::string::npos)
         << longStall.err;
     // The file is valid and holds what the server kept: what is missing is

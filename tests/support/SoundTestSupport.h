@@ -136,16 +136,16 @@ public:
         }
     }
 
-    // Writes in tenths of a second at the pace of a real device, so that the
-    // audio arrives as time passes.
-    void WritePaced(const std::vector<std::uint8_t>& bytes, std::int64_t bytesPerSecond) {
-        const auto chunk = static_cast<std::size_t>(bytesPerSecond / 10);
+    // Writes in tenths of a second (or the pieces asked for) at the pace of
+    // a real device, so that the audio arrives as time passes.
+    void WritePaced(const std::vector<std::uint8_t>& bytes, std::int64_t bytesPerSecond, int piecesPerSecond = 10) {
+        const auto chunk = static_cast<std::size_t>(bytesPerSecond / piecesPerSecond);
         auto next = std::chrono::steady_clock::now();
         for (std::size_t at = 0; at < bytes.size(); at += chunk) {
             const std::size_t n = std::min(chunk, bytes.size() - at);
             Write(std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(at),
                                             bytes.begin() + static_cast<std::ptrdiff_t>(at + n)));
-            next += std::chrono::milliseconds(100);
+            next += std::chrono::milliseconds(1000 / piecesPerSecond);
             std::this_thread::sleep_until(next);
         }
     }

@@ -47,6 +47,9 @@ public:
     std::vector<QStringList> deleteRequests;
     std::vector<About> abouts;
     std::vector<std::pair<QString, int>> helps;
+    std::vector<std::pair<QString, QString>> notices;  // title, text
+    // The schedule dialog's answers, in order; an empty queue cancels.
+    std::deque<std::optional<std::pair<QDateTime, QDateTime>>> schedules;
 
     std::optional<QString> OpenFile(QWidget* /*owner*/, const FileRequest& request) override { return Next(request); }
     std::optional<QString> SaveFile(QWidget* /*owner*/, const FileRequest& request) override { return Next(request); }
@@ -67,6 +70,18 @@ public:
     }
     void ShowHelp(QWidget* /*owner*/, const QString& helpFile, int context) override {
         helps.emplace_back(helpFile, context);
+    }
+    void ShowNotice(QWidget* /*owner*/, const QString& title, const QString& text) override {
+        notices.emplace_back(title, text);
+    }
+    std::optional<std::pair<QDateTime, QDateTime>> AskSchedule(QWidget* /*owner*/, const QDateTime& /*start*/,
+                                                               const QDateTime& /*end*/) override {
+        if (schedules.empty()) {
+            return std::nullopt;
+        }
+        auto answer = schedules.front();
+        schedules.pop_front();
+        return answer;
     }
 
 private:
