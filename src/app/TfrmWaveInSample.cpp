@@ -46,6 +46,7 @@ TfrmWaveInSample::TfrmWaveInSample(TWindowOptions options, QWidget* parent)
     KeepBoxesSingleLine();
     ConnectControls();
     AssignHelpContexts();
+    AssignToolTips();
     FormCreate();
 }
 
@@ -237,6 +238,7 @@ void TfrmWaveInSample::ConnectControls() {
     ConnectEstimate();
     ConnectSettingButtons();
     ConnectHelpAndFileButtons();
+    ConnectKeys();
 }
 
 void TfrmWaveInSample::AssignHelpContexts() {
