@@ -219,6 +219,7 @@ TEST_F(RecordingControlTest, TheCountdownCountsRecordedAudioFromTheFirstTrackAnd
     ASSERT_TRUE(PumpUntil([&] { return Control<QTimer>(w, "tmrRecordingTime")->isActive(); }));
     Tick(Control<QTimer>(w, "tmrRecordingTime"));
     EXPECT_EQ(Control<QProgressBar>(w, "ProgressBar1")->value(), 5 * 4096 * 100 / 44100);
+    EXPECT_EQ(Control<QProgressBar>(w, "ProgressBar1")->text(), QStringLiteral("残り 0h00m01s"));
     FeedBlocks(10, -500);
     ASSERT_TRUE(DeliverUntilTheRunEnds());
     ASSERT_TRUE(PumpUntil([&] { return !w.isVisible(); }));

@@ -55,6 +55,21 @@ TEST_F(RecordingDeskTest, TheKeysActThroughTheirButtonsOnlyWhileTheseAreOn) {
     EXPECT_EQ(w.RowCount(), 2);
 }
 
+// Eleven blocks of 4096 stereo frames arrive at once, as after a stall: the
+// clock shows the second of audio they hold, not the moment since the start.
+TEST_F(RecordingDeskTest, TheTrackClockShowsTheAudioWrittenNotTheTimeGone) {
+    auto& w = OpenUncut();
+    Control<QPushButton>(w, "btnRecord")->click();
+    ASSERT_TRUE(PumpUntil([this] { return Started(); }));
+    FeedBlocks(11, 1000);
+    ASSERT_TRUE(DeliverAll(11));
+    ASSERT_TRUE(PumpUntil([&] { return w.WaveInThread()->TrackFrames() == 11 * 4096; }));
+    Tick(Control<QTimer>(w, "tmrTrackTime"));
+    EXPECT_EQ(Control<QLabel>(w, "lblTrackTime")->text(), QStringLiteral("00000h00m01s"));
+    w.btnStopClick();
+    ASSERT_TRUE(PumpUntil([this] { return Idle(); }));
+}
+
 TEST_F(RecordingDeskTest, ClosingWhileRecordingAsksUnlessTheRunIsUnattended) {
     auto& w = OpenUncut();
     w.show();
