@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -197,6 +198,13 @@ void TfrmWaveInSample::ConnectLevelControls() {
     connect(btnReset1, &QPushButton::clicked, this, [this] { btnResetClick(1); });
     connect(btnShowWave, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
     connect(btnShowData, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
+    // Between runs the meter's mark follows the level being set.
+    imgPeakMeter->SetTriggerLevel(sedtTriggerLevel->value());
+    connect(sedtTriggerLevel, &QSpinBox::valueChanged, this, [this](int level) {
+        if (!RecordingRunning() && !PlayerPlaying()) {
+            imgPeakMeter->SetTriggerLevel(level);
+        }
+    });
 }
 
 }  // namespace zolvane2
