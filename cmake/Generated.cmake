@@ -8,7 +8,7 @@ endforeach()
 # The AppStream screenshots: the images at the release's tag (a moving branch
 # would show another program), with the sizes read from the files themselves.
 set(ZOLVANE2_SHOT_URL https://raw.githubusercontent.com/zolvane2/zolvane2/v${PROJECT_VERSION}/docs/screenshots)
-foreach(shot main recording-settings cutting-settings)
+foreach(shot main recording-settings cutting-settings review)
   # A PNG file's width and height are the 4-byte big-endian numbers at offset 16.
   set(image ${PROJECT_SOURCE_DIR}/docs/screenshots/${shot}.png)
   # A new picture configures again, so the sizes follow it.

@@ -52,7 +52,10 @@ if(TARGET zolvane2)
                           GTest::gtest GTest::gtest_main)
     # The Release build maps source paths to "." (reproducible builds), so
     # __FILE__ cannot lead a test to the sources.
-    target_compile_definitions(test_app PRIVATE ZOLVANE2_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    target_compile_definitions(test_app PRIVATE ZOLVANE2_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                               ZOLVANE2_CLI_PATH="$<TARGET_FILE:zolvane2-cli>")
+    # The review page's cut is checked against the tool's.
+    add_dependencies(test_app zolvane2-cli)
     gtest_discover_tests(test_app DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES LABELS app FIXTURES_REQUIRED pulse RESOURCE_LOCK pulse
                          # Each property takes one value here (the list is flattened), so the

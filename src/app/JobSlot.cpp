@@ -64,6 +64,13 @@ std::optional<std::int32_t> JobSlot::ShortPiecesDropped() const {
     return cut_->ShortPiecesDropped();
 }
 
+std::vector<UserText> JobSlot::GapWarnings() const {
+    if (cut_ == nullptr) {
+        return {};
+    }
+    return cut_->GapWarnings();
+}
+
 void JobSlot::WaitForThread() {
     if (handle_) {
         zolvane2::WaitForThread(handle_);

@@ -5,6 +5,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/UserText.h"
 
 namespace zolvane2 {
 
@@ -44,6 +47,8 @@ public:
     // too short.
     [[nodiscard]] std::string ErrorMessage() const;
     [[nodiscard]] std::optional<std::int32_t> ShortPiecesDropped() const;
+    // What a re-divide in gap mode could not do as the track count asked.
+    [[nodiscard]] std::vector<UserText> GapWarnings() const;
     // Waits for the last job's thread to end, running its calls to the main
     // thread meanwhile (its end notification among them).
     void WaitForThread();

@@ -44,6 +44,14 @@ std::optional<QString> QtWindowDialogs::SaveFile(QWidget* owner, const FileReque
     return Run(owner, request, true);
 }
 
+std::optional<QString> QtWindowDialogs::ChooseFolder(QWidget* owner, const FileRequest& request) {
+    const QString folder = QFileDialog::getExistingDirectory(owner, request.title, request.initialPath);
+    if (folder.isEmpty()) {
+        return std::nullopt;
+    }
+    return folder;
+}
+
 bool QtWindowDialogs::ConfirmDelete(QWidget* owner, const QStringList& paths) {
     QString text;
     if (paths.size() == 1) {

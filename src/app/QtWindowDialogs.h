@@ -13,6 +13,7 @@ class QtWindowDialogs final : public WindowDialogs {
 public:
     [[nodiscard]] std::optional<QString> OpenFile(QWidget* owner, const FileRequest& request) override;
     [[nodiscard]] std::optional<QString> SaveFile(QWidget* owner, const FileRequest& request) override;
+    [[nodiscard]] std::optional<QString> ChooseFolder(QWidget* owner, const FileRequest& request) override;
     [[nodiscard]] bool ConfirmDelete(QWidget* owner, const QStringList& paths) override;
     [[nodiscard]] bool AskYesNo(QWidget* owner, const QString& title, const QString& text) override;
     void ShowAbout(QWidget* owner, const QString& title, const QString& heading, const QString& text) override;

@@ -87,7 +87,9 @@ QSize TRecordingSettingImage::sizeHint() const {
     return {400, BandsHeight() + 100};
 }
 QSize TRecordingSettingImage::minimumSizeHint() const {
-    return {MinimumWidth(), BandsHeight() + 64};
+    // A low plot still shows the trigger lines apart from the waveform's
+    // peaks; it leaves the page room for every cutting mode's row.
+    return {MinimumWidth(), BandsHeight() + 48};
 }
 
 QSize TRecordingSettingImage::SlotSize(Slot slot) const {

@@ -121,6 +121,7 @@ void TfrmWaveInSample::CreateControls() {
     CreateMainPage();
     CreateSettingPage();
     CreateCutPage();
+    CreateReviewPage();
     PageControl1->setCurrentWidget(tsMain);
 
     CreateButtonBar();
@@ -236,6 +237,7 @@ void TfrmWaveInSample::ConnectControls() {
     ConnectPlaybackControls();
     ConnectLevelControls();
     ConnectEstimate();
+    ConnectCutModes();
     ConnectSettingButtons();
     ConnectHelpAndFileButtons();
     ConnectKeys();
@@ -257,6 +259,10 @@ void TfrmWaveInSample::AssignHelpContexts() {
         {cbxDisplayWaveForm, 18},
         {cbxRAWSave, 19},
         {cbxFLACSave, 27},
+        {rbtnGaps, 28},
+        {sedtGapSensitivity, 28},
+        {sedtMinimumGap, 28},
+        {sedtTrackCount, 28},
         {btnRecord, 20},
         {btnStop, 21},
         {btnHelp, 24},

@@ -51,6 +51,8 @@ class TDropFileSource;
 class TPaintBox;
 class TPeakMeter;
 class TRadioGroup;
+class TReviewPage;
+class TCutThread;
 class TRecordingSettingImage;
 class TShellAboutDialog;
 class WindowDialogs;
@@ -89,6 +91,9 @@ struct TWindowOptions {
 //   TfrmWaveInSampleDevices.cpp       the input device list
 //   TfrmWaveInSampleMinimumLength.cpp minimum track length, run note
 //   TfrmWaveInSampleKeys.cpp          keys and tooltips
+//   TfrmWaveInSampleCutModes.cpp      gap mode's boxes, which boxes each
+//                                     cutting mode uses
+//   TfrmWaveInSampleReview.cpp        the page "区切り確認" (TReviewPage)
 //
 // Each concern connects its own controls in its file. The state of a
 // recording run, a playback, the job slot and the level numbers lives in
@@ -183,6 +188,9 @@ public:
     void sbAutoIDClick();
     void rbtnUseTriggerClick();
     void rbtnNoCutClick();
+    // Greys out the cutting page's boxes the chosen mode does not read, and
+    // all of them while the settings are locked.
+    void UpdateCutModeControls();
     void SetProgress(int percent);
     [[nodiscard]] bool RecordingRunning() const;
     // The capture thread (null when the window has none or it was told to quit).
@@ -241,6 +249,19 @@ public:
     // The job slot; tests hold it to stand for a job that runs.
     [[nodiscard]] JobSlot& Jobs() { return jobs_; }
 
+    // ---- review page (Review.cpp) ----------------------------------------
+    // Opens the row's file on the page "区切り確認" and shows the page.
+    void OpenRowInReview(int row);
+    // The current row of the list, else the first checked one, else a file
+    // chosen in a dialog.
+    void OpenCurrentRowInReview();
+    // Runs a job of the review page in the job slot, as a re-divide: its
+    // progress in the bar, each piece it keeps to onPiece, then JobFinished
+    // and afterEnd. False while another job runs.
+    bool LaunchReviewJob(TCutThread& job, std::function<void(const std::string&)> onPiece,
+                         std::function<void()> afterEnd);
+    [[nodiscard]] CuttingSettings ReviewCuttingSettings() const { return SettingsFromControls(); }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -268,10 +289,12 @@ private:
     // read them out when values are needed and put loaded or default ones in.
     [[nodiscard]] CuttingSettings SettingsFromControls() const;
     void ShowSettings(const CuttingSettings& settings);
+    // The settings last put in the controls.
+    CuttingSettings shownSettings_;
     // The boxes that hold a setting just as it is stored, in loading order.
-    [[nodiscard]] std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 12> SpinSettings() const;
+    [[nodiscard]] std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 15> SpinSettings() const;
     // The RAW box is not among them: it goes with the base name.
-    [[nodiscard]] std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 5> CheckSettings() const;
+    [[nodiscard]] std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 6> CheckSettings() const;
 
     // Command availability: the recording, playback and job buttons and the
     // list's commands, derived from the run, the playback, the job slot and
@@ -326,6 +349,7 @@ private:
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
+    void CreateReviewPage();
     // Appends to row a caption lbl<name> (returned) and boxes sedt<name>H/M/S
     // with their unit labels, set to the hours, minutes and seconds given.
     QLabel* AddTimeRow(QHBoxLayout* row, QWidget* page, const char* name, const char* caption, const QString& hint,
@@ -339,6 +363,9 @@ private:
     void CreateMinimumTrackLengthRow(QWidget* page, QBoxLayout* layout);
     void CreateRunNote(QWidget* page, QBoxLayout* layout);
     void ShowShortTracksDropped(int count) const;
+    // Gap mode's button and the row of its boxes.
+    void CreateGapRow(QWidget* page, QBoxLayout* layout);
+    void ConnectCutModes();
     void ConnectControls();
     void ConnectRecordingControls();
     void ConnectListCommands();
@@ -390,6 +417,7 @@ private:
     QWidget* tsMain = nullptr;
     QWidget* tsSetting = nullptr;
     QWidget* tsCut = nullptr;
+    TReviewPage* tsReview = nullptr;
 
     // Button bar.
     QFrame* pnlCtrl = nullptr;
@@ -418,6 +446,7 @@ private:
     QToolButton* btnCombine = nullptr;
     QToolButton* btnDivide = nullptr;
     QToolButton* btnCancel = nullptr;
+    QToolButton* btnReview = nullptr;
     QToolButton* btnPlay = nullptr;
     QToolButton* btnStopPlay = nullptr;
     QToolButton* btnPrev = nullptr;
@@ -498,6 +527,15 @@ private:
     QSpinBox* sedtMinimumTrackLength = nullptr;  // ms; 0 keeps every track
     QLabel* lblMinimumTrackLength = nullptr;
     QLabel* lblRunNote = nullptr;
+    QRadioButton* rbtnGaps = nullptr;
+    QLabel* lblGapSensitivity = nullptr;
+    QSpinBox* sedtGapSensitivity = nullptr;  // dB above the measured noise floor
+    QLabel* lblGapSensitivityUnit = nullptr;
+    QLabel* lblMinimumGap = nullptr;
+    QSpinBox* sedtMinimumGap = nullptr;  // ms
+    QLabel* lblMinimumGapUnit = nullptr;
+    QLabel* lblTrackCount = nullptr;
+    QSpinBox* sedtTrackCount = nullptr;  // re-divide: pieces per file; 0 unknown
     QRadioButton* rbtnInterval = nullptr;
     QLabel* lblCuttingTime = nullptr;
     QSpinBox* sedtCuttingTimeH = nullptr;
@@ -558,6 +596,8 @@ private:
     // Recording control.
     // From StartRecording to WM_RecFinish: the run " REC " stands for.
     RecordingRun run_;
+    // False while a run locks the settings.
+    bool settingsEditable_ = true;
     std::shared_ptr<ThreadState> waveInThreadState_;
     void ShowRecordingLosses();
     // The run as handed to the capture thread at the start; it names the

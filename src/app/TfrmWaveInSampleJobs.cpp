@@ -298,6 +298,10 @@ void TfrmWaveInSample::JobFinished() {
     if (const std::optional<std::int32_t> dropped = jobs_.ShortPiecesDropped()) {
         ShowShortTracksDropped(*dropped);
     }
+    std::string gapWarnings;
+    for (const UserText& warning : jobs_.GapWarnings()) {
+        gapWarnings += (gapWarnings.empty() ? "" : "\r\n") + warning.Japanese();
+    }
     ProgressBar1->setValue(0);
     jobs_.Finish();
     UpdateCommands();
@@ -305,6 +309,11 @@ void TfrmWaveInSample::JobFinished() {
     // The job stopped early on this error; the user learns of it once.
     if (!error.empty()) {
         ShowStandardError(error);
+    }
+    // The pieces are cut all the same; the user learns where the track count
+    // could not be met.
+    if (!gapWarnings.empty()) {
+        (void)GetUserMessages().Show(gapWarnings, "無音区間で切り出す", MsgIcon::Warning, MsgButtons::Ok);
     }
     // A split asked for during the job runs now, once the job's thread has
     // let go of the window.

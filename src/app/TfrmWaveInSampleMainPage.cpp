@@ -122,12 +122,14 @@ void TfrmWaveInSample::CreateListTools(QWidget* parent) {
     btnCombine = ToolButton("btnCombine", "insert-link", QStyle::SP_ToolBarVerticalExtensionButton,
                             "チェックしたファイルを結合します", parent);
     btnCancel = ToolButton("btnCancel", "process-stop", QStyle::SP_BrowserStop, "結合/切り出しを中止します", parent);
+    btnReview = ToolButton("btnReview", "view-media-visualization", QStyle::SP_FileDialogContentsView,
+                           "選んだファイルを「区切り確認」ページで開きます", parent);
 
     const std::initializer_list<std::initializer_list<QToolButton*>> groups = {
         {btnOpenWave, btnOpenList, btnSave, btnCopy},
         {btnCheck, btnUncheck, btnInvertCheck, btnRemove, btnClear},
         {btnDelete, btnRename, btnCheckFile},
-        {btnDivide, btnCombine, btnCancel},
+        {btnDivide, btnCombine, btnCancel, btnReview},
     };
     bool first = true;
     for (const auto& group : groups) {

@@ -343,12 +343,8 @@ void TfrmWaveInSample::rbtnNoCutClick() {
 
 void TfrmWaveInSample::SetRecordingControlsEnabled(bool enabled) {
     // Record and Stop follow the run itself (UpdateCommands).
+    // The boxes of the cutting modes follow the mode too (UpdateCutModeControls).
     QWidget* const controls[] = {
-        sedtTriggerLevel,
-        sedtTriggerDelay,
-        sedtTrackInterval,
-        sedtLastTimeAfterTrigger,
-        sedtMinimumTrackLength,
         lblBaseFileName,
         edtBaseFileName,
         cbxAbsoluteRecordingTime,
@@ -371,15 +367,9 @@ void TfrmWaveInSample::SetRecordingControlsEnabled(bool enabled) {
         cbxRAWSave,
         cbxFLACSave,
         rbtnUseTrigger,
+        rbtnGaps,
         rbtnInterval,
         rbtnNoCut,
-        lblCuttingTime,
-        lblCuttingTimeH,
-        lblCuttingTimeM,
-        lblCuttingTimeS,
-        sedtCuttingTimeH,
-        sedtCuttingTimeM,
-        sedtCuttingTimeS,
         cbWaveInDeviceName,
         lblWaveInDeviceName,
         btnSaveSetting,
@@ -391,6 +381,8 @@ void TfrmWaveInSample::SetRecordingControlsEnabled(bool enabled) {
     }
     // RAW stays greyed out while FLAC is on.
     cbxRAWSave->setEnabled(enabled && !cbxFLACSave->isChecked());
+    settingsEditable_ = enabled;
+    UpdateCutModeControls();
 }
 
 void TfrmWaveInSample::SetProgress(int percent) {
@@ -406,6 +398,12 @@ void TfrmWaveInSample::ConnectRecordingControls() {
     connect(tmrTrackTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrTrackTimeTimer);
     connect(tmrRecordingTime, &QTimer::timeout, this, &TfrmWaveInSample::tmrRecordingTimeTimer);
     connect(rbtnUseTrigger, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            rbtnUseTriggerClick();
+        }
+    });
+    // Gap mode finds its pieces itself, as the trigger does.
+    connect(rbtnGaps, &QRadioButton::toggled, this, [this](bool on) {
         if (on) {
             rbtnUseTriggerClick();
         }

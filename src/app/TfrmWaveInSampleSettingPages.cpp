@@ -233,7 +233,7 @@ void TfrmWaveInSample::CreateSettingPage() {
 void TfrmWaveInSample::CreateCutPage() {
     const CuttingSettings defaults;
     QWidget* page = nullptr;
-    auto* v = ScrollingPage(PageControl1, "tsCut", "切り出し設定", tsCut, page, QMargins(4, 4, 4, 4), 3);
+    auto* v = ScrollingPage(PageControl1, "tsCut", "切り出し設定", tsCut, page, QMargins(4, 4, 4, 4), 2);
 
     rbtnUseTrigger = new QRadioButton(QStringLiteral("トリガによる録音/切り出しを行う"), page);
     rbtnUseTrigger->setObjectName(QStringLiteral("rbtnUseTrigger"));
@@ -266,6 +266,8 @@ void TfrmWaveInSample::CreateCutPage() {
     CreateMinimumTrackLengthRow(minimumLength, minimumRow);
     imgRecordingSetting->Attach(TRecordingSettingImage::MinimumTrackLength, minimumLength, nullptr);
     v->addWidget(imgRecordingSetting, 1);
+    // Beside the trigger, whose delay, kept silence and minimum length it uses.
+    CreateGapRow(page, v);
 
     rbtnInterval = new QRadioButton(QStringLiteral("同じサンプル数(一定時間)ごとに録音/切り出しを行う"), page);
     rbtnInterval->setObjectName(QStringLiteral("rbtnInterval"));

@@ -73,7 +73,7 @@ int TfrmWaveInSample::SamplingFreqItemIndex() const {
     return -1;
 }
 
-std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 12> TfrmWaveInSample::SpinSettings() const {
+std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 15> TfrmWaveInSample::SpinSettings() const {
     using S = CuttingSettings;
     return {{{sedtRecordingTimeH, &S::recordingHours},
              {sedtRecordingTimeM, &S::recordingMinutes},
@@ -86,21 +86,27 @@ std::array<std::pair<QSpinBox*, std::int32_t CuttingSettings::*>, 12> TfrmWaveIn
              {sedtCuttingTimeH, &S::pieceHours},
              {sedtCuttingTimeM, &S::pieceMinutes},
              {sedtCuttingTimeS, &S::pieceSeconds},
-             {sedtMinimumTrackLength, &S::minimumTrackLengthMs}}};
+             {sedtMinimumTrackLength, &S::minimumTrackLengthMs},
+             {sedtGapSensitivity, &S::gapSensitivityDb},
+             {sedtMinimumGap, &S::minimumGapMs},
+             {sedtTrackCount, &S::trackCount}}};
 }
 
-std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 5> TfrmWaveInSample::CheckSettings() const {
+std::array<std::pair<QAbstractButton*, bool CuttingSettings::*>, 6> TfrmWaveInSample::CheckSettings() const {
     using S = CuttingSettings;
     // The radio buttons in file order: checking one clears the others.
     return {{{cbxAbsoluteRecordingTime, &S::netRecordingTime},
              {cbxDisplayWaveForm, &S::displayWaveForm},
              {rbtnUseTrigger, &S::useTrigger},
              {rbtnInterval, &S::cutByInterval},
-             {rbtnNoCut, &S::noCut}}};
+             {rbtnNoCut, &S::noCut},
+             {rbtnGaps, &S::findGaps}}};
 }
 
 CuttingSettings TfrmWaveInSample::SettingsFromControls() const {
-    CuttingSettings s;
+    // What no control holds (the track times' snap range of zolvane2-cli)
+    // is saved as it was loaded.
+    CuttingSettings s = shownSettings_;
     s.deviceIndex = cbWaveInDeviceName->currentIndex();
     s.deviceName = Utf8(preferredDeviceName_);
     s.baseFileName = Utf8(edtBaseFileName->text());
@@ -120,6 +126,7 @@ CuttingSettings TfrmWaveInSample::SettingsFromControls() const {
 
 void TfrmWaveInSample::ShowSettings(const CuttingSettings& s) {
     const CuttingSettings defaults;
+    shownSettings_ = s;
     cbWaveInDeviceName->setCurrentIndex(
         s.deviceIndex >= 0 && s.deviceIndex < cbWaveInDeviceName->count() ? s.deviceIndex : defaults.deviceIndex);
     // The device's name finds it again when the server lists it elsewhere; a

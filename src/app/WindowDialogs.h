@@ -33,6 +33,8 @@ public:
     // The chosen file, or nothing when the user cancelled.
     [[nodiscard]] virtual std::optional<QString> OpenFile(QWidget* owner, const FileRequest& request) = 0;
     [[nodiscard]] virtual std::optional<QString> SaveFile(QWidget* owner, const FileRequest& request) = 0;
+    // A folder (request.title and initialPath only).
+    [[nodiscard]] virtual std::optional<QString> ChooseFolder(QWidget* owner, const FileRequest& request) = 0;
     // Asks before files go to the trash; true = go ahead.
     [[nodiscard]] virtual bool ConfirmDelete(QWidget* owner, const QStringList& paths) = 0;
     // A question to answer yes or no; true = yes. No is the default answer.

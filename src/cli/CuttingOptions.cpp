@@ -21,8 +21,8 @@ namespace zolvane2::cli {
 namespace {
 
 constexpr std::int64_t kMaxMs = 24LL * 3600 * 1000;
-constexpr std::int64_t kMaxSensitivityDb = 60;
-constexpr std::int64_t kMaxTracks = 9999;
+constexpr std::int64_t kMaxSensitivityDb = CuttingSettings::kMaxGapSensitivityDb;
+constexpr std::int64_t kMaxTracks = CuttingSettings::kMaxTrackCount;
 
 std::optional<std::int64_t> ParseWhole(const std::string& text) {
     std::int64_t value = 0;
@@ -365,6 +365,7 @@ CuttingSettings CuttingOptionsParser::Result() const {
         bound(s.gapSensitivityDb, 0, kMaxSensitivityDb);
         bound(s.minimumGapMs, 0, kMaxMs);
         bound(s.trackCount, 0, kMaxTracks);
+        bound(s.snapRangeSeconds, 0, CuttingSettings::kMaxSnapRangeSeconds);
         for (std::int32_t* part : {&s.pieceHours, &s.pieceMinutes, &s.pieceSeconds}) {
             bound(*part, 0, 100000);
         }

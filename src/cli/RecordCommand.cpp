@@ -20,6 +20,7 @@
 #include "cli/OptionTable.h"
 #include "cli/SplitJoinJob.h"
 #include "cli/StopSignals.h"
+#include "cli/TrackListOptions.h"
 #include "cli/TrackTimesOptions.h"
 #include "jobs/CutPointMarker.h"
 #include "jobs/CutPointTargets.h"
@@ -70,6 +71,7 @@ struct RecordOptions {
     std::string base;
     std::string settingsFile;  // --settings, never a cut-point output
     CutPointOptions cutPoints;
+    TrackListOptions trackList;
     std::unique_ptr<CutPointMarker> marker;  // --labels/--cue of an uncut recording
 };
 
@@ -108,7 +110,8 @@ OptionTable Options() {
     const OptionTable output = CuttingOptionsParser::OutputOptions();
     const OptionTable cutPointOptions = CutPointOptions::RecordOptions();
     const OptionTable trackTimes = TrackTimesOptions::RecordOptions();
-    return Joined({&own, &cutting, &output, &cutPointOptions, &trackTimes});
+    const OptionTable trackList = TrackListOptions::Options();
+    return Joined({&own, &cutting, &output, &trackList, &cutPointOptions, &trackTimes});
 }
 
 RecordOptions ReadRecordOptions(const ParsedOptions& line) {
@@ -119,6 +122,8 @@ RecordOptions ReadRecordOptions(const ParsedOptions& line) {
     TrackTimesOptions trackTimes;
     trackTimes.Take(line);
     trackTimes.CheckForRecord(line);
+    o.trackList.Take(line);
+    o.trackList.Check(1);
     if (const GivenOption* device = line.Last("--device")) {
         o.device = device->text;
     }
@@ -165,8 +170,12 @@ int RunRecord(const ParsedOptions& line) {
     if (!options.settingsFile.empty()) {
         targets.AddInput(options.settingsFile);
     }
+    options.trackList.AddInputs(targets);
     if (!options.cutPoints.CheckTargets(kCommand, targets)) {
         return 2;
+    }
+    if (!options.trackList.Load(kCommand, options.cutting.tags)) {
+        return 1;
     }
     MainThreadDispatcher* dispatcher = GetMainThreadDispatcher();
     if (dispatcher == nullptr) {
@@ -201,6 +210,9 @@ int RunRecord(const ParsedOptions& line) {
     settings.netTime = options.netTime;
     recorder->Configure(settings);
     recorder->SetObserver(options.marker.get());
+    if (const auto plan = options.trackList.Plan()) {
+        recorder->SetTrackTags([plan](std::int64_t index) { return plan->TagsFor(static_cast<std::size_t>(index)); });
+    }
     if (terminal) {
         recorder->SetOnLevelData(
             [&meter, channels = c.Channels()](Thread* /*sender*/, TMemoryStream& data) { meter.Take(data, channels); });
@@ -211,9 +223,12 @@ int RunRecord(const ParsedOptions& line) {
     const std::string waiting = Say("[waiting", "[待機中");
     const std::string recording = Say("[recording : Track", "[録音中 : Track");
     std::string state = waiting + "]";
+    std::int64_t kept = 0;
     auto printTrack = [&](const TWaveInReport& report) {
         meter.Clear();
-        if (!stdoutClosed && !PrintTrackPath(settings.FinishedTrackName(report.finished, report.status))) {
+        const std::string path = options.trackList.NameFinished(
+            kCommand, settings.FinishedTrackName(report.finished, report.status), kept++);
+        if (!stdoutClosed && !PrintTrackPath(path)) {
             stdoutClosed = true;
         }
     };
@@ -287,6 +302,9 @@ int RunRecord(const ParsedOptions& line) {
     ReportShortPieces("record", options.marker ? options.marker->PiecesDropped() : recorder->ShortTracksDropped());
     const std::vector<CaptureLoss> losses = recorder->Losses();
     recorder.reset();
+    if (!options.marker) {
+        options.trackList.ReportFit(kCommand, base, kept);
+    }
     if (!losses.empty()) {
         ReportLossSummary(losses, c.SampleRate());
     }
@@ -334,13 +352,15 @@ std::string RecordHelp() {
                "      1、コマンド行の誤りで 2、録音はできたが音声の一部が失われたとき 3、\n"
                "      標準出力が閉じられたとき 141 (ファイルはそれでも完成しています)。\n") +
            OptionLines(OwnOptions()) + CuttingOptionsParser::HelpText() +
-           OptionLines(CuttingOptionsParser::OutputOptions()) + CutPointOptions::RecordHelpText();
+           OptionLines(CuttingOptionsParser::OutputOptions()) + TrackListOptions::HelpText() +
+           CutPointOptions::RecordHelpText();
 }
 
 const CommandRegistration kRecord{Command{
     kCommand,
     30,
     "record [cutting options] [-d DEVICE] [-t T] [--net-time]\n"
+    "                     [--track-list FILE] [--name TEMPLATE]\n"
     "                     [--labels FILE] [--cue FILE] BASE",
     RecordHelp,
     RunRecord,

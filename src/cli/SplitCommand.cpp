@@ -12,6 +12,7 @@
 #include "cli/Language.h"
 #include "cli/OptionTable.h"
 #include "cli/SplitJoinJob.h"
+#include "cli/TrackListOptions.h"
 #include "cli/TrackTimesOptions.h"
 #include "jobs/CutPointTargets.h"
 #include "jobs/TCutThread.h"
@@ -36,15 +37,17 @@ OptionTable Options() {
     const OptionTable cutting = CuttingOptionsParser::Options();
     const OptionTable at = AtOption();
     const OptionTable times = TrackTimesOptions::SplitOptions();
+    const OptionTable list = TrackListOptions::Options();
     const OptionTable output = CuttingOptionsParser::OutputOptions();
     const OptionTable cutPointOptions = CutPointOptions::SplitOptions();
-    return Joined({&cutting, &times, &output, &at, &cutPointOptions});
+    return Joined({&cutting, &times, &list, &output, &at, &cutPointOptions});
 }
 
 int RunSplit(const ParsedOptions& line) {
     CuttingOptionsParser parser;
     CutPointOptions cutPoints;
     TrackTimesOptions trackTimes;
+    TrackListOptions trackList;
     std::optional<double> splitAt;
     const std::vector<std::string>& files = line.operands;
     CuttingSettings options;
@@ -52,6 +55,7 @@ int RunSplit(const ParsedOptions& line) {
         parser.Take(line);
         cutPoints.Take(line);
         trackTimes.Take(line);
+        trackList.Take(line);
         if (const GivenOption* at = line.Last("--at")) {
             splitAt = at->seconds;
         }
@@ -60,8 +64,9 @@ int RunSplit(const ParsedOptions& line) {
         }
         options = parser.Result();
         cutPoints.CheckForSplit(files.size(), splitAt.has_value());
+        trackList.Check(files.size());
         if (!splitAt) {
-            trackTimes.CheckForSplit(line, options, files.size());
+            trackTimes.CheckForSplit(line, options, files.size(), trackList.Given());
         }
     } catch (const UsageError& e) {
         return UsageFailure(kCommand, e.what());
@@ -83,7 +88,7 @@ int RunSplit(const ParsedOptions& line) {
             targets.AddInput(p.path);
             targets.AddTrackFiles(TCutThread::OutputBaseFor(p.path), options.digits);
         }
-        trackTimes.AddInputs(targets);
+        trackList.AddInputs(targets);
         if (!cutPoints.CheckTargets(kCommand, targets)) {
             return 2;
         }
@@ -113,7 +118,8 @@ int RunSplit(const ParsedOptions& line) {
     } else {
         options.ApplyTo(*job);
     }
-    if (!(splitAt || trackTimes.Prepare(*job)) || !cutPoints.Prepare(*job, sources->front(), total)) {
+    if (!trackList.Load(kCommand, options.tags) || !(splitAt || trackTimes.Prepare(*job, trackList)) ||
+        !cutPoints.Prepare(*job, sources->front(), total)) {
         delete job;
         return 1;
     }
@@ -121,12 +127,14 @@ int RunSplit(const ParsedOptions& line) {
     job->SetRawOutput(options.RawOutput());
     job->SetFileNames(names);
     job->SetDigits(options.digits);
+    job->SetNamePlan(trackList.Plan());
 
     std::int32_t dropped = 0;
     std::vector<UserText> gapWarnings;
     const JobOutcome outcome = RunJobWithProgress(kCommand, job, [&dropped, &gapWarnings, job] {
         dropped = job->ShortPiecesDropped();
         gapWarnings = job->GapWarnings();
+        gapWarnings.insert(gapWarnings.end(), job->NamingWarnings().begin(), job->NamingWarnings().end());
     });
     ReportShortPieces(kCommand, dropped);
     for (const UserText& warning : gapWarnings) {
@@ -155,7 +163,7 @@ std::string SplitHelp() {
                "      後のファイルには手を付けません。読めないファイルがあると、標準\n"
                "      エラーにメッセージを出して止まります。\n") +
            JobExitStatusHelp() + CuttingOptionsParser::HelpText() + TrackTimesOptions::HelpText() +
-           OptionLines(CuttingOptionsParser::OutputOptions()) + OptionLines(AtOption()) +
+           TrackListOptions::HelpText() + OptionLines(CuttingOptionsParser::OutputOptions()) + OptionLines(AtOption()) +
            CutPointOptions::SplitHelpText() +
            Say("      RAW files are read with --rate and --channels.\n",
                "      RAW ファイルは --rate と --channels で読みます。\n");
@@ -167,9 +175,10 @@ const CommandRegistration kSplit{Command{
     "split [--mode trigger|interval|none|gaps] [--level N]\n"
     "                     [--delay MS] [--gap MS] [--tail MS] [--min-length MS]\n"
     "                     [--sensitivity DB] [--min-gap MS] [--tracks N]\n"
-    "                     [--times T,T,... | --track-list FILE] [--length T]\n"
-    "                     [--at SECONDS] [--digits N] [--raw | --format wav|raw|flac]\n"
-    "                     [--flac-level N] [tag options] [-r HZ] [-c N]\n"
+    "                     [--times T,T,...] [--track-list FILE] [--name TEMPLATE]\n"
+    "                     [--length T] [--at SECONDS] [--digits N]\n"
+    "                     [--raw | --format wav|raw|flac] [--flac-level N]\n"
+    "                     [tag options] [-r HZ] [-c N]\n"
     "                     [--settings FILE] [--labels FILE] [--cue FILE] [--dry-run]\n"
     "                     [--from-labels FILE | --from-cue FILE] FILE...",
     SplitHelp,

@@ -38,6 +38,11 @@ CueSheet CueSheet::Parse(const std::string& text) {
     Cdtext* album = cd_get_cdtext(cd.get());
     sheet.title_ = Text(album, PTI_TITLE);
     sheet.performer_ = Text(album, PTI_PERFORMER);
+    sheet.genre_ = Text(album, PTI_GENRE);
+    if (Rem* rem = cd_get_rem(cd.get()); rem != nullptr) {
+        const char* date = rem_get(REM_DATE, rem);
+        sheet.date_ = date != nullptr ? date : "";
+    }
     const int count = cd_get_ntrack(cd.get());
     for (int i = 1; i <= count; ++i) {
         ::Track* track = cd_get_track(cd.get(), i);

@@ -7,7 +7,7 @@
 namespace zolvane2 {
 
 // A cue sheet as libcue reads it: its tracks with their file, INDEX 01 and
-// CD-TEXT, and the album's TITLE and PERFORMER. Writing sheets stays
+// CD-TEXT, and the album's TITLE, PERFORMER, GENRE and REM DATE. Writing sheets stays
 // CutPointFile's own.
 class CueSheet {
 public:
@@ -25,6 +25,9 @@ public:
     [[nodiscard]] const std::vector<Track>& Tracks() const { return tracks_; }
     [[nodiscard]] const std::string& Title() const { return title_; }
     [[nodiscard]] const std::string& Performer() const { return performer_; }
+    // REM DATE and GENRE; "" when the sheet has none.
+    [[nodiscard]] const std::string& Date() const { return date_; }
+    [[nodiscard]] const std::string& Genre() const { return genre_; }
 
     // Whether a FILE field names sourcePath: the same file name, or the same
     // name before the extension (a sheet made for the WAVE of a recording
@@ -36,6 +39,8 @@ private:
     std::vector<Track> tracks_;
     std::string title_;
     std::string performer_;
+    std::string date_;
+    std::string genre_;
 };
 
 }  // namespace zolvane2

@@ -187,12 +187,16 @@ std::string CutPointFile::CueText(const std::vector<CutPoint>& points, std::int3
     for (const CutPoint& p : points) {
         // Nearest 1/75 s, in integers so that long sources round alike.
         const std::int64_t cue = (p.StartFrame * kCueFramesPerSecond * 2 + sampleRate) / (2 * std::int64_t{sampleRate});
-        char lines[160];
-        std::snprintf(lines, sizeof lines, "  TRACK %02d AUDIO\n    TITLE \"%s\"\n    INDEX 01 %02lld:%02lld:%02lld\n",
-                      ++track, p.Name.c_str(), static_cast<long long>(cue / (60 * kCueFramesPerSecond)),
+        // The title apart from the fixed-size fields: a piece's name may be
+        // 255 bytes long.
+        char head[32];
+        std::snprintf(head, sizeof head, "  TRACK %02d AUDIO\n", ++track);
+        char index[48];
+        std::snprintf(index, sizeof index, "    INDEX 01 %02lld:%02lld:%02lld\n",
+                      static_cast<long long>(cue / (60 * kCueFramesPerSecond)),
                       static_cast<long long>(cue / kCueFramesPerSecond % 60),
                       static_cast<long long>(cue % kCueFramesPerSecond));
-        text += lines;
+        text += std::string(head) + "    TITLE \"" + p.Name + "\"\n" + index;
     }
     return text;
 }

@@ -57,6 +57,9 @@ const auto kKeys = std::to_array<S::Key>({
     {kCut, "sedtGapSensitivity.Value", S::IntegerKey{&S::gapSensitivityDb, 6}},
     {kCut, "sedtMinimumGap.Value", S::IntegerKey{&S::minimumGapMs, 800}},
     {kCut, "sedtTrackCount.Value", S::IntegerKey{&S::trackCount, 0}},
+    // Added after the gap finder's, so it stays last.
+    {kCut, "sedtSnapRange.Value",
+     S::IntegerKey{&S::snapRangeSeconds, static_cast<std::int32_t>(GapSettings::kDefaultSnapRangeSeconds)}},
 });
 
 // The settings page's spin boxes hold times in whole milliseconds.
@@ -208,6 +211,7 @@ GapCutPlan::Rules CuttingSettings::GapRules() const {
     r.tailSeconds = Seconds(lastTimeAfterTriggerMs);
     r.minimumSeconds = Seconds(minimumTrackLengthMs);
     r.trackCount = std::max(trackCount, 0);
+    r.rangeSeconds = std::max(snapRangeSeconds, 0);
     return r;
 }
 

@@ -45,6 +45,12 @@ struct CuttingSettings {
         std::variant<IntegerKey, BoolKey, TextKey> value;
     };
 
+    // The gap settings' bounds, for the window's boxes and the command line's
+    // options alike.
+    static constexpr std::int32_t kMaxGapSensitivityDb = 60;
+    static constexpr std::int32_t kMaxTrackCount = 9999;
+    static constexpr std::int32_t kMaxSnapRangeSeconds = 600;
+
     CuttingSettings();
 
     // Every key, in the order the file has always been written in.
@@ -135,7 +141,8 @@ struct CuttingSettings {
     bool findGaps{};                      // gap mode: the last of the mode buttons
     std::int32_t gapSensitivityDb{};      // dB above the measured noise floor
     std::int32_t minimumGapMs{};
-    std::int32_t trackCount{};  // re-divide in gap mode: pieces per file; 0 unknown
+    std::int32_t trackCount{};        // re-divide in gap mode: pieces per file; 0 unknown
+    std::int32_t snapRangeSeconds{};  // track times: how far a boundary may move to a gap
 };
 
 }  // namespace zolvane2

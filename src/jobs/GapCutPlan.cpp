@@ -8,7 +8,7 @@
 #include "jobs/JobEvents.h"
 #include "record/GapFinder.h"
 #include "record/TriggerSplitter.h"
-#include "trackfile/TLongFileStream.h"
+#include "trackfile/TLongStream.h"
 
 namespace zolvane2 {
 
@@ -45,8 +45,9 @@ GapSettings GapCutPlan::Rules::At(std::int32_t sampleRate) const {
     return g;
 }
 
-std::optional<GapCutPlan::Outcome> GapCutPlan::Find(TLongFileStream& source, std::int64_t offset, std::int64_t length,
-                                                    std::int32_t sampleRate, std::int32_t channels, const Rules& rules,
+std::optional<GapCutPlan::Outcome> GapCutPlan::Find(TLongStream& source, const std::string& sourceName,
+                                                    std::int64_t offset, std::int64_t length, std::int32_t sampleRate,
+                                                    std::int32_t channels, const Rules& rules,
                                                     const std::function<bool(std::int64_t)>& goOn) {
     const std::int64_t frameBytes = 2 * static_cast<std::int64_t>(std::max(channels, 1));
     GapFinder finder(sampleRate, std::max(channels, 1), rules.At(sampleRate));
@@ -66,7 +67,7 @@ std::optional<GapCutPlan::Outcome> GapCutPlan::Find(TLongFileStream& source, std
     }
     finder.Finish();
 
-    const std::string name = source.FileName();
+    const std::string& name = sourceName;
     Outcome outcome;
     if (!rules.durations.empty()) {
         const GapGuide::Result r = finder.ForDurations(rules.durations, rules.rangeSeconds);

@@ -11,7 +11,7 @@
 
 namespace zolvane2 {
 
-class TLongFileStream;
+class TLongStream;
 
 // Where the gap finder cuts one source of a re-divide: a first pass reads the
 // audio once into the finder's level track, then the pieces are decided from
@@ -44,8 +44,10 @@ public:
     // last frame is left out); goOn is told the
     // bytes read so far after each block and ends the pass (nullopt) when it
     // answers false. Throws what the stream throws.
-    [[nodiscard]] static std::optional<Outcome> Find(TLongFileStream& source, std::int64_t offset, std::int64_t length,
-                                                     std::int32_t sampleRate, std::int32_t channels, const Rules& rules,
+    // The warnings name the source as sourceName.
+    [[nodiscard]] static std::optional<Outcome> Find(TLongStream& source, const std::string& sourceName,
+                                                     std::int64_t offset, std::int64_t length, std::int32_t sampleRate,
+                                                     std::int32_t channels, const Rules& rules,
                                                      const std::function<bool(std::int64_t)>& goOn);
 };
 

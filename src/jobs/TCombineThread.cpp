@@ -48,7 +48,7 @@ void TCombineThread::Execute() {
         // A source that cannot be opened or read ends the copying here; what
         // was written is finished and listed below all the same.
         errorText_ = TextOf(e);
-        errorDetail_ = JobErrorDetail::Of(e, source_ ? source_->FileName() : std::string(), outputFileName_);
+        errorDetail_ = JobErrorDetail::Of(e, source_ ? sourceName_ : std::string(), outputFileName_);
         source_.reset();
     }
     finishingCutShort_.store(!errorText_.Empty() || cancelRequested_.load());
@@ -82,6 +82,7 @@ void TCombineThread::CopySource(std::size_t i, std::int64_t& doneBytes) {
     const std::int64_t blocks = length / kJobBlockBytes;
     const std::int64_t rest = length - blocks * kJobBlockBytes;
     source_ = TrackAudio::Open(fileNames_[i]);
+    sourceName_ = fileNames_[i];
     std::int64_t position = GrowingAt(dataOffsets_, i);
     for (std::int64_t b = 0; b < blocks && !cancelRequested_.load(); ++b) {
         CopyBlock(position, kJobBlockBytes, doneBytes);

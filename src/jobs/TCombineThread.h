@@ -87,7 +87,8 @@ private:
     std::string outputFileName_;
     std::vector<std::int64_t> dataOffsets_;
     std::vector<std::int64_t> dataLengths_;
-    std::unique_ptr<TLongFileStream> source_;
+    std::unique_ptr<TLongStream> source_;
+    std::string sourceName_;  // source_'s file, for messages
     TrackFileWriter writer_{CapPolicy::RecorderAndCombine};
     std::int32_t sampleRate_ = 44100;
     std::int32_t channels_ = 2;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/Errors.h"
+#include "platform/FileSystem.h"
 #include "trackfile/TrackAudio.h"
 #include "trackfile/TrackFileReader.h"
 #include "trackfile/TrackNaming.h"
@@ -77,13 +78,14 @@ void TCutThread::Execute() {
             if (!goOn) {
                 break;
             }
+            NoteListFit(i);
         }
     } catch (const std::exception& e) {
         // The job ends here; the error is kept for whoever shows it, and the
         // piece being written is finished so that its audio does not sit
         // behind a provisional header.
         errorText_ = TextOf(e);
-        errorDetail_ = JobErrorDetail::Of(e, source_ ? source_->FileName() : std::string(), writer_.FileName());
+        errorDetail_ = JobErrorDetail::Of(e, source_ ? sourceName_ : std::string(), writer_.FileName());
         finishingCutShort_.store(true);
         try {
             if (writer_.IsOpen()) {
@@ -101,7 +103,8 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
     // The source is opened before the first piece exists, so an unopenable
     // source leaves nothing behind.
     source_ = TrackAudio::Open(path);
-    outputBase_ = OutputBaseFor(path);
+    sourceName_ = path;
+    outputBase_ = fixedOutputBase_.empty() ? OutputBaseFor(path) : fixedOutputBase_;
     channels_ = GrowingAt(channelCounts_, i);
     sampleRate_ = GrowingAt(sampleRates_, i);
     if (channels_ < 1) {
@@ -137,6 +140,7 @@ bool TCutThread::CutFile(std::size_t i, std::int64_t& doneBytes) {
         cutPointLog_->Start(frameBytes);
     }
     trackNumber_ = 1;
+    keptPieces_ = 0;
     FindFreeNumber();
     OpenOutput();
 
@@ -199,7 +203,8 @@ const std::uint8_t* TCutThread::ReadBlock(std::int64_t count) {
 bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
     const std::string& path = fileNames_[i];
     source_ = TrackAudio::Open(path);
-    outputBase_ = OutputBaseFor(path);
+    sourceName_ = path;
+    outputBase_ = fixedOutputBase_.empty() ? OutputBaseFor(path) : fixedOutputBase_;
     channels_ = std::max(GrowingAt(channelCounts_, i), 1);
     sampleRate_ = GrowingAt(sampleRates_, i);
     minimumFrames_ = 0;
@@ -211,10 +216,12 @@ bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
         cutPointLog_->Start(frameBytes);
     }
     trackNumber_ = 1;
+    keptPieces_ = 0;
     FindFreeNumber();
     for (const CutPoint& range : cutRanges_) {
         const std::int64_t from = offset + range.StartFrame * frameBytes;
         const std::int64_t to = std::min(offset + range.EndFrame * frameBytes, dataEnd);
+        rangeTitle_ = titlesFromRanges_ ? range.Name : std::string();
         OpenOutput();
         source_->SetPosition64(from);
         for (std::int64_t at = from; at < to && !cancelRequested_.load();) {
@@ -239,13 +246,15 @@ bool TCutThread::CutRanges(std::size_t i, std::int64_t& doneBytes) {
 
 bool TCutThread::CutGaps(std::size_t i, std::int64_t& doneBytes) {
     const std::string& path = fileNames_[i];
-    source_ = std::make_unique<TLongFileStream>(path, TLongFileStream::fmOpenRead);
+    // A FLAC source is searched in its decoded frames, as it is cut.
+    source_ = TrackAudio::Open(path);
+    sourceName_ = path;
     const std::int64_t offset = GrowingAt(dataOffsets_, i);
     const std::int64_t length =
         std::min(source_->GetSize64() - offset, std::max<std::int64_t>(GrowingAt(dataLengths_, i), 0));
     // The pass and the cut each count half of the source's share of the progress.
     const std::int64_t start = doneBytes;
-    const auto outcome = GapCutPlan::Find(*source_, offset, length, GrowingAt(sampleRates_, i),
+    const auto outcome = GapCutPlan::Find(*source_, path, offset, length, GrowingAt(sampleRates_, i),
                                           GrowingAt(channelCounts_, i), gapRules_, [this, start](std::int64_t done) {
                                               ReportProgress(start + done / 2);
                                               return !cancelRequested_.load();
@@ -267,23 +276,51 @@ void TCutThread::FindFreeNumber() {
     trackNumber_ = TrackNaming::FindFreeNumberUnbounded(outputBase_, digits_, trackNumber_);
 }
 
+void TCutThread::NoteListFit(std::size_t i) {
+    if (!namePlan_ || static_cast<std::size_t>(keptPieces_) == namePlan_->Count()) {
+        return;
+    }
+    const bool longer = static_cast<std::size_t>(keptPieces_) < namePlan_->Count();
+    namingWarnings_.emplace_back(longer ? TextId::TrackListLonger : TextId::TrackListShorter,
+                                 std::initializer_list<UserText>{fileNames_[i], std::to_string(namePlan_->Count()),
+                                                                 std::to_string(keptPieces_)});
+}
+
 void TCutThread::OpenOutput() {
-    // A name taken since the search (a second split of the same file, or
-    // another program) sends the piece to the next free number.
-    trackNumber_ = TrackNaming::CreateAtFreeNumber(
-        outputBase_, digits_, trackNumber_, std::numeric_limits<std::int64_t>::max(), [this](std::int64_t number) {
-            outputFileName_ = TrackNaming::TrackFileName(outputBase_, number, digits_, OutputFormat());
-            if (beforeCreate_) {
-                beforeCreate_(outputFileName_);
-            }
-            // A FLAC piece is numbered in its tags as in its name.
-            TrackTags tags = tags_;
-            if (tags.trackNumber.empty()) {
-                tags.trackNumber = std::to_string(number);
-            }
-            writer_.SetTags(std::move(tags));
-            writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
-        });
+    const auto index = static_cast<std::size_t>(keptPieces_);
+    const auto open = [this, index](const std::string& path, std::int64_t number) {
+        outputFileName_ = path;
+        if (beforeCreate_) {
+            beforeCreate_(outputFileName_);
+        }
+        // A FLAC piece is numbered in its tags as in its name.
+        TrackTags tags = namePlan_ ? namePlan_->TagsFor(index) : tags_;
+        if (tags.trackNumber.empty()) {
+            tags.trackNumber = std::to_string(number);
+        }
+        if (!rangeTitle_.empty()) {
+            tags.title = rangeTitle_;
+        }
+        writer_.SetTags(std::move(tags));
+        writer_.OpenOutput(outputFileName_, channels_, sampleRate_, rawOutput_, TrackFileWriter::Create::New);
+    };
+    if (const std::string name = namePlan_ ? namePlan_->NameFor(index) : ""; !name.empty()) {
+        (void)TrackNaming::CreateAtFreeName(FileSystem::FolderOf(outputBase_), name, TrackExtension(OutputFormat()),
+                                            [&open](const std::string& path) { open(path, 0); });
+    } else {
+        if (namePlan_) {
+            // Past the named pieces the numbers go on from the piece's place.
+            trackNumber_ = TrackNaming::FindFreeNumberUnbounded(outputBase_, digits_,
+                                                                std::max<std::int64_t>(trackNumber_, keptPieces_ + 1));
+        }
+        // A name taken since the search (a second split of the same file, or
+        // another program) sends the piece to the next free number.
+        trackNumber_ = TrackNaming::CreateAtFreeNumber(
+            outputBase_, digits_, trackNumber_, std::numeric_limits<std::int64_t>::max(),
+            [this, &open](std::int64_t number) {
+                open(TrackNaming::TrackFileName(outputBase_, number, digits_, OutputFormat()), number);
+            });
+    }
     pieceHasData_ = false;
     pieceFileEnd_ = writer_.HeaderSize();
 }
@@ -300,6 +337,9 @@ bool TCutThread::CloseOutput() {
     }
     outputFileName_ = writer_.FileName();
     const bool kept = status != FinishStatus::Deleted;
+    if (kept) {
+        ++keptPieces_;
+    }
     if (cutPointLog_ != nullptr) {
         cutPointLog_->PieceClosed(kept, outputFileName_);
     }

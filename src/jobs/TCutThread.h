@@ -12,6 +12,7 @@
 #include "jobs/CutPointLog.h"
 #include "jobs/GapCutPlan.h"
 #include "jobs/JobEvents.h"
+#include "jobs/TrackNamePlan.h"
 #include "platform/Thread.h"
 #include "record/SplitterOwner.h"
 #include "record/TriggerSplitter.h"
@@ -86,6 +87,11 @@ public:
         cutRanges_ = std::move(ranges);
         cutAtRanges_ = true;
     }
+    // With SetCutRanges: a range's Name is the TITLE tag of its FLAC piece.
+    void SetTitlesFromRanges(bool value) { titlesFromRanges_ = value; }
+    // Pieces go to outputBase + number instead of beside their source
+    // (OutputBaseFor); for one source only.
+    void SetOutputBase(std::string outputBase) { fixedOutputBase_ = std::move(outputBase); }
     // Cuts each source where the gap finder finds its pieces, after a first
     // pass over it, instead of by the other cutting rules.
     void SetGapRules(const GapCutPlan::Rules& rules) {
@@ -97,6 +103,12 @@ public:
     // What the gap finder could not do as told, per source in order; read it
     // in the end notification.
     [[nodiscard]] const std::vector<UserText>& GapWarnings() const { return gapWarnings_; }
+    // Names and tags the pieces of each source from a track list, in order,
+    // instead of numbering them with the tags of SetFlacOutput.
+    void SetNamePlan(std::shared_ptr<const TrackNamePlan> plan) { namePlan_ = std::move(plan); }
+    // Where a source's pieces did not match the list's length, per source in
+    // order; read it in the end notification.
+    [[nodiscard]] const std::vector<UserText>& NamingWarnings() const { return namingWarnings_; }
     // Called on the worker just before each piece is created, with its name;
     // tests take the name there, as another program may.
     void SetBeforeCreate(std::function<void(const std::string&)> hook) { beforeCreate_ = std::move(hook); }
@@ -157,6 +169,8 @@ private:
     // CutFile for SetGapRules: the finder's pass, then CutRanges.
     bool CutGaps(std::size_t i, std::int64_t& doneBytes);
     void FindFreeNumber();
+    // The pieces of source i against the name plan's list.
+    void NoteListFit(std::size_t i);
     void OpenOutput();
     // Finishes the open piece, reports it when kept, moves the number on.
     bool CloseOutput();
@@ -167,7 +181,8 @@ private:
     std::vector<std::int64_t> dataOffsets_;
     std::vector<std::int64_t> dataLengths_;
     std::int64_t trackNumber_ = 1;
-    std::unique_ptr<TLongFileStream> source_;
+    std::unique_ptr<TLongStream> source_;
+    std::string sourceName_;             // source_'s file, for messages
     std::int64_t sourceDataOffset_ = 0;  // where the audio fed to the splitter begins
     TrackFileWriter writer_{CapPolicy::Redivide};
     TriggerSplitter splitter_;
@@ -210,10 +225,16 @@ private:
     CutPointLog* cutPointLog_ = nullptr;
     std::vector<CutPoint> cutRanges_;
     bool cutAtRanges_ = false;
+    bool titlesFromRanges_ = false;
+    std::string rangeTitle_;  // of the piece being opened
+    std::string fixedOutputBase_;
     GapCutPlan::Rules gapRules_;
     bool findGaps_ = false;
     std::vector<UserText> gapWarnings_;
     std::function<void(const std::string&)> beforeCreate_;
+    std::shared_ptr<const TrackNamePlan> namePlan_;
+    std::int64_t keptPieces_ = 0;  // of the current source
+    std::vector<UserText> namingWarnings_;
 };
 
 }  // namespace zolvane2

@@ -1,8 +1,11 @@
 #include "jobs/TrackList.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <string_view>
+
+#include "jobs/CueSheet.h"
 
 namespace zolvane2 {
 
@@ -30,20 +33,34 @@ bool AllDigits(std::string_view s) {
     return true;
 }
 
-bool IsHeader(std::string_view line) {
+// The header key a line begins with (0 ARTIST, 1 ALBUM, 2 DATE, 3 GENRE), -1
+// for none.
+int HeaderKey(std::string_view line, std::size_t& keyLength) {
     constexpr std::array<std::string_view, 4> kKeys{"ARTIST:", "ALBUM:", "DATE:", "GENRE:"};
-    for (const std::string_view key : kKeys) {
+    for (std::size_t k = 0; k < kKeys.size(); ++k) {
+        const std::string_view key = kKeys.at(k);
         if (line.size() >= key.size()) {
             bool same = true;
             for (std::size_t i = 0; i < key.size(); ++i) {
                 same = same && std::toupper(static_cast<unsigned char>(line[i])) == key[i];
             }
             if (same) {
-                return true;
+                keyLength = key.size();
+                return static_cast<int>(k);
             }
         }
     }
-    return false;
+    return -1;
+}
+
+// The first word of a line, upper-cased.
+std::string FirstWord(std::string_view line) {
+    line = Trim(line);
+    std::string word(line.substr(0, line.find_first_of(" \t")));
+    for (char& c : word) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return word;
 }
 
 // "A1", "1", "01.", "B2)": a letter at most, one to three digits, a dot or a
@@ -133,8 +150,48 @@ std::optional<std::vector<double>> TrackList::ParseTimes(const std::string& text
     }
 }
 
-std::vector<TrackList::Entry> TrackList::Parse(const std::string& text) {
-    std::vector<Entry> entries;
+bool TrackList::LooksLikeCueSheet(const std::string& text) {
+    // A TRACK line and an INDEX or FILE line: nothing a hand-written list holds.
+    bool track = false;
+    bool index = false;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        const std::string word = FirstWord(std::string_view(text).substr(from, end - from));
+        track = track || word == "TRACK";
+        index = index || word == "INDEX" || word == "FILE";
+        from = end + 1;
+    }
+    return track && index;
+}
+
+TrackList TrackList::FromCueSheet(const std::string& text) {
+    const CueSheet sheet = CueSheet::Parse(text);
+    TrackList list;
+    list.header_ = {sheet.Performer(), sheet.Title(), sheet.Date(), sheet.Genre()};
+    const std::vector<CueSheet::Track>& tracks = sheet.Tracks();
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        Entry entry;
+        entry.position = std::to_string(i + 1);
+        entry.artist = tracks[i].performer == sheet.Performer() ? "" : tracks[i].performer;
+        entry.title = tracks[i].title;
+        if (i + 1 < tracks.size() && tracks[i + 1].file == tracks[i].file) {
+            entry.seconds = static_cast<double>(tracks[i + 1].index01 - tracks[i].index01) / 75.0;
+        }
+        list.entries_.push_back(std::move(entry));
+        list.lineTexts_.emplace_back(tracks[i].title);
+    }
+    if (list.entries_.empty()) {
+        throw TrackListError(0, "");
+    }
+    return list;
+}
+
+TrackList TrackList::Parse(const std::string& text) {
+    if (LooksLikeCueSheet(text)) {
+        return FromCueSheet(text);
+    }
+    TrackList list;
     std::string_view rest = text;
     if (rest.starts_with("\xEF\xBB\xBF")) {
         rest.remove_prefix(3);
@@ -147,10 +204,18 @@ std::vector<TrackList::Entry> TrackList::Parse(const std::string& text) {
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + (crLf ? 2 : 1));
         ++lineNumber;
         std::string_view line = Trim(raw);
-        if (line.empty() || IsHeader(line)) {
+        if (line.empty()) {
+            continue;
+        }
+        std::size_t keyLength = 0;
+        if (const int key = HeaderKey(line, keyLength); key >= 0) {
+            const std::array<std::string*, 4> fields{&list.header_.artist, &list.header_.album, &list.header_.date,
+                                                     &list.header_.genre};
+            *fields.at(static_cast<std::size_t>(key)) = std::string(Trim(line.substr(keyLength)));
             continue;
         }
         Entry entry;
+        entry.line = lineNumber;
         // The time: the last word, bare or in brackets.
         const std::size_t space = line.find_last_of(" \t");
         std::string_view time = space == std::string_view::npos ? line : line.substr(space + 1);
@@ -158,12 +223,10 @@ std::vector<TrackList::Entry> TrackList::Parse(const std::string& text) {
             (time.back() == ')' || time.back() == ']')) {
             time = time.substr(1, time.size() - 2);
         }
-        const std::optional<double> seconds = ParseTime(std::string(time));
-        if (!seconds) {
-            throw TrackListError(lineNumber, std::string(raw));
+        entry.seconds = ParseTime(std::string(time));
+        if (entry.seconds) {
+            line = space == std::string_view::npos ? std::string_view{} : Trim(line.substr(0, space));
         }
-        entry.seconds = *seconds;
-        line = space == std::string_view::npos ? std::string_view{} : Trim(line.substr(0, space));
         if (const std::size_t word = line.find_first_of(" \t");
             word != std::string_view::npos && IsPosition(line.substr(0, word))) {
             entry.position = std::string(line.substr(0, word));
@@ -178,12 +241,24 @@ std::vector<TrackList::Entry> TrackList::Parse(const std::string& text) {
             line = Trim(line.substr(sep + sepLength));
         }
         entry.title = std::string(line);
-        entries.push_back(std::move(entry));
+        list.entries_.push_back(std::move(entry));
+        list.lineTexts_.emplace_back(raw);
     }
-    if (entries.empty()) {
+    if (list.entries_.empty()) {
         throw TrackListError(0, "");
     }
-    return entries;
+    return list;
+}
+
+std::vector<double> TrackList::Durations() const {
+    std::vector<double> times;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (!entries_[i].seconds) {
+            throw TrackListError(entries_[i].line, lineTexts_[i]);
+        }
+        times.push_back(*entries_[i].seconds);
+    }
+    return times;
 }
 
 }  // namespace zolvane2

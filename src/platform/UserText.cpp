@@ -97,6 +97,11 @@ constexpr Wording kWordings[] = {
      "%1: no gap within %3 s of the end of piece %2; it is cut at the time given."},
     {TextId::GapPieceLength, "%1: ピース %2 の長さ %3 が、指定の長さ %4 と大きく違います。",
      "%1: piece %2 is %3 long, far from the %4 given."},
+    {TextId::TrackListLonger, "%1: 曲目リストの %2 曲に対してピースは %3 個でした。残りの曲名は使っていません。",
+     "%1: the track list names %2 tracks but there were %3 pieces; the rest of the list is unused."},
+    {TextId::TrackListShorter,
+     "%1: 曲目リストの %2 曲に対してピースは %3 個でした。リストを超えたピースは番号の名前のままです。",
+     "%1: the track list names %2 tracks but there were %3 pieces; those beyond it keep number names."},
 };
 
 constexpr bool InIdOrder() {
@@ -105,7 +110,7 @@ constexpr bool InIdOrder() {
             return false;
         }
     }
-    return static_cast<std::size_t>(TextId::GapPieceLength) + 1 == std::size(kWordings);
+    return static_cast<std::size_t>(TextId::TrackListShorter) + 1 == std::size(kWordings);
 }
 static_assert(InIdOrder(), "kWordings must list every TextId once, in order");
 

@@ -68,6 +68,9 @@ enum class TextId {
     GapsFewer,       // %2 the pieces asked for, %3 the pieces cut
     GapNotFound,     // %2 the piece, %3 the range in seconds
     GapPieceLength,  // %2 the piece, %3 its length, %4 the length given
+    // Naming from a track list: %1 the source, %2 the list's entries, %3 the pieces.
+    TrackListLonger,
+    TrackListShorter,
 };
 
 // A message as an id with its arguments, so that each front end words it in

@@ -140,7 +140,7 @@ private:
 
     // One playback: from Start to Stop.
     std::unique_ptr<SoundOutput> device_;
-    std::unique_ptr<TLongFileStream> file_;
+    std::unique_ptr<TLongStream> file_;
     std::array<std::unique_ptr<Block>, 2> blocks_;
     // The layout of the open file, limited to what the file holds.
     std::int64_t playStart_ = 0;

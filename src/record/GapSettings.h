@@ -9,7 +9,8 @@ namespace zolvane2 {
 // (CuttingSettings::Gaps() gives them); a value-initialised one is no choice.
 struct GapSettings {
     // How far from its expected place a boundary given by track times may
-    // move to a gap; no setting, the options' default.
+    // move to a gap, unless the settings say otherwise (CuttingSettings'
+    // snap range starts from it).
     static constexpr double kDefaultSnapRangeSeconds = 15.0;
 
     // How far above the measured noise floor a stretch may lie and still

@@ -165,6 +165,7 @@ void TWaveInThread::StartRecording() {
         losses_.clear();
     }
     shortDropped_.store(0);
+    keptTracks_ = 0;
     trackNumber_ = FindFreeNumber(1);
     if (trackNumber_ == 0) {
         ShowNoNumberLeft(stem_, splitter_.Conditions().Digits, raw_, Boxes());
@@ -481,7 +482,7 @@ bool TWaveInThread::OpenTrackFile() {
             if (beforeCreate_) {
                 beforeCreate_(name);
             }
-            TrackTags tags = tags_;
+            TrackTags tags = trackTags_ ? trackTags_(keptTracks_) : tags_;
             if (tags.trackNumber.empty()) {
                 tags.trackNumber = std::to_string(number);
             }
@@ -539,6 +540,9 @@ void TWaveInThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count)
 bool TWaveInThread::CutTrack() {
     const std::int32_t old = trackNumber_;
     const FinishStatus status = CloseTrackFile();
+    if (status != FinishStatus::Deleted) {
+        ++keptTracks_;
+    }
     clock_.TrackEnded(status, EventFrame());
     trackNumber_ = FindFreeNumber(old);
     bool opened = false;

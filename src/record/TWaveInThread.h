@@ -116,6 +116,10 @@ public:
         flacOutput_ = settings;
         tags_ = std::move(tags);
     }
+    // Tags of the tracks by their place among the kept ones (0 first), in
+    // place of those of SetFlacOutput: a track list's. Set while idle; called
+    // on the recorder's thread as each track is opened.
+    void SetTrackTags(std::function<TrackTags(std::int64_t index)> tags) { trackTags_ = std::move(tags); }
     // The recording-time limit in seconds of recorded audio, from the first
     // track (0: none); with netTime only the time inside tracks counts. The
     // thread stops itself on the frame the limit falls on.
@@ -246,6 +250,8 @@ private:
     std::array<std::unique_ptr<Block>, kSoundBufferCount> blocks_;
     bool deviceOpen_ = false;
     std::int32_t trackNumber_ = 0;
+    std::int64_t keptTracks_ = 0;  // of the run, before the open one
+    std::function<TrackTags(std::int64_t)> trackTags_;
     std::string stem_;
     bool raw_ = false;
     TrackFileWriter writer_;

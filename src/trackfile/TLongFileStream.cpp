@@ -140,6 +140,16 @@ void TLongFileStream::Reserve(std::int64_t count) {
     }
 }
 
+std::int64_t TLongFileStream::ReadAt(std::int64_t offset, void* buffer, std::int64_t count) {
+    for (;;) {
+        const ssize_t n = ::pread(fd_, buffer, static_cast<std::size_t>(std::max<std::int64_t>(count, 0)),
+                                  static_cast<off_t>(offset));
+        if (n >= 0 || errno != EINTR) {
+            return n > 0 ? n : 0;
+        }
+    }
+}
+
 std::int64_t TLongFileStream::BufferPlacement(std::int64_t distance) {
     // The copy out of the buffer, into new pages, is the more particular:
     // it gets a distance of 0 or 32, the copy in the rest.

@@ -49,6 +49,7 @@ public:
     [[nodiscard]] std::int64_t GetPosition64() override;
     void SetPosition64(std::int64_t position) override;
     [[nodiscard]] std::int64_t GetSize64() override;
+    [[nodiscard]] std::int64_t ReadAt(std::int64_t offset, void* buffer, std::int64_t count) override;
 
     // Writes count bytes of source, taken from sourceOffset on, at this
     // stream's position; the source's own position does not move. The
@@ -87,9 +88,6 @@ public:
     [[nodiscard]] int OpenSyncHandle() const;
 
     [[nodiscard]] const std::string& FileName() const { return fileName_; }
-    // The name messages give for a stream whose file has none of its own (a
-    // FLAC source decoded into a nameless temporary file names the source).
-    void SetFileName(std::string name) { fileName_ = std::move(name); }
     [[nodiscard]] int Handle() const { return fd_; }
 
 private:

@@ -28,6 +28,17 @@ std::int64_t TLongStream::GetSize64() {
     return size;
 }
 
+std::int64_t TLongStream::ReadAt(std::int64_t offset, void* buffer, std::int64_t count) {
+    const std::int64_t position = GetPosition64();
+    if (Seek64(offset, soFromBeginning) != offset) {
+        SetPosition64(position);
+        return 0;
+    }
+    const std::int64_t n = Read(buffer, count);
+    SetPosition64(position);
+    return n;
+}
+
 void TLongStream::ReadBuffer(void* buffer, std::int64_t count) {
     errno = 0;
     if (count != 0 && Read(buffer, count) != count) {

@@ -40,6 +40,11 @@ public:
     void ReadBuffer(void* buffer, std::int64_t count);
     void WriteBuffer(const void* buffer, std::int64_t count);
 
+    // One read of at most count bytes at offset, the position left where it
+    // was; never throws. Files answer with pread, other streams by moving
+    // there and back.
+    [[nodiscard]] virtual std::int64_t ReadAt(std::int64_t offset, void* buffer, std::int64_t count);
+
     // Copies count bytes from source's current position into this stream
     // (count 0: the whole of source from its beginning). Returns the bytes
     // copied; a short write throws WriteError, a short read ReadError.

@@ -139,7 +139,7 @@ void TrackFileWriter::Append(const void* bytes, std::int64_t count) {
     KeepSizesCurrent(count);
 }
 
-void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
+void TrackFileWriter::AppendRange(TLongStream& source, std::int64_t sourceOffset, std::int64_t count) {
     if (dryOpen_) {
         drySize_ += count;
         return;
@@ -147,26 +147,24 @@ void TrackFileWriter::AppendRange(const TLongFileStream& source, std::int64_t so
     if (!stream_) {
         throw WriteError(UserText(TextId::StreamWrite));
     }
-    if (count > 0 && flacOpen_) {
-        // The encoder needs the samples themselves: read without moving the
-        // source's position, then encode.
+    auto* file = dynamic_cast<TLongFileStream*>(&source);
+    if (count > 0 && (flacOpen_ || file == nullptr)) {
+        // The encoder needs the samples themselves, and a decoded source has
+        // no file to copy from: read without moving the source's position,
+        // then append.
         constexpr std::int64_t kChunk = std::int64_t{1} << 20;
         rangeBuffer_.resize(static_cast<std::size_t>(std::min(count, kChunk)));
         for (std::int64_t done = 0; done < count;) {
             const std::int64_t want = std::min(count - done, kChunk);
-            const ssize_t n = ::pread(source.Handle(), rangeBuffer_.data(), static_cast<std::size_t>(want),
-                                      static_cast<off_t>(sourceOffset + done));
+            const std::int64_t n = source.ReadAt(sourceOffset + done, rangeBuffer_.data(), want);
             if (n <= 0) {
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
                 throw ReadError(UserText(TextId::StreamRead), n < 0 ? errno : 0);
             }
             Append(rangeBuffer_.data(), n);
             done += n;
         }
     } else if (count > 0) {
-        stream_->CopyRangeFrom(source, sourceOffset, count);
+        stream_->CopyRangeFrom(*file, sourceOffset, count);
         KeepSizesCurrent(count);
     }
 }

@@ -84,9 +84,9 @@ public:
     // Keeps the header's sizes current (KeepSizesCurrent).
     void Append(const void* bytes, std::int64_t count);
     // Appends count bytes of source from sourceOffset on, file to file
-    // without passing them through this process where the kernel allows;
-    // the source's position stays where it is.
-    void AppendRange(const TLongFileStream& source, std::int64_t sourceOffset, std::int64_t count);
+    // without passing them through this process where the kernel allows (a
+    // file into WAVE or RAW); the source's position stays where it is.
+    void AppendRange(TLongStream& source, std::int64_t sourceOffset, std::int64_t count);
     // Called before count more bytes are appended: reserves disk space
     // (TLongFileStream::Reserve) in steps ahead of the file as it grows, so
     // that a killed program leaves at most kLargestReserveStep reserved past

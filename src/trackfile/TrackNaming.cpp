@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
+#include <string_view>
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
@@ -81,6 +82,79 @@ std::int64_t TrackNaming::CreateAtFreeNumber(const std::string& stem, int digits
             if (e.Code() != EEXIST) {
                 throw;
             }
+        }
+    }
+}
+
+std::string TrackNaming::SafeName(const std::string& text) {
+    std::string name;
+    name.reserve(text.size());
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool refused = u < 0x20 || u == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
+        name += refused ? '_' : c;
+    }
+    // Windows drops spaces and dots at a name's end; a name that looked
+    // different there would meet another.
+    while (!name.empty() && (name.back() == ' ' || name.back() == '.')) {
+        name.pop_back();
+    }
+    const std::size_t first = name.find_first_not_of(' ');
+    name.erase(0, first == std::string::npos ? name.size() : first);
+    return name;
+}
+
+std::string TrackNaming::FitName(const std::string& name, const std::string& tail) {
+    if (name.size() + tail.size() <= kMaxNameBytes) {
+        return name;
+    }
+    std::size_t length = tail.size() < kMaxNameBytes ? kMaxNameBytes - tail.size() : 0;
+    // Back over continuation bytes to the start of the character cut through.
+    while (length > 0 && (static_cast<unsigned char>(name[length]) & 0xC0U) == 0x80U) {
+        --length;
+    }
+    return name.substr(0, length);
+}
+
+std::string TrackNaming::NameForTry(const std::string& folder, const std::string& name, const std::string& ext,
+                                    int attempt) {
+    const std::string tail = (attempt > 1 ? " (" + std::to_string(attempt) + ")" : std::string()) + ext;
+    return folder + FitName(name, tail) + tail;
+}
+
+std::string TrackNaming::CreateAtFreeName(const std::string& folder, const std::string& name, const std::string& ext,
+                                          const std::function<void(const std::string&)>& create) {
+    for (int attempt = 1;; ++attempt) {
+        std::string path = NameForTry(folder, name, ext, attempt);
+        if (FileSystem::NameTaken(path)) {
+            continue;
+        }
+        try {
+            create(path);
+            return path;
+        } catch (const FileCreateError& e) {
+            if (e.Code() != EEXIST) {
+                throw;
+            }
+        }
+    }
+}
+
+std::string TrackNaming::RenameToFreeName(const std::string& from, const std::string& folder, const std::string& name,
+                                          const std::string& ext) {
+    for (int attempt = 1;; ++attempt) {
+        std::string path = NameForTry(folder, name, ext, attempt);
+        if (path == from) {
+            return path;
+        }
+        if (FileSystem::NameTaken(path)) {
+            continue;
+        }
+        if (FileSystem::RenameNoReplace(from, path)) {
+            return path;
+        }
+        if (!FileSystem::NameTaken(path)) {
+            return "";
         }
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -46,6 +47,31 @@ public:
     [[nodiscard]] static std::int64_t CreateAtFreeNumber(const std::string& stem, int digits, std::int64_t start,
                                                          std::int64_t maxNumber,
                                                          const std::function<void(std::int64_t)>& create);
+
+    // Names of pieces from a track list. SafeName makes text a name every
+    // file system takes: "/", "\\", control characters and the characters
+    // FAT and NTFS refuse (: * ? " < > |) become "_", spaces and dots at the
+    // end go; "" when nothing is left or only "." or "..".
+    [[nodiscard]] static std::string SafeName(const std::string& text);
+    // name cut at a UTF-8 character boundary so that name + tail (a number
+    // suffix, the extension) is at most kMaxNameBytes bytes.
+    static constexpr std::size_t kMaxNameBytes = 255;
+    [[nodiscard]] static std::string FitName(const std::string& name, const std::string& tail);
+    // The free form of folder + name + ext: the name itself, else
+    // "name (2)", "name (3)", ...; each within kMaxNameBytes.
+    [[nodiscard]] static std::string NameForTry(const std::string& folder, const std::string& name,
+                                                const std::string& ext, int attempt);
+    // Creates folder + name + ext through create(path), which throws
+    // FileCreateError with EEXIST when the name is taken; a taken name is
+    // numbered, never replaced. Returns the path created.
+    [[nodiscard]] static std::string CreateAtFreeName(const std::string& folder, const std::string& name,
+                                                      const std::string& ext,
+                                                      const std::function<void(const std::string&)>& create);
+    // Renames the finished file from to folder + name + ext, numbered as
+    // CreateAtFreeName numbers; returns the new path, or "" when the file
+    // system refused (the file keeps its name).
+    [[nodiscard]] static std::string RenameToFreeName(const std::string& from, const std::string& folder,
+                                                      const std::string& name, const std::string& ext);
 
     // 10^digits − 1, limited to 2,147,483,647 (10 digits); 0 for digits < 1.
     [[nodiscard]] static std::int32_t MaxTrackNumberFor(int digits);

@@ -17,6 +17,7 @@
 #include "platform/SoundOutput.h"
 #include "play/TWaveOutPlayer.h"
 #include "support/FakeSoundOutput.h"
+#include "support/NoisySide.h"
 #include "support/PlayTestSupport.h"
 
 namespace zolvane2::test {
@@ -85,6 +86,81 @@ TEST_F(JobsRedivideTest, TriggerSettingsOfThePageCutAtTheLoudPart) {
     const int size = window->SubItem(1, 6).toInt();
     EXPECT_GE(size, (800 + 8000 + 1600) * 2);
     EXPECT_LE(size, (800 + 8000 + 1600 + 2) * 2);
+}
+
+// Gap mode cuts a side over hiss at its gaps, each piece one piece of music
+// whole and none of its neighbour's; the track count joins at the shortest
+// gap, and a count the gaps cannot give is told; the page's gap settings
+// come back after a restart.
+TEST_F(JobsRedivideTest, GapModeCutsAtTheGapsOverHissAndByTheTrackCount) {
+    NoisySide side(22050);
+    side.Hiss(2).Music(4).Hiss(1.2).Music(3).Hiss(2.5).Music(4).Hiss(2);
+    const Bytes audio = Pcm(side.samples);
+    test::WriteWave(Path(QStringLiteral("S.wav")).toStdString(), 1, side.Rate(), audio);
+    window->AddFileToList(Path(QStringLiteral("S.wav")), -1);
+    window->SetRowChecked(0, true);
+    Control<QRadioButton>(*window, "rbtnGaps")->setChecked(true);
+    EXPECT_EQ(Control<QToolButton>(*window, "sbAutoID")->text(), QStringLiteral("Auto"));
+    EXPECT_FALSE(Control<QSpinBox>(*window, "sedtTriggerLevel")->isEnabled());
+    EXPECT_TRUE(Control<QSpinBox>(*window, "sedtTrackCount")->isEnabled());
+
+    // Where each listed piece lies in the side, in frames.
+    const auto pieces = [&](int firstRow) {
+        std::vector<std::pair<std::int64_t, std::int64_t>> frames;
+        for (int row = firstRow; row < window->RowCount(); ++row) {
+            const Bytes file = ReadAll(window->RowPath(row).toStdString());
+            const auto data = file.begin() + window->SubItem(row, 5).toLongLong();
+            const auto found = std::search(audio.begin(), audio.end(), data, data + 256);
+            EXPECT_TRUE(std::equal(data, file.end(), found)) << row;
+            const std::int64_t start = (found - audio.begin()) / 2;
+            frames.emplace_back(start, start + (file.end() - data) / 2);
+        }
+        return frames;
+    };
+    Click("btnDivide");
+    RunJobToEnd();
+    const auto three = pieces(1);
+    ASSERT_EQ(three.size(), 3U);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_LE(three[i].first, side.music[i].first) << i;
+        EXPECT_GE(three[i].second, side.music[i].second) << i;
+        EXPECT_TRUE(i == 0 || three[i].first >= side.music[i - 1].second) << i;
+        EXPECT_TRUE(i == 2 || three[i].second <= side.music[i + 1].first) << i;
+    }
+
+    Control<QSpinBox>(*window, "sedtTrackCount")->setValue(2);
+    Control<QSpinBox>(*window, "sedtMinimumGap")->setValue(900);
+    Click("btnDivide");
+    RunJobToEnd();
+    const auto two = pieces(4);
+    ASSERT_EQ(two.size(), 2U);
+    EXPECT_LE(two[0].first, side.music[0].first);
+    EXPECT_GE(two[0].second, side.music[1].second);
+    EXPECT_LE(two[0].second, side.music[2].first);
+    EXPECT_EQ(Messages().Count(), 0U);
+    // More than the gaps give: cut at every gap, and said once.
+    Control<QSpinBox>(*window, "sedtTrackCount")->setValue(5);
+    Click("btnDivide");
+    RunJobToEnd();
+    EXPECT_EQ(pieces(6).size(), 3U);
+    ASSERT_EQ(Messages().Count(), 1U);
+    EXPECT_NE(Messages().Messages()[0].text.find("S.wav: 5 個のピースを指定されましたが"), std::string::npos)
+        << Messages().Messages()[0].text;
+    Control<QSpinBox>(*window, "sedtTrackCount")->setValue(2);
+
+    window->close();
+    Open();
+    EXPECT_TRUE(Control<QRadioButton>(*window, "rbtnGaps")->isChecked());
+    EXPECT_EQ(Control<QSpinBox>(*window, "sedtTrackCount")->value(), 2);
+    EXPECT_EQ(Control<QSpinBox>(*window, "sedtMinimumGap")->value(), 900);
+    EXPECT_FALSE(Control<QSpinBox>(*window, "sedtTrackInterval")->isEnabled());
+    // The command line's snap range has no box; the window keeps it as loaded.
+    const QString ini = Path(QStringLiteral("snap.ini"));
+    const std::string text = "[tsCut]\nsedtSnapRange.Value=30\n";
+    WriteFile(ini, Bytes(text.begin(), text.end()));
+    window->LoadSettings(ini);
+    window->SaveSettings(ini);
+    EXPECT_TRUE(QString::fromUtf8(ReadAll(ini.toStdString())).contains(QStringLiteral("sedtSnapRange.Value=30\r\n")));
 }
 
 TEST_F(JobsRedivideTest, PlayersSplitCutsTheCheckedRowOnceAtTheTime) {

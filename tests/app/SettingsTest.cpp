@@ -55,7 +55,7 @@ TEST_F(SettingsTest, FirstStartWithoutAFileUsesTheDefaultsAndWritesAllFourSectio
             "sedtLastTimeAfterTrigger.Value=1000\r\nsedtCuttingTimeH.Value=0\r\n"
             "sedtCuttingTimeM.Value=60\r\nsedtCuttingTimeS.Value=0\r\nsedtMinimumTrackLength.Value=0\r\n"
             "rbtnGaps.Checked=0\r\nsedtGapSensitivity.Value=6\r\nsedtMinimumGap.Value=800\r\n"
-            "sedtTrackCount.Value=0\r\n\r\n");
+            "sedtTrackCount.Value=0\r\nsedtSnapRange.Value=15\r\n\r\n");
     EXPECT_EQ(text, expected);
     EXPECT_EQ(Messages().Count(), 0U);
 }

@@ -71,8 +71,9 @@ TEST_F(GapsCommandTest, CutsAtTheGapsOverHiss) {
 }
 
 // The track count and the track times guide the cut, and say what they
-// could not do; a track list is an input no output replaces; guidance
-// outside gap mode is refused.
+// could not do; the snap range bounds how far the times' boundaries move; a
+// track list is an input no output replaces; guidance outside gap mode (or a
+// snap range without times) is refused.
 TEST_F(GapsCommandTest, TrackCountAndTrackTimes) {
     const auto two = test::RunCliIn(
         dir_.Path(), {"split", "--mode=gaps", "--tracks", "2", "--dry-run", "--labels", "two.txt", "side.wav"});
@@ -98,13 +99,21 @@ TEST_F(GapsCommandTest, TrackCountAndTrackTimes) {
     ASSERT_EQ(listed.status, 0) << listed.err;
     EXPECT_EQ(Ranges(Text(dir_.File("l.txt"))).size(), 3U);
     EXPECT_NE(listed.err.find("piece 3 is"), std::string::npos) << listed.err;
+    EXPECT_EQ(listed.err.find("end of piece 1;"), std::string::npos) << listed.err;
+    // With no room to move, the first boundary stays where its time puts it.
+    const auto fixed = test::RunCliIn(dir_.Path(), {"split", "--mode", "gaps", "--track-list", "list.txt",
+                                                    "--snap-range", "0", "--dry-run", "--labels", "f.txt", "side.wav"});
+    ASSERT_EQ(fixed.status, 0) << fixed.err;
+    EXPECT_NE(fixed.err.find("no gap within 0 s of the end of piece 1;"), std::string::npos) << fixed.err;
 
     for (const std::vector<std::string>& refused :
          {std::vector<std::string>{"split", "--mode", "gaps", "--track-list", "list.txt", "--labels", "list.txt",
                                    "side.wav"},
           {"split", "--mode", "gaps", "--times", "0:08,x", "side.wav"},
           {"split", "--tracks", "3", "side.wav"},
-          {"record", "--mode", "gaps", "--tracks", "3", "base"}}) {
+          {"split", "--mode", "gaps", "--snap-range", "5", "side.wav"},
+          {"record", "--mode", "gaps", "--tracks", "3", "base"},
+          {"record", "--mode", "gaps", "--snap-range", "5", "base"}}) {
         const auto r = test::RunCliIn(dir_.Path(), refused);
         EXPECT_EQ(r.status, 2) << refused[3] << r.err;
     }

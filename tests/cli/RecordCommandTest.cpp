@@ -330,6 +330,32 @@ TEST_F(RecordCommandTest, AKilledRecordingReadsToItsLastSecondAndRepairMendsIt) 
 // FLAC while recording: stopped, the track decodes to exactly the frames
 // the WAVE track would hold, tagged; killed with -9, it passes `flac -t`,
 // decodes up to its last second, and repair gives it its length.
+// A track list names and tags each track as it is finished: a taken name is
+// numbered and left alone, and a list longer than the tracks is said so.
+TEST_F(RecordCommandTest, ATrackListNamesAndTagsEachFinishedTrack) {
+    if (!test::HaveFlacTools()) {
+        GTEST_SKIP() << "flac/metaflac not installed";
+    }
+    test::PipeSource source(44100, 2);
+    ASSERT_TRUE(source.Loaded());
+    const std::string listed = "ALBUM: Live\nA1 One\nA2 Guest - Two 0:01\nA3 Three\n";
+    test::WriteFile(dir_.File("list.txt"), test::Bytes(listed.begin(), listed.end()));
+    test::WriteFile(dir_.File("A1 One.flac"), test::Bytes{1, 2, 3});
+    CliProcess record({"record", "--device", source.Name(), "--gap", "500", "--tail=200", "--time", "0:02", "--format",
+                       "flac", "--track-list", dir_.File("list.txt"), "--name", "{pos} {title}", dir_.File("Take")});
+    ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
+    test::Signal pcm(2);
+    pcm.Quiet(10000).Loud(30000, 1).Quiet(40000).Loud(20000, 2).Quiet(1).PadTo(16384);
+    source.Write(pcm.Bytes());
+    ASSERT_EQ(record.Wait(15s), 0) << record.err;
+    EXPECT_EQ(record.Lines(), (std::vector<std::string>{dir_.File("A1 One (2).flac"), dir_.File("A2 Two.flac")}));
+    EXPECT_TRUE(test::ReadAll(dir_.File("A1 One.flac")) == (test::Bytes{1, 2, 3}));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("Take00001.flac")));
+    EXPECT_EQ(test::ShellOutput("metaflac --export-tags-to=- " + test::Quoted(dir_.File("A2 Two.flac"))),
+              "TITLE=Two\nARTIST=Guest\nALBUM=Live\nTRACKNUMBER=2\nTRACKTOTAL=3\n");
+    EXPECT_NE(record.err.find("names 3 tracks but there were 2 pieces"), std::string::npos) << record.err;
+}
+
 TEST_F(RecordCommandTest, AFlacRecordingHoldsTheSameFramesAndSurvivesAKill) {
     if (!test::HaveFlacTools()) {
         GTEST_SKIP() << "flac/metaflac not installed";
@@ -369,6 +395,13 @@ TEST_F(RecordCommandTest, AFlacRecordingHoldsTheSameFramesAndSurvivesAKill) {
         }
         ASSERT_GE(decoded.size() + 44100 * 4, whole);
         EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), pcm.Bytes().begin()));
+        // Other players' decoders read it up to its last second as well.
+        for (const char* tool : {"sox", "ffmpeg"}) {
+            if (const auto other = test::OtherDecode(tool, file)) {
+                EXPECT_GE(other->size() + 44100 * 4, whole) << tool;
+                EXPECT_TRUE(std::equal(other->begin(), other->end(), pcm.Bytes().begin())) << tool;
+            }
+        }
         CliProcess repair({"repair", file});
         ASSERT_EQ(repair.Wait(10s), 0) << repair.err;
         EXPECT_EQ(test::ShellOutput("metaflac --show-total-samples " + test::Quoted(file)),

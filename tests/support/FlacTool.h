@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,22 @@ inline std::string Quoted(const std::string& s) {
                                 Quoted(path) + " 2>/dev/null";
     // A failed decode shows as missing or short PCM, which the caller checks.
     [[maybe_unused]] const int status = std::system(command.c_str());
+    std::vector<std::uint8_t> pcm = ReadAll(out);
+    std::remove(out.c_str());
+    return pcm;
+}
+
+// What another decoder ("sox" or "ffmpeg") makes of path as raw
+// little-endian PCM; nullopt when it is not installed.
+[[nodiscard]] inline std::optional<std::vector<std::uint8_t>> OtherDecode(const std::string& tool,
+                                                                          const std::string& path) {
+    if (std::system((tool + (tool == "sox" ? " --version" : " -version") + " >/dev/null 2>&1").c_str()) != 0) {
+        return std::nullopt;
+    }
+    const std::string out = path + "." + tool + ".raw";
+    const std::string command = tool == "sox" ? "sox -V0 " + Quoted(path) + " -t raw -e signed -b 16 -L " + Quoted(out)
+                                              : "ffmpeg -v quiet -y -i " + Quoted(path) + " -f s16le " + Quoted(out);
+    [[maybe_unused]] const int status = std::system((command + " 2>/dev/null").c_str());
     std::vector<std::uint8_t> pcm = ReadAll(out);
     std::remove(out.c_str());
     return pcm;

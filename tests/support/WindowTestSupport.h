@@ -52,6 +52,9 @@ public:
 
     std::optional<QString> OpenFile(QWidget* /*owner*/, const FileRequest& request) override { return Next(request); }
     std::optional<QString> SaveFile(QWidget* /*owner*/, const FileRequest& request) override { return Next(request); }
+    std::optional<QString> ChooseFolder(QWidget* /*owner*/, const FileRequest& request) override {
+        return Next(request);
+    }
     bool ConfirmDelete(QWidget* /*owner*/, const QStringList& paths) override {
         deleteRequests.push_back(paths);
         if (deletes.empty()) {

@@ -82,6 +82,41 @@ TEST(FlacTrack, DecodesToTheSameFramesWithItsTags) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("empty.flac")));
 }
 
+// The player and the jobs read a FLAC file where they like, frame by frame:
+// each read at an offset (back and forth, through a frame, across frames,
+// to the end) gives the very bytes of the WAVE frames, without decoding the
+// whole file first.
+TEST(FlacTrack, AStreamedFileReadsAtAnyOffsetAsTheWaveFrames) {
+    TempDir dir;
+    const std::string path = dir.File("long.flac");
+    const Bytes pcm = test::MusicLikePcm(44100 * 20 + 333, 2, 5);
+    TrackFileWriter w;
+    w.SetFlac(FlacSettings{});
+    w.OpenOutput(path, 2, 44100, false, TrackFileWriter::Create::New);
+    w.Append(pcm.data(), static_cast<std::int64_t>(pcm.size()));
+    ASSERT_EQ(w.CloseOutput(), FinishStatus::Kept);
+
+    const auto audio = TrackAudio::Open(path);
+    ASSERT_EQ(audio->GetSize64(), static_cast<std::int64_t>(pcm.size()));
+    const auto size = static_cast<std::int64_t>(pcm.size());
+    const std::int64_t offsets[] = {0, 3'000'000, 4 * 4096 - 8, 16, size - 4 * 700, 1'000'002, 4 * 4096 * 50 + 4, 8};
+    for (const std::int64_t at : offsets) {
+        const std::int64_t want = std::min<std::int64_t>(70'000, size - at);
+        Bytes back(static_cast<std::size_t>(want));
+        audio->SetPosition64(at);
+        audio->ReadBuffer(back.data(), want);
+        EXPECT_TRUE(std::equal(back.begin(), back.end(), pcm.begin() + at)) << at;
+        EXPECT_EQ(audio->GetPosition64(), at + want);
+    }
+    Bytes tail(100);
+    audio->SetPosition64(size - 4);
+    EXPECT_EQ(audio->Read(tail.data(), 100), 4);
+    EXPECT_EQ(audio->Write(tail.data(), 4), 0);
+    EXPECT_THROW((void)TrackAudio::Open(dir.File("missing.flac")), FileOpenError);
+    test::WriteFile(dir.File("not.flac"), Bytes(64, 'R'));
+    EXPECT_THROW((void)TrackAudio::Open(dir.File("not.flac")), ReadError);
+}
+
 // What a kill leaves while a FLAC track is written (the file as it is on
 // disk before CloseOutput) decodes with every tool up to its last frame:
 // the header is complete from the start and each frame is in the file once
@@ -115,10 +150,18 @@ TEST(FlacTrack, AnUnfinishedFileDecodesUpToItsLastFrameAndIsRepaired) {
     EXPECT_EQ(p->dataSize, static_cast<std::int64_t>(decoded.size()));
     EXPECT_EQ(p->channels, 2);
     EXPECT_EQ(p->sampleRate, 48000);
-    const auto audio = TrackAudio::Open(killed);
-    Bytes back(decoded.size());
-    audio->ReadBuffer(back.data(), static_cast<std::int64_t>(back.size()));
-    EXPECT_TRUE(back == decoded);
+    {
+        // Streamed from the file, which it holds as any source is held.
+        const auto audio = TrackAudio::Open(killed);
+        Bytes back(decoded.size());
+        audio->ReadBuffer(back.data(), static_cast<std::int64_t>(back.size()));
+        EXPECT_TRUE(back == decoded);
+        EXPECT_EQ(audio->Read(back.data(), 1), 0);
+        // No sample count to seek by: a step back still finds its frames.
+        Bytes part(10000);
+        ASSERT_EQ(audio->ReadAt(123456, part.data(), 10000), 10000);
+        EXPECT_TRUE(std::equal(part.begin(), part.end(), decoded.begin() + 123456));
+    }
     EXPECT_EQ(messages.Count(), 0U);
 
     // Repair writes the sample count players need, then leaves the file be.
