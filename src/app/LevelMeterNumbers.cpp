@@ -19,6 +19,11 @@ void LevelMeterNumbers::Fit(int height) {
     boxHeight_ = height;
     Place(height);
     triggerOffset_ = static_cast<int>(std::trunc(triggerLevel_ / 32767.0 * (height / 2.0)));
+    // A low level in a small box (300 in 42 pixels) would fall on the middle
+    // line and hide in it; the lines stay a pixel off it.
+    if (triggerLevel_ > 0) {
+        triggerOffset_ = std::max(triggerOffset_, 1);
+    }
 }
 
 void LevelMeterNumbers::Place(int height) {

@@ -66,6 +66,12 @@ bool QtWindowDialogs::ConfirmDelete(QWidget* owner, const QStringList& paths) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtWindowDialogs::AskYesNo(QWidget* owner, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtWindowDialogs::ShowAbout(QWidget* owner, const QString& title, const QString& heading, const QString& text) {
     QDialog box(owner);
     box.setWindowTitle(title);

@@ -15,6 +15,7 @@ public:
     [[nodiscard]] std::optional<QString> SaveFile(QWidget* owner, const FileRequest& request) override;
     [[nodiscard]] std::optional<QString> ChooseFolder(QWidget* owner, const FileRequest& request) override;
     [[nodiscard]] bool ConfirmDelete(QWidget* owner, const QStringList& paths) override;
+    [[nodiscard]] bool AskYesNo(QWidget* owner, const QString& title, const QString& text) override;
     void ShowAbout(QWidget* owner, const QString& title, const QString& heading, const QString& text) override;
     void ShowHelp(QWidget* owner, const QString& helpFile, int context) override;
     void ShowNotice(QWidget* owner, const QString& title, const QString& text) override;

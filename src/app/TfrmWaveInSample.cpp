@@ -46,6 +46,7 @@ TfrmWaveInSample::TfrmWaveInSample(TWindowOptions options, QWidget* parent)
     KeepBoxesSingleLine();
     ConnectControls();
     AssignHelpContexts();
+    AssignToolTips();
     FormCreate();
 }
 
@@ -240,6 +241,7 @@ void TfrmWaveInSample::ConnectControls() {
     ConnectSettingButtons();
     ConnectHelpAndFileButtons();
     ConnectDeskControls();
+    ConnectKeys();
 }
 
 void TfrmWaveInSample::AssignHelpContexts() {

@@ -21,6 +21,7 @@
 #include "platform/NotifyWindow.h"
 #include "platform/SoundInput.h"
 #include "record/RecordingSchedule.h"
+#include "record/PeakMeter.h"
 #include "record/TWaveInThread.h"
 
 class QAbstractButton;
@@ -30,6 +31,7 @@ class QComboBox;
 class QFrame;
 class QHBoxLayout;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
@@ -49,6 +51,7 @@ namespace zolvane2 {
 class TDropFileSource;
 class TMyMemIniFile;
 class TPaintBox;
+class TPeakMeter;
 class TRadioGroup;
 class TReviewPage;
 class TCutThread;
@@ -89,6 +92,7 @@ struct TWindowOptions {
 //   TfrmWaveInSampleCommands.cpp      which commands are available
 //   TfrmWaveInSampleDevices.cpp       the input device list
 //   TfrmWaveInSampleMinimumLength.cpp minimum track length, run note
+//   TfrmWaveInSampleKeys.cpp          keys and tooltips
 //   TfrmWaveInSampleCutModes.cpp      gap mode's boxes, which boxes each
 //                                     cutting mode uses
 //   TfrmWaveInSampleReview.cpp        the page "区切り確認" (TReviewPage)
@@ -121,6 +125,9 @@ public:
     void FormShow();
     void FormDestroy();
     [[nodiscard]] bool AutoStartPending() const { return autoStart_; }
+    // A close that asks nothing, also while recording: the session ends
+    // (SIGTERM, SIGHUP). The recording is finished as by Stop.
+    void CloseWithoutQuestion();
     void btnRefFileClick();
     void btnHelpClick();
     // The window's commands beyond its buttons; 1034 opens the about box.
@@ -218,8 +225,12 @@ public:
     // The level-data event of both audio threads: one block of interleaved
     // 16-bit samples, on the main thread while the feeding thread waits.
     void DisplayWaveData(Thread* Sender, TMemoryStream& ReceivedData);
-    // Trigger lines, channel count, history slot and numbers for a new run.
-    void PrepareLevelDisplay(int triggerLevel, int channels);
+    // Trigger lines, channel count, history slot, numbers and the peak meter
+    // for a new run; the rate counts the meter's hold and quiet time.
+    void PrepareLevelDisplay(int triggerLevel, int channels, int sampleRate = 44100);
+    // The clip lamp goes out (a click on it does the same).
+    void lblClipClick();
+    [[nodiscard]] const PeakMeter& Meter() const { return peakMeter_; }
     void btnResetClick(int channel);
     void btnShowWaveClick();
 
@@ -335,6 +346,8 @@ private:
     void CreateListTools(QWidget* parent);
     void CreateStatusPanel(QWidget* parent);
     void CreateLevelDisplay(QWidget* parent);
+    // The peak meter's column: the clip lamp, the bars and the quiet reading.
+    QLayout* CreatePeakMeter(QWidget* parent);
     void CreateResultList();
     void CreateSettingPage();
     void CreateCutPage();
@@ -365,6 +378,9 @@ private:
     void ConnectEstimate();
     void ConnectSettingButtons();
     void ConnectHelpAndFileButtons();
+    // Keys (Keys.cpp): Ctrl+R, Ctrl+. and Esc, Ctrl+N, Space in the list.
+    void ConnectKeys();
+    void AssignToolTips();
     void AssignHelpContexts();
     QToolButton* ToolButton(const char* name, const char* themeIcon, int fallbackIcon, const char* hint,
                             QWidget* parent);
@@ -388,8 +404,8 @@ private:
     void tmrRecordingTimeTimer();
     void tmrTrackTimeTimer();
     void tmrPauseTimer();
-    // The elapsed time since startTime (days) in the status panel.
-    void ShowTrackTime(double startTime);
+    // A track's or a playing file's time in the status panel.
+    void ShowTrackTime(double elapsedSeconds);
 
     // List helpers.
     [[nodiscard]] QTreeWidgetItem* Row(int row) const;
@@ -453,6 +469,9 @@ private:
     QWidget* TabSheetValue = nullptr;
     QFrame* pnlWave = nullptr;
     TPaintBox* imgWave = nullptr;
+    TPeakMeter* imgPeakMeter = nullptr;
+    QLabel* lblClip = nullptr;
+    QLabel* lblQuiet = nullptr;
     QLabel* lblch0 = nullptr;
     QLabel* lblch1 = nullptr;
     QLabel* lblMax = nullptr;
@@ -493,6 +512,8 @@ private:
     QLabel* lblMaxRecTime = nullptr;
     QLabel* lblRecSizeCaption = nullptr;
     QLabel* lblRecSize = nullptr;
+    QLabel* lblDiskTimeCaption = nullptr;
+    QLabel* lblDiskTime = nullptr;
     QLabel* lblRAW = nullptr;
     QCheckBox* cbxRAWSave = nullptr;
     QCheckBox* cbxFLACSave = nullptr;
@@ -546,6 +567,8 @@ private:
 
     // Lifecycle.
     bool autoStart_ = false;
+    bool autoQuit_ = false;  // /AUTOQUIT: the run is unattended
+    bool closeWithoutQuestion_ = false;
     bool shown_ = false;
     bool destroyed_ = false;
 
@@ -573,7 +596,6 @@ private:
     TWaveOutPlayer* fPlayer = nullptr;
 
     // Recording control.
-    double TrackStartTime = 0;  // local time (days) the current track started
     // From StartRecording to WM_RecFinish: the run " REC " stands for.
     RecordingRun run_;
     // False while a run locks the settings.
@@ -603,6 +625,7 @@ private:
 
     // Level display.
     void UpdateWaveScale();
+    void ShowPeakMeter();
     LevelMeterNumbers levelNumbers_;
 
 public:
@@ -637,6 +660,7 @@ private:
     bool scheduleRestored_ = false;
     std::optional<std::int64_t> scheduledSeconds_;  // the next run's length
     bool scheduledRun_ = false;                     // the run now is a scheduled one
+    PeakMeter peakMeter_;
 };
 
 }  // namespace zolvane2

@@ -46,6 +46,8 @@ void TfrmWaveInSample::UpdateRecordingEstimate() {
 
     lblMaxRecTime->setText(QString::fromStdString(estimate.maxRecTime));
     lblRecSize->setText(QString::fromStdString(estimate.recSize));
+    lblDiskTime->setText(estimate.diskTime.empty() ? QStringLiteral("不明")
+                                                   : QString::fromStdString(estimate.diskTime));
     const Rgb rgb = SizeWarningRgb(estimate.warning);
     QPalette palette = pnlSizeWarning->palette();
     palette.setColor(QPalette::Window, QColor(rgb.red, rgb.green, rgb.blue));

@@ -64,6 +64,17 @@ void ConnectJob(Job& job, TfrmWaveInSample& window) {
         [&window](const std::string& path) { window.AddFileToList(QString::fromStdString(path), -1); });
 }
 
+// The save dialog opens in the first source's folder with the name of the
+// pieces it joins: "Track00001-Track00005.wav" (a file path, so the dialog
+// shows that folder rather than the one above it).
+QString CombinedFileName(const QString& first, const QString& last, bool raw) {
+    const QFileInfo from(first);
+    const QString a = from.completeBaseName();
+    const QString b = QFileInfo(last).completeBaseName();
+    const QString stem = a == b ? a + QStringLiteral("-joined") : a + QLatin1Char('-') + b;
+    return from.absolutePath() + QLatin1Char('/') + stem + (raw ? QStringLiteral(".raw") : QStringLiteral(".wav"));
+}
+
 void ShowMessage(const UserText& text, const UserText& caption) {
     (void)GetUserMessages().Show(text, caption, MsgIcon::None, MsgButtons::Ok);
 }
@@ -205,7 +216,8 @@ void TfrmWaveInSample::CombineFiles() {
     request.defaultSuffix = QStringLiteral("wav");
     request.confirmOverwrite = true;
     if (!sources.empty()) {
-        request.initialPath = QFileInfo(QString::fromStdString(sources.front().path)).absolutePath();
+        request.initialPath = CombinedFileName(QString::fromStdString(sources.front().path),
+                                               QString::fromStdString(sources.back().path), cbxRAWSave->isChecked());
     }
     const auto chosen = Dialogs().SaveFile(this, request);
     if (!chosen) {

@@ -1,5 +1,6 @@
-// Level display: the waveform box and the peak and mean numbers per channel,
-// fed block by block by the capture thread and the player.
+// Level display: the waveform box, the peak and mean numbers per channel and
+// the peak meter in dB, fed block by block by the capture thread and the
+// player.
 //
 // Threads: main thread only. DisplayWaveData runs on behalf of a feeding
 // thread that waits meanwhile; the stream it gets is the caller's and is
@@ -7,14 +8,17 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 #include "app/TPaintBox.h"
+#include "app/TPeakMeter.h"
 #include "app/TfrmWaveInSample.h"
 #include "trackfile/TMemoryStream.h"
 
@@ -34,6 +38,36 @@ std::int16_t SampleAt(const std::uint8_t* bytes, std::int64_t offset) {
 
 void TfrmWaveInSample::ClearWaveDisplay(bool idle) {
     imgWave->Fill(idle ? palette().color(QPalette::Button) : QColor(Qt::white));
+    if (idle) {
+        // The clip lamp and the quiet reading keep what the run left.
+        imgPeakMeter->SetActive(false);
+    }
+}
+
+void TfrmWaveInSample::ShowPeakMeter() {
+    imgPeakMeter->SetActive(true);
+    QPalette lamp = palette();
+    if (peakMeter_.Clipped()) {
+        lamp.setColor(QPalette::Window, QColor(230, 0, 0));
+        lamp.setColor(QPalette::WindowText, Qt::white);
+    }
+    lblClip->setPalette(lamp);
+    const std::optional<double> quiet = peakMeter_.QuietDb();
+    if (!quiet) {
+        lblQuiet->clear();
+    } else if (*quiet < PeakMeter::kBottomDb) {
+        lblQuiet->setText(QStringLiteral("静 <%1dB").arg(static_cast<int>(PeakMeter::kBottomDb)));
+    } else {
+        lblQuiet->setText(QStringLiteral("静 %1dB").arg(static_cast<int>(std::lround(*quiet))));
+    }
+}
+
+void TfrmWaveInSample::lblClipClick() {
+    peakMeter_.ClearClip();
+    ShowPeakMeter();
+    if (!RecordingRunning() && !PlayerPlaying()) {
+        imgPeakMeter->SetActive(false);
+    }
 }
 
 void TfrmWaveInSample::UpdateWaveScale() {
@@ -47,8 +81,12 @@ void TfrmWaveInSample::UpdateWaveScale() {
     levelNumbers_.Fit(imgWave->Canvas().height());
 }
 
-void TfrmWaveInSample::PrepareLevelDisplay(int triggerLevel, int channels) {
+void TfrmWaveInSample::PrepareLevelDisplay(int triggerLevel, int channels, int sampleRate) {
     levelNumbers_.Prepare(triggerLevel, channels);
+    peakMeter_.Start(channels, sampleRate);
+    imgPeakMeter->SetTriggerLevel(triggerLevel);
+    ShowPeakMeter();
+    imgPeakMeter->SetActive(false);
     UpdateWaveScale();
     levelNumbers_.Restart();
     ResetLevelNumbers(0);
@@ -63,6 +101,8 @@ void TfrmWaveInSample::DisplayWaveData(Thread* /*Sender*/, TMemoryStream& Receiv
     if (size < 2LL * channels) {
         return;
     }
+    peakMeter_.Feed(ReceivedData.Data(), size);
+    ShowPeakMeter();
     UpdateWaveScale();
     ClearWaveDisplay(false);
     QImage& canvas = imgWave->Canvas();
@@ -158,6 +198,13 @@ void TfrmWaveInSample::ConnectLevelControls() {
     connect(btnReset1, &QPushButton::clicked, this, [this] { btnResetClick(1); });
     connect(btnShowWave, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
     connect(btnShowData, &QToolButton::clicked, this, &TfrmWaveInSample::btnShowWaveClick);
+    // Between runs the meter's mark follows the level being set.
+    imgPeakMeter->SetTriggerLevel(sedtTriggerLevel->value());
+    connect(sedtTriggerLevel, &QSpinBox::valueChanged, this, [this](int level) {
+        if (!RecordingRunning() && !PlayerPlaying()) {
+            imgPeakMeter->SetTriggerLevel(level);
+        }
+    });
 }
 
 }  // namespace zolvane2

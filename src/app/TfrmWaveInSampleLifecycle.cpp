@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -111,6 +112,7 @@ void TfrmWaveInSample::ApplyCommandLine(const QStringList& arguments) {
             autoStart_ = true;
         } else if (argument == QStringLiteral("/AUTOQUIT")) {
             btnExitApps->setChecked(true);
+            autoQuit_ = true;
         }
     }
 }
@@ -131,8 +133,21 @@ void TfrmWaveInSample::FormShow() {
 }
 
 void TfrmWaveInSample::closeEvent(QCloseEvent* event) {
+    // A recording is not ended by a stray click: the user is asked, except
+    // in an unattended run (/AUTOQUIT) or when the session ends.
+    if (RecordingRunning() && !autoQuit_ && !closeWithoutQuestion_ && !destroyed_ &&
+        !Dialogs().AskYesNo(this, QStringLiteral("Zolvane2"),
+                            QStringLiteral("録音中です。録音を終了して閉じますか?"))) {
+        event->ignore();
+        return;
+    }
     FormDestroy();
     event->accept();
+}
+
+void TfrmWaveInSample::CloseWithoutQuestion() {
+    closeWithoutQuestion_ = true;
+    close();
 }
 
 void TfrmWaveInSample::FormDestroy() {
@@ -212,6 +227,10 @@ bool TfrmWaveInSample::eventFilter(QObject* watched, QEvent* event) {
         // The device list closed: a change that waited for it shows now.
         QMetaObject::invokeMethod(
             this, [this] { RefreshChangedDevices(); }, Qt::QueuedConnection);
+    }
+    if (watched == lblClip && event->type() == QEvent::MouseButtonPress) {
+        lblClipClick();
+        return true;
     }
     if (lvResult != nullptr && watched == lvResult->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/TPaintBox.h"
+#include "app/TPeakMeter.h"
 #include "app/TfrmWaveInSample.h"
 
 namespace zolvane2 {
@@ -69,13 +70,21 @@ void TfrmWaveInSample::CreateMainPage() {
     CreateStatusPanel(pnlDisplay);
     lower->addWidget(pnlStatus);
     CreateLevelDisplay(pnlDisplay);
-    lower->addWidget(PageControlWave, 1);
+    // The views and, under them, the peak meter.
+    auto* meterSide = new QVBoxLayout;
+    meterSide->setSpacing(1);
+    auto* waveRow = new QHBoxLayout;
+    waveRow->setSpacing(4);
+    waveRow->addWidget(PageControlWave, 1);
     auto* views = new QVBoxLayout;
     views->setSpacing(0);
     views->addWidget(btnShowWave);
     views->addWidget(btnShowData);
     views->addStretch(1);
-    lower->addLayout(views);
+    waveRow->addLayout(views);
+    meterSide->addLayout(waveRow, 1);
+    meterSide->addLayout(CreatePeakMeter(pnlDisplay));
+    lower->addLayout(meterSide, 1);
     display->addLayout(lower, 1);
     page->addWidget(pnlDisplay);
 
@@ -94,23 +103,24 @@ void TfrmWaveInSample::CreateListTools(QWidget* parent) {
     btnCopy = ToolButton("btnCopy", "edit-copy", QStyle::SP_FileDialogContentsView,
                          "リストをクリップボードにコピーします", parent);
     btnCheck = ToolButton("btnCheck", "edit-select-all", QStyle::SP_DialogApplyButton,
-                          "リストの項目をすべて選択します。", parent);
+                          "リストの項目をすべてチェックします", parent);
     btnUncheck = ToolButton("btnUncheck", "edit-select-none", QStyle::SP_DialogCancelButton,
-                            "リストの項目をすべて選択解除します。", parent);
+                            "リストの項目のチェックをすべて外します", parent);
     btnInvertCheck = ToolButton("btnInvertCheck", "edit-select-invert", QStyle::SP_BrowserReload,
-                                "リストの選択解除を反転します", parent);
+                                "リストの項目のチェックを反転します", parent);
     btnRemove = ToolButton("btnRemove", "list-remove", QStyle::SP_LineEditClearButton,
-                           "選択したファイルをリストから消去します", parent);
+                           "チェックしたファイルをリストから消去します", parent);
     btnClear = ToolButton("btnClear", "edit-clear", QStyle::SP_DialogResetButton, "リストをすべてクリアします", parent);
-    btnDelete = ToolButton("btnDelete", "edit-delete", QStyle::SP_TrashIcon, "選択したファイルを削除します", parent);
+    btnDelete =
+        ToolButton("btnDelete", "edit-delete", QStyle::SP_TrashIcon, "チェックしたファイルを削除します", parent);
     btnRename = ToolButton("btnRename", "format-list-ordered", QStyle::SP_FileDialogListView,
                            "ファイル名の連番を付け直します", parent);
     btnCheckFile = ToolButton("btnCheckFile", "view-refresh", QStyle::SP_FileDialogInfoView,
                               "ファイルのプロパティをチェックします", parent);
     btnDivide = ToolButton("btnDivide", "edit-cut", QStyle::SP_ToolBarHorizontalExtensionButton,
-                           "選択したファイルを再分割します", parent);
+                           "チェックしたファイルを再分割します", parent);
     btnCombine = ToolButton("btnCombine", "insert-link", QStyle::SP_ToolBarVerticalExtensionButton,
-                            "選択したファイルを結合します", parent);
+                            "チェックしたファイルを結合します", parent);
     btnCancel = ToolButton("btnCancel", "process-stop", QStyle::SP_BrowserStop, "結合/切り出しを中止します", parent);
     btnReview = ToolButton("btnReview", "view-media-visualization", QStyle::SP_FileDialogContentsView,
                            "選んだファイルを「区切り確認」ページで開きます", parent);
@@ -136,8 +146,8 @@ void TfrmWaveInSample::CreateListTools(QWidget* parent) {
 
     auto* play = new QHBoxLayout;
     play->setSpacing(0);
-    btnPlay =
-        ToolButton("btnPlay", "media-playback-start", QStyle::SP_MediaPlay, "選択したファイルを再生します", parent);
+    btnPlay = ToolButton("btnPlay", "media-playback-start", QStyle::SP_MediaPlay,
+                         "チェックしたファイルを再生します (チェックがなければ選んでいる行を。Space)", parent);
     btnStopPlay = ToolButton("btnStopPlay", "media-playback-stop", QStyle::SP_MediaStop, "再生を停止します", parent);
     btnPrev = ToolButton("btnPrev", "media-skip-backward", QStyle::SP_MediaSkipBackward, "前の曲を再生", parent);
     btnNext = ToolButton("btnNext", "media-skip-forward", QStyle::SP_MediaSkipForward, "次の曲を再生", parent);
@@ -225,6 +235,46 @@ void TfrmWaveInSample::CreateStatusPanel(QWidget* parent) {
     grid->addLayout(images, 1, 0, 1, 2);
     grid->addWidget(lblTrackTime, 2, 0, 1, 2);
     grid->setRowStretch(3, 1);
+}
+
+QLayout* TfrmWaveInSample::CreatePeakMeter(QWidget* parent) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(3);
+    QFont small = font();
+    small.setPixelSize(9);
+
+    lblClip = new QLabel(QStringLiteral("CLIP"), parent);
+    lblClip->setObjectName(QStringLiteral("lblClip"));
+    lblClip->setFont(small);
+    lblClip->setAlignment(Qt::AlignCenter);
+    lblClip->setFrameShape(QFrame::Box);
+    lblClip->setAutoFillBackground(true);
+    lblClip->setFixedHeight(12);
+    lblClip->setToolTip(
+        QStringLiteral("音が最大レベルに達すると赤く点灯します。クリックすると消えます"
+                       "(次の録音・再生の開始でも消えます)"));
+    lblClip->setCursor(Qt::PointingHandCursor);
+    lblClip->installEventFilter(this);
+    row->addWidget(lblClip);
+
+    imgPeakMeter = new TPeakMeter(peakMeter_, parent);
+    imgPeakMeter->setObjectName(QStringLiteral("imgPeakMeter"));
+    imgPeakMeter->setToolTip(
+        QStringLiteral("ピークレベル (dBFS、左端 -60 dB〜右端 0 dB、10 dB ごとの目盛り、"
+                       "チャンネルごとの棒)。白い線は直前 2 秒の最大、赤い線はトリガーレベルです"));
+    row->addWidget(imgPeakMeter, 1);
+
+    lblQuiet = new QLabel(parent);
+    lblQuiet->setObjectName(QStringLiteral("lblQuiet"));
+    lblQuiet->setFont(small);
+    lblQuiet->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblQuiet->setFixedHeight(12);
+    lblQuiet->setMinimumWidth(QFontMetrics(small).horizontalAdvance(QStringLiteral("静 -100dB")));
+    lblQuiet->setToolTip(
+        QStringLiteral("静かなところのレベル: 直前 10 秒でいちばん小さかったピークです。"
+                       "トリガーレベルはこれより上に設定します"));
+    row->addWidget(lblQuiet);
+    return row;
 }
 
 void TfrmWaveInSample::CreateLevelDisplay(QWidget* parent) {

@@ -142,11 +142,15 @@ void TfrmWaveInSample::btnPlayClick() {
         // A click queued before the button went off.
         return;
     }
-    if (NextCheckedRow(-1) < 0) {
+    // Nothing ticked: the highlighted row plays alone, rather than nothing.
+    QTreeWidgetItem* current = lvResult->currentItem();
+    const int highlighted = current != nullptr ? lvResult->indexOfTopLevelItem(current) : -1;
+    const bool ticked = NextCheckedRow(-1) >= 0;
+    if (!ticked && highlighted < 0) {
         return;
     }
     TWaveOutPlayer& player = Player();
-    if (!StartPlayingFrom(-1)) {
+    if (!(ticked ? StartPlayingFrom(-1) : StartPlayingRow(highlighted))) {
         return;
     }
     playback_.Begin();
@@ -154,7 +158,7 @@ void TfrmWaveInSample::btnPlayClick() {
     imgPlay->show();
     UpdateCommands();
 
-    PrepareLevelDisplay(sedtTriggerLevel->value(), player.Channels());
+    PrepareLevelDisplay(sedtTriggerLevel->value(), player.Channels(), player.SamplesPerSec());
     if (cbxDisplayWaveForm->isChecked()) {
         player.SetOnPlayedEvent(
             [this](Thread* Sender, TMemoryStream& ReceivedData) { DisplayWaveData(Sender, ReceivedData); });
@@ -237,7 +241,7 @@ void TfrmWaveInSample::tmrPlayTimeTimer() {
     if (!playback_.Active()) {
         return;
     }
-    ShowTrackTime(playback_.StartTime());
+    ShowTrackTime((NowDays() - playback_.StartTime()) * 86400.0);
     if (fPlayer == nullptr || fPlayer->Stopped()) {
         return;
     }

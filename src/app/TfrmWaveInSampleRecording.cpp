@@ -23,7 +23,6 @@
 #include <climits>
 #include <cmath>
 
-#include "app/LocalTime.h"
 #include "app/TRadioGroup.h"
 #include "app/TfrmWaveInSample.h"
 #include "platform/ErrorDisplay.h"
@@ -134,7 +133,6 @@ void TfrmWaveInSample::OnTriggered(const TWaveInReport& report) {
     if (!tmrTrackTime->isActive()) {
         tmrTrackTime->start();
     }
-    TrackStartTime = NowDays();
 
     run_.Triggered();
     // The capture thread counts the time in recorded frames and stops on the
@@ -180,6 +178,7 @@ void TfrmWaveInSample::OnRecFinish(const TWaveInReport& report) {
     tmrTrackTime->stop();
     tmrRecordingTime->stop();
     ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
     imgPause->hide();
     lblRecording->hide();
     RefreshChangedDevices();
@@ -232,7 +231,7 @@ void TfrmWaveInSample::StartRecording() {
     ShowShortTracksDropped(0);
     t.SetNotifyWindow(notifyWindow_.get());
 
-    PrepareLevelDisplay(run.triggerLevel, run.channels);
+    PrepareLevelDisplay(run.triggerLevel, run.channels, rate);
     if (cbxDisplayWaveForm->isChecked()) {
         t.SetOnLevelData([this](Thread* sender, TMemoryStream& block) { DisplayWaveData(sender, block); });
     } else {
@@ -268,19 +267,27 @@ void TfrmWaveInSample::tmrRecordingTimeTimer() {
         return;
     }
     SetProgress(shown.percent);
+    // The bar says what is left, not only how far it has come.
+    const int s = shown.remainingSeconds;
+    ProgressBar1->setFormat(QStringLiteral("残り %1h%2m%3s")
+                                .arg(s / 3600)
+                                .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                                .arg(s % 60, 2, 10, QLatin1Char('0')));
+    ProgressBar1->setTextVisible(true);
 }
 
 void TfrmWaveInSample::tmrTrackTimeTimer() {
-    // While a file plays, the time shown is the playing file's.
-    if (!PlayerPlaying()) {
-        ShowTrackTime(TrackStartTime);
+    // While a file plays, the time shown is the playing file's. A track's
+    // time is the audio written to it, not the time since its trigger: after
+    // a stall the seconds lost are not shown as recorded.
+    if (!PlayerPlaying() && fWaveInThread != nullptr && recordingSettings_.sampleRate > 0) {
+        ShowTrackTime(static_cast<double>(fWaveInThread->TrackFrames()) / recordingSettings_.sampleRate);
     }
 }
 
-void TfrmWaveInSample::ShowTrackTime(double startTime) {
-    const double elapsed = NowDays() - startTime;
-    const auto hours = static_cast<std::int64_t>(std::trunc(elapsed * 24.0));
-    const auto ms = static_cast<std::int64_t>(std::llround(elapsed * 86400000.0));
+void TfrmWaveInSample::ShowTrackTime(double elapsedSeconds) {
+    const auto hours = static_cast<std::int64_t>(std::trunc(elapsedSeconds / 3600.0));
+    const auto ms = static_cast<std::int64_t>(std::llround(elapsedSeconds * 1000.0));
     const std::int64_t minutes = ms / 60000 % 60;
     const std::int64_t seconds = ms / 1000 % 60;
     lblTrackTime->setText(FiveDigits(hours) + QStringLiteral("h") +

@@ -181,6 +181,15 @@ void TfrmWaveInSample::CreateSettingPage() {
     estimate->addWidget(lblRecSize, 0, 1);
     estimate->addWidget(lblMaxRecTimeCaption, 1, 0);
     estimate->addWidget(lblMaxRecTime, 1, 1);
+    // The free space as recording time, beside the space needed.
+    lblDiskTimeCaption = Label("lblDiskTimeCaption", "空き容量:", page);
+    lblDiskTime = Label("lblDiskTime", "0h00m00s", page);
+    for (QLabel* l : {lblDiskTimeCaption, lblDiskTime}) {
+        l->setToolTip(
+            QStringLiteral("ディスクの空き容量に、今の形式で録音できる時間です (FLAC ではもっと長くなります)"));
+    }
+    estimate->addWidget(lblDiskTimeCaption, 0, 2);
+    estimate->addWidget(lblDiskTime, 0, 3);
     estimate->setColumnStretch(1, 1);
     v->addLayout(estimate);
 

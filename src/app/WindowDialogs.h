@@ -39,6 +39,8 @@ public:
     [[nodiscard]] virtual std::optional<QString> ChooseFolder(QWidget* owner, const FileRequest& request) = 0;
     // Asks before files go to the trash; true = go ahead.
     [[nodiscard]] virtual bool ConfirmDelete(QWidget* owner, const QStringList& paths) = 0;
+    // A question to answer yes or no; true = yes. No is the default answer.
+    [[nodiscard]] virtual bool AskYesNo(QWidget* owner, const QString& title, const QString& text) = 0;
     // title = caption bar, heading = first line (the application title),
     // text = the remaining lines separated by "\r\n".
     virtual void ShowAbout(QWidget* owner, const QString& title, const QString& heading, const QString& text) = 0;

@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
         options.arguments = QApplication::arguments().mid(1);
         zolvane2::TfrmWaveInSample window(options);
         window.show();
-        const zolvane2::TerminationSignals termination([&window] { window.close(); });
+        const zolvane2::TerminationSignals termination([&window] { window.CloseWithoutQuestion(); });
         result = QApplication::exec();
     }
     // Workers that still run may wait for the main thread; release them, then

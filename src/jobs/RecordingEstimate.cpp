@@ -20,6 +20,19 @@ Rgb SizeWarningRgb(SizeWarning warning) {
     return {0, 204, 255};
 }
 
+namespace {
+
+std::string HoursMinutesSeconds(int64_t seconds) {
+    const int64_t minutes = seconds / 60;
+    const int64_t hours = minutes / 60;
+    char text[64];
+    std::snprintf(text, sizeof text, "%lldh%2.2lldm%2.2llds", static_cast<long long>(hours),
+                  static_cast<long long>(minutes % 60), static_cast<long long>(seconds % 60));
+    return text;
+}
+
+}  // namespace
+
 RecordingEstimate ComputeRecordingEstimate(const RecordingEstimateInput& input) {
     RecordingEstimate result;
     const int64_t bytesPerSecond = static_cast<int64_t>(input.sampleRate) * input.channels * 2;
@@ -33,14 +46,11 @@ RecordingEstimate ComputeRecordingEstimate(const RecordingEstimateInput& input) 
     // A failed free-space query (-1) or a rate of 0 shows no recording time
     // rather than a division by zero.
     const int64_t longest = (bytesPerSecond > 0 && room > 0) ? room / bytesPerSecond : 0;
-    const int64_t minutes = longest / 60;
-    const int64_t s = longest - minutes * 60;
-    const int64_t hours = minutes / 60;
-    const int64_t m = minutes - hours * 60;
+    result.maxRecTime = HoursMinutesSeconds(longest);
+    if (input.freeBytes >= 0 && bytesPerSecond > 0) {
+        result.diskTime = HoursMinutesSeconds(input.freeBytes / bytesPerSecond);
+    }
     char text[64];
-    std::snprintf(text, sizeof text, "%lldh%2.2lldm%2.2llds", static_cast<long long>(hours), static_cast<long long>(m),
-                  static_cast<long long>(s));
-    result.maxRecTime = text;
 
     if (input.freeBytes < needed) {
         result.warning = SizeWarning::Red;

@@ -20,6 +20,9 @@ struct Rgb {
 // What the recording settings page shows for the settings as they stand.
 struct RecordingEstimate {
     std::string maxRecTime;  // longest file, "3h22m53s"
+    // The free disk space as recording time at this format, across tracks
+    // (FLAC packs more into it); empty when the free space is unknown.
+    std::string diskTime;
     // Texts of the window, which speaks Japanese.
     std::string recSize;      // disk space of the whole recording, "605.62Mバイト" (TextId::SizeMB)
     std::string warningText;  // the panel's caption (TextId::WarnFits and the like)

@@ -518,6 +518,7 @@ bool TWaveInThread::OpenTrackFile() {
             }
             writer_.SetTags(std::move(tags));
             writer_.OpenOutput(name, c.Channels, c.SampleRate, raw_, TrackFileWriter::Create::New);
+            trackFrames_.store(0);
         }));
     return trackNumber_ != 0;
 }
@@ -563,6 +564,7 @@ int TWaveInThread::IndexOf(const SoundBuffer* header) const {
 
 void TWaveInThread::AppendToTrack(const std::uint8_t* bytes, std::int64_t count) {
     writer_.Append(bytes, count);
+    trackFrames_.fetch_add(count / splitter_.Conditions().FrameBytes());
 }
 
 bool TWaveInThread::CutTrack() {

@@ -143,6 +143,9 @@ public:
     [[nodiscard]] int LevelIndex() const { return levelIndex_.load(); }
     // Tracks of the last run deleted for being shorter than the minimum.
     [[nodiscard]] std::int32_t ShortTracksDropped() const { return shortDropped_.load(); }
+    // Frames written to the open track so far: its recorded audio, which a
+    // stall does not advance.
+    [[nodiscard]] std::int64_t TrackFrames() const { return trackFrames_.load(); }
     // Frames counted against the recording-time limit so far in this run.
     [[nodiscard]] std::int64_t RecordingTimeUsedFrames() const { return usedFrames_.load(); }
     // The run ended because its recording time was up (set before its
@@ -245,6 +248,7 @@ private:
     std::atomic<int> levelIndex_{0};
     std::atomic<std::int64_t> stopDrainMs_{1000};
     std::atomic<std::int64_t> usedFrames_{0};
+    std::atomic<std::int64_t> trackFrames_{0};
     std::atomic<bool> timeLimitReached_{false};
     mutable std::mutex lossMutex_;
     std::vector<CaptureLoss> losses_;

@@ -61,6 +61,7 @@ TEST_F(JobsCombineTest, JoinsTheDataRegionsInListOrderAndListsTheFile) {
     EXPECT_EQ(request.filterIndex, 0);
     EXPECT_EQ(request.defaultSuffix, QStringLiteral("wav"));
     EXPECT_TRUE(request.confirmOverwrite);
+    EXPECT_EQ(request.initialPath, Path(QStringLiteral("A-B.wav"))) << "in the sources' folder, named after them";
     EXPECT_EQ(window->Jobs().Current(), JobSlot::Kind::Combine);
     EXPECT_FALSE(Control<QToolButton>(*window, "btnDivide")->isEnabled());
     EXPECT_TRUE(Control<QToolButton>(*window, "btnCancel")->isEnabled());

@@ -9,9 +9,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -137,12 +139,23 @@ TEST_F(PlaybackTest, CheckedRowsPlayInListOrderThenTheWindowIsIdleAgain) {
     ExpectControlsWhilePlaying(false);
 }
 
-TEST_F(PlaybackTest, PlayWithoutACheckedRowDoesNothing) {
-    OpenPlayer();
-    AddFiles({1000}, {false});
+TEST_F(PlaybackTest, PlayWithoutACheckedRowPlaysTheHighlightedOneAloneOrNothing) {
+    auto& w = OpenPlayer();
+    AddFiles({1000, 1000, 1000}, {false, false, false});
+    auto* list = Control<QTreeWidget>(w, "lvResult");
+    list->setCurrentItem(nullptr);
     Click("btnPlay");
     EXPECT_FALSE(Playing());
     EXPECT_EQ(Opens(), 0);
+
+    // Space in the list is the play button.
+    list->setCurrentItem(list->topLevelItem(1));
+    Control<QShortcut>(w, "keyPlay")->activated();
+    EXPECT_TRUE(Playing());
+    EXPECT_EQ(TrackNo(), QStringLiteral("00002"));
+    ASSERT_TRUE(PlayUntil([&] { return !Playing(); }));
+    EXPECT_EQ(Opens(), 1) << "the highlighted row alone";
+    EXPECT_EQ(output->Played().front(), 2);
 }
 
 TEST_F(PlaybackTest, NextSkipsPrevGoesBackAndOnTheFirstRowPlaysItAgain) {

@@ -220,6 +220,7 @@ TEST_F(RecordingControlTest, TheCountdownCountsRecordedAudioFromTheFirstTrackAnd
     ASSERT_TRUE(PumpUntil([&] { return Control<QTimer>(w, "tmrRecordingTime")->isActive(); }));
     Tick(Control<QTimer>(w, "tmrRecordingTime"));
     EXPECT_EQ(Control<QProgressBar>(w, "ProgressBar1")->value(), 5 * 4096 * 100 / 44100);
+    EXPECT_EQ(Control<QProgressBar>(w, "ProgressBar1")->text(), QStringLiteral("残り 0h00m01s"));
     FeedBlocks(10, -500);
     ASSERT_TRUE(DeliverUntilTheRunEnds());
     ASSERT_TRUE(PumpUntil([&] { return !w.isVisible(); }));
@@ -369,7 +370,9 @@ TEST_F(RecordingControlTest, ClosingWhileRecordingFinishesAndListsTheLastFileBef
     Record();
     FeedBlocks(2, 2000);
     ASSERT_TRUE(DeliverAll(2));
+    dialogs.answers.push_back(true);
     w.close();
+    EXPECT_EQ(dialogs.questions, std::vector<QString>{QStringLiteral("録音中です。録音を終了して閉じますか?")});
     EXPECT_EQ(w.WaveInThread(), nullptr) << "the thread ended before close returned";
     EXPECT_EQ(ListedNames(), QStringList{QStringLiteral("Track00001.wav")});
     EXPECT_EQ(w.SubItem(0, 6), QStringLiteral("32768")) << "two full blocks with a finished header";

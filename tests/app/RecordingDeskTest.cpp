@@ -1,86 +1,130 @@
-#include <QDateTime>
+// The recording desk of the window over a fake input: the keys, the close
+// question, the tooltips and the peak meter's clip lamp.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QToolButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSlider>
+#include <QTabBar>
+#include <QTimer>
 
-#include "app/TfrmWaveInSample.h"
-#include "jobs/TMyMemIniFile.h"
+#include "app/TRadioGroup.h"
 #include "support/RecordingWindowTestSupport.h"
 
 namespace zolvane2::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 class RecordingDeskTest : public RecordingWindowTest {
 protected:
-    [[nodiscard]] std::string KeptSchedule() const {
-        return TMyMemIniFile(window->DefaultSettingsFile().toStdString())
-            .ReadString("tsSetting", "ScheduledRecording", "");
+    TfrmWaveInSample& OpenUncut(const QStringList& arguments = {}) {
+        auto& w = OpenRecorder(arguments);
+        Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
+        return w;
     }
+    // What the key does, as when it is pressed.
+    void Press(const char* key) { Control<QShortcut>(*window, key)->activated(); }
+    [[nodiscard]] bool Started() const { return fake != nullptr && fake->IsStarted(); }
 };
 
-TEST_F(RecordingDeskTest, AScheduleCountsDownWithTheSettingsFreeStartsByItselfAndIsKeptUntilThen) {
-    auto& w = OpenRecorder();
-    Control<QRadioButton>(w, "rbtnNoCut")->setChecked(true);
-    const QDateTime start = QDateTime::currentDateTime().addSecs(3600);
-    dialogs.schedules.emplace_back(std::pair(start, start.addSecs(1800)));
-    Control<QPushButton>(w, "btnSchedule")->click();
-    ASSERT_TRUE(w.Schedule());
-    EXPECT_TRUE(Control<QLabel>(w, "lblSchedule")->text().startsWith(QStringLiteral("予約 "))) << "the countdown";
-    EXPECT_EQ(Control<QPushButton>(w, "btnSchedule")->text(), QStringLiteral("予約取消"));
-    EXPECT_TRUE(Control<QLineEdit>(w, "edtBaseFileName")->isEnabled()) << "the settings stay usable";
-    EXPECT_EQ(KeptSchedule(), w.Schedule()->ToText());
+TEST_F(RecordingDeskTest, TheKeysActThroughTheirButtonsOnlyWhileTheseAreOn) {
+    auto& w = OpenUncut();
+    EXPECT_EQ(Control<QShortcut>(w, "keyRecord")->key(), QKeySequence(QStringLiteral("Ctrl+R")));
+    EXPECT_EQ(Control<QShortcut>(w, "keyStop")->key(), QKeySequence(QStringLiteral("Ctrl+.")));
+    EXPECT_EQ(Control<QShortcut>(w, "keyNextTrack")->key(), QKeySequence(QStringLiteral("Ctrl+N")));
+    EXPECT_EQ(Control<QPushButton>(w, "btnRecord")->text(), QStringLiteral("録音(&R)"));
 
-    // The start, on time by both clocks: the run records the programme's length.
-    const auto steady = std::chrono::steady_clock::now();
-    w.ScheduleTick(w.Schedule()->Start() - 1s, steady);
-    EXPECT_FALSE(w.RecordingRunning());
-    w.ScheduleTick(w.Schedule()->Start(), steady + 1s);
-    ASSERT_TRUE(PumpUntil([&] { return fake != nullptr && fake->IsStarted(); }));
-    EXPECT_FALSE(w.Schedule());
-    EXPECT_EQ(KeptSchedule(), "");
-    EXPECT_TRUE(dialogs.notices.empty()) << "on time, nothing to tell";
-    Control<QPushButton>(w, "btnStop")->click();
-    ASSERT_TRUE(PumpUntil([&] { return !w.RecordingRunning(); }));
-
-    // Armed and cancelled.
-    dialogs.schedules.emplace_back(std::pair(start, start.addSecs(60)));
-    Control<QPushButton>(w, "btnSchedule")->click();
-    ASSERT_TRUE(w.Schedule());
-    Control<QPushButton>(w, "btnSchedule")->click();
-    EXPECT_FALSE(w.Schedule());
-    EXPECT_EQ(KeptSchedule(), "");
+    Press("keyEscape");
+    Press("keyStop");
+    EXPECT_FALSE(w.RecordingRunning()) << "nothing to stop";
+    Press("keyRecord");
+    ASSERT_TRUE(PumpUntil([this] { return Started(); }));
+    EXPECT_TRUE(w.RecordingRunning());
+    FeedBlocks(1, 1000);
+    ASSERT_TRUE(DeliverAll(1));
+    Press("keyNextTrack");
+    ASSERT_TRUE(PumpUntil([&] { return w.RowCount() == 1; })) << "Ctrl+N closed the first track";
+    FeedBlocks(1, 1000);
+    ASSERT_TRUE(DeliverAll(1));
+    Press("keyEscape");
+    ASSERT_TRUE(PumpUntil([this] { return Idle(); })) << "Esc stops a recording";
+    EXPECT_EQ(w.RowCount(), 2);
 }
 
-TEST_F(RecordingDeskTest, AStartMissedWhileTheProgramWasClosedOrTheMachineSleptIsTold) {
-    const std::string file = OpenRecorder().DefaultSettingsFile().toStdString();
-    window.reset();
-    const auto now = std::chrono::system_clock::now();
-    const RecordingSchedule missed(now - 2h, now - 1h);
-    TMyMemIniFile(file).WriteString("tsSetting", "ScheduledRecording", missed.ToText());
-    auto& w = OpenRecorder();
-    EXPECT_FALSE(w.Schedule());
-    EXPECT_FALSE(w.RecordingRunning());
-    ASSERT_EQ(dialogs.notices.size(), 1U);
-    EXPECT_TRUE(dialogs.notices[0].second.contains(QStringLiteral("起動していませんでした")))
-        << dialogs.notices[0].second.toStdString();
-    EXPECT_EQ(KeptSchedule(), "") << "told once";
+// Eleven blocks of 4096 stereo frames arrive at once, as after a stall: the
+// clock shows the second of audio they hold, not the moment since the start.
+TEST_F(RecordingDeskTest, TheTrackClockShowsTheAudioWrittenNotTheTimeGone) {
+    auto& w = OpenUncut();
+    Control<QPushButton>(w, "btnRecord")->click();
+    ASSERT_TRUE(PumpUntil([this] { return Started(); }));
+    FeedBlocks(11, 1000);
+    ASSERT_TRUE(DeliverAll(11));
+    ASSERT_TRUE(PumpUntil([&] { return w.WaveInThread()->TrackFrames() == 11 * 4096; }));
+    Tick(Control<QTimer>(w, "tmrTrackTime"));
+    EXPECT_EQ(Control<QLabel>(w, "lblTrackTime")->text(), QStringLiteral("00000h00m01s"));
+    w.btnStopClick();
+    ASSERT_TRUE(PumpUntil([this] { return Idle(); }));
+}
 
-    // Asleep through the start, awake before the end: the rest is recorded.
-    const auto steady = std::chrono::steady_clock::now();
-    w.ArmSchedule(RecordingSchedule(now + 10s, now + 1h), false);
-    w.ScheduleTick(now, steady);
-    w.ScheduleTick(now + 20min, steady + 1s);
-    ASSERT_EQ(dialogs.notices.size(), 2U);
-    EXPECT_TRUE(dialogs.notices[1].second.contains(QStringLiteral("スリープ")))
-        << dialogs.notices[1].second.toStdString();
-    EXPECT_TRUE(dialogs.notices[1].second.contains(QStringLiteral("残りの 0:40:00")))
-        << dialogs.notices[1].second.toStdString();
+TEST_F(RecordingDeskTest, ClosingWhileRecordingAsksUnlessTheRunIsUnattended) {
+    auto& w = OpenUncut();
+    w.show();
+    Control<QPushButton>(w, "btnRecord")->click();
+    ASSERT_TRUE(PumpUntil([this] { return Started(); }));
+    EXPECT_FALSE(w.close()) << "no: the window stays";
+    ASSERT_EQ(dialogs.questions.size(), 1U);
     EXPECT_TRUE(w.RecordingRunning());
-    Control<QPushButton>(w, "btnStop")->click();
-    ASSERT_TRUE(PumpUntil([&] { return !w.RecordingRunning(); }));
+    EXPECT_TRUE(w.isVisible());
+
+    dialogs.questions.clear();
+    auto& unattended = OpenUncut({QStringLiteral("/AUTOQUIT")});
+    unattended.show();
+    Control<QPushButton>(unattended, "btnRecord")->click();
+    ASSERT_TRUE(PumpUntil([this] { return Started(); }));
+    EXPECT_TRUE(unattended.close());
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_EQ(unattended.WaveInThread(), nullptr) << "the run was ended";
+}
+
+TEST_F(RecordingDeskTest, EveryControlWithoutTextOfItsOwnHasATooltip) {
+    auto& w = Open();
+    for (QWidget* control : w.findChildren<QWidget*>()) {
+        const bool command =
+            qobject_cast<QAbstractButton*>(control) != nullptr || qobject_cast<QComboBox*>(control) != nullptr ||
+            qobject_cast<QSlider*>(control) != nullptr || qobject_cast<QProgressBar*>(control) != nullptr;
+        // The group's own buttons share its tooltip; Qt's inner parts are not ours.
+        if (!command || control->objectName().isEmpty() || control->objectName().startsWith(QStringLiteral("qt_")) ||
+            qobject_cast<TRadioGroup*>(control->parentWidget()) != nullptr ||
+            qobject_cast<QTabBar*>(control->parentWidget()) != nullptr) {
+            continue;
+        }
+        EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+    }
+}
+
+TEST_F(RecordingDeskTest, TheClipLampLightsAtFullScaleAndGoesOutOnAClickOrTheNextRecording) {
+    auto& w = OpenUncut();
+    auto* lamp = Control<QLabel>(w, "lblClip");
+    const QColor unlit = lamp->palette().color(QPalette::Window);
+    Control<QPushButton>(w, "btnRecord")->click();
+    ASSERT_TRUE(PumpUntil([this] { return Started(); }));
+    FeedBlocks(1, -32768);
+    ASSERT_TRUE(DeliverAll(1));
+    ASSERT_TRUE(PumpUntil([&] { return w.Meter().Clipped(); }));
+    EXPECT_NE(lamp->palette().color(QPalette::Window), unlit);
+    w.btnStopClick();
+    ASSERT_TRUE(PumpUntil([this] { return Idle(); }));
+    EXPECT_TRUE(w.Meter().Clipped()) << "lit after the run";
+
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(lamp, &click);
+    EXPECT_FALSE(w.Meter().Clipped());
+    EXPECT_EQ(lamp->palette().color(QPalette::Window), unlit);
 }
 
 }  // namespace

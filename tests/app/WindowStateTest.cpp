@@ -156,6 +156,9 @@ TEST(LevelMeterNumbersTest, TheScaleFollowsTheBoxAndTheRunsTriggerLevel) {
     numbers.Prepare(16384, 2);
     numbers.Fit(200);
     EXPECT_EQ(numbers.TriggerOffset(), 50) << "a new run fits again at the same height";
+    numbers.Prepare(300, 2);
+    numbers.Fit(42);
+    EXPECT_EQ(numbers.TriggerOffset(), 1) << "the default level stays off the middle line";
 }
 
 }  // namespace

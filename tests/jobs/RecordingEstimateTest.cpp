@@ -24,6 +24,7 @@ TEST(RecordingEstimateTest, OneHourOnLargeDriveFitsAndIsLimitedByWave) {
     EXPECT_EQ(e.neededBytes, 635040000);
     EXPECT_EQ(e.recSize, "605.62Mバイト");
     EXPECT_EQ(e.maxRecTime, "3h22m53s");
+    EXPECT_EQ(e.diskTime, "169h04m57s") << "the whole free space, across tracks";
     EXPECT_EQ(e.warning, SizeWarning::SkyBlue);
     EXPECT_EQ(e.warningText, "最後まで録音可能です。");
     EXPECT_EQ(SizeWarningRgb(e.warning), (Rgb{0, 204, 255}));
@@ -70,6 +71,7 @@ TEST(RecordingEstimateTest, UnknownFreeSpaceIsRedWithNoTime) {
     EXPECT_EQ(e.warning, SizeWarning::Red);
     EXPECT_EQ(e.warningText, "ドライブの空き容量が不足しています。");
     EXPECT_EQ(e.maxRecTime, "0h00m00s");
+    EXPECT_EQ(e.diskTime, "");
     EXPECT_EQ(SizeWarningRgb(e.warning), (Rgb{255, 0, 0}));
 }
 

@@ -43,6 +43,8 @@ public:
     // Answers for the file dialogs, in order; an empty queue cancels.
     std::deque<std::optional<QString>> files;
     std::deque<bool> deletes;  // empty queue: the user says no
+    std::deque<bool> answers;  // to AskYesNo; empty queue: no
+    std::vector<QString> questions;
     std::vector<FileRequest> fileRequests;
     std::vector<QStringList> deleteRequests;
     std::vector<About> abouts;
@@ -63,6 +65,15 @@ public:
         }
         const bool answer = deletes.front();
         deletes.pop_front();
+        return answer;
+    }
+    bool AskYesNo(QWidget* /*owner*/, const QString& /*title*/, const QString& text) override {
+        questions.push_back(text);
+        if (answers.empty()) {
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
         return answer;
     }
     void ShowAbout(QWidget* /*owner*/, const QString& title, const QString& heading, const QString& text) override {
