@@ -14,6 +14,7 @@
 #include <FLAC/stream_decoder.h>
 
 #include "platform/Errors.h"
+#include "trackfile/FlacFileIo.h"
 #include "trackfile/TLongFileStream.h"
 
 namespace zolvane2 {
@@ -25,7 +26,7 @@ constexpr std::int64_t kStreamInfoSize = 34;
 
 // The decoding of one file: libFLAC reads through our stream and hands each
 // frame here.
-struct Decoding {
+struct Decoding : FlacFileIo<Decoding> {
     TLongFileStream* file = nullptr;
     const FlacDecoder::Sink* sink = nullptr;
     std::vector<std::uint8_t> bytes;
@@ -33,32 +34,6 @@ struct Decoding {
     bool failed = false;
     std::exception_ptr sinkError;
 
-    static FLAC__StreamDecoderReadStatus Read(const FLAC__StreamDecoder* /*d*/, FLAC__byte buffer[], size_t* bytes,
-                                              void* client) {
-        auto& self = *static_cast<Decoding*>(client);
-        const std::int64_t n = self.file->Read(buffer, static_cast<std::int64_t>(*bytes));
-        *bytes = n > 0 ? static_cast<size_t>(n) : 0;
-        return n > 0 ? FLAC__STREAM_DECODER_READ_STATUS_CONTINUE : FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM;
-    }
-    static FLAC__StreamDecoderSeekStatus Seek(const FLAC__StreamDecoder* /*d*/, FLAC__uint64 offset, void* client) {
-        auto& self = *static_cast<Decoding*>(client);
-        const auto to = static_cast<std::int64_t>(offset);
-        return self.file->Seek64(to, TLongStream::soFromBeginning) == to ? FLAC__STREAM_DECODER_SEEK_STATUS_OK
-                                                                         : FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
-    }
-    static FLAC__StreamDecoderTellStatus Tell(const FLAC__StreamDecoder* /*d*/, FLAC__uint64* offset, void* client) {
-        *offset = static_cast<FLAC__uint64>(static_cast<Decoding*>(client)->file->GetPosition64());
-        return FLAC__STREAM_DECODER_TELL_STATUS_OK;
-    }
-    static FLAC__StreamDecoderLengthStatus Length(const FLAC__StreamDecoder* /*d*/, FLAC__uint64* length,
-                                                  void* client) {
-        *length = static_cast<FLAC__uint64>(static_cast<Decoding*>(client)->file->GetSize64());
-        return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
-    }
-    static FLAC__bool Eof(const FLAC__StreamDecoder* /*d*/, void* client) {
-        auto& self = *static_cast<Decoding*>(client);
-        return self.file->GetPosition64() >= self.file->GetSize64();
-    }
     static FLAC__StreamDecoderWriteStatus Write(const FLAC__StreamDecoder* /*d*/, const FLAC__Frame* frame,
                                                 const FLAC__int32* const buffer[], void* client) {
         auto& self = *static_cast<Decoding*>(client);

@@ -7,6 +7,7 @@
 #include <FLAC/stream_decoder.h>
 
 #include "platform/Errors.h"
+#include "trackfile/FlacFileIo.h"
 #include "trackfile/TLongFileStream.h"
 
 namespace zolvane2 {
@@ -21,7 +22,7 @@ struct DecoderDeleter {
 
 // libFLAC reads the file through these callbacks and hands over one frame
 // at a time; the last one decoded is kept for the reads that follow.
-struct FlacStream::Decoding {
+struct FlacStream::Decoding : FlacFileIo<FlacStream::Decoding> {
     std::unique_ptr<TLongFileStream> file;
     std::unique_ptr<FLAC__StreamDecoder, DecoderDeleter> decoder;
     std::vector<std::uint8_t> frame;
@@ -40,32 +41,6 @@ struct FlacStream::Decoding {
         return haveFrame && at >= frameStart && at < frameStart + static_cast<std::int64_t>(frame.size());
     }
 
-    static FLAC__StreamDecoderReadStatus Read(const FLAC__StreamDecoder* /*d*/, FLAC__byte buffer[], size_t* bytes,
-                                              void* client) {
-        auto& self = *static_cast<Decoding*>(client);
-        const std::int64_t n = self.file->Read(buffer, static_cast<std::int64_t>(*bytes));
-        *bytes = n > 0 ? static_cast<size_t>(n) : 0;
-        return n > 0 ? FLAC__STREAM_DECODER_READ_STATUS_CONTINUE : FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM;
-    }
-    static FLAC__StreamDecoderSeekStatus Seek(const FLAC__StreamDecoder* /*d*/, FLAC__uint64 offset, void* client) {
-        auto& self = *static_cast<Decoding*>(client);
-        const auto to = static_cast<std::int64_t>(offset);
-        return self.file->Seek64(to, TLongStream::soFromBeginning) == to ? FLAC__STREAM_DECODER_SEEK_STATUS_OK
-                                                                         : FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
-    }
-    static FLAC__StreamDecoderTellStatus Tell(const FLAC__StreamDecoder* /*d*/, FLAC__uint64* offset, void* client) {
-        *offset = static_cast<FLAC__uint64>(static_cast<Decoding*>(client)->file->GetPosition64());
-        return FLAC__STREAM_DECODER_TELL_STATUS_OK;
-    }
-    static FLAC__StreamDecoderLengthStatus Length(const FLAC__StreamDecoder* /*d*/, FLAC__uint64* length,
-                                                  void* client) {
-        *length = static_cast<FLAC__uint64>(static_cast<Decoding*>(client)->file->GetSize64());
-        return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
-    }
-    static FLAC__bool Eof(const FLAC__StreamDecoder* /*d*/, void* client) {
-        auto& self = *static_cast<Decoding*>(client);
-        return self.file->GetPosition64() >= self.file->GetSize64();
-    }
     static void Metadata(const FLAC__StreamDecoder* /*d*/, const FLAC__StreamMetadata* block, void* client) {
         auto& self = *static_cast<Decoding*>(client);
         if (block->type == FLAC__METADATA_TYPE_STREAMINFO) {
