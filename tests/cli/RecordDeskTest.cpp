@@ -131,6 +131,7 @@ TEST_F(RecordDeskTest, TheMonitorPlaysTheInputWhileTheRecordingStaysExact) {
     // What the sink hears is recorded by a second run.
     CliProcess heard({"record", "--device", sinkMonitor, "--mode", "none", "--time", "0", dir_.File("Heard")});
     ASSERT_TRUE(heard.WaitForErr(kRecording, 10s)) << heard.err;
+    ASSERT_TRUE(sink.WaitUntilPrompt(5s));
     CliProcess record({"record", "--device", device, "--mode", "none", "--time", "3", "--monitor", dir_.File("Take")});
     ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
     const auto fed = test::NoiseFrames(3 * 44100 + 8192, 2, 5);
@@ -144,8 +145,9 @@ TEST_F(RecordDeskTest, TheMonitorPlaysTheInputWhileTheRecordingStaysExact) {
     const auto take = test::WaveSamples(dir_.File("Take00001.wav"), 2, 44100);
     ASSERT_EQ(take.size(), static_cast<std::size_t>(3 * kSecond));
     EXPECT_TRUE(std::equal(take.begin(), take.end(), fed.begin())) << "the monitor never touches the recording";
-    // The input arrives at the sink as it is: many of its 50 ms pieces are
-    // found there whole (where the output fell behind, a fragment went).
+    // The input arrives at the sink as it is: most of its 50 ms pieces are
+    // found there whole (about 55 of 60 here; where the output fell behind
+    // on a loaded machine, a fragment went).
     const auto sinkSide = test::WaveSamples(dir_.File("Heard00001.wav"), 2, 44100);
     int found = 0;
     const std::int64_t piece = kSecond / 20;
@@ -153,7 +155,7 @@ TEST_F(RecordDeskTest, TheMonitorPlaysTheInputWhileTheRecordingStaysExact) {
         const auto from = fed.begin() + at;
         found += std::search(sinkSide.begin(), sinkSide.end(), from, from + piece) != sinkSide.end() ? 1 : 0;
     }
-    EXPECT_GE(found, 5) << "of 60 pieces";
+    EXPECT_GE(found, 20) << "of 60 pieces";
 }
 
 }  // namespace

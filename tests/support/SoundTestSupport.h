@@ -179,6 +179,23 @@ public:
     [[nodiscard]] bool Loaded() const { return module_.Loaded(); }
     [[nodiscard]] std::string MonitorDescription() const { return "Monitor of " + description_; }
 
+    // A null sink nobody listens to renders two seconds at a time, and a new
+    // listener changes that only after the block in hand: a stream that
+    // starts then is read two seconds late. Waits (up to timeout) until the
+    // sink answers within a tenth of a second.
+    [[nodiscard]] bool WaitUntilPrompt(std::chrono::milliseconds timeout) const {
+        const auto until = std::chrono::steady_clock::now() + timeout;
+        do {
+            const std::string latency = Run("pactl list sinks | grep -A12 'Name: " + name_ +
+                                            "$' | sed -n 's/^[[:space:]]*Latency: \\([0-9]*\\) usec.*/\\1/p'");
+            if (!latency.empty() && std::atoll(latency.c_str()) < 100000) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        } while (std::chrono::steady_clock::now() < until);
+        return false;
+    }
+
 private:
     std::string name_;
     std::string description_;
