@@ -57,7 +57,7 @@ void TfrmWaveInSample::CreateDeskControls(QBoxLayout* row, QWidget* parent) {
     sbMonitor->setCheckable(true);
     sbMonitor->setToolTip(
         QStringLiteral("録音中の入力を既定の出力で聞きます (約0.1秒遅れ)。"
-                       "次の録音から効きます"));
+                       "録音中にも切り替えられます"));
     row->addWidget(sbMonitor);
     btnSchedule = new QPushButton(QStringLiteral("予約録音…"), parent);
     btnSchedule->setObjectName(QStringLiteral("btnSchedule"));
@@ -77,6 +77,13 @@ void TfrmWaveInSample::ConnectDeskControls() {
     sbMonitor->setProperty("HelpContext", 30);
     btnSchedule->setProperty("HelpContext", 31);
     connect(btnSchedule, &QPushButton::clicked, this, &TfrmWaveInSample::btnScheduleClick);
+    // While idle the next run takes the button's state (ApplyDesk); a run
+    // under way hears of it at once.
+    connect(sbMonitor, &QToolButton::toggled, this, [this](bool on) {
+        if (fWaveInThread != nullptr && !fWaveInThread->Idle()) {
+            (void)fWaveInThread->Queue().Post(waveInMessages_.monitor, on ? 1 : 0);
+        }
+    });
     connect(tmrSchedule, &QTimer::timeout, this,
             [this] { ScheduleTick(std::chrono::system_clock::now(), std::chrono::steady_clock::now()); });
 }

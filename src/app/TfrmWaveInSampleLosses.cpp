@@ -1,6 +1,6 @@
-// Audio a recording run lost: the count while it runs, and at its end the
-// warning with each place, the label file beside the tracks and the marks
-// on the tracks' rows.
+// Audio a recording run lost: the count while it runs and the marks on the
+// rows of the tracks it damaged, and at its end the warning with each place
+// and the label file beside the tracks.
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>

@@ -151,6 +151,11 @@ void TfrmWaveInSample::OnRecEnd(const TWaveInReport& report) {
     } else {
         AddFileToList(FinishedName(recordingSettings_, report), -1);
         lblTrackNo->setText(FiveDigits(number));
+        // A long unattended run shows its damaged tracks as they close; the
+        // label file joins their tooltips at the end.
+        if (!run_.Losses().empty()) {
+            MarkLossRows(QString());
+        }
     }
     SetApplicationTitleText(QStringLiteral("[待機中 : Track") + FiveDigits(number) + QStringLiteral("]"));
     if (netTime) {

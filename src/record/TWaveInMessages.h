@@ -15,6 +15,7 @@ struct TWaveInMessages {
     MsgId recEnd = 0;       // "WM_RecEnd"     (low: number advance, high: status; new track number)
     MsgId recFinish = 0;    // "WM_RecFinish"  (low: 0, high: status; closed track's number or 0)
     MsgId recLost = 0;      // "WM_RecLost"    (index into Losses(), 0)
+    MsgId monitor = 0;      // "WM_WaveInThreadMonitor" window → thread (1 on, 0 off; 0)
 
     [[nodiscard]] static TWaveInMessages Register();
 };

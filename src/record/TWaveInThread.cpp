@@ -133,6 +133,8 @@ bool TWaveInThread::HandleMessage(const Message& message) {
             StopRecording(false);
         } else if (message.msg == messages_.trackChange) {
             TrackChange();
+        } else if (message.msg == messages_.monitor) {
+            SwitchMonitor(message.wParam != 0);
         } else if (message.msg == MM_WIM_DATA) {
             BufferFilled(message.lParam);
         } else if (message.msg == MM_WIM_DEVICE_LOST) {
@@ -457,6 +459,18 @@ void TWaveInThread::BeginMonitor() {
         return;
     }
     monitor_->Resume();
+}
+
+void TWaveInThread::SwitchMonitor(bool on) {
+    monitorOn_.store(on);
+    if (idle_.load() || !deviceOpen_) {
+        return;  // the next run starts it, or not
+    }
+    if (on && !monitor_) {
+        BeginMonitor();
+    } else if (!on) {
+        EndMonitor();
+    }
 }
 
 void TWaveInThread::EndMonitor() {

@@ -128,12 +128,13 @@ public:
     void SetRecordingTime(std::int64_t seconds, bool netTime);
     // The input is heard through the sound output while it records
     // (InputMonitor); failed is told, on another thread, when the output
-    // cannot play it. Set while idle.
+    // cannot play it. Set while idle; during a run, post the monitor message
+    // to turn it on or off at once.
     void SetMonitor(bool on, InputMonitor::Failed failed = nullptr) {
-        monitorOn_ = on;
+        monitorOn_.store(on);
         monitorFailed_ = std::move(failed);
     }
-    [[nodiscard]] bool MonitorOn() const { return monitorOn_; }
+    [[nodiscard]] bool MonitorOn() const { return monitorOn_.load(); }
     // Main thread only.
     [[nodiscard]] const TWaveOutPlayedEvent& OnLevelData() const { return onLevelData_; }
     void SetOnLevelData(TWaveOutPlayedEvent handler) { onLevelData_ = std::move(handler); }
@@ -185,6 +186,7 @@ private:
     void StopRecording(bool quiet);
     void BeginMonitor();
     void EndMonitor();
+    void SwitchMonitor(bool on);
     void DeviceLost(WParam code);
     void DataLost(WParam bytes, LParam atBytes);
     // Feeds one block to the splitter, in pieces that end on the frame the
@@ -256,7 +258,7 @@ private:
     RecordingObserver* observer_ = nullptr;
     std::function<void(const std::string&)> beforeCreate_;
     bool quitPending_ = false;
-    bool monitorOn_ = false;  // set while idle
+    std::atomic<bool> monitorOn_{false};  // set while idle, or by the monitor message
     InputMonitor::Failed monitorFailed_;
 
     // Capture thread only.

@@ -260,6 +260,10 @@ TEST_F(RecordingControlTest, LostAudioShowsAtOnceAndTheEndOfTheRunSaysHowMuchAnd
     ASSERT_TRUE(PumpUntil([&] { return w.RecordingLosses().size() == 2; }));
     EXPECT_FALSE(Control<QLabel>(w, "lblDropouts")->isHidden());
     EXPECT_EQ(Control<QLabel>(w, "lblDropouts")->text(), QStringLiteral("欠落 2回"));
+    // The damaged track's row is marked as soon as the track closes.
+    Control<QPushButton>(w, "btnNextTrack")->click();
+    ASSERT_TRUE(PumpUntil([&] { return w.RowCount() == 1; }));
+    EXPECT_FALSE(Control<QTreeWidget>(w, "lvResult")->topLevelItem(0)->icon(0).isNull());
     Control<QPushButton>(w, "btnStop")->click();
     ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
     ASSERT_EQ(Messages().Messages().size(), 1U);

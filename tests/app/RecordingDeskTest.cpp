@@ -1,5 +1,5 @@
 // The recording desk of the window over a fake input: the keys, the close
-// question, the tooltips and the peak meter's clip lamp.
+// question, the monitor, the tooltips and the peak meter's clip lamp.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFileInfo>
@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolButton>
 
 #include "app/TRadioGroup.h"
 #include "support/RecordingWindowTestSupport.h"
@@ -88,6 +89,22 @@ TEST_F(RecordingDeskTest, ClosingWhileRecordingAsksUnlessTheRunIsUnattended) {
     EXPECT_TRUE(unattended.close());
     EXPECT_TRUE(dialogs.questions.empty());
     EXPECT_EQ(unattended.WaveInThread(), nullptr) << "the run was ended";
+}
+
+// The fake input cannot be tapped, so the monitor tells that it cannot be
+// heard: turned on during a run, it says so at once; off, it stays quiet.
+TEST_F(RecordingDeskTest, TheMonitorCanBeTurnedOnDuringARun) {
+    auto& w = OpenUncut();
+    Control<QPushButton>(w, "btnRecord")->click();
+    ASSERT_TRUE(PumpUntil([this] { return Started(); }));
+    auto* monitor = Control<QToolButton>(w, "sbMonitor");
+    monitor->click();
+    ASSERT_TRUE(PumpUntil([this] { return !dialogs.notices.empty(); }));
+    EXPECT_EQ(dialogs.notices.front().first, QStringLiteral("モニター"));
+    monitor->click();
+    w.btnStopClick();
+    ASSERT_TRUE(PumpUntil([this] { return Idle(); }));
+    EXPECT_EQ(dialogs.notices.size(), 1U);
 }
 
 TEST_F(RecordingDeskTest, EveryControlWithoutTextOfItsOwnHasATooltip) {
