@@ -251,6 +251,12 @@ void TWaveOutThread::SeekPlayback() {
 }
 
 void TWaveOutThread::StopPlayback() {
+    SettleAndClose();
+    // The pointer is back before the window hears of the end.
+    PostPlayEnd(TPlayEndReason::Played);
+}
+
+void TWaveOutThread::SettleAndClose() {
     // The device settles for a second: the user sees that the program works.
     const BusyPointer busy;
     if (device_) {
@@ -280,7 +286,6 @@ void TWaveOutThread::StopPlayback() {
         device_.reset();
     }
     ReleasePlayback();
-    PostPlayEnd(TPlayEndReason::Played);
 }
 
 void TWaveOutThread::DeviceLost(WParam code) {

@@ -109,6 +109,8 @@ private:
     void SeekPlayback();
     // Stop steps: pause, reset, drain, close, free, post "WM_PlayEnd".
     void StopPlayback();
+    // Pauses, resets and closes the device under the busy pointer.
+    void SettleAndClose();
     void DeviceLost(WParam code);
 
     void ReadBlock(Block& block);

@@ -75,14 +75,17 @@ TEST_F(JoinCommandTest, DifferentParametersAreRefusedWithTheOffendingFile) {
 
 TEST_F(JoinCommandTest, OfTwoJoinsRacingForOneNameExactlyOneSucceeds) {
     const Bytes a = test::CountingData(3 * 409600);
+    // Sources of their own: a source is read under an exclusive lock, and
+    // the race here is for the output's name.
     test::WriteWave(dir_.File("a.wav"), 2, 44100, a);
+    test::WriteWave(dir_.File("b.wav"), 2, 44100, a);
     for (int round = 0; round < 5; ++round) {
         const std::string name = "race" + std::to_string(round) + ".wav";
-        const std::vector<std::string> args{"join", "-o", name, "a.wav", "a.wav"};
-        test::CliProcess first(args, test::CliOptions().In(dir_.Path()));
-        test::CliProcess second(args, test::CliOptions().In(dir_.Path()));
-        const int succeeded = (first.Wait(60s) == 0 ? 1 : 0) + (second.Wait(60s) == 0 ? 1 : 0);
-        EXPECT_EQ(succeeded, 1) << round;
+        test::CliProcess first({"join", "-o", name, "a.wav", "a.wav"}, test::CliOptions().In(dir_.Path()));
+        test::CliProcess second({"join", "-o", name, "b.wav", "b.wav"}, test::CliOptions().In(dir_.Path()));
+        const int firstStatus = first.Wait(60s);
+        const int secondStatus = second.Wait(60s);
+        EXPECT_EQ((firstStatus == 0 ? 1 : 0) + (secondStatus == 0 ? 1 : 0), 1) << round << first.err << second.err;
         EXPECT_EQ(test::SizeOf(dir_.File(name)), 44 + 2 * static_cast<std::int64_t>(a.size())) << round;
     }
 }
