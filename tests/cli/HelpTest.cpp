@@ -1,6 +1,6 @@
 // What zolvane2-cli tells of itself: the short usage without a command, help
 // texts that fit a terminal of 80 columns, one command order in the help, the
-// manual page and the completion.
+// manual page and the completion, which offers every option of the help.
 #include <cctype>
 #include <cstdint>
 #include <fstream>
@@ -117,6 +117,44 @@ TEST(Help, OneCommandOrderInTheHelpTheManualPageAndTheCompletion) {
     ASSERT_NE(at, std::string::npos);
     const auto end = completion.find('"', at + key.size());
     EXPECT_EQ(Words(completion.substr(at + key.size(), end - at - key.size())), order);
+}
+
+// The quoted words after key in the completion, its $lists spelt out.
+std::string CompletionWords(const std::string& completion, const std::string& key) {
+    const auto at = completion.find(key + "\"");
+    if (at == std::string::npos) {
+        return "";
+    }
+    const auto from = at + key.size() + 1;
+    std::string words;
+    for (const std::string& w : Words(completion.substr(from, completion.find('"', from) - from))) {
+        words += " " + (w.starts_with("$") ? CompletionWords(completion, "local " + w.substr(1) + "=") : w) + " ";
+    }
+    return words;
+}
+
+TEST(Help, TheCompletionOffersEveryOptionOfEachCommandsHelp) {
+    const std::string completion = Source("data/zolvane2-cli.bash-completion");
+    for (const std::string command : {"info", "record", "split", "join", "play"}) {
+        const std::string offered = CompletionWords(completion, command + ") options=");
+        ASSERT_FALSE(offered.empty()) << command;
+        // The help's option lines: "      -r, --rate HZ   ...".
+        const CliResult help = RunCli({command, "--help"}, CliOptions().Locale("C"));
+        for (const std::string& line : LinesOf(help.out + help.err)) {
+            const auto first = line.find_first_not_of(' ');
+            if (first != 6 || line[first] != '-') {
+                continue;
+            }
+            for (std::string word : Words(line.substr(first, line.find("  ", first) - first))) {
+                if (!word.empty() && word.back() == ',') {
+                    word.pop_back();
+                }
+                if (word.starts_with("-") && !word.ends_with("*")) {
+                    EXPECT_NE(offered.find(" " + word + " "), std::string::npos) << command << " " << word;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
