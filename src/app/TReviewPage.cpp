@@ -20,6 +20,7 @@
 #include "app/TWaveView.h"
 #include "app/TfrmWaveInSample.h"
 #include "jobs/TBackgroundTask.h"
+#include "jobs/TMyMemIniFile.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/FileSystem.h"
 #include "play/TWaveOutPlayer.h"
@@ -29,6 +30,18 @@
 #include "trackfile/TrackNaming.h"
 
 namespace zolvane2 {
+
+namespace {
+
+// The page's view choices in the settings file, after the window's own
+// sections; these are their values on a first start.
+constexpr const char* kSection = "tsReview";
+constexpr const char* kDbKey = "cbxReviewDb.Checked";
+constexpr const char* kFormatKey = "cbReviewFormat.ItemIndex";
+constexpr bool kDefaultDb = false;
+constexpr int kDefaultFormat = 0;  // WAVE
+
+}  // namespace
 
 struct TReviewPage::LevelResult {
     std::unique_ptr<LevelOverview> overview;
@@ -41,6 +54,17 @@ TReviewPage::TReviewPage(TfrmWaveInSample& window, WindowDialogs& dialogs, QWidg
     ConnectControls();
     AssignHelpContexts();
     PlanChanged();
+}
+
+void TReviewPage::LoadChoices(const TMyMemIniFile& ini) {
+    cbxReviewDb->setChecked(ini.ReadBool(kSection, kDbKey, kDefaultDb));
+    const int format = ini.ReadInteger(kSection, kFormatKey, kDefaultFormat);
+    cbReviewFormat->setCurrentIndex(format >= 0 && format < cbReviewFormat->count() ? format : kDefaultFormat);
+}
+
+void TReviewPage::SaveChoices(TMyMemIniFile& ini) const {
+    ini.WriteBool(kSection, kDbKey, cbxReviewDb->isChecked());
+    ini.WriteInteger(kSection, kFormatKey, cbReviewFormat->currentIndex());
 }
 
 TReviewPage::~TReviewPage() {
@@ -87,6 +111,7 @@ void TReviewPage::CreateControls() {
     btnLoadCuts = Tool("btnLoadCuts", "区切りを読み込む", "ラベルファイルかキューシートの区切りを読み込みます", this);
     cbxReviewDb = new QCheckBox(QStringLiteral("dB 表示"), this);
     cbxReviewDb->setObjectName(QStringLiteral("cbxReviewDb"));
+    cbxReviewDb->setChecked(kDefaultDb);
     cbxReviewDb->setToolTip(QStringLiteral("波形の縦軸を dB (-60〜0 dB) で表示します。小さな音がよく見えます"));
     top->addWidget(btnReviewOpen);
     top->addWidget(lblReviewFile, 1);
@@ -152,6 +177,7 @@ void TReviewPage::CreateControls() {
     cbReviewFormat = new QComboBox(this);
     cbReviewFormat->setObjectName(QStringLiteral("cbReviewFormat"));
     cbReviewFormat->addItems({QStringLiteral("WAVE"), QStringLiteral("FLAC")});
+    cbReviewFormat->setCurrentIndex(kDefaultFormat);
     cbReviewFormat->setToolTip(QStringLiteral("切り出すファイルの形式です。FLAC ではタイトルをタグに書きます"));
     btnSaveCuts = Tool("btnSaveCuts", "区切りを保存", "区切りを元のファイルの隣にラベルファイルとして保存します", this);
     btnReviewCut = Tool("btnReviewCut", "切り出し", "ピースを選んだフォルダに切り出し、リストに加えます", this);

@@ -23,6 +23,7 @@ class QTreeWidgetItem;
 namespace zolvane2 {
 
 class TBackgroundTask;
+class TMyMemIniFile;
 class TWaveOutPlayer;
 class TWaveView;
 class TfrmWaveInSample;
@@ -67,6 +68,9 @@ public:
     [[nodiscard]] std::string LabelPath() const;
     // Runs the poll at once (tests wait with it instead of the timer).
     void Poll();
+    // The dB scale and the format of the cut, kept in the settings file.
+    void LoadChoices(const TMyMemIniFile& ini);
+    void SaveChoices(TMyMemIniFile& ini) const;
 
     // ---- edits (Edit.cpp) ------------------------------------------------
     void btnProposeGapsClick();

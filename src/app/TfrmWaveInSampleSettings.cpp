@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "app/TRadioGroup.h"
+#include "app/TReviewPage.h"
 #include "app/TfrmWaveInSample.h"
 #include "app/WindowDialogs.h"
 #include "jobs/TMyMemIniFile.h"
@@ -174,6 +175,7 @@ void TfrmWaveInSample::LoadSettings(const QString& fileName) {
     tmrIntroPlay->setInterval(intro > 0 ? intro : kDefaultIntroInterval);
 
     ShowSettings(CuttingSettings::Load(ini));
+    tsReview->LoadChoices(ini);
 }
 
 void TfrmWaveInSample::SaveSettings(const QString& fileName) {
@@ -192,6 +194,7 @@ void TfrmWaveInSample::SaveSettings(const QString& fileName) {
     ini.WriteInteger(kList, "tmrIntroPlay.Interval", tmrIntroPlay->interval());
 
     SettingsFromControls().Save(ini);
+    tsReview->SaveChoices(ini);
     if (fileName.isEmpty()) {
         StoreSchedule(ini);
     }

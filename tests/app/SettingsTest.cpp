@@ -26,7 +26,7 @@ void WriteText(const QString& path, const QString& text) {
     f.write(text.toUtf8());
 }
 
-TEST_F(SettingsTest, FirstStartWithoutAFileUsesTheDefaultsAndWritesAllFourSectionsAtExit) {
+TEST_F(SettingsTest, FirstStartWithoutAFileUsesTheDefaultsAndWritesEverySectionAtExit) {
     const QString iniPath = ProgramPath() + QStringLiteral(".ini");
     auto& w = Open();
     EXPECT_EQ(w.DefaultSettingsFile(), iniPath);
@@ -55,7 +55,8 @@ TEST_F(SettingsTest, FirstStartWithoutAFileUsesTheDefaultsAndWritesAllFourSectio
             "sedtLastTimeAfterTrigger.Value=1000\r\nsedtCuttingTimeH.Value=0\r\n"
             "sedtCuttingTimeM.Value=60\r\nsedtCuttingTimeS.Value=0\r\nsedtMinimumTrackLength.Value=0\r\n"
             "rbtnGaps.Checked=0\r\nsedtGapSensitivity.Value=6\r\nsedtMinimumGap.Value=800\r\n"
-            "sedtTrackCount.Value=0\r\nsedtSnapRange.Value=15\r\n\r\n");
+            "sedtTrackCount.Value=0\r\nsedtSnapRange.Value=15\r\n\r\n"
+            "[tsReview]\r\ncbxReviewDb.Checked=0\r\ncbReviewFormat.ItemIndex=0\r\n\r\n");
     EXPECT_EQ(text, expected);
     EXPECT_EQ(Messages().Count(), 0U);
 }
@@ -68,6 +69,8 @@ TEST_F(SettingsTest, ValuesComeBackAfterARestart) {
     Control<TRadioGroup>(*window, "rgRecMode")->SetItemIndex(0);
     Control<QCheckBox>(*window, "cbxRAWSave")->setChecked(true);
     Control<QTreeWidget>(*window, "lvResult")->setColumnWidth(3, 77);
+    Control<QCheckBox>(*window, "cbxReviewDb")->setChecked(true);
+    Control<QComboBox>(*window, "cbReviewFormat")->setCurrentIndex(1);
     w.close();
     auto& again = Open();
     EXPECT_EQ(again.width(), 600);
@@ -77,6 +80,8 @@ TEST_F(SettingsTest, ValuesComeBackAfterARestart) {
     EXPECT_FALSE(Control<QRadioButton>(*window, "rbtnUseTrigger")->isChecked());
     EXPECT_EQ(Control<TRadioGroup>(*window, "rgRecMode")->ItemIndex(), 0);
     EXPECT_TRUE(Control<QCheckBox>(*window, "cbxRAWSave")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(*window, "cbxReviewDb")->isChecked());
+    EXPECT_EQ(Control<QComboBox>(*window, "cbReviewFormat")->currentIndex(), 1);
     EXPECT_EQ(Control<QLineEdit>(*window, "edtBaseFileName")->text(), dir.path() + QStringLiteral("/Track.raw"));
     EXPECT_EQ(Control<QTreeWidget>(*window, "lvResult")->columnWidth(3), 77);
     // The cutting radio buttons set the Auto indicator as they load.
