@@ -67,12 +67,12 @@ void ConnectJob(Job& job, TfrmWaveInSample& window) {
 // The save dialog opens in the first source's folder with the name of the
 // pieces it joins: "Track00001-Track00005.wav" (a file path, so the dialog
 // shows that folder rather than the one above it).
-QString CombinedFileName(const QString& first, const QString& last, bool raw) {
+QString CombinedFileName(const QString& first, const QString& last, const QString& suffix) {
     const QFileInfo from(first);
     const QString a = from.completeBaseName();
     const QString b = QFileInfo(last).completeBaseName();
     const QString stem = a == b ? a + QStringLiteral("-joined") : a + QLatin1Char('-') + b;
-    return from.absolutePath() + QLatin1Char('/') + stem + (raw ? QStringLiteral(".raw") : QStringLiteral(".wav"));
+    return from.absolutePath() + QLatin1Char('/') + stem + QLatin1Char('.') + suffix;
 }
 
 void ShowMessage(const UserText& text, const UserText& caption) {
@@ -211,13 +211,18 @@ void TfrmWaveInSample::CombineFiles() {
     }
 
     WindowDialogs::FileRequest request;
-    request.filter = QStringLiteral("Windows Wave (*.wav);;RAW data (*.raw)");
-    request.filterIndex = cbxRAWSave->isChecked() ? 1 : 0;
-    request.defaultSuffix = QStringLiteral("wav");
+    // The recording page's format is offered first; FLAC follows the two
+    // formats of old, whose places stay.
+    request.filter = QStringLiteral("Windows Wave (*.wav);;RAW data (*.raw);;FLAC (*.flac)");
+    const bool flacChosen = cbxFLACSave->isChecked();
+    request.filterIndex = flacChosen ? 2 : cbxRAWSave->isChecked() ? 1 : 0;
+    request.defaultSuffix = flacChosen ? QStringLiteral("flac") : QStringLiteral("wav");
     request.confirmOverwrite = true;
     if (!sources.empty()) {
+        const QString suffix = flacChosen ? request.defaultSuffix
+                                          : (cbxRAWSave->isChecked() ? QStringLiteral("raw") : QStringLiteral("wav"));
         request.initialPath = CombinedFileName(QString::fromStdString(sources.front().path),
-                                               QString::fromStdString(sources.back().path), cbxRAWSave->isChecked());
+                                               QString::fromStdString(sources.back().path), suffix);
     }
     const auto chosen = Dialogs().SaveFile(this, request);
     if (!chosen) {
@@ -276,7 +281,11 @@ void TfrmWaveInSample::CombineFiles() {
     job->SetTotalBytes(total);
     job->SetRawOutput(cbxRAWSave->isChecked());
     if (flac) {
-        job->SetFlacOutput(FlacSettings{}, {});
+        // The album's tags come along from a first piece in FLAC (every
+        // checked file may have gone missing meanwhile).
+        TrackTags tags = sources.empty() ? TrackTags{} : JoinedAlbumTags(sources.front().path);
+        tags.title = tags.album;
+        job->SetFlacOutput(FlacSettings{}, tags);
     }
     job->SetOutputFileName(target);
     job->SetSampleRate(params.frequency);

@@ -241,7 +241,7 @@ void TfrmWaveInSample::btnClearClick() {
 
 void TfrmWaveInSample::btnOpenWaveClick() {
     WindowDialogs::FileRequest request;
-    request.filter = QStringLiteral("Windows Wave (*.wav *.WAV);;RAW data (*.raw *.RAW)");
+    request.filter = QStringLiteral("Windows Wave (*.wav *.WAV);;RAW data (*.raw *.RAW);;FLAC (*.flac *.FLAC)");
     request.defaultSuffix = QStringLiteral("wav");
     if (const auto chosen = Dialogs().OpenFile(this, request)) {
         AddFileToList(*chosen, -1);

@@ -97,16 +97,7 @@ OptionTable Options() {
 
 // The album fields of the first piece's tags, options given explicitly winning.
 TrackTags JoinedTags(const std::vector<FileProperties>& sources, const CuttingSettings& given) {
-    TrackTags tags;
-    if (sources.front().flac) {
-        const TrackTags first = FlacDecoder::ReadTags(sources.front().path);
-        tags.album = first.album;
-        tags.albumArtist = first.albumArtist;
-        tags.artist = first.albumArtist.empty() ? first.artist : first.albumArtist;
-        tags.date = first.date;
-        tags.genre = first.genre;
-        tags.discNumber = first.discNumber;
-    }
+    TrackTags tags = sources.front().flac ? JoinedAlbumTags(sources.front().path) : TrackTags{};
     const auto over = [](std::string& field, const std::string& value) {
         if (!value.empty()) {
             field = value;

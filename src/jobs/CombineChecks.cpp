@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "jobs/DiskSpace.h"
+#include "trackfile/FlacDecoder.h"
 
 namespace zolvane2 {
 
@@ -117,6 +118,18 @@ std::string LowerExtension(const std::string& path) {
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext;
+}
+
+TrackTags JoinedAlbumTags(const std::string& firstSource) {
+    const TrackTags first = FlacDecoder::ReadTags(firstSource);
+    TrackTags tags;
+    tags.album = first.album;
+    tags.albumArtist = first.albumArtist;
+    tags.artist = first.albumArtist.empty() ? first.artist : first.albumArtist;
+    tags.date = first.date;
+    tags.genre = first.genre;
+    tags.discNumber = first.discNumber;
+    return tags;
 }
 
 }  // namespace zolvane2

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/UserText.h"
+#include "trackfile/TrackTags.h"
 
 namespace zolvane2 {
 
@@ -61,6 +62,11 @@ struct CombineSizeCheck {
 // another spelling or a link). The output is created empty before any source
 // is read, so such a target would destroy that source's audio.
 [[nodiscard]] bool TargetIsASource(const std::string& target, const std::vector<std::string>& sources);
+
+// The album's tags of a join, from its first piece when that is a tagged
+// FLAC file: album, album artist (also as the artist), date, genre and disc.
+// Empty for any other file.
+[[nodiscard]] TrackTags JoinedAlbumTags(const std::string& firstSource);
 
 // path with its extension replaced by ext (".raw"), or ext added when the
 // file name has none.

@@ -1,5 +1,5 @@
-// Combine from the window: the parameter check, the save dialog and the RAW
-// switch, the 2 GB question's answers (sparse files), a failing source and
+// Combine from the window: the parameter check, the save dialog, the RAW
+// switch and FLAC, the 2 GB question's answers (sparse files), a failing source and
 // cancel.
 
 #include <QCheckBox>
@@ -57,7 +57,7 @@ TEST_F(JobsCombineTest, JoinsTheDataRegionsInListOrderAndListsTheFile) {
     Click("btnCombine");
     ASSERT_EQ(dialogs.fileRequests.size(), 1U);
     const auto& request = dialogs.fileRequests[0];
-    EXPECT_EQ(request.filter, QStringLiteral("Windows Wave (*.wav);;RAW data (*.raw)"));
+    EXPECT_EQ(request.filter, QStringLiteral("Windows Wave (*.wav);;RAW data (*.raw);;FLAC (*.flac)"));
     EXPECT_EQ(request.filterIndex, 0);
     EXPECT_EQ(request.defaultSuffix, QStringLiteral("wav"));
     EXPECT_TRUE(request.confirmOverwrite);
@@ -98,6 +98,25 @@ TEST_F(JobsCombineTest, RawNameTurnsTheRawOptionOnAndWritesNoHeader) {
     ASSERT_EQ(dialogs.fileRequests.size(), 2U);
     EXPECT_EQ(dialogs.fileRequests[1].filterIndex, 1);
     EXPECT_FALSE(window->JobRunning());
+}
+
+TEST_F(JobsCombineTest, WithFlacChosenTheDialogOffersFlacAndTheJoinIsFlac) {
+    Control<QCheckBox>(*window, "cbxFLACSave")->setChecked(true);
+    AddWave(QStringLiteral("A.wav"), 2, 44100, 1000);
+    AddWave(QStringLiteral("B.wav"), 2, 44100, 1000);
+    dialogs.files.push_back(Path(QStringLiteral("joined.flac")));
+
+    Click("btnCombine");
+    ASSERT_EQ(dialogs.fileRequests.size(), 1U);
+    EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 2);
+    EXPECT_EQ(dialogs.fileRequests[0].defaultSuffix, QStringLiteral("flac"));
+    EXPECT_EQ(dialogs.fileRequests[0].initialPath, Path(QStringLiteral("A-B.flac")));
+    RunJobToEnd();
+
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("joined.flac"))).left(4), QByteArray("fLaC"));
+    EXPECT_EQ(Captions(2), std::vector<std::string>{"joined.flac"});
+    EXPECT_EQ(window->SubItem(2, 6), QStringLiteral("8000")) << "the frames of both sources";
+    EXPECT_EQ(Messages().Count(), 0U);
 }
 
 TEST_F(JobsCombineTest, TargetThatIsOneOfTheSourcesIsRefused) {
