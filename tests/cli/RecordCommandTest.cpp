@@ -48,10 +48,6 @@ protected:
         }
     }
 
-public:
-    static std::string DeviceIndexOfSource(const test::PipeSource& source) { return DeviceIndexOf(source); }
-
-protected:
     // The index `devices` gives the source.
     static std::string DeviceIndexOf(const test::PipeSource& source) {
         CliProcess devices({"devices"});
@@ -144,7 +140,7 @@ TEST_F(RecordCommandTest, CutsAKnownSignalAndStopsWhenTheTimeIsUp) {
 TEST_F(RecordCommandTest, NetTimeCountsOnlyTheAudioInsideTracks) {
     test::PipeSource source(8000, 1);
     ASSERT_TRUE(source.Loaded());
-    const std::string device = DeviceIndexOf(source);
+    const std::string device = source.Name();
     ASSERT_FALSE(device.empty());
     CliProcess record({"record", "--device", device, "--rate", "8000", "--channels", "1", "--gap", "500", "--tail", "0",
                        "--delay", "0", "--time", "2", "--net-time", dir_.File("Net")});
@@ -163,7 +159,7 @@ TEST_F(RecordCommandTest, NetTimeCountsOnlyTheAudioInsideTracks) {
 TEST_F(RecordCommandTest, SigtermHangUpAndAClosedPipeFinishTheOpenFileLikeStop) {
     test::PipeSource source(44100, 1);
     ASSERT_TRUE(source.Loaded());
-    const std::string device = DeviceIndexOf(source);
+    const std::string device = source.Name();
     ASSERT_FALSE(device.empty());
     for (const int stop : {SIGTERM, SIGHUP}) {
         std::string stem = "m";
@@ -225,8 +221,8 @@ StallRun RecordThroughAStall(const std::string& folder, int rate, std::chrono::s
     test::PipeSource source(rate, 2);
     EXPECT_TRUE(source.Loaded());
     ::setenv("LC_ALL", "C", 1);
-    CliProcess record({"record", "--device", RecordCommandTest::DeviceIndexOfSource(source), "--rate",
-                       std::to_string(rate), "--mode", "none", "--time", "0", folder + "/Stall"});
+    CliProcess record({"record", "--device", source.Name(), "--rate", std::to_string(rate), "--mode", "none", "--time",
+                       "0", folder + "/Stall"});
     EXPECT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
     const std::int64_t second = 4LL * rate;
     run.fed = test::NoiseFrames(static_cast<std::int64_t>(stall.count() + 3) * rate, 2, 7);
@@ -282,7 +278,7 @@ TEST_F(RecordCommandTest, AStallInsideTheServersBufferLosesNothingAndALongOneIsR
 TEST_F(RecordCommandTest, ASourceThatGoesEndsTheRunNamingItAndKeepsTheFile) {
     test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
-    CliProcess record({"record", "--device", DeviceIndexOf(source), "--mode", "none", dir_.File("Gone")});
+    CliProcess record({"record", "--device", source.Name(), "--mode", "none", dir_.File("Gone")});
     ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
     test::Signal pcm(2);
     pcm.Loud(44100).PadTo(16384);
@@ -301,7 +297,7 @@ TEST_F(RecordCommandTest, ASourceThatGoesEndsTheRunNamingItAndKeepsTheFile) {
 TEST_F(RecordCommandTest, AKilledRecordingReadsToItsLastSecondAndRepairMendsIt) {
     test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
-    const std::string device = DeviceIndexOf(source);
+    const std::string device = source.Name();
     ASSERT_FALSE(device.empty());
     CliProcess record({"record", "--device", device, "--mode", "none", dir_.File("Kill")});
     ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
@@ -369,7 +365,7 @@ TEST_F(RecordCommandTest, AFlacRecordingHoldsTheSameFramesAndSurvivesAKill) {
     }
     test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
-    const std::string device = DeviceIndexOf(source);
+    const std::string device = source.Name();
     ASSERT_FALSE(device.empty());
     test::Signal pcm(2);
     pcm.Loud(5 * 44100, 3).PadTo(16384);
@@ -422,7 +418,7 @@ TEST_F(RecordCommandTest, AFlacRecordingHoldsTheSameFramesAndSurvivesAKill) {
 TEST_F(RecordCommandTest, AnUncutRecordingKeepsEverySampleAndMarksWhereItWouldBeCut) {
     test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
-    const std::string device = DeviceIndexOf(source);
+    const std::string device = source.Name();
     ASSERT_FALSE(device.empty());
     CliProcess record({"record", "--device", device, "--mode", "none", "--gap", "500", "--tail=200", "--min-length",
                        "400", "--labels", dir_.File("m.txt"), "--cue", dir_.File("m.cue"), dir_.File("Side")});

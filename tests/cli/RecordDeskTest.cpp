@@ -23,20 +23,6 @@ using test::CliProcess;
 constexpr const char* kRecording = "zolvane2-cli record: recording from";
 constexpr std::int64_t kSecond = 44100 * 4;
 
-// The index `devices` gives the source of this description.
-std::string DeviceIndexOf(const std::string& description) {
-    CliProcess devices({"devices"});
-    EXPECT_EQ(devices.Wait(10s), 0) << devices.err;
-    for (const auto& line : devices.Lines()) {
-        const std::size_t first = line.find('\t');
-        const std::size_t second = line.find('\t', first + 1);
-        if (second != std::string::npos && line.compare(second + 1, description.size(), description) == 0) {
-            return line.substr(0, first);
-        }
-    }
-    return "";
-}
-
 // A moment of the local clock as --start takes it.
 std::string LocalArgument(std::chrono::system_clock::time_point at) {
     const std::time_t t = std::chrono::system_clock::to_time_t(at);
@@ -60,7 +46,7 @@ protected:
 TEST_F(RecordDeskTest, AScheduledStartWaitsForItsTimeAndRecordsItsLength) {
     test::PipeSource source(44100, 2);
     ASSERT_TRUE(source.Loaded());
-    const std::string device = DeviceIndexOf(source.Description());
+    const std::string device = source.Name();
     ASSERT_FALSE(device.empty());
     // Whole seconds, as the command line gives them.
     const auto start = std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::system_clock::now()) + 3s;
@@ -125,8 +111,8 @@ TEST_F(RecordDeskTest, TheMonitorPlaysTheInputWhileTheRecordingStaysExact) {
     test::PipeSource source(44100, 2);
     const test::PrivateSink sink;
     ASSERT_TRUE(source.Loaded() && sink.Loaded());
-    const std::string device = DeviceIndexOf(source.Description());
-    const std::string sinkMonitor = DeviceIndexOf(sink.MonitorDescription());
+    const std::string device = source.Name();
+    const std::string sinkMonitor = sink.MonitorName();
     ASSERT_FALSE(device.empty() || sinkMonitor.empty());
     // What the sink hears is recorded by a second run.
     CliProcess heard({"record", "--device", sinkMonitor, "--mode", "none", "--time", "0", dir_.File("Heard")});
@@ -136,7 +122,7 @@ TEST_F(RecordDeskTest, TheMonitorPlaysTheInputWhileTheRecordingStaysExact) {
     ASSERT_TRUE(record.WaitForErr(kRecording, 10s)) << record.err;
     const auto fed = test::NoiseFrames(3 * 44100 + 8192, 2, 5);
     // A device hands its audio over in fragments of about 20 ms.
-    source.WritePaced(fed, kSecond, 50);
+    ASSERT_NO_THROW(source.WritePaced(fed, kSecond, 50)) << record.err;
     ASSERT_EQ(record.Wait(10s), 0) << record.err;
     heard.Signal(SIGTERM);
     ASSERT_EQ(heard.Wait(10s), 0) << heard.err;

@@ -5,10 +5,12 @@
 // sink), known signals, and running pactl.
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -118,10 +120,12 @@ public:
     [[nodiscard]] const std::string& Description() const { return description_; }
     void Unload() { module_.Unload(); }
 
-    // Blocks until every byte is in the FIFO; the server drains it quickly.
+    // Waits until every byte is in the FIFO; the server drains it quickly
+    // while somebody records. A server that stops reading (the recording
+    // ended early) fails the write after a few seconds instead of hanging.
     void Write(const std::vector<std::uint8_t>& bytes) {
         if (fd_ < 0) {
-            fd_ = ::open(fifo_.c_str(), O_WRONLY | O_CLOEXEC);
+            fd_ = ::open(fifo_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd_ < 0) {
                 throw std::runtime_error("cannot open " + fifo_);
             }
@@ -129,10 +133,14 @@ public:
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) {
-                throw std::runtime_error("cannot write " + fifo_);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+                continue;
             }
-            done += static_cast<std::size_t>(n);
+            pollfd p{fd_, POLLOUT, 0};
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) || ::poll(&p, 1, 5000) == 0) {
+                throw std::runtime_error("the server stopped reading " + fifo_);
+            }
         }
     }
 
@@ -178,6 +186,9 @@ public:
 
     [[nodiscard]] bool Loaded() const { return module_.Loaded(); }
     [[nodiscard]] std::string MonitorDescription() const { return "Monitor of " + description_; }
+    // The server's name of its monitor source; a name, unlike an index of
+    // the device list, stays put while other tests add and remove devices.
+    [[nodiscard]] std::string MonitorName() const { return name_ + ".monitor"; }
 
     // A null sink nobody listens to renders two seconds at a time, and a new
     // listener changes that only after the block in hand: a stream that
