@@ -25,38 +25,18 @@
 #include "record/RecordingSchedule.h"
 #include "record/TWaveInThread.h"
 
+// The controls' classes come with TfrmWaveInSampleControls.h.
 class QAbstractButton;
 class QBoxLayout;
-class QCheckBox;
-class QComboBox;
-class QFrame;
 class QHBoxLayout;
-class QLabel;
 class QLayout;
-class QLineEdit;
-class QMenu;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QSlider;
-class QSpinBox;
-class QStackedWidget;
-class QTabWidget;
-class QTimer;
-class QToolButton;
-class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace zolvane2 {
 
 class TDropFileSource;
 class TMyMemIniFile;
-class TPaintBox;
-class TPeakMeter;
-class TRadioGroup;
-class TReviewPage;
 class TCutThread;
-class TRecordingSettingImage;
 class TShellAboutDialog;
 class WindowDialogs;
 // The engines the window drives; they live in the Qt-free layers.
