@@ -177,20 +177,19 @@ bool CutPlan::Step(State next) {
 }
 
 bool CutPlan::Undo() {
-    if (undo_.empty()) {
-        return false;
-    }
-    redo_.push_back(std::exchange(now_, std::move(undo_.back())));
-    undo_.pop_back();
-    return true;
+    return Restore(undo_, redo_);
 }
 
 bool CutPlan::Redo() {
-    if (redo_.empty()) {
+    return Restore(redo_, undo_);
+}
+
+bool CutPlan::Restore(std::vector<State>& from, std::vector<State>& to) {
+    if (from.empty()) {
         return false;
     }
-    undo_.push_back(std::exchange(now_, std::move(redo_.back())));
-    redo_.pop_back();
+    to.push_back(std::exchange(now_, std::move(from.back())));
+    from.pop_back();
     return true;
 }
 

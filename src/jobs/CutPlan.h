@@ -63,6 +63,8 @@ private:
     };
     // Makes next the state, as one step, when it differs.
     bool Step(State next);
+    // Makes the newest state of from the current one; the current one goes to to.
+    bool Restore(std::vector<State>& from, std::vector<State>& to);
 
     std::int64_t total_ = 0;
     State now_;
